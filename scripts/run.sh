@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the stand-in data server on
+# 127.0.0.1:8082 with the sample data, and opens the application on it
+# (under Xvfb when there is no display).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_TESTS=OFF >/dev/null
+cmake --build build -j "$(nproc)"
+
+mkdir -p run
+if [ -x build/server/quorvane-dataserver ]; then
+  if [ -f run/dataserver.pid ] && kill -0 "$(cat run/dataserver.pid)" 2>/dev/null; then
+    echo "Data server already running (pid $(cat run/dataserver.pid))."
+  else
+    build/server/quorvane-dataserver --listen 127.0.0.1:8082 --db run/dataserver.sqlite --generate \
+      >run/dataserver.log 2>&1 &
+    echo $! >run/dataserver.pid
+    echo "Data server started on 127.0.0.1:8082 (pid $!, log run/dataserver.log)."
+    echo "Stop it with: kill \$(cat run/dataserver.pid)"
+  fi
+else
+  echo "The data server is not built yet; built libraries are in build/."
+fi
+
+if [ -x build/src/app/quorvane ]; then
+  export QUORVANE_SERVER_HOST=127.0.0.1
+  if [ -z "${DISPLAY:-}" ]; then
+    xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+      build/src/app/quorvane & app=$!
+      sleep 8
+      import -window root run/screenshot.png || true
+      wait $app' &
+    echo "Application started under Xvfb; screenshot in run/screenshot.png"
+  else
+    exec build/src/app/quorvane
+  fi
+fi
