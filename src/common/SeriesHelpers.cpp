@@ -1,0 +1,81 @@
+#include "common/SeriesHelpers.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Growth factor x_i / x_(i-1); 0.0 when the previous value is 0.0.
+double Growth(const TSeries& s, std::size_t i) { return s[i - 1].Value == 0.0 ? 0.0 : s[i].Value / s[i - 1].Value; }
+
+// Period return x_i / x_(i-1) - 1; 0.0 when the previous value is 0.0.
+double PeriodReturn(const TSeries& s, std::size_t i) {
+  return s[i - 1].Value == 0.0 ? 0.0 : s[i].Value / s[i - 1].Value - 1.0;
+}
+
+}  // namespace
+
+TSeries SliceSeries(const TSeries& series, double from, double to) {
+  TSeries slice;
+  for (const TDataPoint& point : series)
+    if (from <= point.Date && point.Date <= to) slice.push_back(point);
+  return slice;
+}
+
+TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b) {
+  TSeries result;
+  if (a.empty() || b.empty()) return result;
+  const auto [first, last] = GetCommonDateRange(a, b);
+  const TSeries ca = SliceSeries(a, first, last);
+  const TSeries cb = SliceSeries(b, first, last);
+  if (ca.size() != cb.size() || ca.size() < 2) return result;
+  result.reserve(ca.size() - 1);
+  for (std::size_t i = 1; i < ca.size(); ++i) result.push_back({ca[i].Date, PeriodReturn(ca, i) * Growth(cb, i)});
+  return result;
+}
+
+TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& c, double cost) {
+  TSeries result;
+  if (a.empty() || b.empty() || c.empty()) return result;
+  const auto [firstAB, lastAB] = GetCommonDateRange(a, b);
+  const auto [firstAC, lastAC] = GetCommonDateRange(a, c);
+  const double first = std::max(firstAB, firstAC);
+  const double last = std::min(lastAB, lastAC);
+  const TSeries ca = SliceSeries(a, first, last);
+  const TSeries cb = SliceSeries(b, first, last);
+  const TSeries cc = SliceSeries(c, first, last);
+  if (ca.size() != cb.size() || ca.size() != cc.size() || ca.size() < 2) return result;
+  result.reserve(ca.size() - 1);
+  for (std::size_t i = 1; i < ca.size(); ++i)
+    result.push_back({ca[i].Date, (PeriodReturn(ca, i) - PeriodReturn(cb, i) - cost) * Growth(cc, i)});
+  return result;
+}
+
+std::vector<std::int32_t> GetDescendingOrder(const std::vector<double>& values) {
+  // Same order as repeatedly picking the largest remaining value (a later
+  // index winning ties) from a running best of kNoFigure: values that can
+  // never be picked (below kNoFigure, NaN) follow in ascending index order.
+  std::vector<std::int32_t> order(values.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&values](std::int32_t i, std::int32_t j) {
+    const double vi = values[static_cast<std::size_t>(i)];
+    const double vj = values[static_cast<std::size_t>(j)];
+    const bool qi = vi >= kNoFigure;
+    const bool qj = vj >= kNoFigure;
+    if (qi != qj) return qi;
+    if (!qi) return i < j;
+    if (vi != vj) return vi > vj;
+    return i > j;
+  });
+  return order;
+}
+
+TSeries PrependSeries(const TSeries& a, const TSeries& b) {
+  if (b.empty()) return a;
+  TSeries joined;
+  const double first = b.front().Date;
+  for (const TDataPoint& point : a)
+    if (point.Date < first) joined.push_back(point);
+  joined.insert(joined.end(), b.begin(), b.end());
+  return joined;
+}

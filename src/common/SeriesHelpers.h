@@ -1,0 +1,53 @@
+#pragma once
+// Series helpers: slicing, joining, currency-converted and hedged returns,
+// descending order of values and the extension of dated lists to the signal
+// date grid.
+
+#include <cstdint>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "common/DateHelpers.h"
+#include "common/Records.h"
+
+// Points whose date d satisfies from <= d <= to, in order.
+TSeries SliceSeries(const TSeries& series, double from, double to);
+
+// Period returns of A converted by the growth of B, over their common range:
+// r_i = (a_i / a_(i-1) - 1) * (b_i / b_(i-1)), dated a_i; a factor whose
+// previous value is 0.0 is 0.0. Empty unless both cuts hold the same n >= 2 points.
+TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b);
+
+// Hedged returns over the window common to (A, B) and (A, C):
+// r_i = (rA_i - rB_i - cost) * c_i / c_(i-1), dated a_i; a factor whose
+// previous value is 0.0 is 0.0. Empty unless the three cuts hold the same n >= 2 points.
+TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& c, double cost);
+
+// Indices of the values from the highest down; among equal values the later
+// index comes first. Values below -1000000.0 or not numbers come last, in
+// ascending index order.
+std::vector<std::int32_t> GetDescendingOrder(const std::vector<double>& values);
+
+// The points of A dated before B's first date, followed by all of B; A when B is empty.
+TSeries PrependSeries(const TSeries& a, const TSeries& b);
+
+// Puts in front of records, from the latest to the earliest, one
+// value-initialised record (only its Date set) for every date of the
+// countries' signal date grid earlier than the first record's date. Nothing
+// happens when records is empty. Works for series (value 0.0) and for any
+// dated record with a Date member.
+template <typename TDated>
+void ExtendSeriesToSignalGrid(const std::vector<TCountry>& countries, std::vector<TDated>& records) {
+  if (records.empty()) return;
+  const TSeries grid = GetSignalDateGrid(countries);
+  const double first = records.front().Date;
+  std::vector<TDated> front;
+  for (const TDataPoint& g : grid) {
+    if (!(g.Date < first)) continue;
+    TDated record{};
+    record.Date = g.Date;
+    front.push_back(std::move(record));
+  }
+  records.insert(records.begin(), std::make_move_iterator(front.begin()), std::make_move_iterator(front.end()));
+}

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "common/SeriesHelpers.h"
+#include "platform/DateTime.h"
+
+namespace {
+
+using platform::EncodeDate;
+
+TEST(SeriesHelpersTest, SliceSeriesKeepsClosedRange) {
+  const TSeries s{{1, 10}, {2, 20}, {3, 30}, {4, 40}};
+  EXPECT_EQ(SliceSeries(s, 2, 3), (TSeries{{2, 20}, {3, 30}}));
+  EXPECT_EQ(SliceSeries(s, 3, 3), (TSeries{{3, 30}}));
+  EXPECT_EQ(SliceSeries(s, 0, 100), s);
+  EXPECT_TRUE(SliceSeries(s, 3, 2).empty());
+  EXPECT_TRUE(SliceSeries({}, 0, 100).empty());
+  EXPECT_TRUE(SliceSeries(s, std::numeric_limits<double>::quiet_NaN(), 100).empty());
+}
+
+TEST(SeriesHelpersTest, ConvertedReturnsMultiplyReturnByGrowth) {
+  const TSeries a{{1, 100}, {2, 110}, {3, 99}};
+  const TSeries b{{1, 1.0}, {2, 1.2}, {3, 1.2}};
+  const TSeries r = ComputeConvertedReturns(a, b);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].Date, 2);
+  EXPECT_NEAR(r[0].Value, 0.1 * 1.2, 1e-12);
+  EXPECT_EQ(r[1].Date, 3);
+  EXPECT_NEAR(r[1].Value, -0.1, 1e-12);
+}
+
+TEST(SeriesHelpersTest, ConvertedReturnsCutToCommonRange) {
+  // A starts earlier than B: only the dates 2 and 3 are paired.
+  const TSeries r = ComputeConvertedReturns({{1, 50}, {2, 100}, {3, 120}}, {{2, 2.0}, {3, 1.0}});
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Date, 3);
+  EXPECT_DOUBLE_EQ(r[0].Value, 0.2 * 0.5);
+}
+
+TEST(SeriesHelpersTest, ConvertedReturnsWithZeroPreviousValues) {
+  const TSeries r = ComputeConvertedReturns({{1, 0}, {2, 5}, {3, 10}}, {{1, 0}, {2, 2}, {3, 3}});
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].Value, 0.0);  // both previous values are 0.0
+  EXPECT_DOUBLE_EQ(r[1].Value, 1.0 * 1.5);
+  for (const TDataPoint& p : r) EXPECT_TRUE(std::isfinite(p.Value));
+}
+
+TEST(SeriesHelpersTest, ConvertedReturnsRejectsBadInput) {
+  const TSeries a{{1, 100}, {2, 110}, {3, 99}};
+  EXPECT_TRUE(ComputeConvertedReturns(a, {}).empty());
+  EXPECT_TRUE(ComputeConvertedReturns({}, a).empty());
+  // Different counts in the common range.
+  EXPECT_TRUE(ComputeConvertedReturns(a, {{1, 1}, {3, 1}}).empty());
+  // A single common date.
+  EXPECT_TRUE(ComputeConvertedReturns(a, {{3, 1}, {4, 1}}).empty());
+}
+
+TEST(SeriesHelpersTest, HedgedReturns) {
+  const TSeries a{{1, 100}, {2, 110}};
+  const TSeries b{{1, 200}, {2, 202}};
+  const TSeries c{{1, 1.0}, {2, 1.5}};
+  const TSeries r = ComputeHedgedReturns(a, b, c, 0.01);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].Date, 2);
+  EXPECT_NEAR(r[0].Value, (0.1 - 0.01 - 0.01) * 1.5, 1e-12);
+  // Zero previous values make their factors 0.0: only the cost is left, converted by c.
+  const TSeries z = ComputeHedgedReturns({{1, 0}, {2, 3}}, {{1, 0}, {2, 1}}, {{1, 2}, {2, 3}}, 0.02);
+  ASSERT_EQ(z.size(), 1u);
+  EXPECT_DOUBLE_EQ(z[0].Value, -0.02 * 1.5);
+}
+
+TEST(SeriesHelpersTest, HedgedReturnsRejectsBadInput) {
+  const TSeries a{{1, 100}, {2, 110}, {3, 120}};
+  const TSeries b{{1, 200}, {2, 202}, {3, 204}};
+  EXPECT_TRUE(ComputeHedgedReturns(a, b, {}, 0.0).empty());
+  EXPECT_TRUE(ComputeHedgedReturns({}, b, a, 0.0).empty());
+  // The window holds three points of a and b but two of c.
+  EXPECT_TRUE(ComputeHedgedReturns(a, b, {{1, 1}, {3, 1}}, 0.0).empty());
+  // No overlap between a and c.
+  EXPECT_TRUE(ComputeHedgedReturns(a, b, {{5, 1}, {6, 1}}, 0.0).empty());
+}
+
+TEST(SeriesHelpersTest, DescendingOrder) {
+  using Order = std::vector<std::int32_t>;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    std::vector<double> Values;
+    Order Expected;
+  };
+  const Case cases[] = {
+      {{1.0, 3.0, 3.0, 2.0}, {2, 1, 3, 0}},
+      {{}, {}},
+      {{-1.0, -1.0, 0.5}, {2, 1, 0}},
+      {{kNoFigure, 5.0}, {1, 0}},
+      // Values that can never be picked follow in index order.
+      {{nan, 1.0, -2.0e6, 1.0}, {3, 1, 0, 2}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GetDescendingOrder(c.Values), c.Expected);
+}
+
+TEST(SeriesHelpersTest, PrependSeries) {
+  const TSeries a{{1, 1}, {2, 2}, {3, 3}};
+  const TSeries b{{2, 20}, {4, 40}};
+  EXPECT_EQ(PrependSeries(a, b), (TSeries{{1, 1}, {2, 20}, {4, 40}}));
+  EXPECT_EQ(PrependSeries(a, {}), a);
+  EXPECT_EQ(PrependSeries({}, b), b);
+  EXPECT_EQ(PrependSeries(b, a), a);  // nothing of b is dated before 1
+}
+
+// Countries whose "QVSIGNAL" series gives the grid of month ends Jan..Jun 2000.
+std::vector<TCountry> GridCountries() {
+  TCountry country;
+  TAssetSeries signal;
+  signal.ID = "QVSIGNAL";
+  for (int month = 1; month <= 6; ++month)
+    signal.Series.push_back({EncodeDate(2000, month, platform::DaysInMonth(2000, month)), 1.0});
+  country.SignalAssets.push_back(signal);
+  return {country, country};
+}
+
+TEST(SeriesHelpersTest, ExtendSeriesToSignalGrid) {
+  const std::vector<TCountry> countries = GridCountries();
+  TSeries s{{EncodeDate(2000, 3, 31), 7.0}, {EncodeDate(2000, 4, 30), 8.0}};
+  ExtendSeriesToSignalGrid(countries, s);
+  EXPECT_EQ(s, (TSeries{{EncodeDate(2000, 1, 31), 0.0},
+                        {EncodeDate(2000, 2, 29), 0.0},
+                        {EncodeDate(2000, 3, 31), 7.0},
+                        {EncodeDate(2000, 4, 30), 8.0}}));
+  const TSeries once = s;
+  ExtendSeriesToSignalGrid(countries, s);
+  EXPECT_EQ(s, once);
+
+  TSeries empty;
+  ExtendSeriesToSignalGrid(countries, empty);
+  EXPECT_TRUE(empty.empty());
+  TSeries untouched{{1.0, 1.0}};
+  ExtendSeriesToSignalGrid({}, untouched);
+  EXPECT_EQ(untouched, (TSeries{{1.0, 1.0}}));
+}
+
+struct DatedRecord {
+  double Date = 0.0;
+  double TotalWeight = 0.0;
+  std::vector<std::string> Items;
+};
+
+TEST(SeriesHelpersTest, ExtendRecordsToSignalGrid) {
+  std::vector<DatedRecord> records{{EncodeDate(2000, 2, 29), 1.0, {"USA"}}};
+  ExtendSeriesToSignalGrid(GridCountries(), records);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].Date, EncodeDate(2000, 1, 31));
+  EXPECT_EQ(records[0].TotalWeight, 0.0);
+  EXPECT_TRUE(records[0].Items.empty());
+  EXPECT_EQ(records[1].Items, std::vector<std::string>{"USA"});
+}
+
+}  // namespace
