@@ -1,0 +1,323 @@
+// Market-data lists (countries, assets, portfolio templates) and the two
+// series tables of the local market-data file.
+
+#include <string>
+
+#include "common/CountryHelpers.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/LocalSqlHelpers.h"
+
+using localdb::StoredName;
+
+namespace {
+
+// Row count from which an insert drops and rebuilds the series index.
+constexpr std::size_t kBulkInsertRows = 10000;
+
+// "DATA" or "DATA_BIS" (any case) as written in statements; other names fail.
+std::string SeriesTableName(const platform::SqliteConnection& db, const std::string& table) {
+  const std::string name = UpperCaseText(table);
+  if (name != "DATA" && name != "DATA_BIS") db.Fail("unknown series table: " + table);
+  return name;
+}
+
+// A table name made of letters, digits and underscores; other names fail.
+std::string PlainTableName(const platform::SqliteConnection& db, const std::string& table) {
+  bool plain = !table.empty();
+  for (const char c : table) {
+    plain = plain && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_');
+  }
+  if (!plain) db.Fail("invalid table name: " + table);
+  return table;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ countries
+
+std::vector<TCountry> TLocalQuorvaneDB::LoadCountryList() {
+  auto query = Open().Prepare(
+      "SELECT NAME,REGIONNAME,CURRENCY,INDEXNAME,INDEXTICKER,RANK,REGIONRANK,ISDEVELOPPED,REVERSEQUOTE,"
+      "ESTIMATIONDATE,ESTIMATEDSIGNAL FROM COUNTRY_LIST ORDER BY RANK ASC");
+  std::vector<TCountry> countries;
+  while (query.Step()) {
+    TCountry country;
+    country.Name = ProperCaseCountryName(StoredName(query.ColumnText(0)));
+    country.RegionName = query.ColumnText(1);
+    country.Currency = StoredName(query.ColumnText(2));
+    country.IndexName = query.ColumnText(3);
+    country.IndexTicker = query.ColumnText(4);
+    country.Rank = query.ColumnInt(5);
+    country.RegionRank = query.ColumnInt(6);
+    country.IsDevelopped = query.ColumnInt(7) == 1;
+    country.ReverseQuote = query.ColumnInt(8) == 1;
+    country.EstimationDate = query.ColumnDouble(9);
+    country.EstimatedSignal = query.ColumnDouble(10);
+    countries.push_back(std::move(country));
+  }
+  return countries;
+}
+
+void TLocalQuorvaneDB::SaveCountryList(const std::vector<TCountry>& countries) {
+  auto& db = Open();
+  platform::SqliteTransaction transaction(db);
+  ClearCountryList();
+  auto insert = db.Prepare(
+      "INSERT INTO COUNTRY_LIST (NAME,RANK,REGIONNAME,REGIONRANK,ISDEVELOPPED,CURRENCY,REVERSEQUOTE,INDEXNAME,"
+      "INDEXTICKER,ESTIMATIONDATE,ESTIMATEDSIGNAL) VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11)");
+  for (const TCountry& country : countries) {
+    insert.BindText(1, StoredName(country.Name))
+        .BindInt(2, country.Rank)
+        .BindText(3, country.RegionName)
+        .BindInt(4, country.RegionRank)
+        .BindInt(5, country.IsDevelopped ? 1 : 0)
+        .BindText(6, country.Currency)
+        .BindInt(7, country.ReverseQuote ? 1 : 0)
+        .BindText(8, country.IndexName)
+        .BindText(9, country.IndexTicker)
+        .BindDouble(10, country.EstimationDate)
+        .BindDouble(11, country.EstimatedSignal);
+    insert.Execute();
+  }
+  transaction.Commit();
+}
+
+void TLocalQuorvaneDB::ClearCountryList() { Open().Exec("DELETE FROM COUNTRY_LIST"); }
+
+std::vector<TDataPoint> TLocalQuorvaneDB::LoadCountryEstimates() {
+  auto query = Open().Prepare("SELECT ESTIMATIONDATE,ESTIMATEDSIGNAL FROM COUNTRY_LIST ORDER BY RANK ASC");
+  std::vector<TDataPoint> estimates;
+  while (query.Step()) estimates.push_back(TDataPoint{query.ColumnDouble(0), query.ColumnDouble(1)});
+  return estimates;
+}
+
+bool TLocalQuorvaneDB::SaveCountryEstimates(const std::vector<TDataPoint>& estimates) {
+  auto& db = Open();
+  platform::SqliteTransaction transaction(db);
+  std::vector<std::int64_t> rows;
+  {
+    auto query = db.Prepare("SELECT rowid FROM COUNTRY_LIST ORDER BY RANK ASC");
+    while (query.Step()) rows.push_back(query.ColumnInt64(0));
+  }
+  if (rows.empty() || rows.size() != estimates.size()) return false;
+  auto update = db.Prepare("UPDATE COUNTRY_LIST SET ESTIMATIONDATE=?1,ESTIMATEDSIGNAL=?2 WHERE rowid=?3");
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    update.BindDouble(1, estimates[i].Date).BindDouble(2, estimates[i].Value).BindInt(3, rows[i]);
+    update.Execute();
+  }
+  transaction.Commit();
+  return true;
+}
+
+// --------------------------------------------------------------------- assets
+
+std::vector<TAssetSeries> TLocalQuorvaneDB::LoadAssetList(const std::string& countryName, int type) {
+  auto query = Open().Prepare("SELECT ID,TITLE FROM ASSET_LIST WHERE TYPE=?1 ORDER BY ID ASC");
+  // An unknown type code selects the empty text, which matches no row.
+  query.BindText(1, AssetTypeName(type));
+  std::vector<TAssetSeries> assets;
+  while (query.Step()) {
+    TAssetSeries asset;
+    asset.CountryName = countryName;
+    asset.ID = query.ColumnText(0);
+    asset.Title = ProperCaseCountryName(query.ColumnText(1));
+    asset.Type = type;
+    assets.push_back(std::move(asset));
+  }
+  return assets;
+}
+
+void TLocalQuorvaneDB::SaveAssetList(const std::vector<TAssetSeries>& assets) {
+  auto& db = Open();
+  platform::SqliteTransaction transaction(db);
+  ClearAssetList();
+  auto insert = db.Prepare("INSERT INTO ASSET_LIST (ID,TITLE,TYPE) VALUES (?1,?2,?3)");
+  for (const TAssetSeries& asset : assets) {
+    insert.BindText(1, StoredName(asset.ID)).BindText(2, StoredName(asset.Title));
+    const std::string type = AssetTypeName(asset.Type);
+    // An unknown type leaves TYPE without a value: the NOT NULL constraint
+    // refuses the row and the whole replace is undone.
+    if (type.empty()) {
+      insert.BindNull(3);
+    } else {
+      insert.BindText(3, type);
+    }
+    insert.Execute();
+  }
+  transaction.Commit();
+}
+
+void TLocalQuorvaneDB::ClearAssetList() { Open().Exec("DELETE FROM ASSET_LIST"); }
+
+// ---------------------------------------------------------- portfolio templates
+
+std::vector<TPortfolioTemplate> TLocalQuorvaneDB::LoadPortfolioTemplateList() {
+  auto query = Open().Prepare("SELECT ID FROM PORTFOLIO_TEMPLATE_LIST ORDER BY ID ASC");
+  std::vector<TPortfolioTemplate> templates;
+  while (query.Step()) templates.push_back(TPortfolioTemplate{query.ColumnText(0), {}});
+  return templates;
+}
+
+void TLocalQuorvaneDB::SavePortfolioTemplateList(const std::vector<TPortfolioTemplate>& templates) {
+  auto& db = Open();
+  platform::SqliteTransaction transaction(db);
+  ClearPortfolioTemplateList();
+  auto insert = db.Prepare("INSERT INTO PORTFOLIO_TEMPLATE_LIST (ID) VALUES (?1)");
+  for (const TPortfolioTemplate& item : templates) {
+    insert.BindText(1, item.ID);
+    insert.Execute();
+  }
+  transaction.Commit();
+}
+
+void TLocalQuorvaneDB::ClearPortfolioTemplateList() { Open().Exec("DELETE FROM PORTFOLIO_TEMPLATE_LIST"); }
+
+std::vector<double> TLocalQuorvaneDB::LoadPortfolioTemplateData(const std::string& id) {
+  auto query = Open().Prepare("SELECT WEIGHT FROM PORTFOLIO_TEMPLATE_DATA WHERE PORTFOLIOID=?1 ORDER BY RANK ASC");
+  query.BindText(1, id);
+  std::vector<double> weights;
+  while (query.Step()) weights.push_back(query.ColumnDouble(0));
+  return weights;
+}
+
+void TLocalQuorvaneDB::SavePortfolioTemplateData(const std::vector<TPortfolioTemplate>& templates) {
+  auto& db = Open();
+  platform::SqliteTransaction transaction(db);
+  ClearPortfolioTemplateData();
+  auto insert = db.Prepare("INSERT INTO PORTFOLIO_TEMPLATE_DATA (PORTFOLIOID,RANK,WEIGHT) VALUES (?1,?2,?3)");
+  for (const TPortfolioTemplate& item : templates) {
+    for (std::size_t j = 0; j < item.Weights.size(); ++j) {
+      insert.BindText(1, item.ID).BindInt(2, static_cast<std::int64_t>(j)).BindDouble(3, item.Weights[j]);
+      insert.Execute();
+    }
+  }
+  transaction.Commit();
+}
+
+void TLocalQuorvaneDB::ClearPortfolioTemplateData() { Open().Exec("DELETE FROM PORTFOLIO_TEMPLATE_DATA"); }
+
+bool TLocalQuorvaneDB::OpenTable(const std::string& table) {
+  auto& db = Open();
+  auto query = db.Prepare("SELECT 1 FROM " + PlainTableName(db, table) + " LIMIT 1");
+  return !query.Step();
+}
+
+// --------------------------------------------------------------------- series
+
+double TLocalQuorvaneDB::SeriesBoundDate(const std::string& table, const std::string& countryName,
+                                         const std::string& assetId, bool last) {
+  auto& db = Open();
+  auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) +
+                          " WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE " + (last ? "DESC" : "ASC") + " LIMIT 1");
+  query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
+  return query.Step() ? query.ColumnDouble(0) : kMissingDate;
+}
+
+double TLocalQuorvaneDB::GetSeriesLastDate(const std::string& table, const std::string& countryName,
+                                           const std::string& assetId) {
+  return SeriesBoundDate(table, countryName, assetId, true);
+}
+
+double TLocalQuorvaneDB::GetSeriesFirstDate(const std::string& table, const std::string& countryName,
+                                            const std::string& assetId) {
+  return SeriesBoundDate(table, countryName, assetId, false);
+}
+
+TSeries TLocalQuorvaneDB::LoadSeries(const std::string& countryName, const std::string& assetId) {
+  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
+  TSeries series;
+  while (query.Step()) {
+    const double value = query.ColumnDouble(1);
+    if (value != kStoredMissingValue) series.push_back(TDataPoint{query.ColumnDouble(0), value});
+  }
+  return series;
+}
+
+TDataPoint TLocalQuorvaneDB::LoadSeriesBis(const std::string& countryName, const std::string& assetId) {
+  auto query =
+      Open().Prepare("SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC LIMIT 1");
+  query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
+  if (!query.Step()) return TDataPoint{kMissingDate, kNoFigure};
+  return TDataPoint{query.ColumnDouble(0), query.ColumnDouble(1)};
+}
+
+void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows,
+                                        platform::ProgressSink* label) {
+  auto& db = Open();
+  const std::string name = SeriesTableName(db, table);
+  platform::SqliteTransaction transaction(db);
+  const std::size_t n = rows.size();
+  // A large insert into a table not larger than it runs faster without the
+  // series index, which is rebuilt in one sorted pass at the end.
+  const std::string index = name + "_SERIES_INDEX";
+  std::string restoreIndexSql;
+  if (n >= kBulkInsertRows) {
+    std::string indexSql;
+    {
+      auto indexed = db.Prepare("SELECT sql FROM sqlite_master WHERE type='index' AND name=?1");
+      indexed.BindText(1, index);
+      if (indexed.Step()) indexSql = indexed.ColumnText(0);
+    }
+    if (!indexSql.empty() && db.QueryInt("SELECT count(*) FROM " + name) <= static_cast<std::int64_t>(n)) {
+      db.Exec("DROP INDEX " + index);
+      restoreIndexSql = indexSql;
+    }
+  }
+  if (n != 0) {
+    auto insert = db.Prepare("INSERT INTO " + name + " (COUNTRYNAME,ASSETID,DATE,VALUE) VALUES (?1,?2,?3,?4)");
+    // Before row i the label shows trunc((i + 1) x 100 / n) followed by "%"
+    // (set when the figure changes); messages are pumped before row i
+    // whenever i passes the threshold, which then grows by trunc(n / 100):
+    // about every hundredth row, every row from the second when n < 100.
+    const sqlite3* handle = db.Handle();
+    const std::size_t step = n / 100;
+    std::size_t threshold = step;
+    int shown = -1;
+    // Rows come grouped by date with the same few names repeating: upper-case each name once per change.
+    const std::string* lastCountry = nullptr;
+    const std::string* lastAsset = nullptr;
+    std::string country;
+    std::string asset;
+    for (std::size_t i = 0; i < n; ++i) {
+      // Integer arithmetic: in doubles 29 / 50 x 100 truncates to 57.
+      const int percent = static_cast<int>((i + 1) * 100 / n);
+      if (label != nullptr && percent != shown) {
+        label->SetText(std::to_string(percent) + "%");
+        shown = percent;
+      }
+      if (i > threshold) {
+        if (label != nullptr) label->ProcessMessages();
+        threshold += step;
+        // Handlers run by the pump may have closed or switched the connection.
+        if (db.Handle() != handle) db.Fail("Connection lost");
+      }
+      const TDataRow& row = rows[i];
+      if (lastCountry == nullptr || *lastCountry != row.CountryName) {
+        country = StoredName(row.CountryName);
+        lastCountry = &row.CountryName;
+      }
+      if (lastAsset == nullptr || *lastAsset != row.AssetId) {
+        asset = StoredName(row.AssetId);
+        lastAsset = &row.AssetId;
+      }
+      insert.BindStaticText(1, country)
+          .BindStaticText(2, asset)
+          .BindDouble(3, row.Point.Date)
+          .BindDouble(4, row.Point.Value);
+      insert.Execute();
+    }
+  }
+  if (!restoreIndexSql.empty()) db.Exec(restoreIndexSql);
+  // Values written as text with a decimal comma (by older versions) become numbers.
+  db.Exec("UPDATE " + name +
+          " SET VALUE = CAST(replace(VALUE,',','.') AS NUMERIC) WHERE typeof(VALUE)='text' AND VALUE LIKE '%,%';");
+  transaction.Commit();
+}
+
+void TLocalQuorvaneDB::DeleteSeriesFrom(const std::string& table, double date) {
+  auto& db = Open();
+  auto statement = db.Prepare("DELETE FROM " + SeriesTableName(db, table) + " WHERE DATE>=?1");
+  statement.BindDouble(1, date);
+  statement.Execute();
+}

@@ -1,0 +1,147 @@
+// Files, connection and market-data schema of the local databases.
+
+#include "data/LocalQuorvaneDB.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+TLocalQuorvaneDB* ptrMyExternLocalQuorvaneDB = nullptr;
+
+namespace {
+
+// Compaction threshold: free pages above a quarter of the file and above this count.
+constexpr std::int64_t kMinFreePagesToCompact = 1024;
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+// Creation statements of the market-data file, in order, with the text left
+// in LastMessage when one fails. The series indexes (not read by anything
+// that expects the bare tables) follow their table and share its text.
+const TLocalQuorvaneDB::TSchemaStatement kMarketDataSchema[] = {
+    {"CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL UNIQUE,TITLE TEXT NOT NULL,TYPE TEXT NOT NULL,"
+     "PRIMARY KEY(ID))",
+     "Unable to create table (QVDB:AL)"},
+    {"CREATE TABLE IF NOT EXISTS COUNTRY_LIST(NAME TEXT NOT NULL UNIQUE,RANK INTEGER NOT NULL,REGIONNAME TEXT NOT "
+     "NULL,REGIONRANK INTEGER NOT NULL,ISDEVELOPPED INTEGER NOT NULL,CURRENCY TEXT NOT NULL,REVERSEQUOTE TEXT NOT "
+     "NULL,INDEXNAME TEXT NOT NULL,INDEXTICKER TEXT NOT NULL,ESTIMATIONDATE REAL NOT NULL,ESTIMATEDSIGNAL REAL NOT "
+     "NULL,PRIMARY KEY(NAME))",
+     "Unable to create table (QVDB:CL)"},
+    {"CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_LIST(ID TEXT NOT NULL UNIQUE,PRIMARY KEY (ID))",
+     "Unable to create table (QVDB:PTL)"},
+    {"CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL "
+     "NOT NULL)",
+     "Unable to create table (QVDB:D)"},
+    {"CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE)",
+     "Unable to create table (QVDB:D)"},
+    {"CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE "
+     "REAL NOT NULL)",
+     "Unable to create table (QVDB:DB)"},
+    {"CREATE INDEX IF NOT EXISTS DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE)",
+     "Unable to create table (QVDB:DB)"},
+    {"CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
+     "NOT NULL)",
+     "Unable to create table (QVDB:PTD)"},
+};
+
+}  // namespace
+
+TLocalQuorvaneDB::TLocalQuorvaneDB() {
+  // Every engine error raised on the connection is kept as the last message;
+  // an I/O error on an open file means the file went away underneath.
+  Connection_.SetErrorListener([this](const platform::SqliteError& error) {
+    if (Connection_.IsOpen() && error.PrimaryCode() == SQLITE_IOERR) {
+      ReportConnectionLost();
+    } else {
+      StoreConnectionError(error.what());
+    }
+  });
+}
+
+TLocalQuorvaneDB::~TLocalQuorvaneDB() { Connection_.Close(); }
+
+std::string TLocalQuorvaneDB::DatabaseFolder() {
+  const std::string home = EnvOrEmpty("QUORVANE_HOME");
+  if (!home.empty()) return home;
+  std::string data = EnvOrEmpty("XDG_DATA_HOME");
+  if (data.empty()) data = (std::filesystem::path(EnvOrEmpty("HOME")) / ".local" / "share").string();
+  return (std::filesystem::path(data) / "Vosker" / "Quorvane").string();
+}
+
+std::string TLocalQuorvaneDB::DatabaseFileName(std::int32_t kind) {
+  if (kind == kMarketDataDatabase) return "QVDBV4.sqlite";
+  if (kind == kSettingsDatabase) return "USDBV4.sqlite";
+  return {};
+}
+
+std::string TLocalQuorvaneDB::DatabasePath() const {
+  return (std::filesystem::path(DatabaseFolder()) / DatabaseFileName(DatabaseKind)).string();
+}
+
+void TLocalQuorvaneDB::Connect() {
+  LastMessage = "Connection failed";
+  if (DatabaseFileName(DatabaseKind).empty()) return;
+  const std::string path = DatabasePath();
+  if (Connection_.IsOpen()) {
+    if (Connection_.Path() == path) {
+      ResetLastMessage();
+      return;
+    }
+    Disconnect();
+  }
+  std::error_code error;
+  std::filesystem::create_directories(DatabaseFolder(), error);
+  if (error) return;
+  try {
+    Connection_.Open(path);
+    Connection_.SetBusyTimeout(BusyTimeoutMs);
+    // Reading the journal mode reads the file header: a locked or foreign file fails here.
+    Connection_.Exec("PRAGMA journal_mode=WAL");
+    Connection_.Exec("PRAGMA synchronous=NORMAL");
+    Connection_.Exec("PRAGMA cache_size=20000");
+    const std::int64_t freePages = Connection_.QueryInt("PRAGMA freelist_count");
+    const std::int64_t pages = Connection_.QueryInt("PRAGMA page_count");
+    if (freePages > kMinFreePagesToCompact && freePages * 4 > pages) {
+      try {
+        Connection_.Exec("VACUUM");
+      } catch (const platform::SqliteError&) {
+        // Compaction is an optimisation; the file stays usable without it.
+      }
+    }
+    ResetLastMessage();
+  } catch (const platform::SqliteError& failure) {
+    Connection_.Close();
+    LastMessage = *failure.what() != '\0' ? failure.what() : "Connection failed";
+  }
+}
+
+void TLocalQuorvaneDB::Disconnect() { Connection_.Close(); }
+
+bool TLocalQuorvaneDB::IsConnected() const { return Connection_.IsOpen(); }
+
+platform::SqliteTransaction TLocalQuorvaneDB::BeginTransaction() { return platform::SqliteTransaction(Open()); }
+
+platform::SqliteConnection& TLocalQuorvaneDB::Open() {
+  if (!Connection_.IsOpen()) Connection_.Fail("not connected");
+  return Connection_;
+}
+
+bool TLocalQuorvaneDB::RunSchema(const TSchemaStatement* statements, std::size_t count) {
+  LastMessage.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    try {
+      Open().Exec(statements[i].Sql);
+    } catch (const platform::SqliteError&) {
+      LastMessage = statements[i].FailureText;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TLocalQuorvaneDB::CreateMarketDataTables() { return RunSchema(kMarketDataSchema, std::size(kMarketDataSchema)); }

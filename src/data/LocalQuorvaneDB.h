@@ -1,0 +1,200 @@
+#pragma once
+// The local SQLite databases: the market-data file "QVDBV4.sqlite"
+// (countries, assets, portfolio templates, monthly and daily series) and the
+// settings file "USDBV4.sqlite" (the user's model settings). One object is
+// switched between the two files: Disconnect, set DatabaseKind, Connect.
+//
+// Both files live in DatabaseFolder() and run with journal_mode=WAL and
+// synchronous=NORMAL. Every replace of a table (delete, then inserts) runs
+// in one transaction, so a failure leaves the old rows. Values go into
+// statements as bound parameters. Names are stored upper-cased; country
+// names and asset titles are proper-cased when read.
+//
+// Failures: Connect and the two schema operations report through
+// LastMessage and their result; every other operation throws
+// platform::SqliteError, whose message is also left in LastMessage.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/Records.h"
+#include "data/DataRow.h"
+#include "platform/ProgressSink.h"
+#include "platform/Sqlite.h"
+
+// Three doubles: the ranking criteria (equity, fixed income, currency) or the
+// fixed-income limits (max gold, max inflation-linked bonds, max currency risk).
+using TSettingsTriple = std::array<double, 3>;
+
+// Asset classes of the per-country and competition settings.
+enum TSettingsAssetClass : int { sacEquity = 0, sacFixedIncome = 1, sacCurrency = 2 };
+
+// DatabaseKind values.
+inline constexpr std::int32_t kMarketDataDatabase = 0;
+inline constexpr std::int32_t kSettingsDatabase = 1;
+
+class TLocalQuorvaneDB {
+ public:
+  TLocalQuorvaneDB();
+  ~TLocalQuorvaneDB();
+  TLocalQuorvaneDB(const TLocalQuorvaneDB&) = delete;
+  TLocalQuorvaneDB& operator=(const TLocalQuorvaneDB&) = delete;
+
+  // ---- files and connection
+
+  // "$QUORVANE_HOME" when set and not empty, else
+  // "$XDG_DATA_HOME/Vosker/Quorvane" (XDG_DATA_HOME defaulting to
+  // "$HOME/.local/share").
+  static std::string DatabaseFolder();
+  // "QVDBV4.sqlite" for kind 0, "USDBV4.sqlite" for kind 1, empty otherwise.
+  static std::string DatabaseFileName(std::int32_t kind);
+  // Full path of the file of DatabaseKind (the folder itself for an unknown kind).
+  std::string DatabasePath() const;
+
+  // Opens the file of DatabaseKind, creating the folder and the file when
+  // missing. LastMessage is empty when connected, else the engine's message
+  // or "Connection failed". Already connected to that file: stays connected
+  // and succeeds; connected to the other file: switches to this one. A file
+  // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
+  // Never throws.
+  void Connect();
+  void Disconnect();
+  bool IsConnected() const;
+  // Groups several operations (a whole download) into one transaction; the
+  // operations' own transactions become savepoints inside it.
+  platform::SqliteTransaction BeginTransaction();
+  // The underlying connection (tests and tools).
+  platform::SqliteConnection& Connection() { return Connection_; }
+
+  // Handlers of the connection's events.
+  void ResetLastMessage() { LastMessage.clear(); }
+  void StoreConnectionError(const std::string& message) { LastMessage = message; }
+  void ReportConnectionLost() { LastMessage = "Connection lost"; }
+
+  // ---- market-data schema
+
+  // Creates the six tables and the series indexes when missing; existing
+  // tables are left as they are. False with "Unable to create table
+  // (QVDB:AL)" (CL, PTL, D, DB, PTD) in LastMessage on the first failure.
+  bool CreateMarketDataTables();
+
+  // ---- market-data lists
+
+  // COUNTRY_LIST by ascending RANK; names proper-cased, currencies upper-cased.
+  std::vector<TCountry> LoadCountryList();
+  void SaveCountryList(const std::vector<TCountry>& countries);
+  void ClearCountryList();
+  // ASSET_LIST rows of the type's name (type 0..4), ascending ID, each with
+  // countryName as given; empty for another type.
+  std::vector<TAssetSeries> LoadAssetList(const std::string& countryName, int type);
+  // Throws (and keeps the old rows) when an asset's Type is not 0..4.
+  void SaveAssetList(const std::vector<TAssetSeries>& assets);
+  void ClearAssetList();
+  std::vector<TPortfolioTemplate> LoadPortfolioTemplateList();
+  void SavePortfolioTemplateList(const std::vector<TPortfolioTemplate>& templates);
+  void ClearPortfolioTemplateList();
+  // WEIGHT of the template's rows by ascending RANK.
+  std::vector<double> LoadPortfolioTemplateData(const std::string& id);
+  // One row per weight, RANK its position in Weights.
+  void SavePortfolioTemplateData(const std::vector<TPortfolioTemplate>& templates);
+  void ClearPortfolioTemplateData();
+  // (ESTIMATIONDATE, ESTIMATEDSIGNAL) of each country by ascending RANK.
+  std::vector<TDataPoint> LoadCountryEstimates();
+  // Writes point i into the i-th country by RANK when the counts match;
+  // false (nothing written) otherwise.
+  bool SaveCountryEstimates(const std::vector<TDataPoint>& estimates);
+  // True when the table has no row.
+  bool OpenTable(const std::string& table);
+
+  // ---- series ("DATA" or "DATA_BIS"; other table names throw)
+
+  // Latest / earliest DATE of the series in the table; 2.0 when none.
+  double GetSeriesLastDate(const std::string& table, const std::string& countryName, const std::string& assetId);
+  double GetSeriesFirstDate(const std::string& table, const std::string& countryName, const std::string& assetId);
+  // The DATA points of the series by ascending DATE, values of exactly -1000.0 left out.
+  TSeries LoadSeries(const std::string& countryName, const std::string& assetId);
+  // The earliest DATA_BIS point of the series; (2.0, -1000000.0) when none.
+  TDataPoint LoadSeriesBis(const std::string& countryName, const std::string& assetId);
+  // Appends the rows in one transaction (all or none), showing the share
+  // done as "NN%" (NN = trunc((i + 1) / n x 100)) and pumping the sink's
+  // messages about every hundredth row; then turns values stored with a
+  // decimal comma into numbers. label may be null.
+  void InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows, platform::ProgressSink* label);
+  // Deletes the rows dated on or after date.
+  void DeleteSeriesFrom(const std::string& table, double date);
+
+  // ---- settings database
+
+  // Creates the nine settings tables when missing. False with "Unable to
+  // create table  (USDB:UGS)" or "Unable to create table (USDB:UBS)" in
+  // LastMessage on the first failure.
+  bool CreateUserSettingsTables();
+  // INCEPTIONDATE, or 2.0 when the table is empty.
+  double LoadUserDateSettings();
+  bool SaveUserDateSettings(double inceptionDate);
+  // The global-portfolio values (PortfolioCcy, RiskFreeId, MaxEqVsFiAllocation,
+  // MinEqVsFiAllocation, QVTrustLevel, BLTrustLevel, SLTrustLevel, FxHedging):
+  // the loader returns current with those eight replaced by the stored row,
+  // when there is one; the writer stores those eight of settings.
+  TUserSettings LoadUserGlobalPortfolioSettings(const TUserSettings& current);
+  bool SaveUserGlobalPortfolioSettings(const TUserSettings& settings);
+  // A copy of defaults with the asset class's columns (and the name, region
+  // and rank) taken from the stored row of the same country name. When the
+  // stored countries are not exactly those of defaults, defaults unchanged.
+  std::vector<TCountrySettings> LoadUserCountrySettings(const std::vector<TCountrySettings>& defaults, int assetClass);
+  // Updates the stored rows by country name when they are exactly the
+  // countries of rows; otherwise rewrites the table with rows. False (and
+  // nothing written) for empty rows.
+  bool SaveUserCountrySettings(const std::vector<TCountrySettings>& rows, int assetClass);
+  // The triple with the asset class's element replaced by the stored value.
+  TSettingsTriple LoadUserCountryCompetitionSettings(const TSettingsTriple& defaults, int assetClass);
+  bool SaveUserCountryCompetitionSettings(const TSettingsTriple& criteria, int assetClass);
+  TSettingsTriple LoadUserFICompetitionSettings(const TSettingsTriple& defaults);
+  bool SaveUserFICompetitionSettings(const TSettingsTriple& limits);
+  // Writes the part of settings chosen by the save selector, in one transaction:
+  //   0        InceptionDate
+  //   1, 3, 5  equity country rows, equity ranking criterion
+  //   2        global-portfolio values
+  //   4, 6, 7  fixed-income and currency country rows, the three limits, the
+  //            fixed-income and currency criteria, and the currency-swap
+  //            borrowing costs of the equity rows (edited with the bonds)
+  //   others   nothing
+  // True when every writer of the selector wrote (and for selectors that
+  // write nothing), false when one wrote nothing (empty country rows).
+  bool SaveUserSettings(const TUserSettings& settings, int saveSelector);
+
+  // Which file Connect opens: kMarketDataDatabase or kSettingsDatabase.
+  std::int32_t DatabaseKind = kMarketDataDatabase;
+  // Message of the last connection or schema failure; empty after a good connect.
+  std::string LastMessage;
+  // How long a statement waits for a lock held by another connection.
+  int BusyTimeoutMs = 5000;
+
+  // One creation statement and the text left in LastMessage when it fails.
+  struct TSchemaStatement {
+    const char* Sql;
+    const char* FailureText;
+  };
+
+ private:
+  // The open connection; throws when not connected.
+  platform::SqliteConnection& Open();
+  // Runs the statements in order; false with the failing one's text in LastMessage.
+  bool RunSchema(const TSchemaStatement* statements, std::size_t count);
+  void ReplaceUserCountryRows(const std::vector<TCountrySettings>& rows, int assetClass);
+  double SeriesBoundDate(const std::string& table, const std::string& countryName, const std::string& assetId,
+                         bool last);
+  // Writes rows into the per-country table of assetClass: into the stored
+  // rows by country name when they are the same countries (only
+  // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew.
+  // False (nothing written) for empty rows.
+  bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
+
+  platform::SqliteConnection Connection_;
+};
+
+// The one local-database object of the application.
+extern TLocalQuorvaneDB* ptrMyExternLocalQuorvaneDB;

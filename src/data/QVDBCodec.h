@@ -1,0 +1,81 @@
+#pragma once
+// Bodies of the data-server protocol.
+//
+// Request body: {"SQLRequest":[{"ResponseType":"<kind>","Content":"<sql>","Field":"<column>"}]}
+// with the three members in this order, all strings.
+//
+// Reply body: {"ErrorMessage":[{"Content":"<error text>"}],"Response":[<row>,...]}
+// Every row member is a string; rows are read by member position, names are
+// not consulted. Real numbers may use "." or "," as decimal separator.
+//
+// Request kinds: 0 update (PUT), 1 sign-in check, 2 one value, 3 template
+// weights, 4 template list, 5 country list, 6 asset list, 7 one series,
+// 8 table rows (GET), 9 password request, 10 new-user request, 11 free
+// statement (POST).
+//
+// The readers never throw. A reply that is not JSON, is truncated, has members
+// of the wrong JSON type, lacks "ErrorMessage" or "Response", has rows with
+// fewer members than their layout or values that do not convert, leaves the
+// output empty and puts a text starting with "Invalid server reply: " into
+// errorText. Otherwise errorText receives the server's error text (empty on
+// success) and the output the rows read. Callers pass an empty errorText.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Records.h"
+#include "data/DataRow.h"
+
+struct TSQLRequest {
+  std::string Content;  // the SQL statement, ready to run
+  std::string Field;    // column carried back by kinds 2, 3 and 4
+  std::int32_t ResponseType = 0;
+};
+
+inline constexpr std::int32_t kMaxResponseType = 11;
+
+// Prefix of every errorText that reports a malformed reply.
+inline constexpr std::string_view kInvalidReplyPrefix = "Invalid server reply: ";
+
+// Client side.
+std::string WriteSQLRequest(const TSQLRequest& request);
+
+// Status row (kinds 0-2, 9-11): value is the first member of the first row.
+void ReadStatusReply(std::string& errorText, const std::string& reply, std::string& value);
+void ReadCountryListReply(std::string& errorText, const std::string& reply, std::vector<TCountry>& countries);
+void ReadAssetListReply(std::string& errorText, const std::string& reply, std::vector<TAssetSeries>& assets);
+void ReadSeriesReply(std::string& errorText, const std::string& reply, std::vector<TDataPoint>& points);
+// Kind 8. Streams the reply into rows without building a document; memory is
+// the rows themselves (reserved once from a bound on their count).
+void ReadTableRowsReply(std::string& errorText, const std::string& reply, std::vector<TDataRow>& rows);
+void ReadPortfolioTemplateDataReply(std::string& errorText, const std::string& reply, std::vector<double>& weights);
+void ReadPortfolioTemplateListReply(std::string& errorText, const std::string& reply,
+                                    std::vector<std::string>& identifiers);
+
+// Value conversions of reply members. Whole numbers: optional blanks and sign,
+// decimal digits, 32-bit range. Real numbers: "." or "," as separator,
+// optional exponent; infinities and NaN are rejected.
+bool ParseReplyInteger(std::string_view text, std::int32_t& value);
+bool ParseReplyReal(std::string_view text, double& value);
+
+// Server side.
+// Reads a request body. A kind outside 0..11 leaves kind 0. Returns false with
+// errorText set when the body is not a request object or "ResponseType" is not
+// a whole number; request then holds what was read before.
+bool ReadSQLRequest(const std::string& body, TSQLRequest& request, std::string& errorText);
+// The same, dropping the error text.
+TSQLRequest ReadSQLRequest(const std::string& body);
+
+std::string WriteStatusReply(const std::string& value, const std::string& errorText);
+std::string WriteCountryListReply(const std::vector<TCountry>& countries, const std::string& errorText);
+std::string WriteAssetListReply(const std::vector<TAssetSeries>& assets, const std::string& errorText);
+std::string WriteSeriesReply(const std::vector<TDataPoint>& points, const std::string& errorText);
+std::string WriteTableRowsReply(const std::vector<TDataRow>& rows, const std::string& errorText);
+std::string WriteValueListReply(const std::vector<double>& values, const std::string& errorText);
+std::string WriteTextListReply(const std::vector<std::string>& values, const std::string& errorText);
+
+// Appends text as a JSON string literal (quotes included); invalid UTF-8
+// sequences are written as U+FFFD so the result always parses.
+void AppendJsonString(std::string& out, std::string_view text);

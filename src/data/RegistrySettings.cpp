@@ -1,0 +1,109 @@
+#include "data/RegistrySettings.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "platform/Format.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+// Decimal 32-bit integer with optional blanks and sign; throws EConvertError otherwise.
+std::int32_t StrToInt(const std::string& text) {
+  std::size_t begin = text.find_first_not_of(' ');
+  std::size_t end = text.find_last_not_of(' ');
+  std::int32_t value = 0;
+  if (begin != std::string::npos) {
+    if (text[begin] == '+') ++begin;
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end + 1;
+    const auto result = std::from_chars(first, last, value);
+    if (first < last && result.ec == std::errc() && result.ptr == last) return value;
+  }
+  throw platform::EConvertError("'" + text + "' is not a valid integer value");
+}
+
+}  // namespace
+
+TRegistrySettings::TRegistrySettings() = default;
+TRegistrySettings::~TRegistrySettings() = default;
+
+void TRegistrySettings::Open() {
+  Registry = std::make_unique<platform::SettingsStore>(platform::SettingsStore::DefaultPath());
+  Opened = Registry->Load();
+}
+
+void TRegistrySettings::Close() {
+  Registry.reset();
+  Opened = false;
+}
+
+bool TRegistrySettings::ValueExists(const std::string& name) const {
+  return !name.empty() && Opened && Registry && Registry->Contains(name);
+}
+
+void TRegistrySettings::EnsureKey() {
+  Open();
+  Close();
+}
+
+void TRegistrySettings::WriteValue(const std::string& name, const std::string& text, int kind) {
+  if (name.empty()) return;
+  Open();
+  struct Closer {
+    TRegistrySettings* Self;
+    ~Closer() { Self->Close(); }
+  } closer{this};
+  if (!Opened || kind < rvkString || kind > rvkBool) return;
+  platform::SettingsStore& store = *Registry;
+  switch (kind) {
+    case rvkString:
+      store.WriteString(name, text);
+      break;
+    case rvkDouble:
+      store.WriteFloat(name, platform::StrToFloat(text));
+      break;
+    case rvkSingle:
+      store.WriteFloat(name, static_cast<double>(static_cast<float>(platform::StrToFloat(text))));
+      break;
+    case rvkInteger:
+      store.WriteInteger(name, StrToInt(text));
+      break;
+    default:
+      // Booleans share the integer representation, as a registry keeps them.
+      store.WriteInteger(name, StrToInt(text) != 0 ? 1 : 0);
+      break;
+  }
+  store.Save();
+}
+
+std::string TRegistrySettings::ReadValue(const std::string& name, const std::string& defaultText, int kind) {
+  std::string result;
+  Open();
+  if (Opened && !name.empty() && Registry->Contains(name)) {
+    const platform::SettingsStore& store = *Registry;
+    switch (kind) {
+      case rvkString:
+        result = store.ReadString(name).value_or(std::string());
+        break;
+      case rvkDouble:
+        if (const auto value = store.ReadFloat(name)) result = platform::FloatToStr(*value);
+        break;
+      case rvkSingle:
+        if (const auto value = store.ReadFloat(name)) {
+          result = platform::FloatToStr(static_cast<double>(static_cast<float>(*value)));
+        }
+        break;
+      case rvkInteger:
+        if (const auto value = store.ReadInteger(name)) result = std::to_string(*value);
+        break;
+      case rvkBool:
+        if (const auto value = store.ReadInteger(name)) result = *value != 0 ? "1" : "0";
+        break;
+      default:
+        break;
+    }
+  }
+  Close();
+  return result.empty() ? defaultText : result;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// Per-user store of the sign-in and proxy values. Every read and write opens
+// the store (creating it when missing), converts between the caller's text and
+// the value kind asked for, and closes it again: nothing stays open between
+// calls. Values are exchanged with the callers as text.
+//
+// Value kinds (the `kind` argument):
+//   0 string   stored as given
+//   1 double   text parsed as a number ('.' decimal separator)
+//   2 single   as 1, rounded to single precision
+//   3 integer  text parsed as a 32-bit integer; read back as "%i"
+//   4 bool     text parsed as an integer, true when not 0; read back as "1"/"0"
+// Any other kind writes nothing and reads the default.
+
+#include <memory>
+#include <string>
+
+namespace platform {
+class SettingsStore;
+}
+
+// Value kinds of ReadValue/WriteValue.
+enum TRegistryValueKind : int {
+  rvkString = 0,
+  rvkDouble = 1,
+  rvkSingle = 2,
+  rvkInteger = 3,
+  rvkBool = 4,
+};
+
+// Names of the values the system keeps.
+inline constexpr const char* kRegUsername = "Username";
+inline constexpr const char* kRegPassword = "Password";
+inline constexpr const char* kRegRememberMe = "RememberMe";
+inline constexpr const char* kRegLastUsingDate = "LastUsingDate";
+inline constexpr const char* kRegProxyUsageSpecified = "ProxyUsageSpecified";
+inline constexpr const char* kRegProxyServerAddress = "ProxyServerAddress";
+inline constexpr const char* kRegProxyUsername = "ProxyUsername";
+inline constexpr const char* kRegProxyPassword = "ProxyPassword";
+
+class TRegistrySettings {
+ public:
+  TRegistrySettings();
+  ~TRegistrySettings();
+  TRegistrySettings(const TRegistrySettings&) = delete;
+  TRegistrySettings& operator=(const TRegistrySettings&) = delete;
+
+  // Loads the store, creating its folder when missing; Opened tells whether
+  // it could be read. Drops whatever an earlier Open loaded.
+  void Open();
+  // Forgets the loaded store.
+  void Close();
+  // Whether the opened store holds a value of that name; false for an empty
+  // name or when not opened.
+  bool ValueExists(const std::string& name) const;
+  // Open, then Close: the store's folder exists afterwards when it may be created.
+  void EnsureKey();
+
+  // Stores text under name as kind, replacing any value of that name whatever
+  // its kind. An empty name touches nothing. A text that kind 1..4 cannot
+  // parse throws platform::EConvertError and writes nothing; a failed file
+  // write throws platform::SettingsError.
+  void WriteValue(const std::string& name, const std::string& text, int kind);
+  // The stored value as text, or defaultText when the store or the value is
+  // missing, its kind differs, the kind is unknown or the text is empty.
+  // Never throws on a bad stored value.
+  std::string ReadValue(const std::string& name, const std::string& defaultText, int kind);
+
+  std::unique_ptr<platform::SettingsStore> Registry;
+  bool Opened = false;
+};

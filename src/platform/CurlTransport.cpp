@@ -1,0 +1,176 @@
+#include "platform/CurlTransport.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+namespace platform {
+namespace {
+
+void GlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct ReceiveState {
+  std::string* Content = nullptr;
+  std::size_t Limit = 0;  // 0: none
+  bool Overflow = false;
+  int StatusCode = -1;
+  std::string StatusText;
+};
+
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<ReceiveState*>(user);
+  const std::size_t n = size * count;
+  if (state->Limit != 0 && state->Content->size() + n > state->Limit) {
+    state->Overflow = true;
+    return 0;  // makes curl abort with CURLE_WRITE_ERROR
+  }
+  state->Content->append(data, n);
+  return n;
+}
+
+// Reserves the body buffer once from a "Content-Length" header, so that a
+// large download is not copied while it grows; lengths over the limit (or over
+// kMaxReserve without limit) are left to the normal growth and the limit check.
+void ReserveForLength(ReceiveState& state, const std::string& line) {
+  constexpr std::size_t kMaxReserve = std::size_t{1} << 30;
+  static constexpr char kName[] = "content-length:";
+  if (line.size() <= sizeof kName - 1) return;
+  for (std::size_t i = 0; i < sizeof kName - 1; ++i) {
+    char c = line[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kName[i]) return;
+  }
+  const unsigned long long length = std::strtoull(line.c_str() + sizeof kName - 1, nullptr, 10);
+  const std::size_t cap = state.Limit != 0 ? state.Limit : kMaxReserve;
+  if (length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
+}
+
+// Every status line ("HTTP/1.1 404 Not Found") replaces the previous one, so
+// the final reply wins over interim ones (100 Continue, proxy CONNECT).
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* state = static_cast<ReceiveState*>(user);
+  const std::size_t n = size * count;
+  std::string line(data, n);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  if (line.rfind("HTTP/", 0) != 0) {
+    ReserveForLength(*state, line);
+    return n;
+  }
+  const auto firstSpace = line.find(' ');
+  if (firstSpace == std::string::npos) return n;
+  const auto codeEnd = line.find(' ', firstSpace + 1);
+  const std::string code =
+      line.substr(firstSpace + 1, codeEnd == std::string::npos ? std::string::npos : codeEnd - firstSpace - 1);
+  int value = 0;
+  bool digits = code.size() == 3;
+  for (char c : code) {
+    if (c < '0' || c > '9') digits = false;
+    value = value * 10 + (c - '0');
+  }
+  if (!digits) return n;
+  state->StatusCode = value;
+  state->StatusText = codeEnd == std::string::npos ? std::string() : line.substr(codeEnd + 1);
+  return n;
+}
+
+template <class T>
+void SetOpt(CURL* curl, CURLoption option, T value) {
+  const CURLcode rc = curl_easy_setopt(curl, option, value);
+  if (rc != CURLE_OK) throw HttpTransportError(std::string("HTTP set-up failed: ") + curl_easy_strerror(rc));
+}
+
+}  // namespace
+
+CurlTransport::CurlTransport() {
+  GlobalInit();
+  Handle_ = curl_easy_init();
+}
+
+CurlTransport::~CurlTransport() {
+  if (Handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(Handle_));
+}
+
+HttpReply CurlTransport::Execute(const HttpRequest& request) {
+  auto* curl = static_cast<CURL*>(Handle_);
+  if (curl == nullptr) throw HttpTransportError("HTTP layer not available");
+  curl_easy_reset(curl);  // keeps the connection cache
+
+  HttpReply reply;
+  ReceiveState state;
+  state.Content = &reply.Content;
+  state.Limit = request.MaxReplyBytes;
+
+  const std::string url = JoinUrl(request.BaseUrl, request.Resource);
+  SetOpt(curl, CURLOPT_URL, url.c_str());
+  SetOpt(curl, CURLOPT_NOSIGNAL, 1L);
+  SetOpt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  SetOpt(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedLimitBytes);
+  SetOpt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedTimeSeconds);
+  SetOpt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  SetOpt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
+  SetOpt(curl, CURLOPT_WRITEDATA, static_cast<void*>(&state));
+  SetOpt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  SetOpt(curl, CURLOPT_HEADERDATA, static_cast<void*>(&state));
+
+  // An empty proxy text disables proxies, including those of the environment.
+  SetOpt(curl, CURLOPT_PROXY, request.Proxy.Address.c_str());
+  if (request.Proxy.Enabled()) {
+    if (request.Proxy.Port > 0) SetOpt(curl, CURLOPT_PROXYPORT, static_cast<long>(request.Proxy.Port));
+    SetOpt(curl, CURLOPT_PROXYUSERNAME, request.Proxy.UserName.c_str());
+    SetOpt(curl, CURLOPT_PROXYPASSWORD, request.Proxy.Password.c_str());
+  }
+
+  const bool hasBody = !request.Body.empty();
+  switch (request.Method) {
+    case HttpMethod::Get:
+      if (hasBody)
+        SetOpt(curl, CURLOPT_CUSTOMREQUEST, HttpMethodName(request.Method));
+      else
+        SetOpt(curl, CURLOPT_HTTPGET, 1L);
+      break;
+    case HttpMethod::Put:
+      SetOpt(curl, CURLOPT_CUSTOMREQUEST, HttpMethodName(request.Method));
+      break;
+    case HttpMethod::Post:
+      SetOpt(curl, CURLOPT_POST, 1L);
+      break;
+  }
+  // PUT and POST always carry a body, possibly empty; GET only when it has one.
+  if (hasBody || request.Method != HttpMethod::Get) {
+    SetOpt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.Body.size()));
+    SetOpt(curl, CURLOPT_POSTFIELDS, request.Body.c_str());
+  }
+
+  curl_slist* headers = nullptr;
+  auto addHeader = [&headers](const std::string& line) {
+    curl_slist* grown = curl_slist_append(headers, line.c_str());
+    if (grown == nullptr) {
+      curl_slist_free_all(headers);
+      throw HttpTransportError("HTTP set-up failed: out of memory");
+    }
+    headers = grown;
+  };
+  addHeader("Expect:");  // no 100-continue round trip before large bodies
+  if (!request.Accept.empty()) addHeader("Accept: " + request.Accept);
+  if (hasBody && !request.ContentType.empty()) addHeader("Content-Type: " + request.ContentType);
+  CURLcode rc = curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  if (rc == CURLE_OK) rc = curl_easy_perform(curl);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+  curl_slist_free_all(headers);
+
+  if (state.Overflow) throw HttpReplyTooLarge("reply larger than " + std::to_string(request.MaxReplyBytes) + " bytes");
+  if (rc != CURLE_OK) throw HttpTransportError(curl_easy_strerror(rc));
+
+  long code = -1;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+  reply.StatusCode = state.StatusCode >= 0 ? state.StatusCode : static_cast<int>(code);
+  reply.StatusText = std::move(state.StatusText);
+  return reply;
+}
+
+}  // namespace platform

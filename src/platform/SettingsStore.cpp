@@ -1,0 +1,274 @@
+#include "platform/SettingsStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+char TagOf(SettingKind kind) {
+  switch (kind) {
+    case SettingKind::Double:
+      return 'd';
+    case SettingKind::Integer:
+      return 'i';
+    case SettingKind::Bool:
+      return 'b';
+    case SettingKind::String:
+      break;
+  }
+  return 's';
+}
+
+bool KindOfTag(char tag, SettingKind& kind) {
+  switch (tag) {
+    case 's':
+      kind = SettingKind::String;
+      return true;
+    case 'd':
+      kind = SettingKind::Double;
+      return true;
+    case 'i':
+      kind = SettingKind::Integer;
+      return true;
+    case 'b':
+      kind = SettingKind::Bool;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Shortest text that reads back as the same double ('.' in every locale).
+std::string DoubleText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+  return std::string(buffer, result.ptr);
+}
+
+template <typename T>
+std::optional<T> ParseNumber(const std::string& text) {
+  T value{};
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (result.ec != std::errc() || result.ptr != end || text.empty()) return std::nullopt;
+  return value;
+}
+
+// Position of the first '=' not preceded by an escaping backslash; npos when none.
+std::size_t SeparatorOf(const std::string& line) {
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\') {
+      ++i;
+    } else if (line[i] == '=') {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
+// Writes all of data to fd; false on failure.
+bool WriteAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(std::string path) : Path_(std::move(path)) {}
+
+std::string SettingsStore::DefaultPath() {
+  const std::string home = EnvOrEmpty("QUORVANE_HOME");
+  if (!home.empty()) return (std::filesystem::path(home) / "registry.conf").string();
+  std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
+  if (config.empty()) config = (std::filesystem::path(EnvOrEmpty("HOME")) / ".config").string();
+  return (std::filesystem::path(config) / "Vosker" / "Quorvane" / "registry.conf").string();
+}
+
+std::string SettingsStore::Escape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '=':
+        out += "\\=";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string SettingsStore::Unescape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char next = text[++i];
+    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return out;
+}
+
+bool SettingsStore::Load() {
+  Values_.clear();
+  const std::filesystem::path path(Path_);
+  std::error_code error;
+  if (path.has_parent_path()) {
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error) return false;
+  }
+  if (!std::filesystem::exists(path, error)) return !error;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t separator = SeparatorOf(line);
+    // A value is "<tag>:<text>"; lines without one are skipped.
+    if (separator == std::string::npos || separator == 0 || line.size() < separator + 3 || line[separator + 2] != ':') {
+      continue;
+    }
+    Entry entry;
+    if (!KindOfTag(line[separator + 1], entry.Kind)) continue;
+    entry.Text = Unescape(line.substr(separator + 3));
+    Values_[Unescape(line.substr(0, separator))] = std::move(entry);
+  }
+  return !in.bad();
+}
+
+void SettingsStore::Save() const {
+  std::string content;
+  for (const auto& [name, entry] : Values_) {
+    content += Escape(name);
+    content += '=';
+    content += TagOf(entry.Kind);
+    content += ':';
+    content += Escape(entry.Text);
+    content += '\n';
+  }
+  const std::filesystem::path path(Path_);
+  std::error_code error;
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  std::filesystem::create_directories(folder, error);
+  if (error) throw SettingsError("cannot create folder " + folder.string() + ": " + error.message());
+
+  std::string temporary = (folder / (path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) throw SettingsError("cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno));
+  auto fail = [&](const std::string& what) {
+    const std::string reason = std::strerror(errno);
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw SettingsError(what + " " + Path_ + ": " + reason);
+  };
+  if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0) fail("cannot set the mode of");
+  if (!WriteAll(fd, content)) fail("cannot write");
+  if (::fsync(fd) != 0) fail("cannot flush");
+  if (::close(fd) != 0) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(temporary.c_str());
+    throw SettingsError("cannot close " + Path_ + ": " + reason);
+  }
+  if (::rename(temporary.c_str(), Path_.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(temporary.c_str());
+    throw SettingsError("cannot replace " + Path_ + ": " + reason);
+  }
+  // Make the rename itself durable.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+bool SettingsStore::Contains(const std::string& name) const { return Values_.count(name) != 0; }
+
+std::optional<SettingKind> SettingsStore::KindOf(const std::string& name) const {
+  const auto found = Values_.find(name);
+  if (found == Values_.end()) return std::nullopt;
+  return found->second.Kind;
+}
+
+bool SettingsStore::Remove(const std::string& name) { return Values_.erase(name) != 0; }
+
+std::optional<std::string> SettingsStore::RawOf(const std::string& name, SettingKind kind) const {
+  const auto found = Values_.find(name);
+  if (found == Values_.end() || found->second.Kind != kind) return std::nullopt;
+  return found->second.Text;
+}
+
+std::optional<std::string> SettingsStore::ReadString(const std::string& name) const {
+  return RawOf(name, SettingKind::String);
+}
+
+std::optional<double> SettingsStore::ReadFloat(const std::string& name) const {
+  const auto raw = RawOf(name, SettingKind::Double);
+  return raw ? ParseNumber<double>(*raw) : std::nullopt;
+}
+
+std::optional<std::int32_t> SettingsStore::ReadInteger(const std::string& name) const {
+  const auto raw = RawOf(name, SettingKind::Integer);
+  return raw ? ParseNumber<std::int32_t>(*raw) : std::nullopt;
+}
+
+std::optional<bool> SettingsStore::ReadBool(const std::string& name) const {
+  const auto raw = RawOf(name, SettingKind::Bool);
+  if (!raw || (*raw != "0" && *raw != "1")) return std::nullopt;
+  return *raw == "1";
+}
+
+void SettingsStore::WriteString(const std::string& name, const std::string& value) {
+  Values_[name] = Entry{SettingKind::String, value};
+}
+
+void SettingsStore::WriteFloat(const std::string& name, double value) {
+  Values_[name] = Entry{SettingKind::Double, DoubleText(value)};
+}
+
+void SettingsStore::WriteInteger(const std::string& name, std::int32_t value) {
+  Values_[name] = Entry{SettingKind::Integer, std::to_string(value)};
+}
+
+void SettingsStore::WriteBool(const std::string& name, bool value) {
+  Values_[name] = Entry{SettingKind::Bool, value ? "1" : "0"};
+}
+
+}  // namespace platform

@@ -1,0 +1,75 @@
+#pragma once
+// Typed key=value settings file. One line per value:
+//   name=<tag>:<value>
+// with tag s (string), d (double), i (32-bit integer) or b (bool, 1/0).
+// Backslash, newline, carriage return and '=' are written as \\, \n, \r and
+// \= in names and values, so any text round-trips. The file is private to
+// the user (mode 0600) and replaced atomically: written to a temporary file
+// in the same folder, flushed to disk and renamed over the old one.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+class SettingsError : public std::runtime_error {
+  using runtime_error::runtime_error;
+};
+
+enum class SettingKind { String, Double, Integer, Bool };
+
+class SettingsStore {
+ public:
+  explicit SettingsStore(std::string path);
+
+  // "$QUORVANE_HOME/registry.conf" when QUORVANE_HOME is set and not empty,
+  // else "$XDG_CONFIG_HOME/Vosker/Quorvane/registry.conf" (XDG_CONFIG_HOME
+  // defaulting to "$HOME/.config").
+  static std::string DefaultPath();
+
+  const std::string& Path() const { return Path_; }
+
+  // Creates the file's folder (with parents) when missing and reads the file;
+  // a missing file is an empty store. False when the folder cannot be created
+  // or the file cannot be read; the store is then empty. Malformed lines are
+  // skipped.
+  bool Load();
+  // Writes every value to the file atomically; throws SettingsError on failure.
+  void Save() const;
+
+  bool Contains(const std::string& name) const;
+  std::optional<SettingKind> KindOf(const std::string& name) const;
+  bool Remove(const std::string& name);
+  std::size_t Size() const { return Values_.size(); }
+
+  // Each reader returns nothing when the value is missing or of another kind.
+  std::optional<std::string> ReadString(const std::string& name) const;
+  std::optional<double> ReadFloat(const std::string& name) const;
+  std::optional<std::int32_t> ReadInteger(const std::string& name) const;
+  std::optional<bool> ReadBool(const std::string& name) const;
+
+  // Each writer replaces any value of that name, whatever its kind.
+  void WriteString(const std::string& name, const std::string& value);
+  void WriteFloat(const std::string& name, double value);
+  void WriteInteger(const std::string& name, std::int32_t value);
+  void WriteBool(const std::string& name, bool value);
+
+  // Escaping of names and values as written to the file, and its inverse.
+  static std::string Escape(const std::string& text);
+  static std::string Unescape(const std::string& text);
+
+ private:
+  struct Entry {
+    SettingKind Kind = SettingKind::String;
+    std::string Text;  // string value, or the canonical text of the number
+  };
+  std::optional<std::string> RawOf(const std::string& name, SettingKind kind) const;
+
+  std::string Path_;
+  std::map<std::string, Entry> Values_;
+};
+
+}  // namespace platform

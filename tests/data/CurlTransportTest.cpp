@@ -1,0 +1,220 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FakeTransport.h"
+#include "data/QVDBClient.h"
+#include "platform/CurlTransport.h"
+
+namespace {
+
+// A one-shot HTTP/1.1 responder on 127.0.0.1:<ephemeral port>: accepts
+// `connections` connections in turn, reads one request from each (head and
+// Content-Length body), records it and answers with the scripted reply.
+class LoopbackResponder {
+ public:
+  struct Received {
+    std::string Head;  // request line and headers
+    std::string Body;
+  };
+
+  LoopbackResponder(std::string reply, int connections) : Reply_(std::move(reply)) {
+    Listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (Listener_ < 0 || bind(Listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(Listener_, 4) != 0)
+      return;
+    socklen_t length = sizeof address;
+    getsockname(Listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    Port = ntohs(address.sin_port);
+    Thread_ = std::thread([this, connections] {
+      for (int i = 0; i < connections; ++i) Serve();
+    });
+  }
+
+  ~LoopbackResponder() {
+    if (Thread_.joinable()) Thread_.join();
+    if (Listener_ >= 0) close(Listener_);
+  }
+
+  // Waits until every connection was served; afterwards Requests is stable.
+  void Join() {
+    if (Thread_.joinable()) Thread_.join();
+  }
+
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port) + "/"; }
+
+  int Port = 0;
+  std::vector<Received> Requests;
+
+ private:
+  void Serve() {
+    const int connection = accept(Listener_, nullptr, nullptr);
+    if (connection < 0) return;
+    std::string data;
+    char buffer[4096];
+    std::size_t headEnd = std::string::npos;
+    std::size_t bodyLength = 0;
+    while (true) {
+      if (headEnd == std::string::npos) {
+        headEnd = data.find("\r\n\r\n");
+        if (headEnd != std::string::npos) {
+          const auto at = Lower(data.substr(0, headEnd)).find("content-length:");
+          if (at != std::string::npos) bodyLength = std::strtoul(data.c_str() + at + 15, nullptr, 10);
+        }
+      }
+      if (headEnd != std::string::npos && data.size() >= headEnd + 4 + bodyLength) break;
+      const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      data.append(buffer, static_cast<std::size_t>(n));
+    }
+    Received received;
+    if (headEnd != std::string::npos) {
+      received.Head = data.substr(0, headEnd);
+      received.Body = data.substr(headEnd + 4, bodyLength);
+    }
+    Requests.push_back(std::move(received));
+    std::size_t sent = 0;
+    while (sent < Reply_.size()) {
+      const ssize_t n = send(connection, Reply_.data() + sent, Reply_.size() - sent, MSG_NOSIGNAL);
+      if (n <= 0) break;
+      sent += static_cast<std::size_t>(n);
+    }
+    close(connection);
+  }
+
+  static std::string Lower(std::string text) {
+    for (char& c : text)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+  }
+
+  std::string Reply_;
+  int Listener_ = -1;
+  std::thread Thread_;
+};
+
+std::string HttpReplyText(const std::string& statusLine, const std::string& body) {
+  return statusLine + "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+TEST(CurlTransportTest, GetCarriesItsBodyAndStatusTextIsRead) {
+  LoopbackResponder responder(HttpReplyText("HTTP/1.1 418 I'm a teapot", "short and stout"), 1);
+  ASSERT_NE(responder.Port, 0);
+  platform::CurlTransport transport;
+  platform::HttpRequest request;
+  request.Method = platform::HttpMethod::Get;
+  request.BaseUrl = responder.BaseUrl();
+  request.Resource = "QuorvaneDB";
+  request.Body = R"({"SQLRequest":[{"ResponseType":"8","Content":"SELECT 1","Field":""}]})";
+  request.ContentType = "application/json";
+  request.Accept = "application/json";
+  const platform::HttpReply reply = transport.Execute(request);
+  responder.Join();
+  EXPECT_EQ(reply.StatusCode, 418);
+  EXPECT_EQ(reply.StatusText, "I'm a teapot");
+  EXPECT_EQ(reply.Content, "short and stout");
+  ASSERT_EQ(responder.Requests.size(), 1u);
+  EXPECT_EQ(responder.Requests[0].Head.rfind("GET /QuorvaneDB HTTP/1.1\r\n", 0), 0u) << responder.Requests[0].Head;
+  EXPECT_EQ(responder.Requests[0].Body, request.Body);
+  EXPECT_NE(responder.Requests[0].Head.find("Content-Type: application/json"), std::string::npos);
+}
+
+TEST(CurlTransportTest, MethodsPutAndPostAndPlainGet) {
+  const std::vector<std::pair<platform::HttpMethod, std::string>> cases{
+      {platform::HttpMethod::Put, "PUT"}, {platform::HttpMethod::Post, "POST"}, {platform::HttpMethod::Get, "GET"}};
+  for (const auto& [method, name] : cases) {
+    LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", "{}"), 1);
+    platform::CurlTransport transport;
+    platform::HttpRequest request;
+    request.Method = method;
+    request.BaseUrl = responder.BaseUrl();
+    request.Resource = "Default";
+    request.Body = method == platform::HttpMethod::Get ? "" : "payload";
+    request.ContentType = "application/json";
+    const platform::HttpReply reply = transport.Execute(request);
+    responder.Join();
+    EXPECT_EQ(reply.StatusCode, 200);
+    EXPECT_EQ(reply.StatusText, "OK");
+    ASSERT_EQ(responder.Requests.size(), 1u);
+    EXPECT_EQ(responder.Requests[0].Head.rfind(name + " /Default HTTP/1.1\r\n", 0), 0u) << name;
+    EXPECT_EQ(responder.Requests[0].Body, request.Body);
+  }
+}
+
+TEST(CurlTransportTest, ClosedPortIsAConnectionFailure) {
+  int port = 0;
+  {
+    LoopbackResponder probe("", 0);  // binds a free port, then releases it
+    port = probe.Port;
+  }
+  ASSERT_NE(port, 0);
+  platform::CurlTransport transport;
+  platform::HttpRequest request;
+  request.BaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/";
+  request.Resource = "QuorvaneDB";
+  EXPECT_THROW(transport.Execute(request), platform::HttpTransportError);
+
+  // Through the client the same failure becomes its message.
+  TQVDBClient client(transport, "NO_RESULT");
+  client.SetProxySource([] { return TProxySettings{}; });
+  client.SetBaseUrl(request.BaseUrl);
+  EXPECT_FALSE(client.UserExists("u"));
+  EXPECT_EQ(client.LastMessage, "Connection to server failed");
+  EXPECT_FALSE(client.IsServerAvailable());
+}
+
+TEST(CurlTransportTest, LongReplyIsCutOff) {
+  LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", std::string(100000, 'x')), 1);
+  platform::CurlTransport transport;
+  platform::HttpRequest request;
+  request.BaseUrl = responder.BaseUrl();
+  request.Resource = "QuorvaneDB";
+  request.MaxReplyBytes = 1000;
+  EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
+}
+
+TEST(CurlTransportTest, ProxyReceivesAbsoluteAddressAndCredentials) {
+  LoopbackResponder proxy(HttpReplyText("HTTP/1.1 200 OK", "VOSKER SERVER"), 1);
+  platform::CurlTransport transport;
+  platform::HttpRequest request;
+  request.BaseUrl = "http://data.invalid:8082/";
+  request.Resource = "Default";
+  request.Proxy.Address = "127.0.0.1:" + std::to_string(proxy.Port);
+  request.Proxy.UserName = "user";
+  request.Proxy.Password = "secret";
+  const platform::HttpReply reply = transport.Execute(request);
+  proxy.Join();
+  EXPECT_EQ(reply.Content, "VOSKER SERVER");
+  ASSERT_EQ(proxy.Requests.size(), 1u);
+  const std::string& head = proxy.Requests[0].Head;
+  EXPECT_EQ(head.rfind("GET http://data.invalid:8082/Default HTTP/1.1\r\n", 0), 0u) << head;
+  // base64("user:secret")
+  EXPECT_NE(head.find("Proxy-Authorization: Basic dXNlcjpzZWNyZXQ="), std::string::npos) << head;
+}
+
+TEST(CurlTransportTest, ClientServerCheckOverHttp) {
+  LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", "Vosker Server ready"), 1);
+  platform::CurlTransport transport;
+  TQVDBClient client(transport, "NO_RESULT");
+  client.SetProxySource([] { return TProxySettings{}; });
+  client.SetBaseUrl(responder.BaseUrl());
+  EXPECT_TRUE(client.IsServerAvailable());
+  responder.Join();
+  ASSERT_EQ(responder.Requests.size(), 1u);
+  EXPECT_EQ(responder.Requests[0].Head.rfind("GET /Default HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(responder.Requests[0].Body, "");
+}
+
+}  // namespace

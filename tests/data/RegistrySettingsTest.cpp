@@ -1,0 +1,137 @@
+// Sign-in and proxy values kept in the per-user store.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "data/RegistrySettings.h"
+#include "data/TempDir.h"
+#include "platform/Format.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+class RegistrySettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Home = Temp.UseAsHome("config"); }
+  std::string File() const { return Home + "/registry.conf"; }
+
+  TempDir Temp;
+  std::string Home;
+  TRegistrySettings Registry;
+};
+
+TEST_F(RegistrySettingsTest, FirstReadCreatesTheFolderAndGivesTheDefault) {
+  EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "0");
+  EXPECT_TRUE(std::filesystem::is_directory(Home));
+  EXPECT_FALSE(Registry.Opened);  // closed again after the call
+  EXPECT_FALSE(Registry.Registry);
+}
+
+TEST_F(RegistrySettingsTest, EmptyNameTouchesNothing) {
+  Registry.WriteValue("", "1", rvkInteger);
+  EXPECT_FALSE(std::filesystem::exists(Home));
+  EXPECT_EQ(Registry.ReadValue("", "dflt", rvkString), "dflt");
+}
+
+struct KindCase {
+  int WriteKind;
+  std::string Written;
+  int ReadKind;
+  std::string Expected;  // "<default>" when the default comes back
+};
+
+class RegistryKindTest : public RegistrySettingsTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(RegistryKindTest, WriteThenRead) {
+  const KindCase& test = GetParam();
+  Registry.WriteValue("Value", test.Written, test.WriteKind);
+  const std::string read = Registry.ReadValue("Value", "<default>", test.ReadKind);
+  EXPECT_EQ(read, test.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, RegistryKindTest,
+    ::testing::Values(KindCase{rvkString, "demo@quorvane.test", rvkString, "demo@quorvane.test"},
+                      KindCase{rvkString, "line\nwith=signs\\", rvkString, "line\nwith=signs\\"},
+                      // A stored empty text reads as the default.
+                      KindCase{rvkString, "", rvkString, "<default>"}, KindCase{rvkInteger, "1", rvkInteger, "1"},
+                      KindCase{rvkInteger, " -12 ", rvkInteger, "-12"},
+                      // A value of another kind reads as the default.
+                      KindCase{rvkString, "1", rvkInteger, "<default>"},
+                      KindCase{rvkInteger, "1", rvkString, "<default>"},
+                      KindCase{rvkDouble, "46000", rvkDouble, "46000"}, KindCase{rvkDouble, "0.1", rvkDouble, "0.1"},
+                      // Single precision: 0.1f = 0.100000001490116119..., printed with 15 digits.
+                      KindCase{rvkSingle, "0.1", rvkSingle, "0.100000001490116"},
+                      KindCase{rvkDouble, "0.1", rvkSingle, "0.100000001490116"},
+                      // Booleans: any non-zero integer text is true; read as "1"/"0".
+                      KindCase{rvkBool, "5", rvkBool, "1"}, KindCase{rvkBool, "0", rvkBool, "0"},
+                      KindCase{rvkBool, "1", rvkInteger, "1"},
+                      // Unknown kinds write nothing and read the default.
+                      KindCase{5, "1", rvkInteger, "<default>"}, KindCase{rvkInteger, "3", 5, "<default>"},
+                      KindCase{-1, "x", rvkString, "<default>"}));
+
+TEST_F(RegistrySettingsTest, TextsThatDoNotConvertThrowAndWriteNothing) {
+  Registry.WriteValue(kRegRememberMe, "1", rvkInteger);
+  EXPECT_THROW(Registry.WriteValue(kRegRememberMe, "yes", rvkInteger), platform::EConvertError);
+  EXPECT_THROW(Registry.WriteValue(kRegRememberMe, "", rvkBool), platform::EConvertError);
+  EXPECT_THROW(Registry.WriteValue(kRegRememberMe, "99999999999", rvkInteger), platform::EConvertError);
+  EXPECT_THROW(Registry.WriteValue(kRegLastUsingDate, "1,5x", rvkDouble), platform::EConvertError);
+  EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "1");
+  EXPECT_EQ(Registry.ReadValue(kRegLastUsingDate, "none", rvkDouble), "none");
+  EXPECT_FALSE(Registry.Opened);
+}
+
+TEST_F(RegistrySettingsTest, BadStoredValuesReadAsDefault) {
+  std::filesystem::create_directories(Home);
+  std::ofstream(File()) << "RememberMe=i:not a number\nLastUsingDate=d:\nUsername=s:kept\n";
+  EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "0");
+  EXPECT_EQ(Registry.ReadValue(kRegLastUsingDate, "45000", rvkDouble), "45000");
+  EXPECT_EQ(Registry.ReadValue(kRegUsername, "", rvkString), "kept");
+}
+
+TEST_F(RegistrySettingsTest, SignInAndProxyValuesSurviveOtherWrites) {
+  Registry.WriteValue(kRegUsername, "demo@quorvane.test", rvkString);
+  Registry.WriteValue(kRegPassword, "p=a\\ss", rvkString);
+  Registry.WriteValue(kRegRememberMe, "1", rvkInteger);
+  Registry.WriteValue(kRegLastUsingDate, platform::FloatToStr(46000.0), rvkString);
+  Registry.WriteValue(kRegProxyUsageSpecified, "1", rvkInteger);
+  Registry.WriteValue(kRegProxyServerAddress, "proxy.local:3128", rvkString);
+  Registry.WriteValue(kRegProxyUsername, "user", rvkString);
+  Registry.WriteValue(kRegProxyPassword, "secret", rvkString);
+  TRegistrySettings other;
+  EXPECT_EQ(other.ReadValue(kRegUsername, "", rvkString), "demo@quorvane.test");
+  EXPECT_EQ(other.ReadValue(kRegPassword, "", rvkString), "p=a\\ss");
+  EXPECT_EQ(other.ReadValue(kRegRememberMe, "0", rvkInteger), "1");
+  EXPECT_EQ(other.ReadValue(kRegLastUsingDate, "", rvkString), "46000");
+  EXPECT_EQ(other.ReadValue(kRegProxyUsageSpecified, "0", rvkInteger), "1");
+  EXPECT_EQ(other.ReadValue(kRegProxyServerAddress, "", rvkString), "proxy.local:3128");
+  EXPECT_EQ(other.ReadValue(kRegProxyUsername, "", rvkString), "user");
+  EXPECT_EQ(other.ReadValue(kRegProxyPassword, "", rvkString), "secret");
+}
+
+TEST_F(RegistrySettingsTest, OpenAndValueExists) {
+  Registry.EnsureKey();
+  EXPECT_TRUE(std::filesystem::is_directory(Home));
+  EXPECT_FALSE(Registry.ValueExists(kRegUsername));
+  Registry.WriteValue(kRegUsername, "x", rvkString);
+  Registry.Open();
+  EXPECT_TRUE(Registry.Opened);
+  EXPECT_TRUE(Registry.ValueExists(kRegUsername));
+  EXPECT_FALSE(Registry.ValueExists(""));
+  EXPECT_FALSE(Registry.ValueExists(kRegPassword));
+  Registry.Close();
+  EXPECT_FALSE(Registry.ValueExists(kRegUsername));
+}
+
+TEST_F(RegistrySettingsTest, UnreadableStoreGivesDefaultsAndWritesNothing) {
+  // The store's folder cannot be created: a file stands in its way.
+  std::ofstream(Temp / "config") << "not a folder";
+  Registry.WriteValue(kRegUsername, "x", rvkString);
+  EXPECT_EQ(Registry.ReadValue(kRegUsername, "dflt", rvkString), "dflt");
+  EXPECT_TRUE(std::filesystem::is_regular_file(Temp / "config"));
+}
+
+}  // namespace
