@@ -1,0 +1,443 @@
+#include "portfolio/BenchmarkPortfolio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "common/DateHelpers.h"
+#include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
+#include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
+
+namespace {
+
+// Position in a series of m points paired with point k of the longest line
+// (n points), counting from the end: j = m - n + k.
+std::ptrdiff_t EndIndex(std::size_t m, std::size_t n, std::size_t k) {
+  return static_cast<std::ptrdiff_t>(m) - static_cast<std::ptrdiff_t>(n) + static_cast<std::ptrdiff_t>(k);
+}
+
+// Value paired with point k of the longest line; EModelError outside the series.
+double EndValue(const TSeries& series, std::size_t n, std::size_t k, const char* what) {
+  return ModelAt(series, EndIndex(series.size(), n, k), what).Value;
+}
+
+// Rank paired with point k of the longest line; -1.0 outside the series.
+double RankValue(const TSeries& ranks, std::size_t n, std::size_t k) {
+  const std::ptrdiff_t j = EndIndex(ranks.size(), n, k);
+  return j >= 0 && static_cast<std::size_t>(j) < ranks.size() ? ranks[static_cast<std::size_t>(j)].Value : -1.0;
+}
+
+// Integer part of a rank value; -1 for a value that is no rank.
+std::int32_t TruncatedRank(double value) {
+  if (!(value > -2147483648.0 && value < 2147483648.0)) return -1;
+  return static_cast<std::int32_t>(value);
+}
+
+// Weight normalised by the sum S of all weights: w + (S != 0 ? w / S : 0) * (1 - S).
+double Normalised(double w, double sum) { return w + (sum != 0.0 ? w / sum : 0.0) * (1.0 - sum); }
+
+const TCountrySettings& SettingsRow(const TUserSettings& settings, std::size_t country) {
+  return ModelAt(settings.CountrySettings, static_cast<std::ptrdiff_t>(country), "benchmark settings rows");
+}
+
+// Lines that take part at date d: equity weights present and begun on or
+// before d (strict: before d). Fills `begun`, reusing its storage.
+void LinesBegun(const std::vector<TBenchmarkLine>& lines, double d, bool strict, std::vector<std::size_t>& begun) {
+  begun.clear();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const TSeries& weights = lines[i].EquityWeights;
+    if (weights.empty()) continue;
+    const double first = weights.front().Date;
+    if (strict ? first < d : first <= d) begun.push_back(i);
+  }
+}
+
+// Swap cost per period of hedging country c: EqFxSwapBorrowingCost / periods a
+// year / 100 when hedging and c is not the portfolio-currency country, else 0.
+double HedgingCost(const TUserSettings& settings, std::int32_t frequency, const TCurrencyCountries& found,
+                   std::size_t country) {
+  if (static_cast<std::size_t>(found.Portfolio) == country || !settings.FxHedging) return 0.0;
+  return SettingsRow(settings, country).EqFxSwapBorrowingCost / PeriodsPerYear(frequency) / 100.0;
+}
+
+}  // namespace
+
+void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                std::int32_t frequency, double endDate, bool trustFlag) {
+  QVTrustLevel = trustFlag ? settings.QVTrustLevel : 0.0;
+  BLTrustLevel = trustFlag ? settings.BLTrustLevel : 0.0;
+  Frequency = frequency;
+  CountryRankingCriteria = settings.CountryRankingCriteria[0];
+  Lines.clear();
+  if (countries.empty()) return;
+
+  // The positions found in the first country serve for every country.
+  const std::size_t equityPosition = LastAssetPosition(countries.front().IndexAssets, "EQINDEX", 0);
+  const std::size_t cashPosition = LastAssetPosition(countries.front().RiskFreeAssets, settings.RiskFreeId, 0);
+
+  // Both legs of every country are converted by the same USD/portfolio-currency rate.
+  const TCurrencyCountries found = FindCurrencyCountries(countries, settings.PortfolioCcy);
+  const TSeries usdToPortfolio = found.Valid() ? CrossRate(countries[static_cast<std::size_t>(found.Usd)],
+                                                           countries[static_cast<std::size_t>(found.Portfolio)])
+                                               : TSeries{};
+
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    const TCountrySettings& row = SettingsRow(settings, i);
+    if (row.EqWeight / 100.0 == 0.0) continue;
+    TBenchmarkLine line;
+    if (found.Valid()) {
+      const TCountry& c = countries[i];
+      const TSeries fxToUsd = CrossRate(c, countries[static_cast<std::size_t>(found.Usd)]);
+      const double cost = HedgingCost(settings, frequency, found, i);
+      line.EquityReturns = ConvertToPortfolioCurrency(SeriesAtPosition(c.IndexAssets, equityPosition), CashSeries(c),
+                                                      fxToUsd, cost, usdToPortfolio, frequency);
+      line.CashReturns = ConvertToPortfolioCurrency(SeriesAtPosition(c.RiskFreeAssets, cashPosition), CashSeries(c),
+                                                    fxToUsd, cost, usdToPortfolio, frequency);
+    }
+    line.EquityWeights =
+        BuildSignalWeights(countries, settings, frequency, line.EquityReturns, line.CashReturns, true, i);
+    line.CashWeights =
+        BuildSignalWeights(countries, settings, frequency, line.EquityReturns, line.CashReturns, false, i);
+    line.RankingValues = RollingOneYearReturns(line.EquityReturns);
+
+    TSeries* series[] = {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights,
+                         &line.CashWeights};
+    if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) continue;
+    double from = line.EquityReturns.front().Date;
+    for (const TSeries* s : series) from = std::max(from, s->front().Date);
+    for (TSeries* s : series) *s = SliceSeries(*s, from, endDate);
+    line.Name = countries[i].Name;
+    line.TransactionCost = row.EqTransactionCost;
+    Lines.push_back(std::move(line));
+  }
+
+  std::erase_if(Lines, [](const TBenchmarkLine& line) {
+    return line.RankingValues.size() < 12 || line.EquityWeights.empty() || line.CashWeights.empty();
+  });
+}
+
+void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                std::int32_t frequency, double /*startDate*/, double endDate, std::int32_t /*mode*/,
+                                bool trustFlag) {
+  Build(countries, settings, frequency, endDate, trustFlag);
+}
+
+TSeries TBenchmarkPortfolio::ConvertReturns(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                            std::int32_t frequency, const TSeries& series, std::size_t country) const {
+  if (country >= countries.size()) return {};
+  const TCurrencyCountries found = FindCurrencyCountries(countries, settings.PortfolioCcy);
+  if (!found.Valid()) return {};
+  const TCountry& c = countries[country];
+  const TCountry& usd = countries[static_cast<std::size_t>(found.Usd)];
+  const TCountry& pc = countries[static_cast<std::size_t>(found.Portfolio)];
+  return ConvertToPortfolioCurrency(series, CashSeries(c), CrossRate(c, usd),
+                                    HedgingCost(settings, frequency, found, country), CrossRate(usd, pc), frequency);
+}
+
+TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                                std::int32_t /*frequency*/, const TSeries& equityReturns,
+                                                const TSeries& cashReturns, bool legFlag, std::size_t country) const {
+  const double w = SettingsRow(settings, country).EqWeight;
+  TSeries result;
+  if (QVTrustLevel == 0.0 && BLTrustLevel == 0.0) {
+    result.reserve(equityReturns.size());
+    for (const TDataPoint& p : equityReturns) result.push_back({p.Date, w * (legFlag ? 1.0 : 0.0) / 100.0});
+    return result;
+  }
+  const std::vector<TAssetSeries>& signals =
+      ModelAt(countries, static_cast<std::ptrdiff_t>(country), "benchmark countries").SignalAssets;
+  TSeries qv = SeriesAtPosition(signals, LastAssetPosition(signals, "QVSIGNAL", 0));
+  TSeries bl = SeriesAtPosition(signals, LastAssetPosition(signals, "BLSIGNAL", 1));
+  const auto signalRange = GetCommonDateRange(qv, bl);
+  if (signalRange[0] != signalRange[1]) {
+    qv = SliceSeries(qv, signalRange[0], signalRange[1]);
+    bl = SliceSeries(bl, signalRange[0], signalRange[1]);
+  }
+  const auto r1 = GetCommonDateRange(equityReturns, cashReturns);
+  const auto r2 = GetCommonDateRange(equityReturns, qv);
+  if (std::max(r1[0], r2[0]) == std::min(r1[1], r2[1])) return result;
+
+  TSeries g;
+  if (QVTrustLevel == 0.0 || BLTrustLevel == 0.0) {
+    g = settings.QVTrustLevel != 0.0 ? SignalFactors(qv, QVTrustLevel / 100.0)
+                                     : SignalFactors(bl, BLTrustLevel / 100.0);
+  } else {
+    g = CombineSignals(qv, bl, QVTrustLevel / 100.0, BLTrustLevel / 100.0);
+  }
+  result.reserve(g.size());
+  for (const TDataPoint& p : g) result.push_back({p.Date, (legFlag ? p.Value : 1.0 - p.Value) * w / 100.0});
+  return result;
+}
+
+TSeries TBenchmarkPortfolio::CombineSignals(const TSeries& qvSignal, const TSeries& blSignal, double tQV, double tBL) {
+  TSeries g;
+  if (qvSignal.empty() || qvSignal.size() != blSignal.size()) return g;
+  g.reserve(qvSignal.size());
+  for (std::size_t i = 0; i < qvSignal.size(); ++i) {
+    const double fq = qvSignal[i].Value == 0.0 ? 1.0 - tQV : 1.0;
+    const double fb = blSignal[i].Value == 0.0 ? 1.0 - tBL : 1.0;
+    g.push_back({qvSignal[i].Date, fq * fb});
+  }
+  return g;
+}
+
+TSeries TBenchmarkPortfolio::SignalFactors(const TSeries& signal, double t) {
+  TSeries g;
+  g.reserve(signal.size());
+  for (const TDataPoint& p : signal) g.push_back({p.Date, p.Value == 0.0 ? 1.0 - t : 1.0});
+  return g;
+}
+
+void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
+  std::size_t reference = Lines.size();
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < Lines.size(); ++i) {
+    if (Lines[i].RankingValues.size() > n) {
+      reference = i;
+      n = Lines[i].RankingValues.size();
+    }
+  }
+  if (reference == Lines.size()) return;
+  const TSeries grid = Lines[reference].RankingValues;
+  for (TBenchmarkLine& line : Lines) {
+    line.Ranks.clear();
+    line.Ranks.reserve(grid.size());
+    for (const TDataPoint& p : grid) line.Ranks.push_back({p.Date, -1.0});
+  }
+
+  std::vector<double> values;
+  std::vector<std::size_t> members;
+  for (std::size_t k = n; k-- > 0;) {
+    const double date = grid[k].Date;
+    values.clear();
+    members.clear();
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+      const TBenchmarkLine& line = Lines[i];
+      if (line.RankingValues.empty() || line.RankingValues.front().Date > date) continue;
+      // A point outside a series counts as "no value" in the ranking.
+      const std::ptrdiff_t jw = EndIndex(line.EquityWeights.size(), n, k);
+      const std::ptrdiff_t jv = EndIndex(line.RankingValues.size(), n, k);
+      if (jw < 0 || static_cast<std::size_t>(jw) >= line.EquityWeights.size() || jv < 0) continue;
+      if (!(line.EquityWeights[static_cast<std::size_t>(jw)].Value > 0.0)) continue;
+      values.push_back(line.RankingValues[static_cast<std::size_t>(jv)].Value);
+      members.push_back(i);
+    }
+    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    for (std::size_t p = 0; p < order.size(); ++p) {
+      Lines[members[static_cast<std::size_t>(order[p])]].Ranks[k].Value = rankFlag ? static_cast<double>(p + 1) : 1.0;
+    }
+  }
+
+  for (TBenchmarkLine& line : Lines) {
+    if (line.RankingValues.empty()) continue;
+    line.Ranks = SliceSeries(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
+  }
+}
+
+void TBenchmarkPortfolio::RankAndSelect(bool rankFlag) {
+  RankAssets(rankFlag);
+  if (!rankFlag) return;
+  const std::int32_t longest = LongestWeightLine();
+  if (longest < 0) return;
+  const TSeries dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;
+  const std::size_t n = dates.size();
+  std::vector<std::size_t> begun;
+  for (std::size_t k = 0; k < n; ++k) {
+    LinesBegun(Lines, dates[k].Date, false, begun);
+    double total = 0.0;
+    std::int32_t count = 0;
+    for (std::size_t i : begun) {
+      const double e = EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights");
+      total += e;
+      if (e > 0.0) ++count;
+    }
+    double kept = 0.0;
+    for (std::size_t i : begun) {
+      TBenchmarkLine& line = Lines[i];
+      TDataPoint& e =
+          ModelAt(line.EquityWeights, EndIndex(line.EquityWeights.size(), n, k), "benchmark equity weights");
+      if (IsRankSelected(TruncatedRank(RankValue(line.Ranks, n, k)), count)) {
+        kept += e.Value;
+        continue;
+      }
+      e.Value = 0.0;
+      const std::ptrdiff_t jr = EndIndex(line.Ranks.size(), n, k);
+      if (jr >= 0 && static_cast<std::size_t>(jr) < line.Ranks.size())
+        line.Ranks[static_cast<std::size_t>(jr)].Value = -1.0;
+    }
+    // The dropped weight goes to the selected lines in proportion to their weights.
+    const double removed = total - kept;
+    for (std::size_t i : begun) {
+      TDataPoint& e =
+          ModelAt(Lines[i].EquityWeights, EndIndex(Lines[i].EquityWeights.size(), n, k), "benchmark equity weights");
+      e.Value += (kept != 0.0 ? e.Value / kept : 0.0) * removed;
+    }
+  }
+}
+
+void TBenchmarkPortfolio::Recalculate(bool rankFlag) {
+  ReturnSeries.clear();
+  WeightHistory.clear();
+  if (Lines.empty()) return;
+  RankAndSelect(rankFlag);
+  RebuildResults();
+}
+
+void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rankFlag) {
+  if (Lines.empty() || series.empty()) return;
+  TSeries cash;
+  cash.reserve(series.size() + 1);
+  cash.push_back({GetPreviousPeriodDate(series.front().Date, Frequency), 0.0});
+  cash.insert(cash.end(), series.begin(), series.end());
+  for (TBenchmarkLine& line : Lines) {
+    const auto range = GetCommonDateRange(line.EquityWeights, cash);
+    line.RankingValues = SliceSeries(line.RankingValues, range[0], range[1]);
+    line.EquityReturns = SliceSeries(line.EquityReturns, range[0], range[1]);
+    line.EquityWeights = SliceSeries(line.EquityWeights, range[0], range[1]);
+    line.CashWeights = SliceSeries(line.CashWeights, range[0], range[1]);
+    line.CashReturns = SliceSeries(cash, range[0], range[1]);
+  }
+  RankAndSelect(rankFlag);
+  RebuildResults();
+}
+
+void TBenchmarkPortfolio::RebuildResults() {
+  ReturnSeries.clear();
+  WeightHistory.clear();
+  const std::int32_t longest = LongestWeightLine();
+  if (longest >= 0) {
+    const TSeries dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;
+    const std::size_t n = dates.size();
+    std::vector<std::size_t> present;
+    std::vector<std::size_t> earning;
+    for (std::size_t k = 1; k < n; ++k) {
+      const double d = dates[k].Date;
+
+      // Allocation at d: both legs normalised by their sum S.
+      TBenchmarkAllocation row;
+      row.Date = d;
+      LinesBegun(Lines, d, false, present);
+      double sum = 0.0;
+      for (std::size_t i : present) {
+        sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
+               EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
+      }
+      for (std::size_t i : present) {
+        const TBenchmarkLine& line = Lines[i];
+        TBenchmarkHolding holding;
+        holding.Name = line.Name;
+        holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), sum);
+        holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, "benchmark cash weights"), sum);
+        holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
+        row.Total += holding.EquityWeight + holding.RiskFreeWeight;
+        row.Items.push_back(std::move(holding));
+      }
+      WeightHistory.push_back(std::move(row));
+
+      // Return at d: the normalised weights of the date before earn the returns of d.
+      LinesBegun(Lines, d, true, earning);
+      double previousSum = 0.0;
+      for (std::size_t i : earning) {
+        previousSum += EndValue(Lines[i].EquityWeights, n, k - 1, "benchmark equity weights") +
+                       EndValue(Lines[i].CashWeights, n, k - 1, "benchmark cash weights");
+      }
+      double r = 0.0;
+      for (std::size_t i : earning) {
+        const TBenchmarkLine& line = Lines[i];
+        const double e = Normalised(EndValue(line.EquityWeights, n, k - 1, "benchmark equity weights"), previousSum);
+        const double c = Normalised(EndValue(line.CashWeights, n, k - 1, "benchmark cash weights"), previousSum);
+        r += e * EndValue(line.EquityReturns, n, k, "benchmark equity returns") +
+             c * EndValue(line.CashReturns, n, k, "benchmark cash returns");
+      }
+      ReturnSeries.push_back({d, r});
+    }
+  }
+  ComputeWeights(longest);
+  const std::size_t count = std::min(ReturnSeries.size(), CostSeries.size());
+  for (std::size_t i = 0; i < count; ++i) ReturnSeries[i].Value -= CostSeries[i].Value;
+}
+
+void TBenchmarkPortfolio::ComputeWeights(std::int32_t longestLine) {
+  TurnoverSeries.clear();
+  ExposureSeries.clear();
+  CostSeries.clear();
+  if (longestLine < 0 || static_cast<std::size_t>(longestLine) >= Lines.size()) return;
+  const TSeries& dates = Lines[static_cast<std::size_t>(longestLine)].EquityWeights;
+  const std::size_t n = dates.size();
+  if (n < 2) return;
+  std::vector<std::size_t> earning;
+  for (std::size_t k = 1; k < n; ++k) {
+    LinesBegun(Lines, std::trunc(dates[k].Date), true, earning);
+    double s0 = 0.0;
+    double s1 = 0.0;
+    for (std::size_t i : earning) {
+      s0 += EndValue(Lines[i].EquityWeights, n, k - 1, "benchmark equity weights") +
+            EndValue(Lines[i].CashWeights, n, k - 1, "benchmark cash weights");
+      s1 += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
+            EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
+    }
+    double exposure = 0.0;
+    double turnover = 0.0;
+    double cost = 0.0;
+    for (std::size_t i : earning) {
+      const TBenchmarkLine& line = Lines[i];
+      const double e0 = Normalised(EndValue(line.EquityWeights, n, k - 1, "benchmark equity weights"), s0);
+      const double e1 = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), s1);
+      const double change = std::abs(e1 - e0);
+      exposure += e1;
+      turnover += change;
+      cost += 2.0 * line.TransactionCost / 100.0 * change;
+    }
+    TurnoverSeries.push_back({dates[k].Date, turnover});
+    ExposureSeries.push_back({dates[k].Date, exposure});
+    CostSeries.push_back({dates[k].Date, cost});
+  }
+}
+
+bool TBenchmarkPortfolio::IsRankSelected(std::int32_t rank, std::int32_t count) const {
+  if (rank < 1 || count == 0) return false;
+  const double threshold = count > 1 ? static_cast<double>(rank - 1) / static_cast<double>(count - 1) : 0.0;
+  return CountryRankingCriteria >= threshold;
+}
+
+TSeries TBenchmarkPortfolio::BuildDateGrid(bool flag) const {
+  const TSeries* earliest = nullptr;
+  for (const TBenchmarkLine& line : Lines) {
+    const TSeries& source = flag ? line.RankingValues : line.EquityReturns;
+    if (source.empty()) continue;
+    if (earliest == nullptr || source.front().Date < earliest->front().Date) earliest = &source;
+  }
+  TSeries grid;
+  if (earliest == nullptr) return grid;
+  grid.reserve(earliest->size());
+  for (const TDataPoint& p : *earliest) grid.push_back({p.Date, -1.0});
+  return grid;
+}
+
+TSeries TBenchmarkPortfolio::ConvertHedgedReturns(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                                  std::int32_t frequency, const TSeries& series,
+                                                  std::size_t country) const {
+  if (country >= countries.size()) return {};
+  const TCurrencyCountries found = FindCurrencyCountries(countries, settings.PortfolioCcy);
+  if (!found.Valid()) return {};
+  const TCountry& c = countries[country];
+  const TCountry& pc = countries[static_cast<std::size_t>(found.Portfolio)];
+  const double cost = settings.FxHedging
+                          ? SettingsRow(settings, country).EqFxSwapBorrowingCost / PeriodsPerYear(frequency) / 100.0
+                          : 0.0;
+  return HedgedReturns(series, CrossRate(c, pc), CashSeries(c), CashSeries(pc), cost);
+}
+
+std::int32_t TBenchmarkPortfolio::LongestWeightLine() const {
+  std::int32_t longest = -1;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < Lines.size(); ++i) {
+    if (Lines[i].EquityWeights.size() > n) {
+      longest = static_cast<std::int32_t>(i);
+      n = Lines[i].EquityWeights.size();
+    }
+  }
+  return longest;
+}

@@ -1,0 +1,50 @@
+#include "portfolio/PortfolioCurrency.h"
+
+#include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
+#include "portfolio/SLPortfolio.h"
+
+namespace {
+const TSeries kEmptySeries;
+}  // namespace
+
+TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {
+  TCurrencyCountries found;
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    if (found.Usd < 0 && countries[i].Currency == "USD") found.Usd = static_cast<int>(i);
+    if (countries[i].Currency == portfolioCcy) found.Portfolio = static_cast<int>(i);
+  }
+  if (portfolioCcy == "USD") found.Portfolio = found.Usd;
+  return found;
+}
+
+const TSeries& SpotFxSeries(const TCountry& country) {
+  return country.SpotFxAssets.empty() ? kEmptySeries : country.SpotFxAssets.front().Series;
+}
+
+const TSeries& CashSeries(const TCountry& country) {
+  const int position = FindCashAssetPosition(country.RiskFreeAssets);
+  return position < 0 ? kEmptySeries : country.RiskFreeAssets[static_cast<std::size_t>(position)].Series;
+}
+
+const TSeries& SeriesAtPosition(const std::vector<TAssetSeries>& assets, std::size_t position) {
+  return position < assets.size() ? assets[position].Series : kEmptySeries;
+}
+
+std::size_t LastAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id, std::size_t fallback) {
+  std::size_t position = fallback;
+  for (std::size_t i = 0; i < assets.size(); ++i) {
+    if (assets[i].ID == id) position = i;
+  }
+  return position;
+}
+
+TSeries CrossRate(const TCountry& from, const TCountry& to) {
+  return MultiplySeries(SpotFxSeries(from), SpotFxSeries(to), from.ReverseQuote, to.ReverseQuote);
+}
+
+TSeries ConvertToPortfolioCurrency(const TSeries& prices, const TSeries& cash, const TSeries& fxToUsd, double cost,
+                                   const TSeries& usdToPortfolio, std::int32_t frequency) {
+  const TSeries hedged = ComputeHedgedReturns(prices, cash, fxToUsd, cost);
+  return ComputeConvertedReturns(ReturnsToIndex(hedged, frequency), usdToPortfolio);
+}

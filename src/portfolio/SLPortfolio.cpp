@@ -1,0 +1,470 @@
+#include "portfolio/SLPortfolio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <unordered_map>
+#include <utility>
+
+#include "common/CountryHelpers.h"
+#include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
+#include "common/SeriesStatistics.h"
+
+namespace {
+
+// Position in a series of n points paired with point k of a reference of N
+// points, counting from the end.
+std::ptrdiff_t EndCounted(std::ptrdiff_t k, std::size_t referenceCount, std::size_t count) {
+  return k - (static_cast<std::ptrdiff_t>(referenceCount) - static_cast<std::ptrdiff_t>(count));
+}
+
+// Integer part of a rank value; -1 for a value that is no rank.
+std::int32_t RankOf(double value) {
+  if (!(value > -2147483648.0 && value < 2147483648.0)) return -1;
+  return static_cast<std::int32_t>(value);
+}
+
+// adjusted = w + (S != 0 ? w / S : 0) * (1 - S): w / S when S is not 0.
+double AdjustedWeight(double w, double sum) { return w + (sum != 0.0 ? w / sum : 0.0) * (1.0 - sum); }
+
+// The selections resolved to asset indices: a selection holds names, and
+// every asset carrying a selected name counts as selected. Selection k owns
+// Assets[Begin[k] .. Begin[k + 1]).
+struct TResolvedSelections {
+  std::vector<std::int32_t> Assets;
+  std::vector<std::size_t> Begin;
+
+  TResolvedSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections) {
+    std::unordered_map<std::string, std::vector<std::int32_t>> byName;
+    for (std::size_t a = 0; a < assets.size(); ++a) byName[assets[a].Name].push_back(static_cast<std::int32_t>(a));
+    Begin.reserve(selections.size() + 1);
+    for (const TSLSelection& selection : selections) {
+      Begin.push_back(Assets.size());
+      for (const std::string& name : selection.Names) {
+        auto it = byName.find(name);
+        if (it != byName.end()) Assets.insert(Assets.end(), it->second.begin(), it->second.end());
+      }
+    }
+    Begin.push_back(Assets.size());
+  }
+
+  // Asset indices of selection k; EModelError when there is no selection k.
+  std::pair<const std::int32_t*, const std::int32_t*> Of(std::ptrdiff_t k) const {
+    if (k < 0 || static_cast<std::size_t>(k) + 1 >= Begin.size()) {
+      ThrowModelIndexError("ranking portfolio selections", k, Begin.empty() ? 0 : Begin.size() - 1);
+    }
+    const std::int32_t* base = Assets.data();
+    return {base + Begin[static_cast<std::size_t>(k)], base + Begin[static_cast<std::size_t>(k) + 1]};
+  }
+};
+
+// Weight at reference point k of the asset, paired from the end with a
+// reference of referenceCount weight points.
+double WeightAt(const TSLAssetSeries& asset, std::ptrdiff_t k, std::size_t referenceCount) {
+  return ModelAt(asset.Weights, EndCounted(k, referenceCount, asset.Weights.size()), "ranking portfolio weights").Value;
+}
+
+// Sum of the weights at reference point k of the assets of selection s.
+double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResolvedSelections& resolved,
+                         std::ptrdiff_t s, std::ptrdiff_t k, std::size_t referenceCount) {
+  double sum = 0.0;
+  const auto [first, last] = resolved.Of(s);
+  for (const std::int32_t* a = first; a != last; ++a) {
+    sum += WeightAt(assets[static_cast<std::size_t>(*a)], k, referenceCount);
+  }
+  return sum;
+}
+
+// SliceSeries(series, from, to). The series of a portfolio hold ascending
+// dates, so the points in [from, to] form one run, found by binary search;
+// other series (unordered, or with a date that is not a number) take the
+// plain scan.
+TSeries SliceAscending(const TSeries& series, double from, double to) {
+  for (std::size_t i = 0; i < series.size(); ++i) {
+    if (std::isnan(series[i].Date) || (i > 0 && series[i].Date < series[i - 1].Date)) {
+      return SliceSeries(series, from, to);
+    }
+  }
+  auto first = std::lower_bound(series.begin(), series.end(), from,
+                                [](const TDataPoint& p, double date) { return p.Date < date; });
+  auto last = std::upper_bound(series.begin(), series.end(), to,
+                               [](double date, const TDataPoint& p) { return date < p.Date; });
+  return first < last ? TSeries(first, last) : TSeries{};
+}
+
+bool ContainsCash(std::string title) {
+  std::transform(title.begin(), title.end(), title.begin(),
+                 [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+  return title.find("CASH") != std::string::npos;
+}
+
+}  // namespace
+
+int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets) {
+  int position = -1;
+  for (std::size_t i = 0; i < riskFreeAssets.size(); ++i) {
+    if (ContainsCash(TranslateAssetName(riskFreeAssets[i].ID, atRiskFreeAsset, true))) {
+      position = static_cast<int>(i);
+    }
+  }
+  return position;
+}
+
+void TSLPortfolio::Compute(bool flag, bool doRank, bool doRefresh) {
+  if (doRank) RankAssets(flag);
+  if (doRefresh) RefreshWeightSeries();
+  BuildAssetSeries();
+}
+
+void TSLPortfolio::RankAssets(bool flag) {
+  // Reference: the longest RankingValues; a later line must be strictly longer.
+  const TSLLine* reference = nullptr;
+  for (const TSLLine& line : Lines) {
+    if (line.RankingValues.size() > (reference ? reference->RankingValues.size() : 0)) reference = &line;
+  }
+  if (reference == nullptr) return;
+  const TSeries& referenceValues = reference->RankingValues;
+  const std::size_t N = referenceValues.size();
+
+  for (TSLLine& line : Lines) {
+    line.Ranks.resize(N);
+    for (std::size_t k = 0; k < N; ++k) line.Ranks[k] = {referenceValues[k].Date, kMissingSignal};
+  }
+
+  // Per date: the lines with a value there, ordered by descending value, the
+  // later line first on equal values; position p (from 1) is the rank. A
+  // point that falls outside a line's series counts as no value, and so does
+  // a value that is not a number.
+  struct TEntry {
+    double Value;
+    std::size_t Line;
+  };
+  std::vector<TEntry> entries;
+  entries.reserve(Lines.size());
+  for (std::size_t k = 0; k < N; ++k) {
+    const double date = referenceValues[k].Date;
+    entries.clear();
+    for (std::size_t i = 0; i < Lines.size(); ++i) {
+      const TSeries& values = Lines[i].RankingValues;
+      if (values.empty() || values.front().Date > date) continue;
+      const std::ptrdiff_t j = EndCounted(static_cast<std::ptrdiff_t>(k), N, values.size());
+      if (j < 0 || j >= static_cast<std::ptrdiff_t>(values.size())) continue;
+      const double v = values[static_cast<std::size_t>(j)].Value;
+      if (std::isnan(v)) continue;
+      entries.push_back({v, i});
+    }
+    std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+      return a.Value != b.Value ? a.Value > b.Value : a.Line > b.Line;
+    });
+    for (std::size_t p = 0; p < entries.size(); ++p) {
+      Lines[entries[p].Line].Ranks[k].Value = flag ? static_cast<double>(p + 1) : 1.0;
+    }
+  }
+
+  for (TSLLine& line : Lines) {
+    if (line.RankingValues.empty()) continue;
+    line.Ranks = SliceAscending(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
+  }
+}
+
+void TSLPortfolio::RefreshWeightSeries() {
+  for (TSLLine& line : Lines) {
+    line.Weights.clear();
+    line.Weights.reserve(line.Returns.size());
+    for (const TDataPoint& p : line.Returns) line.Weights.push_back({p.Date, line.Weight});
+  }
+}
+
+TSeries TSLPortfolio::GetDateGrid(bool useRankingValues) const {
+  const TSeries* earliest = nullptr;
+  for (const TSLLine& line : Lines) {
+    const TSeries& source = useRankingValues ? line.RankingValues : line.Returns;
+    if (source.empty()) continue;
+    if (earliest == nullptr || source.front().Date < earliest->front().Date) earliest = &source;
+  }
+  TSeries grid;
+  if (earliest == nullptr) return grid;
+  grid.reserve(earliest->size());
+  for (const TDataPoint& p : *earliest) grid.push_back({p.Date, kMissingSignal});
+  return grid;
+}
+
+std::vector<std::int32_t> TSLPortfolio::GetStartIndices(bool useRankingValues, bool positiveWeightOnly) const {
+  const TSeries grid = GetDateGrid(useRankingValues);
+  std::vector<std::int32_t> starts;
+  for (const TSLLine& line : Lines) {
+    const TSeries& source = useRankingValues ? line.RankingValues : line.Returns;
+    if (source.empty() || (positiveWeightOnly && !(line.Weight > 0.0))) continue;
+    const double first = source.front().Date;
+    auto it = std::lower_bound(grid.begin(), grid.end(), first,
+                               [](const TDataPoint& p, double date) { return p.Date < date; });
+    if (it != grid.end() && it->Date == first) starts.push_back(static_cast<std::int32_t>(it - grid.begin()));
+  }
+  std::sort(starts.begin(), starts.end());
+  return starts;
+}
+
+void TSLPortfolio::BuildAssetSeries() {
+  AssetSeries.clear();
+  const TSeries grid = GetDateGrid(false);
+  if (grid.empty()) return;
+  const std::vector<std::int32_t> starts = GetStartIndices(false, true);
+  if (starts.empty()) return;
+  // The first grid date at which two lines of positive weight have begun
+  // (equal indices counted apart); the only start when there is one.
+  const std::int32_t startIndex = starts.size() >= 2 ? starts[1] : starts[0];
+  const double startDate = grid[static_cast<std::size_t>(startIndex)].Date;
+  const double endDate = grid.back().Date;
+
+  AssetSeries.reserve(Lines.size());
+  for (const TSLLine& line : Lines) {
+    const double from =
+        (!line.Ranks.empty() && line.Ranks.front().Date > startDate) ? line.Ranks.front().Date : startDate;
+    TSLAssetSeries asset;
+    asset.Name = line.Name;
+    asset.Returns = SliceAscending(line.Returns, from, endDate);
+    asset.Ranks = SliceAscending(line.Ranks, from, endDate);
+    asset.Weights = SliceAscending(line.Weights, from, endDate);
+    asset.TransactionCost = line.TransactionCost;
+    AssetSeries.push_back(std::move(asset));
+  }
+}
+
+bool TSLPortfolio::IsRankSelected(std::int32_t rank, std::int32_t count) const {
+  if (rank < 1 || count == 0) return false;
+  const double d = static_cast<double>(count) - 1.0;
+  const double threshold = d > 0.0 ? (static_cast<double>(rank) - 1.0) / d : 0.0;
+  return CountryRankingCriteria >= threshold;
+}
+
+bool TSLPortfolio::PrepareRecalculate(bool flag) {
+  Returns.clear();
+  if (Lines.empty()) return false;
+  double sum = 0.0;
+  for (const TSLLine& line : Lines) sum += line.Weight;
+  if (sum == 0.0) return false;
+  Compute(flag, true, true);
+  return true;
+}
+
+std::int32_t TSLPortfolio::ReferenceAssetIndex() const {
+  std::int32_t reference = -1;
+  std::size_t best = 0;
+  for (std::size_t a = 0; a < AssetSeries.size(); ++a) {
+    if (AssetSeries[a].Returns.size() > best) {
+      best = AssetSeries[a].Returns.size();
+      reference = static_cast<std::int32_t>(a);
+    }
+  }
+  return reference;
+}
+
+void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSLSelection>& selections) {
+  if (referenceIndex < 0) return;
+  const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
+  const std::size_t N = referenceReturns.size();
+  Allocations.reserve(N);
+  selections.reserve(N);
+
+  struct TCandidate {
+    std::size_t Asset;
+    std::int32_t Rank;
+    double Weight;
+    bool Selected;
+  };
+  std::vector<TCandidate> candidates;
+  candidates.reserve(AssetSeries.size());
+  for (std::size_t k = 0; k < N; ++k) {
+    const double date = referenceReturns[k].Date;
+    const auto kk = static_cast<std::ptrdiff_t>(k);
+    candidates.clear();
+    for (std::size_t a = 0; a < AssetSeries.size(); ++a) {
+      const TSLAssetSeries& asset = AssetSeries[a];
+      if (asset.Returns.empty() || asset.Returns.front().Date > date) continue;
+      const std::ptrdiff_t j = EndCounted(kk, N, asset.Returns.size());
+      candidates.push_back({a, RankOf(ModelAt(asset.Ranks, j, "ranking portfolio ranks").Value),
+                            ModelAt(asset.Weights, j, "ranking portfolio weights").Value, false});
+    }
+    const auto m = static_cast<std::int32_t>(candidates.size());
+    double sum = 0.0;
+    for (TCandidate& c : candidates) {
+      c.Selected = IsRankSelected(c.Rank, m);
+      if (c.Selected) sum += c.Weight;
+    }
+    TSLAllocation allocation;
+    allocation.Date = date;
+    TSLSelection selection;
+    selection.Date = date;
+    allocation.Holdings.reserve(candidates.size());
+    selection.Names.reserve(candidates.size());
+    for (const TCandidate& c : candidates) {
+      if (!c.Selected) continue;
+      const double adjusted = AdjustedWeight(c.Weight, sum);
+      const std::string& name = AssetSeries[c.Asset].Name;
+      allocation.Holdings.push_back({name, c.Weight, adjusted, adjusted, adjusted, c.Rank});
+      allocation.TotalWeight += adjusted;
+      selection.Names.push_back(name);
+    }
+    Allocations.push_back(std::move(allocation));
+    selections.push_back(std::move(selection));
+  }
+}
+
+void TSLPortfolio::BuildReturns(std::int32_t referenceIndex, const std::vector<TSLSelection>& selections) {
+  Returns.clear();
+  if (referenceIndex < 0) return;
+  const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
+  const std::size_t N = referenceReturns.size();
+  if (N < 2) return;
+  const TResolvedSelections resolved(AssetSeries, selections);
+  Returns.reserve(N - 1);
+  for (std::size_t k = 1; k < N; ++k) {
+    const auto kk = static_cast<std::ptrdiff_t>(k);
+    // Weights at k-1 pair with the return positions at k: both series of an
+    // asset have one point per return date.
+    const double sum = SelectedWeightSum(AssetSeries, resolved, kk - 1, kk - 1, N);
+    double periodReturn = 0.0;
+    const auto [first, last] = resolved.Of(kk - 1);
+    for (const std::int32_t* a = first; a != last; ++a) {
+      const TSLAssetSeries& asset = AssetSeries[static_cast<std::size_t>(*a)];
+      const std::ptrdiff_t j = EndCounted(kk, N, asset.Returns.size());
+      const double r = ModelAt(asset.Returns, j, "ranking portfolio returns").Value;
+      const double w = ModelAt(asset.Weights, j - 1, "ranking portfolio weights").Value;
+      periodReturn += AdjustedWeight(w, sum) * r;
+    }
+    Returns.push_back({referenceReturns[k].Date, periodReturn});
+  }
+}
+
+void TSLPortfolio::BuildTurnover(std::int32_t referenceIndex, const std::vector<TSLSelection>& selections,
+                                 std::int32_t frequency, TSeries& turnover, TSeries& costs,
+                                 double& annualTurnover) const {
+  turnover.clear();
+  costs.clear();
+  AppendTurnover(referenceIndex, selections, turnover, costs);
+  annualTurnover = AnnualizedTurnover(turnover, static_cast<std::uint32_t>(frequency));
+}
+
+void TSLPortfolio::RunResultPass(std::vector<TSLSelection>& selections,
+                                 const std::function<void(std::int32_t)>& computeWeights, const TSeries* costs) {
+  selections.clear();
+  Allocations.clear();
+  if (AssetSeries.empty()) return;
+  const std::int32_t reference = ReferenceAssetIndex();
+  BuildAllocations(reference, selections);
+  if (computeWeights) computeWeights(reference);
+  BuildReturns(reference, selections);
+  if (costs != nullptr) SubtractCosts(*costs);
+}
+
+void TSLPortfolio::AppendTurnover(std::int32_t referenceIndex, const std::vector<TSLSelection>& selections,
+                                  TSeries& turnover, TSeries& costs) const {
+  if (referenceIndex < 0) return;
+  const TSeries& referenceWeights = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Weights;
+  const std::size_t N = referenceWeights.size();
+  if (N < 2) return;
+  const TResolvedSelections resolved(AssetSeries, selections);
+  const std::size_t count = AssetSeries.size();
+  std::vector<char> heldBefore(count, 0);
+  std::vector<char> heldNow(count, 0);
+  auto mark = [&resolved](std::ptrdiff_t s, std::vector<char>& held) {
+    std::fill(held.begin(), held.end(), 0);
+    const auto [first, last] = resolved.Of(s);
+    for (const std::int32_t* a = first; a != last; ++a) held[static_cast<std::size_t>(*a)] = 1;
+  };
+
+  turnover.reserve(N - 1);
+  costs.reserve(N - 1);
+  for (std::size_t k = 1; k < N; ++k) {
+    const auto kk = static_cast<std::ptrdiff_t>(k);
+    const double date = referenceWeights[k].Date;
+    const double sumBefore = SelectedWeightSum(AssetSeries, resolved, kk - 1, kk - 1, N);
+    const double sumNow = SelectedWeightSum(AssetSeries, resolved, kk, kk, N);
+    mark(kk - 1, heldBefore);
+    mark(kk, heldNow);
+    double total = 0.0;
+    double cost = 0.0;
+    for (std::size_t a = 0; a < count; ++a) {
+      const TSLAssetSeries& asset = AssetSeries[a];
+      if (asset.Weights.empty() || !(asset.Weights.front().Date < std::trunc(date))) continue;
+      if (!heldBefore[a] && !heldNow[a]) continue;
+      const std::ptrdiff_t j = EndCounted(kk, N, asset.Weights.size());
+      const double previous =
+          AdjustedWeight(ModelAt(asset.Weights, j - 1, "ranking portfolio weights").Value, sumBefore);
+      const double current = AdjustedWeight(ModelAt(asset.Weights, j, "ranking portfolio weights").Value, sumNow);
+      double change = 0.0;
+      if (heldBefore[a] && heldNow[a]) {
+        change = std::fabs(current - previous);
+      } else if (heldBefore[a]) {
+        change = std::fabs(previous);
+      } else {
+        change = std::fabs(current);
+      }
+      total += change;
+      cost += change * asset.TransactionCost / 100.0;
+    }
+    turnover.push_back({date, total});
+    costs.push_back({date, cost});
+  }
+}
+
+void TSLPortfolio::SubtractCosts(const TSeries& costs) {
+  for (std::size_t i = 0; i < Returns.size(); ++i) {
+    Returns[i].Value -= ModelAt(costs, static_cast<std::ptrdiff_t>(i), "ranking portfolio costs").Value;
+  }
+}
+
+void TSLPortfolio::BeginBuild(const TUserSettings& settings, std::size_t criteria) {
+  Lines.clear();
+  AssetSeries.clear();
+  Returns.clear();
+  PortfolioCcy = settings.PortfolioCcy;
+  CountryRankingCriteria = settings.CountryRankingCriteria.at(criteria);
+}
+
+TSLPortfolio::TCurrencyCountries TSLPortfolio::FindCurrencyCountries(const std::vector<TCountry>& countries,
+                                                                     const std::string& portfolioCcy) {
+  TCurrencyCountries found;
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    const std::string& currency = countries[i].Currency;
+    if (currency == "USD" && found.Usd < 0) found.Usd = static_cast<int>(i);
+    if (currency == portfolioCcy && portfolioCcy != "USD") found.Target = static_cast<int>(i);
+  }
+  if (portfolioCcy == "USD") found.Target = found.Usd;
+  return found;
+}
+
+const TSeries& TSLPortfolio::FirstSpotFx(const TCountry& country) {
+  if (country.SpotFxAssets.empty()) throw EModelError("no spot exchange-rate series for " + country.Name);
+  return country.SpotFxAssets.front().Series;
+}
+
+TSeries TSLPortfolio::CurrencyRate(const TCountry& from, const TCountry& to) {
+  return MultiplySeries(FirstSpotFx(from), FirstSpotFx(to), from.ReverseQuote, to.ReverseQuote);
+}
+
+TSLLine TSLPortfolio::NewLine(const TCountry& country, double weightPercent, double transactionCost) {
+  TSLLine line;
+  line.Name = country.Name;
+  line.Weight = weightPercent / 100.0;
+  line.TransactionCost = transactionCost;
+  return line;
+}
+
+TSeries TSLPortfolio::DollarExcessReturns(const TSeries& asset, const TCountry& country, const TCountry& usdCountry,
+                                          double from, double to, double hedgingCost) {
+  const int cashPosition = FindCashAssetPosition(country.RiskFreeAssets);
+  const TSeries cash =
+      cashPosition < 0 ? TSeries{}
+                       : SliceSeries(country.RiskFreeAssets[static_cast<std::size_t>(cashPosition)].Series, from, to);
+  return ComputeHedgedReturns(SliceSeries(asset, from, to), cash, CurrencyRate(country, usdCountry), hedgingCost);
+}
+
+const TCountrySettings& TSLPortfolio::SettingsRow(const TUserSettings& settings, std::size_t i) {
+  return ModelAt(settings.CountrySettings, static_cast<std::ptrdiff_t>(i), "per-country settings");
+}
+
+void TSLPortfolio::DropShortLines() {
+  std::erase_if(Lines, [](const TSLLine& line) { return line.RankingValues.size() < 12; });
+}

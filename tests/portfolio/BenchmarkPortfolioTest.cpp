@@ -1,0 +1,391 @@
+// Benchmark portfolio: the split of each country's weight by trust level and
+// signal, the ranking selection, allocation rows, net returns, turnover and
+// costs, the recalculation against a given series and the end-counted pairing.
+// Figures are worked by hand on small month-end lists (spot rates constant
+// 1.0, cash leg "CASH" itself, so the cash leg earns 0.0 and the equity leg
+// earns its growth over a flat cash series).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "TestCountries.h"
+#include "common/DateHelpers.h"
+#include "portfolio/BenchmarkPortfolio.h"
+#include "portfolio/ModelError.h"
+
+namespace {
+
+using testcountries::Asset;
+using testcountries::Constant;
+using testcountries::EquityCountry;
+using testcountries::MakeSettings;
+using testcountries::MonthEnd;
+using testcountries::Monthly;
+using testcountries::ScopedCountryList;
+
+constexpr double kTol = 1e-12;
+
+// Countries from January 2000 over `count` months, equity growing by the
+// given monthly rates, cash flat; the first one is the USD country.
+std::vector<TCountry> GrowthCountries(const std::vector<double>& growths, int count = 36) {
+  std::vector<TCountry> countries;
+  for (std::size_t i = 0; i < growths.size(); ++i) {
+    countries.push_back(EquityCountry("C" + std::to_string(i), "USD", 2000, 1, count, growths[i]));
+  }
+  return countries;
+}
+
+TUserSettings CashLegSettings(const std::vector<TCountry>& countries, double eqWeight, double eqCost = 0.0) {
+  TUserSettings s = MakeSettings(countries, eqWeight, 0.0, 0.0, eqCost);
+  s.RiskFreeId = "CASH";
+  return s;
+}
+
+// 0/1 signal over 36 months from January 2000: 1.0 before month `offFrom`, 0.0 from it on.
+TSeries SwitchingSignal(int offFrom, int count = 36) {
+  std::vector<double> v;
+  for (int i = 0; i < count; ++i) v.push_back(i < offFrom ? 1.0 : 0.0);
+  return Monthly(2000, 1, v);
+}
+
+const TBenchmarkHolding* FindHolding(const TBenchmarkAllocation& row, const std::string& name) {
+  for (const auto& h : row.Items) {
+    if (h.Name == name) return &h;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- signal weights
+
+struct SplitCase {
+  double qvTrust;
+  double blTrust;
+  double qvSignal;
+  double blSignal;
+  double equity;  // expected equity weight for EqWeight 100
+  double cash;
+};
+
+class BenchmarkSignalSplitTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(BenchmarkSignalSplitTest, WeightIsSplitByTrustAndSignal) {
+  const SplitCase& c = GetParam();
+  std::vector<TCountry> countries = GrowthCountries({0.01}, 24);
+  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 24, c.qvSignal);
+  Asset(countries[0], atSignal, "BLSIGNAL") = Constant(2000, 1, 24, c.blSignal);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 100.0);
+  settings.QVTrustLevel = c.qvTrust;
+  settings.BLTrustLevel = c.blTrust;
+
+  TBenchmarkPortfolio b;
+  b.QVTrustLevel = c.qvTrust;
+  b.BLTrustLevel = c.blTrust;
+  const TSeries returns = Constant(2000, 2, 23, 0.01);
+  const TSeries equity = b.BuildSignalWeights(countries, settings, 0, returns, returns, true, 0);
+  const TSeries cash = b.BuildSignalWeights(countries, settings, 0, returns, returns, false, 0);
+  ASSERT_FALSE(equity.empty());
+  ASSERT_EQ(equity.size(), cash.size());
+  for (std::size_t i = 0; i < equity.size(); ++i) {
+    EXPECT_NEAR(equity[i].Value, c.equity, kTol);
+    EXPECT_NEAR(cash[i].Value, c.cash, kTol);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BenchmarkSignalSplitTest,
+                         ::testing::Values(SplitCase{0.0, 40.0, 1.0, 0.0, 0.6, 0.4},     // only BL trust, BL off
+                                           SplitCase{0.0, 40.0, 0.0, 1.0, 1.0, 0.0},     // only BL trust, BL on
+                                           SplitCase{30.0, 0.0, 0.0, 0.0, 0.7, 0.3},     // only QV trust, QV off
+                                           SplitCase{50.0, 50.0, 0.0, 0.0, 0.25, 0.75},  // both trusts, both off
+                                           SplitCase{50.0, 50.0, 0.0, 1.0, 0.5, 0.5},    // both trusts, QV off
+                                           SplitCase{50.0, 50.0, 1.0, 1.0, 1.0, 0.0},    // both on
+                                           SplitCase{50.0, 50.0, -1.0, 0.0, 0.5,
+                                                     0.5}));  // a missing signal counts as on
+
+TEST(BenchmarkSignalWeights, CombineSignalsNeedsEqualNonZeroLengths) {
+  const TSeries q = Monthly(2000, 1, {0.0, 1.0, 0.0});
+  const TSeries bl = Monthly(2000, 1, {0.0, 0.0, 1.0});
+  const TSeries g = TBenchmarkPortfolio::CombineSignals(q, bl, 0.5, 0.2);
+  ASSERT_EQ(g.size(), 3u);
+  EXPECT_NEAR(g[0].Value, 0.5 * 0.8, kTol);
+  EXPECT_NEAR(g[1].Value, 0.8, kTol);
+  EXPECT_NEAR(g[2].Value, 0.5, kTol);
+  EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals(q, Monthly(2000, 1, {1.0}), 0.5, 0.5).empty());
+  EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals({}, {}, 0.5, 0.5).empty());
+}
+
+// ---------------------------------------------------------------- build
+
+TEST(BenchmarkBuild, LinesStartAtTheFirstOneYearReturnAndNeedTwelveOfThem) {
+  // 24 prices give 23 returns and 12 one-year returns; 23 prices give only 11.
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  countries.push_back(EquityCountry("SHORT", "EUR", 2000, 1, 23, 0.01));
+  countries.push_back(EquityCountry("ENOUGH", "EUR", 2000, 1, 24, 0.01));
+  countries.push_back(EquityCountry("NOWEIGHT", "EUR", 2000, 1, 36, 0.01));
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 25.0);
+  settings.CountrySettings[3].EqWeight = 0.0;
+  settings.CountryRankingCriteria = {0.7, 0.1, 0.2};
+
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+  ASSERT_EQ(b.Lines.size(), 2u);
+  EXPECT_EQ(b.Lines[0].Name, "C0");
+  EXPECT_EQ(b.Lines[1].Name, "ENOUGH");
+  EXPECT_DOUBLE_EQ(b.CountryRankingCriteria, 0.7);
+  const TBenchmarkLine& line = b.Lines[0];
+  // First one-year return: January 2001 (twelve returns from February 2000).
+  for (const TSeries* s :
+       {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights, &line.CashWeights}) {
+    ASSERT_EQ(s->size(), 24u);
+    EXPECT_EQ(s->front().Date, MonthEnd(2001, 1));
+    EXPECT_EQ(s->back().Date, MonthEnd(2002, 12));
+  }
+  EXPECT_TRUE(line.Ranks.empty());
+  EXPECT_NEAR(line.EquityReturns.front().Value, 0.01, kTol);
+  EXPECT_NEAR(line.CashReturns.front().Value, 0.0, kTol);
+  EXPECT_NEAR(line.RankingValues.front().Value, std::pow(1.01, 12) - 1.0, 1e-12);
+  EXPECT_EQ(b.Lines[1].RankingValues.size(), 12u);
+}
+
+TEST(BenchmarkBuild, EndDateCutsAndSettingsRowsMustFollowTheCountries) {
+  std::vector<TCountry> countries = GrowthCountries({0.01, 0.02});
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 50.0);
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 6), false);
+  ASSERT_EQ(b.Lines.size(), 2u);
+  EXPECT_EQ(b.Lines[0].EquityWeights.back().Date, MonthEnd(2002, 6));
+
+  settings.CountrySettings.pop_back();
+  EXPECT_THROW(b.Build(countries, settings, 0, MonthEnd(2002, 12), false), EModelError);
+}
+
+TEST(BenchmarkBuild, MissingUsdCountryOrSpotRateDropsTheCountry) {
+  std::vector<TCountry> countries = GrowthCountries({0.01, 0.02});
+  countries[1].SpotFxAssets.clear();
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 50.0);
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
+  ASSERT_EQ(b.Lines.size(), 1u);
+  EXPECT_EQ(b.Lines[0].Name, "C0");
+
+  settings.PortfolioCcy = "CHF";  // no country of that currency
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
+  EXPECT_TRUE(b.Lines.empty());
+}
+
+// ---------------------------------------------------------------- recalculation
+
+TEST(BenchmarkRecalculate, WithoutTrustRowsHoldNormalisedWeightsAndReturnsAreWeighted) {
+  std::vector<TCountry> countries = GrowthCountries({0.01, 0.02, -0.01});
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 10.0, 0.5);
+  settings.CountrySettings[2].EqWeight = 20.0;  // weights 10, 10, 20 percent: sum 0.4
+
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+  b.Recalculate(false);
+  // 24 weight dates (Jan 2001 .. Dec 2002): 23 results from February 2001.
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
+  ASSERT_EQ(b.ReturnSeries.size(), 23u);
+  ASSERT_EQ(b.TurnoverSeries.size(), 23u);
+  ASSERT_EQ(b.ExposureSeries.size(), 23u);
+  ASSERT_EQ(b.CostSeries.size(), 23u);
+  EXPECT_EQ(b.ReturnSeries.front().Date, MonthEnd(2001, 2));
+  EXPECT_EQ(b.WeightHistory.front().Date, MonthEnd(2001, 2));
+  EXPECT_EQ(b.CostSeries.front().Date, MonthEnd(2001, 2));
+  for (const auto& row : b.WeightHistory) {
+    ASSERT_EQ(row.Items.size(), 3u);
+    EXPECT_NEAR(row.Items[0].EquityWeight, 0.25, kTol);
+    EXPECT_NEAR(row.Items[1].EquityWeight, 0.25, kTol);
+    EXPECT_NEAR(row.Items[2].EquityWeight, 0.5, kTol);
+    EXPECT_NEAR(row.Items[2].RiskFreeWeight, 0.0, kTol);
+    EXPECT_EQ(row.Items[0].Rank, 1);
+    EXPECT_NEAR(row.Total, 1.0, kTol);
+  }
+  // 0.25 * 0.01 + 0.25 * 0.02 + 0.5 * (-0.01) = 0.0025; no cost while the weights stay.
+  for (std::size_t i = 0; i < b.ReturnSeries.size(); ++i) {
+    EXPECT_NEAR(b.ReturnSeries[i].Value, 0.0025, 1e-12);
+    EXPECT_NEAR(b.TurnoverSeries[i].Value, 0.0, kTol);
+    EXPECT_NEAR(b.ExposureSeries[i].Value, 1.0, kTol);
+    EXPECT_NEAR(b.CostSeries[i].Value, 0.0, kTol);
+  }
+}
+
+TEST(BenchmarkRecalculate, SignalSwitchMovesWeightAndCostsTheChange) {
+  // One country, BL trust 40, BLSIGNAL on until June 2001 and off from July 2001.
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
+  Asset(countries[0], atSignal, "BLSIGNAL") = SwitchingSignal(18);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 100.0, 0.5);
+  settings.BLTrustLevel = 40.0;
+
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+  b.Recalculate(false);
+  ASSERT_EQ(b.ReturnSeries.size(), 23u);
+  // Point k (k = 1..23) is dated Jan 2001 + k months; the weight of k - 1 earns it.
+  for (std::size_t k = 1; k <= 23; ++k) {
+    const std::size_t i = k - 1;
+    const double e0 = k - 1 < 6 ? 1.0 : 0.6;
+    const double e1 = k < 6 ? 1.0 : 0.6;
+    const double cost = 2.0 * 0.5 / 100.0 * std::abs(e1 - e0);
+    EXPECT_EQ(b.ReturnSeries[i].Date, MonthEnd(2001, 1, static_cast<int>(k)));
+    EXPECT_NEAR(b.ExposureSeries[i].Value, e1, kTol) << k;
+    EXPECT_NEAR(b.TurnoverSeries[i].Value, std::abs(e1 - e0), kTol) << k;
+    EXPECT_NEAR(b.CostSeries[i].Value, cost, kTol) << k;
+    EXPECT_NEAR(b.ReturnSeries[i].Value, e0 * 0.01 - cost, 1e-12) << k;
+    EXPECT_NEAR(b.WeightHistory[i].Items[0].EquityWeight, e1, kTol);
+    EXPECT_NEAR(b.WeightHistory[i].Items[0].RiskFreeWeight, 1.0 - e1, kTol);
+  }
+  // The switch month: 0.006 earned less 2 x 0.5 % x 0.4 = 0.004.
+  EXPECT_NEAR(b.ReturnSeries[5].Value, 0.01 - 0.004, 1e-12);
+  EXPECT_NEAR(b.ReturnSeries[6].Value, 0.006, 1e-12);
+}
+
+TEST(BenchmarkRecalculate, RankSelectionKeepsTheBestFractionAndSpreadsTheRest) {
+  // Five countries of weight 20; growths rank them 1..5 in list order. C4's
+  // BL signal is off (trust 50): equity 0.1, cash 0.1.
+  std::vector<TCountry> countries = GrowthCountries({0.05, 0.04, 0.03, 0.02, 0.01});
+  for (auto& c : countries) {
+    Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
+    Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
+  }
+  Asset(countries[4], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 20.0);
+  settings.BLTrustLevel = 50.0;
+  settings.CountryRankingCriteria = {0.5, 0.5, 0.5};
+
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+  b.Recalculate(true);
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
+  // Total equity 0.9, kept 0.6 (ranks 1..3: thresholds 0, 0.25, 0.5), removed
+  // 0.3: each selected line 0.2 + 0.2 / 0.6 x 0.3 = 0.3. C4 keeps its cash 0.1.
+  for (const auto& row : b.WeightHistory) {
+    const double expected[] = {0.3, 0.3, 0.3, 0.0, 0.0};
+    const int ranks[] = {1, 2, 3, -1, -1};
+    for (int c = 0; c < 5; ++c) {
+      const TBenchmarkHolding* h = FindHolding(row, "C" + std::to_string(c));
+      ASSERT_NE(h, nullptr);
+      EXPECT_NEAR(h->EquityWeight, expected[c], kTol);
+      EXPECT_EQ(h->Rank, ranks[c]);
+    }
+    EXPECT_NEAR(FindHolding(row, "C4")->RiskFreeWeight, 0.1, kTol);
+    EXPECT_NEAR(row.Total, 1.0, kTol);
+  }
+  // 0.3 x (0.05 + 0.04 + 0.03) + 0.1 x 0.0 = 0.036.
+  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.036, 1e-12);
+}
+
+TEST(BenchmarkRecalculate, LateCountryJoinsRowsAtItsFirstDateAndReturnsAtItsSecond) {
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  countries.push_back(EquityCountry("LATE", "USD", 2000, 7, 30, 0.03));  // lines from July 2001
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 50.0);
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
+  b.Recalculate(false);
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
+  // k = 5: June 2001, C0 alone (0.5 normalised to 1.0); k = 6: July 2001, both at 0.5.
+  EXPECT_EQ(b.WeightHistory[4].Items.size(), 1u);
+  EXPECT_NEAR(b.WeightHistory[4].Items[0].EquityWeight, 1.0, kTol);
+  ASSERT_EQ(b.WeightHistory[5].Items.size(), 2u);
+  EXPECT_EQ(b.WeightHistory[5].Date, MonthEnd(2001, 7));
+  EXPECT_NEAR(b.WeightHistory[5].Items[1].EquityWeight, 0.5, kTol);
+  // July 2001 is earned by C0 alone; from August both earn.
+  EXPECT_NEAR(b.ReturnSeries[5].Value, 0.01, 1e-12);
+  EXPECT_NEAR(b.ReturnSeries[6].Value, 0.5 * 0.01 + 0.5 * 0.03, 1e-12);
+}
+
+TEST(BenchmarkRecalculate, WithoutLinesOnlyReturnsAndAllocationsAreEmptied) {
+  TBenchmarkPortfolio b;
+  b.ReturnSeries = Monthly(2000, 1, {0.1});
+  b.WeightHistory.resize(2);
+  b.TurnoverSeries = Monthly(2000, 1, {0.2});
+  b.ExposureSeries = Monthly(2000, 1, {0.3});
+  b.CostSeries = Monthly(2000, 1, {0.4});
+  b.Recalculate(true);
+  EXPECT_TRUE(b.ReturnSeries.empty());
+  EXPECT_TRUE(b.WeightHistory.empty());
+  EXPECT_EQ(b.TurnoverSeries.size(), 1u);
+  EXPECT_EQ(b.ExposureSeries.size(), 1u);
+  EXPECT_EQ(b.CostSeries.size(), 1u);
+}
+
+TEST(BenchmarkRecalculate, GappedLineFailsTheModelInsteadOfReadingOutside) {
+  // Line B has two weight points (January and May) while the longest line has
+  // five: counted from the end, B's point for February lies before its start.
+  TBenchmarkPortfolio b;
+  TBenchmarkLine a;
+  a.Name = "A";
+  a.EquityReturns = a.CashReturns = a.RankingValues = Constant(2000, 1, 5, 0.01);
+  a.EquityWeights = Constant(2000, 1, 5, 0.5);
+  a.CashWeights = Constant(2000, 1, 5, 0.0);
+  TBenchmarkLine g = a;
+  g.Name = "B";
+  g.EquityWeights = {{MonthEnd(2000, 1), 0.5}, {MonthEnd(2000, 5), 0.5}};
+  g.CashWeights = g.EquityWeights;
+  b.Lines = {a, g};
+  EXPECT_THROW(b.Recalculate(false), EModelError);
+}
+
+TEST(BenchmarkRecalculateWithSeries, GivenSeriesBecomesTheCashLeg) {
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
+  Asset(countries[0], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 100.0);
+  settings.BLTrustLevel = 40.0;
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+
+  // An empty series changes nothing.
+  b.Recalculate(false);
+  const TSeries before = b.ReturnSeries;
+  b.RecalculateWithSeries({}, true);
+  EXPECT_EQ(b.ReturnSeries, before);
+
+  // Cash returns 0.002 from July 2001: a 0.0 point is put in June 2001.
+  b.RecalculateWithSeries(Constant(2001, 7, 18, 0.002), true);
+  ASSERT_EQ(b.Lines[0].CashReturns.size(), 19u);
+  EXPECT_EQ(b.Lines[0].CashReturns.front().Date, MonthEnd(2001, 6));
+  EXPECT_EQ(b.Lines[0].CashReturns.front().Value, 0.0);
+  ASSERT_EQ(b.ReturnSeries.size(), 18u);
+  EXPECT_EQ(b.ReturnSeries.front().Date, MonthEnd(2001, 7));
+  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.6 * 0.01 + 0.4 * 0.002, 1e-12);
+}
+
+// ---------------------------------------------------------------- small operations
+
+struct BenchmarkSelectionCase {
+  double fraction;
+  int rank;
+  int count;
+  bool selected;
+};
+
+class BenchmarkIsRankSelectedTest : public ::testing::TestWithParam<BenchmarkSelectionCase> {};
+
+TEST_P(BenchmarkIsRankSelectedTest, FractionAgainstRankPosition) {
+  const auto& c = GetParam();
+  TBenchmarkPortfolio b;
+  b.CountryRankingCriteria = c.fraction;
+  EXPECT_EQ(b.IsRankSelected(c.rank, c.count), c.selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BenchmarkIsRankSelectedTest,
+    ::testing::Values(BenchmarkSelectionCase{0.5, 1, 1, true}, BenchmarkSelectionCase{0.5, 3, 5, true},
+                      BenchmarkSelectionCase{0.5, 4, 5, false}, BenchmarkSelectionCase{0.0, 1, 1, true},
+                      BenchmarkSelectionCase{0.0, 2, 2, false}, BenchmarkSelectionCase{1.0, 5, 5, true},
+                      BenchmarkSelectionCase{0.5, 0, 5, false}, BenchmarkSelectionCase{0.5, 1, 0, false}));
+
+}  // namespace

@@ -1,0 +1,304 @@
+// RULE2 evaluator: the split rule by gold signal and RULE2 state, the -1000.0
+// fallback of the inflation-linked index, the inflation-linked portfolio
+// returns under the bond weights, the alignment of a full evaluation and the
+// empty outcome of missing legs.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "TestCountries.h"
+#include "common/DateHelpers.h"
+#include "portfolio/ModelError.h"
+#include "portfolio/Rule2Evaluator.h"
+
+namespace {
+
+using testcountries::Asset;
+using testcountries::Constant;
+using testcountries::Growing;
+using testcountries::MakeCountry;
+using testcountries::MakeSettings;
+using testcountries::MonthEnd;
+using testcountries::Monthly;
+using testcountries::ScopedCountryList;
+
+constexpr double kTol = 1e-12;
+
+TUserSettings BlendSettings(double slTrust, double maxGold, double maxTips) {
+  TUserSettings s;
+  s.SLTrustLevel = slTrust;
+  s.MaxGoldAllocation = maxGold;
+  s.MaxTipsAllocation = maxTips;
+  return s;
+}
+
+// An evaluator with three returns from February 2000 and four signal points from January.
+TRule2Evaluator AlignedEvaluator(const std::vector<double>& signal, const std::vector<double>& states) {
+  TRule2Evaluator e;
+  e.GoldReturns = Monthly(2000, 2, {0.04, -0.02, 0.03});
+  e.InflationLinkedReturns = Monthly(2000, 2, {0.01, 0.02, -0.01});
+  e.FixedRateReturns = Monthly(2000, 2, {0.005, 0.006, 0.007});
+  e.Basket.Signal = Monthly(2000, 1, signal);
+  e.Rule2State = Monthly(2000, 1, states);
+  return e;
+}
+
+// ---------------------------------------------------------------- split rule
+
+struct BlendCase {
+  double slTrust;
+  double maxGold;
+  double maxTips;
+  double signal;
+  double state;
+  double gold;
+  double fixedRate;
+  double inflationLinked;
+};
+
+class Rule2BlendTest : public ::testing::TestWithParam<BlendCase> {};
+
+TEST_P(Rule2BlendTest, SharesFollowSignalStateAndLimits) {
+  const BlendCase& c = GetParam();
+  TRule2Evaluator e = AlignedEvaluator({c.signal, c.signal, c.signal, c.signal}, {c.state, c.state, c.state, c.state});
+  e.Blend(BlendSettings(c.slTrust, c.maxGold, c.maxTips));
+  ASSERT_EQ(e.Allocations.size(), 4u);
+  ASSERT_EQ(e.Returns.size(), 3u);
+  for (const auto& row : e.Allocations) {
+    EXPECT_NEAR(row.GoldWeight, c.gold, kTol);
+    EXPECT_NEAR(row.FixedRateWeight, c.fixedRate, kTol);
+    EXPECT_NEAR(row.InflationLinkedWeight, c.inflationLinked, kTol);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Rule2BlendTest,
+    ::testing::Values(BlendCase{50.0, 10.0, 100.0, 1.0, 1.0, 0.05, 0.95, 0.0},    // gold on, state 1
+                      BlendCase{50.0, 10.0, 100.0, 1.0, 2.0, 0.05, 0.0, 0.95},    // state 2: inflation-linked
+                      BlendCase{50.0, 10.0, 100.0, 1.0, 3.0, 0.05, 0.95, 0.0},    // state 3: fixed rate
+                      BlendCase{50.0, 10.0, 100.0, 0.0, 2.0, 0.0, 0.0, 1.0},      // gold off
+                      BlendCase{100.0, 10.0, 100.0, 1.0, 1.0, 0.1, 0.9, 0.0},     // defaults
+                      BlendCase{50.0, 10.0, 50.0, 1.0, 2.0, 0.05, 0.95, 0.0},     // tips limited: fixed rate
+                      BlendCase{50.0, 10.0, 100.0, NAN, 1.0, 0.05, 0.95, 0.0}));  // NaN signal is not 0
+
+TEST(Rule2Blend, WeightsOfASignalDateEarnTheNextReturn) {
+  // Signal 1, 0, 1, 1 and states 2, 1, 3, 2; SLTrustLevel 50, MaxGold 10.
+  TRule2Evaluator e = AlignedEvaluator({1.0, 0.0, 1.0, 1.0}, {2.0, 1.0, 3.0, 2.0});
+  e.Blend(BlendSettings(50.0, 10.0, 100.0));
+  ASSERT_EQ(e.Returns.size(), 3u);
+  ASSERT_EQ(e.Allocations.size(), 4u);
+  EXPECT_EQ(e.Allocations.front().Date, MonthEnd(2000, 1));
+  EXPECT_EQ(e.Returns.front().Date, MonthEnd(2000, 2));
+  // Feb: 0.05 gold + 0.95 inflation-linked; Mar: all fixed rate; Apr: 0.05 gold + 0.95 fixed rate.
+  EXPECT_NEAR(e.Returns[0].Value, 0.05 * 0.04 + 0.95 * 0.01, kTol);
+  EXPECT_NEAR(e.Returns[1].Value, 0.006, kTol);
+  EXPECT_NEAR(e.Returns[2].Value, 0.05 * 0.03 + 0.95 * 0.007, kTol);
+  EXPECT_NEAR(e.Allocations[3].InflationLinkedWeight, 0.95, kTol);
+}
+
+TEST(Rule2Blend, LengthsThatDoNotFitGiveNothing) {
+  TRule2Evaluator e = AlignedEvaluator({1.0, 1.0, 1.0}, {1.0, 1.0, 1.0});  // n points, not n + 1
+  e.Returns = Monthly(2000, 1, {9.0});
+  e.Blend(BlendSettings(100.0, 10.0, 100.0));
+  EXPECT_TRUE(e.Returns.empty());
+  EXPECT_TRUE(e.Allocations.empty());
+
+  TRule2Evaluator f = AlignedEvaluator({1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0});
+  f.FixedRateReturns.pop_back();
+  f.Blend(BlendSettings(100.0, 10.0, 100.0));
+  EXPECT_TRUE(f.Returns.empty());
+}
+
+// ---------------------------------------------------------------- inflation-linked index
+
+TEST(Rule2MergeFallback, StoredMissingValuesAndTheTimeBeforeTheIndexTakeTheCashValue) {
+  const TSeries cash = Monthly(2000, 1, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0});
+  const TSeries index = Monthly(2000, 3, {30.0, 40.0, -1000.0, 60.0});
+  const TSeries merged = MergeSeriesWithFallback(cash, index);
+  std::vector<double> values;
+  for (const auto& p : merged) values.push_back(p.Value);
+  EXPECT_EQ(values, (std::vector<double>{1.0, 2.0, 30.0, 40.0, 5.0, 60.0}));
+  EXPECT_EQ(merged[4].Date, MonthEnd(2000, 5));
+
+  EXPECT_EQ(MergeSeriesWithFallback(cash, {}), cash);
+  EXPECT_TRUE(MergeSeriesWithFallback({}, index).empty());
+}
+
+TEST(Rule2MergeFallback, GappedIndexFailsInsteadOfReadingOutside) {
+  // The index starts in January but holds two points: counted from the end,
+  // base point 0 pairs with index point -4.
+  const TSeries cash = Constant(2000, 1, 6, 1.0);
+  const TSeries index = {{MonthEnd(2000, 1), 5.0}, {MonthEnd(2000, 6), 6.0}};
+  EXPECT_THROW(MergeSeriesWithFallback(cash, index), EModelError);
+}
+
+TEST(Rule2InflationLinked, LoadMarksTheIndexRangeAndFallsBackToCash) {
+  std::vector<TCountry> countries = {MakeCountry("USA", "USD"), MakeCountry("JAPAN", "JPY")};
+  Asset(countries[0], atRiskFreeAsset, "RISKFREEASSET1") = Constant(2000, 1, 6, 100.0);
+  Asset(countries[0], atIndex, "IBINDEX2") = Monthly(2000, 4, {200.0, -1000.0, 202.0});
+  Asset(countries[1], atRiskFreeAsset, "RISKFREEASSET1") = Constant(2000, 1, 6, 50.0);
+  TInflationLinkedSet set;
+  set.Lines.resize(2);
+  set.LoadIndexSeries(countries);
+  EXPECT_EQ(set.Lines[0].FirstDate, MonthEnd(2000, 4));
+  EXPECT_EQ(set.Lines[0].LastDate, MonthEnd(2000, 6));
+  std::vector<double> values;
+  for (const auto& p : set.Lines[0].Series) values.push_back(p.Value);
+  EXPECT_EQ(values, (std::vector<double>{100.0, 100.0, 100.0, 200.0, 100.0, 202.0}));
+  EXPECT_EQ(set.Lines[1].FirstDate, kMissingDate);
+  EXPECT_EQ(set.Lines[1].Series, countries[1].RiskFreeAssets[1].Series);
+}
+
+TEST(Rule2InflationLinked, PortfolioReturnsUseThePreviousAllocation) {
+  TInflationLinkedSet set;
+  set.Lines.resize(2);
+  set.Lines[0].CountryName = "A";
+  set.Lines[0].Returns = Monthly(2000, 1, {0.01, 0.02, 0.03});
+  set.Lines[1].CountryName = "B";
+  set.Lines[1].Returns = Monthly(2000, 2, {0.05, 0.07});
+  std::vector<TSLAllocation> allocations(3);
+  for (int k = 0; k < 3; ++k) allocations[static_cast<std::size_t>(k)].Date = MonthEnd(2000, 1, k);
+  allocations[0].Holdings = {{"A", 0.6, 0.6, 0.6, 0.6, 1}, {"B", 0.4, 0.4, 0.4, 0.4, 2}};
+  allocations[1].Holdings = {{"A", 0.5, 0.25, 0.25, 0.25, 1}, {"B", 0.5, 0.75, 0.75, 0.75, 2}};
+  set.ComputePortfolioReturns(allocations);
+  ASSERT_EQ(set.Returns.size(), 2u);
+  // February: B's returns begin in February, so only A (0.6 x 0.02) earns.
+  EXPECT_EQ(set.Returns[0].Date, MonthEnd(2000, 2));
+  EXPECT_NEAR(set.Returns[0].Value, 0.6 * 0.02, kTol);
+  // March: 0.25 x 0.03 + 0.75 x 0.07.
+  EXPECT_NEAR(set.Returns[1].Value, 0.25 * 0.03 + 0.75 * 0.07, kTol);
+
+  allocations.resize(1);
+  set.ComputePortfolioReturns(allocations);
+  EXPECT_TRUE(set.Returns.empty());
+}
+
+TEST(Rule2InflationLinked, LineShorterThanTheAllocationsFailsTheModel) {
+  TInflationLinkedSet set;
+  set.Lines.resize(1);
+  set.Lines[0].CountryName = "A";
+  set.Lines[0].Returns = Monthly(2000, 1, {0.01});  // ends in January, allocations run to March
+  std::vector<TSLAllocation> allocations(3);
+  for (int k = 0; k < 3; ++k) {
+    allocations[static_cast<std::size_t>(k)].Date = MonthEnd(2000, 1, k);
+    allocations[static_cast<std::size_t>(k)].Holdings = {{"A", 1.0, 1.0, 1.0, 1.0, 1}};
+  }
+  EXPECT_THROW(set.ComputePortfolioReturns(allocations), EModelError);
+}
+
+// ---------------------------------------------------------------- whole evaluation
+
+// Three countries over 40 months from January 2000: bond prices, 10-year
+// rates, cash, spot rates; gold (first country) rallying for 20 months then
+// slumping; RULE2 states cycling 1, 2, 3; an inflation-linked index for USA
+// from month 10 with one stored missing value.
+std::vector<TCountry> Rule2Countries() {
+  std::vector<TCountry> countries = {MakeCountry("USA", "USD"), MakeCountry("GERMANY", "EUR"),
+                                     MakeCountry("JAPAN", "JPY")};
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    TCountry& c = countries[i];
+    Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
+    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * static_cast<double>(i));
+    Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + static_cast<double>(i));
+    Asset(c, atSpotFx, "SPOTFX") = Constant(2000, 1, 40, 1.0);
+  }
+  std::vector<double> gold;
+  std::vector<double> states;
+  double g = 300.0;
+  for (int m = 0; m < 40; ++m) {
+    gold.push_back(g);
+    g *= m < 20 ? 1.02 : 0.97;
+    states.push_back(1.0 + static_cast<double>(m % 3));
+  }
+  Asset(countries[0], atIndex, "AUINDEX") = Monthly(2000, 1, gold);
+  Asset(countries[0], atRule, "RULE2") = Monthly(2000, 1, states);
+  std::vector<double> linked;
+  for (int m = 10; m < 40; ++m) linked.push_back(m == 15 ? -1000.0 : 100.0 * std::pow(1.003, m));
+  Asset(countries[0], atIndex, "IBINDEX2") = Monthly(2000, 11, linked);
+  return countries;
+}
+
+TEST(Rule2Evaluate, AlignedLegsBlendWithOneMoreAllocationThanReturns) {
+  const std::vector<TCountry> countries = Rule2Countries();
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = MakeSettings(countries, 0.0, 100.0 / 3.0, 0.0);
+  settings.SLTrustLevel = 100.0;
+  settings.MaxGoldAllocation = 10.0;
+  settings.MaxTipsAllocation = 100.0;
+  settings.CountryRankingCriteria = {1.0, 1.0, 1.0};
+
+  TRule2Evaluator e;
+  e.Evaluate(countries, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
+  ASSERT_FALSE(e.Returns.empty());
+  ASSERT_EQ(e.Allocations.size(), e.Returns.size() + 1);
+  ASSERT_EQ(e.Basket.Signal.size(), e.Allocations.size());
+  EXPECT_EQ(e.Allocations.front().Date, GetPreviousPeriodDate(e.Returns.front().Date, 0));
+  EXPECT_EQ(e.InflationLinked.Lines[0].FirstDate, MonthEnd(2000, 11));
+  EXPECT_EQ(e.InflationLinked.Lines[1].FirstDate, kMissingDate);
+
+  bool goldSeen = false;
+  bool noGoldSeen = false;
+  bool linkedSeen = false;
+  for (std::size_t i = 0; i < e.Allocations.size(); ++i) {
+    const TRule2Allocation& row = e.Allocations[i];
+    EXPECT_EQ(row.Date, e.Basket.Signal[i].Date);
+    EXPECT_EQ(row.Date, e.Rule2State[i].Date);
+    const double gold = e.Basket.Signal[i].Value != 0.0 ? 0.1 : 0.0;
+    EXPECT_NEAR(row.GoldWeight, gold, kTol);
+    const bool linked = e.Rule2State[i].Value == 2.0;
+    EXPECT_NEAR(row.InflationLinkedWeight, linked ? 1.0 - gold : 0.0, kTol);
+    EXPECT_NEAR(row.FixedRateWeight, linked ? 0.0 : 1.0 - gold, kTol);
+    goldSeen |= gold > 0.0;
+    noGoldSeen |= gold == 0.0;
+    linkedSeen |= linked;
+  }
+  // The gold rally and slump both reach the blend, and so does state 2.
+  EXPECT_TRUE(goldSeen);
+  EXPECT_TRUE(noGoldSeen);
+  EXPECT_TRUE(linkedSeen);
+  for (std::size_t i = 0; i < e.Returns.size(); ++i) {
+    const TRule2Allocation& w = e.Allocations[i];
+    EXPECT_EQ(e.Returns[i].Date, e.GoldReturns[i].Date);
+    EXPECT_NEAR(e.Returns[i].Value,
+                w.GoldWeight * e.GoldReturns[i].Value + w.InflationLinkedWeight * e.InflationLinkedReturns[i].Value +
+                    w.FixedRateWeight * e.FixedRateReturns[i].Value,
+                kTol);
+  }
+}
+
+TEST(Rule2Evaluate, MissingLegsLeaveAnEmptyEvaluation) {
+  std::vector<TCountry> countries = Rule2Countries();
+  TUserSettings settings = MakeSettings(countries, 0.0, 100.0 / 3.0, 0.0);
+  {
+    std::vector<TCountry> noGold = countries;
+    Asset(noGold[0], atIndex, "AUINDEX").clear();
+    ScopedCountryList scoped(noGold);
+    TRule2Evaluator e;
+    e.Returns = Monthly(2000, 1, {1.0});
+    e.Evaluate(noGold, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
+    EXPECT_TRUE(e.Returns.empty());
+    EXPECT_TRUE(e.Allocations.empty());
+  }
+  {
+    std::vector<TCountry> noRule = countries;
+    noRule[0].RuleAssets.clear();
+    ScopedCountryList scoped(noRule);
+    TRule2Evaluator e;
+    e.Evaluate(noRule, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
+    EXPECT_TRUE(e.Rule2State.empty());
+    EXPECT_TRUE(e.Returns.empty());
+    EXPECT_TRUE(e.Allocations.empty());
+  }
+  {
+    ScopedCountryList scoped({});
+    TRule2Evaluator e;
+    e.Evaluate({}, settings, true, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
+    EXPECT_TRUE(e.Returns.empty());
+    EXPECT_TRUE(e.Allocations.empty());
+  }
+}
+
+}  // namespace
