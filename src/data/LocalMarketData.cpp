@@ -1,6 +1,7 @@
 // Market-data lists (countries, assets, portfolio templates) and the two
 // series tables of the local market-data file.
 
+#include <limits>
 #include <string>
 
 #include "common/CountryHelpers.h"
@@ -205,22 +206,29 @@ bool TLocalQuorvaneDB::OpenTable(const std::string& table) {
 // --------------------------------------------------------------------- series
 
 double TLocalQuorvaneDB::SeriesBoundDate(const std::string& table, const std::string& countryName,
-                                         const std::string& assetId, bool last) {
+                                         const std::string& assetId, bool last, double before) {
   auto& db = Open();
-  auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) +
-                          " WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE " + (last ? "DESC" : "ASC") + " LIMIT 1");
+  const bool bounded = before != std::numeric_limits<double>::infinity();
+  auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) + " WHERE COUNTRYNAME=?1 AND ASSETID=?2" +
+                          (bounded ? " AND DATE<?3" : "") + " ORDER BY DATE " + (last ? "DESC" : "ASC") + " LIMIT 1");
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
+  if (bounded) query.BindDouble(3, before);  // NaN binds NULL, which no date is below
   return query.Step() ? query.ColumnDouble(0) : kMissingDate;
 }
 
 double TLocalQuorvaneDB::GetSeriesLastDate(const std::string& table, const std::string& countryName,
                                            const std::string& assetId) {
-  return SeriesBoundDate(table, countryName, assetId, true);
+  return SeriesBoundDate(table, countryName, assetId, true, std::numeric_limits<double>::infinity());
 }
 
 double TLocalQuorvaneDB::GetSeriesFirstDate(const std::string& table, const std::string& countryName,
                                             const std::string& assetId) {
-  return SeriesBoundDate(table, countryName, assetId, false);
+  return SeriesBoundDate(table, countryName, assetId, false, std::numeric_limits<double>::infinity());
+}
+
+double TLocalQuorvaneDB::GetSeriesLastDateBefore(const std::string& table, const std::string& countryName,
+                                                 const std::string& assetId, double before) {
+  return SeriesBoundDate(table, countryName, assetId, true, before);
 }
 
 TSeries TLocalQuorvaneDB::LoadSeries(const std::string& countryName, const std::string& assetId) {

@@ -85,15 +85,14 @@ std::string TLocalQuorvaneDB::DatabasePath() const {
 
 void TLocalQuorvaneDB::Connect() {
   LastMessage = "Connection failed";
+  if (Connection_.IsOpen()) {
+    // An open connection is never reopened: the file is changed only through
+    // Disconnect first. Asking again for the open file succeeds.
+    if (!DatabaseFileName(DatabaseKind).empty() && Connection_.Path() == DatabasePath()) ResetLastMessage();
+    return;
+  }
   if (DatabaseFileName(DatabaseKind).empty()) return;
   const std::string path = DatabasePath();
-  if (Connection_.IsOpen()) {
-    if (Connection_.Path() == path) {
-      ResetLastMessage();
-      return;
-    }
-    Disconnect();
-  }
   std::error_code error;
   std::filesystem::create_directories(DatabaseFolder(), error);
   if (error) return;

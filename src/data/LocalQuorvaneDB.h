@@ -57,14 +57,19 @@ class TLocalQuorvaneDB {
   // Opens the file of DatabaseKind, creating the folder and the file when
   // missing. LastMessage is empty when connected, else the engine's message
   // or "Connection failed". Already connected to that file: stays connected
-  // and succeeds; connected to the other file: switches to this one. A file
+  // and succeeds; connected to the other file: stays on it and leaves
+  // "Connection failed" (switch files with Disconnect first). A file
   // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
   // Never throws.
   void Connect();
   void Disconnect();
   bool IsConnected() const;
   // Groups several operations (a whole download) into one transaction; the
-  // operations' own transactions become savepoints inside it.
+  // operations' own transactions become savepoints inside it. A download
+  // fetches and checks everything first (GetSeriesLastDateBefore gives the
+  // date to fetch after when rows are to be fetched again), then replaces
+  // the lists, deletes and inserts in one transaction, and tells the server
+  // that the download is done only once Commit has returned.
   platform::SqliteTransaction BeginTransaction();
   // The underlying connection (tests and tools).
   platform::SqliteConnection& Connection() { return Connection_; }
@@ -114,6 +119,12 @@ class TLocalQuorvaneDB {
   // Latest / earliest DATE of the series in the table; 2.0 when none.
   double GetSeriesLastDate(const std::string& table, const std::string& countryName, const std::string& assetId);
   double GetSeriesFirstDate(const std::string& table, const std::string& countryName, const std::string& assetId);
+  // Latest DATE of the series earlier than before; 2.0 when none. This is
+  // what GetSeriesLastDate gives after DeleteSeriesFrom(table, before), so a
+  // download can ask the server for the rows it needs before anything local
+  // is deleted.
+  double GetSeriesLastDateBefore(const std::string& table, const std::string& countryName, const std::string& assetId,
+                                 double before);
   // The DATA points of the series by ascending DATE, values of exactly -1000.0 left out.
   TSeries LoadSeries(const std::string& countryName, const std::string& assetId);
   // The earliest DATA_BIS point of the series; (2.0, -1000000.0) when none.
@@ -185,8 +196,9 @@ class TLocalQuorvaneDB {
   // Runs the statements in order; false with the failing one's text in LastMessage.
   bool RunSchema(const TSchemaStatement* statements, std::size_t count);
   void ReplaceUserCountryRows(const std::vector<TCountrySettings>& rows, int assetClass);
+  // Earliest or latest DATE of the series, only dates earlier than before counted.
   double SeriesBoundDate(const std::string& table, const std::string& countryName, const std::string& assetId,
-                         bool last);
+                         bool last, double before);
   // Writes rows into the per-country table of assetClass: into the stored
   // rows by country name when they are the same countries (only
   // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew.

@@ -20,7 +20,7 @@ constexpr const char* kConnectionFailed = "Connection to server failed";
 constexpr const char* kProxyTestFailed = "Connection Failed";
 constexpr const char* kUsageUpdateFailed = "Update Failed (Counter && Last date)";
 constexpr const char* kJsonType = "application/json";
-constexpr const char* kBannerAccept = "application/json, text/plain; q=0.9, text/html;q=0.8,";
+constexpr const char* kAcceptCharset = "utf-8, *;q=0.8";
 
 // Kind 0 updates go by PUT, kinds 1-8 read by GET, kinds 9-11 submit by POST.
 platform::HttpMethod MethodOfKind(std::int32_t kind) {
@@ -45,6 +45,16 @@ bool ContainsNoCase(const std::string& text, std::string_view needle) {
     if (k == needle.size()) return true;
   }
   return false;
+}
+
+// Every request, the banner's included, asks for JSON in UTF-8.
+platform::HttpRequest NewRequest(platform::HttpMethod method, const char* resource) {
+  platform::HttpRequest request;
+  request.Method = method;
+  request.Resource = resource;
+  request.Accept = kJsonType;
+  request.AcceptCharset = kAcceptCharset;
+  return request;
 }
 
 TProxySettings ReadRegistryProxy() {
@@ -131,10 +141,7 @@ bool TQVDBClient::Send(platform::HttpRequest& request, std::string& failure) {
 }
 
 bool TQVDBClient::GetBanner() {
-  platform::HttpRequest request;
-  request.Method = platform::HttpMethod::Get;
-  request.Resource = kBannerResource;
-  request.Accept = kBannerAccept;
+  platform::HttpRequest request = NewRequest(platform::HttpMethod::Get, kBannerResource);
   std::string ignored;
   return Send(request, ignored);
 }
@@ -142,12 +149,9 @@ bool TQVDBClient::GetBanner() {
 template <class Output>
 bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std::string& column,
                       void (*reader)(std::string&, const std::string&, Output&), Output& out) {
-  platform::HttpRequest request;
-  request.Method = MethodOfKind(kind);
-  request.Resource = kDataResource;
+  platform::HttpRequest request = NewRequest(MethodOfKind(kind), kDataResource);
   request.Body = WriteSQLRequest(TSQLRequest{statement, column, kind});
   request.ContentType = kJsonType;
-  request.Accept = kJsonType;
   LastMessage.clear();
   ApplyProxySettings();
   std::string failure;

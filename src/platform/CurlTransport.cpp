@@ -121,8 +121,12 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   SetOpt(curl, CURLOPT_PROXY, request.Proxy.Address.c_str());
   if (request.Proxy.Enabled()) {
     if (request.Proxy.Port > 0) SetOpt(curl, CURLOPT_PROXYPORT, static_cast<long>(request.Proxy.Port));
-    SetOpt(curl, CURLOPT_PROXYUSERNAME, request.Proxy.UserName.c_str());
-    SetOpt(curl, CURLOPT_PROXYPASSWORD, request.Proxy.Password.c_str());
+    // Credentials only when some were given: an empty user would still send
+    // an empty Basic authorisation to the proxy.
+    if (!request.Proxy.UserName.empty() || !request.Proxy.Password.empty()) {
+      SetOpt(curl, CURLOPT_PROXYUSERNAME, request.Proxy.UserName.c_str());
+      SetOpt(curl, CURLOPT_PROXYPASSWORD, request.Proxy.Password.c_str());
+    }
   }
 
   const bool hasBody = !request.Body.empty();
@@ -157,6 +161,7 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   };
   addHeader("Expect:");  // no 100-continue round trip before large bodies
   if (!request.Accept.empty()) addHeader("Accept: " + request.Accept);
+  if (!request.AcceptCharset.empty()) addHeader("Accept-Charset: " + request.AcceptCharset);
   if (hasBody && !request.ContentType.empty()) addHeader("Content-Type: " + request.ContentType);
   CURLcode rc = curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   if (rc == CURLE_OK) rc = curl_easy_perform(curl);

@@ -36,11 +36,12 @@ struct HttpProxy {
 
 struct HttpRequest {
   HttpMethod Method = HttpMethod::Get;
-  std::string BaseUrl;      // e.g. "http://127.0.0.1:8082/"
-  std::string Resource;     // e.g. "QuorvaneDB"; joined to BaseUrl with exactly one '/'
-  std::string Body;         // sent as is; a GET with a non-empty body carries it too
-  std::string ContentType;  // e.g. "application/json"; unused when Body is empty
-  std::string Accept;       // value of the Accept header; empty: none sent
+  std::string BaseUrl;        // e.g. "http://127.0.0.1:8082/"
+  std::string Resource;       // e.g. "QuorvaneDB"; joined to BaseUrl with exactly one '/'
+  std::string Body;           // sent as is; a GET with a non-empty body carries it too
+  std::string ContentType;    // e.g. "application/json"; unused when Body is empty
+  std::string Accept;         // value of the Accept header; empty: none sent
+  std::string AcceptCharset;  // value of the Accept-Charset header; empty: none sent
   HttpProxy Proxy;
   std::size_t MaxReplyBytes = 0;  // 0: no limit; a longer reply raises HttpReplyTooLarge
 };

@@ -185,23 +185,56 @@ TEST(CurlTransportTest, LongReplyIsCutOff) {
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
 }
 
+// The proxy gets the absolute address; credentials only when some were given
+// (an empty user would still send an empty Basic authorisation).
 TEST(CurlTransportTest, ProxyReceivesAbsoluteAddressAndCredentials) {
-  LoopbackResponder proxy(HttpReplyText("HTTP/1.1 200 OK", "VOSKER SERVER"), 1);
-  platform::CurlTransport transport;
-  platform::HttpRequest request;
-  request.BaseUrl = "http://data.invalid:8082/";
-  request.Resource = "Default";
-  request.Proxy.Address = "127.0.0.1:" + std::to_string(proxy.Port);
-  request.Proxy.UserName = "user";
-  request.Proxy.Password = "secret";
-  const platform::HttpReply reply = transport.Execute(request);
-  proxy.Join();
-  EXPECT_EQ(reply.Content, "VOSKER SERVER");
-  ASSERT_EQ(proxy.Requests.size(), 1u);
-  const std::string& head = proxy.Requests[0].Head;
-  EXPECT_EQ(head.rfind("GET http://data.invalid:8082/Default HTTP/1.1\r\n", 0), 0u) << head;
-  // base64("user:secret")
-  EXPECT_NE(head.find("Proxy-Authorization: Basic dXNlcjpzZWNyZXQ="), std::string::npos) << head;
+  struct Case {
+    std::string User, Password, Authorization;
+  };
+  // base64("user:secret"), base64(":secret")
+  const std::vector<Case> cases{{"user", "secret", "Proxy-Authorization: Basic dXNlcjpzZWNyZXQ="},
+                                {"", "secret", "Proxy-Authorization: Basic OnNlY3JldA=="},
+                                {"", "", ""}};
+  for (const Case& c : cases) {
+    LoopbackResponder proxy(HttpReplyText("HTTP/1.1 200 OK", "VOSKER SERVER"), 1);
+    platform::CurlTransport transport;
+    platform::HttpRequest request;
+    request.BaseUrl = "http://data.invalid:8082/";
+    request.Resource = "Default";
+    request.Proxy.Address = "127.0.0.1:" + std::to_string(proxy.Port);
+    request.Proxy.UserName = c.User;
+    request.Proxy.Password = c.Password;
+    const platform::HttpReply reply = transport.Execute(request);
+    proxy.Join();
+    EXPECT_EQ(reply.Content, "VOSKER SERVER");
+    ASSERT_EQ(proxy.Requests.size(), 1u);
+    const std::string& head = proxy.Requests[0].Head;
+    EXPECT_EQ(head.rfind("GET http://data.invalid:8082/Default HTTP/1.1\r\n", 0), 0u) << head;
+    if (c.Authorization.empty()) {
+      EXPECT_EQ(head.find("Proxy-Authorization"), std::string::npos) << head;
+    } else {
+      EXPECT_NE(head.find(c.Authorization), std::string::npos) << head;
+    }
+  }
+}
+
+// Data requests and the server check ask for JSON in UTF-8, as the client's
+// request is configured once for all of them.
+TEST(CurlTransportTest, ClientRequestsAcceptJsonInUtf8) {
+  const std::string status = R"({"ErrorMessage":[{"Content":""}],"Response":[{"String":"1"}]})";
+  for (const bool banner : {false, true}) {
+    LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", banner ? "VOSKER SERVER" : status), 1);
+    platform::CurlTransport transport;
+    TQVDBClient client(transport, "NO_RESULT");
+    client.SetProxySource([] { return TProxySettings{}; });
+    client.SetBaseUrl(responder.BaseUrl());
+    EXPECT_TRUE(banner ? client.IsServerAvailable() : client.UserExists("u"));
+    responder.Join();
+    ASSERT_EQ(responder.Requests.size(), 1u);
+    const std::string& head = responder.Requests[0].Head;
+    EXPECT_NE(head.find("\r\nAccept: application/json\r\n"), std::string::npos) << head;
+    EXPECT_NE(head.find("\r\nAccept-Charset: utf-8, *;q=0.8"), std::string::npos) << head;
+  }
 }
 
 TEST(CurlTransportTest, ClientServerCheckOverHttp) {

@@ -168,8 +168,15 @@ TEST(LocalQuorvaneDBConnectTest, EachKindKeepsItsOwnFile) {
   ASSERT_EQ(db.LastMessage, "");
   ASSERT_TRUE(db.CreateUserSettingsTables());
   EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='DATA'"), 0);
-  // Connect to the other kind while connected switches files.
+  // Connect to the other kind while connected does not reopen: the settings
+  // file stays open and the message tells the caller not to go on.
   db.DatabaseKind = kMarketDataDatabase;
+  db.Connect();
+  EXPECT_EQ(db.LastMessage, "Connection failed");
+  EXPECT_TRUE(db.IsConnected());
+  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='USER_DATE_SETTINGS'"), 1);
+  // Switching goes through Disconnect.
+  db.Disconnect();
   db.Connect();
   ASSERT_EQ(db.LastMessage, "");
   EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='DATA'"), 1);
@@ -432,6 +439,20 @@ TEST_F(LocalMarketDataTest, FirstAndLastDatesOfASeries) {
   EXPECT_EQ(Db.GetSeriesFirstDate("DATA", "South Africa", "EqIndex"), 100.0);
   EXPECT_EQ(Db.GetSeriesLastDate("DATA_BIS", "South Africa", "EQINDEX"), kMissingDate);
   EXPECT_THROW(Db.GetSeriesLastDate("COUNTRY_LIST", "South Africa", "EQINDEX"), platform::SqliteError);
+
+  // The last date below a bound is the last date that DeleteSeriesFrom at
+  // that bound would leave: dates 100, 200, 300 (CASH at 400 is another series).
+  const std::vector<std::pair<double, double>> bounds{{200.0, 100.0},
+                                                      {200.5, 200.0},
+                                                      {100.0, kMissingDate},
+                                                      {1000.0, 300.0},
+                                                      {kMissingDate, kMissingDate},
+                                                      {std::nan(""), kMissingDate}};
+  for (const auto& [before, expected] : bounds) {
+    EXPECT_EQ(Db.GetSeriesLastDateBefore("DATA", "south africa", "EQINDEX", before), expected) << before;
+  }
+  Db.DeleteSeriesFrom("DATA", 200.0);
+  EXPECT_EQ(Db.GetSeriesLastDate("DATA", "South Africa", "EQINDEX"), 100.0);
 }
 
 TEST_F(LocalMarketDataTest, LoadSeriesIsAscendingAndDropsStoredMissingValues) {
