@@ -60,9 +60,11 @@ CivilDate DecodeDate(double value) {
 
 int DayOfWeek(double value) {
   if (!std::isfinite(value)) return 7;
-  const long long days = static_cast<long long>(std::floor(value));
-  // Day 0 (30 Dec 1899) was a Saturday.
-  return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
+  // Day 0 (30 Dec 1899) was a Saturday: ((day + 6) mod 7) + 1. The remainder
+  // is taken on the double (exact for whole numbers), so no day count of any
+  // size is converted to an integer type that cannot hold it.
+  const int remainder = static_cast<int>(std::fmod(std::floor(value), 7.0));  // -6 .. 6
+  return (remainder + 13) % 7 + 1;
 }
 
 double Now() {

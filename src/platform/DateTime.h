@@ -19,7 +19,8 @@ bool IsValidDate(int year, int month, int day);
 // Civil date of the whole day containing the value (floor, so times of
 // day before midnight of negative values belong to the earlier day).
 CivilDate DecodeDate(double value);
-// Day of the week, 1 = Sunday .. 7 = Saturday.
+// Day of the week, 1 = Sunday .. 7 = Saturday, of the whole day containing
+// the value, for any finite value; 7 for a value that is not finite.
 int DayOfWeek(double value);
 // Today's date (local civil date, no time) and the current date-time.
 double Today();

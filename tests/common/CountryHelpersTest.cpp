@@ -146,6 +146,49 @@ TEST(CountryCodesTest, DisplayIndexRegionAndIsoCodes) {
   EXPECT_EQ(GetCountryIsoCode(""), "");
 }
 
+// The forty names and codes, column by column as the reference table lists them.
+TEST(CountryCodesTest, EveryIsoCodeOfTheFortyCountries) {
+  const std::pair<const char*, const char*> table[] = {
+      {"AUSTRALIA", "AU"},   {"AUSTRIA", "AT"},        {"BELGIUM", "BE"},     {"BRAZIL", "BR"},
+      {"CANADA", "CA"},      {"CHILE", "CL"},          {"CHINA", "CN"},       {"CZECH REPUBLIC", "CZ"},
+      {"DENMARK", "DK"},     {"UNITED KINGDOM", "GB"}, {"EURO AREA", "EUR"},  {"FINLAND", "FI"},
+      {"FRANCE", "FR"},      {"GERMANY", "DE"},        {"HONG KONG", "HK"},   {"HUNGARY", "HU"},
+      {"ICELAND", "IS"},     {"INDIA", "IN"},          {"INDONESIA", "ID"},   {"IRELAND", "IE"},
+      {"ITALY", "IT"},       {"JAPAN", "JP"},          {"LUXEMBOURG", "LU"},  {"MALAYSIA", "MY"},
+      {"MEXICO", "MX"},      {"NETHERLANDS", "NL"},    {"NEW ZEALAND", "NZ"}, {"NORWAY", "NO"},
+      {"PHILIPPINES", "PH"}, {"TURKEY", "TR"},         {"PORTUGAL", "PT"},    {"RUSSIA", "RU"},
+      {"SINGAPORE", "SG"},   {"SOUTH AFRICA", "ZA"},   {"SOUTH KOREA", "KR"}, {"SPAIN", "ES"},
+      {"SWEDEN", "SE"},      {"SWITZERLAND", "CH"},    {"TAIWAN", "TW"},      {"USA", "US"},
+  };
+  std::set<std::string> names;
+  for (const auto& [name, code] : table) {
+    EXPECT_EQ(GetCountryIsoCode(name), code) << name;
+    names.insert(name);
+  }
+  // The table behind the lookup holds exactly these forty names.
+  ASSERT_EQ(kCountryCodes.size(), 40u);
+  for (const TCountryCode& entry : kCountryCodes) EXPECT_EQ(names.count(entry.Name), 1u) << entry.Name;
+}
+
+TEST(SortCountryListTest, EveryPlaceWithItsSourceAndRegion) {
+  // Place p (1-based) shows the stored country at source position kSource[p - 1] (1-based), in region kRegion[p - 1].
+  const int kSource[40] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+                           35, 36, 33, 22, 23, 37, 38, 39, 40, 21, 24, 25, 26, 27, 28, 29, 30, 31, 32, 34};
+  const int kRegion[40] = {1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3,
+                           3, 3, 4, 4, 4, 4, 4, 4, 4, 5, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6};
+  std::vector<TCountry> stored(40);
+  for (int i = 0; i < 40; ++i) stored[static_cast<std::size_t>(i)].Name = "C" + std::to_string(i + 1);
+  const std::vector<TCountry> sorted = SortCountryList(stored);
+  ASSERT_EQ(sorted.size(), 40u);
+  for (int p = 0; p < 40; ++p) {
+    const TCountry& country = sorted[static_cast<std::size_t>(p)];
+    EXPECT_EQ(GetCountryDisplayIndex(p), kSource[p] - 1) << p;
+    EXPECT_EQ(country.Name, "C" + std::to_string(kSource[p])) << p;
+    EXPECT_EQ(country.RegionRank, kRegion[p]) << p;
+    EXPECT_EQ(country.RegionName, strRegionNameList[static_cast<std::size_t>(kRegion[p] - 1)]) << p;
+  }
+}
+
 TEST_F(CountryHelpersTest, CountryCurrencyTakesLastExactMatch) {
   EXPECT_EQ(GetCountryCurrency("France"), "");
   vcMyExternCountryList = {Country("France", "EUR", 0), Country("Japan", "JPY", 0), Country("France", "FRF", 0)};

@@ -146,6 +146,21 @@ TEST(DateHelpersTest, EquityIndexDateBoundEdgeLists) {
   EXPECT_EQ(GetEquityIndexDateBound({noEqIndex, IndexCountry(10, 50)}, false, false), 1.0);
 }
 
+TEST(DateHelpersTest, AssetPositionIsTheLastOfThatId) {
+  // Index assets: EQINDEX (first 10), AUINDEX, EQINDEX (first 30); signals: QVSIGNAL (dates 1..2), QVSIGNAL (7..8).
+  TCountry country;
+  country.IndexAssets = {Asset("EQINDEX", {{10, 1}, {60, 1}}), Asset("AUINDEX", {{1, 1}, {90, 1}}),
+                         Asset("EQINDEX", {{30, 1}, {40, 1}})};
+  country.SignalAssets = {Asset("QVSIGNAL", {{1, 1}, {2, 1}}), Asset("QVSIGNAL", {{7, 1}, {8, 0}})};
+  EXPECT_EQ(FindAssetPosition(country.IndexAssets, "EQINDEX"), 2u);
+  EXPECT_EQ(FindAssetPosition(country.IndexAssets, "AUINDEX"), 1u);
+  EXPECT_EQ(FindAssetPosition(country.IndexAssets, "RULE2"), 0u);
+  EXPECT_EQ(FindAssetPosition({}, "EQINDEX"), 0u);
+  EXPECT_EQ(GetEquityIndexDateBound({country}, false, false), 30.0);
+  EXPECT_EQ(GetEquityIndexDateBound({country}, true, false), 40.0);
+  EXPECT_EQ(GetSignalDateGrid({country}), (TSeries{{7, -1.0}, {8, -1.0}}));
+}
+
 TEST(DateHelpersTest, CommonDateRange) {
   using Range = std::array<double, 2>;
   const Range none{kNoFigure, kNoFigure};

@@ -35,12 +35,6 @@ class DefaultSettingsTest : public ::testing::Test {
     return countries;
   }
 
-  static const TCountrySettings& Row(const TUserSettings& settings, const std::string& name) {
-    for (const TCountrySettings& row : settings.CountrySettings)
-      if (row.CountryName == name) return row;
-    throw std::runtime_error("no row " + name);
-  }
-
  private:
   std::vector<TCountry> saved_;
 };
@@ -73,28 +67,52 @@ TEST_F(DefaultSettingsTest, FortyCountriesGetWeightsThatTotalHundred) {
   EXPECT_EQ(costlyBonds, 17);
 }
 
-TEST_F(DefaultSettingsTest, RowsOfNamedCountries) {
-  const TUserSettings settings = BuildDefaultUserSettings(FortyCountries());
-  struct Case {
+// Every row of the forty countries: A = fixed-income and currency weight
+// 1/28 (x 100), C = fixed-income transaction cost 7 x 0.1. Names as the local
+// database spells them, ranks and regions made up so that copying shows.
+TEST_F(DefaultSettingsTest, EveryRowOfTheFortyCountries) {
+  struct Expected {
     const char* Name;
-    double Fi;
-    double FiCost;
+    bool GroupA;
+    bool GroupC;
   };
-  const Case cases[] = {
-      {"Euro Area", 0.0, 0.1},        {"South Africa", 100.0 / 28.0, 0.7},
-      {"USA", 100.0 / 28.0, 0.1},     {"United Kingdom", 100.0 / 28.0, 0.1},
-      {"Russia", 0.0, 0.1},           {"Brazil", 100.0 / 28.0, 0.7},
-      {"Germany", 100.0 / 28.0, 0.1}, {"France", 0.0, 0.1},
-      {"Turkey", 100.0 / 28.0, 0.7},
+  const Expected table[] = {
+      {"Australia", true, false},    {"Austria", false, false},      {"Belgium", false, false},
+      {"Brazil", true, true},        {"Canada", true, false},        {"Chile", true, true},
+      {"China", true, true},         {"Czech Republic", true, true}, {"Denmark", true, false},
+      {"Euro Area", false, false},   {"Finland", false, false},      {"France", false, false},
+      {"Germany", true, false},      {"Hong Kong", true, true},      {"Hungary", true, true},
+      {"Iceland", true, true},       {"India", true, true},          {"Indonesia", true, true},
+      {"Ireland", false, false},     {"Italy", false, false},        {"Japan", true, false},
+      {"Luxembourg", false, false},  {"Malaysia", true, true},       {"Mexico", true, true},
+      {"Netherlands", false, false}, {"New Zealand", true, false},   {"Norway", true, false},
+      {"Philippines", true, true},   {"Portugal", false, false},     {"Russia", false, false},
+      {"Singapore", true, true},     {"South Africa", true, true},   {"South Korea", true, true},
+      {"Spain", false, false},       {"Sweden", true, false},        {"Switzerland", true, false},
+      {"Taiwan", true, true},        {"Turkey", true, true},         {"United Kingdom", true, false},
+      {"USA", true, false},
   };
-  for (const Case& c : cases) {
-    const TCountrySettings& row = Row(settings, c.Name);
-    EXPECT_DOUBLE_EQ(row.EqWeight, 2.5) << c.Name;
-    EXPECT_DOUBLE_EQ(row.FiWeight, c.Fi) << c.Name;
-    EXPECT_DOUBLE_EQ(row.CyWeight, c.Fi) << c.Name;
-    EXPECT_DOUBLE_EQ(row.FiTransactionCost, c.FiCost) << c.Name;
+  std::vector<TCountry> countries;
+  for (std::size_t i = 0; i < std::size(table); ++i) {
+    TCountry country;
+    country.Name = table[i].Name;
+    country.RegionName = strRegionNameList[i % 6];
+    country.Rank = static_cast<int>(40 - i);
+    countries.push_back(country);
   }
-  EXPECT_DOUBLE_EQ(Row(settings, "South Africa").FiWeight, 3.571428571428571);
+  const TUserSettings settings = BuildDefaultUserSettings(countries);
+  ASSERT_EQ(settings.CountrySettings.size(), std::size(table));
+  for (std::size_t i = 0; i < std::size(table); ++i) {
+    const double share = table[i].GroupA ? 3.571428571428571 : 0.0;    // (1 / 28) x 100
+    const double fiCost = table[i].GroupC ? 0.7000000000000001 : 0.1;  // 7 x 0.1
+    const TCountry& c = countries[i];
+    const TCountrySettings expected{c.Name, c.RegionName, 2.5, share, share, 0.1, fiCost, 0.12, c.Rank};
+    EXPECT_EQ(settings.CountrySettings[i], expected) << table[i].Name;
+  }
+  // Names are compared in upper case.
+  countries.resize(1);
+  countries[0].Name = "sOUTH aFRICA";
+  EXPECT_EQ(BuildDefaultUserSettings(countries).CountrySettings[0].FiTransactionCost, 0.7000000000000001);
 }
 
 TEST_F(DefaultSettingsTest, UnknownCountryGetsNoWeights) {

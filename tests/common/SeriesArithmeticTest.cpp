@@ -207,6 +207,21 @@ TEST(SeriesArithmeticTest, RollingOneYearReturnsCompoundTwelveMonthEnds) {
   EXPECT_TRUE(RollingOneYearReturns({}).empty());
 }
 
+TEST(SeriesArithmeticTest, RollingWindowsStartAfterTheFirstDayOfTheMonthAYearLater) {
+  // First date 15 Mar 2010: the boundary is 1 Mar 2011, and a point dated on it
+  // is not after it. j = 2 (2 Mar 2011), k = 1: windows of two points.
+  const TSeries returns{{EncodeDate(2010, 3, 15), 0.1},
+                        {EncodeDate(2011, 3, 1), 0.2},
+                        {EncodeDate(2011, 3, 2), -0.5},
+                        {EncodeDate(2011, 3, 3), 0.0}};
+  const TSeries rolling = RollingOneYearReturns(returns);
+  EXPECT_EQ(Dates(rolling), (std::vector<double>{returns[1].Date, returns[2].Date, returns[3].Date}));
+  ExpectValuesNear(rolling, {1.1 * 1.2 - 1.0, 1.2 * 0.5 - 1.0, -0.5});
+  // Windows {0.1, 0.2}, {0.2, -0.5}, {-0.5, 0.0}: half their spread times sqrt(260).
+  ExpectValuesNear(RollingOneYearVolatility(returns, 2),
+                   {0.05 * std::sqrt(260.0), 0.35 * std::sqrt(260.0), 0.25 * std::sqrt(260.0)});
+}
+
 TEST(SeriesArithmeticTest, RollingOneYearVolatilityOfTheSameWindows) {
   std::vector<double> values;
   for (int i = 0; i < 13; ++i) values.push_back(i % 2 == 0 ? 0.01 : -0.01);
@@ -285,6 +300,8 @@ TEST(SeriesArithmeticTest, SwitchBlendsChargeWeightMoves) {
   // w = s(P1) s(P2) = 1, 0.5, 0.25
   const TSeries p2 = Monthly(2020, 1, {1.0, 1.0, 0.0});
   ExpectValuesNear(DoubleSwitchReturnsWithCost(a, b, p, p2, 0.5, 0.5, 0.001, 0.002), {0.0085, 0.02925});
+  // A move up costs as much as a move down: w = 0, 1, 1.
+  ExpectValuesNear(SwitchReturnsWithCost(a, b, Monthly(2020, 1, {0.0, 1.0, 1.0}), 1.0, 0.001, 0.002), {0.027, 0.02});
 }
 
 TEST(SeriesArithmeticTest, AllocationBlendsUseWeightsAsGiven) {

@@ -95,6 +95,7 @@ TEST(SeriesHelpersTest, DescendingOrder) {
       {{}, {}},
       {{-1.0, -1.0, 0.5}, {2, 1, 0}},
       {{kNoFigure, 5.0}, {1, 0}},
+      {{nan, kNoFigure}, {1, 0}},  // exactly -1000000.0 still takes part
       // Values that can never be picked follow in index order.
       {{nan, 1.0, -2.0e6, 1.0}, {3, 1, 0, 2}},
   };

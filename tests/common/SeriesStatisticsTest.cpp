@@ -175,6 +175,10 @@ TEST(SeriesStatisticsTest, YearToDateReturnCompoundsTheLastPointsYear) {
   // Last point on 31 December: the whole year before the boundary.
   EXPECT_NEAR(YearToDateReturn(TSeries(r.begin(), r.end() - 2)), 1.5 * 1.5 - 1.0, 1e-15);
   EXPECT_EQ(YearToDateReturn({}), kNoFigure);
+  // A last point with a time of day still closes its own window.
+  TSeries late = Monthly(2016, 1, {0.1, 0.2});
+  late.back().Date += 0.5;
+  EXPECT_NEAR(YearToDateReturn(late), 1.1 * 1.2 - 1.0, 1e-15);
 }
 
 TEST(SeriesStatisticsTest, OneYearReturnNeedsTwelvePoints) {
@@ -236,6 +240,20 @@ TEST_F(SeriesStatisticsCashTest, AnnualizesTheCashReturnsOfTheWindow) {
   // six returns read as weekly: (1.01^6)^(52 / 6) - 1
   EXPECT_NEAR(AnnualizedCashReturn(countries, "usd", 1, MonthEnd(2010, 2), MonthEnd(2010, 7)),
               std::pow(1.01, 52.0) - 1.0, 1e-12);
+}
+
+TEST_F(SeriesStatisticsCashTest, TheFirstCashAssetCounts) {
+  TAssetSeries flat;
+  flat.ID = "RISKFREEASSET3";  // known as cash by its title only
+  flat.Title = "3M Cash";
+  flat.Series = Monthly(2010, 1, std::vector<double>(25, 100.0));
+  std::vector<TAssetSeries>& assets = vcMyExternCountryList[0].RiskFreeAssets;
+  assets.push_back(flat);  // bond, 1M cash growing 1 % a month, flat 3M cash
+  const double from = MonthEnd(2010, 2);
+  const double to = MonthEnd(2011, 1);
+  EXPECT_NEAR(AnnualizedCashReturn(vcMyExternCountryList, "USD", 0, from, to), std::pow(1.01, 12) - 1.0, 1e-12);
+  std::swap(assets[1], assets[2]);  // the flat one first
+  EXPECT_EQ(AnnualizedCashReturn(vcMyExternCountryList, "USD", 0, from, to), 0.0);
 }
 
 TEST_F(SeriesStatisticsCashTest, NoCashReturnGivesTheMarker) {
