@@ -30,7 +30,11 @@ TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b) {
   const TSeries cb = SliceSeries(b, first, last);
   if (ca.size() != cb.size() || ca.size() < 2) return result;
   result.reserve(ca.size() - 1);
-  for (std::size_t i = 1; i < ca.size(); ++i) result.push_back({ca[i].Date, PeriodReturn(ca, i) * Growth(cb, i)});
+  for (std::size_t i = 1; i < ca.size(); ++i) {
+    // A currency move that cannot be measured (previous rate 0.0) counts as no move.
+    const double growth = cb[i - 1].Value == 0.0 ? 1.0 : Growth(cb, i);
+    result.push_back({ca[i].Date, (1.0 + PeriodReturn(ca, i)) * growth - 1.0});
+  }
   return result;
 }
 

@@ -14,9 +14,11 @@
 // Points whose date d satisfies from <= d <= to, in order.
 TSeries SliceSeries(const TSeries& series, double from, double to);
 
-// Period returns of A converted by the growth of B, over their common range:
-// r_i = (a_i / a_(i-1) - 1) * (b_i / b_(i-1)), dated a_i; a factor whose
-// previous value is 0.0 is 0.0. Empty unless both cuts hold the same n >= 2 points.
+// Period returns of A turned into another currency by the growth of the
+// conversion factor B, over their common range:
+// r_i = (1 + rA_i) * b_i / b_(i-1) - 1 with rA_i = a_i / a_(i-1) - 1, dated a_i.
+// A previous value of 0.0 makes rA_i = 0.0 (in A) or the growth 1.0 (in B).
+// Empty unless both cuts hold the same n >= 2 points.
 TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b);
 
 // Hedged returns over the window common to (A, B) and (A, C):

@@ -21,15 +21,25 @@ TEST(SeriesHelpersTest, SliceSeriesKeepsClosedRange) {
   EXPECT_TRUE(SliceSeries(s, std::numeric_limits<double>::quiet_NaN(), 100).empty());
 }
 
-TEST(SeriesHelpersTest, ConvertedReturnsMultiplyReturnByGrowth) {
-  const TSeries a{{1, 100}, {2, 110}, {3, 99}};
-  const TSeries b{{1, 1.0}, {2, 1.2}, {3, 1.2}};
+TEST(SeriesHelpersTest, ConvertedReturnsCompoundReturnAndCurrencyMove) {
+  const TSeries a{{1, 100}, {2, 110}, {3, 99}, {4, 99}};
+  const TSeries b{{1, 1.0}, {2, 1.2}, {3, 1.2}, {4, 0.9}};
   const TSeries r = ComputeConvertedReturns(a, b);
-  ASSERT_EQ(r.size(), 2u);
+  ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(r[0].Date, 2);
-  EXPECT_NEAR(r[0].Value, 0.1 * 1.2, 1e-12);
+  EXPECT_NEAR(r[0].Value, 1.1 * 1.2 - 1.0, 1e-12);  // +10 % in a currency up 20 %
   EXPECT_EQ(r[1].Date, 3);
-  EXPECT_NEAR(r[1].Value, -0.1, 1e-12);
+  EXPECT_NEAR(r[1].Value, -0.1, 1e-12);  // no currency move
+  EXPECT_NEAR(r[2].Value, -0.25, 1e-12);  // flat asset, currency down 25 %
+}
+
+TEST(SeriesHelpersTest, ConvertedLevelsEqualLevelsTimesRate) {
+  // Compounding the converted returns gives the converted level ratio.
+  const TSeries a{{1, 100}, {2, 104}, {3, 97}, {4, 121}};
+  const TSeries b{{1, 0.8}, {2, 0.85}, {3, 0.9}, {4, 0.7}};
+  double level = 1.0;
+  for (const TDataPoint& p : ComputeConvertedReturns(a, b)) level *= 1.0 + p.Value;
+  EXPECT_NEAR(level, (121.0 * 0.7) / (100.0 * 0.8), 1e-12);
 }
 
 TEST(SeriesHelpersTest, ConvertedReturnsCutToCommonRange) {
@@ -37,14 +47,14 @@ TEST(SeriesHelpersTest, ConvertedReturnsCutToCommonRange) {
   const TSeries r = ComputeConvertedReturns({{1, 50}, {2, 100}, {3, 120}}, {{2, 2.0}, {3, 1.0}});
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].Date, 3);
-  EXPECT_DOUBLE_EQ(r[0].Value, 0.2 * 0.5);
+  EXPECT_DOUBLE_EQ(r[0].Value, 1.2 * 0.5 - 1.0);
 }
 
 TEST(SeriesHelpersTest, ConvertedReturnsWithZeroPreviousValues) {
   const TSeries r = ComputeConvertedReturns({{1, 0}, {2, 5}, {3, 10}}, {{1, 0}, {2, 2}, {3, 3}});
   ASSERT_EQ(r.size(), 2u);
-  EXPECT_EQ(r[0].Value, 0.0);  // both previous values are 0.0
-  EXPECT_DOUBLE_EQ(r[1].Value, 1.0 * 1.5);
+  EXPECT_EQ(r[0].Value, 0.0);  // both previous values are 0.0: no return, no currency move
+  EXPECT_DOUBLE_EQ(r[1].Value, 2.0 * 1.5 - 1.0);
   for (const TDataPoint& p : r) EXPECT_TRUE(std::isfinite(p.Value));
 }
 
