@@ -1,0 +1,253 @@
+#include "RequestHandler.h"
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <semaphore>
+
+#include "ReplyWriter.h"
+#include "ServerStore.h"
+#include "StatementShapes.h"
+#include "platform/DateTime.h"
+
+namespace qvserver {
+namespace {
+
+// A password check takes tens of megabytes for a moment: at most this many
+// run at once, so that a burst of sign-ins cannot exhaust the memory.
+std::counting_semaphore<> gPasswordChecks(2);
+
+bool CheckPassword(const std::optional<std::string>& hash, const std::string& password) {
+  if (!hash) return false;
+  gPasswordChecks.acquire();
+  struct TRelease {
+    ~TRelease() { gPasswordChecks.release(); }
+  } release;
+  return VerifyPassword(*hash, password);
+}
+
+// Kinds whose reply carries one status row {"String": ...}.
+bool IsStatusKind(int kind) { return kind <= 2 || kind >= 9; }
+
+const char* MethodOfKind(int kind) {
+  if (kind == 0) return "PUT";
+  if (kind >= 9) return "POST";
+  return "GET";
+}
+
+// The reply of a refused request in the layout of its kind.
+THttpAnswer ErrorAnswer(int status, int kind, const std::string& error) {
+  THttpAnswer answer;
+  answer.Status = status;
+  answer.Kind = kind;
+  if (kind < 0 || IsStatusKind(kind))
+    answer.Body = StatusReply("", error);
+  else
+    answer.Body = TReplyWriter(error).Finish();
+  return answer;
+}
+
+THttpAnswer Answer(int kind, std::string body) {
+  THttpAnswer answer;
+  answer.Kind = kind;
+  answer.Body = std::move(body);
+  return answer;
+}
+
+std::optional<double> ParseReal(const std::string& text) {
+  double value = 0.0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (text.empty() || ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<long long> ParseInteger(const std::string& text) {
+  long long value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (text.empty() || ec != std::errc() || ptr != last) return std::nullopt;
+  return value;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+struct TRequest {
+  int Kind = 0;
+  std::string Content;
+  std::string Field;
+};
+
+// Reads {"SQLRequest":[{"ResponseType":"n","Content":"...","Field":"..."}]};
+// the kind may also come as a JSON number. Returns an error text when the
+// body is not such a request.
+std::string ReadRequest(const std::string& body, TRequest& request) {
+  const nlohmann::json doc = nlohmann::json::parse(body, nullptr, false);
+  if (doc.is_discarded()) return "Malformed request body: not a JSON text";
+  if (!doc.is_object()) return "Malformed request body: not a JSON object";
+  const auto sql = doc.find("SQLRequest");
+  if (sql == doc.end() || !sql->is_array() || sql->empty() || !(*sql)[0].is_object())
+    return "Malformed request body: \"SQLRequest\" must be an array holding one object";
+  const nlohmann::json& item = (*sql)[0];
+  const auto kind = item.find("ResponseType");
+  std::optional<long long> kindValue;
+  if (kind != item.end() && kind->is_string()) kindValue = ParseInteger(kind->get<std::string>());
+  if (kind != item.end() && kind->is_number_integer()) kindValue = kind->get<long long>();
+  if (!kindValue || *kindValue < 0 || *kindValue > 11) return "Malformed request body: unknown \"ResponseType\"";
+  request.Kind = static_cast<int>(*kindValue);
+  for (const auto& [name, target] : {std::pair{"Content", &request.Content}, std::pair{"Field", &request.Field}}) {
+    const auto member = item.find(name);
+    if (member == item.end()) continue;
+    if (!member->is_string()) return std::string("Malformed request body: \"") + name + "\" must be a string";
+    *target = member->get<std::string>();
+  }
+  return {};
+}
+
+}  // namespace
+
+THttpAnswer TRequestHandler::Handle(const std::string& method, const std::string& path, const std::string& body,
+                                    bool bodyTooLarge) const {
+  std::string resource = path;
+  while (resource.size() > 1 && resource.back() == '/') resource.pop_back();
+  if (resource == "/Default" || resource == "/") {
+    THttpAnswer answer;
+    answer.ContentType = "text/plain; charset=utf-8";
+    answer.Body = kServerBanner;
+    return answer;
+  }
+  if (resource != "/QuorvaneDB") {
+    THttpAnswer answer = ErrorAnswer(404, -1, "Unknown resource " + resource);
+    return answer;
+  }
+  if (method != "GET" && method != "PUT" && method != "POST")
+    return ErrorAnswer(405, -1, "Method " + method + " is not used by this server");
+  if (bodyTooLarge) return ErrorAnswer(413, -1, "Request body too large");
+  try {
+    return HandleQuery(method, body);
+  } catch (const std::exception& e) {
+    return ErrorAnswer(500, -1, std::string("Server failure: ") + e.what());
+  }
+}
+
+THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::string& body) const {
+  TRequest request;
+  if (const std::string error = ReadRequest(body, request); !error.empty()) return ErrorAnswer(400, -1, error);
+  const int kind = request.Kind;
+  if (method != MethodOfKind(kind))
+    return ErrorAnswer(200, kind, "Request kind " + std::to_string(kind) + " must be sent with " + MethodOfKind(kind));
+
+  // The model-state report is stored as received, never interpreted.
+  if (kind == 11) {
+    Store_.StoreReport(request.Content, platform::Now());
+    return Answer(kind, StatusReply("OK", ""));
+  }
+
+  std::string why;
+  const std::optional<TRecognisedStatement> statement = RecogniseStatement(request.Content, kind, why);
+  if (!statement) return ErrorAnswer(200, kind, why);
+  const std::vector<std::string>& texts = statement->Texts;
+  const std::vector<std::string>& names = statement->Names;
+  const std::string field = Upper(request.Field);
+
+  switch (statement->Shape) {
+    case TStatementShape::UserExists:
+      return Answer(kind, StatusReply(std::to_string(Store_.CountUsers(texts[0])), ""));
+    case TStatementShape::CheckLogin: {
+      // The hash check runs outside the store's lock: it is deliberately slow.
+      const bool match = CheckPassword(Store_.PasswordHashOf(texts[0]), texts[1]);
+      return Answer(kind, StatusReply(match ? "1" : "0", ""));
+    }
+    case TStatementShape::SelectUserValue: {
+      if (!field.empty() && field != names[0])
+        return ErrorAnswer(200, kind, "Field " + field + " is not the selected column");
+      return Answer(kind, StatusReply(Store_.UserValue(names[1], names[0], texts[0]).value_or(""), ""));
+    }
+    case TStatementShape::SeriesLastDate: {
+      const std::string column = field.empty() ? "DATE" : field;
+      if (column != "COUNTRYNAME" && column != "ASSETID" && column != "DATE" && column != "VALUE")
+        return ErrorAnswer(200, kind, "Field " + column + " is not a column of " + names[0]);
+      const auto value = Store_.SeriesValue(names[0], texts[0], texts[1], column, names[1] == "DESC");
+      return Answer(kind, StatusReply(value.value_or(""), ""));
+    }
+    case TStatementShape::UpdateStartDate: {
+      const std::optional<double> date = ParseReal(texts[0]);
+      if (!date) return ErrorAnswer(200, kind, "STARTDATETOUPDATE must be a date number");
+      if (Store_.UpdateStartDate(texts[1], *date) == 0) return ErrorAnswer(200, kind, "Unknown user");
+      return Answer(kind, StatusReply("OK", ""));
+    }
+    case TStatementShape::UpdateUsage: {
+      const std::optional<double> date = ParseReal(texts[0]);
+      const std::optional<long long> counter = ParseInteger(texts[1]);
+      if (!date || !counter || *counter < 0)
+        return ErrorAnswer(200, kind, "LASTDATEOFUSE must be a date number and COUNTEROFUSE a whole number");
+      if (Store_.UpdateUsage(texts[2], *date, *counter) == 0) return ErrorAnswer(200, kind, "Unknown user");
+      return Answer(kind, StatusReply("OK", ""));
+    }
+    case TStatementShape::TemplateData: {
+      TReplyWriter writer("");
+      for (const double w : Store_.TemplateWeights(texts[0])) writer.AddRow({{"VALUE", FormatReal(w)}});
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::TemplateList: {
+      TReplyWriter writer("");
+      for (const std::string& id : Store_.TemplateIds()) writer.AddRow({{"VALUE", id}});
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::CountryList: {
+      TReplyWriter writer("", 16384);
+      for (const TCountry& c : Store_.Countries()) {
+        writer.AddRow({{"NAME", c.Name},
+                       {"REGIONNAME", c.RegionName},
+                       {"CURRENCY", c.Currency},
+                       {"INDEXNAME", c.IndexName},
+                       {"INDEXTICKER", c.IndexTicker},
+                       {"RANK", std::to_string(c.Rank)},
+                       {"REGIONRANK", std::to_string(c.RegionRank)},
+                       {"ISDEVELOPPED", c.IsDevelopped ? "1" : "0"},
+                       {"REVERSEQUOTE", c.ReverseQuote ? "1" : "0"},
+                       {"ESTIMATIONDATE", FormatReal(c.EstimationDate)},
+                       {"ESTIMATEDSIGNAL", FormatReal(c.EstimatedSignal)}});
+      }
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::AssetList: {
+      TReplyWriter writer("", 2048);
+      for (const TAssetRow& a : Store_.Assets()) writer.AddRow({{"ID", a.ID}, {"TITLE", a.Title}, {"TYPE", a.Type}});
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::Series: {
+      const std::vector<TDataPoint> points = Store_.Series(texts[0], texts[1]);
+      TReplyWriter writer("", points.size() * 40);
+      for (const TDataPoint& p : points) writer.AddRow({{"DATE", FormatReal(p.Date)}, {"VALUE", FormatReal(p.Value)}});
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::RowsSince: {
+      TReplyWriter writer("", 1 << 16);
+      Store_.ForEachRowSince(names[0], statement->Number,
+                             [&](std::string_view country, std::string_view asset, double date, double value) {
+                               writer.AddRow({{"COUNTRYNAME", country},
+                                              {"ASSETID", asset},
+                                              {"DATE", FormatReal(date)},
+                                              {"VALUE", FormatReal(value)}});
+                             });
+      return Answer(kind, writer.Finish());
+    }
+    case TStatementShape::PasswordRequest:
+      Store_.StorePasswordRequest(texts, platform::Now());
+      return Answer(kind, StatusReply("SENT", ""));
+    case TStatementShape::NewUserRequest:
+      Store_.StoreNewUserRequest(texts, platform::Now());
+      return Answer(kind, StatusReply("SENT", ""));
+  }
+  return ErrorAnswer(200, kind, "Statement not supported by this server");
+}
+
+}  // namespace qvserver

@@ -1,0 +1,525 @@
+#include "SampleData.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+#include "ServerStore.h"
+#include "common/Globals.h"
+#include "platform/DateTime.h"
+
+namespace qvserver {
+namespace {
+
+constexpr double kNoValue = kStoredMissingValue;  // -1000.0
+constexpr double kPi = 3.14159265358979323846;
+
+std::uint64_t SplitMix64(std::uint64_t& x) {
+  std::uint64_t z = (x += 0x9E3779B97F4A7C15ULL);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
+// A generator of its own for each (stream, index), so that one part of the
+// set does not shift the draws of another.
+TSampleRng StreamRng(std::uint64_t seed, std::uint64_t stream, std::uint64_t index) {
+  std::uint64_t x = seed ^ (stream * 0xD1B54A32D192ED03ULL) ^ (index * 0x8CB92BA72F3D8DD7ULL);
+  return TSampleRng(SplitMix64(x));
+}
+
+// Asset positions in ascending ID, the order of SampleAssets().
+enum TAssetIndex : int {
+  a10YRate,
+  aGold,
+  aBLSignal,
+  aCash,
+  aEquity,
+  aGoldSignal,
+  aIlb1,
+  aIlb2,
+  aInflation,
+  aMOSignal,
+  aQVSignal,
+  aBond10Y,
+  aBond2Y,
+  aBond5Y,
+  aRule1,
+  aRule2,
+  aSmallCap,
+  aSpotFx,
+};
+
+struct TCountryProfile {
+  const char* Name;
+  const char* Currency;
+  const char* IndexName;
+  const char* IndexTicker;
+  bool Developed;
+  bool ReverseQuote;  // spot rate held as US dollars per unit of the currency
+  int StartYear;      // first month with data; -1000.0 before it
+  int StartMonth;
+  int IlbStartYear;       // first year of inflation-linked bonds; 0: none
+  double FxStart;         // units of the currency per US dollar in January 1990
+  double RateLevel;       // long-run short rate, percent
+  double InflationLevel;  // long-run inflation, percent a year
+};
+
+// The forty countries in display order (place 1 first).
+constexpr std::array<TCountryProfile, 40> kCountries{{
+    {"USA", "USD", "S&P 500", "SPX", true, false, 1990, 1, 1997, 1.0, 4.0, 2.5},
+    {"CANADA", "CAD", "S&P/TSX Composite", "SPTSX", true, false, 1990, 1, 1991, 1.16, 4.5, 2.2},
+    {"AUSTRIA", "EUR", "ATX", "ATX", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"BELGIUM", "EUR", "BEL 20", "BEL20", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"EURO AREA", "EUR", "Euro Stoxx 50", "SX5E", true, true, 1999, 1, 2001, 0.8, 3.5, 2.0},
+    {"FINLAND", "EUR", "OMX Helsinki 25", "HEX25", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"FRANCE", "EUR", "CAC 40", "CAC", true, true, 1990, 1, 1998, 0.8, 3.5, 2.0},
+    {"GERMANY", "EUR", "DAX", "DAX", true, true, 1990, 1, 2006, 0.8, 3.5, 2.0},
+    {"IRELAND", "EUR", "ISEQ Overall", "ISEQ", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"ITALY", "EUR", "FTSE MIB", "FTSEMIB", true, true, 1990, 1, 2003, 0.8, 3.5, 2.0},
+    {"LUXEMBOURG", "EUR", "LuxX", "LUXXX", true, true, 1992, 1, 0, 0.8, 3.5, 2.0},
+    {"NETHERLANDS", "EUR", "AEX", "AEX", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"PORTUGAL", "EUR", "PSI 20", "PSI20", true, true, 1993, 1, 0, 0.8, 3.5, 2.0},
+    {"SPAIN", "EUR", "IBEX 35", "IBEX", true, true, 1990, 1, 2014, 0.8, 3.5, 2.0},
+    {"UNITED KINGDOM", "GBP", "FTSE 100", "UKX", true, true, 1990, 1, 1990, 0.62, 5.0, 2.8},
+    {"SWITZERLAND", "CHF", "SMI", "SMI", true, false, 1990, 1, 0, 1.4, 1.5, 1.0},
+    {"SWEDEN", "SEK", "OMX Stockholm 30", "OMX", true, false, 1990, 1, 1994, 6.0, 3.5, 2.0},
+    {"NORWAY", "NOK", "OBX", "OBX", true, false, 1990, 1, 0, 6.3, 4.0, 2.3},
+    {"DENMARK", "DKK", "OMX Copenhagen 25", "KFX", true, false, 1990, 1, 2012, 6.2, 3.2, 2.0},
+    {"CZECH REPUBLIC", "CZK", "PX", "PX", false, false, 1994, 4, 0, 28.0, 5.0, 4.0},
+    {"HUNGARY", "HUF", "BUX", "BUX", false, false, 1991, 1, 0, 62.0, 9.0, 8.0},
+    {"ICELAND", "ISK", "OMX Iceland 15", "ICEXI", true, false, 1993, 1, 1995, 58.0, 7.0, 5.0},
+    {"AUSTRALIA", "AUD", "S&P/ASX 200", "AS51", true, true, 1990, 1, 1990, 1.28, 5.0, 2.8},
+    {"NEW ZEALAND", "NZD", "S&P/NZX 50", "NZSE50FG", true, true, 1990, 1, 1995, 1.67, 5.5, 2.5},
+    {"BRAZIL", "BRL", "Ibovespa", "IBOV", false, false, 1994, 7, 2000, 0.9, 14.0, 7.0},
+    {"CHILE", "CLP", "S&P IPSA", "IPSA", false, false, 1990, 1, 1990, 300.0, 6.0, 4.0},
+    {"MEXICO", "MXN", "S&P/BMV IPC", "MEXBOL", false, false, 1990, 1, 1996, 2.9, 10.0, 7.0},
+    {"SOUTH AFRICA", "ZAR", "FTSE/JSE Top 40", "TOP40", false, false, 1990, 1, 2000, 2.6, 9.0, 6.0},
+    {"RUSSIA", "RUB", "MOEX Russia", "IMOEX", false, false, 1997, 9, 0, 5.8, 12.0, 10.0},
+    {"JAPAN", "JPY", "Nikkei 225", "NKY", true, false, 1990, 1, 2004, 145.0, 1.0, 0.3},
+    {"CHINA", "CNY", "Shanghai Composite", "SHCOMP", false, false, 1993, 1, 0, 5.8, 4.0, 3.0},
+    {"HONG KONG", "HKD", "Hang Seng", "HSI", true, false, 1990, 1, 0, 7.8, 4.0, 2.5},
+    {"INDIA", "INR", "Nifty 50", "NIFTY", false, false, 1995, 11, 2013, 35.0, 8.0, 6.0},
+    {"INDONESIA", "IDR", "Jakarta Composite", "JCI", false, false, 1990, 1, 0, 1800.0, 10.0, 7.0},
+    {"MALAYSIA", "MYR", "FTSE Bursa Malaysia KLCI", "FBMKLCI", false, false, 1990, 1, 0, 2.7, 4.0, 2.5},
+    {"PHILIPPINES", "PHP", "PSEi", "PCOMP", false, false, 1990, 1, 0, 24.0, 8.0, 5.0},
+    {"SINGAPORE", "SGD", "Straits Times", "STI", true, false, 1990, 1, 0, 1.8, 2.5, 1.8},
+    {"SOUTH KOREA", "KRW", "KOSPI", "KOSPI", false, false, 1990, 1, 2007, 710.0, 6.0, 3.5},
+    {"TAIWAN", "TWD", "TAIEX", "TWSE", false, false, 1990, 1, 0, 27.0, 4.0, 1.5},
+    {"TURKEY", "TRY", "BIST 100", "XU100", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0},
+}};
+
+// Server rank of each display place: the client reads the list in ascending
+// rank and puts place p at the position this table gives.
+constexpr std::array<int, 40> kRankOfPlace{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
+                                           15, 16, 17, 18, 19, 20, 35, 36, 33, 22, 23, 37, 38, 39,
+                                           40, 21, 24, 25, 26, 27, 28, 29, 30, 31, 32, 34};
+
+// Region position (0-based in strRegionNameList) of a display place (0-based).
+int RegionOfPlace(int place) {
+  if (place < 2) return 0;
+  if (place < 14) return 1;
+  if (place < 22) return 2;
+  if (place < 29) return 3;
+  if (place < 30) return 4;
+  return 5;
+}
+
+double Round6(double x) { return std::round(x * 1e6) / 1e6; }
+
+double Clamp(double x, double lo, double hi) { return std::min(std::max(x, lo), hi); }
+
+// The global draws shared by every country.
+struct TGlobalPaths {
+  std::vector<bool> Bull;                     // equity market regime
+  std::vector<double> Market;                 // global equity log return
+  std::vector<std::array<double, 6>> Region;  // regional equity log returns
+  std::vector<double> GoldUsd;                // gold in US dollars
+  std::vector<double> RateShock;              // common short-rate shock
+};
+
+TGlobalPaths GlobalPaths(std::uint64_t seed, std::size_t months) {
+  TSampleRng rng = StreamRng(seed, 1, 0);
+  TGlobalPaths g;
+  bool bull = true;
+  bool rally = false;
+  double gold = 400.0;
+  for (std::size_t t = 0; t < months; ++t) {
+    if (rng.Uniform() > (bull ? 0.97 : 0.88)) bull = !bull;
+    g.Bull.push_back(bull);
+    g.Market.push_back((bull ? 0.009 : -0.024) + 0.032 * rng.Normal());
+    std::array<double, 6> region{};
+    for (double& r : region) r = 0.02 * rng.Normal();
+    g.Region.push_back(region);
+    if (rng.Uniform() > (rally ? 0.95 : 0.965)) rally = !rally;
+    gold *= std::exp((rally ? 0.016 : -0.007) + 0.04 * rng.Normal());
+    g.GoldUsd.push_back(gold);
+    g.RateShock.push_back(0.1 * rng.Normal() - (bull ? 0.0 : 0.08));
+  }
+  return g;
+}
+
+// Units of each currency per US dollar, by currency code.
+struct TFxPath {
+  std::string Currency;
+  std::vector<double> UnitsPerUsd;
+};
+
+std::vector<TFxPath> FxPaths(std::uint64_t seed, std::size_t months) {
+  std::vector<TFxPath> paths;
+  for (const TCountryProfile& c : kCountries) {
+    if (std::any_of(paths.begin(), paths.end(), [&](const TFxPath& p) { return p.Currency == c.Currency; })) continue;
+    TFxPath path{c.Currency, {}};
+    TSampleRng rng = StreamRng(seed, 2, paths.size());
+    const std::string code = c.Currency;
+    const bool pegged = code == "HKD";
+    const bool managed = code == "CNY";
+    const double vol = code == "USD" ? 0.0 : (pegged ? 0.0005 : (managed ? 0.006 : (c.Developed ? 0.025 : 0.035)));
+    const double drift = (c.InflationLevel - 2.5) / 1200.0;
+    double logRate = std::log(c.FxStart);
+    double trend = 0.0;
+    for (std::size_t t = 0; t < months; ++t) {
+      if (rng.Uniform() < 0.04) trend = (rng.Uniform() < 0.5 ? -1.0 : 1.0) * 0.005;
+      if (t > 0) logRate += (pegged || code == "USD" ? 0.0 : drift + trend) + vol * rng.Normal();
+      if (pegged) logRate = std::log(7.8) + Clamp(logRate - std::log(7.8), -0.005, 0.005);
+      path.UnitsPerUsd.push_back(code == "USD" ? 1.0 : std::exp(logRate));
+    }
+    paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+using TValues = std::array<std::vector<double>, kSampleAssetCount>;
+
+// Monthly values of one country (display place `place`).
+TValues CountryMonthly(std::uint64_t seed, int place, const std::vector<double>& monthEnds, const TGlobalPaths& g,
+                       const std::vector<double>& unitsPerUsd) {
+  const TCountryProfile& profile = kCountries[static_cast<std::size_t>(place)];
+  const std::size_t n = monthEnds.size();
+  TSampleRng rng = StreamRng(seed, 3, static_cast<std::uint64_t>(place));
+  TValues v;
+  for (auto& series : v) series.assign(n, kNoValue);
+
+  const double startDate = platform::EncodeDate(profile.StartYear, profile.StartMonth, 1);
+  const double ilbStart = profile.IlbStartYear > 0 ? platform::EncodeDate(profile.IlbStartYear, 1, 1) : 1e9;
+  const int region = RegionOfPlace(place);
+  const double beta = (profile.Developed ? 0.9 : 1.15) + 0.2 * rng.Uniform();
+  const double idio = profile.Developed ? 0.025 : 0.05;
+  const double equityDrift = 0.001 + 0.003 * rng.Uniform();
+  const double rateFloor = profile.RateLevel < 2.0 ? -0.75 : 0.0;
+
+  double equity = 100.0 * (1.0 + 4.0 * rng.Uniform());
+  double smallCap = equity * 0.5;
+  double shortRate = profile.RateLevel + 0.5 * rng.Normal();
+  double termPremium = 1.2;
+  double inflation = profile.InflationLevel;
+  double cash = 100.0, bond10 = 100.0, bond2 = 100.0, bond5 = 100.0, cpi = 100.0;
+  double ilb1 = 100.0, ilb2 = 100.0;
+  int qvState = 1;
+  int rule2 = 1;
+  std::vector<double> equityPath, shortRatePath, goldPath;
+  bool started = false, ilbStarted = false;
+  double prevYield = 0.0, prevShort = 0.0, prevReal = 0.0;
+
+  for (std::size_t t = 0; t < n; ++t) {
+    // The draws run for every month, so a later start does not shift them.
+    const double eqShock = rng.Normal(), scShock = rng.Normal(), rateShock = rng.Normal();
+    const double tpShock = rng.Normal(), inflShock = rng.Normal(), qvDraw = rng.Uniform(), qvPick = rng.Uniform();
+    const double ruleDraw = rng.Uniform(), rulePick = rng.Uniform();
+
+    const double target = g.Bull[t] ? profile.RateLevel : profile.RateLevel - 1.5;
+    shortRate = std::max(rateFloor, shortRate + 0.05 * (target - shortRate) + 0.12 * rateShock + g.RateShock[t]);
+    termPremium += 0.06 * (1.2 - termPremium) + 0.15 * tpShock;
+    const double yield10 = std::max(-0.5, shortRate + termPremium);
+    inflation += 0.08 * (profile.InflationLevel - inflation) + 0.25 * inflShock;
+    if (qvDraw < 0.1) qvState = qvPick < (g.Bull[t] ? 0.75 : 0.25) ? 1 : 0;
+    if (ruleDraw > 0.9) rule2 = 1 + (rule2 - 1 + (rulePick < 0.5 ? 1 : 2)) % 3;
+
+    if (monthEnds[t] < startDate) continue;
+    const double logReturn =
+        beta * g.Market[t] + g.Region[t][static_cast<std::size_t>(region)] + idio * eqShock + equityDrift;
+    if (started) {
+      equity *= std::exp(logReturn);
+      smallCap *= std::exp(1.15 * logReturn + 0.02 * scShock);
+      cash *= 1.0 + prevShort / 1200.0;
+      const double y2 = shortRate + 0.35 * (yield10 - shortRate), y5 = shortRate + 0.7 * (yield10 - shortRate);
+      const double py2 = prevShort + 0.35 * (prevYield - prevShort), py5 = prevShort + 0.7 * (prevYield - prevShort);
+      bond10 *= std::max(0.5, 1.0 + prevYield / 1200.0 - 7.5 * (yield10 - prevYield) / 100.0);
+      bond2 *= std::max(0.5, 1.0 + py2 / 1200.0 - 1.9 * (y2 - py2) / 100.0);
+      bond5 *= std::max(0.5, 1.0 + py5 / 1200.0 - 4.5 * (y5 - py5) / 100.0);
+      cpi *= 1.0 + inflation / 1200.0;
+    }
+    const double realYield = yield10 - inflation;
+    if (monthEnds[t] >= ilbStart) {
+      if (ilbStarted) {
+        ilb2 *= std::max(0.5, 1.0 + (prevReal + inflation) / 1200.0 - 8.0 * (realYield - prevReal) / 100.0);
+        ilb1 *= std::max(0.5, 1.0 + (prevReal + inflation) / 1200.0 - 4.5 * (realYield - prevReal) / 100.0);
+      }
+      ilbStarted = true;
+      v[aIlb1][t] = Round6(ilb1);
+      v[aIlb2][t] = Round6(ilb2);
+    }
+    started = true;
+    prevYield = yield10;
+    prevShort = shortRate;
+    prevReal = realYield;
+
+    const double fx = unitsPerUsd[t];
+    const double gold = g.GoldUsd[t] * fx;
+    equityPath.push_back(equity);
+    shortRatePath.push_back(shortRate);
+    goldPath.push_back(gold);
+    const std::size_t k = equityPath.size();
+
+    v[a10YRate][t] = Round6(yield10);
+    v[aGold][t] = Round6(gold);
+    v[aCash][t] = Round6(cash);
+    v[aEquity][t] = Round6(equity);
+    v[aSmallCap][t] = Round6(smallCap);
+    v[aInflation][t] = Round6(cpi);
+    v[aBond10Y][t] = Round6(bond10);
+    v[aBond2Y][t] = Round6(bond2);
+    v[aBond5Y][t] = Round6(bond5);
+    v[aSpotFx][t] = Round6(profile.ReverseQuote ? 1.0 / fx : fx);
+    // Trend signal: the index above its ten-month average.
+    double average = 0.0;
+    const std::size_t window = std::min<std::size_t>(10, k);
+    for (std::size_t i = k - window; i < k; ++i) average += equityPath[i];
+    v[aBLSignal][t] = equity >= average / static_cast<double>(window) ? 1.0 : 0.0;
+    v[aQVSignal][t] = qvState;
+    // Monetary signal: the short rate lower than six months earlier.
+    v[aMOSignal][t] = k > 6 && shortRate < shortRatePath[k - 7] ? 1.0 : 0.0;
+    // Gold signal: gold up over the past twelve months.
+    v[aGoldSignal][t] = k > 12 && gold > goldPath[k - 13] ? 1.0 : 0.0;
+    v[aRule1][t] = g.Bull[t] ? 1.0 : 2.0;
+    v[aRule2][t] = rule2;
+  }
+  return v;
+}
+
+// Daily volatility of a price-like asset; 0 keeps the last monthly value.
+double DailyVolatility(int asset) {
+  switch (asset) {
+    case aEquity:
+      return 0.012;
+    case aSmallCap:
+      return 0.014;
+    case aGold:
+      return 0.01;
+    case aSpotFx:
+      return 0.005;
+    case aBond10Y:
+      return 0.004;
+    case aBond5Y:
+      return 0.0025;
+    case aBond2Y:
+      return 0.001;
+    case aIlb1:
+      return 0.002;
+    case aIlb2:
+      return 0.003;
+    default:
+      return 0.0;
+  }
+}
+
+// Daily values of one country: each series goes on from its last monthly
+// value; signals, rules and prices without value keep their last value.
+TValues CountryDaily(std::uint64_t seed, int place, const TValues& monthly, std::size_t days) {
+  TSampleRng rng = StreamRng(seed, 4, static_cast<std::uint64_t>(place));
+  const bool usd = std::string(kCountries[static_cast<std::size_t>(place)].Currency) == "USD";
+  TValues v;
+  for (int a = 0; a < kSampleAssetCount; ++a) {
+    const auto& m = monthly[static_cast<std::size_t>(a)];
+    double value = m.empty() ? kNoValue : m.back();
+    auto& d = v[static_cast<std::size_t>(a)];
+    for (std::size_t j = 0; j < days; ++j) {
+      const double shock = rng.Normal();
+      if (value != kNoValue) {
+        if (a == a10YRate) {
+          value = Round6(value + 0.03 * shock);
+        } else if (a == aCash) {
+          value = Round6(value * 1.0001);
+        } else if (const double vol = DailyVolatility(a); vol > 0.0 && !(usd && a == aSpotFx)) {
+          value = Round6(value * std::exp(vol * shock));
+        }
+      }
+      d.push_back(value);
+    }
+  }
+  return v;
+}
+
+void ClearAll(TSqliteDb& db) {
+  db.Exec(
+      "DELETE FROM LOGIN_LIST; DELETE FROM USER_LIST; DELETE FROM STATISTIC_LIST; DELETE FROM COUNTRY_LIST; "
+      "DELETE FROM ASSET_LIST; DELETE FROM PORTFOLIO_TEMPLATE_LIST; DELETE FROM PORTFOLIO_TEMPLATE_DATA; "
+      "DELETE FROM DATA; DELETE FROM DATA_BIS;");
+}
+
+void InsertRows(TSqliteDb& db, const char* table, const std::vector<double>& dates,
+                const std::vector<TValues>& values) {
+  TSqliteStmt insert(db,
+                     std::string("INSERT INTO ") + table + "(COUNTRYNAME, ASSETID, DATE, VALUE) VALUES(?1,?2,?3,?4)");
+  const auto& assets = SampleAssets();
+  for (std::size_t t = 0; t < dates.size(); ++t) {
+    for (std::size_t c = 0; c < kCountries.size(); ++c) {
+      for (std::size_t a = 0; a < assets.size(); ++a) {
+        insert.Bind(1, std::string(kCountries[c].Name)).Bind(2, std::string(assets[a].ID));
+        insert.Bind(3, dates[t]).Bind(4, values[c][a][t]);
+        insert.Step();
+        insert.Reset();
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TSampleRng::TSampleRng(std::uint64_t seed) {
+  for (std::uint64_t& s : State_) s = SplitMix64(seed);
+}
+
+std::uint64_t TSampleRng::Next() {
+  const std::uint64_t result = Rotl(State_[1] * 5, 7) * 9;
+  const std::uint64_t t = State_[1] << 17;
+  State_[2] ^= State_[0];
+  State_[3] ^= State_[1];
+  State_[1] ^= State_[2];
+  State_[0] ^= State_[3];
+  State_[2] ^= t;
+  State_[3] = Rotl(State_[3], 45);
+  return result;
+}
+
+double TSampleRng::Uniform() { return static_cast<double>(Next() >> 11) * 0x1.0p-53; }
+
+double TSampleRng::Normal() {
+  // u1 in (0, 1] keeps the logarithm finite.
+  const double u1 = 1.0 - Uniform();
+  const double u2 = Uniform();
+  return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
+}
+
+TSampleCalendar SampleCalendar(double today) {
+  const platform::CivilDate now = platform::DecodeDate(today);
+  TSampleCalendar calendar;
+  for (int year = 1990; year <= now.Year; ++year) {
+    for (int month = 1; month <= 12; ++month) {
+      if (year == now.Year && month >= now.Month) break;
+      calendar.MonthEnds.push_back(platform::EncodeDate(year, month, platform::DaysInMonth(year, month)));
+    }
+  }
+  for (int day = 1; day <= now.Day; ++day) {
+    const double date = platform::EncodeDate(now.Year, now.Month, day);
+    const int weekday = platform::DayOfWeek(date);  // 1 Sunday .. 7 Saturday
+    if (weekday != 1 && weekday != 7) calendar.BusinessDays.push_back(date);
+  }
+  return calendar;
+}
+
+const std::vector<TSampleAsset>& SampleAssets() {
+  static const std::vector<TSampleAsset> assets{
+      {"10YRATEINDEX", "10Y Rate", "INDEX"},
+      {"AUINDEX", "Gold", "INDEX"},
+      {"BLSIGNAL", "Behavioral Signal", "SIGNAL"},
+      {"CASH", "1M Cash", "RISK FREE ASSET"},
+      {"EQINDEX", "Equity Index", "INDEX"},
+      {"GOLDSIGNAL", "Gold Signal", "SIGNAL"},
+      {"IBINDEX1", "Inflation Linked Bonds 1-10Y", "INDEX"},
+      {"IBINDEX2", "Inflation Linked Bonds", "INDEX"},
+      {"INFLATIONINDEX", "Consumer Prices", "INDEX"},
+      {"MOSIGNAL", "Monetary Signal", "SIGNAL"},
+      {"QVSIGNAL", "Macro Signal", "SIGNAL"},
+      {"RISKFREEASSET1", "10Y Gov Bond", "RISK FREE ASSET"},
+      {"RISKFREEASSET2", "2Y Gov Bond", "RISK FREE ASSET"},
+      {"RISKFREEASSET3", "5Y Gov Bond", "RISK FREE ASSET"},
+      {"RULE1", "Equity Regime", "RULE"},
+      {"RULE2", "Bond Regime", "RULE"},
+      {"SMALLCAPINDEX", "Small Cap Index", "INDEX"},
+      {"SPOTFX", "Spot FX", "SPOT FX"},
+  };
+  return assets;
+}
+
+std::vector<std::string> SampleCountryNames() {
+  std::vector<std::string> names;
+  for (const TCountryProfile& c : kCountries) names.emplace_back(c.Name);
+  return names;
+}
+
+void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
+  const double today = options.Today > 0.0 ? options.Today : platform::Today();
+  const TSampleCalendar calendar = SampleCalendar(today);
+  if (calendar.MonthEnds.empty()) throw std::runtime_error("Sample data need a date after January 1990");
+  const std::size_t months = calendar.MonthEnds.size();
+  const TGlobalPaths global = GlobalPaths(options.Seed, months);
+  const std::vector<TFxPath> fx = FxPaths(options.Seed, months);
+
+  std::vector<TValues> monthly, daily;
+  for (int place = 0; place < static_cast<int>(kCountries.size()); ++place) {
+    const std::string currency = kCountries[static_cast<std::size_t>(place)].Currency;
+    const auto path = std::find_if(fx.begin(), fx.end(), [&](const TFxPath& p) { return p.Currency == currency; });
+    monthly.push_back(CountryMonthly(options.Seed, place, calendar.MonthEnds, global, path->UnitsPerUsd));
+    daily.push_back(CountryDaily(options.Seed, place, monthly.back(), calendar.BusinessDays.size()));
+  }
+  const std::string passwordHash = HashPassword(kSamplePassword, options.HashLimits);
+  const double estimationDate = [&] {
+    const platform::CivilDate now = platform::DecodeDate(today);
+    return platform::EncodeDate(now.Year, now.Month, platform::DaysInMonth(now.Year, now.Month));
+  }();
+
+  store.Write([&](TSqliteDb& db) {
+    ClearAll(db);
+    TSqliteStmt country(db,
+                        "INSERT INTO COUNTRY_LIST(NAME, REGIONNAME, CURRENCY, INDEXNAME, INDEXTICKER, RANK, "
+                        "REGIONRANK, ISDEVELOPPED, REVERSEQUOTE, ESTIMATIONDATE, ESTIMATEDSIGNAL) "
+                        "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11)");
+    for (std::size_t p = 0; p < kCountries.size(); ++p) {
+      const TCountryProfile& c = kCountries[p];
+      const int region = RegionOfPlace(static_cast<int>(p));
+      const double lastSignal = monthly[p][aQVSignal].back();
+      country.Bind(1, std::string(c.Name)).Bind(2, strRegionNameList[static_cast<std::size_t>(region)]);
+      country.Bind(3, std::string(c.Currency)).Bind(4, std::string(c.IndexName)).Bind(5, std::string(c.IndexTicker));
+      country.Bind(6, kRankOfPlace[p]).Bind(7, region + 1).Bind(8, c.Developed ? 1 : 0).Bind(9, c.ReverseQuote ? 1 : 0);
+      country.Bind(10, estimationDate).Bind(11, lastSignal == kNoValue ? 0.0 : lastSignal);
+      country.Step();
+      country.Reset();
+    }
+    TSqliteStmt asset(db, "INSERT INTO ASSET_LIST(ID, TITLE, TYPE) VALUES(?1,?2,?3)");
+    for (const TSampleAsset& a : SampleAssets()) {
+      asset.Bind(1, std::string(a.ID)).Bind(2, std::string(a.Title)).Bind(3, std::string(a.Type)).Step();
+      asset.Reset();
+    }
+    const std::vector<std::pair<std::string, std::vector<double>>> templates{
+        {"BALANCED", {0.3, 0.25, 0.2, 0.15, 0.1}},
+        {"CONCENTRATED", {0.5, 0.3, 0.2}},
+        {"EQUALWEIGHT", std::vector<double>(10, 0.1)}};
+    TSqliteStmt templateRow(db, "INSERT INTO PORTFOLIO_TEMPLATE_LIST(ID) VALUES(?1)");
+    TSqliteStmt weightRow(db, "INSERT INTO PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID, RANK, WEIGHT) VALUES(?1,?2,?3)");
+    for (const auto& [id, weights] : templates) {
+      templateRow.Bind(1, id).Step();
+      templateRow.Reset();
+      for (std::size_t r = 0; r < weights.size(); ++r) {
+        weightRow.Bind(1, id).Bind(2, static_cast<int>(r + 1)).Bind(3, weights[r]).Step();
+        weightRow.Reset();
+      }
+    }
+    TSqliteStmt login(db,
+                      "INSERT INTO LOGIN_LIST(USERID, PASSWORD, STARTDATETOUPDATE, AUTHORIZEUPDATE) "
+                      "VALUES(?1,?2,?3,1)");
+    login.Bind(1, std::string(kSampleUserId)).Bind(2, passwordHash).Bind(3, kMissingDate).Step();
+    TSqliteStmt user(db, "INSERT INTO USER_LIST(USERID, FIRSTNAME, LASTNAME) VALUES(?1,'Demo','User')");
+    user.Bind(1, std::string(kSampleUserId)).Step();
+    TSqliteStmt statistic(db, "INSERT INTO STATISTIC_LIST(USERID, COUNTEROFUSE, LASTDATEOFUSE) VALUES(?1,0,?2)");
+    statistic.Bind(1, std::string(kSampleUserId)).Bind(2, kMissingDate).Step();
+
+    InsertRows(db, "DATA", calendar.MonthEnds, monthly);
+    InsertRows(db, "DATA_BIS", calendar.BusinessDays, daily);
+  });
+}
+
+}  // namespace qvserver

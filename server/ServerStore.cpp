@@ -1,0 +1,256 @@
+#include "ServerStore.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace qvserver {
+namespace {
+
+constexpr const char* kSchema = R"SQL(
+CREATE TABLE IF NOT EXISTS LOGIN_LIST(USERID TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, PASSWORD TEXT NOT NULL,
+  STARTDATETOUPDATE REAL NOT NULL, AUTHORIZEUPDATE INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS USER_LIST(USERID TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, FIRSTNAME TEXT NOT NULL,
+  LASTNAME TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS STATISTIC_LIST(USERID TEXT NOT NULL COLLATE NOCASE PRIMARY KEY,
+  COUNTEROFUSE INTEGER NOT NULL, LASTDATEOFUSE REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS COUNTRY_LIST(NAME TEXT NOT NULL PRIMARY KEY, REGIONNAME TEXT NOT NULL,
+  CURRENCY TEXT NOT NULL, INDEXNAME TEXT NOT NULL, INDEXTICKER TEXT NOT NULL, RANK INTEGER NOT NULL,
+  REGIONRANK INTEGER NOT NULL, ISDEVELOPPED INTEGER NOT NULL, REVERSEQUOTE INTEGER NOT NULL,
+  ESTIMATIONDATE REAL NOT NULL, ESTIMATEDSIGNAL REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL PRIMARY KEY, TITLE TEXT NOT NULL, TYPE TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_LIST(ID TEXT NOT NULL PRIMARY KEY);
+CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL, RANK INTEGER NOT NULL,
+  WEIGHT REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL, ASSETID TEXT NOT NULL, DATE REAL NOT NULL,
+  VALUE REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL, ASSETID TEXT NOT NULL, DATE REAL NOT NULL,
+  VALUE REAL NOT NULL);
+CREATE INDEX IF NOT EXISTS DATA_BY_DATE ON DATA(DATE);
+CREATE INDEX IF NOT EXISTS DATA_BY_SERIES ON DATA(COUNTRYNAME, ASSETID, DATE);
+CREATE INDEX IF NOT EXISTS DATA_BIS_BY_DATE ON DATA_BIS(DATE);
+CREATE INDEX IF NOT EXISTS DATA_BIS_BY_SERIES ON DATA_BIS(COUNTRYNAME, ASSETID, DATE);
+CREATE TABLE IF NOT EXISTS PWD_REQUEST(USERID TEXT NOT NULL, USEREMAIL TEXT NOT NULL, RESPONSE TEXT NOT NULL,
+  RECEIVEDAT REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS NEW_USER_REQUEST(FIRSTNAME TEXT NOT NULL, LASTNAME TEXT NOT NULL,
+  COMPANYNAME TEXT NOT NULL, POSITION TEXT NOT NULL, MAILADDRESS TEXT NOT NULL, PHONENUMBER TEXT NOT NULL,
+  STREET TEXT NOT NULL, CITY TEXT NOT NULL, STATEORZIPCODE TEXT NOT NULL, COUNTRY TEXT NOT NULL,
+  PASSWORD TEXT NOT NULL, RESPONSE TEXT NOT NULL, REQUESTDATE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
+CREATE TABLE IF NOT EXISTS RECEIVED_REPORT(ID INTEGER PRIMARY KEY, RECEIVEDAT REAL NOT NULL,
+  CONTENT TEXT NOT NULL);
+)SQL";
+
+// The table names that our own statements may carry; anything else throws.
+const char* DataTable(const std::string& table) {
+  if (table == "DATA") return "DATA";
+  if (table == "DATA_BIS") return "DATA_BIS";
+  throw TSqliteError("Unknown data table " + table);
+}
+
+const char* DataColumn(const std::string& column) {
+  for (const char* c : {"COUNTRYNAME", "ASSETID", "DATE", "VALUE"})
+    if (column == c) return c;
+  throw TSqliteError("Unknown column " + column);
+}
+
+struct TUserColumn {
+  const char* Table;
+  const char* Column;
+};
+constexpr std::array<TUserColumn, 5> kUserColumns{{{"USER_LIST", "FIRSTNAME"},
+                                                   {"LOGIN_LIST", "STARTDATETOUPDATE"},
+                                                   {"LOGIN_LIST", "AUTHORIZEUPDATE"},
+                                                   {"STATISTIC_LIST", "COUNTEROFUSE"},
+                                                   {"STATISTIC_LIST", "LASTDATEOFUSE"}}};
+
+}  // namespace
+
+std::string FormatReal(double value) {
+  if (!std::isfinite(value)) return "0";
+  if (value == 0.0) return "0";  // also turns -0 into "0"
+  char buffer[64];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  if (ec != std::errc()) return "0";
+  return std::string(buffer, end);
+}
+
+std::string ColumnText(const TSqliteStmt& stmt, int column) {
+  switch (stmt.ColumnType(column)) {
+    case SQLITE_INTEGER:
+      return std::to_string(stmt.Integer(column));
+    case SQLITE_FLOAT:
+      return FormatReal(stmt.Real(column));
+    case SQLITE_NULL:
+      return {};
+    default:
+      return stmt.Text(column);
+  }
+}
+
+TServerStore::TServerStore(const std::string& path) : Db_(path) {
+  Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+  Db_.Exec(kSchema);
+}
+
+bool TServerStore::IsEmpty() {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt countries(Db_, "SELECT EXISTS(SELECT 1 FROM COUNTRY_LIST), EXISTS(SELECT 1 FROM DATA)");
+  countries.Step();
+  return countries.Integer(0) == 0 || countries.Integer(1) == 0;
+}
+
+int TServerStore::CountUsers(const std::string& userId) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT COUNT(*) FROM LOGIN_LIST WHERE USERID=?1");
+  stmt.Bind(1, userId).Step();
+  return static_cast<int>(stmt.Integer(0));
+}
+
+std::optional<std::string> TServerStore::PasswordHashOf(const std::string& userId) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT PASSWORD FROM LOGIN_LIST WHERE USERID=?1");
+  if (!stmt.Bind(1, userId).Step()) return std::nullopt;
+  return stmt.Text(0);
+}
+
+std::optional<std::string> TServerStore::UserValue(const std::string& table, const std::string& column,
+                                                   const std::string& userId) {
+  for (const TUserColumn& c : kUserColumns) {
+    if (table != c.Table || column != c.Column) continue;
+    std::lock_guard lock(Lock_);
+    TSqliteStmt stmt(Db_, std::string("SELECT ") + c.Column + " FROM " + c.Table + " WHERE USERID=?1");
+    if (!stmt.Bind(1, userId).Step()) return std::nullopt;
+    return ColumnText(stmt, 0);
+  }
+  throw TSqliteError("Column " + column + " of " + table + " cannot be read");
+}
+
+int TServerStore::UpdateStartDate(const std::string& userId, double date) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE=?1 WHERE USERID=?2");
+  stmt.Bind(1, date).Bind(2, userId).Step();
+  return Db_.Changes();
+}
+
+int TServerStore::UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE=?1, COUNTEROFUSE=?2 WHERE USERID=?3");
+  stmt.Bind(1, lastDateOfUse).Bind(2, counter).Bind(3, userId).Step();
+  return Db_.Changes();
+}
+
+std::vector<TCountry> TServerStore::Countries() {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_,
+                   "SELECT NAME, REGIONNAME, CURRENCY, INDEXNAME, INDEXTICKER, RANK, REGIONRANK, ISDEVELOPPED, "
+                   "REVERSEQUOTE, ESTIMATIONDATE, ESTIMATEDSIGNAL FROM COUNTRY_LIST ORDER BY RANK ASC");
+  std::vector<TCountry> result;
+  while (stmt.Step()) {
+    TCountry c;
+    c.Name = stmt.Text(0);
+    c.RegionName = stmt.Text(1);
+    c.Currency = stmt.Text(2);
+    c.IndexName = stmt.Text(3);
+    c.IndexTicker = stmt.Text(4);
+    c.Rank = static_cast<std::int32_t>(stmt.Integer(5));
+    c.RegionRank = static_cast<std::int32_t>(stmt.Integer(6));
+    c.IsDevelopped = stmt.Integer(7) != 0;
+    c.ReverseQuote = stmt.Integer(8) != 0;
+    c.EstimationDate = stmt.Real(9);
+    c.EstimatedSignal = stmt.Real(10);
+    result.push_back(std::move(c));
+  }
+  return result;
+}
+
+std::vector<TAssetRow> TServerStore::Assets() {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT ID, TITLE, TYPE FROM ASSET_LIST ORDER BY ID ASC");
+  std::vector<TAssetRow> result;
+  while (stmt.Step()) result.push_back({stmt.Text(0), stmt.Text(1), stmt.Text(2)});
+  return result;
+}
+
+std::vector<std::string> TServerStore::TemplateIds() {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT ID FROM PORTFOLIO_TEMPLATE_LIST ORDER BY ID ASC");
+  std::vector<std::string> result;
+  while (stmt.Step()) result.push_back(stmt.Text(0));
+  return result;
+}
+
+std::vector<double> TServerStore::TemplateWeights(const std::string& templateId) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT WEIGHT FROM PORTFOLIO_TEMPLATE_DATA WHERE PORTFOLIOID=?1 ORDER BY RANK ASC");
+  stmt.Bind(1, templateId);
+  std::vector<double> result;
+  while (stmt.Step()) result.push_back(stmt.Real(0));
+  return result;
+}
+
+std::optional<std::string> TServerStore::SeriesValue(const std::string& table, const std::string& country,
+                                                     const std::string& asset, const std::string& column,
+                                                     bool descending) {
+  const std::string sql = std::string("SELECT ") + DataColumn(column) + " FROM " + DataTable(table) +
+                          " WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE " + (descending ? "DESC" : "ASC") +
+                          " LIMIT 1";
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, sql);
+  if (!stmt.Bind(1, country).Bind(2, asset).Step()) return std::nullopt;
+  return ColumnText(stmt, 0);
+}
+
+std::vector<TDataPoint> TServerStore::Series(const std::string& country, const std::string& asset) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "SELECT DATE, VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  stmt.Bind(1, country).Bind(2, asset);
+  std::vector<TDataPoint> result;
+  while (stmt.Step()) result.push_back({stmt.Real(0), stmt.Real(1)});
+  return result;
+}
+
+void TServerStore::ForEachRowSince(const std::string& table, double date, const TRowVisitor& row) {
+  const std::string sql = std::string("SELECT COUNTRYNAME, ASSETID, DATE, VALUE FROM ") + DataTable(table) +
+                          " WHERE DATE>?1 ORDER BY DATE ASC, rowid ASC";
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, sql);
+  stmt.Bind(1, date);
+  while (stmt.Step()) row(stmt.TextView(0), stmt.TextView(1), stmt.Real(2), stmt.Real(3));
+}
+
+std::int64_t TServerStore::CountRows(const std::string& table) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, std::string("SELECT COUNT(*) FROM ") + DataTable(table));
+  stmt.Step();
+  return stmt.Integer(0);
+}
+
+void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, double receivedAt) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "INSERT INTO PWD_REQUEST(USERID, USEREMAIL, RESPONSE, RECEIVEDAT) VALUES(?1, ?2, ?3, ?4)");
+  for (int i = 0; i < 3; ++i) stmt.Bind(i + 1, values.at(static_cast<std::size_t>(i)));
+  stmt.Bind(4, receivedAt).Step();
+}
+
+void TServerStore::StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_,
+                   "INSERT INTO NEW_USER_REQUEST(FIRSTNAME, LASTNAME, COMPANYNAME, POSITION, MAILADDRESS, "
+                   "PHONENUMBER, STREET, CITY, STATEORZIPCODE, COUNTRY, PASSWORD, RESPONSE, REQUESTDATE, RECEIVEDAT) "
+                   "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
+  for (int i = 0; i < 13; ++i) stmt.Bind(i + 1, values.at(static_cast<std::size_t>(i)));
+  stmt.Bind(14, receivedAt).Step();
+}
+
+void TServerStore::StoreReport(const std::string& content, double receivedAt) {
+  std::lock_guard lock(Lock_);
+  TSqliteStmt stmt(Db_, "INSERT INTO RECEIVED_REPORT(RECEIVEDAT, CONTENT) VALUES(?1, ?2)");
+  stmt.Bind(1, receivedAt).Bind(2, content).Step();
+}
+
+void TServerStore::Write(const std::function<void(TSqliteDb&)>& body) {
+  std::lock_guard lock(Lock_);
+  InTransaction(Db_, [&] { body(Db_); });
+}
+
+}  // namespace qvserver

@@ -1,0 +1,82 @@
+#pragma once
+// The data server's own SQLite database: the users, the country and asset
+// lists, the portfolio templates, the monthly ("DATA") and daily
+// ("DATA_BIS") series, and the received requests and reports. Every access
+// runs one of the prepared statements below under one lock.
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SqliteDb.h"
+#include "common/Records.h"
+
+namespace qvserver {
+
+struct TAssetRow {
+  std::string ID;
+  std::string Title;
+  std::string Type;  // "INDEX", "RISK FREE ASSET", "RULE", "SIGNAL" or "SPOT FX"
+};
+
+class TServerStore {
+ public:
+  // Opens (creating when missing) the database file and makes sure every
+  // table exists. Throws TSqliteError when the file cannot be used.
+  explicit TServerStore(const std::string& path);
+
+  // True when the country list or the monthly table holds no row.
+  bool IsEmpty();
+
+  // --- sign-in and usage ---------------------------------------------------
+  int CountUsers(const std::string& userId);
+  std::optional<std::string> PasswordHashOf(const std::string& userId);
+  // The text of one whitelisted column of the user's row; nullopt without row.
+  std::optional<std::string> UserValue(const std::string& table, const std::string& column, const std::string& userId);
+  // Return the number of rows changed (0 when the user is unknown).
+  int UpdateStartDate(const std::string& userId, double date);
+  int UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter);
+
+  // --- lists ---------------------------------------------------------------
+  std::vector<TCountry> Countries();  // ascending RANK
+  std::vector<TAssetRow> Assets();    // ascending ID
+  std::vector<std::string> TemplateIds();
+  std::vector<double> TemplateWeights(const std::string& templateId);
+
+  // --- series --------------------------------------------------------------
+  // Column `column` of the first row of the series in the table, by date in
+  // the given direction; nullopt without row.
+  std::optional<std::string> SeriesValue(const std::string& table, const std::string& country, const std::string& asset,
+                                         const std::string& column, bool descending);
+  std::vector<TDataPoint> Series(const std::string& country, const std::string& asset);
+  // Calls `row` for every row of "DATA" or "DATA_BIS" dated after `date`, in
+  // ascending date (insertion order within a date); the lock is held meanwhile.
+  using TRowVisitor = std::function<void(std::string_view country, std::string_view asset, double date, double value)>;
+  void ForEachRowSince(const std::string& table, double date, const TRowVisitor& row);
+  std::int64_t CountRows(const std::string& table);
+
+  // --- received requests ---------------------------------------------------
+  void StorePasswordRequest(const std::vector<std::string>& values, double receivedAt);
+  void StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt);
+  void StoreReport(const std::string& content, double receivedAt);
+
+  // --- writing the sample set -----------------------------------------------
+  // Runs `body` with the connection inside one transaction, under the lock.
+  void Write(const std::function<void(TSqliteDb&)>& body);
+
+ private:
+  std::mutex Lock_;
+  TSqliteDb Db_;
+};
+
+// Text of a stored value in a reply: integers as "%i", reals by FormatReal.
+std::string ColumnText(const TSqliteStmt& stmt, int column);
+// General float-to-text conversion: at most 15 significant digits, no
+// trailing zeros, always '.' as decimal separator.
+std::string FormatReal(double value);
+
+}  // namespace qvserver

@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <set>
+
+#include "PasswordHash.h"
+#include "SampleData.h"
+#include "ServerStore.h"
+#include "ServerTestSupport.h"
+#include "common/CountryHelpers.h"
+#include "common/Globals.h"
+#include "platform/DateTime.h"
+
+using platform::EncodeDate;
+using qvserver::TSqliteDb;
+using qvserver::TSqliteStmt;
+
+namespace {
+
+std::int64_t Count(const TSqliteDb& db, const std::string& sql, double bound = 0.0) {
+  TSqliteStmt stmt(db, sql);
+  if (sql.find("?1") != std::string::npos) stmt.Bind(1, bound);
+  stmt.Step();
+  return stmt.Integer(0);
+}
+
+// FNV-1a over every row of a table in storage order.
+std::uint64_t TableHash(const TSqliteDb& db, const std::string& table) {
+  TSqliteStmt stmt(db, "SELECT COUNTRYNAME || '|' || ASSETID || '|' || quote(DATE) || '|' || quote(VALUE) FROM " +
+                           table + " ORDER BY rowid");
+  std::uint64_t hash = 1469598103934665603ULL;
+  while (stmt.Step()) {
+    for (const char c : stmt.Text(0) + "\n") {
+      hash ^= static_cast<unsigned char>(c);
+      hash *= 1099511628211ULL;
+    }
+  }
+  return hash;
+}
+
+class SampleDataTest : public ::testing::Test {
+ protected:
+  SampleDataTest() : Db_(qvtest::TSampleDatabase::Shared().Path()) {}
+  TSqliteDb Db_;
+};
+
+TEST(SampleCalendar, MonthEndsStopBeforeTodayAndBusinessDaysFillTheMonth) {
+  // 12 March 2026 is a Thursday; 1 March 2026 a Sunday.
+  const qvserver::TSampleCalendar march = qvserver::SampleCalendar(EncodeDate(2026, 3, 12));
+  ASSERT_EQ(march.MonthEnds.size(), 36u * 12u + 2u);
+  EXPECT_EQ(march.MonthEnds.front(), EncodeDate(1990, 1, 31));
+  EXPECT_EQ(march.MonthEnds.back(), EncodeDate(2026, 2, 28));
+  const std::vector<double> expectedDays{EncodeDate(2026, 3, 2),  EncodeDate(2026, 3, 3),  EncodeDate(2026, 3, 4),
+                                         EncodeDate(2026, 3, 5),  EncodeDate(2026, 3, 6),  EncodeDate(2026, 3, 9),
+                                         EncodeDate(2026, 3, 10), EncodeDate(2026, 3, 11), EncodeDate(2026, 3, 12)};
+  EXPECT_EQ(march.BusinessDays, expectedDays);
+
+  // On the last day of a month that month's end is not yet a monthly date.
+  const qvserver::TSampleCalendar monthEnd = qvserver::SampleCalendar(EncodeDate(2024, 2, 29));
+  EXPECT_EQ(monthEnd.MonthEnds.back(), EncodeDate(2024, 1, 31));
+  EXPECT_EQ(monthEnd.BusinessDays.size(), 21u);  // Thu 1 .. Thu 29 February 2024
+
+  // A Saturday the 1st has no business day yet.
+  EXPECT_TRUE(qvserver::SampleCalendar(EncodeDate(2025, 11, 1)).BusinessDays.empty());
+}
+
+TEST(SampleData, RefusesADayWithoutAnyMonthEnd) {
+  qvtest::TTempDir dir;
+  qvserver::TServerStore store(dir.File("early.sqlite"));
+  EXPECT_THROW(qvserver::WriteSampleData(store, qvtest::TestSampleOptions(EncodeDate(1990, 1, 20))),
+               std::runtime_error);
+  EXPECT_TRUE(store.IsEmpty());
+}
+
+TEST_F(SampleDataTest, EveryPairHasARowAtEveryDate) {
+  EXPECT_EQ(Count(Db_, "SELECT COUNT(*) FROM DATA"), 40 * 18 * (36 * 12 + 2));
+  EXPECT_EQ(Count(Db_, "SELECT COUNT(*) FROM DATA_BIS"), 40 * 18 * 9);
+  for (const std::string table : {"DATA", "DATA_BIS"}) {
+    EXPECT_EQ(Count(Db_, "SELECT COUNT(*) FROM (SELECT DATE FROM " + table +
+                             " GROUP BY DATE HAVING COUNT(DISTINCT COUNTRYNAME || '|' || ASSETID) <> 720 "
+                             "OR COUNT(*) <> 720)"),
+              0)
+        << table;
+  }
+}
+
+TEST_F(SampleDataTest, EveryCutOffLeavesAMultipleOf18Rows) {
+  const std::vector<double> cutOffs{2.0,
+                                    1.0,
+                                    EncodeDate(1990, 1, 31),
+                                    EncodeDate(1994, 4, 15),
+                                    EncodeDate(1999, 1, 1),
+                                    EncodeDate(2008, 9, 30) + 0.5,
+                                    EncodeDate(2026, 1, 31),
+                                    EncodeDate(2026, 2, 28),
+                                    EncodeDate(2026, 3, 4),
+                                    EncodeDate(2026, 3, 12)};
+  for (const std::string table : {"DATA", "DATA_BIS"}) {
+    for (const double cutOff : cutOffs) {
+      const std::int64_t n = Count(Db_, "SELECT COUNT(*) FROM " + table + " WHERE DATE>?1", cutOff);
+      EXPECT_EQ(n % 18, 0) << table << " after " << cutOff << ": " << n;
+    }
+  }
+  EXPECT_EQ(Count(Db_, "SELECT COUNT(*) FROM DATA WHERE DATE>?1", EncodeDate(2026, 1, 31)), 720);
+}
+
+TEST_F(SampleDataTest, SouthAfricaEquityCarriesTheLatestDateOfEachTable) {
+  for (const std::string table : {"DATA", "DATA_BIS"}) {
+    TSqliteStmt latest(Db_, "SELECT MAX(DATE) FROM " + table);
+    ASSERT_TRUE(latest.Step());
+    TSqliteStmt series(Db_, "SELECT DATE, VALUE FROM " + table +
+                                " WHERE COUNTRYNAME='SOUTH AFRICA' AND ASSETID='EQINDEX' ORDER BY DATE DESC LIMIT 1");
+    ASSERT_TRUE(series.Step());
+    EXPECT_EQ(series.Real(0), latest.Real(0)) << table;
+    EXPECT_NE(series.Real(1), kStoredMissingValue) << table;
+  }
+  TSqliteStmt latest(Db_, "SELECT MAX(DATE) FROM DATA_BIS");
+  latest.Step();
+  EXPECT_EQ(latest.Real(0), qvtest::FixedToday());
+}
+
+TEST_F(SampleDataTest, CountriesFallIntoTheirRegionsAfterTheDisplayOrdering) {
+  // Place p of the display shows the country at this 1-based position of
+  // the list read in ascending rank.
+  const std::array<int, 40> source{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+                                   35, 36, 33, 22, 23, 37, 38, 39, 40, 21, 24, 25, 26, 27, 28, 29, 30, 31, 32, 34};
+  const std::array<std::pair<int, int>, 6> regionPlaces{{{1, 2}, {3, 14}, {15, 22}, {23, 29}, {30, 30}, {31, 40}}};
+  std::set<std::string> forty;
+  for (const TCountryCode& code : kCountryCodes) forty.insert(code.Name);
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const std::vector<TCountry> byRank = store.Countries();
+  ASSERT_EQ(byRank.size(), 40u);
+  std::set<std::string> names;
+  for (std::size_t i = 0; i < byRank.size(); ++i) {
+    EXPECT_EQ(byRank[i].Rank, static_cast<int>(i) + 1);
+    names.insert(byRank[i].Name);
+    EXPECT_FALSE(byRank[i].Currency.empty());
+    EXPECT_FALSE(byRank[i].IndexName.empty());
+    EXPECT_FALSE(byRank[i].IndexTicker.empty());
+  }
+  EXPECT_EQ(names, forty);
+  for (int place = 1; place <= 40; ++place) {
+    const TCountry& c = byRank[static_cast<std::size_t>(source[static_cast<std::size_t>(place - 1)] - 1)];
+    int region = 0;
+    while (place > regionPlaces[static_cast<std::size_t>(region)].second) ++region;
+    EXPECT_EQ(c.RegionRank, region + 1) << c.Name << " at place " << place;
+    EXPECT_EQ(c.RegionName, strRegionNameList[static_cast<std::size_t>(region)]) << c.Name;
+  }
+  EXPECT_EQ(byRank[0].Name, "USA");
+  EXPECT_EQ(byRank[static_cast<std::size_t>(source[29] - 1)].Name, "JAPAN");
+  for (const TCountry& c : byRank) {
+    if (c.RegionRank == 2) {
+      EXPECT_EQ(c.Currency, "EUR") << c.Name;
+    }
+  }
+}
+
+TEST_F(SampleDataTest, AssetListHoldsTheEighteenAssetsTheModelsLookFor) {
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const std::vector<qvserver::TAssetRow> assets = store.Assets();
+  ASSERT_EQ(assets.size(), 18u);
+  std::map<std::string, qvserver::TAssetRow> byId;
+  std::map<std::string, int> perType;
+  int cashTitles = 0, tenYearRiskFree = 0;
+  std::vector<std::string> indexIds;
+  for (const auto& a : assets) {
+    byId[a.ID] = a;
+    ++perType[a.Type];
+    std::string title = a.Title;
+    std::transform(title.begin(), title.end(), title.begin(), ::toupper);
+    if (title.find("CASH") != std::string::npos) ++cashTitles;
+    if (a.Type == "RISK FREE ASSET" && title.find("10Y") != std::string::npos) ++tenYearRiskFree;
+    if (a.Type == "INDEX") indexIds.push_back(a.ID);
+  }
+  for (const auto& [id, title, type] :
+       std::vector<std::array<std::string, 3>>{{"CASH", "1M Cash", "RISK FREE ASSET"},
+                                               {"RISKFREEASSET1", "10Y Gov Bond", "RISK FREE ASSET"},
+                                               {"RISKFREEASSET2", "2Y Gov Bond", "RISK FREE ASSET"}}) {
+    ASSERT_TRUE(byId.count(id)) << id;
+    EXPECT_EQ(byId[id].Title, title);
+    EXPECT_EQ(byId[id].Type, type);
+  }
+  for (const auto& [id, type] : std::vector<std::pair<std::string, std::string>>{{"EQINDEX", "INDEX"},
+                                                                                 {"10YRATEINDEX", "INDEX"},
+                                                                                 {"AUINDEX", "INDEX"},
+                                                                                 {"IBINDEX1", "INDEX"},
+                                                                                 {"IBINDEX2", "INDEX"},
+                                                                                 {"RULE2", "RULE"},
+                                                                                 {"BLSIGNAL", "SIGNAL"},
+                                                                                 {"QVSIGNAL", "SIGNAL"}}) {
+    ASSERT_TRUE(byId.count(id)) << id;
+    EXPECT_EQ(byId[id].Type, type) << id;
+  }
+  EXPECT_EQ(perType["SPOT FX"], 1);
+  EXPECT_EQ(perType["INDEX"] + perType["RISK FREE ASSET"] + perType["RULE"] + perType["SIGNAL"] + perType["SPOT FX"],
+            18);
+  EXPECT_EQ(cashTitles, 1);
+  EXPECT_EQ(tenYearRiskFree, 1);
+  // The inflation-linked index keeps the position the evaluator falls back on.
+  ASSERT_GT(indexIds.size(), 4u);
+  EXPECT_EQ(indexIds[4], "IBINDEX2");
+}
+
+TEST_F(SampleDataTest, SeriesReachEveryModelBranch) {
+  auto values = [&](const std::string& country, const std::string& asset) {
+    TSqliteStmt stmt(Db_, "SELECT VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE");
+    stmt.Bind(1, country).Bind(2, asset);
+    std::vector<double> v;
+    while (stmt.Step()) v.push_back(stmt.Real(0));
+    return v;
+  };
+  auto distinct = [](const std::vector<double>& v) {
+    std::set<double> s(v.begin(), v.end());
+    s.erase(kStoredMissingValue);
+    return s;
+  };
+  EXPECT_EQ(distinct(values("USA", "RULE2")), (std::set<double>{1.0, 2.0, 3.0}));
+  EXPECT_EQ(distinct(values("USA", "GOLDSIGNAL")), (std::set<double>{0.0, 1.0}));
+  int lateStarters = 0, withoutIlb = 0, withIlb = 0;
+  for (const std::string& country : qvserver::SampleCountryNames()) {
+    EXPECT_EQ(distinct(values(country, "QVSIGNAL")), (std::set<double>{0.0, 1.0})) << country;
+    EXPECT_EQ(distinct(values(country, "BLSIGNAL")), (std::set<double>{0.0, 1.0})) << country;
+    const std::vector<double> equity = values(country, "EQINDEX");
+    if (!equity.empty() && equity.front() == kStoredMissingValue) ++lateStarters;
+    const std::set<double> ilb = distinct(values(country, "IBINDEX2"));
+    (ilb.empty() ? withoutIlb : withIlb)++;
+    // A missing value only opens a series: once it starts it has no gap.
+    for (const auto& asset : qvserver::SampleAssets()) {
+      const std::vector<double> v = values(country, asset.ID);
+      const auto first = std::find_if(v.begin(), v.end(), [](double x) { return x != kStoredMissingValue; });
+      EXPECT_EQ(std::count(first, v.end(), kStoredMissingValue), 0) << country << " " << asset.ID;
+      if (std::string(asset.Type) == "INDEX" || std::string(asset.Type) == "RISK FREE ASSET") {
+        if (std::string(asset.ID) != "10YRATEINDEX") {
+          EXPECT_TRUE(std::all_of(first, v.end(), [](double x) { return x > 0.0; })) << country << " " << asset.ID;
+        }
+      }
+    }
+  }
+  EXPECT_GE(lateStarters, 3);
+  EXPECT_GE(withoutIlb, 3);
+  EXPECT_GE(withIlb, 3);
+  const std::set<double> usd = distinct(values("USA", "SPOTFX"));
+  EXPECT_EQ(usd, std::set<double>{1.0});
+}
+
+TEST_F(SampleDataTest, DemoUserIsStoredWithASaltedHash) {
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const auto hash = store.PasswordHashOf(qvserver::kSampleUserId);
+  ASSERT_TRUE(hash.has_value());
+  EXPECT_EQ(hash->rfind("$argon2id$", 0), 0u);
+  EXPECT_EQ(hash->find("demo"), std::string::npos);
+  EXPECT_TRUE(qvserver::VerifyPassword(*hash, "demo"));
+  EXPECT_FALSE(qvserver::VerifyPassword(*hash, "Demo"));
+  EXPECT_FALSE(qvserver::VerifyPassword(*hash, ""));
+  EXPECT_EQ(store.UserValue("LOGIN_LIST", "AUTHORIZEUPDATE", qvserver::kSampleUserId), "1");
+  EXPECT_EQ(store.UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId), "2");
+  EXPECT_EQ(store.UserValue("STATISTIC_LIST", "COUNTEROFUSE", qvserver::kSampleUserId), "0");
+  EXPECT_EQ(store.UserValue("USER_LIST", "FIRSTNAME", qvserver::kSampleUserId), "Demo");
+  // Two hashes of one password differ: each has its own salt.
+  const auto limits = qvserver::MinimalHashLimits();
+  EXPECT_NE(qvserver::HashPassword("demo", limits), qvserver::HashPassword("demo", limits));
+}
+
+TEST_F(SampleDataTest, TemplateWeightsAddUpToOne) {
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const std::vector<std::string> ids = store.TemplateIds();
+  ASSERT_FALSE(ids.empty());
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+  for (const std::string& id : ids) {
+    const std::vector<double> w = store.TemplateWeights(id);
+    ASSERT_FALSE(w.empty()) << id;
+    double total = 0.0;
+    for (const double x : w) total += x;
+    EXPECT_NEAR(total, 1.0, 1e-12) << id;
+  }
+}
+
+TEST(SampleData, SameSeedGivesTheSameRowsAndAnotherSeedOthers) {
+  qvtest::TTempDir dir;
+  auto hashes = [&](const std::string& name, std::uint64_t seed) {
+    const std::string path = dir.File(name);
+    qvtest::WriteTestSample(path, EncodeDate(1996, 6, 14), seed);
+    TSqliteDb db(path);
+    return std::pair{TableHash(db, "DATA"), TableHash(db, "DATA_BIS")};
+  };
+  const auto first = hashes("a.sqlite", 7);
+  const auto again = hashes("b.sqlite", 7);
+  const auto other = hashes("c.sqlite", 8);
+  EXPECT_EQ(first, again);
+  EXPECT_NE(first.first, other.first);
+  EXPECT_NE(first.second, other.second);
+}
+
+TEST(SampleData, RewritingReplacesInsteadOfAppending) {
+  qvtest::TTempDir dir;
+  qvserver::TServerStore store(dir.File("twice.sqlite"));
+  const qvserver::TSampleDataOptions options = qvtest::TestSampleOptions(EncodeDate(1991, 2, 5));
+  qvserver::WriteSampleData(store, options);
+  const std::int64_t rows = store.CountRows("DATA");
+  qvserver::WriteSampleData(store, options);
+  EXPECT_EQ(store.CountRows("DATA"), rows);
+  EXPECT_EQ(rows, 720 * 13);
+  EXPECT_EQ(store.CountUsers(qvserver::kSampleUserId), 1);
+}
+
+TEST(SampleRng, UniformStaysInRangeAndNormalHasUnitSpread) {
+  qvserver::TSampleRng rng(42);
+  double sum = 0.0, squares = 0.0;
+  const int n = 20000;
+  for (int i = 0; i < n; ++i) {
+    const double u = rng.Uniform();
+    ASSERT_GE(u, 0.0);
+    ASSERT_LT(u, 1.0);
+    const double z = rng.Normal();
+    ASSERT_TRUE(std::isfinite(z));
+    sum += z;
+    squares += z * z;
+  }
+  EXPECT_NEAR(sum / n, 0.0, 0.05);
+  EXPECT_NEAR(squares / n, 1.0, 0.05);
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#pragma once
+// Helpers of the data-server tests: a temporary folder, a plain libcurl
+// exchange, request bodies, and a server with a freshly generated sample
+// database on a free loopback port.
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "DataServer.h"
+#include "SampleData.h"
+#include "ServerStore.h"
+#include "platform/DateTime.h"
+
+namespace qvtest {
+
+// Fixed "today" of the sample sets in the tests: Thursday 12 March 2026.
+inline double FixedToday() { return platform::EncodeDate(2026, 3, 12); }
+
+// Sample options of the tests: the given day and the lowest password-hash limits.
+inline qvserver::TSampleDataOptions TestSampleOptions(double today, std::uint64_t seed = qvserver::kDefaultSampleSeed) {
+  qvserver::TSampleDataOptions options;
+  options.Seed = seed;
+  options.Today = today;
+  options.HashLimits = qvserver::MinimalHashLimits();
+  return options;
+}
+
+// Writes a sample set into a new database file and closes it.
+inline void WriteTestSample(const std::string& path, double today, std::uint64_t seed = qvserver::kDefaultSampleSeed) {
+  qvserver::TServerStore store(path);
+  qvserver::WriteSampleData(store, TestSampleOptions(today, seed));
+}
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qvserver-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    Path_ = pattern;
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(Path_, ec);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  std::string File(const std::string& name) const { return (Path_ / name).string(); }
+
+ private:
+  std::filesystem::path Path_;
+};
+
+struct THttpResult {
+  long Status = -1;  // -1: no reply
+  std::string Body;
+};
+
+inline std::size_t AppendToString(char* data, std::size_t size, std::size_t count, void* target) {
+  static_cast<std::string*>(target)->append(data, size * count);
+  return size * count;
+}
+
+// One exchange with libcurl; `body` is sent also with GET when not empty.
+inline THttpResult Http(const std::string& method, const std::string& url, const std::string& body = {}) {
+  THttpResult result;
+  CURL* curl = curl_easy_init();
+  if (!curl) return result;
+  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
+  headers = curl_slist_append(headers, "Expect:");
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+  if (!body.empty()) {
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  }
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendToString);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.Body);
+  if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.Status);
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  return result;
+}
+
+inline std::string RequestBody(int kind, const std::string& content, const std::string& field = {}) {
+  nlohmann::ordered_json item;
+  item["ResponseType"] = std::to_string(kind);
+  item["Content"] = content;
+  item["Field"] = field;
+  nlohmann::ordered_json body;
+  body["SQLRequest"] = nlohmann::ordered_json::array({item});
+  return body.dump();
+}
+
+// The HTTP method of a request kind: 0 PUT, 1 to 8 GET, 9 to 11 POST.
+inline std::string MethodOfKind(int kind) { return kind == 0 ? "PUT" : (kind >= 9 ? "POST" : "GET"); }
+
+struct TReply {
+  long Status = -1;
+  std::string Error;
+  nlohmann::ordered_json Rows = nlohmann::ordered_json::array();  // members in the order received
+  bool Parsed = false;
+};
+
+inline TReply ParseReply(const THttpResult& http) {
+  TReply reply;
+  reply.Status = http.Status;
+  const nlohmann::ordered_json doc = nlohmann::ordered_json::parse(http.Body, nullptr, false);
+  if (doc.is_discarded() || !doc.is_object()) return reply;
+  const auto error = doc.find("ErrorMessage");
+  const auto rows = doc.find("Response");
+  if (error == doc.end() || rows == doc.end() || !error->is_array() || error->size() != 1 || !rows->is_array())
+    return reply;
+  reply.Error = (*error)[0].value("Content", std::string("<missing>"));
+  reply.Rows = *rows;
+  reply.Parsed = true;
+  return reply;
+}
+
+// A sample database written once per test program run with minimal
+// password-hash limits; `Copy` gives a test its own file to change.
+class TSampleDatabase {
+ public:
+  static const TSampleDatabase& Shared() {
+    static const TSampleDatabase instance;
+    return instance;
+  }
+  std::string Copy(const TTempDir& dir, const std::string& name) const {
+    const std::string target = dir.File(name);
+    std::filesystem::copy_file(Path_, target);
+    return target;
+  }
+  const std::string& Path() const { return Path_; }
+
+ private:
+  TSampleDatabase() {
+    Path_ = Dir_.File("sample.sqlite");
+    // Closing the store folds the write-ahead log into the file, so that a
+    // plain file copy holds every row.
+    WriteTestSample(Path_, FixedToday());
+  }
+  TTempDir Dir_;
+  std::string Path_;
+};
+
+// A server on a free loopback port over its own copy of the sample database.
+class TRunningServer {
+ public:
+  TRunningServer() : TRunningServer(std::string()) {}
+  // Serves the given database file; an empty path serves a copy of the shared sample set.
+  explicit TRunningServer(const std::string& dbPath)
+      : Path_(dbPath.empty() ? TSampleDatabase::Shared().Copy(Dir_, "server.sqlite") : dbPath),
+        Store_(Path_),
+        Server_(Store_, Options()) {
+    std::string error;
+    if (!Server_.Start("127.0.0.1", 0, error)) throw std::runtime_error(error);
+  }
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Server_.Port()) + "/"; }
+  TReply Query(int kind, const std::string& content, const std::string& field = {}) const {
+    return ParseReply(Http(MethodOfKind(kind), BaseUrl() + "QuorvaneDB", RequestBody(kind, content, field)));
+  }
+  qvserver::TServerStore& Store() { return Store_; }
+  qvserver::DataServer& Server() { return Server_; }
+  const std::string& Path() const { return Path_; }
+
+ private:
+  static qvserver::TDataServerOptions Options() {
+    qvserver::TDataServerOptions options;
+    options.LogRequests = false;
+    return options;
+  }
+  TTempDir Dir_;
+  std::string Path_;
+  qvserver::TServerStore Store_;
+  qvserver::DataServer Server_;
+};
+
+}  // namespace qvtest
