@@ -115,7 +115,8 @@ void TLocalQuorvaneDB::Connect() {
     ResetLastMessage();
   } catch (const platform::SqliteError& failure) {
     Connection_.Close();
-    LastMessage = *failure.what() != '\0' ? failure.what() : "Connection failed";
+    // The engine's reason follows the plain failure text, so the message says both.
+    LastMessage = *failure.what() != '\0' ? std::string("Connection failed: ") + failure.what() : "Connection failed";
   }
 }
 

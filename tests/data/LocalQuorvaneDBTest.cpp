@@ -190,7 +190,7 @@ TEST(LocalQuorvaneDBConnectTest, FileThatIsNotADatabaseReportsEngineMessage) {
   std::ofstream(home + "/QVDBV4.sqlite") << std::string(8192, 'x');
   TLocalQuorvaneDB db;
   db.Connect();
-  EXPECT_EQ(db.LastMessage, "file is not a database");
+  EXPECT_EQ(db.LastMessage, "Connection failed: file is not a database");
   EXPECT_FALSE(db.IsConnected());
 }
 
@@ -205,7 +205,7 @@ TEST(LocalQuorvaneDBConnectTest, FileLockedExclusivelyByAnotherConnectionFails) 
   TLocalQuorvaneDB db;
   db.BusyTimeoutMs = 50;
   db.Connect();
-  EXPECT_EQ(db.LastMessage, "database is locked");
+  EXPECT_EQ(db.LastMessage, "Connection failed: database is locked");
   EXPECT_FALSE(db.IsConnected());
   sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close(other);
