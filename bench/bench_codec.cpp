@@ -5,50 +5,13 @@
 // peak of live bytes during one read, minus the bytes live before it.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "data/QVDBCodec.h"
-
-namespace {
-
-std::atomic<std::size_t> gLive{0};
-std::atomic<std::size_t> gPeak{0};
-
-void Count(void* p) {
-  if (p == nullptr) return;
-  const std::size_t live = gLive.fetch_add(malloc_usable_size(p)) + malloc_usable_size(p);
-  std::size_t peak = gPeak.load();
-  while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
-  }
-}
-
-void Uncount(void* p) {
-  if (p != nullptr) gLive.fetch_sub(malloc_usable_size(p));
-}
-
-}  // namespace
-
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  Count(p);
-  return p;
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept {
-  Uncount(p);
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
-  Uncount(p);
-  std::free(p);
-}
 
 namespace {
 
@@ -84,10 +47,10 @@ void BM_ReadTableRowsReply(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<TDataRow> rows;
     std::string error;
-    const std::size_t before = gLive.load();
-    gPeak.store(before);
+    const std::size_t before = allocation_counter::LiveBytes();
+    allocation_counter::ResetPeak();
     ReadTableRowsReply(error, reply, rows);
-    peakExtra = gPeak.load() - before;
+    peakExtra = allocation_counter::PeakBytes() - before;
     rowCount = rows.size();
     if (!error.empty() || rowCount != kRows) state.SkipWithError(error.empty() ? "row count" : error.c_str());
     benchmark::DoNotOptimize(rows.data());

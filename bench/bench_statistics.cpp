@@ -1,7 +1,9 @@
 // Cost of the series arithmetic and statistics over the country list: every
 // benchmark runs its function once per country on 40 series of N daily points
 // (business days), for N = 1,000, 5,000 and 20,000. The "per_point" counter is
-// the time per input point; the complexity fit shows the growth in N.
+// the time per input point; the complexity fit shows the growth in N;
+// "allocs_per_call" counts the allocations of one call (a result series costs
+// one, a figure none), whatever N.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "common/SeriesArithmetic.h"
 #include "common/SeriesStatistics.h"
 #include "platform/DateTime.h"
@@ -61,10 +64,15 @@ template <typename TFn>
 void RunOverCountries(benchmark::State& state, TFn fn) {
   const std::size_t n = static_cast<std::size_t>(state.range(0));
   const CountryData& data = Data(n);
+  const std::size_t allocationsBefore = allocation_counter::Allocations();
+  std::size_t calls = 0;
   for (auto _ : state) {
     for (int c = 0; c < kCountries; ++c) benchmark::DoNotOptimize(fn(data, static_cast<std::size_t>(c)));
+    calls += kCountries;
   }
   state.SetComplexityN(static_cast<std::int64_t>(n));
+  state.counters["allocs_per_call"] =
+      static_cast<double>(allocation_counter::Allocations() - allocationsBefore) / static_cast<double>(calls);
   state.counters["per_point"] =
       benchmark::Counter(static_cast<double>(kCountries) * static_cast<double>(n),
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
