@@ -280,7 +280,12 @@ void TBenchmarkPortfolio::RankAndSelect(bool rankFlag) {
 void TBenchmarkPortfolio::Recalculate(bool rankFlag) {
   ReturnSeries.clear();
   WeightHistory.clear();
-  if (Lines.empty()) return;
+  if (Lines.empty()) {
+    // Without lines every result is empty: turnover, exposure and costs of an
+    // earlier recalculation are not left behind beside empty returns.
+    ComputeWeights(-1);
+    return;
+  }
   RankAndSelect(rankFlag);
   RebuildResults();
 }

@@ -57,7 +57,8 @@ class TBenchmarkPortfolio {
   void Build(const std::vector<TCountry>& countries, const TUserSettings& settings, std::int32_t frequency,
              double startDate, double endDate, std::int32_t mode, bool trustFlag);
 
-  // Ranks (and with rankFlag selects) the lines, then rebuilds every result.
+  // Ranks (and with rankFlag selects) the lines, then rebuilds every result;
+  // without lines all five result series come out empty.
   void Recalculate(bool rankFlag);
   // Replaces every line's cash returns by the series (with a 0.0 point one
   // period before its first date put in front), cuts the lines to the dates

@@ -80,10 +80,11 @@ std::vector<std::int32_t> TClassicPortfolio::GetStartIndices() const {
   std::vector<std::int32_t> starts;
   for (const TClassicAsset& asset : Assets) {
     if (asset.Series.empty() || !(asset.Weight > 0.0)) continue;
+    // One entry per grid date equal to the asset's first date.
     const double first = asset.Series.front().Date;
-    auto it = std::lower_bound(grid.begin(), grid.end(), first,
-                               [](const TDataPoint& p, double date) { return p.Date < date; });
-    if (it != grid.end() && it->Date == first) starts.push_back(static_cast<std::int32_t>(it - grid.begin()));
+    for (std::size_t p = 0; p < grid.size(); ++p) {
+      if (grid[p].Date == first) starts.push_back(static_cast<std::int32_t>(p));
+    }
   }
   std::sort(starts.begin(), starts.end());
   return starts;

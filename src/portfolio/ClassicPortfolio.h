@@ -42,7 +42,8 @@ class TClassicPortfolio {
 
   // Dates of the earliest-starting asset series, each with value -1.0.
   TSeries GetDateGrid() const;
-  // Grid index of the first date of each asset with positive weight.
+  // For each asset with positive weight, every grid index whose date equals
+  // its first date; ascending.
   std::vector<std::int32_t> GetStartIndices() const;
 
   std::string Name;

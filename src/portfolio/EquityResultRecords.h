@@ -46,15 +46,18 @@ struct TStateItem {
 };
 
 // The present allocation of one country in a ranking model's result (an item
-// of the region grid).
+// of the region grid). The allocation stage finds the country's region by
+// comparing RegionName with the six region names in their order; RegionColor
+// carries that region's total share (not a colour value) and Flag marks a
+// region that holds nothing.
 struct TRegionItem {
   std::string Name;
   std::string RegionName;
-  double Share = 0.0;            // the country's weight in the latest allocation; 0.0 when not held
-  double RegionShare = 0.0;      // sum of Share over the countries of the region
-  std::int32_t State = 0;        // rank in the latest allocation; -1 when not held
-  std::int32_t RegionEmpty = 0;  // -1, or 0 when RegionShare is not 0.0
-  std::int32_t Excluded = 0;     // participation: 2 greys the row
+  double Value = 0.0;         // the country's weight in the latest allocation; 0.0 when not held
+  double RegionColor = 0.0;   // sum of Value over the countries of the region
+  std::int32_t State = 0;     // rank in the latest allocation; -1 when not held
+  std::int32_t Flag = 0;      // -1, or 0 when RegionColor is not 0.0
+  std::int32_t Excluded = 0;  // participation: 1 takes part, 2 greys the row
 };
 
 // One entry of a share table.

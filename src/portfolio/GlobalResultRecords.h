@@ -48,16 +48,21 @@ struct TFICYGraphicData {
   std::uint32_t Frequency = 0;
   double StartDate = 0.0;
   double EndDate = 0.0;
-  TCurrencySLPortfolio ModelPortfolio;  // portfolio of the four reference currencies
-  TSeries Values1;                      // period returns of the portfolio currency's cash asset
-  TSeries Values2;                      // the "RULE2" series cut to the run window
-  bool Extra = false;                   // true once ModelPortfolio was built
+  // The four reference currencies ("USA", "GERMANY", "JAPAN", "CHINA"); the
+  // model follows it while the RULE2 state is not 2.0.
+  TCurrencySLPortfolio ModelPortfolio;
+  TSeries Values1;     // period returns of the portfolio currency's cash asset
+  TSeries Values2;     // the "RULE2" series cut to the run window
+  bool Extra = false;  // true once ModelPortfolio was built
   std::vector<TCountry> Countries;
   std::vector<TLabelledSeries> RankingRows;
   std::vector<TLabelledSeries> RankingPages;
   TPortfolioPerformance Performance;  // statistics title "Cash Portfolio"
   std::vector<TRegionItem> RegionItems;
-  TCurrencySLPortfolio BenchmarkPortfolio;  // portfolio of the user's currency weights
+  // The user's currency weights of every country; the model follows it while
+  // the RULE2 state is 2.0, and alone without RULE2. (The benchmark of the
+  // model's performance is cash in the portfolio currency.)
+  TCurrencySLPortfolio BenchmarkPortfolio;
 };
 
 // FIGF ("Monetary Debasement Risk").

@@ -119,6 +119,10 @@ void TRule2Evaluator::Evaluate(const std::vector<TCountry>& countries, const TUs
   Countries = countries;
   Returns.clear();
   Allocations.clear();
+  // The gold signal and the RULE2 state are read beside the blend: an
+  // evaluation that stops early must not leave an earlier run's in place.
+  Basket.Signal.clear();
+  Rule2State.clear();
 
   // Fixed-rate leg.
   BondPortfolio.Build(countries, settings, frequency, startDate, endDate);
@@ -138,7 +142,6 @@ void TRule2Evaluator::Evaluate(const std::vector<TCountry>& countries, const TUs
   Basket.Build();
   if (Basket.Signal.empty()) return;
 
-  Rule2State.clear();
   const std::vector<TAssetSeries>& rules = Countries.front().RuleAssets;
   const std::size_t rulePosition = LastAssetPosition(rules, "RULE2", rules.size());
   if (rulePosition < rules.size()) Rule2State = SliceSeries(rules[rulePosition].Series, StartDate, EndDate);

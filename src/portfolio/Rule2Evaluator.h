@@ -66,7 +66,8 @@ struct TInflationLinkedSet {
 
 struct TRule2Evaluator {
   // Rebuilds every member from copies of the inputs; an evaluation that
-  // cannot be completed leaves Returns and Allocations empty.
+  // cannot be completed leaves Returns and Allocations empty, and the gold
+  // signal (Basket.Signal) and Rule2State empty when it stops before them.
   void Evaluate(const std::vector<TCountry>& countries, const TUserSettings& settings, bool rankingFlag,
                 std::int32_t frequency, double startDate, double endDate);
   // The split rule over the aligned series: Allocations gets one row per

@@ -65,11 +65,11 @@ double WeightAt(const TSLAssetSeries& asset, std::ptrdiff_t k, std::size_t refer
   return ModelAt(asset.Weights, EndCounted(k, referenceCount, asset.Weights.size()), "ranking portfolio weights").Value;
 }
 
-// Sum of the weights at reference point k of the assets of selection s.
+// Sum of the weights at reference point k of the assets of selection k.
 double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResolvedSelections& resolved,
-                         std::ptrdiff_t s, std::ptrdiff_t k, std::size_t referenceCount) {
+                         std::ptrdiff_t k, std::size_t referenceCount) {
   double sum = 0.0;
-  const auto [first, last] = resolved.Of(s);
+  const auto [first, last] = resolved.Of(k);
   for (const std::int32_t* a = first; a != last; ++a) {
     sum += WeightAt(assets[static_cast<std::size_t>(*a)], k, referenceCount);
   }
@@ -78,9 +78,10 @@ double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResol
 
 // SliceSeries(series, from, to). The series of a portfolio hold ascending
 // dates, so the points in [from, to] form one run, found by binary search;
-// other series (unordered, or with a date that is not a number) take the
-// plain scan.
+// other series (unordered, or with a date that is not a number) and bounds
+// that are not numbers take the plain scan.
 TSeries SliceAscending(const TSeries& series, double from, double to) {
+  if (std::isnan(from) || std::isnan(to)) return SliceSeries(series, from, to);
   for (std::size_t i = 0; i < series.size(); ++i) {
     if (std::isnan(series[i].Date) || (i > 0 && series[i].Date < series[i - 1].Date)) {
       return SliceSeries(series, from, to);
@@ -91,6 +92,13 @@ TSeries SliceAscending(const TSeries& series, double from, double to) {
   auto last = std::upper_bound(series.begin(), series.end(), to,
                                [](double date, const TDataPoint& p) { return date < p.Date; });
   return first < last ? TSeries(first, last) : TSeries{};
+}
+
+// Appends every grid index whose date equals `date`.
+void AppendGridIndices(const TSeries& grid, double date, std::vector<std::int32_t>& indices) {
+  for (std::size_t k = 0; k < grid.size(); ++k) {
+    if (grid[k].Date == date) indices.push_back(static_cast<std::int32_t>(k));
+  }
 }
 
 bool ContainsCash(std::string title) {
@@ -132,33 +140,29 @@ void TSLPortfolio::RankAssets(bool flag) {
     for (std::size_t k = 0; k < N; ++k) line.Ranks[k] = {referenceValues[k].Date, kMissingSignal};
   }
 
-  // Per date: the lines with a value there, ordered by descending value, the
-  // later line first on equal values; position p (from 1) is the rank. A
-  // point that falls outside a line's series counts as no value, and so does
-  // a value that is not a number.
-  struct TEntry {
-    double Value;
-    std::size_t Line;
-  };
-  std::vector<TEntry> entries;
-  entries.reserve(Lines.size());
+  // Per date: the lines that have begun, in line order, ordered with
+  // GetDescendingOrder (highest value first, the later line first on equal
+  // values); position p (from 1) is the rank. A point that falls outside a
+  // line's series counts as no value.
+  std::vector<double> values;
+  std::vector<std::size_t> collected;
+  values.reserve(Lines.size());
+  collected.reserve(Lines.size());
   for (std::size_t k = 0; k < N; ++k) {
     const double date = referenceValues[k].Date;
-    entries.clear();
+    values.clear();
+    collected.clear();
     for (std::size_t i = 0; i < Lines.size(); ++i) {
-      const TSeries& values = Lines[i].RankingValues;
-      if (values.empty() || values.front().Date > date) continue;
-      const std::ptrdiff_t j = EndCounted(static_cast<std::ptrdiff_t>(k), N, values.size());
-      if (j < 0 || j >= static_cast<std::ptrdiff_t>(values.size())) continue;
-      const double v = values[static_cast<std::size_t>(j)].Value;
-      if (std::isnan(v)) continue;
-      entries.push_back({v, i});
+      const TSeries& own = Lines[i].RankingValues;
+      if (own.empty() || !(own.front().Date <= date)) continue;
+      const std::ptrdiff_t j = EndCounted(static_cast<std::ptrdiff_t>(k), N, own.size());
+      if (j < 0 || j >= static_cast<std::ptrdiff_t>(own.size())) continue;
+      values.push_back(own[static_cast<std::size_t>(j)].Value);
+      collected.push_back(i);
     }
-    std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
-      return a.Value != b.Value ? a.Value > b.Value : a.Line > b.Line;
-    });
-    for (std::size_t p = 0; p < entries.size(); ++p) {
-      Lines[entries[p].Line].Ranks[k].Value = flag ? static_cast<double>(p + 1) : 1.0;
+    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    for (std::size_t p = 0; p < order.size(); ++p) {
+      Lines[collected[static_cast<std::size_t>(order[p])]].Ranks[k].Value = flag ? static_cast<double>(p + 1) : 1.0;
     }
   }
 
@@ -196,10 +200,7 @@ std::vector<std::int32_t> TSLPortfolio::GetStartIndices(bool useRankingValues, b
   for (const TSLLine& line : Lines) {
     const TSeries& source = useRankingValues ? line.RankingValues : line.Returns;
     if (source.empty() || (positiveWeightOnly && !(line.Weight > 0.0))) continue;
-    const double first = source.front().Date;
-    auto it = std::lower_bound(grid.begin(), grid.end(), first,
-                               [](const TDataPoint& p, double date) { return p.Date < date; });
-    if (it != grid.end() && it->Date == first) starts.push_back(static_cast<std::int32_t>(it - grid.begin()));
+    AppendGridIndices(grid, source.front().Date, starts);
   }
   std::sort(starts.begin(), starts.end());
   return starts;
@@ -281,7 +282,7 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
     candidates.clear();
     for (std::size_t a = 0; a < AssetSeries.size(); ++a) {
       const TSLAssetSeries& asset = AssetSeries[a];
-      if (asset.Returns.empty() || asset.Returns.front().Date > date) continue;
+      if (asset.Returns.empty() || !(asset.Returns.front().Date <= date)) continue;
       const std::ptrdiff_t j = EndCounted(kk, N, asset.Returns.size());
       candidates.push_back({a, RankOf(ModelAt(asset.Ranks, j, "ranking portfolio ranks").Value),
                             ModelAt(asset.Weights, j, "ranking portfolio weights").Value, false});
@@ -319,20 +320,28 @@ void TSLPortfolio::BuildReturns(std::int32_t referenceIndex, const std::vector<T
   if (N < 2) return;
   const TResolvedSelections resolved(AssetSeries, selections);
   Returns.reserve(N - 1);
+  struct THeld {
+    double Return;
+    double Weight;
+  };
+  std::vector<THeld> held;
   for (std::size_t k = 1; k < N; ++k) {
     const auto kk = static_cast<std::ptrdiff_t>(k);
-    // Weights at k-1 pair with the return positions at k: both series of an
-    // asset have one point per return date.
-    const double sum = SelectedWeightSum(AssetSeries, resolved, kk - 1, kk - 1, N);
-    double periodReturn = 0.0;
+    // Each asset selected at k-1: its return at j and its weight at j - 1,
+    // j = k - (N - n) with n its number of return points.
+    held.clear();
+    double sum = 0.0;
     const auto [first, last] = resolved.Of(kk - 1);
     for (const std::int32_t* a = first; a != last; ++a) {
       const TSLAssetSeries& asset = AssetSeries[static_cast<std::size_t>(*a)];
       const std::ptrdiff_t j = EndCounted(kk, N, asset.Returns.size());
       const double r = ModelAt(asset.Returns, j, "ranking portfolio returns").Value;
       const double w = ModelAt(asset.Weights, j - 1, "ranking portfolio weights").Value;
-      periodReturn += AdjustedWeight(w, sum) * r;
+      held.push_back({r, w});
+      sum += w;
     }
+    double periodReturn = 0.0;
+    for (const THeld& h : held) periodReturn += AdjustedWeight(h.Weight, sum) * h.Return;
     Returns.push_back({referenceReturns[k].Date, periodReturn});
   }
 }
@@ -379,8 +388,8 @@ void TSLPortfolio::AppendTurnover(std::int32_t referenceIndex, const std::vector
   for (std::size_t k = 1; k < N; ++k) {
     const auto kk = static_cast<std::ptrdiff_t>(k);
     const double date = referenceWeights[k].Date;
-    const double sumBefore = SelectedWeightSum(AssetSeries, resolved, kk - 1, kk - 1, N);
-    const double sumNow = SelectedWeightSum(AssetSeries, resolved, kk, kk, N);
+    const double sumBefore = SelectedWeightSum(AssetSeries, resolved, kk - 1, N);
+    const double sumNow = SelectedWeightSum(AssetSeries, resolved, kk, N);
     mark(kk - 1, heldBefore);
     mark(kk, heldNow);
     double total = 0.0;

@@ -92,7 +92,8 @@ class TSLPortfolio {
   // Dates of the earliest-starting source series (RankingValues or Returns),
   // each with value -1.0.
   TSeries GetDateGrid(bool useRankingValues) const;
-  // Grid index of each (qualifying) line's first date, ascending.
+  // For each qualifying line (Weight > 0 when positiveWeightOnly), every grid
+  // index whose date equals the first date of its source series; ascending.
   std::vector<std::int32_t> GetStartIndices(bool useRankingValues, bool positiveWeightOnly) const;
   // Selected when rank >= 1, count > 0 and
   // CountryRankingCriteria >= (rank - 1) / (count - 1) (threshold 0 when count is 1).

@@ -71,18 +71,24 @@ TEST(GoldCurrencyBasket, WithoutCnyFourCurrenciesCarryAQuarterEach) {
   EXPECT_DOUBLE_EQ(p.Returns[0].Date, MonthEnd(2000, 2));
 }
 
-TEST(GoldCurrencyBasket, LateCurrencyAndCrossRates) {
+// Five currencies with flat cash; the yuan's cash starts in January 2001;
+// the pound's spot is 0.5 until March 2000 and 0.4 from April.
+TClassicPortfolio PoundMoveBasket(bool poundReverseQuote) {
   auto countries = BasketCountries({"USD", "EUR", "GBP", "JPY", "CNY"}, {}, 0.0);
-  // The yuan's cash starts in January 2001; the pound is quoted 0.5 per
-  // dollar until March 2000 and 0.4 from April (value in dollars 1 / spot).
   Asset(countries[4], atRiskFreeAsset, "CASH") = Constant(2001, 1, kMonths - 12, 100.0);
+  countries[2].ReverseQuote = poundReverseQuote;
   std::vector<double> spot(kMonths, 0.4);
   spot[0] = spot[1] = spot[2] = 0.5;
   Asset(countries[2], atSpotFx, "SPOTFX") = Monthly(2000, 1, spot);
   ScopedCountryList scope(countries);
   TGoldCurrencyBasket basket;
   basket.SetData(countries, MonthEnd(2000, 1), MonthEnd(2002, 6));
-  const TClassicPortfolio p = basket.BuildCurrencySeries();
+  return basket.BuildCurrencySeries();
+}
+
+TEST(GoldCurrencyBasket, LateCurrencyAndCrossRates) {
+  // Pounds per dollar: a pound is worth 1 / spot dollars.
+  const TClassicPortfolio p = PoundMoveBasket(false);
   ASSERT_EQ(p.Assets.size(), 5u);
   ASSERT_EQ(p.Allocations.size(), static_cast<std::size_t>(kMonths - 1));
   // April 2000: four currencies at 0.25; the pound gains 0.5 / 0.4 - 1 = 25 %.
@@ -92,6 +98,15 @@ TEST(GoldCurrencyBasket, LateCurrencyAndCrossRates) {
   // February 2001 onwards (the yuan's first return): five at 0.2.
   ASSERT_EQ(p.Allocations[12].Assets.size(), 5u);
   for (const auto& e : p.Allocations[12].Assets) EXPECT_NEAR(e.EffectiveWeight, 0.2, kTol);
+}
+
+TEST(GoldCurrencyBasket, ReverseQuotedSpotIsTakenAsIs) {
+  // Dollars per pound (reverse quote): a pound is worth spot dollars, so in
+  // April 2000 the pound loses 20 %, a quarter of the basket.
+  const TClassicPortfolio p = PoundMoveBasket(true);
+  ASSERT_EQ(p.Returns.size(), static_cast<std::size_t>(kMonths - 1));
+  EXPECT_NEAR(p.Returns[2].Value, 0.25 * -0.2, kTol);
+  EXPECT_NEAR(p.Returns[3].Value, 0.0, kTol);
 }
 
 TEST(GoldCurrencyBasket, SignalComparesTrailingYears) {
@@ -133,13 +148,23 @@ INSTANTIATE_TEST_SUITE_P(GoldCurrencyBasket, BasketTrendTest,
                                            TrendCase{-0.01, 0.002, 0.0},  // gold behind
                                            TrendCase{0.0, 0.0, 1.0}));    // equal: gold holds
 
-TEST(GoldCurrencyBasket, MissingInputsGiveAnEmptySignal) {
+TEST(GoldCurrencyBasket, MissingOrRepeatedInputs) {
   const TSeries gold = Growing(2000, 1, kMonths, 300.0, 0.01);
   {
     auto countries = BasketCountries({"USD", "EUR"}, gold);
     countries.front().IndexAssets.erase(countries.front().IndexAssets.begin() + 2);  // no "AUINDEX"
     ScopedCountryList scope(countries);
     EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
+  }
+  {
+    // Two "AUINDEX" assets: the last one is gold. The first, falling, would
+    // give 0.0; the second rises 1 % a month against 0.1 % cash: 1.0.
+    auto countries = BasketCountries({"USD", "EUR"}, Growing(2000, 1, kMonths, 300.0, -0.01));
+    TAssetSeries second = countries.front().IndexAssets[2];
+    second.Series = gold;
+    countries.front().IndexAssets.push_back(second);
+    ScopedCountryList scope(countries);
+    EXPECT_EQ(Values(BuiltBasket(countries).Signal), std::vector<double>(18, 1.0));
   }
   {
     auto countries = BasketCountries({"EUR", "GBP"}, gold);  // no dollar country

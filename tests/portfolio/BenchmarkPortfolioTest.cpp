@@ -13,6 +13,7 @@
 
 #include "TestCountries.h"
 #include "common/DateHelpers.h"
+#include "common/SeriesHelpers.h"
 #include "portfolio/BenchmarkPortfolio.h"
 #include "portfolio/ModelError.h"
 
@@ -49,6 +50,26 @@ TSeries SwitchingSignal(int offFrom, int count = 36) {
   std::vector<double> v;
   for (int i = 0; i < count; ++i) v.push_back(i < offFrom ? 1.0 : 0.0);
   return Monthly(2000, 1, v);
+}
+
+// Countries of weight 20 % each with both signals on, except "BLSIGNAL" off
+// for country blOff; BL trust blTrust, fraction 0.5; built with trust to
+// December 2002 and recalculated with ranking.
+TBenchmarkPortfolio RankedBenchmark(const std::vector<double>& growths, std::size_t blOff, double blTrust) {
+  std::vector<TCountry> countries = GrowthCountries(growths);
+  for (auto& c : countries) {
+    Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
+    Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
+  }
+  Asset(countries[blOff], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 20.0);
+  settings.BLTrustLevel = blTrust;
+  settings.CountryRankingCriteria = {0.5, 0.5, 0.5};
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+  b.Recalculate(true);
+  return b;
 }
 
 const TBenchmarkHolding* FindHolding(const TBenchmarkAllocation& row, const std::string& name) {
@@ -115,6 +136,152 @@ TEST(BenchmarkSignalWeights, CombineSignalsNeedsEqualNonZeroLengths) {
   EXPECT_NEAR(g[2].Value, 0.5, kTol);
   EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals(q, Monthly(2000, 1, {1.0}), 0.5, 0.5).empty());
   EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals({}, {}, 0.5, 0.5).empty());
+}
+
+TEST(BenchmarkSignalWeights, WeightsKeepTheSignalDatesAndNeedAReturnRange) {
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
+  Asset(countries[0], atSignal, "BLSIGNAL") = SwitchingSignal(18);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 50.0);
+  settings.BLTrustLevel = 40.0;
+  TBenchmarkPortfolio b;
+  b.BLTrustLevel = 40.0;
+  // Returns cover only 2001; the weights run over the whole signal.
+  const TSeries returns = Constant(2001, 1, 12, 0.01);
+  const TSeries equity = b.BuildSignalWeights(countries, settings, 0, returns, returns, true, 0);
+  ASSERT_EQ(equity.size(), 36u);
+  EXPECT_EQ(equity.front().Date, MonthEnd(2000, 1));
+  EXPECT_NEAR(equity[17].Value, 0.5, kTol);
+  EXPECT_NEAR(equity[18].Value, 0.3, kTol);  // 0.6 x 50 / 100
+  // No common range of the returns with the cash series nor with "QVSIGNAL":
+  // both ranges are the marker pair, equal bounds, so no weights.
+  Asset(countries[0], atSignal, "QVSIGNAL").clear();
+  EXPECT_TRUE(b.BuildSignalWeights(countries, settings, 0, returns, {}, true, 0).empty());
+}
+
+TEST(BenchmarkSignalWeights, SignalFactorsAndDateGrid) {
+  const TSeries f = TBenchmarkPortfolio::SignalFactors(Monthly(2000, 1, {0.0, 1.0, -1.0}), 0.3);
+  ASSERT_EQ(f.size(), 3u);
+  EXPECT_NEAR(f[0].Value, 0.7, kTol);
+  EXPECT_EQ(f[1].Value, 1.0);
+  EXPECT_EQ(f[2].Value, 1.0);
+
+  TBenchmarkPortfolio b;
+  EXPECT_TRUE(b.BuildDateGrid(true).empty());
+  TBenchmarkLine first;
+  first.RankingValues = Monthly(2000, 3, {0.1, 0.2, 0.3});
+  first.EquityReturns = Monthly(2000, 2, {0.1, 0.2, 0.3, 0.4});
+  TBenchmarkLine second;
+  second.RankingValues = Monthly(2000, 2, {0.5, 0.6});
+  second.EquityReturns = Monthly(2000, 2, {0.1, 0.2, 0.3, 0.4, 0.5});
+  b.Lines = {first, second};
+  // Criterion: the second line starts earlier. Returns: equal starts, the first line wins.
+  const TSeries byCriterion = b.BuildDateGrid(true);
+  ASSERT_EQ(byCriterion.size(), 2u);
+  EXPECT_EQ(byCriterion.front().Date, MonthEnd(2000, 2));
+  EXPECT_EQ(byCriterion.front().Value, -1.0);
+  EXPECT_EQ(b.BuildDateGrid(false).size(), 4u);
+}
+
+// ---------------------------------------------------------------- currency conversion
+
+// USA (USD, first) and GERMANY (EUR) over January to April 2000: flat cash,
+// USA's spot 1.0, GERMANY's spot 1.0, 1.0, 0.5, 0.5 (with a reverse quote the
+// inverse 1.0, 1.0, 2.0, 2.0, the same rate). Portfolio currency EUR, hedging
+// on, swap cost 1.2 % a year (0.001 a month) in both rows.
+struct ConversionFixture {
+  std::vector<TCountry> countries;
+  TUserSettings settings;
+};
+
+ConversionFixture ConversionCountries(bool reverseQuote) {
+  ConversionFixture f;
+  TCountry usa = testcountries::MakeCountry("USA", "USD");
+  TCountry germany = testcountries::MakeCountry("GERMANY", "EUR", "Europe (Euro)", reverseQuote);
+  for (TCountry* c : {&usa, &germany}) Asset(*c, atRiskFreeAsset, "CASH") = Constant(2000, 1, 4, 100.0);
+  Asset(usa, atSpotFx, "SPOTFX") = Constant(2000, 1, 4, 1.0);
+  Asset(germany, atSpotFx, "SPOTFX") =
+      reverseQuote ? Monthly(2000, 1, {1.0, 1.0, 2.0, 2.0}) : Monthly(2000, 1, {1.0, 1.0, 0.5, 0.5});
+  f.countries = {usa, germany};
+  f.settings = MakeSettings(f.countries, 50.0, 50.0, 0.0);
+  f.settings.PortfolioCcy = "EUR";
+  f.settings.FxHedging = true;
+  for (auto& row : f.settings.CountrySettings) row.EqFxSwapBorrowingCost = 1.2;
+  return f;
+}
+
+void ExpectValues(const TSeries& s, const std::vector<double>& expected) {
+  ASSERT_EQ(s.size(), expected.size());
+  for (std::size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(s[i].Value, expected[i], 1e-12) << i;
+}
+
+TEST(BenchmarkConversion, ReturnsAreHedgedThroughUsdAndConvertedIntoThePortfolioCurrency) {
+  // Prices rise 1 % a month. r = (price return - cash return - cost) x growth of
+  // the country/USD rate, then (1 + r) x growth of the USD/EUR rate - 1; in March
+  // the euro doubles against the dollar (USD/EUR rate x 0.5).
+  for (bool reverseQuote : {false, true}) {
+    ConversionFixture f = ConversionCountries(reverseQuote);
+    ScopedCountryList scoped(f.countries);
+    const TSeries prices = testcountries::Growing(2000, 1, 4, 100.0, 0.01);
+    TBenchmarkPortfolio b;
+    // USA is not the portfolio-currency country: its swap cost applies.
+    const TSeries usa = b.ConvertReturns(f.countries, f.settings, 0, prices, 0);
+    ExpectValues(usa, {0.009, 1.009 * 0.5 - 1.0, 0.009});
+    EXPECT_EQ(usa.front().Date, MonthEnd(2000, 2));
+    // GERMANY is the portfolio-currency country: no cost; its rate to USD doubles in March.
+    ExpectValues(b.ConvertReturns(f.countries, f.settings, 0, prices, 1), {0.01, 1.02 * 0.5 - 1.0, 0.01});
+    f.settings.FxHedging = false;
+    ExpectValues(b.ConvertReturns(f.countries, f.settings, 0, prices, 0), {0.01, 1.01 * 0.5 - 1.0, 0.01});
+    EXPECT_TRUE(b.ConvertReturns(f.countries, f.settings, 0, prices, 2).empty());
+  }
+}
+
+TEST(BenchmarkConversion, HedgedFormChargesTheSwapCostEvenInThePortfolioCurrency) {
+  ConversionFixture f = ConversionCountries(false);
+  ScopedCountryList scoped(f.countries);
+  const TSeries prices = testcountries::Growing(2000, 1, 4, 100.0, 0.01);
+  TBenchmarkPortfolio b;
+  // GERMANY in EUR: rate 1.0 throughout, 0.01 - 0.001.
+  ExpectValues(b.ConvertHedgedReturns(f.countries, f.settings, 0, prices, 1), {0.009, 0.009, 0.009});
+  // USA into EUR: -0.001 + 0.01 x rate growth (0.5 in March).
+  ExpectValues(b.ConvertHedgedReturns(f.countries, f.settings, 0, prices, 0), {0.009, 0.004, 0.009});
+}
+
+TEST(BenchmarkConversion, BuildConvertsBothLegsLikeConvertReturns) {
+  // 30 months with a euro that moves every month; both legs of both countries
+  // must be the converted series cut to the line's dates.
+  std::vector<TCountry> countries = {testcountries::MakeCountry("USA", "USD"),
+                                     testcountries::MakeCountry("GERMANY", "EUR")};
+  std::vector<double> spot;
+  for (int m = 0; m < 30; ++m) spot.push_back(m % 2 == 0 ? 0.9 : 0.8);
+  for (std::size_t i = 0; i < 2; ++i) {
+    TCountry& c = countries[i];
+    Asset(c, atIndex, "EQINDEX") = testcountries::Growing(2000, 1, 30, 100.0, 0.01 * static_cast<double>(i + 1));
+    Asset(c, atRiskFreeAsset, "CASH") = testcountries::Growing(2000, 1, 30, 100.0, 0.001);
+    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = testcountries::Growing(2000, 1, 30, 100.0, 0.004);
+    Asset(c, atSpotFx, "SPOTFX") = i == 0 ? Constant(2000, 1, 30, 1.0) : Monthly(2000, 1, spot);
+  }
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = MakeSettings(countries, 50.0, 0.0, 0.0);
+  settings.PortfolioCcy = "EUR";
+  settings.FxHedging = true;
+  settings.CountrySettings[0].EqFxSwapBorrowingCost = 2.4;
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 6), false);
+  ASSERT_EQ(b.Lines.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const TBenchmarkLine& line = b.Lines[i];
+    const double from = line.EquityReturns.front().Date;
+    const double to = line.EquityReturns.back().Date;
+    EXPECT_EQ(line.EquityReturns,
+              SliceSeries(b.ConvertReturns(countries, settings, 0, countries[i].IndexAssets[0].Series, i), from, to));
+    EXPECT_EQ(
+        line.CashReturns,
+        SliceSeries(b.ConvertReturns(countries, settings, 0, countries[i].RiskFreeAssets[1].Series, i), from, to));
+  }
+  // The USA equity leg pays the swap cost (0.002 a month) and converts into EUR.
+  EXPECT_NE(b.Lines[0].EquityReturns.front().Value, b.Lines[1].EquityReturns.front().Value);
 }
 
 // ---------------------------------------------------------------- build
@@ -252,20 +419,7 @@ TEST(BenchmarkRecalculate, SignalSwitchMovesWeightAndCostsTheChange) {
 TEST(BenchmarkRecalculate, RankSelectionKeepsTheBestFractionAndSpreadsTheRest) {
   // Five countries of weight 20; growths rank them 1..5 in list order. C4's
   // BL signal is off (trust 50): equity 0.1, cash 0.1.
-  std::vector<TCountry> countries = GrowthCountries({0.05, 0.04, 0.03, 0.02, 0.01});
-  for (auto& c : countries) {
-    Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-    Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
-  }
-  Asset(countries[4], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
-  ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 20.0);
-  settings.BLTrustLevel = 50.0;
-  settings.CountryRankingCriteria = {0.5, 0.5, 0.5};
-
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
-  b.Recalculate(true);
+  const TBenchmarkPortfolio b = RankedBenchmark({0.05, 0.04, 0.03, 0.02, 0.01}, 4, 50.0);
   ASSERT_EQ(b.WeightHistory.size(), 23u);
   // Total equity 0.9, kept 0.6 (ranks 1..3: thresholds 0, 0.25, 0.5), removed
   // 0.3: each selected line 0.2 + 0.2 / 0.6 x 0.3 = 0.3. C4 keeps its cash 0.1.
@@ -305,7 +459,8 @@ TEST(BenchmarkRecalculate, LateCountryJoinsRowsAtItsFirstDateAndReturnsAtItsSeco
   EXPECT_NEAR(b.ReturnSeries[6].Value, 0.5 * 0.01 + 0.5 * 0.03, 1e-12);
 }
 
-TEST(BenchmarkRecalculate, WithoutLinesOnlyReturnsAndAllocationsAreEmptied) {
+TEST(BenchmarkRecalculate, WithoutLinesEveryResultIsEmptied) {
+  // An earlier run's turnover, exposure and costs are not left beside empty returns.
   TBenchmarkPortfolio b;
   b.ReturnSeries = Monthly(2000, 1, {0.1});
   b.WeightHistory.resize(2);
@@ -315,9 +470,49 @@ TEST(BenchmarkRecalculate, WithoutLinesOnlyReturnsAndAllocationsAreEmptied) {
   b.Recalculate(true);
   EXPECT_TRUE(b.ReturnSeries.empty());
   EXPECT_TRUE(b.WeightHistory.empty());
-  EXPECT_EQ(b.TurnoverSeries.size(), 1u);
-  EXPECT_EQ(b.ExposureSeries.size(), 1u);
-  EXPECT_EQ(b.CostSeries.size(), 1u);
+  EXPECT_TRUE(b.TurnoverSeries.empty());
+  EXPECT_TRUE(b.ExposureSeries.empty());
+  EXPECT_TRUE(b.CostSeries.empty());
+}
+
+TEST(BenchmarkRecalculate, LinesWithoutEquityWeightAreNotRankedNorCounted) {
+  // BL trust 100: C0's signal is off, so its 20 % sit in cash and it takes no
+  // part in the ranking although its one-year return is the best. Among C1 and
+  // C2 (count 2, fraction 0.5) only rank 1 stays: C1 takes C2's 0.2 and holds
+  // 0.4 of equity beside C0's 0.2 of cash, normalised by 0.6: 2/3 and 1/3.
+  const TBenchmarkPortfolio b = RankedBenchmark({0.05, 0.03, 0.01}, 0, 100.0);
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
+  for (const auto& row : b.WeightHistory) {
+    ASSERT_EQ(row.Items.size(), 3u);
+    EXPECT_NEAR(row.Items[0].EquityWeight, 0.0, kTol);
+    EXPECT_NEAR(row.Items[0].RiskFreeWeight, 1.0 / 3.0, kTol);
+    EXPECT_NEAR(row.Items[1].EquityWeight, 2.0 / 3.0, kTol);
+    EXPECT_NEAR(row.Items[2].EquityWeight, 0.0, kTol);
+    EXPECT_EQ(row.Items[0].Rank, -1);
+    EXPECT_EQ(row.Items[1].Rank, 1);
+    EXPECT_EQ(row.Items[2].Rank, -1);
+  }
+  // 2/3 x 0.03 + 1/3 x 0.0.
+  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.02, 1e-12);
+  EXPECT_EQ(b.Lines[0].Ranks.front().Value, -1.0);
+}
+
+TEST(BenchmarkRecalculate, EqualCriteriaRankTheLaterLineFirst) {
+  std::vector<TCountry> countries = GrowthCountries({0.02, 0.02});
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = CashLegSettings(countries, 50.0);
+  settings.CountryRankingCriteria = {1.0, 0.5, 0.5};
+  TBenchmarkPortfolio b;
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
+  b.Recalculate(true);
+  ASSERT_FALSE(b.WeightHistory.empty());
+  EXPECT_EQ(b.WeightHistory.back().Items[0].Rank, 2);
+  EXPECT_EQ(b.WeightHistory.back().Items[1].Rank, 1);
+  // Ranking off: every line with a value is rank 1.
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
+  b.Recalculate(false);
+  EXPECT_EQ(b.WeightHistory.back().Items[0].Rank, 1);
+  EXPECT_EQ(b.WeightHistory.back().Items[1].Rank, 1);
 }
 
 TEST(BenchmarkRecalculate, GappedLineFailsTheModelInsteadOfReadingOutside) {

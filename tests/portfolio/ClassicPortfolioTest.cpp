@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestCountries.h"
@@ -146,6 +147,10 @@ TEST(ClassicPortfolio, GridAndStartIndices) {
   EXPECT_DOUBLE_EQ(grid[0].Date, MonthEnd(2000, 1));
   EXPECT_DOUBLE_EQ(grid[0].Value, -1.0);
   EXPECT_EQ(p.GetStartIndices(), (std::vector<std::int32_t>{0, 2}));
+  // Equal first dates: the earlier asset gives the grid, even when shorter.
+  p.Assets[2].Series.resize(3);
+  std::swap(p.Assets[1], p.Assets[2]);
+  EXPECT_EQ(p.GetDateGrid().size(), 3u);
 }
 
 TEST(ClassicPortfolio, CopiesAreIndependent) {

@@ -69,6 +69,55 @@ TEST(PerformanceStatistics, FiguresAndSharpeWorkedByHand) {
   EXPECT_EQ(s.Labels.EndDate, MonthEnd(2018, 2));
 }
 
+TEST(PerformanceStatistics, EachColumnFromItsOwnSeries) {
+  // Benchmark 0.02, 0.0 alternating; model 0.04, -0.01 alternating (24 months
+  // from March 2016, the last in February 2018). Deviations from the means are
+  // +-0.01 and +-0.025, perfectly correlated: beta of the model on the
+  // benchmark 0.025 / 0.01 = 2.5 (the other way round it would be 0.4).
+  std::vector<double> m;
+  for (int i = 0; i < 24; ++i) m.push_back(i % 2 == 0 ? 0.04 : -0.01);
+  const TSeries model = Monthly(2016, 3, m);
+  const TSeries benchmark = Alternating();
+  TPerformanceStatistics s;
+  s.RiskFreeRate = 0.01;
+  ComputePerformanceStatistics(s, model, benchmark, "Portfolio", "USD", 0, kNoFigure, kNoFigure);
+
+  const double pair = 1.04 * 0.99;
+  const double modelReturn = std::pow(pair, 6) - 1.0;
+  const double modelVolatility = 0.025 * std::sqrt(12.0);
+  EXPECT_NEAR(s.Model.Return, modelReturn, 1e-12);
+  EXPECT_NEAR(s.Model.Volatility, modelVolatility, 1e-12);
+  EXPECT_NEAR(s.Model.MaxDrawdown, -0.01, 1e-12);
+  EXPECT_NEAR(s.Model.LastPeriod, -0.01, 1e-15);
+  EXPECT_NEAR(s.Model.YearToDate, pair - 1.0, 1e-12);  // January and February 2018
+  EXPECT_NEAR(s.Model.OneYear, std::pow(pair, 6) - 1.0, 1e-12);
+  EXPECT_NEAR(s.Model.Sharpe, (modelReturn - 0.01) / modelVolatility, 1e-12);
+
+  const double indexReturn = std::pow(1.02, 6) - 1.0;
+  const double indexVolatility = 0.01 * std::sqrt(12.0);
+  EXPECT_NEAR(s.Index.Return, indexReturn, 1e-12);
+  EXPECT_NEAR(s.Index.Volatility, indexVolatility, 1e-12);
+  EXPECT_NEAR(s.Index.MaxDrawdown, 0.0, 1e-15);
+  EXPECT_NEAR(s.Index.LastPeriod, 0.0, 1e-15);
+  EXPECT_NEAR(s.Index.YearToDate, 0.02, 1e-12);
+  EXPECT_NEAR(s.Index.Sharpe, (indexReturn - 0.01) / indexVolatility, 1e-12);
+
+  EXPECT_NEAR(s.Correlation, 1.0, 1e-12);
+  EXPECT_NEAR(s.Beta, 2.5, 1e-12);
+}
+
+TEST(PerformanceStatistics, PeriodStartsOnePeriodOfTheModelFrequencyBeforeTheFirstReturn) {
+  // Weekly: seven days before the first date.
+  const double first = MonthEnd(2016, 3);
+  const TSeries weekly = {{first, 0.01}, {first + 7.0, 0.02}, {first + 14.0, -0.01}};
+  TPerformanceStatistics s;
+  ComputePerformanceStatistics(s, weekly, weekly, "Portfolio", "USD", 1, kNoFigure, kNoFigure);
+  EXPECT_EQ(s.Labels.StartDate, first - 7.0);
+  EXPECT_EQ(s.Labels.EndDate, first + 14.0);
+  // 52 periods a year.
+  EXPECT_NEAR(s.Model.Return, std::pow(1.01 * 1.02 * 0.99, 52.0 / 3.0) - 1.0, 1e-9);
+}
+
 TEST(PerformanceStatistics, ZeroVolatilityAndUnknownRiskFreeRateGiveNoSharpe) {
   TPerformanceStatistics s;
   s.RiskFreeRate = 0.0;

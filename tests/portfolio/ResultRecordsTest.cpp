@@ -190,8 +190,8 @@ TEST(ResultRecordsFresh, RowsAndItemsHoldZero) {
     ExpectZero(r.Parameters);
   });
   OnDirtyStorage<TRegionItem>([](const TRegionItem& r) {
-    EXPECT_EQ(r.Share + r.RegionShare, 0.0);
-    EXPECT_EQ(r.State + r.RegionEmpty + r.Excluded, 0);
+    EXPECT_EQ(r.Value + r.RegionColor, 0.0);
+    EXPECT_EQ(r.State + r.Flag + r.Excluded, 0);
   });
   OnDirtyStorage<TInflationLinkedLine>([](const TInflationLinkedLine& r) {
     EXPECT_EQ(r.FirstDate, kMissingDate);

@@ -189,6 +189,65 @@ TEST(Rule2InflationLinked, LineShorterThanTheAllocationsFailsTheModel) {
   EXPECT_THROW(set.ComputePortfolioReturns(allocations), EModelError);
 }
 
+// ---------------------------------------------------------------- currency legs
+
+// USA (USD, first) and GERMANY (EUR) over January to April 2000: flat cash
+// (USA's 0.5 % a month in the gold case), USA's spot 1.0, GERMANY's spot 1.0,
+// 1.0, 0.5, 0.5, so that in March the euro doubles against the dollar.
+std::vector<TCountry> EuroCountries(double usdCashGrowth) {
+  std::vector<TCountry> countries = {MakeCountry("USA", "USD"), MakeCountry("GERMANY", "EUR")};
+  Asset(countries[0], atRiskFreeAsset, "CASH") = Growing(2000, 1, 4, 100.0, usdCashGrowth);
+  Asset(countries[1], atRiskFreeAsset, "CASH") = Constant(2000, 1, 4, 100.0);
+  Asset(countries[0], atSpotFx, "SPOTFX") = Constant(2000, 1, 4, 1.0);
+  Asset(countries[1], atSpotFx, "SPOTFX") = Monthly(2000, 1, {1.0, 1.0, 0.5, 0.5});
+  return countries;
+}
+
+void ExpectValues(const TSeries& s, const std::vector<double>& expected) {
+  ASSERT_EQ(s.size(), expected.size());
+  for (std::size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(s[i].Value, expected[i], kTol) << i;
+}
+
+TEST(Rule2InflationLinked, LineReturnsPaySwapCostOutsideUsdAndConvertIntoThePortfolioCurrency) {
+  // Index +1 % a month. r = (index return - cash return - cost) x growth of the
+  // country/USD rate; then (1 + r) x growth of the USD/EUR rate (0.5 in March) - 1.
+  // Hedging on with 1.2 % a year: 0.001 a month for GERMANY, none for the USD country.
+  const std::vector<TCountry> countries = EuroCountries(0.0);
+  ScopedCountryList scoped(countries);
+  TUserSettings settings = MakeSettings(countries, 0.0, 50.0, 0.0);
+  settings.PortfolioCcy = "EUR";
+  settings.FxHedging = true;
+  for (auto& row : settings.CountrySettings) row.EqFxSwapBorrowingCost = 1.2;
+  TInflationLinkedSet set;
+  set.Lines.resize(2);
+  for (auto& line : set.Lines) line.Series = Growing(2000, 1, 4, 100.0, 0.01);
+  set.ConvertLineReturns(countries, settings, 0);
+  ExpectValues(set.Lines[0].Returns, {0.01, 1.01 * 0.5 - 1.0, 0.01});
+  ExpectValues(set.Lines[1].Returns, {0.009, 1.018 * 0.5 - 1.0, 0.009});
+  EXPECT_EQ(set.Lines[1].Returns.front().Date, MonthEnd(2000, 2));
+
+  settings.FxHedging = false;
+  set.ConvertLineReturns(countries, settings, 0);
+  ExpectValues(set.Lines[1].Returns, {0.01, 1.02 * 0.5 - 1.0, 0.01});
+  settings.PortfolioCcy = "CHF";  // no country of that currency
+  set.ConvertLineReturns(countries, settings, 0);
+  EXPECT_TRUE(set.Lines[0].Returns.empty());
+}
+
+TEST(Rule2Evaluate, GoldIsHedgedAgainstUsdCashAndConvertedIntoThePortfolioCurrency) {
+  // Gold +2 % a month against USD cash +0.5 %: 0.015 in dollars; in euros
+  // 1.015 x 0.5 - 1 in March.
+  std::vector<TCountry> countries = EuroCountries(0.005);
+  Asset(countries[0], atIndex, "AUINDEX") = Growing(2000, 1, 4, 300.0, 0.02);
+  ScopedCountryList scoped(countries);
+  TRule2Evaluator e;
+  e.Countries = countries;
+  ExpectValues(e.BuildGoldReturns("EUR"), {0.015, 1.015 * 0.5 - 1.0, 0.015});
+  ExpectValues(e.BuildGoldReturns("USD"), {0.015, 0.015, 0.015});
+  e.Countries[0].IndexAssets[2].ID = "GOLD";  // no "AUINDEX" asset
+  EXPECT_TRUE(e.BuildGoldReturns("EUR").empty());
+}
+
 // ---------------------------------------------------------------- whole evaluation
 
 // Three countries over 40 months from January 2000: bond prices, 10-year
@@ -278,9 +337,14 @@ TEST(Rule2Evaluate, MissingLegsLeaveAnEmptyEvaluation) {
     ScopedCountryList scoped(noGold);
     TRule2Evaluator e;
     e.Returns = Monthly(2000, 1, {1.0});
+    // An earlier run's gold signal and RULE2 state are not left behind.
+    e.Basket.Signal = Monthly(2000, 1, {1.0, 0.0});
+    e.Rule2State = Monthly(2000, 1, {2.0, 2.0});
     e.Evaluate(noGold, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
     EXPECT_TRUE(e.Returns.empty());
     EXPECT_TRUE(e.Allocations.empty());
+    EXPECT_TRUE(e.Basket.Signal.empty());
+    EXPECT_TRUE(e.Rule2State.empty());
   }
   {
     std::vector<TCountry> noRule = countries;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestCountries.h"
@@ -35,6 +36,14 @@ TSLLine MakeLine(const std::string& name, double weight, double cost, int month,
   line.Returns = Monthly(2000, month, returns);
   line.RankingValues = Monthly(2000, month, rankingValues);
   return line;
+}
+
+// count month ends from January 2000: `before` for the first `months`
+// points, `after` from then on (a spot rate that moves once).
+TSeries SpotStep(int count, int months, double before, double after) {
+  std::vector<double> v(static_cast<std::size_t>(count), after);
+  for (int i = 0; i < months; ++i) v[static_cast<std::size_t>(i)] = before;
+  return Monthly(2000, 1, v);
 }
 
 std::vector<double> Values(const TSeries& s) {
@@ -118,16 +127,34 @@ TEST(SLPortfolioRanking, LateLineIsCutToItsOwnRangeAndEmptyLineKeepsMinusOne) {
   EXPECT_EQ(Values(p.Lines[2].Ranks), (std::vector<double>{-1, -1, -1, -1}));
 }
 
-TEST(SLPortfolioRanking, PointsOutsideAShortLineAndNaNValuesHaveNoRank) {
+TEST(SLPortfolioRanking, PointsOutsideAShortLineHaveNoRankAndNaNRanksLast) {
   TEquitySLPortfolio p;
   p.Lines.push_back(MakeLine("A", 0.5, 0, 1, {0, 0, 0, 0}, {1.0, 1.0, 1.0, std::nan("")}));
   // Starts with the reference but ends two months early: counted from the
   // end, its two points pair with Mar and Apr; Jan and Feb fall outside it.
   p.Lines.push_back(MakeLine("Short", 0.5, 0, 1, {0, 0}, {5.0, 5.0}));
   p.RankAssets(true);
-  EXPECT_EQ(Values(p.Lines[0].Ranks), (std::vector<double>{1, 1, 2, -1}));
+  // Apr: a value that is not a number is still ranked, after every number.
+  EXPECT_EQ(Values(p.Lines[0].Ranks), (std::vector<double>{1, 1, 2, 2}));
   // Cut to its own first and last dates (Jan, Feb): no value there.
   EXPECT_EQ(Values(p.Lines[1].Ranks), (std::vector<double>{-1, -1}));
+}
+
+TEST(SLPortfolioRanking, FirstOfEquallyLongLinesGivesTheDates) {
+  // A (Jan-Mar) and B (Feb-Apr) both hold three values: A's dates are the
+  // reference. B pairs from the end (its Feb-Apr values on Jan-Mar) and is
+  // cut to its own range, which leaves Feb and Mar.
+  TEquitySLPortfolio p;
+  p.Lines.push_back(MakeLine("A", 0.5, 0, 1, {0, 0, 0}, {1.0, 1.0, 1.0}));
+  p.Lines.push_back(MakeLine("B", 0.5, 0, 2, {0, 0, 0}, {2.0, 2.0, 0.5}));
+  p.RankAssets(true);
+  ASSERT_EQ(p.Lines[0].Ranks.size(), 3u);
+  EXPECT_DOUBLE_EQ(p.Lines[0].Ranks.front().Date, MonthEnd(2000, 1));
+  // Jan: B has not begun; Feb: B's Mar value 2.0; Mar: B's Apr value 0.5.
+  EXPECT_EQ(Values(p.Lines[0].Ranks), (std::vector<double>{1, 2, 1}));
+  ASSERT_EQ(p.Lines[1].Ranks.size(), 2u);
+  EXPECT_DOUBLE_EQ(p.Lines[1].Ranks.front().Date, MonthEnd(2000, 2));
+  EXPECT_EQ(Values(p.Lines[1].Ranks), (std::vector<double>{1, 2}));
 }
 
 TEST(SLPortfolioRanking, NoLinesOrNoValuesChangeNothing) {
@@ -202,6 +229,13 @@ TEST(SLPortfolioWindow, StartIndicesAndGrid) {
   p.Lines[2].Returns.front().Date += 0.5;
   EXPECT_EQ(p.GetStartIndices(false, true), (std::vector<std::int32_t>{0, 5}));
   EXPECT_TRUE(TEquitySLPortfolio().GetDateGrid(true).empty());
+  // Equal first dates: the earlier line gives the grid, even when shorter.
+  p.Lines[1].Returns.resize(6);
+  EXPECT_EQ(p.GetDateGrid(false).size(), 6u);
+  // A grid date that repeats (Jan, Jan, Mar, ..., Jun) gives a line starting
+  // there one entry per repeat: L1 and L3 0 and 1, L0 (June) 5.
+  p.Lines[1].Returns[1].Date = p.Lines[1].Returns[0].Date;
+  EXPECT_EQ(p.GetStartIndices(false, false), (std::vector<std::int32_t>{0, 0, 1, 1, 5}));
 }
 
 // ---------------------------------------------------------------- result pass
@@ -276,6 +310,13 @@ TEST(SLPortfolioResults, TurnoverCostsAndNetReturns) {
   EXPECT_DOUBLE_EQ(p.Returns[2].Date, MonthEnd(2000, 4));
   // 12 x mean turnover: 12 x 2.0 / 3.
   EXPECT_NEAR(p.AnnualTurnover, 8.0, 1e-9);
+  // Weekly and daily codes annualise with 52 and 260 periods.
+  p.Frequency = 1;
+  p.Recalculate(true);
+  EXPECT_NEAR(p.AnnualTurnover, 52.0 * 2.0 / 3.0, 1e-9);
+  p.Frequency = 2;
+  p.Recalculate(true);
+  EXPECT_NEAR(p.AnnualTurnover, 260.0 * 2.0 / 3.0, 1e-9);
 }
 
 TEST(SLPortfolioResults, BondPortfolioSharesTheResultPass) {
@@ -307,8 +348,12 @@ TEST(SLPortfolioResults, UnrankedAssetCountsInMButIsNeverSelected) {
   p.CountryRankingCriteria = 0.5;
   p.Lines.push_back(MakeLine("A", 0.5, 0, 1, {0, 0}, {2.0, 2.0}));
   p.Lines.push_back(MakeLine("B", 0.3, 0, 1, {0, 0}, {1.0, 1.0}));
-  p.Lines.push_back(MakeLine("C", 0.2, 0, 1, {0, 0}, {3.0, std::nan("")}));
-  p.Recalculate(true);
+  p.Lines.push_back(MakeLine("C", 0.2, 0, 1, {0, 0}, {3.0, 3.0}));
+  p.Lines[0].Ranks = Monthly(2000, 1, {2.0, 1.0});
+  p.Lines[1].Ranks = Monthly(2000, 1, {3.0, 2.0});
+  p.Lines[2].Ranks = Monthly(2000, 1, {1.0, -1.0});  // no rank in February
+  p.Compute(true, false, true);
+  p.RebuildResults();
   ASSERT_EQ(p.Allocations.size(), 2u);
   // Jan: C 1, A 2 held (of 3).  Feb: C has rank -1 but m is still 3, so
   // rank 2 (B) passes the 0.5 threshold: A 0.5 and B 0.3 held.
@@ -370,6 +415,98 @@ TEST(SLPortfolioResults, ZeroWeightsOrNoLinesKeepEarlierResults) {
   p.Recalculate(true);
   EXPECT_TRUE(p.Returns.empty());
   EXPECT_EQ(p.Selections.size(), 4u);
+}
+
+TEST(SLPortfolioResults, LateLineJoinsTheCompetitionAtItsFirstDate) {
+  // c = 0.5, every cost 1 %. A and B from January, L from March:
+  //   Jan, Feb: B 1, A 2 of m = 2 -> B alone (L is no candidate yet).
+  //   Mar, Apr: L 1, B 2, A 3 of m = 3 -> B 0.3 and L 0.2 -> 0.6 and 0.4.
+  TEquitySLPortfolio p;
+  p.CountryRankingCriteria = 0.5;
+  p.Lines.push_back(MakeLine("A", 0.5, 1.0, 1, {0.0, 0.01, 0.02, 0.03}, {1, 1, 1, 1}));
+  p.Lines.push_back(MakeLine("B", 0.3, 1.0, 1, {0.0, 0.04, 0.05, 0.06}, {2, 2, 2, 2}));
+  p.Lines.push_back(MakeLine("L", 0.2, 1.0, 3, {0.07, 0.08}, {3, 3}));
+  p.Recalculate(true);
+  ASSERT_EQ(p.AssetSeries.size(), 3u);
+  EXPECT_DOUBLE_EQ(p.AssetSeries[2].Returns.front().Date, MonthEnd(2000, 3));
+  ASSERT_EQ(p.Selections.size(), 4u);
+  EXPECT_EQ(p.Selections[1].Names, (std::vector<std::string>{"B"}));
+  EXPECT_EQ(p.Selections[2].Names, (std::vector<std::string>{"B", "L"}));
+  EXPECT_NEAR(p.Allocations[1].Holdings[0].AdjustedWeight, 1.0, kTol);
+  EXPECT_NEAR(p.Allocations[2].Holdings[1].AdjustedWeight, 0.4, kTol);
+  EXPECT_EQ(p.Allocations[2].Holdings[1].Rank, 1);
+  // Turnover: March counts B's 1.0 -> 0.6 only; L's weights begin on that
+  // date, so its entry is not counted. April: unchanged.
+  ASSERT_EQ(p.Turnover.size(), 3u);
+  EXPECT_NEAR(p.Turnover[0].Value, 0.0, kTol);
+  EXPECT_NEAR(p.Turnover[1].Value, 0.4, kTol);
+  EXPECT_NEAR(p.Turnover[2].Value, 0.0, kTol);
+  EXPECT_NEAR(p.Costs[1].Value, 0.004, kTol);
+  // Returns: B in Feb and Mar (net of March's cost), B and L in April.
+  ASSERT_EQ(p.Returns.size(), 3u);
+  EXPECT_NEAR(p.Returns[0].Value, 0.04, kTol);
+  EXPECT_NEAR(p.Returns[1].Value, 0.05 - 0.004, kTol);
+  EXPECT_NEAR(p.Returns[2].Value, 0.6 * 0.06 + 0.4 * 0.08, kTol);
+  EXPECT_NEAR(p.AnnualTurnover, 12.0 * 0.4 / 3.0, 1e-12);
+}
+
+TEST(SLPortfolioResults, PeriodsUseTheWeightsOfTheDateBefore) {
+  // Both lines held throughout (c = 1.0); weights changed by hand after the
+  // windows are built: A 0.2, 0.6, 0.6 and B 0.2, 0.2, 0.4 (costs 1 % and 2 %).
+  // Adjusted: Jan 0.5 / 0.5, Feb 0.75 / 0.25, Mar 0.6 / 0.4.
+  TEquitySLPortfolio p;
+  p.CountryRankingCriteria = 1.0;
+  p.Lines.push_back(MakeLine("A", 0.5, 1.0, 1, {0.0, 0.1, 0.2}, {1, 1, 1}));
+  p.Lines.push_back(MakeLine("B", 0.5, 2.0, 1, {0.0, 0.3, 0.4}, {2, 2, 2}));
+  p.Compute(true, true, true);
+  p.AssetSeries[0].Weights = Monthly(2000, 1, {0.2, 0.6, 0.6});
+  p.AssetSeries[1].Weights = Monthly(2000, 1, {0.2, 0.2, 0.4});
+  p.RebuildResults();
+  EXPECT_NEAR(p.Allocations[1].Holdings[0].AdjustedWeight, 0.75, kTol);
+  EXPECT_NEAR(p.Allocations[1].Holdings[0].Weight, 0.6, kTol);
+  // Turnover: Feb 0.25 + 0.25, Mar 0.15 + 0.15; costs at 1 % and 2 %.
+  ASSERT_EQ(p.Turnover.size(), 2u);
+  EXPECT_NEAR(p.Turnover[0].Value, 0.5, kTol);
+  EXPECT_NEAR(p.Turnover[1].Value, 0.3, kTol);
+  EXPECT_NEAR(p.Costs[0].Value, 0.0075, kTol);
+  EXPECT_NEAR(p.Costs[1].Value, 0.0045, kTol);
+  // Feb earns with January's 0.5 / 0.5, Mar with February's 0.75 / 0.25.
+  ASSERT_EQ(p.Returns.size(), 2u);
+  EXPECT_NEAR(p.Returns[0].Value, 0.5 * 0.1 + 0.5 * 0.3 - 0.0075, kTol);
+  EXPECT_NEAR(p.Returns[1].Value, 0.75 * 0.2 + 0.25 * 0.4 - 0.0045, kTol);
+  EXPECT_NEAR(p.AnnualTurnover, 12.0 * 0.8 / 2.0, 1e-12);
+}
+
+TEST(SLPortfolioResults, TurnoverComparesWholeDays) {
+  // Two lines on Mar 31 and Mar 31 12:00 (c = 0.5, so rank 1 of 2 is held):
+  // B first, then A. Both weight series begin on Mar 31, which is not before
+  // the whole day of Mar 31 12:00, so that period counts no turnover although
+  // the holding switches from B to A.
+  const double mar = MonthEnd(2000, 3);
+  TSLLine a;
+  a.Name = "A";
+  a.Weight = 0.5;
+  a.TransactionCost = 1.0;
+  a.Returns = {{mar, 0.0}, {mar + 0.5, 0.02}};
+  a.RankingValues = {{mar, 1.0}, {mar + 0.5, 2.0}};
+  TSLLine b = a;
+  b.Name = "B";
+  b.Returns = {{mar, 0.0}, {mar + 0.5, 0.03}};
+  b.RankingValues = {{mar, 2.0}, {mar + 0.5, 1.0}};
+  TEquitySLPortfolio p;
+  p.CountryRankingCriteria = 0.5;
+  p.Lines = {a, b};
+  p.Recalculate(true);
+  ASSERT_EQ(p.Selections.size(), 2u);
+  EXPECT_EQ(p.Selections[0].Names, (std::vector<std::string>{"B"}));
+  EXPECT_EQ(p.Selections[1].Names, (std::vector<std::string>{"A"}));
+  ASSERT_EQ(p.Turnover.size(), 1u);
+  EXPECT_DOUBLE_EQ(p.Turnover[0].Date, mar + 0.5);
+  EXPECT_DOUBLE_EQ(p.Turnover[0].Value, 0.0);
+  EXPECT_DOUBLE_EQ(p.Costs[0].Value, 0.0);
+  // The period is earned by B, held at Mar 31.
+  ASSERT_EQ(p.Returns.size(), 1u);
+  EXPECT_NEAR(p.Returns[0].Value, 0.03, kTol);
 }
 
 TEST(SLPortfolioResults, MisalignedLineIsAModelError) {
@@ -487,14 +624,40 @@ TEST(EquitySLPortfolioBuild, HedgingCostSparesTheDollarCountry) {
   EXPECT_NEAR(p.Lines[2].Returns[5].Value, 0.029, 1e-12);
 }
 
+TEST(EquitySLPortfolioBuild, WeeklySeriesSpreadTheSwapCostOver52Periods) {
+  // 70 Fridays from 7 January 2000; Germany's index grows 2 % a week, cash
+  // flat, spot 1.0. Swap cost 5.2 % a year: 0.1 % a week.
+  const double first = platform::EncodeDate(2000, 1, 7);
+  auto weekly = [first](double start, double growth) {
+    TSeries s;
+    double x = start;
+    for (int i = 0; i < 70; ++i, x *= 1.0 + growth) s.push_back({first + 7.0 * i, x});
+    return s;
+  };
+  std::vector<TCountry> countries = {MakeCountry("United States", "USD"), MakeCountry("Germany", "EUR")};
+  for (TCountry& c : countries) {
+    Asset(c, atIndex, "EQINDEX") = weekly(100.0, 0.02);
+    Asset(c, atRiskFreeAsset, "CASH") = weekly(100.0, 0.0);
+    Asset(c, atSpotFx, "SPOTFX") = weekly(1.0, 0.0);
+  }
+  ScopedCountryList scope(countries);
+  TUserSettings s = MakeSettings(countries, 50, 0, 0);
+  s.FxHedging = true;
+  for (auto& row : s.CountrySettings) row.EqFxSwapBorrowingCost = 5.2;
+  TEquitySLPortfolio p;
+  p.Build(countries, s, 1, first, first + 7.0 * 69);
+  ASSERT_EQ(p.Lines.size(), 2u);
+  ASSERT_EQ(p.Lines[1].Returns.size(), 69u);
+  EXPECT_NEAR(p.Lines[0].Returns[10].Value, 0.02, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[10].Value, 0.019, 1e-12);
+}
+
 TEST(EquitySLPortfolioBuild, CashIsDeductedAndCurrencyConverted) {
   auto countries = EquityCountries();
   // Germany's cash earns 0.5 % a month; the euro is quoted 2.0 per dollar
   // until June 2000 and 2.5 from July (the dollar rate is 1 / spot).
   Asset(countries[1], atRiskFreeAsset, "CASH") = Growing(2000, 1, 24, 100.0, 0.005);
-  std::vector<double> spot(24, 2.5);
-  for (int i = 0; i < 6; ++i) spot[static_cast<std::size_t>(i)] = 2.0;
-  Asset(countries[1], atSpotFx, "SPOTFX") = Monthly(2000, 1, spot);
+  Asset(countries[1], atSpotFx, "SPOTFX") = SpotStep(24, 6, 2.0, 2.5);
   ScopedCountryList scope(countries);
   TEquitySLPortfolio p;
   p.Build(countries, MakeSettings(countries, 30, 0, 0), 0, MonthEnd(2000, 1), MonthEnd(2001, 12));
@@ -503,6 +666,38 @@ TEST(EquitySLPortfolioBuild, CashIsDeductedAndCurrencyConverted) {
   EXPECT_NEAR(de.Returns[4].Value, 0.015, 1e-12);        // June
   EXPECT_NEAR(de.Returns[5].Value, 0.015 * 0.8, 1e-12);  // July
   EXPECT_NEAR(de.Returns[6].Value, 0.015, 1e-12);
+}
+
+TEST(EquitySLPortfolioBuild, EuroPortfolioHedgesAllButTheDollarCountry) {
+  // Germany's spot is reverse-quoted (dollars per euro): 1.0 until June 2000,
+  // 1.25 from July, so the euro gains 25 % against the dollar in July.
+  // Dollar rate of a line: spot(country)^(+1 if reverse else -1) x
+  // spot(US)^(+1); dollar-to-euro rate: 1 / spot(US) x 1 / spot(Germany).
+  // Hedging 1.2 % a year = 0.1 % a month for every line but the US.
+  auto countries = EquityCountries();
+  countries[1].ReverseQuote = true;
+  Asset(countries[1], atSpotFx, "SPOTFX") = SpotStep(24, 6, 1.0, 1.25);
+  // Japan lists its risk-free assets in another order: the equity lines
+  // search each country's own list for its cash.
+  std::swap(countries[2].RiskFreeAssets[0], countries[2].RiskFreeAssets[1]);
+  Asset(countries[2], atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 24, 100.0, 0.05);
+  ScopedCountryList scope(countries);
+  TUserSettings s = MakeSettings(countries, 30, 0, 0);
+  s.PortfolioCcy = "EUR";
+  s.FxHedging = true;
+  for (auto& row : s.CountrySettings) row.EqFxSwapBorrowingCost = 1.2;
+  TEquitySLPortfolio p;
+  p.Build(countries, s, 0, MonthEnd(2000, 1), MonthEnd(2001, 12));
+  ASSERT_EQ(p.Lines.size(), 3u);
+  // June (index 4): no currency move.  July (index 5): the German line's
+  // excess return x 1.25 into dollars; every dollar return r then becomes
+  // (1 + r) x 0.8 - 1 in euros.
+  EXPECT_NEAR(p.Lines[0].Returns[4].Value, 0.01, 1e-12);
+  EXPECT_NEAR(p.Lines[0].Returns[5].Value, 1.01 * 0.8 - 1.0, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[4].Value, 0.019, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[5].Value, (1.0 + 0.019 * 1.25) * 0.8 - 1.0, 1e-12);
+  EXPECT_NEAR(p.Lines[2].Returns[4].Value, 0.029, 1e-12);
+  EXPECT_NEAR(p.Lines[2].Returns[5].Value, 1.029 * 0.8 - 1.0, 1e-12);
 }
 
 TEST(EquitySLPortfolioBuild, MissingCurrencyCountryGivesNoLinesAndShortSettingsFail) {
@@ -600,6 +795,22 @@ TEST(BondSLPortfolioBuild, ZeroWeightHedgingAndMissingRate) {
   EXPECT_NEAR(p.Lines[0].Returns[2].Value, 0.005 - 0.002, 1e-12);
   EXPECT_NEAR(p.Lines[1].Returns[2].Value, 0.01, 1e-12);
 
+  // Converted into euros: the reverse-quoted euro (dollars per euro) rises
+  // from 1.0 to 1.25 in July 2000 (index 5), so a dollar return r becomes
+  // (1 + r) x 0.8 - 1. The US bond earns 0.5 % in dollars; the German
+  // bond's 1 % excess return is 1.25 % in dollars.
+  auto euro = countries;
+  euro[1].ReverseQuote = true;
+  Asset(euro[1], atSpotFx, "SPOTFX") = SpotStep(26, 6, 1.0, 1.25);
+  s.FxHedging = false;
+  p.Build(euro, s, 0, MonthEnd(2000, 1), MonthEnd(2002, 2));
+  ASSERT_EQ(p.Lines.size(), 2u);
+  EXPECT_NEAR(p.Lines[0].Returns[4].Value, 0.005, 1e-12);
+  EXPECT_NEAR(p.Lines[0].Returns[5].Value, 1.005 * 0.8 - 1.0, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[4].Value, 0.01, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[5].Value, 1.0125 * 0.8 - 1.0, 1e-12);
+  s.FxHedging = true;
+
   // No 10-year rate in the first country: nothing to rank by, no lines.
   auto noRate = countries;
   for (auto& c : noRate) c.IndexAssets.erase(c.IndexAssets.begin() + 1);
@@ -634,12 +845,10 @@ TEST(CurrencySLPortfolioBuild, CashInPortfolioCurrencyRankedByOneYearReturn) {
   auto countries = CurrencyCountries();
   // Japan's yen is quoted 100 per dollar, 125 from the tenth month on: a
   // yen deposit loses 20 % in dollars that month.
-  std::vector<double> spot(26, 125.0);
-  for (int i = 0; i < 9; ++i) spot[static_cast<std::size_t>(i)] = 100.0;
   ScopedCountryList scope(countries);
   TUserSettings s = MakeSettings(countries, 10, 10, 25, 3.0, 3.0);
   s.CountrySettings[0].CyWeight = 0.0;
-  s.CountryRankingCriteria = {0.0, 0.0, 0.0};  // only rank 1 held
+  s.CountryRankingCriteria = {0.7, 0.9, 0.0};  // currency entry 0.0: only rank 1 held
   TCurrencySLPortfolio p;
   p.Build(countries, s, 0, MonthEnd(2000, 1), MonthEnd(2002, 2));
   EXPECT_DOUBLE_EQ(p.CountryRankingCriteria, 0.0);
@@ -662,10 +871,25 @@ TEST(CurrencySLPortfolioBuild, CashInPortfolioCurrencyRankedByOneYearReturn) {
 
   // Spot move: with the yen at 125 from October 2000 the return that month is
   // 1.004 x 100 / 125 - 1.
-  countries[2].SpotFxAssets[0].Series = Monthly(2000, 1, spot);
+  countries[2].SpotFxAssets[0].Series = SpotStep(26, 9, 100.0, 125.0);
   p.Build(countries, s, 0, MonthEnd(2000, 1), MonthEnd(2002, 2));
   EXPECT_NEAR(p.Lines[1].Returns[8].Value, 1.004 * 0.8 - 1.0, 1e-12);
   EXPECT_NEAR(p.Lines[1].Returns[9].Value, 0.004, 1e-12);
+}
+
+TEST(CurrencySLPortfolioBuild, CashPositionComesFromTheFirstCountry) {
+  // Japan lists its risk-free assets in another order; the currency
+  // portfolio takes every country's asset at the first country's cash
+  // position, so Japan's line follows its first asset (growing 1 %).
+  auto countries = CurrencyCountries();
+  std::swap(countries[2].RiskFreeAssets[0], countries[2].RiskFreeAssets[1]);
+  Asset(countries[2], atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 26, 100.0, 0.01);
+  ScopedCountryList scope(countries);
+  TCurrencySLPortfolio p;
+  p.Build(countries, MakeSettings(countries, 0, 0, 30), 0, MonthEnd(2000, 1), MonthEnd(2002, 2));
+  ASSERT_EQ(p.Lines.size(), 3u);
+  EXPECT_NEAR(p.Lines[2].Returns[3].Value, 0.01, 1e-12);
+  EXPECT_NEAR(p.Lines[1].Returns[3].Value, 0.004, 1e-12);
 }
 
 TEST(CurrencySLPortfolioBuild, NonDollarPortfolioCurrency) {
