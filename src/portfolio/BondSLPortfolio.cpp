@@ -29,13 +29,13 @@ void TBondSLPortfolio::Build(const std::vector<TCountry>& countries, const TUser
   // Without a USD country or a country of the portfolio currency there is no
   // conversion, and without a 10-year rate nothing to rank by: no lines.
   const TCurrencyCountries found = FindCurrencyCountries(countries, PortfolioCcy);
-  if (found.Usd < 0 || found.Target < 0) return;
+  if (found.Usd < 0 || found.Portfolio < 0) return;
   const std::ptrdiff_t ratePosition = FindLastAsset(countries.front().IndexAssets, "10YRATEINDEX");
   if (ratePosition < 0) return;
   const std::ptrdiff_t bondPosition =
       std::max<std::ptrdiff_t>(0, FindLastAsset(countries.front().RiskFreeAssets, "RISKFREEASSET1"));
   const TCountry& usdCountry = countries[static_cast<std::size_t>(found.Usd)];
-  const TSeries currencyRate = CurrencyRate(usdCountry, countries[static_cast<std::size_t>(found.Target)]);
+  const TSeries currencyRate = CurrencyRate(usdCountry, countries[static_cast<std::size_t>(found.Portfolio)]);
 
   for (std::size_t i = 0; i < countries.size(); ++i) {
     const TCountrySettings& row = SettingsRow(settings, i);
@@ -43,7 +43,7 @@ void TBondSLPortfolio::Build(const std::vector<TCountry>& countries, const TUser
     const TCountry& country = countries[i];
     TSLLine line = NewLine(country, row.FiWeight, row.FiTransactionCost);
     // The swap cost applies to every country but the portfolio-currency one.
-    const double hedgingCost = (settings.FxHedging && static_cast<int>(i) != found.Target)
+    const double hedgingCost = (settings.FxHedging && static_cast<int>(i) != found.Portfolio)
                                    ? row.EqFxSwapBorrowingCost / periodsPerYear / 100.0
                                    : 0.0;
     const TSeries dollarReturns =

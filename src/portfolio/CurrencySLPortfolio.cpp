@@ -12,7 +12,7 @@ void TCurrencySLPortfolio::Build(const std::vector<TCountry>& countries, const T
   EndDate = endDate;
 
   // Without a country of the portfolio currency there is no conversion: no lines.
-  const int target = FindCurrencyCountries(countries, PortfolioCcy).Target;
+  const int target = FindCurrencyCountries(countries, PortfolioCcy).Portfolio;
   if (target < 0) return;
   const TCountry& targetCountry = countries[static_cast<std::size_t>(target)];
   // The cash position is looked up once, in the first country; 0 when none.

@@ -14,9 +14,9 @@ void TEquitySLPortfolio::Build(const std::vector<TCountry>& countries, const TUs
   // Without a USD country or a country of the portfolio currency there is no
   // conversion: no lines.
   const TCurrencyCountries found = FindCurrencyCountries(countries, PortfolioCcy);
-  if (found.Usd < 0 || found.Target < 0) return;
+  if (found.Usd < 0 || found.Portfolio < 0) return;
   const TCountry& usdCountry = countries[static_cast<std::size_t>(found.Usd)];
-  const TSeries currencyRate = CurrencyRate(usdCountry, countries[static_cast<std::size_t>(found.Target)]);
+  const TSeries currencyRate = CurrencyRate(usdCountry, countries[static_cast<std::size_t>(found.Portfolio)]);
   // Every country lists its assets in the order of the first.
   const auto indexPosition = static_cast<std::ptrdiff_t>(FindAssetPosition(countries.front().IndexAssets, "EQINDEX"));
 

@@ -20,11 +20,6 @@ bool IsBasketCurrency(const std::string& code) {
   return false;
 }
 
-// The country's first spot exchange-rate series; empty when it has none.
-TSeries FirstSpotFxOrEmpty(const TCountry& country) {
-  return country.SpotFxAssets.empty() ? TSeries{} : country.SpotFxAssets.front().Series;
-}
-
 }  // namespace
 
 void TGoldCurrencyBasket::SetData(const std::vector<TCountry>& countries, double startDate, double endDate) {
@@ -78,7 +73,7 @@ TClassicPortfolio TGoldCurrencyBasket::BuildCurrencySeries() const {
 
   // Without a dollar country no asset gets a series and the basket stays empty.
   if (reference != nullptr) {
-    const TSeries referenceFx = FirstSpotFxOrEmpty(*reference);
+    const TSeries& referenceFx = SpotFxSeries(*reference);
     for (std::size_t a = 0; a < basket.Assets.size(); ++a) {
       const TCountry& country = Countries[owners[a]];
       const int cashPosition = FindCashAssetPosition(country.RiskFreeAssets);
@@ -86,7 +81,7 @@ TClassicPortfolio TGoldCurrencyBasket::BuildCurrencySeries() const {
       const TSeries cash =
           SliceSeries(country.RiskFreeAssets[static_cast<std::size_t>(cashPosition)].Series, StartDate, EndDate);
       const TSeries rate =
-          MultiplySeries(FirstSpotFxOrEmpty(country), referenceFx, country.ReverseQuote, reference->ReverseQuote);
+          MultiplySeries(SpotFxSeries(country), referenceFx, country.ReverseQuote, reference->ReverseQuote);
       // Returns of a cash deposit in that currency valued in dollars.
       basket.Assets[a].Series = ProductSeriesReturns(cash, rate);
     }

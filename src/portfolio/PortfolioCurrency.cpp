@@ -1,12 +1,33 @@
 #include "portfolio/PortfolioCurrency.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "common/CountryHelpers.h"
 #include "common/SeriesArithmetic.h"
 #include "common/SeriesHelpers.h"
-#include "portfolio/SLPortfolio.h"
 
 namespace {
+
 const TSeries kEmptySeries;
+
+bool ContainsCash(std::string title) {
+  std::transform(title.begin(), title.end(), title.begin(),
+                 [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+  return title.find("CASH") != std::string::npos;
+}
+
 }  // namespace
+
+int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets) {
+  int position = -1;
+  for (std::size_t i = 0; i < riskFreeAssets.size(); ++i) {
+    if (ContainsCash(TranslateAssetName(riskFreeAssets[i].ID, atRiskFreeAsset, true))) {
+      position = static_cast<int>(i);
+    }
+  }
+  return position;
+}
 
 TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {
   TCurrencyCountries found;

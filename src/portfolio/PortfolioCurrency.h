@@ -20,6 +20,11 @@ struct TCurrencyCountries {
 };
 TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries, const std::string& portfolioCcy);
 
+// Position, in a country's risk-free asset list, of the last asset whose
+// title (looked up by identifier in the first loaded country) contains "CASH"
+// once upper-cased; -1 when none does.
+int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets);
+
 // Series of the country's first spot exchange-rate asset; empty when it has none.
 const TSeries& SpotFxSeries(const TCountry& country);
 // Series of the country's last risk-free asset whose title contains "CASH"

@@ -101,23 +101,7 @@ void AppendGridIndices(const TSeries& grid, double date, std::vector<std::int32_
   }
 }
 
-bool ContainsCash(std::string title) {
-  std::transform(title.begin(), title.end(), title.begin(),
-                 [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
-  return title.find("CASH") != std::string::npos;
-}
-
 }  // namespace
-
-int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets) {
-  int position = -1;
-  for (std::size_t i = 0; i < riskFreeAssets.size(); ++i) {
-    if (ContainsCash(TranslateAssetName(riskFreeAssets[i].ID, atRiskFreeAsset, true))) {
-      position = static_cast<int>(i);
-    }
-  }
-  return position;
-}
 
 void TSLPortfolio::Compute(bool flag, bool doRank, bool doRefresh) {
   if (doRank) RankAssets(flag);
@@ -432,25 +416,15 @@ void TSLPortfolio::BeginBuild(const TUserSettings& settings, std::size_t criteri
   CountryRankingCriteria = settings.CountryRankingCriteria.at(criteria);
 }
 
-TSLPortfolio::TCurrencyCountries TSLPortfolio::FindCurrencyCountries(const std::vector<TCountry>& countries,
-                                                                     const std::string& portfolioCcy) {
-  TCurrencyCountries found;
-  for (std::size_t i = 0; i < countries.size(); ++i) {
-    const std::string& currency = countries[i].Currency;
-    if (currency == "USD" && found.Usd < 0) found.Usd = static_cast<int>(i);
-    if (currency == portfolioCcy && portfolioCcy != "USD") found.Target = static_cast<int>(i);
-  }
-  if (portfolioCcy == "USD") found.Target = found.Usd;
-  return found;
-}
-
 const TSeries& TSLPortfolio::FirstSpotFx(const TCountry& country) {
   if (country.SpotFxAssets.empty()) throw EModelError("no spot exchange-rate series for " + country.Name);
-  return country.SpotFxAssets.front().Series;
+  return SpotFxSeries(country);
 }
 
 TSeries TSLPortfolio::CurrencyRate(const TCountry& from, const TCountry& to) {
-  return MultiplySeries(FirstSpotFx(from), FirstSpotFx(to), from.ReverseQuote, to.ReverseQuote);
+  FirstSpotFx(from);
+  FirstSpotFx(to);
+  return CrossRate(from, to);
 }
 
 TSLLine TSLPortfolio::NewLine(const TCountry& country, double weightPercent, double transactionCost) {
@@ -463,10 +437,7 @@ TSLLine TSLPortfolio::NewLine(const TCountry& country, double weightPercent, dou
 
 TSeries TSLPortfolio::DollarExcessReturns(const TSeries& asset, const TCountry& country, const TCountry& usdCountry,
                                           double from, double to, double hedgingCost) {
-  const int cashPosition = FindCashAssetPosition(country.RiskFreeAssets);
-  const TSeries cash =
-      cashPosition < 0 ? TSeries{}
-                       : SliceSeries(country.RiskFreeAssets[static_cast<std::size_t>(cashPosition)].Series, from, to);
+  const TSeries cash = SliceSeries(CashSeries(country), from, to);
   return ComputeHedgedReturns(SliceSeries(asset, from, to), cash, CurrencyRate(country, usdCountry), hedgingCost);
 }
 

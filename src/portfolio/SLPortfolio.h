@@ -18,6 +18,7 @@
 
 #include "common/Records.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 
 // One country line of a ranking portfolio.
 struct TSLLine {
@@ -62,11 +63,6 @@ struct TSLSelection {
   double Date = 0.0;
   std::vector<std::string> Names;
 };
-
-// Position, in a country's risk-free asset list, of the last asset whose
-// title (looked up by identifier in the first loaded country) contains "CASH"
-// once upper-cased; -1 when none does.
-int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets);
 
 class TSLPortfolio {
  public:
@@ -113,14 +109,6 @@ class TSLPortfolio {
   // the concentration level of competition `criteria` (0 equity, 1 fixed
   // income, 2 currency).
   void BeginBuild(const TUserSettings& settings, std::size_t criteria);
-  // Indices of the first "USD" country and of the portfolio-currency country
-  // (the first "USD" country for "USD", else the last of that currency); -1 when missing.
-  struct TCurrencyCountries {
-    int Usd = -1;
-    int Target = -1;
-  };
-  static TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries,
-                                                  const std::string& portfolioCcy);
   // The country's first spot exchange-rate series; EModelError when it has none.
   static const TSeries& FirstSpotFx(const TCountry& country);
   // Factor turning amounts of `from`'s currency into `to`'s: MultiplySeries of
