@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,12 +14,12 @@ namespace {
 using testcountries::Asset;
 using testcountries::Constant;
 using testcountries::Growing;
+using testcountries::kTol;
 using testcountries::MakeCountry;
 using testcountries::MonthEnd;
 using testcountries::Monthly;
 using testcountries::ScopedCountryList;
-
-constexpr double kTol = 1e-12;
+using testcountries::Values;
 constexpr int kMonths = 30;  // January 2000 to June 2002
 
 // One country per currency code, in the given order; cash grows by cashGrowth
@@ -37,12 +37,6 @@ std::vector<TCountry> BasketCountries(const std::vector<std::string>& currencies
   return list;
 }
 
-std::vector<double> Values(const TSeries& s) {
-  std::vector<double> v;
-  for (const auto& p : s) v.push_back(p.Value);
-  return v;
-}
-
 TGoldCurrencyBasket BuiltBasket(const std::vector<TCountry>& countries) {
   TGoldCurrencyBasket basket;
   basket.SetData(countries, MonthEnd(2000, 1), MonthEnd(2002, 6));
@@ -58,12 +52,12 @@ TEST(GoldCurrencyBasket, WithoutCnyFourCurrenciesCarryAQuarterEach) {
   TGoldCurrencyBasket basket;
   basket.SetData(countries, MonthEnd(2000, 1), MonthEnd(2002, 6));
   const TClassicPortfolio p = basket.BuildCurrencySeries();
-  ASSERT_EQ(p.Assets.size(), 4u);
-  EXPECT_EQ(p.Assets[0].Id, "JPY");
-  EXPECT_EQ(p.Assets[1].Id, "EUR");
-  EXPECT_EQ(p.Assets[2].Id, "USD");
-  EXPECT_EQ(p.Assets[3].Id, "GBP");
-  for (const auto& a : p.Assets) EXPECT_DOUBLE_EQ(a.Weight, 0.2);
+  std::vector<std::string> ids;
+  for (const auto& a : p.Assets) {
+    ids.push_back(a.Id);
+    EXPECT_DOUBLE_EQ(a.Weight, 0.2);
+  }
+  EXPECT_EQ(ids, (std::vector<std::string>{"JPY", "EUR", "USD", "GBP"}));
   ASSERT_EQ(p.Allocations.size(), static_cast<std::size_t>(kMonths - 1));
   for (const auto& e : p.Allocations[0].Assets) EXPECT_NEAR(e.EffectiveWeight, 0.25, kTol);
   // Every cash deposit earns 0.1 %: so does the basket (not the 50 % of the second euro country).
@@ -72,41 +66,32 @@ TEST(GoldCurrencyBasket, WithoutCnyFourCurrenciesCarryAQuarterEach) {
 }
 
 // Five currencies with flat cash; the yuan's cash starts in January 2001;
-// the pound's spot is 0.5 until March 2000 and 0.4 from April.
-TClassicPortfolio PoundMoveBasket(bool poundReverseQuote) {
-  auto countries = BasketCountries({"USD", "EUR", "GBP", "JPY", "CNY"}, {}, 0.0);
-  Asset(countries[4], atRiskFreeAsset, "CASH") = Constant(2001, 1, kMonths - 12, 100.0);
-  countries[2].ReverseQuote = poundReverseQuote;
-  std::vector<double> spot(kMonths, 0.4);
-  spot[0] = spot[1] = spot[2] = 0.5;
-  Asset(countries[2], atSpotFx, "SPOTFX") = Monthly(2000, 1, spot);
-  ScopedCountryList scope(countries);
-  TGoldCurrencyBasket basket;
-  basket.SetData(countries, MonthEnd(2000, 1), MonthEnd(2002, 6));
-  return basket.BuildCurrencySeries();
-}
-
+// the pound's spot is 0.5 until March 2000 and 0.4 from April. Pounds per
+// dollar: a pound is worth 1 / spot dollars and gains 0.5 / 0.4 - 1 = 25 % in
+// April 2000; reverse quoted (dollars per pound) it is worth spot dollars and
+// loses 20 %. Either way a quarter of the basket.
 TEST(GoldCurrencyBasket, LateCurrencyAndCrossRates) {
-  // Pounds per dollar: a pound is worth 1 / spot dollars.
-  const TClassicPortfolio p = PoundMoveBasket(false);
-  ASSERT_EQ(p.Assets.size(), 5u);
-  ASSERT_EQ(p.Allocations.size(), static_cast<std::size_t>(kMonths - 1));
-  // April 2000: four currencies at 0.25; the pound gains 0.5 / 0.4 - 1 = 25 %.
-  ASSERT_EQ(p.Allocations[2].Assets.size(), 4u);
-  EXPECT_NEAR(p.Returns[2].Value, 0.25 * 0.25, kTol);
-  EXPECT_DOUBLE_EQ(p.Returns[2].Date, MonthEnd(2000, 4));
-  // February 2001 onwards (the yuan's first return): five at 0.2.
-  ASSERT_EQ(p.Allocations[12].Assets.size(), 5u);
-  for (const auto& e : p.Allocations[12].Assets) EXPECT_NEAR(e.EffectiveWeight, 0.2, kTol);
-}
-
-TEST(GoldCurrencyBasket, ReverseQuotedSpotIsTakenAsIs) {
-  // Dollars per pound (reverse quote): a pound is worth spot dollars, so in
-  // April 2000 the pound loses 20 %, a quarter of the basket.
-  const TClassicPortfolio p = PoundMoveBasket(true);
-  ASSERT_EQ(p.Returns.size(), static_cast<std::size_t>(kMonths - 1));
-  EXPECT_NEAR(p.Returns[2].Value, 0.25 * -0.2, kTol);
-  EXPECT_NEAR(p.Returns[3].Value, 0.0, kTol);
+  for (const auto& [reverseQuote, april] : {std::pair{false, 0.25 * 0.25}, std::pair{true, 0.25 * -0.2}}) {
+    auto countries = BasketCountries({"USD", "EUR", "GBP", "JPY", "CNY"}, {}, 0.0);
+    Asset(countries[4], atRiskFreeAsset, "CASH") = Constant(2001, 1, kMonths - 12, 100.0);
+    countries[2].ReverseQuote = reverseQuote;
+    Asset(countries[2], atSpotFx, "SPOTFX") = testcountries::Step(2000, 1, kMonths, 3, 0.5, 0.4);
+    ScopedCountryList scope(countries);
+    TGoldCurrencyBasket basket;
+    basket.SetData(countries, MonthEnd(2000, 1), MonthEnd(2002, 6));
+    const TClassicPortfolio p = basket.BuildCurrencySeries();
+    ASSERT_EQ(p.Assets.size(), 5u);
+    ASSERT_EQ(p.Allocations.size(), static_cast<std::size_t>(kMonths - 1));
+    ASSERT_EQ(p.Returns.size(), static_cast<std::size_t>(kMonths - 1));
+    // April 2000: four currencies at 0.25.
+    ASSERT_EQ(p.Allocations[2].Assets.size(), 4u);
+    EXPECT_NEAR(p.Returns[2].Value, april, kTol) << reverseQuote;
+    EXPECT_DOUBLE_EQ(p.Returns[2].Date, MonthEnd(2000, 4));
+    EXPECT_NEAR(p.Returns[3].Value, 0.0, kTol);
+    // February 2001 onwards (the yuan's first return): five at 0.2.
+    ASSERT_EQ(p.Allocations[12].Assets.size(), 5u);
+    for (const auto& e : p.Allocations[12].Assets) EXPECT_NEAR(e.EffectiveWeight, 0.2, kTol);
+  }
 }
 
 TEST(GoldCurrencyBasket, SignalComparesTrailingYears) {
@@ -150,47 +135,44 @@ INSTANTIATE_TEST_SUITE_P(GoldCurrencyBasket, BasketTrendTest,
 
 TEST(GoldCurrencyBasket, MissingOrRepeatedInputs) {
   const TSeries gold = Growing(2000, 1, kMonths, 300.0, 0.01);
-  {
-    auto countries = BasketCountries({"USD", "EUR"}, gold);
-    countries.front().IndexAssets.erase(countries.front().IndexAssets.begin() + 2);  // no "AUINDEX"
+  TSeries gapped = gold;
+  gapped.erase(gapped.begin() + 20);  // one month missing inside the common range: slices of different length
+  struct Case {
+    const char* what;
+    std::vector<std::string> currencies;
+    TSeries gold;
+    std::function<void(std::vector<TCountry>&)> change;
+    std::vector<double> signal;
+  };
+  const auto none = [](std::vector<TCountry>&) {};
+  const Case cases[] = {
+      {"no AUINDEX",
+       {"USD", "EUR"},
+       gold,
+       [](std::vector<TCountry>& c) { c[0].IndexAssets.erase(c[0].IndexAssets.begin() + 2); },
+       {}},
+      // Two "AUINDEX" assets: the last one is gold. The first, falling, would
+      // give 0.0; the second rises 1 % a month against 0.1 % cash: 1.0.
+      {"two AUINDEX",
+       {"USD", "EUR"},
+       Growing(2000, 1, kMonths, 300.0, -0.01),
+       [&gold](std::vector<TCountry>& c) {
+         c[0].IndexAssets.push_back(c[0].IndexAssets[2]);
+         c[0].IndexAssets.back().Series = gold;
+       },
+       std::vector<double>(18, 1.0)},
+      {"no dollar country", {"EUR", "GBP"}, gold, none, {}},
+      {"no dollar spot", {"USD", "EUR"}, gold, [](std::vector<TCountry>& c) { c[0].SpotFxAssets.clear(); }, {}},
+      {"under a year of gold", {"USD"}, Growing(2000, 1, 12, 300.0, 0.01), none, {}},
+      {"gapped gold", {"USD", "EUR"}, gapped, none, {}},
+  };
+  for (const Case& c : cases) {
+    auto countries = BasketCountries(c.currencies, c.gold);
+    c.change(countries);
     ScopedCountryList scope(countries);
-    EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
-  }
-  {
-    // Two "AUINDEX" assets: the last one is gold. The first, falling, would
-    // give 0.0; the second rises 1 % a month against 0.1 % cash: 1.0.
-    auto countries = BasketCountries({"USD", "EUR"}, Growing(2000, 1, kMonths, 300.0, -0.01));
-    TAssetSeries second = countries.front().IndexAssets[2];
-    second.Series = gold;
-    countries.front().IndexAssets.push_back(second);
-    ScopedCountryList scope(countries);
-    EXPECT_EQ(Values(BuiltBasket(countries).Signal), std::vector<double>(18, 1.0));
-  }
-  {
-    auto countries = BasketCountries({"EUR", "GBP"}, gold);  // no dollar country
-    ScopedCountryList scope(countries);
-    EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
-  }
-  {
-    auto countries = BasketCountries({"USD", "EUR"}, gold);
-    countries[0].SpotFxAssets.clear();  // no dollar spot series
-    ScopedCountryList scope(countries);
-    EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
-  }
-  {
-    auto countries = BasketCountries({"USD"}, Growing(2000, 1, 12, 300.0, 0.01));  // under a year of gold
-    ScopedCountryList scope(countries);
-    EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
+    EXPECT_EQ(Values(BuiltBasket(countries).Signal), c.signal) << c.what;
   }
   EXPECT_TRUE(BuiltBasket({}).Signal.empty());
-}
-
-TEST(GoldCurrencyBasket, SlicesOfDifferentLengthGiveAnEmptySignal) {
-  TSeries gold = Growing(2000, 1, kMonths, 300.0, 0.01);
-  gold.erase(gold.begin() + 20);  // one month missing inside the common range
-  auto countries = BasketCountries({"USD", "EUR"}, gold);
-  ScopedCountryList scope(countries);
-  EXPECT_TRUE(BuiltBasket(countries).Signal.empty());
 }
 
 TEST(GoldCurrencyBasket, RebuildReplacesTheSignal) {

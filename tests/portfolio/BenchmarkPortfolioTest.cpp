@@ -22,12 +22,13 @@ namespace {
 using testcountries::Asset;
 using testcountries::Constant;
 using testcountries::EquityCountry;
+using testcountries::kTol;
 using testcountries::MakeSettings;
 using testcountries::MonthEnd;
 using testcountries::Monthly;
 using testcountries::ScopedCountryList;
-
-constexpr double kTol = 1e-12;
+using testcountries::Step;
+using testcountries::ValuesNear;
 
 // Countries from January 2000 over `count` months, equity growing by the
 // given monthly rates, cash flat; the first one is the USD country.
@@ -39,44 +40,61 @@ std::vector<TCountry> GrowthCountries(const std::vector<double>& growths, int co
   return countries;
 }
 
-TUserSettings CashLegSettings(const std::vector<TCountry>& countries, double eqWeight, double eqCost = 0.0) {
+// Cash leg "CASH"; BL trust blTrust.
+TUserSettings CashLegSettings(const std::vector<TCountry>& countries, double eqWeight, double eqCost = 0.0,
+                              double blTrust = 0.0) {
   TUserSettings s = MakeSettings(countries, eqWeight, 0.0, 0.0, eqCost);
   s.RiskFreeId = "CASH";
+  s.BLTrustLevel = blTrust;
   return s;
 }
 
-// 0/1 signal over 36 months from January 2000: 1.0 before month `offFrom`, 0.0 from it on.
-TSeries SwitchingSignal(int offFrom, int count = 36) {
-  std::vector<double> v;
-  for (int i = 0; i < count; ++i) v.push_back(i < offFrom ? 1.0 : 0.0);
-  return Monthly(2000, 1, v);
+// Both signals of a country over `count` months from January 2000: "QVSIGNAL"
+// at qv, "BLSIGNAL" at bl before month blOffFrom and 0.0 from it on.
+void SetSignals(TCountry& c, double qv, double bl, int blOffFrom = 36, int count = 36) {
+  Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, count, qv);
+  Asset(c, atSignal, "BLSIGNAL") = Step(2000, 1, count, blOffFrom, bl, 0.0);
 }
 
-// Countries of weight 20 % each with both signals on, except "BLSIGNAL" off
-// for country blOff; BL trust blTrust, fraction 0.5; built with trust to
-// December 2002 and recalculated with ranking.
-TBenchmarkPortfolio RankedBenchmark(const std::vector<double>& growths, std::size_t blOff, double blTrust) {
-  std::vector<TCountry> countries = GrowthCountries(growths);
-  for (auto& c : countries) {
-    Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-    Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
-  }
-  Asset(countries[blOff], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
+// Built to December 2002 (with trust rows when trust) under the list, then recalculated.
+TBenchmarkPortfolio Recalculated(const std::vector<TCountry>& countries, const TUserSettings& settings, bool trust,
+                                 bool rank) {
   ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 20.0);
-  settings.BLTrustLevel = blTrust;
-  settings.CountryRankingCriteria = {0.5, 0.5, 0.5};
   TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
-  b.Recalculate(true);
+  b.Build(countries, settings, 0, MonthEnd(2002, 12), trust);
+  b.Recalculate(rank);
   return b;
 }
 
-const TBenchmarkHolding* FindHolding(const TBenchmarkAllocation& row, const std::string& name) {
-  for (const auto& h : row.Items) {
-    if (h.Name == name) return &h;
+// Countries of weight 20 % each with both signals on, except "BLSIGNAL" off
+// for country blOff; BL trust blTrust, fraction 0.5; built with trust and
+// recalculated with ranking.
+TBenchmarkPortfolio RankedBenchmark(const std::vector<double>& growths, std::size_t blOff, double blTrust) {
+  std::vector<TCountry> countries = GrowthCountries(growths);
+  for (std::size_t i = 0; i < countries.size(); ++i) SetSignals(countries[i], 1.0, i == blOff ? 0.0 : 1.0);
+  return Recalculated(countries, CashLegSettings(countries, 20.0, 0.0, blTrust), true, true);
+}
+
+struct Item {
+  double equity;
+  double riskFree;
+  std::int32_t rank;  // 0: not checked
+};
+
+// The row holds these items in line order and its weights total 1.0.
+::testing::AssertionResult RowIs(const TBenchmarkAllocation& row, const std::vector<Item>& expected) {
+  if (row.Items.size() != expected.size()) return ::testing::AssertionFailure() << row.Items.size() << " items";
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const TBenchmarkHolding& h = row.Items[i];
+    const Item& e = expected[i];
+    if (std::abs(h.EquityWeight - e.equity) > kTol || std::abs(h.RiskFreeWeight - e.riskFree) > kTol ||
+        (e.rank != 0 && h.Rank != e.rank)) {
+      return ::testing::AssertionFailure() << "item " << i << " (" << h.Name << "): " << h.EquityWeight << ", "
+                                           << h.RiskFreeWeight << ", rank " << h.Rank;
+    }
   }
-  return nullptr;
+  if (std::abs(row.Total - 1.0) > kTol) return ::testing::AssertionFailure() << "total " << row.Total;
+  return ::testing::AssertionSuccess();
 }
 
 // ---------------------------------------------------------------- signal weights
@@ -95,12 +113,10 @@ class BenchmarkSignalSplitTest : public ::testing::TestWithParam<SplitCase> {};
 TEST_P(BenchmarkSignalSplitTest, WeightIsSplitByTrustAndSignal) {
   const SplitCase& c = GetParam();
   std::vector<TCountry> countries = GrowthCountries({0.01}, 24);
-  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 24, c.qvSignal);
-  Asset(countries[0], atSignal, "BLSIGNAL") = Constant(2000, 1, 24, c.blSignal);
+  SetSignals(countries[0], c.qvSignal, c.blSignal, 24, 24);
   ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 100.0);
+  TUserSettings settings = CashLegSettings(countries, 100.0, 0.0, c.blTrust);
   settings.QVTrustLevel = c.qvTrust;
-  settings.BLTrustLevel = c.blTrust;
 
   TBenchmarkPortfolio b;
   b.QVTrustLevel = c.qvTrust;
@@ -109,11 +125,8 @@ TEST_P(BenchmarkSignalSplitTest, WeightIsSplitByTrustAndSignal) {
   const TSeries equity = b.BuildSignalWeights(countries, settings, 0, returns, returns, true, 0);
   const TSeries cash = b.BuildSignalWeights(countries, settings, 0, returns, returns, false, 0);
   ASSERT_FALSE(equity.empty());
-  ASSERT_EQ(equity.size(), cash.size());
-  for (std::size_t i = 0; i < equity.size(); ++i) {
-    EXPECT_NEAR(equity[i].Value, c.equity, kTol);
-    EXPECT_NEAR(cash[i].Value, c.cash, kTol);
-  }
+  EXPECT_TRUE(ValuesNear(equity, std::vector<double>(equity.size(), c.equity)));
+  EXPECT_TRUE(ValuesNear(cash, std::vector<double>(equity.size(), c.cash)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BenchmarkSignalSplitTest,
@@ -123,28 +136,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, BenchmarkSignalSplitTest,
                                            SplitCase{50.0, 50.0, 0.0, 0.0, 0.25, 0.75},  // both trusts, both off
                                            SplitCase{50.0, 50.0, 0.0, 1.0, 0.5, 0.5},    // both trusts, QV off
                                            SplitCase{50.0, 50.0, 1.0, 1.0, 1.0, 0.0},    // both on
-                                           SplitCase{50.0, 50.0, -1.0, 0.0, 0.5,
-                                                     0.5}));  // a missing signal counts as on
+                                           // a missing signal (-1.0) counts as on
+                                           SplitCase{50.0, 50.0, -1.0, 0.0, 0.5, 0.5}));
 
 TEST(BenchmarkSignalWeights, CombineSignalsNeedsEqualNonZeroLengths) {
   const TSeries q = Monthly(2000, 1, {0.0, 1.0, 0.0});
   const TSeries bl = Monthly(2000, 1, {0.0, 0.0, 1.0});
   const TSeries g = TBenchmarkPortfolio::CombineSignals(q, bl, 0.5, 0.2);
-  ASSERT_EQ(g.size(), 3u);
-  EXPECT_NEAR(g[0].Value, 0.5 * 0.8, kTol);
-  EXPECT_NEAR(g[1].Value, 0.8, kTol);
-  EXPECT_NEAR(g[2].Value, 0.5, kTol);
+  EXPECT_TRUE(ValuesNear(g, {0.5 * 0.8, 0.8, 0.5}));
   EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals(q, Monthly(2000, 1, {1.0}), 0.5, 0.5).empty());
   EXPECT_TRUE(TBenchmarkPortfolio::CombineSignals({}, {}, 0.5, 0.5).empty());
 }
 
 TEST(BenchmarkSignalWeights, WeightsKeepTheSignalDatesAndNeedAReturnRange) {
   std::vector<TCountry> countries = GrowthCountries({0.01});
-  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-  Asset(countries[0], atSignal, "BLSIGNAL") = SwitchingSignal(18);
+  SetSignals(countries[0], 1.0, 1.0, 18);
   ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 50.0);
-  settings.BLTrustLevel = 40.0;
+  TUserSettings settings = CashLegSettings(countries, 50.0, 0.0, 40.0);
   TBenchmarkPortfolio b;
   b.BLTrustLevel = 40.0;
   // Returns cover only 2001; the weights run over the whole signal.
@@ -162,10 +170,7 @@ TEST(BenchmarkSignalWeights, WeightsKeepTheSignalDatesAndNeedAReturnRange) {
 
 TEST(BenchmarkSignalWeights, SignalFactorsAndDateGrid) {
   const TSeries f = TBenchmarkPortfolio::SignalFactors(Monthly(2000, 1, {0.0, 1.0, -1.0}), 0.3);
-  ASSERT_EQ(f.size(), 3u);
-  EXPECT_NEAR(f[0].Value, 0.7, kTol);
-  EXPECT_EQ(f[1].Value, 1.0);
-  EXPECT_EQ(f[2].Value, 1.0);
+  EXPECT_TRUE(ValuesNear(f, {0.7, 1.0, 1.0}));
 
   TBenchmarkPortfolio b;
   EXPECT_TRUE(b.BuildDateGrid(true).empty());
@@ -186,34 +191,10 @@ TEST(BenchmarkSignalWeights, SignalFactorsAndDateGrid) {
 
 // ---------------------------------------------------------------- currency conversion
 
-// USA (USD, first) and GERMANY (EUR) over January to April 2000: flat cash,
-// USA's spot 1.0, GERMANY's spot 1.0, 1.0, 0.5, 0.5 (with a reverse quote the
-// inverse 1.0, 1.0, 2.0, 2.0, the same rate). Portfolio currency EUR, hedging
-// on, swap cost 1.2 % a year (0.001 a month) in both rows.
-struct ConversionFixture {
-  std::vector<TCountry> countries;
-  TUserSettings settings;
-};
-
-ConversionFixture ConversionCountries(bool reverseQuote) {
-  ConversionFixture f;
-  TCountry usa = testcountries::MakeCountry("USA", "USD");
-  TCountry germany = testcountries::MakeCountry("GERMANY", "EUR", "Europe (Euro)", reverseQuote);
-  for (TCountry* c : {&usa, &germany}) Asset(*c, atRiskFreeAsset, "CASH") = Constant(2000, 1, 4, 100.0);
-  Asset(usa, atSpotFx, "SPOTFX") = Constant(2000, 1, 4, 1.0);
-  Asset(germany, atSpotFx, "SPOTFX") =
-      reverseQuote ? Monthly(2000, 1, {1.0, 1.0, 2.0, 2.0}) : Monthly(2000, 1, {1.0, 1.0, 0.5, 0.5});
-  f.countries = {usa, germany};
-  f.settings = MakeSettings(f.countries, 50.0, 50.0, 0.0);
-  f.settings.PortfolioCcy = "EUR";
-  f.settings.FxHedging = true;
-  for (auto& row : f.settings.CountrySettings) row.EqFxSwapBorrowingCost = 1.2;
-  return f;
-}
-
-void ExpectValues(const TSeries& s, const std::vector<double>& expected) {
-  ASSERT_EQ(s.size(), expected.size());
-  for (std::size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(s[i].Value, expected[i], 1e-12) << i;
+// testcountries::EuroPair, portfolio currency EUR, hedging on, swap cost
+// 1.2 % a year (0.001 a month) in both rows.
+TUserSettings EuroHedged(const std::vector<TCountry>& countries) {
+  return testcountries::Hedged(MakeSettings(countries, 50.0, 50.0, 0.0), "EUR", 1.2);
 }
 
 TEST(BenchmarkConversion, ReturnsAreHedgedThroughUsdAndConvertedIntoThePortfolioCurrency) {
@@ -221,31 +202,33 @@ TEST(BenchmarkConversion, ReturnsAreHedgedThroughUsdAndConvertedIntoThePortfolio
   // the country/USD rate, then (1 + r) x growth of the USD/EUR rate - 1; in March
   // the euro doubles against the dollar (USD/EUR rate x 0.5).
   for (bool reverseQuote : {false, true}) {
-    ConversionFixture f = ConversionCountries(reverseQuote);
-    ScopedCountryList scoped(f.countries);
+    const std::vector<TCountry> countries = testcountries::EuroPair(0.0, reverseQuote);
+    ScopedCountryList scoped(countries);
+    TUserSettings settings = EuroHedged(countries);
     const TSeries prices = testcountries::Growing(2000, 1, 4, 100.0, 0.01);
     TBenchmarkPortfolio b;
     // USA is not the portfolio-currency country: its swap cost applies.
-    const TSeries usa = b.ConvertReturns(f.countries, f.settings, 0, prices, 0);
-    ExpectValues(usa, {0.009, 1.009 * 0.5 - 1.0, 0.009});
+    const TSeries usa = b.ConvertReturns(countries, settings, 0, prices, 0);
+    ASSERT_TRUE(ValuesNear(usa, {0.009, 1.009 * 0.5 - 1.0, 0.009}));
     EXPECT_EQ(usa.front().Date, MonthEnd(2000, 2));
     // GERMANY is the portfolio-currency country: no cost; its rate to USD doubles in March.
-    ExpectValues(b.ConvertReturns(f.countries, f.settings, 0, prices, 1), {0.01, 1.02 * 0.5 - 1.0, 0.01});
-    f.settings.FxHedging = false;
-    ExpectValues(b.ConvertReturns(f.countries, f.settings, 0, prices, 0), {0.01, 1.01 * 0.5 - 1.0, 0.01});
-    EXPECT_TRUE(b.ConvertReturns(f.countries, f.settings, 0, prices, 2).empty());
+    EXPECT_TRUE(ValuesNear(b.ConvertReturns(countries, settings, 0, prices, 1), {0.01, 1.02 * 0.5 - 1.0, 0.01}));
+    settings.FxHedging = false;
+    EXPECT_TRUE(ValuesNear(b.ConvertReturns(countries, settings, 0, prices, 0), {0.01, 1.01 * 0.5 - 1.0, 0.01}));
+    EXPECT_TRUE(b.ConvertReturns(countries, settings, 0, prices, 2).empty());
   }
 }
 
 TEST(BenchmarkConversion, HedgedFormChargesTheSwapCostEvenInThePortfolioCurrency) {
-  ConversionFixture f = ConversionCountries(false);
-  ScopedCountryList scoped(f.countries);
+  const std::vector<TCountry> countries = testcountries::EuroPair();
+  ScopedCountryList scoped(countries);
+  const TUserSettings settings = EuroHedged(countries);
   const TSeries prices = testcountries::Growing(2000, 1, 4, 100.0, 0.01);
   TBenchmarkPortfolio b;
   // GERMANY in EUR: rate 1.0 throughout, 0.01 - 0.001.
-  ExpectValues(b.ConvertHedgedReturns(f.countries, f.settings, 0, prices, 1), {0.009, 0.009, 0.009});
+  EXPECT_TRUE(ValuesNear(b.ConvertHedgedReturns(countries, settings, 0, prices, 1), {0.009, 0.009, 0.009}));
   // USA into EUR: -0.001 + 0.01 x rate growth (0.5 in March).
-  ExpectValues(b.ConvertHedgedReturns(f.countries, f.settings, 0, prices, 0), {0.009, 0.004, 0.009});
+  EXPECT_TRUE(ValuesNear(b.ConvertHedgedReturns(countries, settings, 0, prices, 0), {0.009, 0.004, 0.009}));
 }
 
 TEST(BenchmarkConversion, BuildConvertsBothLegsLikeConvertReturns) {
@@ -263,10 +246,8 @@ TEST(BenchmarkConversion, BuildConvertsBothLegsLikeConvertReturns) {
     Asset(c, atSpotFx, "SPOTFX") = i == 0 ? Constant(2000, 1, 30, 1.0) : Monthly(2000, 1, spot);
   }
   ScopedCountryList scoped(countries);
-  TUserSettings settings = MakeSettings(countries, 50.0, 0.0, 0.0);
-  settings.PortfolioCcy = "EUR";
-  settings.FxHedging = true;
-  settings.CountrySettings[0].EqFxSwapBorrowingCost = 2.4;
+  // GERMANY's swap cost is not charged: it is the portfolio-currency country.
+  const TUserSettings settings = testcountries::Hedged(MakeSettings(countries, 50.0, 0.0, 0.0), "EUR", 2.4);
   TBenchmarkPortfolio b;
   b.Build(countries, settings, 0, MonthEnd(2002, 6), false);
   ASSERT_EQ(b.Lines.size(), 2u);
@@ -350,53 +331,29 @@ TEST(BenchmarkBuild, MissingUsdCountryOrSpotRateDropsTheCountry) {
 
 TEST(BenchmarkRecalculate, WithoutTrustRowsHoldNormalisedWeightsAndReturnsAreWeighted) {
   std::vector<TCountry> countries = GrowthCountries({0.01, 0.02, -0.01});
-  ScopedCountryList scoped(countries);
   TUserSettings settings = CashLegSettings(countries, 10.0, 0.5);
   settings.CountrySettings[2].EqWeight = 20.0;  // weights 10, 10, 20 percent: sum 0.4
-
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
-  b.Recalculate(false);
+  const TBenchmarkPortfolio b = Recalculated(countries, settings, true, false);
   // 24 weight dates (Jan 2001 .. Dec 2002): 23 results from February 2001.
+  // 0.25 * 0.01 + 0.25 * 0.02 + 0.5 * (-0.01) = 0.0025; no cost while the weights stay.
+  ASSERT_TRUE(ValuesNear(b.ReturnSeries, std::vector<double>(23, 0.0025)));
+  EXPECT_TRUE(ValuesNear(b.TurnoverSeries, std::vector<double>(23, 0.0)));
+  EXPECT_TRUE(ValuesNear(b.ExposureSeries, std::vector<double>(23, 1.0)));
+  ASSERT_TRUE(ValuesNear(b.CostSeries, std::vector<double>(23, 0.0)));
   ASSERT_EQ(b.WeightHistory.size(), 23u);
-  ASSERT_EQ(b.ReturnSeries.size(), 23u);
-  ASSERT_EQ(b.TurnoverSeries.size(), 23u);
-  ASSERT_EQ(b.ExposureSeries.size(), 23u);
-  ASSERT_EQ(b.CostSeries.size(), 23u);
   EXPECT_EQ(b.ReturnSeries.front().Date, MonthEnd(2001, 2));
   EXPECT_EQ(b.WeightHistory.front().Date, MonthEnd(2001, 2));
   EXPECT_EQ(b.CostSeries.front().Date, MonthEnd(2001, 2));
-  for (const auto& row : b.WeightHistory) {
-    ASSERT_EQ(row.Items.size(), 3u);
-    EXPECT_NEAR(row.Items[0].EquityWeight, 0.25, kTol);
-    EXPECT_NEAR(row.Items[1].EquityWeight, 0.25, kTol);
-    EXPECT_NEAR(row.Items[2].EquityWeight, 0.5, kTol);
-    EXPECT_NEAR(row.Items[2].RiskFreeWeight, 0.0, kTol);
-    EXPECT_EQ(row.Items[0].Rank, 1);
-    EXPECT_NEAR(row.Total, 1.0, kTol);
-  }
-  // 0.25 * 0.01 + 0.25 * 0.02 + 0.5 * (-0.01) = 0.0025; no cost while the weights stay.
-  for (std::size_t i = 0; i < b.ReturnSeries.size(); ++i) {
-    EXPECT_NEAR(b.ReturnSeries[i].Value, 0.0025, 1e-12);
-    EXPECT_NEAR(b.TurnoverSeries[i].Value, 0.0, kTol);
-    EXPECT_NEAR(b.ExposureSeries[i].Value, 1.0, kTol);
-    EXPECT_NEAR(b.CostSeries[i].Value, 0.0, kTol);
-  }
+  for (const auto& row : b.WeightHistory) EXPECT_TRUE(RowIs(row, {{0.25, 0.0, 1}, {0.25, 0.0, 1}, {0.5, 0.0, 1}}));
 }
 
 TEST(BenchmarkRecalculate, SignalSwitchMovesWeightAndCostsTheChange) {
   // One country, BL trust 40, BLSIGNAL on until June 2001 and off from July 2001.
   std::vector<TCountry> countries = GrowthCountries({0.01});
-  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-  Asset(countries[0], atSignal, "BLSIGNAL") = SwitchingSignal(18);
-  ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 100.0, 0.5);
-  settings.BLTrustLevel = 40.0;
-
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
-  b.Recalculate(false);
+  SetSignals(countries[0], 1.0, 1.0, 18);
+  const TBenchmarkPortfolio b = Recalculated(countries, CashLegSettings(countries, 100.0, 0.5, 40.0), true, false);
   ASSERT_EQ(b.ReturnSeries.size(), 23u);
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
   // Point k (k = 1..23) is dated Jan 2001 + k months; the weight of k - 1 earns it.
   for (std::size_t k = 1; k <= 23; ++k) {
     const std::size_t i = k - 1;
@@ -408,8 +365,7 @@ TEST(BenchmarkRecalculate, SignalSwitchMovesWeightAndCostsTheChange) {
     EXPECT_NEAR(b.TurnoverSeries[i].Value, std::abs(e1 - e0), kTol) << k;
     EXPECT_NEAR(b.CostSeries[i].Value, cost, kTol) << k;
     EXPECT_NEAR(b.ReturnSeries[i].Value, e0 * 0.01 - cost, 1e-12) << k;
-    EXPECT_NEAR(b.WeightHistory[i].Items[0].EquityWeight, e1, kTol);
-    EXPECT_NEAR(b.WeightHistory[i].Items[0].RiskFreeWeight, 1.0 - e1, kTol);
+    EXPECT_TRUE(RowIs(b.WeightHistory[i], {{e1, 1.0 - e1, 0}})) << k;
   }
   // The switch month: 0.006 earned less 2 x 0.5 % x 0.4 = 0.004.
   EXPECT_NEAR(b.ReturnSeries[5].Value, 0.01 - 0.004, 1e-12);
@@ -424,55 +380,10 @@ TEST(BenchmarkRecalculate, RankSelectionKeepsTheBestFractionAndSpreadsTheRest) {
   // Total equity 0.9, kept 0.6 (ranks 1..3: thresholds 0, 0.25, 0.5), removed
   // 0.3: each selected line 0.2 + 0.2 / 0.6 x 0.3 = 0.3. C4 keeps its cash 0.1.
   for (const auto& row : b.WeightHistory) {
-    const double expected[] = {0.3, 0.3, 0.3, 0.0, 0.0};
-    const int ranks[] = {1, 2, 3, -1, -1};
-    for (int c = 0; c < 5; ++c) {
-      const TBenchmarkHolding* h = FindHolding(row, "C" + std::to_string(c));
-      ASSERT_NE(h, nullptr);
-      EXPECT_NEAR(h->EquityWeight, expected[c], kTol);
-      EXPECT_EQ(h->Rank, ranks[c]);
-    }
-    EXPECT_NEAR(FindHolding(row, "C4")->RiskFreeWeight, 0.1, kTol);
-    EXPECT_NEAR(row.Total, 1.0, kTol);
+    EXPECT_TRUE(RowIs(row, {{0.3, 0.0, 1}, {0.3, 0.0, 2}, {0.3, 0.0, 3}, {0.0, 0.0, -1}, {0.0, 0.1, -1}}));
   }
   // 0.3 x (0.05 + 0.04 + 0.03) + 0.1 x 0.0 = 0.036.
-  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.036, 1e-12);
-}
-
-TEST(BenchmarkRecalculate, LateCountryJoinsRowsAtItsFirstDateAndReturnsAtItsSecond) {
-  std::vector<TCountry> countries = GrowthCountries({0.01});
-  countries.push_back(EquityCountry("LATE", "USD", 2000, 7, 30, 0.03));  // lines from July 2001
-  ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 50.0);
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
-  b.Recalculate(false);
-  ASSERT_EQ(b.WeightHistory.size(), 23u);
-  // k = 5: June 2001, C0 alone (0.5 normalised to 1.0); k = 6: July 2001, both at 0.5.
-  EXPECT_EQ(b.WeightHistory[4].Items.size(), 1u);
-  EXPECT_NEAR(b.WeightHistory[4].Items[0].EquityWeight, 1.0, kTol);
-  ASSERT_EQ(b.WeightHistory[5].Items.size(), 2u);
-  EXPECT_EQ(b.WeightHistory[5].Date, MonthEnd(2001, 7));
-  EXPECT_NEAR(b.WeightHistory[5].Items[1].EquityWeight, 0.5, kTol);
-  // July 2001 is earned by C0 alone; from August both earn.
-  EXPECT_NEAR(b.ReturnSeries[5].Value, 0.01, 1e-12);
-  EXPECT_NEAR(b.ReturnSeries[6].Value, 0.5 * 0.01 + 0.5 * 0.03, 1e-12);
-}
-
-TEST(BenchmarkRecalculate, WithoutLinesEveryResultIsEmptied) {
-  // An earlier run's turnover, exposure and costs are not left beside empty returns.
-  TBenchmarkPortfolio b;
-  b.ReturnSeries = Monthly(2000, 1, {0.1});
-  b.WeightHistory.resize(2);
-  b.TurnoverSeries = Monthly(2000, 1, {0.2});
-  b.ExposureSeries = Monthly(2000, 1, {0.3});
-  b.CostSeries = Monthly(2000, 1, {0.4});
-  b.Recalculate(true);
-  EXPECT_TRUE(b.ReturnSeries.empty());
-  EXPECT_TRUE(b.WeightHistory.empty());
-  EXPECT_TRUE(b.TurnoverSeries.empty());
-  EXPECT_TRUE(b.ExposureSeries.empty());
-  EXPECT_TRUE(b.CostSeries.empty());
+  EXPECT_TRUE(ValuesNear(b.ReturnSeries, std::vector<double>(23, 0.036)));
 }
 
 TEST(BenchmarkRecalculate, LinesWithoutEquityWeightAreNotRankedNorCounted) {
@@ -483,36 +394,50 @@ TEST(BenchmarkRecalculate, LinesWithoutEquityWeightAreNotRankedNorCounted) {
   const TBenchmarkPortfolio b = RankedBenchmark({0.05, 0.03, 0.01}, 0, 100.0);
   ASSERT_EQ(b.WeightHistory.size(), 23u);
   for (const auto& row : b.WeightHistory) {
-    ASSERT_EQ(row.Items.size(), 3u);
-    EXPECT_NEAR(row.Items[0].EquityWeight, 0.0, kTol);
-    EXPECT_NEAR(row.Items[0].RiskFreeWeight, 1.0 / 3.0, kTol);
-    EXPECT_NEAR(row.Items[1].EquityWeight, 2.0 / 3.0, kTol);
-    EXPECT_NEAR(row.Items[2].EquityWeight, 0.0, kTol);
-    EXPECT_EQ(row.Items[0].Rank, -1);
-    EXPECT_EQ(row.Items[1].Rank, 1);
-    EXPECT_EQ(row.Items[2].Rank, -1);
+    EXPECT_TRUE(RowIs(row, {{0.0, 1.0 / 3.0, -1}, {2.0 / 3.0, 0.0, 1}, {0.0, 0.0, -1}}));
   }
   // 2/3 x 0.03 + 1/3 x 0.0.
-  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.02, 1e-12);
+  EXPECT_TRUE(ValuesNear(b.ReturnSeries, std::vector<double>(23, 0.02)));
   EXPECT_EQ(b.Lines[0].Ranks.front().Value, -1.0);
+}
+
+TEST(BenchmarkRecalculate, LateCountryJoinsRowsAtItsFirstDateAndReturnsAtItsSecond) {
+  std::vector<TCountry> countries = GrowthCountries({0.01});
+  countries.push_back(EquityCountry("LATE", "USD", 2000, 7, 30, 0.03));  // lines from July 2001
+  const TBenchmarkPortfolio b = Recalculated(countries, CashLegSettings(countries, 50.0), false, false);
+  ASSERT_EQ(b.WeightHistory.size(), 23u);
+  // k = 5: June 2001, C0 alone (0.5 normalised to 1.0); k = 6: July 2001, both at 0.5.
+  EXPECT_TRUE(RowIs(b.WeightHistory[4], {{1.0, 0.0, 0}}));
+  EXPECT_TRUE(RowIs(b.WeightHistory[5], {{0.5, 0.0, 0}, {0.5, 0.0, 0}}));
+  EXPECT_EQ(b.WeightHistory[5].Date, MonthEnd(2001, 7));
+  // July 2001 is earned by C0 alone; from August both earn.
+  ASSERT_EQ(b.ReturnSeries.size(), 23u);
+  EXPECT_NEAR(b.ReturnSeries[5].Value, 0.01, 1e-12);
+  EXPECT_NEAR(b.ReturnSeries[6].Value, 0.5 * 0.01 + 0.5 * 0.03, 1e-12);
+}
+
+TEST(BenchmarkRecalculate, WithoutLinesEveryResultIsEmptied) {
+  // An earlier run's turnover, exposure and costs are not left beside empty returns.
+  TBenchmarkPortfolio b;
+  b.ReturnSeries = b.TurnoverSeries = b.ExposureSeries = b.CostSeries = Monthly(2000, 1, {0.1});
+  b.WeightHistory.resize(2);
+  b.Recalculate(true);
+  EXPECT_TRUE(b.WeightHistory.empty());
+  for (const TSeries* r : {&b.ReturnSeries, &b.TurnoverSeries, &b.ExposureSeries, &b.CostSeries}) {
+    EXPECT_TRUE(r->empty());
+  }
 }
 
 TEST(BenchmarkRecalculate, EqualCriteriaRankTheLaterLineFirst) {
   std::vector<TCountry> countries = GrowthCountries({0.02, 0.02});
-  ScopedCountryList scoped(countries);
   TUserSettings settings = CashLegSettings(countries, 50.0);
   settings.CountryRankingCriteria = {1.0, 0.5, 0.5};
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
-  b.Recalculate(true);
-  ASSERT_FALSE(b.WeightHistory.empty());
-  EXPECT_EQ(b.WeightHistory.back().Items[0].Rank, 2);
-  EXPECT_EQ(b.WeightHistory.back().Items[1].Rank, 1);
-  // Ranking off: every line with a value is rank 1.
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), false);
-  b.Recalculate(false);
-  EXPECT_EQ(b.WeightHistory.back().Items[0].Rank, 1);
-  EXPECT_EQ(b.WeightHistory.back().Items[1].Rank, 1);
+  // Ranking on: the later line ranks 1; off: every line with a value is rank 1.
+  for (const auto& [rank, first] : {std::pair{true, 2}, std::pair{false, 1}}) {
+    const TBenchmarkPortfolio b = Recalculated(countries, settings, false, rank);
+    ASSERT_FALSE(b.WeightHistory.empty());
+    EXPECT_TRUE(RowIs(b.WeightHistory.back(), {{0.5, 0.0, first}, {0.5, 0.0, 1}})) << rank;
+  }
 }
 
 TEST(BenchmarkRecalculate, GappedLineFailsTheModelInsteadOfReadingOutside) {
@@ -534,16 +459,9 @@ TEST(BenchmarkRecalculate, GappedLineFailsTheModelInsteadOfReadingOutside) {
 
 TEST(BenchmarkRecalculateWithSeries, GivenSeriesBecomesTheCashLeg) {
   std::vector<TCountry> countries = GrowthCountries({0.01});
-  Asset(countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-  Asset(countries[0], atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 0.0);
-  ScopedCountryList scoped(countries);
-  TUserSettings settings = CashLegSettings(countries, 100.0);
-  settings.BLTrustLevel = 40.0;
-  TBenchmarkPortfolio b;
-  b.Build(countries, settings, 0, MonthEnd(2002, 12), true);
-
+  SetSignals(countries[0], 1.0, 0.0);
+  TBenchmarkPortfolio b = Recalculated(countries, CashLegSettings(countries, 100.0, 0.0, 40.0), true, false);
   // An empty series changes nothing.
-  b.Recalculate(false);
   const TSeries before = b.ReturnSeries;
   b.RecalculateWithSeries({}, true);
   EXPECT_EQ(b.ReturnSeries, before);
@@ -553,34 +471,8 @@ TEST(BenchmarkRecalculateWithSeries, GivenSeriesBecomesTheCashLeg) {
   ASSERT_EQ(b.Lines[0].CashReturns.size(), 19u);
   EXPECT_EQ(b.Lines[0].CashReturns.front().Date, MonthEnd(2001, 6));
   EXPECT_EQ(b.Lines[0].CashReturns.front().Value, 0.0);
-  ASSERT_EQ(b.ReturnSeries.size(), 18u);
+  ASSERT_TRUE(ValuesNear(b.ReturnSeries, std::vector<double>(18, 0.6 * 0.01 + 0.4 * 0.002)));
   EXPECT_EQ(b.ReturnSeries.front().Date, MonthEnd(2001, 7));
-  for (const auto& p : b.ReturnSeries) EXPECT_NEAR(p.Value, 0.6 * 0.01 + 0.4 * 0.002, 1e-12);
 }
-
-// ---------------------------------------------------------------- small operations
-
-struct BenchmarkSelectionCase {
-  double fraction;
-  int rank;
-  int count;
-  bool selected;
-};
-
-class BenchmarkIsRankSelectedTest : public ::testing::TestWithParam<BenchmarkSelectionCase> {};
-
-TEST_P(BenchmarkIsRankSelectedTest, FractionAgainstRankPosition) {
-  const auto& c = GetParam();
-  TBenchmarkPortfolio b;
-  b.CountryRankingCriteria = c.fraction;
-  EXPECT_EQ(b.IsRankSelected(c.rank, c.count), c.selected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BenchmarkIsRankSelectedTest,
-    ::testing::Values(BenchmarkSelectionCase{0.5, 1, 1, true}, BenchmarkSelectionCase{0.5, 3, 5, true},
-                      BenchmarkSelectionCase{0.5, 4, 5, false}, BenchmarkSelectionCase{0.0, 1, 1, true},
-                      BenchmarkSelectionCase{0.0, 2, 2, false}, BenchmarkSelectionCase{1.0, 5, 5, true},
-                      BenchmarkSelectionCase{0.5, 0, 5, false}, BenchmarkSelectionCase{0.5, 1, 0, false}));
 
 }  // namespace

@@ -29,14 +29,10 @@ TEST(PerformanceStatistics, EmptyModelSeriesMarksEveryDerivedFigure) {
   s.RiskFreeRate = 0.03;
   ComputePerformanceStatistics(s, {}, Alternating(), "Portfolio", "EUR", 0, kNoFigure, 1.5);
   EXPECT_FALSE(s.HasData);
-  EXPECT_EQ(s.Labels.StartDate, kNoFigure);
-  EXPECT_EQ(s.Labels.EndDate, kNoFigure);
-  EXPECT_EQ(s.RiskFreeRate, kNoFigure);
-  EXPECT_EQ(s.Model.Sharpe, kNoFigure);
-  EXPECT_EQ(s.Index.Sharpe, kNoFigure);
-  EXPECT_EQ(s.RiskFree.Sharpe, kNoFigure);
-  EXPECT_EQ(s.Model.Return, kNoFigure);
-  EXPECT_EQ(s.Correlation, kNoFigure);
+  for (double f : {s.Labels.StartDate, s.Labels.EndDate, s.RiskFreeRate, s.Model.Sharpe, s.Index.Sharpe,
+                   s.RiskFree.Sharpe, s.Model.Return, s.Correlation}) {
+    EXPECT_EQ(f, kNoFigure);
+  }
   // The benchmark figures are still computed: (1.02^12)^(12/24) - 1.
   EXPECT_NEAR(s.Index.Return, std::pow(1.02, 6) - 1.0, 1e-12);
   EXPECT_EQ(s.Turnover, 1.5);

@@ -161,16 +161,13 @@ TEST(ResultRecordsFresh, GlobalRecordsHoldZeroInEveryNumber) {
     ExpectZero(r.BenchmarkPortfolio);
     ExpectZero(r.Performance);
   });
-  OnDirtyStorage<TFIGFGraphicData>([](const TFIGFGraphicData& r) {
+  const auto rule2 = [](const auto& r) {
     ExpectZeroHeader(r);
     ExpectZero(r.Rule2);
     ExpectZero(r.Performance);
-  });
-  OnDirtyStorage<TFIGPGraphicData>([](const TFIGPGraphicData& r) {
-    ExpectZeroHeader(r);
-    ExpectZero(r.Rule2);
-    ExpectZero(r.Performance);
-  });
+  };
+  OnDirtyStorage<TFIGFGraphicData>(rule2);
+  OnDirtyStorage<TFIGPGraphicData>(rule2);
   OnDirtyStorage<TMYGPGraphicData>([](const TMYGPGraphicData& r) {
     ExpectZeroHeader(r);
     EXPECT_FALSE(r.Extra);
@@ -204,15 +201,10 @@ TEST(ResultRecordsFresh, RowsAndItemsHoldZero) {
 }
 
 TEST(ResultRecordsExported, NineInstancesStartEmpty) {
-  ExpectZeroHeader(cMyExternEQBLGraphicData);
-  ExpectZeroHeader(cMyExternEQQVGraphicData);
-  ExpectZeroHeader(cMyExternEQSLGraphicData);
-  ExpectZeroHeader(cMyExternEQGPGraphicData);
-  ExpectZeroHeader(cMyExternFISLGraphicData);
-  ExpectZeroHeader(cMyExternFICYGraphicData);
-  ExpectZeroHeader(cMyExternFIGFGraphicData);
-  ExpectZeroHeader(cMyExternFIGPGraphicData);
-  ExpectZeroHeader(cMyExternMYGPGraphicData);
+  [](const auto&... records) { (ExpectZeroHeader(records), ...); }(
+      cMyExternEQBLGraphicData, cMyExternEQQVGraphicData, cMyExternEQSLGraphicData, cMyExternEQGPGraphicData,
+      cMyExternFISLGraphicData, cMyExternFICYGraphicData, cMyExternFIGFGraphicData, cMyExternFIGPGraphicData,
+      cMyExternMYGPGraphicData);
   EXPECT_TRUE(cMyExternEQQVGraphicData.CountryData.empty());
   EXPECT_TRUE(cMyExternFIGPGraphicData.Rule2.Returns.empty());
   static_assert(std::is_base_of_v<TEQBLGraphicData, TEQQVGraphicData>);

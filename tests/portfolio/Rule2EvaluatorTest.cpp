@@ -19,13 +19,14 @@ namespace {
 using testcountries::Asset;
 using testcountries::Constant;
 using testcountries::Growing;
+using testcountries::kTol;
 using testcountries::MakeCountry;
 using testcountries::MakeSettings;
 using testcountries::MonthEnd;
 using testcountries::Monthly;
 using testcountries::ScopedCountryList;
-
-constexpr double kTol = 1e-12;
+using testcountries::Values;
+using testcountries::ValuesNear;
 
 TUserSettings BlendSettings(double slTrust, double maxGold, double maxTips) {
   TUserSettings s;
@@ -48,54 +49,47 @@ TRule2Evaluator AlignedEvaluator(const std::vector<double>& signal, const std::v
 
 // ---------------------------------------------------------------- split rule
 
-struct BlendCase {
-  double slTrust;
-  double maxGold;
-  double maxTips;
-  double signal;
-  double state;
-  double gold;
-  double fixedRate;
-  double inflationLinked;
-};
-
-class Rule2BlendTest : public ::testing::TestWithParam<BlendCase> {};
-
-TEST_P(Rule2BlendTest, SharesFollowSignalStateAndLimits) {
-  const BlendCase& c = GetParam();
-  TRule2Evaluator e = AlignedEvaluator({c.signal, c.signal, c.signal, c.signal}, {c.state, c.state, c.state, c.state});
-  e.Blend(BlendSettings(c.slTrust, c.maxGold, c.maxTips));
-  ASSERT_EQ(e.Allocations.size(), 4u);
-  ASSERT_EQ(e.Returns.size(), 3u);
-  for (const auto& row : e.Allocations) {
-    EXPECT_NEAR(row.GoldWeight, c.gold, kTol);
-    EXPECT_NEAR(row.FixedRateWeight, c.fixedRate, kTol);
-    EXPECT_NEAR(row.InflationLinkedWeight, c.inflationLinked, kTol);
+TEST(Rule2Blend, SharesFollowSignalStateAndLimits) {
+  struct Case {
+    double slTrust;
+    double maxTips;
+    double signal;
+    double state;
+    double gold;
+    double fixedRate;
+    double inflationLinked;
+  };
+  // MaxGold 10: gold gets 10 % x SLTrustLevel / 100 while the signal is not
+  // 0.0 (NaN included); state 2 puts the rest in inflation-linked bonds unless
+  // MaxTips is below 100, states 1 and 3 in fixed-rate bonds.
+  const Case cases[] = {
+      {50.0, 100.0, 1.0, 1.0, 0.05, 0.95, 0.0}, {50.0, 100.0, 1.0, 2.0, 0.05, 0.0, 0.95},
+      {50.0, 100.0, 1.0, 3.0, 0.05, 0.95, 0.0}, {50.0, 100.0, 0.0, 2.0, 0.0, 0.0, 1.0},
+      {100.0, 100.0, 1.0, 1.0, 0.1, 0.9, 0.0},  {50.0, 50.0, 1.0, 2.0, 0.05, 0.95, 0.0},
+      {50.0, 100.0, NAN, 1.0, 0.05, 0.95, 0.0},
+  };
+  for (const Case& c : cases) {
+    TRule2Evaluator e = AlignedEvaluator(std::vector<double>(4, c.signal), std::vector<double>(4, c.state));
+    e.Blend(BlendSettings(c.slTrust, 10.0, c.maxTips));
+    ASSERT_EQ(e.Allocations.size(), 4u);
+    ASSERT_EQ(e.Returns.size(), 3u);
+    for (const auto& row : e.Allocations) {
+      EXPECT_NEAR(row.GoldWeight, c.gold, kTol) << c.signal << " " << c.state;
+      EXPECT_NEAR(row.FixedRateWeight, c.fixedRate, kTol) << c.signal << " " << c.state;
+      EXPECT_NEAR(row.InflationLinkedWeight, c.inflationLinked, kTol) << c.signal << " " << c.state;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Rule2BlendTest,
-    ::testing::Values(BlendCase{50.0, 10.0, 100.0, 1.0, 1.0, 0.05, 0.95, 0.0},    // gold on, state 1
-                      BlendCase{50.0, 10.0, 100.0, 1.0, 2.0, 0.05, 0.0, 0.95},    // state 2: inflation-linked
-                      BlendCase{50.0, 10.0, 100.0, 1.0, 3.0, 0.05, 0.95, 0.0},    // state 3: fixed rate
-                      BlendCase{50.0, 10.0, 100.0, 0.0, 2.0, 0.0, 0.0, 1.0},      // gold off
-                      BlendCase{100.0, 10.0, 100.0, 1.0, 1.0, 0.1, 0.9, 0.0},     // defaults
-                      BlendCase{50.0, 10.0, 50.0, 1.0, 2.0, 0.05, 0.95, 0.0},     // tips limited: fixed rate
-                      BlendCase{50.0, 10.0, 100.0, NAN, 1.0, 0.05, 0.95, 0.0}));  // NaN signal is not 0
 
 TEST(Rule2Blend, WeightsOfASignalDateEarnTheNextReturn) {
   // Signal 1, 0, 1, 1 and states 2, 1, 3, 2; SLTrustLevel 50, MaxGold 10.
   TRule2Evaluator e = AlignedEvaluator({1.0, 0.0, 1.0, 1.0}, {2.0, 1.0, 3.0, 2.0});
   e.Blend(BlendSettings(50.0, 10.0, 100.0));
-  ASSERT_EQ(e.Returns.size(), 3u);
   ASSERT_EQ(e.Allocations.size(), 4u);
   EXPECT_EQ(e.Allocations.front().Date, MonthEnd(2000, 1));
-  EXPECT_EQ(e.Returns.front().Date, MonthEnd(2000, 2));
   // Feb: 0.05 gold + 0.95 inflation-linked; Mar: all fixed rate; Apr: 0.05 gold + 0.95 fixed rate.
-  EXPECT_NEAR(e.Returns[0].Value, 0.05 * 0.04 + 0.95 * 0.01, kTol);
-  EXPECT_NEAR(e.Returns[1].Value, 0.006, kTol);
-  EXPECT_NEAR(e.Returns[2].Value, 0.05 * 0.03 + 0.95 * 0.007, kTol);
+  ASSERT_TRUE(ValuesNear(e.Returns, {0.05 * 0.04 + 0.95 * 0.01, 0.006, 0.05 * 0.03 + 0.95 * 0.007}));
+  EXPECT_EQ(e.Returns.front().Date, MonthEnd(2000, 2));
   EXPECT_NEAR(e.Allocations[3].InflationLinkedWeight, 0.95, kTol);
 }
 
@@ -118,9 +112,7 @@ TEST(Rule2MergeFallback, StoredMissingValuesAndTheTimeBeforeTheIndexTakeTheCashV
   const TSeries cash = Monthly(2000, 1, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0});
   const TSeries index = Monthly(2000, 3, {30.0, 40.0, -1000.0, 60.0});
   const TSeries merged = MergeSeriesWithFallback(cash, index);
-  std::vector<double> values;
-  for (const auto& p : merged) values.push_back(p.Value);
-  EXPECT_EQ(values, (std::vector<double>{1.0, 2.0, 30.0, 40.0, 5.0, 60.0}));
+  ASSERT_EQ(Values(merged), (std::vector<double>{1.0, 2.0, 30.0, 40.0, 5.0, 60.0}));
   EXPECT_EQ(merged[4].Date, MonthEnd(2000, 5));
 
   EXPECT_EQ(MergeSeriesWithFallback(cash, {}), cash);
@@ -145,9 +137,7 @@ TEST(Rule2InflationLinked, LoadMarksTheIndexRangeAndFallsBackToCash) {
   set.LoadIndexSeries(countries);
   EXPECT_EQ(set.Lines[0].FirstDate, MonthEnd(2000, 4));
   EXPECT_EQ(set.Lines[0].LastDate, MonthEnd(2000, 6));
-  std::vector<double> values;
-  for (const auto& p : set.Lines[0].Series) values.push_back(p.Value);
-  EXPECT_EQ(values, (std::vector<double>{100.0, 100.0, 100.0, 200.0, 100.0, 202.0}));
+  EXPECT_EQ(Values(set.Lines[0].Series), (std::vector<double>{100.0, 100.0, 100.0, 200.0, 100.0, 202.0}));
   EXPECT_EQ(set.Lines[1].FirstDate, kMissingDate);
   EXPECT_EQ(set.Lines[1].Series, countries[1].RiskFreeAssets[1].Series);
 }
@@ -191,44 +181,24 @@ TEST(Rule2InflationLinked, LineShorterThanTheAllocationsFailsTheModel) {
 
 // ---------------------------------------------------------------- currency legs
 
-// USA (USD, first) and GERMANY (EUR) over January to April 2000: flat cash
-// (USA's 0.5 % a month in the gold case), USA's spot 1.0, GERMANY's spot 1.0,
-// 1.0, 0.5, 0.5, so that in March the euro doubles against the dollar.
-std::vector<TCountry> EuroCountries(double usdCashGrowth) {
-  std::vector<TCountry> countries = {MakeCountry("USA", "USD"), MakeCountry("GERMANY", "EUR")};
-  Asset(countries[0], atRiskFreeAsset, "CASH") = Growing(2000, 1, 4, 100.0, usdCashGrowth);
-  Asset(countries[1], atRiskFreeAsset, "CASH") = Constant(2000, 1, 4, 100.0);
-  Asset(countries[0], atSpotFx, "SPOTFX") = Constant(2000, 1, 4, 1.0);
-  Asset(countries[1], atSpotFx, "SPOTFX") = Monthly(2000, 1, {1.0, 1.0, 0.5, 0.5});
-  return countries;
-}
-
-void ExpectValues(const TSeries& s, const std::vector<double>& expected) {
-  ASSERT_EQ(s.size(), expected.size());
-  for (std::size_t i = 0; i < s.size(); ++i) EXPECT_NEAR(s[i].Value, expected[i], kTol) << i;
-}
-
 TEST(Rule2InflationLinked, LineReturnsPaySwapCostOutsideUsdAndConvertIntoThePortfolioCurrency) {
   // Index +1 % a month. r = (index return - cash return - cost) x growth of the
   // country/USD rate; then (1 + r) x growth of the USD/EUR rate (0.5 in March) - 1.
   // Hedging on with 1.2 % a year: 0.001 a month for GERMANY, none for the USD country.
-  const std::vector<TCountry> countries = EuroCountries(0.0);
+  const std::vector<TCountry> countries = testcountries::EuroPair();
   ScopedCountryList scoped(countries);
-  TUserSettings settings = MakeSettings(countries, 0.0, 50.0, 0.0);
-  settings.PortfolioCcy = "EUR";
-  settings.FxHedging = true;
-  for (auto& row : settings.CountrySettings) row.EqFxSwapBorrowingCost = 1.2;
+  TUserSettings settings = testcountries::Hedged(MakeSettings(countries, 0.0, 50.0, 0.0), "EUR", 1.2);
   TInflationLinkedSet set;
   set.Lines.resize(2);
   for (auto& line : set.Lines) line.Series = Growing(2000, 1, 4, 100.0, 0.01);
   set.ConvertLineReturns(countries, settings, 0);
-  ExpectValues(set.Lines[0].Returns, {0.01, 1.01 * 0.5 - 1.0, 0.01});
-  ExpectValues(set.Lines[1].Returns, {0.009, 1.018 * 0.5 - 1.0, 0.009});
+  EXPECT_TRUE(ValuesNear(set.Lines[0].Returns, {0.01, 1.01 * 0.5 - 1.0, 0.01}));
+  ASSERT_TRUE(ValuesNear(set.Lines[1].Returns, {0.009, 1.018 * 0.5 - 1.0, 0.009}));
   EXPECT_EQ(set.Lines[1].Returns.front().Date, MonthEnd(2000, 2));
 
   settings.FxHedging = false;
   set.ConvertLineReturns(countries, settings, 0);
-  ExpectValues(set.Lines[1].Returns, {0.01, 1.02 * 0.5 - 1.0, 0.01});
+  EXPECT_TRUE(ValuesNear(set.Lines[1].Returns, {0.01, 1.02 * 0.5 - 1.0, 0.01}));
   settings.PortfolioCcy = "CHF";  // no country of that currency
   set.ConvertLineReturns(countries, settings, 0);
   EXPECT_TRUE(set.Lines[0].Returns.empty());
@@ -237,13 +207,13 @@ TEST(Rule2InflationLinked, LineReturnsPaySwapCostOutsideUsdAndConvertIntoThePort
 TEST(Rule2Evaluate, GoldIsHedgedAgainstUsdCashAndConvertedIntoThePortfolioCurrency) {
   // Gold +2 % a month against USD cash +0.5 %: 0.015 in dollars; in euros
   // 1.015 x 0.5 - 1 in March.
-  std::vector<TCountry> countries = EuroCountries(0.005);
+  std::vector<TCountry> countries = testcountries::EuroPair(0.005);
   Asset(countries[0], atIndex, "AUINDEX") = Growing(2000, 1, 4, 300.0, 0.02);
   ScopedCountryList scoped(countries);
   TRule2Evaluator e;
   e.Countries = countries;
-  ExpectValues(e.BuildGoldReturns("EUR"), {0.015, 1.015 * 0.5 - 1.0, 0.015});
-  ExpectValues(e.BuildGoldReturns("USD"), {0.015, 0.015, 0.015});
+  EXPECT_TRUE(ValuesNear(e.BuildGoldReturns("EUR"), {0.015, 1.015 * 0.5 - 1.0, 0.015}));
+  EXPECT_TRUE(ValuesNear(e.BuildGoldReturns("USD"), {0.015, 0.015, 0.015}));
   e.Countries[0].IndexAssets[2].ID = "GOLD";  // no "AUINDEX" asset
   EXPECT_TRUE(e.BuildGoldReturns("EUR").empty());
 }
@@ -252,18 +222,14 @@ TEST(Rule2Evaluate, GoldIsHedgedAgainstUsdCashAndConvertedIntoThePortfolioCurren
 
 // Three countries over 40 months from January 2000: bond prices, 10-year
 // rates, cash, spot rates; gold (first country) rallying for 20 months then
-// slumping; RULE2 states cycling 1, 2, 3; an inflation-linked index for USA
-// from month 10 with one stored missing value.
+// slumping; RULE2 states cycling 1, 2, 3; an inflation-linked index for the
+// first country from month 10 with one stored missing value.
 std::vector<TCountry> Rule2Countries() {
-  std::vector<TCountry> countries = {MakeCountry("USA", "USD"), MakeCountry("GERMANY", "EUR"),
-                                     MakeCountry("JAPAN", "JPY")};
-  for (std::size_t i = 0; i < countries.size(); ++i) {
-    TCountry& c = countries[i];
+  std::vector<TCountry> countries = testcountries::ThreeCountries(40, [](TCountry& c, std::size_t i) {
     Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
     Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * static_cast<double>(i));
     Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + static_cast<double>(i));
-    Asset(c, atSpotFx, "SPOTFX") = Constant(2000, 1, 40, 1.0);
-  }
+  });
   std::vector<double> gold;
   std::vector<double> states;
   double g = 300.0;
@@ -329,39 +295,27 @@ TEST(Rule2Evaluate, AlignedLegsBlendWithOneMoreAllocationThanReturns) {
 }
 
 TEST(Rule2Evaluate, MissingLegsLeaveAnEmptyEvaluation) {
-  std::vector<TCountry> countries = Rule2Countries();
-  TUserSettings settings = MakeSettings(countries, 0.0, 100.0 / 3.0, 0.0);
-  {
-    std::vector<TCountry> noGold = countries;
-    Asset(noGold[0], atIndex, "AUINDEX").clear();
-    ScopedCountryList scoped(noGold);
+  const std::vector<TCountry> countries = Rule2Countries();
+  const TUserSettings settings = MakeSettings(countries, 0.0, 100.0 / 3.0, 0.0);
+  std::vector<TCountry> noGold = countries;
+  Asset(noGold[0], atIndex, "AUINDEX").clear();
+  std::vector<TCountry> noRule = countries;
+  noRule[0].RuleAssets.clear();
+  const std::vector<TCountry> lists[] = {noGold, noRule, {}};
+  for (const std::vector<TCountry>& list : lists) {
+    ScopedCountryList scoped(list);
     TRule2Evaluator e;
+    // An earlier run's returns, gold signal and RULE2 state are not left behind.
     e.Returns = Monthly(2000, 1, {1.0});
-    // An earlier run's gold signal and RULE2 state are not left behind.
     e.Basket.Signal = Monthly(2000, 1, {1.0, 0.0});
     e.Rule2State = Monthly(2000, 1, {2.0, 2.0});
-    e.Evaluate(noGold, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
-    EXPECT_TRUE(e.Returns.empty());
+    e.Evaluate(list, settings, list.empty(), 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
+    EXPECT_TRUE(e.Returns.empty()) << list.size();
     EXPECT_TRUE(e.Allocations.empty());
-    EXPECT_TRUE(e.Basket.Signal.empty());
     EXPECT_TRUE(e.Rule2State.empty());
-  }
-  {
-    std::vector<TCountry> noRule = countries;
-    noRule[0].RuleAssets.clear();
-    ScopedCountryList scoped(noRule);
-    TRule2Evaluator e;
-    e.Evaluate(noRule, settings, false, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
-    EXPECT_TRUE(e.Rule2State.empty());
-    EXPECT_TRUE(e.Returns.empty());
-    EXPECT_TRUE(e.Allocations.empty());
-  }
-  {
-    ScopedCountryList scoped({});
-    TRule2Evaluator e;
-    e.Evaluate({}, settings, true, 0, MonthEnd(2000, 1), MonthEnd(2003, 4));
-    EXPECT_TRUE(e.Returns.empty());
-    EXPECT_TRUE(e.Allocations.empty());
+    if (&list == &lists[0]) {
+      EXPECT_TRUE(e.Basket.Signal.empty());
+    }
   }
 }
 

@@ -11,8 +11,13 @@
 //   SignalAssets:   "QVSIGNAL" ("QV Signal"), "BLSIGNAL" ("BL Signal")
 //   SpotFxAssets:   "SPOTFX" ("Spot FX")
 // All series start empty; tests fill the ones they need with Monthly(),
-// Growing() or Constant().
+// Growing() or Constant(). Shared checks (Values, ExpectValues) and settings
+// builders sit beside them.
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -23,6 +28,8 @@
 #include "platform/DateTime.h"
 
 namespace testcountries {
+
+constexpr double kTol = 1e-12;
 
 // Month end `offset` months after (year, month).
 inline double MonthEnd(int year, int month, int offset = 0) {
@@ -55,6 +62,34 @@ inline TSeries Growing(int year, int month, int count, double start, double grow
 
 inline TSeries Constant(int year, int month, int count, double value) {
   return Growing(year, month, count, value, 0.0);
+}
+
+// count month ends from (year, month): `before` for the first `months`
+// points, `after` from then on (a spot rate or signal that moves once).
+inline TSeries Step(int year, int month, int count, int months, double before, double after) {
+  std::vector<double> v(static_cast<std::size_t>(count), after);
+  for (int i = 0; i < months && i < count; ++i) v[static_cast<std::size_t>(i)] = before;
+  return Monthly(year, month, v);
+}
+
+inline std::vector<double> Values(const TSeries& s) {
+  std::vector<double> v;
+  for (const auto& p : s) v.push_back(p.Value);
+  return v;
+}
+
+// The values of s match expected one by one within tol; use with ASSERT_TRUE
+// where later lines index into s.
+inline ::testing::AssertionResult ValuesNear(const TSeries& s, const std::vector<double>& expected, double tol = kTol) {
+  if (s.size() != expected.size()) {
+    return ::testing::AssertionFailure() << s.size() << " points, expected " << expected.size();
+  }
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (!(std::abs(s[i].Value - expected[i]) <= tol)) {
+      return ::testing::AssertionFailure() << "point " << i << ": " << s[i].Value << ", expected " << expected[i];
+    }
+  }
+  return ::testing::AssertionSuccess();
 }
 
 inline TAssetSeries MakeAsset(const std::string& country, const std::string& id, const std::string& title, int type) {
@@ -129,6 +164,41 @@ inline TUserSettings MakeSettings(const std::vector<TCountry>& countries, double
     s.CountrySettings.push_back(row);
   }
   return s;
+}
+
+// Hedged settings in portfolio currency ccy: every row pays swapCost percent a year.
+inline TUserSettings Hedged(TUserSettings s, const std::string& ccy, double swapCost) {
+  s.PortfolioCcy = ccy;
+  s.FxHedging = true;
+  for (auto& row : s.CountrySettings) row.EqFxSwapBorrowingCost = swapCost;
+  return s;
+}
+
+// "United States" (USD), "Germany" (EUR), "Japan" (JPY) with spot 1.0 over
+// count month ends from January 2000; fill(country, index) sets the rest.
+template <class Fill>
+std::vector<TCountry> ThreeCountries(int count, Fill fill) {
+  std::vector<TCountry> list = {MakeCountry("United States", "USD"), MakeCountry("Germany", "EUR"),
+                                MakeCountry("Japan", "JPY")};
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    Asset(list[i], atSpotFx, "SPOTFX") = Constant(2000, 1, count, 1.0);
+    fill(list[i], i);
+  }
+  return list;
+}
+
+// "USA" (USD, first) and "GERMANY" (EUR) over January to April 2000: USA's
+// cash grows by usdCashGrowth a month, GERMANY's is flat; USA's spot is 1.0,
+// GERMANY's 1.0, 1.0, 0.5, 0.5 (reverse quoted: 1.0, 1.0, 2.0, 2.0, the same
+// rate), so that in March the euro doubles against the dollar.
+inline std::vector<TCountry> EuroPair(double usdCashGrowth = 0.0, bool reverseQuote = false) {
+  std::vector<TCountry> list = {MakeCountry("USA", "USD"),
+                                MakeCountry("GERMANY", "EUR", "Europe (Euro)", reverseQuote)};
+  Asset(list[0], atRiskFreeAsset, "CASH") = Growing(2000, 1, 4, 100.0, usdCashGrowth);
+  Asset(list[1], atRiskFreeAsset, "CASH") = Constant(2000, 1, 4, 100.0);
+  Asset(list[0], atSpotFx, "SPOTFX") = Constant(2000, 1, 4, 1.0);
+  Asset(list[1], atSpotFx, "SPOTFX") = Step(2000, 1, 4, 2, 1.0, reverseQuote ? 2.0 : 0.5);
+  return list;
 }
 
 // Installs a list as vcMyExternCountryList (asset-title lookups read it) for
