@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "FakeTransport.h"
 #include "data/QVDBClient.h"
 #include "platform/CurlTransport.h"
 
@@ -109,47 +108,56 @@ std::string HttpReplyText(const std::string& statusLine, const std::string& body
          "\r\nConnection: close\r\n\r\n" + body;
 }
 
-TEST(CurlTransportTest, GetCarriesItsBodyAndStatusTextIsRead) {
-  LoopbackResponder responder(HttpReplyText("HTTP/1.1 418 I'm a teapot", "short and stout"), 1);
-  ASSERT_NE(responder.Port, 0);
-  platform::CurlTransport transport;
+platform::HttpRequest Request(const std::string& baseUrl, const std::string& resource,
+                              platform::HttpMethod method = platform::HttpMethod::Get, const std::string& body = "") {
   platform::HttpRequest request;
-  request.Method = platform::HttpMethod::Get;
-  request.BaseUrl = responder.BaseUrl();
-  request.Resource = "QuorvaneDB";
-  request.Body = R"({"SQLRequest":[{"ResponseType":"8","Content":"SELECT 1","Field":""}]})";
+  request.Method = method;
+  request.BaseUrl = baseUrl;
+  request.Resource = resource;
+  request.Body = body;
   request.ContentType = "application/json";
-  request.Accept = "application/json";
-  const platform::HttpReply reply = transport.Execute(request);
-  responder.Join();
-  EXPECT_EQ(reply.StatusCode, 418);
-  EXPECT_EQ(reply.StatusText, "I'm a teapot");
-  EXPECT_EQ(reply.Content, "short and stout");
-  ASSERT_EQ(responder.Requests.size(), 1u);
-  EXPECT_EQ(responder.Requests[0].Head.rfind("GET /QuorvaneDB HTTP/1.1\r\n", 0), 0u) << responder.Requests[0].Head;
-  EXPECT_EQ(responder.Requests[0].Body, request.Body);
-  EXPECT_NE(responder.Requests[0].Head.find("Content-Type: application/json"), std::string::npos);
+  return request;
 }
 
-TEST(CurlTransportTest, MethodsPutAndPostAndPlainGet) {
-  const std::vector<std::pair<platform::HttpMethod, std::string>> cases{
-      {platform::HttpMethod::Put, "PUT"}, {platform::HttpMethod::Post, "POST"}, {platform::HttpMethod::Get, "GET"}};
-  for (const auto& [method, name] : cases) {
-    LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", "{}"), 1);
+// A client over libcurl without proxy, on the given server.
+struct CurlClient {
+  explicit CurlClient(const std::string& baseUrl) {
+    Client.SetProxySource([] { return TProxySettings{}; });
+    Client.SetBaseUrl(baseUrl);
+  }
+  platform::CurlTransport Transport;
+  TQVDBClient Client{Transport, "NO_RESULT"};
+};
+
+// GET carries its body; the status text is read whatever the status.
+TEST(CurlTransportTest, MethodsBodiesAndStatusTexts) {
+  struct Case {
+    platform::HttpMethod Method;
+    std::string Name, Resource, Body, StatusLine, StatusText, Content;
+  };
+  const std::vector<Case> cases{
+      {platform::HttpMethod::Get, "GET", "QuorvaneDB",
+       R"({"SQLRequest":[{"ResponseType":"8","Content":"SELECT 1","Field":""}]})", "HTTP/1.1 418 I'm a teapot",
+       "I'm a teapot", "short and stout"},
+      {platform::HttpMethod::Put, "PUT", "Default", "payload", "HTTP/1.1 200 OK", "OK", "{}"},
+      {platform::HttpMethod::Post, "POST", "Default", "payload", "HTTP/1.1 200 OK", "OK", "{}"},
+      {platform::HttpMethod::Get, "GET", "Default", "", "HTTP/1.1 200 OK", "OK", "{}"}};
+  for (const Case& c : cases) {
+    LoopbackResponder responder(HttpReplyText(c.StatusLine, c.Content), 1);
+    ASSERT_NE(responder.Port, 0);
     platform::CurlTransport transport;
-    platform::HttpRequest request;
-    request.Method = method;
-    request.BaseUrl = responder.BaseUrl();
-    request.Resource = "Default";
-    request.Body = method == platform::HttpMethod::Get ? "" : "payload";
-    request.ContentType = "application/json";
-    const platform::HttpReply reply = transport.Execute(request);
+    const platform::HttpReply reply = transport.Execute(Request(responder.BaseUrl(), c.Resource, c.Method, c.Body));
     responder.Join();
-    EXPECT_EQ(reply.StatusCode, 200);
-    EXPECT_EQ(reply.StatusText, "OK");
+    EXPECT_EQ(reply.StatusCode, std::stoi(c.StatusLine.substr(9))) << c.Name;
+    EXPECT_EQ(reply.StatusText, c.StatusText);
+    EXPECT_EQ(reply.Content, c.Content);
     ASSERT_EQ(responder.Requests.size(), 1u);
-    EXPECT_EQ(responder.Requests[0].Head.rfind(name + " /Default HTTP/1.1\r\n", 0), 0u) << name;
-    EXPECT_EQ(responder.Requests[0].Body, request.Body);
+    const std::string& head = responder.Requests[0].Head;
+    EXPECT_EQ(head.rfind(c.Name + " /" + c.Resource + " HTTP/1.1\r\n", 0), 0u) << head;
+    EXPECT_EQ(responder.Requests[0].Body, c.Body);
+    if (!c.Body.empty()) {
+      EXPECT_NE(head.find("Content-Type: application/json"), std::string::npos) << head;
+    }
   }
 }
 
@@ -160,27 +168,18 @@ TEST(CurlTransportTest, ClosedPortIsAConnectionFailure) {
     port = probe.Port;
   }
   ASSERT_NE(port, 0);
-  platform::CurlTransport transport;
-  platform::HttpRequest request;
-  request.BaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/";
-  request.Resource = "QuorvaneDB";
-  EXPECT_THROW(transport.Execute(request), platform::HttpTransportError);
-
+  CurlClient curl("http://127.0.0.1:" + std::to_string(port) + "/");
+  EXPECT_THROW(curl.Transport.Execute(Request(curl.Client.BaseUrl(), "QuorvaneDB")), platform::HttpTransportError);
   // Through the client the same failure becomes its message.
-  TQVDBClient client(transport, "NO_RESULT");
-  client.SetProxySource([] { return TProxySettings{}; });
-  client.SetBaseUrl(request.BaseUrl);
-  EXPECT_FALSE(client.UserExists("u"));
-  EXPECT_EQ(client.LastMessage, "Connection to server failed");
-  EXPECT_FALSE(client.IsServerAvailable());
+  EXPECT_FALSE(curl.Client.UserExists("u"));
+  EXPECT_EQ(curl.Client.LastMessage, "Connection to server failed");
+  EXPECT_FALSE(curl.Client.IsServerAvailable());
 }
 
 TEST(CurlTransportTest, LongReplyIsCutOff) {
   LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", std::string(100000, 'x')), 1);
   platform::CurlTransport transport;
-  platform::HttpRequest request;
-  request.BaseUrl = responder.BaseUrl();
-  request.Resource = "QuorvaneDB";
+  platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
   request.MaxReplyBytes = 1000;
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
 }
@@ -198,9 +197,7 @@ TEST(CurlTransportTest, ProxyReceivesAbsoluteAddressAndCredentials) {
   for (const Case& c : cases) {
     LoopbackResponder proxy(HttpReplyText("HTTP/1.1 200 OK", "VOSKER SERVER"), 1);
     platform::CurlTransport transport;
-    platform::HttpRequest request;
-    request.BaseUrl = "http://data.invalid:8082/";
-    request.Resource = "Default";
+    platform::HttpRequest request = Request("http://data.invalid:8082/", "Default");
     request.Proxy.Address = "127.0.0.1:" + std::to_string(proxy.Port);
     request.Proxy.UserName = c.User;
     request.Proxy.Password = c.Password;
@@ -218,36 +215,22 @@ TEST(CurlTransportTest, ProxyReceivesAbsoluteAddressAndCredentials) {
   }
 }
 
-// Data requests and the server check ask for JSON in UTF-8, as the client's
-// request is configured once for all of them.
-TEST(CurlTransportTest, ClientRequestsAcceptJsonInUtf8) {
+// Data requests and the server check (a plain GET of "Default") ask for JSON
+// in UTF-8, as the client's request is configured once for all of them.
+TEST(CurlTransportTest, ClientRequestsOverHttp) {
   const std::string status = R"({"ErrorMessage":[{"Content":""}],"Response":[{"String":"1"}]})";
-  for (const bool banner : {false, true}) {
-    LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", banner ? "VOSKER SERVER" : status), 1);
-    platform::CurlTransport transport;
-    TQVDBClient client(transport, "NO_RESULT");
-    client.SetProxySource([] { return TProxySettings{}; });
-    client.SetBaseUrl(responder.BaseUrl());
-    EXPECT_TRUE(banner ? client.IsServerAvailable() : client.UserExists("u"));
+  for (const bool check : {false, true}) {
+    LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", check ? "Vosker Server ready" : status), 1);
+    CurlClient curl(responder.BaseUrl());
+    EXPECT_TRUE(check ? curl.Client.IsServerAvailable() : curl.Client.UserExists("u"));
     responder.Join();
     ASSERT_EQ(responder.Requests.size(), 1u);
     const std::string& head = responder.Requests[0].Head;
+    EXPECT_EQ(head.rfind(check ? "GET /Default HTTP/1.1\r\n" : "GET /QuorvaneDB HTTP/1.1\r\n", 0), 0u) << head;
+    EXPECT_EQ(responder.Requests[0].Body.empty(), check);
     EXPECT_NE(head.find("\r\nAccept: application/json\r\n"), std::string::npos) << head;
     EXPECT_NE(head.find("\r\nAccept-Charset: utf-8, *;q=0.8"), std::string::npos) << head;
   }
-}
-
-TEST(CurlTransportTest, ClientServerCheckOverHttp) {
-  LoopbackResponder responder(HttpReplyText("HTTP/1.1 200 OK", "Vosker Server ready"), 1);
-  platform::CurlTransport transport;
-  TQVDBClient client(transport, "NO_RESULT");
-  client.SetProxySource([] { return TProxySettings{}; });
-  client.SetBaseUrl(responder.BaseUrl());
-  EXPECT_TRUE(client.IsServerAvailable());
-  responder.Join();
-  ASSERT_EQ(responder.Requests.size(), 1u);
-  EXPECT_EQ(responder.Requests[0].Head.rfind("GET /Default HTTP/1.1\r\n", 0), 0u);
-  EXPECT_EQ(responder.Requests[0].Body, "");
 }
 
 }  // namespace

@@ -3,42 +3,32 @@
 // forced re-download date is cleared only after that transaction committed.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
-#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FakeTransport.h"
-#include "data/LocalQuorvaneDB.h"
-#include "data/QVDBClient.h"
-#include "data/TempDir.h"
+#include "data/DataFixtures.h"
 
 namespace {
 
 constexpr std::size_t kRowsPerDate = 18;  // every country carries every asset
 
-// 18 rows for one date: SOUTH AFRICA's EQINDEX and 17 other assets.
-std::vector<TDataRow> DateRows(double date, double value) {
+// 18 rows for each date: SOUTH AFRICA's EQINDEX and 17 other assets.
+std::vector<TDataRow> DateRows(std::initializer_list<double> dates, double value) {
   std::vector<TDataRow> rows;
-  rows.push_back({"SOUTH AFRICA", "EQINDEX", {date, value}});
-  for (std::size_t i = 1; i < kRowsPerDate; ++i)
-    rows.push_back({"SOUTH AFRICA", "A" + std::to_string(i), {date, value}});
+  for (const double date : dates) {
+    rows.push_back(Row("SOUTH AFRICA", "EQINDEX", date, value));
+    for (std::size_t i = 1; i < kRowsPerDate; ++i)
+      rows.push_back(Row("SOUTH AFRICA", "A" + std::to_string(i), date, value));
+  }
   return rows;
-}
-
-std::vector<TDataRow> Join(std::vector<TDataRow> a, const std::vector<TDataRow>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 std::vector<TDataRow> WithoutFirst(std::vector<TDataRow> rows) {
   rows.erase(rows.begin());
   return rows;
-}
-
-std::string ContentOf(const platform::HttpRequest& request) {
-  return nlohmann::json::parse(request.Body).at("SQLRequest").at(0).at("Content").get<std::string>();
 }
 
 // The download: "" on success, else the failure text of the step.
@@ -73,31 +63,16 @@ struct DownloadCase {
   std::string Failure;
 };
 
-class DownloadTransactionTest : public ::testing::TestWithParam<DownloadCase> {
+class DownloadTransactionTest : public OpenDbTest<kMarketDataDatabase>,
+                                public FakeServer,
+                                public ::testing::WithParamInterface<DownloadCase> {
  protected:
   void SetUp() override {
-    Home = Temp.UseAsHome();
-    Db.BusyTimeoutMs = 50;
-    Db.Connect();
-    ASSERT_EQ(Db.LastMessage, "");
-    ASSERT_TRUE(Db.CreateMarketDataTables());
-    TAssetSeries cash;
-    cash.ID = "CASH";
-    cash.Title = "1M Cash";
-    cash.Type = atIndex;
-    Db.SaveAssetList({cash});
+    OpenDbTest::SetUp();
+    Db.SaveAssetList({Asset("CASH", "1M Cash", atIndex)});
     // Dates 100, 200 and 300, 18 rows each, all valued 1.
-    Db.InsertSeriesRows("DATA", Join(Join(DateRows(100, 1), DateRows(200, 1)), DateRows(300, 1)), nullptr);
-    Client.SetProxySource([] { return TProxySettings{}; });
+    Db.InsertSeriesRows("DATA", DateRows({100, 200, 300}, 1), nullptr);
   }
-
-  std::int64_t Count(const std::string& sql) { return Db.Connection().QueryInt(sql); }
-
-  TempDir Temp;
-  std::string Home;
-  TLocalQuorvaneDB Db;
-  FakeTransport Transport;
-  TQVDBClient Client{Transport, "NO_RESULT"};
 };
 
 // The user was asked to download again from date 200: the rows from 200 on
@@ -105,33 +80,25 @@ class DownloadTransactionTest : public ::testing::TestWithParam<DownloadCase> {
 // then replace the local ones.
 TEST_P(DownloadTransactionTest, ChangesTheFileOnlyWhenComplete) {
   const DownloadCase& test = GetParam();
-  TAssetSeries index;
-  index.ID = "EQINDEX";
-  index.Title = "Equity Index";
-  index.Type = atIndex;
-  Transport.Ok(WriteAssetListReply({index}, ""));
+  Transport.Ok(WriteAssetListReply({Asset("EQINDEX", "Equity Index", atIndex)}, ""));
   Transport.Ok(WriteTableRowsReply(test.ServerRows, test.ServerError));
-  Transport.Ok(WriteStatusReply("OK", ""));
-
-  sqlite3* other = nullptr;
+  Transport.Status("OK");
+  std::optional<ForeignLock> other;
   if (test.LockFile) {
-    ASSERT_EQ(sqlite3_open((Home + "/QVDBV4.sqlite").c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    other.emplace(File("QVDBV4.sqlite"));
+    ASSERT_TRUE(other->Locked);
   }
   const std::string failure = FullDownload(Client, Db, 200.0, "demo@quorvane.test");
-  if (other != nullptr) {
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
-  }
+  other.reset();
   EXPECT_EQ(failure, test.Failure);
 
   ASSERT_GE(Transport.Requests.size(), 2u);
-  EXPECT_EQ(ContentOf(Transport.Requests[1]), "SELECT * FROM DATA WHERE DATE>100 ORDER BY DATE ASC");
+  EXPECT_EQ(Decode(Transport.Requests[1]).Content, "SELECT * FROM DATA WHERE DATE>100 ORDER BY DATE ASC");
   const bool stored = test.Failure.empty();
   // The reset is the third request, sent only after the commit.
   ASSERT_EQ(Transport.Requests.size(), stored ? 3u : 2u);
   if (stored) {
-    EXPECT_EQ(ContentOf(Transport.Requests[2]),
+    EXPECT_EQ(Decode(Transport.Requests[2]).Content,
               "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='2' WHERE USERID='demo@quorvane.test'");
   }
   // Stored: 18 rows of date 100 kept, 36 rows of 200 and 300 valued 2.
@@ -139,19 +106,16 @@ TEST_P(DownloadTransactionTest, ChangesTheFileOnlyWhenComplete) {
   EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 54);
   EXPECT_EQ(Count("SELECT count(*) FROM DATA WHERE VALUE=2"), stored ? 36 : 0);
   EXPECT_EQ(Count("SELECT count(*) FROM DATA WHERE DATE=100 AND VALUE=1"), 18);
-  EXPECT_EQ(Count("SELECT count(*) FROM ASSET_LIST WHERE ID='EQINDEX'"), stored ? 1 : 0);
-  EXPECT_EQ(Count("SELECT count(*) FROM ASSET_LIST WHERE ID='CASH'"), stored ? 0 : 1);
+  EXPECT_EQ(Query("SELECT ID FROM ASSET_LIST"), std::vector<std::string>{stored ? "EQINDEX" : "CASH"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Download, DownloadTransactionTest,
-    ::testing::Values(DownloadCase{"Complete", Join(DateRows(200, 2), DateRows(300, 2)), "", false, ""},
-                      DownloadCase{"OneRowShort", WithoutFirst(Join(DateRows(200, 2), DateRows(300, 2))), "", false,
+    ::testing::Values(DownloadCase{"Complete", DateRows({200, 300}, 2), "", false, ""},
+                      DownloadCase{"OneRowShort", WithoutFirst(DateRows({200, 300}, 2)), "", false,
                                    "Incomplete dataset (missing data)"},
-                      DownloadCase{"ServerError", Join(DateRows(200, 2), DateRows(300, 2)), "disk I/O error", false,
-                                   "disk I/O error"},
-                      DownloadCase{"FileLocked", Join(DateRows(200, 2), DateRows(300, 2)), "", true,
-                                   "database is locked"}),
+                      DownloadCase{"ServerError", DateRows({200, 300}, 2), "disk I/O error", false, "disk I/O error"},
+                      DownloadCase{"FileLocked", DateRows({200, 300}, 2), "", true, "database is locked"}),
     [](const ::testing::TestParamInfo<DownloadCase>& param) { return std::string(param.param.Name); });
 
 }  // namespace

@@ -1,10 +1,9 @@
-// The local market-data file: connection, schema, list tables and series tables.
+// The local database files: connection, the schemas of both files, list tables and series tables.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,30 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "data/LocalQuorvaneDB.h"
-#include "data/TempDir.h"
+#include "data/DataFixtures.h"
 
 namespace {
-
-// Output of the sqlite3 command-line shell run on a file.
-std::string ShellOutput(const std::string& file, const std::string& command) {
-  const std::string line = "sqlite3 '" + file + "' '" + command + "' 2>&1";
-  FILE* pipe = ::popen(line.c_str(), "r");
-  if (pipe == nullptr) return {};
-  std::string output;
-  char buffer[4096];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, count);
-  ::pclose(pipe);
-  return output;
-}
-
-// The statement as the shell's .schema prints it.
-std::string SchemaLine(std::string statement) {
-  const std::string prefix = "CREATE TABLE IF NOT EXISTS ";
-  statement.replace(0, prefix.size(), "CREATE TABLE ");
-  return statement + ";";
-}
 
 class RecordingSink : public platform::ProgressSink {
  public:
@@ -49,314 +27,267 @@ class RecordingSink : public platform::ProgressSink {
   std::function<void()> OnPump;
 };
 
-class LocalMarketDataTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Home = Temp.UseAsHome("Vosker/Quorvane");
-    Db.DatabaseKind = kMarketDataDatabase;
-    Db.Connect();
-    ASSERT_EQ(Db.LastMessage, "");
-    ASSERT_TRUE(Db.CreateMarketDataTables());
-  }
+TCountry Country(const std::string& name, int rank, const std::string& currency = "EUR") {
+  TCountry country;
+  country.Name = name;
+  country.RegionName = "Europe (Euro)";
+  country.Currency = currency;
+  country.IndexName = "Index of " + name;
+  country.IndexTicker = "TCK" + std::to_string(rank);
+  country.Rank = rank;
+  country.RegionRank = 2;
+  country.IsDevelopped = rank % 2 == 1;
+  country.ReverseQuote = rank % 2 == 0;
+  country.EstimationDate = 45000.0 + rank;
+  country.EstimatedSignal = 0.25 * rank;
+  return country;
+}
 
-  std::int64_t Count(const std::string& sql) { return Db.Connection().QueryInt(sql); }
-
-  static TDataRow Row(const std::string& country, const std::string& asset, double date, double value) {
-    return TDataRow{country, asset, TDataPoint{date, value}};
-  }
-
-  static TCountry Country(const std::string& name, int rank, const std::string& currency = "EUR") {
-    TCountry country;
-    country.Name = name;
-    country.RegionName = "Europe (Euro)";
-    country.Currency = currency;
-    country.IndexName = "Index of " + name;
-    country.IndexTicker = "TCK" + std::to_string(rank);
-    country.Rank = rank;
-    country.RegionRank = 2;
-    country.IsDevelopped = rank % 2 == 1;
-    country.ReverseQuote = rank % 2 == 0;
-    country.EstimationDate = 45000.0 + rank;
-    country.EstimatedSignal = 0.25 * rank;
-    return country;
-  }
-
-  static TAssetSeries Asset(const std::string& id, const std::string& title, int type) {
-    TAssetSeries asset;
-    asset.ID = id;
-    asset.Title = title;
-    asset.Type = type;
-    return asset;
-  }
-
-  TempDir Temp;
-  std::string Home;
-  TLocalQuorvaneDB Db;
-};
+std::vector<TDataRow> Rows(const std::string& country, int count, double firstDate) {
+  std::vector<TDataRow> rows;
+  for (int i = 0; i < count; ++i) rows.push_back(Row(country, "EQINDEX", firstDate + i, 1.0));
+  return rows;
+}
 
 // ------------------------------------------------------------- connection
 
-TEST(LocalQuorvaneDBConnectTest, FirstConnectCreatesFolderAndFileInWalMode) {
-  TempDir temp;
-  const std::string home = temp.UseAsHome("missing/Vosker/Quorvane");
-  TLocalQuorvaneDB db;
-  db.DatabaseKind = kMarketDataDatabase;
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "");
-  EXPECT_TRUE(db.IsConnected());
+using LocalQuorvaneDBConnectTest = LocalDbTest;
+
+TEST_F(LocalQuorvaneDBConnectTest, FirstConnectCreatesFolderAndFileInWalMode) {
+  const std::string home = Temp.UseAsHome("missing/Vosker/Quorvane");
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "");
+  EXPECT_TRUE(Db.IsConnected());
   EXPECT_TRUE(std::filesystem::exists(home + "/QVDBV4.sqlite"));
-  auto mode = db.Connection().Prepare("PRAGMA journal_mode");
-  ASSERT_TRUE(mode.Step());
-  EXPECT_EQ(mode.ColumnText(0), "wal");
-  EXPECT_EQ(db.Connection().QueryInt("PRAGMA synchronous"), 1);  // NORMAL
+  EXPECT_EQ(Query("PRAGMA journal_mode"), std::vector<std::string>{"wal"});
+  EXPECT_EQ(Count("PRAGMA synchronous"), 1);  // NORMAL
 }
 
-TEST(LocalQuorvaneDBConnectTest, DatabaseFolderFollowsEnvironment) {
-  TempDir temp;
-  const std::string home = temp.UseAsHome("home");
+TEST_F(LocalQuorvaneDBConnectTest, DatabaseFolderAndFileNames) {
+  const std::string home = Temp.UseAsHome("home");
   EXPECT_EQ(TLocalQuorvaneDB::DatabaseFolder(), home);
   ::setenv("QUORVANE_HOME", "", 1);
-  const char* oldXdg = std::getenv("XDG_DATA_HOME");
-  const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";
-  ::setenv("XDG_DATA_HOME", "/data/xdg", 1);
-  EXPECT_EQ(TLocalQuorvaneDB::DatabaseFolder(), "/data/xdg/Vosker/Quorvane");
-  if (oldXdg != nullptr) {
-    ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_DATA_HOME");
+  {
+    ScopedEnv xdg("XDG_DATA_HOME", "/data/xdg");
+    EXPECT_EQ(TLocalQuorvaneDB::DatabaseFolder(), "/data/xdg/Vosker/Quorvane");
   }
   EXPECT_EQ(TLocalQuorvaneDB::DatabaseFileName(0), "QVDBV4.sqlite");
   EXPECT_EQ(TLocalQuorvaneDB::DatabaseFileName(1), "USDBV4.sqlite");
   EXPECT_EQ(TLocalQuorvaneDB::DatabaseFileName(2), "");
 }
 
-TEST(LocalQuorvaneDBConnectTest, ConnectWhileConnectedToSameFileSucceeds) {
-  TempDir temp;
-  temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.Connect();
-  ASSERT_EQ(db.LastMessage, "");
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "");
-  EXPECT_TRUE(db.IsConnected());
-}
-
-TEST(LocalQuorvaneDBConnectTest, UnknownKindFailsWithoutOpening) {
-  TempDir temp;
-  temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.DatabaseKind = 2;
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "Connection failed");
-  EXPECT_FALSE(db.IsConnected());
+TEST_F(LocalQuorvaneDBConnectTest, UnknownKindFailsWithoutOpening) {
+  Db.DatabaseKind = 2;
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "Connection failed");
+  EXPECT_FALSE(Db.IsConnected());
   // Not connected: the schema operation fails with its first text.
-  EXPECT_FALSE(db.CreateMarketDataTables());
-  EXPECT_EQ(db.LastMessage, "Unable to create table (QVDB:AL)");
-  EXPECT_THROW(db.LoadCountryList(), platform::SqliteError);
+  EXPECT_FALSE(Db.CreateMarketDataTables());
+  EXPECT_EQ(Db.LastMessage, "Unable to create table (QVDB:AL)");
+  EXPECT_THROW(Db.LoadCountryList(), platform::SqliteError);
 }
 
-TEST(LocalQuorvaneDBConnectTest, EachKindKeepsItsOwnFile) {
-  TempDir temp;
-  const std::string home = temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.DatabaseKind = kMarketDataDatabase;
-  db.Connect();
-  ASSERT_TRUE(db.CreateMarketDataTables());
-  db.Disconnect();
-  db.DatabaseKind = kSettingsDatabase;
-  db.Connect();
-  ASSERT_EQ(db.LastMessage, "");
-  ASSERT_TRUE(db.CreateUserSettingsTables());
-  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='DATA'"), 0);
+TEST_F(LocalQuorvaneDBConnectTest, EachKindKeepsItsOwnFile) {
+  const std::string tables = "SELECT count(*) FROM sqlite_master WHERE ";
+  ASSERT_NO_FATAL_FAILURE(Open(kMarketDataDatabase));
+  // Connect while connected to the same file succeeds.
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "");
+  EXPECT_TRUE(Db.IsConnected());
+  Db.Disconnect();
+  ASSERT_NO_FATAL_FAILURE(Open(kSettingsDatabase));
+  EXPECT_EQ(Count(tables + "name='DATA'"), 0);
   // Connect to the other kind while connected does not reopen: the settings
   // file stays open and the message tells the caller not to go on.
-  db.DatabaseKind = kMarketDataDatabase;
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "Connection failed");
-  EXPECT_TRUE(db.IsConnected());
-  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='USER_DATE_SETTINGS'"), 1);
+  Db.DatabaseKind = kMarketDataDatabase;
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "Connection failed");
+  EXPECT_TRUE(Db.IsConnected());
+  EXPECT_EQ(Count(tables + "name='USER_DATE_SETTINGS'"), 1);
   // Switching goes through Disconnect.
-  db.Disconnect();
-  db.Connect();
-  ASSERT_EQ(db.LastMessage, "");
-  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='DATA'"), 1);
-  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE name='USER_DATE_SETTINGS'"), 0);
-  EXPECT_TRUE(std::filesystem::exists(home + "/USDBV4.sqlite"));
+  Db.Disconnect();
+  Db.Connect();
+  ASSERT_EQ(Db.LastMessage, "");
+  EXPECT_EQ(Count(tables + "name='DATA'"), 1);
+  EXPECT_EQ(Count(tables + "name='USER_DATE_SETTINGS'"), 0);
+  EXPECT_TRUE(std::filesystem::exists(File("USDBV4.sqlite")));
 }
 
-TEST(LocalQuorvaneDBConnectTest, FileThatIsNotADatabaseReportsEngineMessage) {
-  TempDir temp;
-  const std::string home = temp.UseAsHome();
-  std::ofstream(home + "/QVDBV4.sqlite") << std::string(8192, 'x');
-  TLocalQuorvaneDB db;
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "Connection failed: file is not a database");
-  EXPECT_FALSE(db.IsConnected());
+TEST_F(LocalQuorvaneDBConnectTest, UnusableFileReportsEngineMessage) {
+  std::ofstream(File("QVDBV4.sqlite")) << std::string(8192, 'x');
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "Connection failed: file is not a database");
+  EXPECT_FALSE(Db.IsConnected());
+
+  std::filesystem::remove(File("QVDBV4.sqlite"));
+  ForeignLock other(File("QVDBV4.sqlite"), "CREATE TABLE T(A); BEGIN EXCLUSIVE; INSERT INTO T VALUES (1);");
+  ASSERT_TRUE(other.Locked);
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "Connection failed: database is locked");
+  EXPECT_FALSE(Db.IsConnected());
+  other.Release();
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "");
 }
 
-TEST(LocalQuorvaneDBConnectTest, FileLockedExclusivelyByAnotherConnectionFails) {
-  TempDir temp;
-  const std::string home = temp.UseAsHome();
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((home + "/QVDBV4.sqlite").c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(
-      sqlite3_exec(other, "CREATE TABLE T(A); BEGIN EXCLUSIVE; INSERT INTO T VALUES (1);", nullptr, nullptr, nullptr),
-      SQLITE_OK);
-  TLocalQuorvaneDB db;
-  db.BusyTimeoutMs = 50;
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "Connection failed: database is locked");
-  EXPECT_FALSE(db.IsConnected());
-  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
-  db.Connect();
-  EXPECT_EQ(db.LastMessage, "");
-}
-
-TEST(LocalQuorvaneDBConnectTest, LargeFreeListIsCompactedOnConnect) {
-  TempDir temp;
-  temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.Connect();
-  ASSERT_TRUE(db.CreateMarketDataTables());
-  std::vector<TDataRow> rows;
-  for (int i = 0; i < 100000; ++i) rows.push_back({"FRANCE", "EQINDEX", {static_cast<double>(i), 1.0}});
-  db.InsertSeriesRows("DATA", rows, nullptr);
-  db.DeleteSeriesFrom("DATA", kMissingDate);
-  db.Connection().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
-  const auto freeBefore = db.Connection().QueryInt("PRAGMA freelist_count");
+TEST_F(LocalQuorvaneDBConnectTest, LargeFreeListIsCompactedOnConnect) {
+  ASSERT_NO_FATAL_FAILURE(Open(kMarketDataDatabase));
+  Db.InsertSeriesRows("DATA", Rows("FRANCE", 100000, 0.0), nullptr);
+  Db.DeleteSeriesFrom("DATA", kMissingDate);
+  Db.Connection().Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+  const auto freeBefore = Count("PRAGMA freelist_count");
   ASSERT_GT(freeBefore, 1024);
-  db.Disconnect();
-  db.Connect();
-  ASSERT_EQ(db.LastMessage, "");
-  EXPECT_LT(db.Connection().QueryInt("PRAGMA freelist_count"), freeBefore);
+  Db.Disconnect();
+  Db.Connect();
+  ASSERT_EQ(Db.LastMessage, "");
+  EXPECT_LT(Count("PRAGMA freelist_count"), freeBefore);
 }
 
 // ----------------------------------------------------------------- schema
 
-const char* const kMarketStatements[] = {
-    "CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL UNIQUE,TITLE TEXT NOT NULL,TYPE TEXT NOT NULL,PRIMARY "
-    "KEY(ID))",
-    "CREATE TABLE IF NOT EXISTS COUNTRY_LIST(NAME TEXT NOT NULL UNIQUE,RANK INTEGER NOT NULL,REGIONNAME TEXT NOT "
-    "NULL,REGIONRANK INTEGER NOT NULL,ISDEVELOPPED INTEGER NOT NULL,CURRENCY TEXT NOT NULL,REVERSEQUOTE TEXT NOT "
-    "NULL,INDEXNAME TEXT NOT NULL,INDEXTICKER TEXT NOT NULL,ESTIMATIONDATE REAL NOT NULL,ESTIMATEDSIGNAL REAL NOT "
-    "NULL,PRIMARY KEY(NAME))",
-    "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_LIST(ID TEXT NOT NULL UNIQUE,PRIMARY KEY (ID))",
-    "CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL "
-    "NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE "
-    "REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
-    "NOT NULL)",
+struct SchemaCase {
+  int Kind;
+  const char* File;
+  std::vector<std::string> Statements;  // in creation order
+  std::vector<std::string> Indexes;
 };
 
-TEST_F(LocalMarketDataTest, ShellShowsTheSixTablesAndTheSeriesIndexes) {
-  const std::string schema = ShellOutput(Home + "/QVDBV4.sqlite", ".schema");
-  for (const char* statement : kMarketStatements) {
-    EXPECT_NE(schema.find(SchemaLine(statement) + "\n"), std::string::npos) << statement << "\n" << schema;
+const SchemaCase kMarketSchema{
+    kMarketDataDatabase,
+    "QVDBV4.sqlite",
+    {"CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL UNIQUE,TITLE TEXT NOT NULL,TYPE TEXT NOT NULL,PRIMARY "
+     "KEY(ID))",
+     "CREATE TABLE IF NOT EXISTS COUNTRY_LIST(NAME TEXT NOT NULL UNIQUE,RANK INTEGER NOT NULL,REGIONNAME TEXT NOT "
+     "NULL,REGIONRANK INTEGER NOT NULL,ISDEVELOPPED INTEGER NOT NULL,CURRENCY TEXT NOT NULL,REVERSEQUOTE TEXT NOT "
+     "NULL,INDEXNAME TEXT NOT NULL,INDEXTICKER TEXT NOT NULL,ESTIMATIONDATE REAL NOT NULL,ESTIMATEDSIGNAL REAL NOT "
+     "NULL,PRIMARY KEY(NAME))",
+     "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_LIST(ID TEXT NOT NULL UNIQUE,PRIMARY KEY (ID))",
+     "CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL "
+     "NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE "
+     "REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
+     "NOT NULL)"},
+    {"CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE);",
+     "CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE);"}};
+
+const SchemaCase kSettingsSchema{
+    kSettingsDatabase,
+    "USDBV4.sqlite",
+    {"CREATE TABLE IF NOT EXISTS USER_DATE_SETTINGS(INCEPTIONDATE REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_GLOBALPORTFOLIO_SETTINGS(PORTFOLIOCCY TEXT NOT NULL,RISKFREEID TEXT NOT "
+     "NULL,FXHEDGING INTEGER NOT NULL,MAXEQVSFIALLOCATION REAL NOT NULL,MINEQVSFIALLOCATION REAL NOT NULL,QVTRUSTLEVEL "
+     "REAL NOT NULL,BLTRUSTLEVEL REAL NOT NULL,SLTRUSTLEVEL REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_EQBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
+     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL,FXSWAPBORROWINGCOST REAL "
+     "NOT "
+     "NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_FIBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
+     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_CYBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
+     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL )",
+     "CREATE TABLE IF NOT EXISTS USER_EQCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_FICOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_CYCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
+     "CREATE TABLE IF NOT EXISTS USER_FI_COMPETITION_SETTINGS(MAXGOLDALLOCATION REAL NOT NULL,MAXTIPSALLOCATION REAL "
+     "NOT NULL,MAXFXRISKALLOCATION REAL NOT NULL )"},
+    {}};
+
+std::string TableName(const std::string& statement) {
+  const std::size_t from = std::string("CREATE TABLE IF NOT EXISTS ").size();
+  return statement.substr(from, statement.find('(') - from);
+}
+
+class LocalSchemaTest : public LocalDbTest, public ::testing::WithParamInterface<SchemaCase> {};
+
+// The shell prints each table as created, "IF NOT EXISTS" dropped.
+TEST_P(LocalSchemaTest, ShellShowsEveryTableAndIndex) {
+  ASSERT_NO_FATAL_FAILURE(Open(GetParam().Kind));
+  const std::string schema = ShellOutput(File(GetParam().File), ".schema");
+  for (std::string statement : GetParam().Statements) {
+    statement.replace(0, std::string("CREATE TABLE IF NOT EXISTS ").size(), "CREATE TABLE ");
+    EXPECT_NE(schema.find(statement + ";\n"), std::string::npos) << statement << "\n" << schema;
   }
-  EXPECT_NE(schema.find("CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE);"), std::string::npos);
-  EXPECT_NE(schema.find("CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE);"),
-            std::string::npos);
+  for (const std::string& index : GetParam().Indexes) EXPECT_NE(schema.find(index), std::string::npos) << index;
 }
 
-TEST_F(LocalMarketDataTest, SchemaCreationIsIdempotent) {
-  Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 100.0, 1.5)}, nullptr);
-  Db.SaveCountryList({Country("France", 1)});
-  EXPECT_TRUE(Db.CreateMarketDataTables());
-  EXPECT_EQ(Db.LastMessage, "");
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 1);
-  EXPECT_EQ(Count("SELECT count(*) FROM COUNTRY_LIST"), 1);
+INSTANTIATE_TEST_SUITE_P(Files, LocalSchemaTest, ::testing::Values(kMarketSchema, kSettingsSchema));
+
+struct SchemaFailureCase {
+  const SchemaCase* Schema;
+  std::size_t Blocked;  // position of the table whose creation an index of its name makes fail
+  const char* Message;
+};
+
+class LocalSchemaFailureTest : public LocalDbTest, public ::testing::WithParamInterface<SchemaFailureCase> {};
+
+// The first failure stops the creation: only the tables before it exist.
+TEST_P(LocalSchemaFailureTest, FirstFailureStopsTheCreation) {
+  const SchemaFailureCase& test = GetParam();
+  const std::vector<std::string>& statements = test.Schema->Statements;
+  Db.DatabaseKind = test.Schema->Kind;
+  Db.Connect();
+  Db.Connection().Exec("CREATE TABLE OTHER(A); CREATE INDEX " + TableName(statements[test.Blocked]) + " ON OTHER(A);");
+  EXPECT_FALSE(test.Schema->Kind == kMarketDataDatabase ? Db.CreateMarketDataTables() : Db.CreateUserSettingsTables());
+  EXPECT_EQ(Db.LastMessage, test.Message);
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < test.Blocked; ++i) expected.push_back(TableName(statements[i]));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Query("SELECT name FROM sqlite_master WHERE type='table' AND name<>'OTHER' ORDER BY name"), expected);
 }
 
-TEST(LocalQuorvaneDBSchemaTest, FailureAtTheFourthTableStopsThere) {
-  TempDir temp;
-  temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.Connect();
-  // An index named DATA makes the creation of the table DATA fail.
-  db.Connection().Exec("CREATE TABLE OTHER(A); CREATE INDEX DATA ON OTHER(A);");
-  EXPECT_FALSE(db.CreateMarketDataTables());
-  EXPECT_EQ(db.LastMessage, "Unable to create table (QVDB:D)");
-  auto exists = [&](const char* name) {
-    return db.Connection().QueryInt(std::string("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='") +
-                                    name + "'") == 1;
-  };
-  EXPECT_TRUE(exists("ASSET_LIST"));
-  EXPECT_TRUE(exists("COUNTRY_LIST"));
-  EXPECT_TRUE(exists("PORTFOLIO_TEMPLATE_LIST"));
-  EXPECT_FALSE(exists("DATA_BIS"));
-  EXPECT_FALSE(exists("PORTFOLIO_TEMPLATE_DATA"));
-}
-
-TEST_F(LocalMarketDataTest, SeriesTablesHaveNoKey) {
-  Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 100.0, 1.0), Row("France", "EQINDEX", 100.0, 1.0)}, nullptr);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 2);
-}
+// The settings file's one-row tables carry the text with two blanks, the per-country tables the one with one.
+INSTANTIATE_TEST_SUITE_P(Tables, LocalSchemaFailureTest,
+                         ::testing::Values(SchemaFailureCase{&kMarketSchema, 3, "Unable to create table (QVDB:D)"},
+                                           SchemaFailureCase{&kSettingsSchema, 0, "Unable to create table  (USDB:UGS)"},
+                                           SchemaFailureCase{&kSettingsSchema, 3, "Unable to create table (USDB:UBS)"},
+                                           SchemaFailureCase{&kSettingsSchema, 8,
+                                                             "Unable to create table  (USDB:UGS)"}));
 
 // ------------------------------------------------------------------ lists
 
-TEST_F(LocalMarketDataTest, CountryListRoundTrip) {
-  TCountry uk = Country("United Kingdom", 2, "gbp");
-  TCountry ivory = Country("Cote d'Ivoire", 1);
-  Db.SaveCountryList({uk, ivory});
-  auto stored = Db.Connection().Prepare("SELECT NAME,CURRENCY,typeof(REVERSEQUOTE) FROM COUNTRY_LIST ORDER BY RANK");
-  ASSERT_TRUE(stored.Step());
-  EXPECT_EQ(stored.ColumnText(0), "COTE D'IVOIRE");
-  ASSERT_TRUE(stored.Step());
-  EXPECT_EQ(stored.ColumnText(0), "UNITED KINGDOM");
-  EXPECT_EQ(stored.ColumnText(1), "gbp");
-  EXPECT_EQ(stored.ColumnText(2), "text");
+using LocalMarketDataTest = OpenDbTest<kMarketDataDatabase>;
 
-  const auto loaded = Db.LoadCountryList();
-  ASSERT_EQ(loaded.size(), 2u);
-  EXPECT_EQ(loaded[0].Name, "Cote D'ivoire");
-  EXPECT_EQ(loaded[1].Name, "United Kingdom");
-  EXPECT_EQ(loaded[1].Currency, "GBP");
-  EXPECT_EQ(loaded[1].RegionName, uk.RegionName);
-  EXPECT_EQ(loaded[1].IndexName, uk.IndexName);
-  EXPECT_EQ(loaded[1].IndexTicker, uk.IndexTicker);
-  EXPECT_EQ(loaded[1].Rank, 2);
-  EXPECT_EQ(loaded[1].RegionRank, 2);
-  EXPECT_FALSE(loaded[1].IsDevelopped);
-  EXPECT_TRUE(loaded[1].ReverseQuote);
-  EXPECT_TRUE(loaded[0].IsDevelopped);
-  EXPECT_FALSE(loaded[0].ReverseQuote);
-  EXPECT_DOUBLE_EQ(loaded[1].EstimationDate, 45002.0);
-  EXPECT_DOUBLE_EQ(loaded[1].EstimatedSignal, 0.5);
-  EXPECT_TRUE(loaded[1].IndexAssets.empty());
-
-  Db.SaveCountryList({});
-  EXPECT_TRUE(Db.LoadCountryList().empty());
+TEST_F(LocalMarketDataTest, SchemaCreationIsIdempotentAndSeriesTablesHaveNoKey) {
+  Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 100.0, 1.5), Row("France", "EQINDEX", 100.0, 1.5)}, nullptr);
+  Db.SaveCountryList({Country("France", 1)});
+  EXPECT_TRUE(Db.CreateMarketDataTables());
+  EXPECT_EQ(Db.LastMessage, "");
+  EXPECT_EQ(RowCounts({"DATA", "COUNTRY_LIST"}), (std::vector<std::int64_t>{2, 1}));
 }
 
-TEST_F(LocalMarketDataTest, ReverseQuoteOtherThanOneLoadsFalse) {
+TEST_F(LocalMarketDataTest, CountryListRoundTrip) {
+  Db.SaveCountryList({Country("United Kingdom", 2, "gbp"), Country("Cote d'Ivoire", 1)});
+  EXPECT_EQ(Query("SELECT NAME,CURRENCY,typeof(REVERSEQUOTE) FROM COUNTRY_LIST ORDER BY RANK"),
+            (std::vector<std::string>{"COTE D'IVOIRE|EUR|text", "UNITED KINGDOM|gbp|text"}));
+  const auto loaded = Db.LoadCountryList();
+  ASSERT_EQ(loaded.size(), 2u);
+  EXPECT_EQ(CountryText(loaded[0]), "Cote D'ivoire|Europe (Euro)|EUR|Index of Cote d'Ivoire|TCK1|1|2|1|0|45001|0.25|0");
+  EXPECT_EQ(CountryText(loaded[1]),
+            "United Kingdom|Europe (Euro)|GBP|Index of United Kingdom|TCK2|2|2|0|1|45002|0.5|0");
+  Db.SaveCountryList({});
+  EXPECT_TRUE(Db.LoadCountryList().empty());
+
+  // A stored reverse-quote text other than '1' loads as false.
   Db.Connection().Exec(
       "INSERT INTO COUNTRY_LIST VALUES ('USA',1,'North America',1,1,'usd','2','S&P','SPX',1.0,2.0),"
       "('JAPAN',2,'Japan',5,1,'JPY','1','Nikkei','NKY',1.0,2.0)");
-  const auto loaded = Db.LoadCountryList();
-  ASSERT_EQ(loaded.size(), 2u);
-  EXPECT_EQ(loaded[0].Name, "USA");
-  EXPECT_EQ(loaded[0].Currency, "USD");
-  EXPECT_FALSE(loaded[0].ReverseQuote);
-  EXPECT_TRUE(loaded[1].ReverseQuote);
+  const auto stored = Db.LoadCountryList();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(CountryText(stored[0]), "USA|North America|USD|S&P|SPX|1|1|1|0|1|2|0");
+  EXPECT_TRUE(stored[1].ReverseQuote);
 }
 
 TEST_F(LocalMarketDataTest, AssetListRoundTrip) {
   Db.SaveAssetList({Asset("eqindex", "Equity Index", atIndex), Asset("CASH", "1M Cash", atRiskFreeAsset),
                     Asset("AUINDEX", "Gold", atIndex), Asset("BLSIGNAL", "BL Signal", atSignal)});
-  auto stored = Db.Connection().Prepare("SELECT ID,TITLE,TYPE FROM ASSET_LIST WHERE ID='EQINDEX'");
-  ASSERT_TRUE(stored.Step());
-  EXPECT_EQ(stored.ColumnText(1), "EQUITY INDEX");
-  EXPECT_EQ(stored.ColumnText(2), "INDEX");
-
+  EXPECT_EQ(Query("SELECT ID,TITLE,TYPE FROM ASSET_LIST WHERE ID='EQINDEX'"),
+            std::vector<std::string>{"EQINDEX|EQUITY INDEX|INDEX"});
   const auto indexes = Db.LoadAssetList("France", atIndex);
   ASSERT_EQ(indexes.size(), 2u);
   EXPECT_EQ(indexes[0].ID, "AUINDEX");
-  EXPECT_EQ(indexes[1].ID, "EQINDEX");
-  EXPECT_EQ(indexes[1].Title, "Equity Index");
+  EXPECT_EQ(indexes[1].ID + "|" + indexes[1].Title + "|" + indexes[1].CountryName, "EQINDEX|Equity Index|France");
   EXPECT_EQ(indexes[1].Type, atIndex);
-  EXPECT_EQ(indexes[1].CountryName, "France");
   const auto riskFree = Db.LoadAssetList("Japan", atRiskFreeAsset);
   ASSERT_EQ(riskFree.size(), 1u);
   EXPECT_EQ(riskFree[0].Title, "1M Cash");
@@ -373,7 +304,7 @@ TEST_F(LocalMarketDataTest, FailedReplaceKeepsTheOldRows) {
   const auto indexes = Db.LoadAssetList("", atIndex);
   ASSERT_EQ(indexes.size(), 1u);
   EXPECT_EQ(indexes[0].ID, "EQINDEX");
-  EXPECT_EQ(Count("SELECT count(*) FROM ASSET_LIST"), 2);
+  EXPECT_EQ(RowCount("ASSET_LIST"), 2);
 
   // Duplicate country names violate the primary key: the old list stays.
   Db.SaveCountryList({Country("France", 1), Country("Germany", 2)});
@@ -389,19 +320,14 @@ TEST_F(LocalMarketDataTest, PortfolioTemplatesRoundTrip) {
   Db.SavePortfolioTemplateData(templates);
   const auto list = Db.LoadPortfolioTemplateList();
   ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].ID, "A");
-  EXPECT_EQ(list[1].ID, "B");
-  EXPECT_EQ(list[2].ID, "mixed");
-  EXPECT_EQ(Count("SELECT count(*) FROM PORTFOLIO_TEMPLATE_DATA"), 4);
+  EXPECT_EQ(list[0].ID + list[1].ID + list[2].ID, "ABmixed");
+  EXPECT_EQ(RowCount("PORTFOLIO_TEMPLATE_DATA"), 4);
   EXPECT_EQ(Db.LoadPortfolioTemplateData("A"), (std::vector<double>{0.5, 0.3, 0.2}));
   EXPECT_TRUE(Db.LoadPortfolioTemplateData("B").empty());
   EXPECT_TRUE(Db.LoadPortfolioTemplateData("MIXED").empty());  // identifiers keep their case
   EXPECT_EQ(Db.LoadPortfolioTemplateData("mixed"), (std::vector<double>{1.0}));
-  auto ranks = Db.Connection().Prepare("SELECT RANK FROM PORTFOLIO_TEMPLATE_DATA WHERE PORTFOLIOID='A' ORDER BY RANK");
-  for (int expected = 0; expected < 3; ++expected) {
-    ASSERT_TRUE(ranks.Step());
-    EXPECT_EQ(ranks.ColumnInt(0), expected);
-  }
+  EXPECT_EQ(Query("SELECT RANK FROM PORTFOLIO_TEMPLATE_DATA WHERE PORTFOLIOID='A' ORDER BY RANK"),
+            (std::vector<std::string>{"0", "1", "2"}));
 }
 
 TEST_F(LocalMarketDataTest, CountryEstimatesAreWrittenOnlyWhenCountsMatch) {
@@ -411,8 +337,7 @@ TEST_F(LocalMarketDataTest, CountryEstimatesAreWrittenOnlyWhenCountsMatch) {
   ASSERT_EQ(before.size(), 2u);
   EXPECT_DOUBLE_EQ(before[0].Date, 45001.0);  // Germany, rank 1
   EXPECT_TRUE(Db.SaveCountryEstimates({{10.0, -1.0}, {20.0, 1.0}}));
-  const auto after = Db.LoadCountryEstimates();
-  EXPECT_EQ(after, (std::vector<TDataPoint>{{10.0, -1.0}, {20.0, 1.0}}));
+  EXPECT_EQ(Db.LoadCountryEstimates(), (std::vector<TDataPoint>{{10.0, -1.0}, {20.0, 1.0}}));
   EXPECT_EQ(Db.LoadCountryList()[1].Name, "France");
   EXPECT_DOUBLE_EQ(Db.LoadCountryList()[1].EstimationDate, 20.0);
 }
@@ -423,7 +348,7 @@ TEST_F(LocalMarketDataTest, OpenTableTellsWhetherTheTableIsEmpty) {
   EXPECT_FALSE(Db.OpenTable("DATA"));
   EXPECT_THROW(Db.OpenTable("DATA; DROP TABLE DATA"), platform::SqliteError);
   EXPECT_THROW(Db.OpenTable("NO_SUCH_TABLE"), platform::SqliteError);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 1);
+  EXPECT_EQ(RowCount("DATA"), 1);
 }
 
 // ----------------------------------------------------------------- series
@@ -461,8 +386,7 @@ TEST_F(LocalMarketDataTest, LoadSeriesIsAscendingAndDropsStoredMissingValues) {
                        Row("France", "EQINDEX", 20.0, -1000.0), Row("France", "EQINDEX", 30.0, -999.99),
                        Row("Germany", "EQINDEX", 15.0, 7.0)},
                       nullptr);
-  const TSeries series = Db.LoadSeries("france", "EQINDEX");
-  EXPECT_EQ(series, (TSeries{{10.0, 1.0}, {30.0, -999.99}, {40.0, 2.0}}));
+  EXPECT_EQ(Db.LoadSeries("france", "EQINDEX"), (TSeries{{10.0, 1.0}, {30.0, -999.99}, {40.0, 2.0}}));
   EXPECT_TRUE(Db.LoadSeries("Spain", "EQINDEX").empty());
 }
 
@@ -476,10 +400,7 @@ TEST_F(LocalMarketDataTest, LoadSeriesBisGivesTheFirstDailyPoint) {
 
 TEST_F(LocalMarketDataTest, NamesAreStoredUpperCasedWithQuotesKept) {
   Db.InsertSeriesRows("DATA", {Row("Cote d'Ivoire", "eqIndex", 1.0, 1.0)}, nullptr);
-  auto stored = Db.Connection().Prepare("SELECT COUNTRYNAME,ASSETID FROM DATA");
-  ASSERT_TRUE(stored.Step());
-  EXPECT_EQ(stored.ColumnText(0), "COTE D'IVOIRE");
-  EXPECT_EQ(stored.ColumnText(1), "EQINDEX");
+  EXPECT_EQ(Query("SELECT COUNTRYNAME,ASSETID FROM DATA"), std::vector<std::string>{"COTE D'IVOIRE|EQINDEX"});
 }
 
 TEST_F(LocalMarketDataTest, DecimalCommaValuesBecomeNumbers) {
@@ -489,11 +410,9 @@ TEST_F(LocalMarketDataTest, DecimalCommaValuesBecomeNumbers) {
   Db.InsertSeriesRows("DATA", {}, &sink);
   EXPECT_TRUE(sink.Texts.empty());
   EXPECT_EQ(sink.Pumps, 0);
-  auto value = Db.Connection().Prepare("SELECT typeof(VALUE),VALUE FROM DATA WHERE DATE=1.0");
-  ASSERT_TRUE(value.Step());
-  EXPECT_EQ(value.ColumnText(0), "real");
-  EXPECT_DOUBLE_EQ(value.ColumnDouble(1), 1.25);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA WHERE typeof(VALUE)='text'"), 1);  // 'abc' has no comma
+  // 'abc' has no comma and stays text.
+  EXPECT_EQ(Query("SELECT typeof(VALUE),VALUE FROM DATA ORDER BY DATE"),
+            (std::vector<std::string>{"real|1.25", "text|abc"}));
 }
 
 struct ProgressCase {
@@ -508,15 +427,13 @@ class InsertProgressTest : public LocalMarketDataTest, public ::testing::WithPar
 // row i when i passes the threshold (n / 100, growing by n / 100).
 TEST_P(InsertProgressTest, ShowsPercentagesAndPumpsAboutEveryHundredthRow) {
   const ProgressCase& test = GetParam();
-  std::vector<TDataRow> rows;
-  for (std::size_t i = 0; i < test.Rows; ++i) rows.push_back(Row("France", "EQINDEX", static_cast<double>(i), 1.0));
   RecordingSink sink;
-  Db.InsertSeriesRows("DATA", rows, &sink);
+  Db.InsertSeriesRows("DATA", Rows("France", static_cast<int>(test.Rows), 0.0), &sink);
   EXPECT_EQ(sink.Pumps, test.Pumps);
   ASSERT_GE(sink.Texts.size(), test.FirstTexts.size());
   EXPECT_EQ(std::vector<std::string>(sink.Texts.begin(), sink.Texts.begin() + test.FirstTexts.size()), test.FirstTexts);
   EXPECT_EQ(sink.Texts.back(), "100%");
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), static_cast<std::int64_t>(test.Rows));
+  EXPECT_EQ(RowCount("DATA"), static_cast<std::int64_t>(test.Rows));
 }
 
 std::vector<std::string> PercentTexts(int from, int to, int by) {
@@ -539,14 +456,13 @@ INSTANTIATE_TEST_SUITE_P(
         // 1000 rows: step 10, pumps before rows 11, 21, ..., 991.
         ProgressCase{1000, 99, PercentTexts(0, 100, 1)}));
 
+// NaN binds as NULL, which the NOT NULL column refuses: the call leaves no row.
 TEST_F(LocalMarketDataTest, FailedInsertLeavesNoRowOfTheCall) {
   Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 1.0, 1.0)}, nullptr);
-  std::vector<TDataRow> rows;
-  for (int i = 0; i < 300; ++i) rows.push_back(Row("Germany", "EQINDEX", 10.0 + i, 1.0));
-  // NaN binds as NULL, which the NOT NULL column refuses.
+  std::vector<TDataRow> rows = Rows("Germany", 300, 10.0);
   rows[150].Point.Value = std::numeric_limits<double>::quiet_NaN();
   EXPECT_THROW(Db.InsertSeriesRows("DATA", rows, nullptr), platform::SqliteError);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 1);
+  EXPECT_EQ(RowCount("DATA"), 1);
   EXPECT_THROW(Db.InsertSeriesRows("NOT_A_SERIES", rows, nullptr), platform::SqliteError);
 }
 
@@ -557,84 +473,68 @@ TEST_F(LocalMarketDataTest, LargeInsertKeepsTheSeriesIndexAlsoWhenItFails) {
   rows[11000].Point.Value = std::numeric_limits<double>::quiet_NaN();
   EXPECT_THROW(Db.InsertSeriesRows("DATA", rows, nullptr), platform::SqliteError);
   EXPECT_EQ(Count(hasIndex), 1);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 0);
+  EXPECT_EQ(RowCount("DATA"), 0);
   rows[11000].Point.Value = 11000.0;
   Db.InsertSeriesRows("DATA", rows, nullptr);
   EXPECT_EQ(Count(hasIndex), 1);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 12000);
+  EXPECT_EQ(RowCount("DATA"), 12000);
   const TSeries spain = Db.LoadSeries("Spain", "EQINDEX");
   ASSERT_EQ(spain.size(), 6000u);
   EXPECT_EQ(spain.front(), (TDataPoint{2.0, 11998.0}));
   EXPECT_EQ(spain.back(), (TDataPoint{12000.0, 0.0}));
-  auto plan = Db.Connection().Prepare(
+  const auto plan = Query(
       "EXPLAIN QUERY PLAN SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME='SPAIN' AND ASSETID='EQINDEX' ORDER BY DATE");
-  ASSERT_TRUE(plan.Step());
-  EXPECT_NE(plan.Text("detail").find("DATA_SERIES_INDEX"), std::string::npos) << plan.Text("detail");
+  ASSERT_FALSE(plan.empty());
+  EXPECT_NE(plan[0].find("DATA_SERIES_INDEX"), std::string::npos) << plan[0];
 }
 
 TEST_F(LocalMarketDataTest, ConnectionClosedWhilePumpingUndoesTheInsert) {
   Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 1.0, 1.0)}, nullptr);
-  std::vector<TDataRow> rows;
-  for (int i = 0; i < 500; ++i) rows.push_back(Row("Germany", "EQINDEX", 10.0 + i, 1.0));
   RecordingSink sink;
   sink.OnPump = [&] {
     if (sink.Pumps == 3) Db.Disconnect();
   };
-  EXPECT_THROW(Db.InsertSeriesRows("DATA", rows, &sink), platform::SqliteError);
+  EXPECT_THROW(Db.InsertSeriesRows("DATA", Rows("Germany", 500, 10.0), &sink), platform::SqliteError);
   EXPECT_EQ(Db.LastMessage, "Connection lost");
   EXPECT_FALSE(Db.IsConnected());
   Db.Connect();
   ASSERT_EQ(Db.LastMessage, "");
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 1);
+  EXPECT_EQ(RowCount("DATA"), 1);
 }
 
 TEST_F(LocalMarketDataTest, WriteWhileAnotherConnectionHoldsTheLockFails) {
   Db.InsertSeriesRows("DATA", {Row("France", "EQINDEX", 1.0, 1.0)}, nullptr);
-  Db.Disconnect();
-  Db.BusyTimeoutMs = 50;
-  Db.Connect();
-  ASSERT_EQ(Db.LastMessage, "");
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((Home + "/QVDBV4.sqlite").c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ForeignLock other(File("QVDBV4.sqlite"));
+  ASSERT_TRUE(other.Locked);
   EXPECT_THROW(Db.InsertSeriesRows("DATA", {Row("Germany", "EQINDEX", 2.0, 1.0)}, nullptr), platform::SqliteError);
   EXPECT_EQ(Db.LastMessage, "database is locked");
   EXPECT_THROW(Db.SaveCountryList({Country("France", 1)}), platform::SqliteError);
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 1);
+  other.Release();
+  EXPECT_EQ(RowCount("DATA"), 1);
   Db.InsertSeriesRows("DATA", {Row("Germany", "EQINDEX", 2.0, 1.0)}, nullptr);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA"), 2);
+  EXPECT_EQ(RowCount("DATA"), 2);
 }
 
-TEST_F(LocalMarketDataTest, DeleteSeriesFromKeepsEarlierRows) {
+// DeleteSeriesFrom keeps earlier rows; an uncommitted outer transaction undoes
+// a whole download, a committed one keeps it.
+TEST_F(LocalMarketDataTest, OuterTransactionGroupsADownload) {
   Db.InsertSeriesRows(
       "DATA_BIS",
       {Row("France", "EQINDEX", 10.0, 1.0), Row("France", "EQINDEX", 20.0, 2.0), Row("Spain", "CASH", 30.0, 3.0)},
       nullptr);
   Db.DeleteSeriesFrom("DATA_BIS", 20.0);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA_BIS"), 1);
+  EXPECT_EQ(RowCount("DATA_BIS"), 1);
   EXPECT_EQ(Db.GetSeriesLastDate("DATA_BIS", "France", "EQINDEX"), 10.0);
-  Db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
-  EXPECT_EQ(Count("SELECT count(*) FROM DATA_BIS"), 0);
-}
-
-TEST_F(LocalMarketDataTest, OuterTransactionGroupsADownload) {
-  Db.InsertSeriesRows("DATA_BIS", {Row("France", "EQINDEX", 10.0, 1.0)}, nullptr);
-  {
-    auto download = Db.BeginTransaction();
-    Db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
-    Db.InsertSeriesRows("DATA_BIS", {Row("France", "EQINDEX", 20.0, 2.0)}, nullptr);
-    // Not committed: everything is undone.
+  for (const bool commit : {false, true}) {
+    {
+      auto download = Db.BeginTransaction();
+      Db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
+      EXPECT_EQ(RowCount("DATA_BIS"), 0);
+      Db.InsertSeriesRows("DATA_BIS", {Row("France", "EQINDEX", 20.0, 2.0)}, nullptr);
+      if (commit) download.Commit();
+    }
+    EXPECT_EQ(Db.LoadSeriesBis("France", "EQINDEX"), (commit ? TDataPoint{20.0, 2.0} : TDataPoint{10.0, 1.0}));
   }
-  EXPECT_EQ(Db.LoadSeriesBis("France", "EQINDEX"), (TDataPoint{10.0, 1.0}));
-  {
-    auto download = Db.BeginTransaction();
-    Db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
-    Db.InsertSeriesRows("DATA_BIS", {Row("France", "EQINDEX", 20.0, 2.0)}, nullptr);
-    download.Commit();
-  }
-  EXPECT_EQ(Db.LoadSeriesBis("France", "EQINDEX"), (TDataPoint{20.0, 2.0}));
 }
 
 }  // namespace

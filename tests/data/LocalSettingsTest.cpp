@@ -1,136 +1,52 @@
-// The local settings file: schema, readers, writers and save selectors.
+// The local settings file: readers, writers and save selectors (its schema is tested with the market-data file's).
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "common/TextHelpers.h"
-#include "data/LocalQuorvaneDB.h"
-#include "data/TempDir.h"
+#include "data/DataFixtures.h"
 
 namespace {
 
-class LocalSettingsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Home = Temp.UseAsHome();
-    Db.DatabaseKind = kSettingsDatabase;
-    Db.Connect();
-    ASSERT_EQ(Db.LastMessage, "");
-    ASSERT_TRUE(Db.CreateUserSettingsTables());
-  }
+using Counts = std::vector<std::int64_t>;
 
-  std::int64_t Count(const std::string& sql) { return Db.Connection().QueryInt(sql); }
-
-  static TCountrySettings Row(const std::string& name, int rank, double base) {
-    TCountrySettings row;
-    row.CountryName = name;
-    row.RegionName = "Region " + std::to_string(rank);
-    row.CountryRank = rank;
-    row.EqWeight = base + 0.1;
-    row.FiWeight = base + 0.2;
-    row.CyWeight = base + 0.3;
-    row.EqTransactionCost = base + 0.4;
-    row.FiTransactionCost = base + 0.5;
-    row.EqFxSwapBorrowingCost = base + 0.6;
-    return row;
-  }
-
-  static TUserSettings Settings() {
-    TUserSettings settings;
-    settings.PortfolioCcy = "EUR";
-    settings.RiskFreeId = "RISKFREEASSET1";
-    settings.MaxEqVsFiAllocation = 80.0;
-    settings.MinEqVsFiAllocation = 20.0;
-    settings.QVTrustLevel = 50.0;
-    settings.BLTrustLevel = 40.0;
-    settings.SLTrustLevel = 30.0;
-    settings.FxHedging = true;
-    settings.CountrySettings = {Row("France", 1, 1.0), Row("United Kingdom", 2, 2.0), Row("USA", 3, 3.0)};
-    settings.CountryRankingCriteria = {0.5, 0.4, 0.3};
-    settings.MaxGoldAllocation = 10.0;
-    settings.MaxTipsAllocation = 15.0;
-    settings.MaxFxRiskAllocation = 25.0;
-    settings.InceptionDate = 36000.0;
-    return settings;
-  }
-
-  TempDir Temp;
-  std::string Home;
-  TLocalQuorvaneDB Db;
-};
-
-const char* const kSettingsStatements[] = {
-    "CREATE TABLE IF NOT EXISTS USER_DATE_SETTINGS(INCEPTIONDATE REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_GLOBALPORTFOLIO_SETTINGS(PORTFOLIOCCY TEXT NOT NULL,RISKFREEID TEXT NOT "
-    "NULL,FXHEDGING INTEGER NOT NULL,MAXEQVSFIALLOCATION REAL NOT NULL,MINEQVSFIALLOCATION REAL NOT NULL,QVTRUSTLEVEL "
-    "REAL NOT NULL,BLTRUSTLEVEL REAL NOT NULL,SLTRUSTLEVEL REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_EQBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-    "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL,FXSWAPBORROWINGCOST REAL NOT "
-    "NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_FIBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-    "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_CYBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-    "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL )",
-    "CREATE TABLE IF NOT EXISTS USER_EQCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_FICOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_CYCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS USER_FI_COMPETITION_SETTINGS(MAXGOLDALLOCATION REAL NOT NULL,MAXTIPSALLOCATION REAL "
-    "NOT NULL,MAXFXRISKALLOCATION REAL NOT NULL )",
-};
-
-TEST_F(LocalSettingsTest, ShellShowsTheNineTables) {
-  const std::string line = "sqlite3 '" + Home + "/USDBV4.sqlite' .schema 2>&1";
-  FILE* pipe = ::popen(line.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string schema;
-  char buffer[4096];
-  std::size_t count = 0;
-  while ((count = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) schema.append(buffer, count);
-  ::pclose(pipe);
-  for (std::string statement : kSettingsStatements) {
-    statement.replace(0, std::string("CREATE TABLE IF NOT EXISTS ").size(), "CREATE TABLE ");
-    EXPECT_NE(schema.find(statement + ";\n"), std::string::npos) << statement << "\n" << schema;
-  }
+// Weights and costs base + 0.1 .. base + 0.6 in field order.
+TCountrySettings CountryRow(const std::string& name, int rank, double base) {
+  return TCountrySettings{
+      name, "Region " + std::to_string(rank), base + 0.1, base + 0.2, base + 0.3, base + 0.4, base + 0.5, base + 0.6,
+      rank};
 }
+
+TUserSettings Settings() {
+  TUserSettings settings;
+  settings.PortfolioCcy = "EUR";
+  settings.RiskFreeId = "RISKFREEASSET1";
+  settings.MaxEqVsFiAllocation = 80.0;
+  settings.MinEqVsFiAllocation = 20.0;
+  settings.QVTrustLevel = 50.0;
+  settings.BLTrustLevel = 40.0;
+  settings.SLTrustLevel = 30.0;
+  settings.FxHedging = true;
+  settings.CountrySettings = {CountryRow("France", 1, 1.0), CountryRow("United Kingdom", 2, 2.0),
+                              CountryRow("USA", 3, 3.0)};
+  settings.CountryRankingCriteria = {0.5, 0.4, 0.3};
+  settings.MaxGoldAllocation = 10.0;
+  settings.MaxTipsAllocation = 15.0;
+  settings.MaxFxRiskAllocation = 25.0;
+  settings.InceptionDate = 36000.0;
+  return settings;
+}
+
+using LocalSettingsTest = OpenDbTest<kSettingsDatabase>;
 
 TEST_F(LocalSettingsTest, SchemaCreationIsIdempotent) {
   ASSERT_TRUE(Db.SaveUserSettings(Settings(), 2));
   EXPECT_TRUE(Db.CreateUserSettingsTables());
   EXPECT_EQ(Db.LastMessage, "");
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_GLOBALPORTFOLIO_SETTINGS"), 1);
+  EXPECT_EQ(RowCount("USER_GLOBALPORTFOLIO_SETTINGS"), 1);
 }
-
-struct SchemaFailureCase {
-  const char* BlockedTable;  // an index of that name makes its creation fail
-  const char* Message;
-  int TablesBefore;
-};
-
-class LocalSettingsSchemaTest : public ::testing::TestWithParam<SchemaFailureCase> {};
-
-TEST_P(LocalSettingsSchemaTest, FirstFailureStopsTheCreation) {
-  const SchemaFailureCase& test = GetParam();
-  TempDir temp;
-  temp.UseAsHome();
-  TLocalQuorvaneDB db;
-  db.DatabaseKind = kSettingsDatabase;
-  db.Connect();
-  db.Connection().Exec(std::string("CREATE TABLE OTHER(A); CREATE INDEX ") + test.BlockedTable + " ON OTHER(A);");
-  EXPECT_FALSE(db.CreateUserSettingsTables());
-  EXPECT_EQ(db.LastMessage, test.Message);
-  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM sqlite_master WHERE type='table' AND name LIKE 'USER_%'"),
-            test.TablesBefore);
-}
-
-// The one-row tables carry the text with two blanks, the per-country tables the one with one.
-INSTANTIATE_TEST_SUITE_P(
-    Tables, LocalSettingsSchemaTest,
-    ::testing::Values(SchemaFailureCase{"USER_DATE_SETTINGS", "Unable to create table  (USDB:UGS)", 0},
-                      SchemaFailureCase{"USER_FIBYCOUNTRY_SETTINGS", "Unable to create table (USDB:UBS)", 3},
-                      SchemaFailureCase{"USER_FI_COMPETITION_SETTINGS", "Unable to create table  (USDB:UGS)", 8}));
 
 TEST_F(LocalSettingsTest, EmptyTablesGiveTheDefaults) {
   const TUserSettings defaults = Settings();
@@ -152,15 +68,14 @@ TEST_F(LocalSettingsTest, GlobalPortfolioValuesRoundTrip) {
   EXPECT_EQ(Count("SELECT FXHEDGING FROM USER_GLOBALPORTFOLIO_SETTINGS"), 0);
   // Only the eight global-portfolio values come from the table.
   TUserSettings current;
-  current.CountrySettings = {Row("Japan", 1, 0.0)};
+  current.CountrySettings = {CountryRow("Japan", 1, 0.0)};
   current.MaxGoldAllocation = 3.0;
   current.InceptionDate = 1234.0;
   TUserSettings expected = values;
   expected.CountrySettings = current.CountrySettings;
   expected.CountryRankingCriteria = current.CountryRankingCriteria;
   expected.MaxGoldAllocation = 3.0;
-  expected.MaxTipsAllocation = 0.0;
-  expected.MaxFxRiskAllocation = 0.0;
+  expected.MaxTipsAllocation = expected.MaxFxRiskAllocation = 0.0;
   expected.InceptionDate = 1234.0;
   EXPECT_EQ(Db.LoadUserGlobalPortfolioSettings(current), expected);
   // Any value other than 0 means hedging.
@@ -169,31 +84,22 @@ TEST_F(LocalSettingsTest, GlobalPortfolioValuesRoundTrip) {
   // A second save edits the one row.
   values.PortfolioCcy = "USD";
   ASSERT_TRUE(Db.SaveUserSettings(values, 2));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_GLOBALPORTFOLIO_SETTINGS"), 1);
+  EXPECT_EQ(RowCounts({"USER_GLOBALPORTFOLIO_SETTINGS", "USER_EQBYCOUNTRY_SETTINGS"}), (Counts{1, 0}));
   EXPECT_EQ(Db.LoadUserGlobalPortfolioSettings(TUserSettings{}).PortfolioCcy, "USD");
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_EQBYCOUNTRY_SETTINGS"), 0);
 }
 
 TEST_F(LocalSettingsTest, EquitySelectorAppendsThenEdits) {
   TUserSettings settings = Settings();
   for (const int selector : {3, 1, 5}) {
     ASSERT_TRUE(Db.SaveUserSettings(settings, selector)) << selector;
-    EXPECT_EQ(Count("SELECT count(*) FROM USER_EQBYCOUNTRY_SETTINGS"), 3);
-    EXPECT_EQ(Count("SELECT count(*) FROM USER_EQCOUNTRY_COMPETITION_SETTINGS"), 1);
+    EXPECT_EQ(RowCounts({"USER_EQBYCOUNTRY_SETTINGS", "USER_EQCOUNTRY_COMPETITION_SETTINGS"}), (Counts{3, 1}));
   }
-  // Rows in list order, names upper-cased.
-  auto rows = Db.Connection().Prepare("SELECT COUNTRYNAME,WEIGHT,FXSWAPBORROWINGCOST FROM USER_EQBYCOUNTRY_SETTINGS");
-  const char* const names[] = {"FRANCE", "UNITED KINGDOM", "USA"};
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(rows.Step());
-    EXPECT_EQ(rows.ColumnText(0), names[i]);
-    EXPECT_DOUBLE_EQ(rows.ColumnDouble(1), i + 1.1);
-    EXPECT_DOUBLE_EQ(rows.ColumnDouble(2), i + 1.6);
-  }
-  // Only the equity tables are written.
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FIBYCOUNTRY_SETTINGS"), 0);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FICOUNTRY_COMPETITION_SETTINGS"), 0);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_GLOBALPORTFOLIO_SETTINGS"), 0);
+  // Rows in list order, names upper-cased; only the equity tables are written.
+  EXPECT_EQ(Query("SELECT COUNTRYNAME,WEIGHT,FXSWAPBORROWINGCOST FROM USER_EQBYCOUNTRY_SETTINGS"),
+            (std::vector<std::string>{"FRANCE|1.1|1.6", "UNITED KINGDOM|2.1|2.6", "USA|3.1|3.6"}));
+  EXPECT_EQ(
+      RowCounts({"USER_FIBYCOUNTRY_SETTINGS", "USER_FICOUNTRY_COMPETITION_SETTINGS", "USER_GLOBALPORTFOLIO_SETTINGS"}),
+      (Counts{0, 0, 0}));
 
   // Loading over other defaults restores the equity columns only.
   std::vector<TCountrySettings> defaults = settings.CountrySettings;
@@ -204,15 +110,14 @@ TEST_F(LocalSettingsTest, EquitySelectorAppendsThenEdits) {
   }
   const auto loaded = Db.LoadUserCountrySettings(defaults, sacEquity);
   ASSERT_EQ(loaded.size(), 3u);
-  EXPECT_EQ(loaded[1].CountryName, "United Kingdom");
   EXPECT_EQ(loaded[2].CountryName, "USA");
-  EXPECT_DOUBLE_EQ(loaded[1].EqWeight, 2.1);
-  EXPECT_DOUBLE_EQ(loaded[1].EqTransactionCost, 2.4);
-  EXPECT_DOUBLE_EQ(loaded[1].EqFxSwapBorrowingCost, 2.6);
-  EXPECT_EQ(loaded[1].FiWeight, 0.0);
-  EXPECT_EQ(loaded[1].CyWeight, 0.0);
-  const TSettingsTriple criteria = Db.LoadUserCountryCompetitionSettings({9.0, 9.0, 9.0}, sacEquity);
-  EXPECT_EQ(criteria, (TSettingsTriple{0.5, 9.0, 9.0}));
+  TCountrySettings expected = defaults[1];
+  expected.CountryName = "United Kingdom";
+  expected.EqWeight = 2.1;
+  expected.EqTransactionCost = 2.4;
+  expected.EqFxSwapBorrowingCost = 2.6;
+  EXPECT_EQ(loaded[1], expected);
+  EXPECT_EQ(Db.LoadUserCountryCompetitionSettings({9.0, 9.0, 9.0}, sacEquity), (TSettingsTriple{0.5, 9.0, 9.0}));
 }
 
 TEST_F(LocalSettingsTest, BondSelectorWritesItsTablesAndTheSwapCosts) {
@@ -225,9 +130,8 @@ TEST_F(LocalSettingsTest, BondSelectorWritesItsTablesAndTheSwapCosts) {
   }
   settings.CountryRankingCriteria = {0.9, 0.8, 0.7};
   ASSERT_TRUE(Db.SaveUserSettings(settings, 4));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FIBYCOUNTRY_SETTINGS"), 3);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_CYBYCOUNTRY_SETTINGS"), 3);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FI_COMPETITION_SETTINGS"), 1);
+  EXPECT_EQ(RowCounts({"USER_FIBYCOUNTRY_SETTINGS", "USER_CYBYCOUNTRY_SETTINGS", "USER_FI_COMPETITION_SETTINGS"}),
+            (Counts{3, 3, 1}));
   EXPECT_EQ(Db.LoadUserFICompetitionSettings({0.0, 0.0, 0.0}), (TSettingsTriple{10.0, 15.0, 25.0}));
   EXPECT_EQ(Db.LoadUserCountryCompetitionSettings({0.0, 0.0, 0.0}, sacFixedIncome), (TSettingsTriple{0.0, 0.8, 0.0}));
   EXPECT_EQ(Db.LoadUserCountryCompetitionSettings({0.0, 0.0, 0.0}, sacCurrency), (TSettingsTriple{0.0, 0.0, 0.7}));
@@ -244,11 +148,10 @@ TEST_F(LocalSettingsTest, BondSelectorWritesItsTablesAndTheSwapCosts) {
 
 TEST_F(LocalSettingsTest, BondSelectorOnEmptyEquityTableWritesWholeRows) {
   ASSERT_TRUE(Db.SaveUserSettings(Settings(), 7));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_EQBYCOUNTRY_SETTINGS"), 3);
+  EXPECT_EQ(RowCount("USER_EQBYCOUNTRY_SETTINGS"), 3);
   const auto equity = Db.LoadUserCountrySettings(std::vector<TCountrySettings>(3), sacEquity);
   EXPECT_TRUE(equity[0].CountryName.empty());  // other countries than the defaults: defaults kept
-  const auto matched = Db.LoadUserCountrySettings(Settings().CountrySettings, sacEquity);
-  EXPECT_EQ(matched, Settings().CountrySettings);
+  EXPECT_EQ(Db.LoadUserCountrySettings(Settings().CountrySettings, sacEquity), Settings().CountrySettings);
 }
 
 TEST_F(LocalSettingsTest, CurrencyLoadChangesOnlyItsColumns) {
@@ -281,17 +184,16 @@ TEST_F(LocalSettingsTest, RowsAreMatchedByCountryName) {
   // Saving the reordered rows updates each country's own row.
   reordered[0].FiWeight = 7.0;
   ASSERT_TRUE(Db.SaveUserCountrySettings(reordered, sacFixedIncome));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FIBYCOUNTRY_SETTINGS"), 3);
-  auto usa = Db.Connection().Prepare("SELECT WEIGHT FROM USER_FIBYCOUNTRY_SETTINGS WHERE COUNTRYNAME='USA'");
-  ASSERT_TRUE(usa.Step());
-  EXPECT_DOUBLE_EQ(usa.ColumnDouble(0), 7.0);
+  EXPECT_EQ(RowCount("USER_FIBYCOUNTRY_SETTINGS"), 3);
+  EXPECT_EQ(Query("SELECT WEIGHT FROM USER_FIBYCOUNTRY_SETTINGS WHERE COUNTRYNAME='USA'"),
+            std::vector<std::string>{"7.0"});
 }
 
 TEST_F(LocalSettingsTest, OtherCountriesAreNotReadAndAreRewrittenOnSave) {
   const TUserSettings settings = Settings();
   ASSERT_TRUE(Db.SaveUserCountrySettings(settings.CountrySettings, sacFixedIncome));
   std::vector<TCountrySettings> more = settings.CountrySettings;
-  more.push_back(Row("Japan", 4, 4.0));
+  more.push_back(CountryRow("Japan", 4, 4.0));
   for (auto& row : more) row.FiWeight = 0.5;
   // Four rows in the settings, three stored: the given rows come back unchanged.
   EXPECT_EQ(Db.LoadUserCountrySettings(more, sacFixedIncome), more);
@@ -301,7 +203,7 @@ TEST_F(LocalSettingsTest, OtherCountriesAreNotReadAndAreRewrittenOnSave) {
   EXPECT_EQ(Db.LoadUserCountrySettings(swapped, sacFixedIncome), swapped);
   // Saving rewrites the table with the new rows.
   ASSERT_TRUE(Db.SaveUserCountrySettings(more, sacFixedIncome));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_FIBYCOUNTRY_SETTINGS"), 4);
+  EXPECT_EQ(RowCount("USER_FIBYCOUNTRY_SETTINGS"), 4);
   EXPECT_EQ(Db.LoadUserCountrySettings(more, sacFixedIncome), more);
 }
 
@@ -310,13 +212,11 @@ TEST_F(LocalSettingsTest, NothingToWriteIsReported) {
   TUserSettings settings = Settings();
   settings.CountrySettings.clear();
   EXPECT_FALSE(Db.SaveUserSettings(settings, 3));
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_EQBYCOUNTRY_SETTINGS"), 0);
   // The end date is never stored: selector 8 writes nothing and that is no failure.
   EXPECT_TRUE(Db.SaveUserSettings(Settings(), 8));
-  for (const char* table : {"USER_DATE_SETTINGS", "USER_GLOBALPORTFOLIO_SETTINGS", "USER_EQBYCOUNTRY_SETTINGS",
-                            "USER_FIBYCOUNTRY_SETTINGS", "USER_FI_COMPETITION_SETTINGS"}) {
-    EXPECT_EQ(Count(std::string("SELECT count(*) FROM ") + table), 0) << table;
-  }
+  EXPECT_EQ(RowCounts({"USER_DATE_SETTINGS", "USER_GLOBALPORTFOLIO_SETTINGS", "USER_EQBYCOUNTRY_SETTINGS",
+                       "USER_FIBYCOUNTRY_SETTINGS", "USER_FI_COMPETITION_SETTINGS"}),
+            (Counts{0, 0, 0, 0, 0}));
 }
 
 TEST_F(LocalSettingsTest, StartDateSelector) {
@@ -324,15 +224,19 @@ TEST_F(LocalSettingsTest, StartDateSelector) {
   EXPECT_EQ(Db.LoadUserDateSettings(), 36000.0);
   ASSERT_TRUE(Db.SaveUserDateSettings(37000.0));
   EXPECT_EQ(Db.LoadUserDateSettings(), 37000.0);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_DATE_SETTINGS"), 1);
-  EXPECT_EQ(Count("SELECT count(*) FROM USER_EQBYCOUNTRY_SETTINGS"), 0);
+  EXPECT_EQ(RowCounts({"USER_DATE_SETTINGS", "USER_EQBYCOUNTRY_SETTINGS"}), (Counts{1, 0}));
 }
 
-TEST_F(LocalSettingsTest, UnknownAssetClassFails) {
+TEST_F(LocalSettingsTest, UnknownAssetClassOrMissingTableFails) {
   EXPECT_THROW(Db.LoadUserCountrySettings(Settings().CountrySettings, 3), platform::SqliteError);
   EXPECT_THROW(Db.SaveUserCountrySettings(Settings().CountrySettings, -1), platform::SqliteError);
   EXPECT_THROW(Db.LoadUserCountryCompetitionSettings({0.0, 0.0, 0.0}, 3), platform::SqliteError);
   EXPECT_THROW(Db.SaveUserCountryCompetitionSettings({0.0, 0.0, 0.0}, 5), platform::SqliteError);
+  Db.Connection().Exec("DROP TABLE USER_DATE_SETTINGS");
+  EXPECT_THROW(Db.LoadUserDateSettings(), platform::SqliteError);
+  Db.Disconnect();
+  EXPECT_THROW(Db.LoadUserFICompetitionSettings({0.0, 0.0, 0.0}), platform::SqliteError);
+  EXPECT_THROW(Db.SaveUserSettings(Settings(), 2), platform::SqliteError);
 }
 
 TEST_F(LocalSettingsTest, FailedSelectorSaveUndoesEveryTable) {
@@ -345,14 +249,6 @@ TEST_F(LocalSettingsTest, FailedSelectorSaveUndoesEveryTable) {
   EXPECT_NE(Db.LastMessage.find("no such table"), std::string::npos) << Db.LastMessage;
   EXPECT_EQ(Count("SELECT count(*) FROM USER_FIBYCOUNTRY_SETTINGS WHERE WEIGHT=42.0"), 0);
   EXPECT_EQ(Db.LoadUserFICompetitionSettings({0.0, 0.0, 0.0})[0], 10.0);
-}
-
-TEST_F(LocalSettingsTest, ReadersFailOnAMissingTable) {
-  Db.Connection().Exec("DROP TABLE USER_DATE_SETTINGS");
-  EXPECT_THROW(Db.LoadUserDateSettings(), platform::SqliteError);
-  Db.Disconnect();
-  EXPECT_THROW(Db.LoadUserFICompetitionSettings({0.0, 0.0, 0.0}), platform::SqliteError);
-  EXPECT_THROW(Db.SaveUserSettings(Settings(), 2), platform::SqliteError);
 }
 
 }  // namespace

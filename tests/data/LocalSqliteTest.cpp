@@ -111,9 +111,7 @@ TEST_F(LocalSqliteTest, ClosedConnectionFailsCleanly) {
   // Closing rolled the open transaction back.
   Db.Open(Temp / "test.sqlite");
   EXPECT_EQ(Rows(), 0);
-}
-
-TEST_F(LocalSqliteTest, OpeningAMissingFileWithoutCreateFails) {
+  // A missing file is not created when only read-write access is asked for.
   platform::SqliteConnection other;
   EXPECT_THROW(other.Open(Temp / "missing.sqlite", platform::SqliteOpenMode::ReadWrite), platform::SqliteError);
   EXPECT_FALSE(other.IsOpen());

@@ -1,18 +1,13 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "FakeTransport.h"
-#include "data/QVDBClient.h"
 #include "data/RegistrySettings.h"
+#include "data/TempDir.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
 
@@ -20,38 +15,15 @@ namespace {
 
 using platform::HttpMethod;
 
-std::string StatusReply(const std::string& value, const std::string& error = "") {
-  return WriteStatusReply(value, error);
-}
-
-struct SentRequest {
-  std::string Kind, Content, Field;
-};
-
-SentRequest Decode(const platform::HttpRequest& request) {
-  const auto body = nlohmann::json::parse(request.Body);
-  const auto& item = body.at("SQLRequest").at(0);
-  return {item.at("ResponseType").get<std::string>(), item.at("Content").get<std::string>(),
-          item.at("Field").get<std::string>()};
-}
+std::string StatusReply(const std::string& value) { return WriteStatusReply(value, ""); }
 
 void ExpectProxy(const platform::HttpRequest& request, const std::string& address, const std::string& user,
                  const std::string& password) {
-  EXPECT_EQ(request.Proxy.Address, address);
-  EXPECT_EQ(request.Proxy.UserName, user);
-  EXPECT_EQ(request.Proxy.Password, password);
+  EXPECT_EQ(request.Proxy.Address + "|" + request.Proxy.UserName + "|" + request.Proxy.Password,
+            address + "|" + user + "|" + password);
 }
 
-class QVDBClientTest : public ::testing::Test {
- protected:
-  QVDBClientTest() : Client(Transport, "NO_RESULT") {
-    Client.SetProxySource([this] { return Proxy; });
-  }
-
-  FakeTransport Transport;
-  TQVDBClient Client;
-  TProxySettings Proxy;
-};
+class QVDBClientTest : public ::testing::Test, public FakeServer {};
 
 // Each operation: statement, kind, column and method on the wire.
 TEST_F(QVDBClientTest, OperationsSendTheirStatementKindAndMethod) {
@@ -122,13 +94,11 @@ TEST_F(QVDBClientTest, OperationsSendTheirStatementKindAndMethod) {
     ASSERT_EQ(Transport.Requests.size(), 1u) << c.Name;
     const platform::HttpRequest& sent = Transport.Last();
     EXPECT_EQ(sent.Method, c.Method) << c.Name;
-    EXPECT_EQ(sent.BaseUrl, "http://127.0.0.1:8082/") << c.Name;
-    EXPECT_EQ(sent.Resource, "QuorvaneDB") << c.Name;
-    EXPECT_EQ(sent.ContentType, "application/json") << c.Name;
+    EXPECT_EQ(sent.BaseUrl + sent.Resource + " " + sent.ContentType,
+              "http://127.0.0.1:8082/QuorvaneDB application/json");
     const SentRequest decoded = Decode(sent);
-    EXPECT_EQ(decoded.Kind, c.Kind) << c.Name;
-    EXPECT_EQ(decoded.Content, c.Content) << c.Name;
-    EXPECT_EQ(decoded.Field, c.Field) << c.Name;
+    EXPECT_EQ(decoded.Kind + "|" + decoded.Content + "|" + decoded.Field, c.Kind + "|" + c.Content + "|" + c.Field)
+        << c.Name;
     EXPECT_EQ(Client.LastMessage, "") << c.Name;
   }
 }
@@ -141,71 +111,76 @@ TEST_F(QVDBClientTest, RequestBodyKeepsMemberOrder) {
       R"({"SQLRequest":[{"ResponseType":"5","Content":"SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC","Field":""}]})");
 }
 
-TEST_F(QVDBClientTest, SignInChecksReadTheCount) {
-  const std::vector<std::pair<std::string, bool>> cases{{"0", false}, {"1", true}, {"3", true}, {"-1", true}};
-  for (const auto& [value, expected] : cases) {
-    Transport.Ok(StatusReply(value));
-    EXPECT_EQ(Client.UserExists("u"), expected) << value;
-    EXPECT_EQ(Client.LastMessage, "");
+// Each scripted reply and call: the call's result as text, the message it
+// leaves and the status code it records (-1 when no reply came).
+TEST_F(QVDBClientTest, RepliesGiveResultsAndMessages) {
+  using Call = std::function<std::string(TQVDBClient&)>;
+  const Call exists = [](TQVDBClient& c) { return std::to_string(c.UserExists("u")); };
+  const Call login = [](TQVDBClient& c) { return std::to_string(c.CheckLogin("u", "p")); };
+  const Call rows = [](TQVDBClient& c) { return std::to_string(c.GetTableRowsSince("DATA", 2.0).size()); };
+  const Call countries = [](TQVDBClient& c) { return std::to_string(c.GetCountryList().size()); };
+  const Call lastDate = [](TQVDBClient& c) { return platform::FloatToStr(c.GetSeriesLastDate("DATA_BIS", "a", "b")); };
+  const Call field = [](TQVDBClient& c) { return c.SelectFieldValue("USER_LIST", "USERID", "u", "FIRSTNAME"); };
+  const Call update = [](TQVDBClient& c) { return std::to_string(c.ExecuteUpdate("UPDATE T SET A='1'")); };
+  const Call reset = [](TQVDBClient& c) { return std::to_string(c.SetStartDateToUpdate("u", 2.0)); };
+  const Call statement = [](TQVDBClient& c) { return std::to_string(c.ExecuteStatement("{}")); };
+  const Call password = [](TQVDBClient& c) {
+    std::string text = "old";
+    return std::to_string(c.SendPasswordRequest("u", text)) + "|" + text;
+  };
+  const Call newUser = [](TQVDBClient& c) {
+    std::string text = "old";
+    return std::to_string(c.SendNewUserRequest("a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", text)) +
+           "|" + text;
+  };
+  const std::string failed = "Connection to server failed";
+  const std::string emptyList = WriteValueListReply({}, "");
+  struct Case {
+    FakeTransport::Step Reply;
+    Call Run;
+    std::string Result, Message;
+    int Status;
+  };
+  const std::vector<Case> cases{
+      // Sign-in checks read the count; anything but a whole number is a failure.
+      {StatusAnswer("0"), exists, "0", "", 200},
+      {StatusAnswer("1"), exists, "1", "", 200},
+      {StatusAnswer("3"), exists, "1", "", 200},
+      {StatusAnswer("-1"), exists, "1", "", 200},
+      {StatusAnswer(""), login, "0", "Invalid server reply: '' is not a whole number", 200},
+      {StatusAnswer("yes"), login, "0", "Invalid server reply: 'yes' is not a whole number", 200},
+      {StatusAnswer("1.0"), login, "0", "Invalid server reply: '1.0' is not a whole number", 200},
+      // No reply at all.
+      {Failure(), exists, "0", failed, -1},
+      {Failure(), rows, "0", failed, -1},
+      {Failure(), lastDate, "2", failed, -1},
+      {Failure(), password, "0|", failed, -1},
+      // HTTP error statuses give their text.
+      {Answer(404, "Not Found", StatusReply("1")), exists, "0", "Not Found", 404},
+      {Answer(503, "", ""), field, "", "HTTP status 503", 503},
+      {Answer(500, "Internal Server Error", ""), newUser, "0|", "Internal Server Error", 500},
+      // The server's error text fails every kind; a submission still delivers the reply.
+      {Answer(200, "OK", WriteCountryListReply({TCountry{}}, "no such table")), countries, "0", "no such table", 200},
+      {StatusAnswer("OK", "locked"), update, "0", "locked", 200},
+      {StatusAnswer("REFUSED", "duplicate"), password, "0|REFUSED", "duplicate", 200},
+      {StatusAnswer("", "syntax error"), statement, "0", "syntax error", 200},
+      {StatusAnswer("Request SENT"), password, "1|Request SENT", "", 200},
+      // Single values: no row is no value; dates may carry a decimal comma.
+      {Answer(200, "OK", emptyList), field, "", "", 200},
+      {Answer(200, "OK", emptyList), lastDate, "2", "", 200},
+      {StatusAnswer("45291,5"), lastDate, "45291.5", "", 200},
+      {StatusAnswer("01/02/2024"), lastDate, "2", "Invalid server reply: '01/02/2024' is not a date", 200},
+      // Updates need the exact confirmation "OK".
+      {StatusAnswer("OK"), update, "1", "", 200},
+      {StatusAnswer("ok"), update, "0", "Update not confirmed by the server: ok", 200},
+      {StatusAnswer(""), reset, "0", "Update not confirmed by the server", 200},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    Transport.Queue({cases[i].Reply});
+    EXPECT_EQ(cases[i].Run(Client), cases[i].Result) << "case " << i;
+    EXPECT_EQ(Client.LastMessage, cases[i].Message) << "case " << i;
+    EXPECT_EQ(Client.StatusCode(), cases[i].Status) << "case " << i;
   }
-}
-
-TEST_F(QVDBClientTest, UnreadableCountIsAFailureWithMessage) {
-  for (const std::string value : {"", "yes", "1.0"}) {
-    Transport.Ok(StatusReply(value));
-    EXPECT_FALSE(Client.CheckLogin("u", "p")) << value;
-    EXPECT_EQ(Client.LastMessage, "Invalid server reply: '" + value + "' is not a whole number");
-  }
-  Transport.Ok("<html>Bad gateway</html>");
-  EXPECT_FALSE(Client.UserExists("u"));
-  EXPECT_EQ(Client.LastMessage.rfind("Invalid server reply: ", 0), 0u) << Client.LastMessage;
-}
-
-TEST_F(QVDBClientTest, ConnectionFailureIsReportedAndLeavesNoStatus) {
-  Transport.Ok(StatusReply("1"));
-  EXPECT_TRUE(Client.UserExists("u"));
-  EXPECT_EQ(Client.StatusCode(), 200);
-  Transport.Fail();
-  EXPECT_FALSE(Client.UserExists("u"));
-  EXPECT_EQ(Client.LastMessage, "Connection to server failed");
-  EXPECT_EQ(Client.StatusCode(), -1);
-  Transport.Fail();
-  EXPECT_TRUE(Client.GetTableRowsSince("DATA", 2.0).empty());
-  EXPECT_EQ(Client.LastMessage, "Connection to server failed");
-  Transport.Fail();
-  EXPECT_DOUBLE_EQ(Client.GetSeriesLastDate("DATA", "a", "b"), 2.0);
-  EXPECT_EQ(Client.LastMessage, "Connection to server failed");
-}
-
-TEST_F(QVDBClientTest, HttpErrorStatusGivesItsText) {
-  Transport.Reply(404, "Not Found", StatusReply("1"));
-  EXPECT_FALSE(Client.UserExists("u"));
-  EXPECT_EQ(Client.LastMessage, "Not Found");
-  EXPECT_EQ(Client.StatusCode(), 404);
-  Transport.Reply(503, "", "");
-  EXPECT_EQ(Client.SelectFieldValue("USER_LIST", "USERID", "u", "FIRSTNAME"), "");
-  EXPECT_EQ(Client.LastMessage, "HTTP status 503");
-}
-
-TEST_F(QVDBClientTest, ServerErrorTextFailsEveryKind) {
-  const std::string rows = WriteCountryListReply({TCountry{}}, "no such table");
-  Transport.Ok(rows);
-  EXPECT_TRUE(Client.GetCountryList().empty());
-  EXPECT_EQ(Client.LastMessage, "no such table");
-
-  Transport.Ok(StatusReply("OK", "locked"));
-  EXPECT_FALSE(Client.ExecuteUpdate("UPDATE X SET A='1'"));
-  EXPECT_EQ(Client.LastMessage, "locked");
-
-  Transport.Ok(StatusReply("REFUSED", "duplicate"));
-  std::string reply;
-  EXPECT_FALSE(Client.SendPasswordRequest("u", reply));
-  EXPECT_EQ(Client.LastMessage, "duplicate");
-  EXPECT_EQ(reply, "REFUSED");
-
-  Transport.Ok(StatusReply("", "syntax error"));
-  EXPECT_FALSE(Client.ExecuteStatement("{}"));
-  EXPECT_EQ(Client.LastMessage, "syntax error");
 }
 
 TEST_F(QVDBClientTest, MalformedRepliesFailWithClearMessage) {
@@ -219,9 +194,9 @@ TEST_F(QVDBClientTest, MalformedRepliesFailWithClearMessage) {
     EXPECT_TRUE(Client.GetTableRowsSince("DATA", 2.0).empty()) << reply;
     EXPECT_EQ(Client.LastMessage.rfind("Invalid server reply: ", 0), 0u) << Client.LastMessage;
   }
-  Transport.Ok(StatusReply("01/02/2024"));
-  EXPECT_DOUBLE_EQ(Client.GetSeriesLastDate("DATA", "a", "b"), 2.0);
-  EXPECT_EQ(Client.LastMessage, "Invalid server reply: '01/02/2024' is not a date");
+  Transport.Ok("<html>Bad gateway</html>");
+  EXPECT_FALSE(Client.UserExists("u"));
+  EXPECT_EQ(Client.LastMessage.rfind("Invalid server reply: ", 0), 0u) << Client.LastMessage;
 }
 
 TEST_F(QVDBClientTest, OversizedReplyIsRefused) {
@@ -235,26 +210,6 @@ TEST_F(QVDBClientTest, OversizedReplyIsRefused) {
   EXPECT_EQ(Client.LastMessage, "Invalid server reply: larger than 64 bytes");
 }
 
-TEST_F(QVDBClientTest, SingleValuesAndUpdates) {
-  Transport.Ok(WriteValueListReply({}, ""));  // no row at all
-  EXPECT_EQ(Client.SelectFieldValue("USER_LIST", "USERID", "u", "FIRSTNAME"), "");
-  EXPECT_EQ(Client.LastMessage, "");
-  Transport.Ok(WriteValueListReply({}, ""));
-  EXPECT_DOUBLE_EQ(Client.GetSeriesLastDate("DATA", "a", "b"), 2.0);
-  EXPECT_EQ(Client.LastMessage, "");
-  Transport.Ok(StatusReply("45291,5"));
-  EXPECT_DOUBLE_EQ(Client.GetSeriesLastDate("DATA_BIS", "a", "b"), 45291.5);
-
-  Transport.Ok(StatusReply("OK"));
-  EXPECT_TRUE(Client.ExecuteUpdate("UPDATE T SET A='1'"));
-  Transport.Ok(StatusReply("ok"));
-  EXPECT_FALSE(Client.ExecuteUpdate("UPDATE T SET A='1'"));
-  EXPECT_EQ(Client.LastMessage, "Update not confirmed by the server: ok");
-  Transport.Ok(StatusReply(""));
-  EXPECT_FALSE(Client.SetStartDateToUpdate("u", 2.0));
-  EXPECT_EQ(Client.LastMessage, "Update not confirmed by the server");
-}
-
 TEST_F(QVDBClientTest, UnsafeNamesAndDatesAreNotSent) {
   EXPECT_EQ(Client.SelectFieldValue("USER_LIST; DROP TABLE X", "USERID", "u", "FIRSTNAME"), "");
   EXPECT_EQ(Client.LastMessage, "Invalid table or column name 'USER_LIST; DROP TABLE X'");
@@ -266,82 +221,48 @@ TEST_F(QVDBClientTest, UnsafeNamesAndDatesAreNotSent) {
   EXPECT_TRUE(Transport.Requests.empty());
 }
 
-TEST_F(QVDBClientTest, SubmissionsDeliverTheServerReply) {
-  Transport.Ok(StatusReply("Request SENT"));
-  std::string reply = "old";
-  EXPECT_TRUE(Client.SendPasswordRequest("u", reply));
-  EXPECT_EQ(reply, "Request SENT");
-  Transport.Fail();
-  EXPECT_FALSE(Client.SendPasswordRequest("u", reply));
-  EXPECT_EQ(reply, "");
-  EXPECT_EQ(Client.LastMessage, "Connection to server failed");
-  Transport.Reply(500, "Internal Server Error", "");
-  reply = "old";
-  EXPECT_FALSE(Client.SendNewUserRequest("a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", reply));
-  EXPECT_EQ(reply, "");
-  EXPECT_EQ(Client.LastMessage, "Internal Server Error");
-}
-
 TEST_F(QVDBClientTest, UsageStatisticsAdvanceTheCounter) {
-  Transport.Ok(StatusReply("7"));
-  Transport.Ok(StatusReply("OK"));
+  Transport.Status("7");
+  Transport.Status("OK");
   EXPECT_TRUE(Client.UpdateUsageStatistics("o'b"));
   ASSERT_EQ(Transport.Requests.size(), 2u);
-  const SentRequest read = Decode(Transport.Requests[0]);
-  EXPECT_EQ(read.Content, "SELECT COUNTEROFUSE FROM STATISTIC_LIST WHERE USERID='o''b'");
-  EXPECT_EQ(read.Kind, "2");
-  const SentRequest update = Decode(Transport.Requests[1]);
+  const SentRequest read = Decode(Transport.Requests[0]), update = Decode(Transport.Requests[1]);
+  EXPECT_EQ(read.Kind + "|" + read.Content, "2|SELECT COUNTEROFUSE FROM STATISTIC_LIST WHERE USERID='o''b'");
   EXPECT_EQ(Transport.Requests[1].Method, HttpMethod::Put);
-  EXPECT_EQ(update.Kind, "0");
   const std::string today = platform::FloatToStr(platform::Today());
-  EXPECT_EQ(update.Content,
-            "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='" + today + "', COUNTEROFUSE='8' WHERE USERID='o''b'");
+  EXPECT_EQ(update.Kind + "|" + update.Content,
+            "0|UPDATE STATISTIC_LIST SET LASTDATEOFUSE='" + today + "', COUNTEROFUSE='8' WHERE USERID='o''b'");
   EXPECT_EQ(today.find('.'), std::string::npos);  // whole day count
   EXPECT_EQ(Client.LastMessage, "");
 }
 
 TEST_F(QVDBClientTest, UsageStatisticsFailures) {
-  struct Case {
-    const char* Name;
-    std::function<void(FakeTransport&)> Script;
-    std::size_t Requests;
-  };
-  const std::vector<Case> cases{
-      {"no row", [](FakeTransport& t) { t.Ok(WriteValueListReply({}, "")); }, 1},
-      {"not a number", [](FakeTransport& t) { t.Ok(StatusReply("seven")); }, 1},
-      {"counter at maximum", [](FakeTransport& t) { t.Ok(StatusReply("2147483647")); }, 1},
-      {"unreachable", [](FakeTransport& t) { t.Fail(); }, 1},
-      {"update refused",
-       [](FakeTransport& t) {
-         t.Ok(StatusReply("7"));
-         t.Ok(StatusReply("NO"));
-       },
-       2},
-      {"update error",
-       [](FakeTransport& t) {
-         t.Ok(StatusReply("7"));
-         t.Ok(StatusReply("", "locked"));
-       },
-       2},
-  };
-  for (const Case& c : cases) {
+  const std::vector<std::vector<FakeTransport::Step>> scripts{
+      {Answer(200, "OK", WriteValueListReply({}, ""))},  // no row
+      {StatusAnswer("seven")},
+      {StatusAnswer("2147483647")},  // counter at maximum
+      {Failure()},
+      {StatusAnswer("7"), StatusAnswer("NO")},  // update refused
+      {StatusAnswer("7"), StatusAnswer("", "locked")}};
+  for (std::size_t i = 0; i < scripts.size(); ++i) {
     Transport.Requests.clear();
-    c.Script(Transport);
-    EXPECT_FALSE(Client.UpdateUsageStatistics("u")) << c.Name;
-    EXPECT_EQ(Client.LastMessage, "Update Failed (Counter && Last date)") << c.Name;
-    EXPECT_EQ(Transport.Requests.size(), c.Requests) << c.Name;
+    Transport.Queue(scripts[i]);
+    EXPECT_FALSE(Client.UpdateUsageStatistics("u")) << "script " << i;
+    EXPECT_EQ(Client.LastMessage, "Update Failed (Counter && Last date)");
+    EXPECT_EQ(Transport.Requests.size(), scripts[i].size());
+    EXPECT_TRUE(Transport.Steps.empty());
   }
 }
 
 TEST_F(QVDBClientTest, ProxyComesFromTheStoredSettingsOnlyWhenSpecified) {
   Proxy = {false, "proxy.local:3128", "pu", "pp"};
-  Transport.Ok(StatusReply("1"));
+  Transport.Status("1");
   Client.UserExists("u");
   EXPECT_FALSE(Transport.Last().Proxy.Enabled());
   EXPECT_EQ(Transport.Last().Proxy.UserName, "");
 
   Proxy.UseProxy = true;
-  Transport.Ok(StatusReply("1"));
+  Transport.Status("1");
   Client.UserExists("u");
   ExpectProxy(Transport.Last(), "proxy.local:3128", "pu", "pp");
 }
@@ -354,11 +275,10 @@ TEST_F(QVDBClientTest, ProxyTestUsesTypedProxyOnce) {
   EXPECT_EQ(Client.LastMessage, "Connection Failed");
   const platform::HttpRequest& test = Transport.Last();
   EXPECT_EQ(test.Method, HttpMethod::Get);
-  EXPECT_EQ(test.Resource, "Default");
-  EXPECT_EQ(test.Body, "");
+  EXPECT_EQ(test.Resource + "|" + test.Body, "Default|");
   ExpectProxy(test, "typed:3128", "tu", "tp");
 
-  Transport.Ok(StatusReply("1"));
+  Transport.Status("1");
   Client.UserExists("u");
   EXPECT_EQ(Transport.Last().Proxy.Address, "stored:8080");
   EXPECT_EQ(Transport.Last().Resource, "QuorvaneDB");
@@ -385,42 +305,34 @@ TEST_F(QVDBClientTest, ServerCheckNeedsStatus200AndBanner) {
                                 {0, "", true, false}};
   Proxy = {true, "stored:8080", "", ""};
   for (const Case& c : cases) {
-    if (c.Fail)
-      Transport.Fail();
-    else
-      Transport.Reply(c.Status, "x", c.Content);
+    Transport.Queue({c.Fail ? Failure() : Answer(c.Status, "x", c.Content)});
     Client.LastMessage = "kept";
     // A previous data request must not leak its method or body into the check.
     EXPECT_EQ(Client.IsServerAvailable(), c.Expected) << c.Content;
     EXPECT_EQ(Client.LastMessage, "kept");
     const platform::HttpRequest& sent = Transport.Last();
     EXPECT_EQ(sent.Method, HttpMethod::Get);
-    EXPECT_EQ(sent.Resource, "Default");
-    EXPECT_EQ(sent.Body, "");
-    EXPECT_EQ(sent.Proxy.Address, "stored:8080");
+    EXPECT_EQ(sent.Resource + "|" + sent.Body + "|" + sent.Proxy.Address, "Default||stored:8080");
   }
 }
 
 TEST(QVDBClientServerChoiceTest, BaseUrlFromHostVariable) {
-  const char* saved = std::getenv(kServerHostVariable);
-  const std::string savedValue = saved != nullptr ? saved : "";
-  unsetenv(kServerHostVariable);
-  EXPECT_EQ(DefaultServerBaseUrl(BuiltInAdapterAddress), "http://127.0.0.1:8082/");
-  EXPECT_EQ(DefaultServerBaseUrl("0a:1b:2c:3d:4e:5f"), "http://127.0.0.1:8082/");
-  EXPECT_EQ(DefaultServerBaseUrl("NO_RESULT"), "http://127.0.0.1:8082/");
-  setenv(kServerHostVariable, "data.example.test", 1);
-  EXPECT_EQ(DefaultServerBaseUrl("NO_RESULT"), "http://data.example.test:8082/");
-  setenv(kServerHostVariable, "10.1.2.3:18082", 1);
-  EXPECT_EQ(DefaultServerBaseUrl(BuiltInAdapterAddress), "http://10.1.2.3:18082/");
-  FakeTransport transport;
-  TQVDBClient client(transport, "NO_RESULT");
-  EXPECT_EQ(client.BaseUrl(), "http://10.1.2.3:18082/");
-  setenv(kServerHostVariable, "", 1);
-  EXPECT_EQ(DefaultServerBaseUrl("NO_RESULT"), "http://127.0.0.1:8082/");
-  if (saved != nullptr)
-    setenv(kServerHostVariable, savedValue.c_str(), 1);
-  else
-    unsetenv(kServerHostVariable);
+  struct Case {
+    const char* Host;  // nullptr: not set
+    std::string Adapter, Expected;
+  };
+  const std::vector<Case> cases{{nullptr, BuiltInAdapterAddress, "http://127.0.0.1:8082/"},
+                                {nullptr, "0a:1b:2c:3d:4e:5f", "http://127.0.0.1:8082/"},
+                                {nullptr, "NO_RESULT", "http://127.0.0.1:8082/"},
+                                {"data.example.test", "NO_RESULT", "http://data.example.test:8082/"},
+                                {"10.1.2.3:18082", BuiltInAdapterAddress, "http://10.1.2.3:18082/"},
+                                {"", "NO_RESULT", "http://127.0.0.1:8082/"}};
+  for (const Case& c : cases) {
+    ScopedEnv host(kServerHostVariable, c.Host);
+    EXPECT_EQ(DefaultServerBaseUrl(c.Adapter), c.Expected) << (c.Host ? c.Host : "unset");
+    FakeTransport transport;
+    EXPECT_EQ(TQVDBClient(transport, c.Adapter).BaseUrl(), c.Expected);
+  }
 }
 
 TEST(QVDBClientQuotingTest, QuotedStrDoublesEveryQuote) {
@@ -430,39 +342,24 @@ TEST(QVDBClientQuotingTest, QuotedStrDoublesEveryQuote) {
   EXPECT_EQ(QuotedStr("a'; DROP TABLE X; --"), "'a''; DROP TABLE X; --'");
 }
 
-// The default proxy source is the registry store.
+// The default proxy source is the registry store: its values count only when
+// "ProxyUsageSpecified" is 1.
 TEST(QVDBClientRegistryTest, ProxyValuesComeFromTheRegistryStore) {
-  const char* saved = std::getenv("QUORVANE_HOME");
-  const std::string savedValue = saved != nullptr ? saved : "";
-  const auto folder = std::filesystem::temp_directory_path() / ("qvdb-client-test-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  setenv("QUORVANE_HOME", folder.c_str(), 1);
-  {
-    FakeTransport transport;
-    TQVDBClient client(transport, "NO_RESULT");
-    TRegistrySettings registry;
-    registry.WriteValue("ProxyServerAddress", "proxy.test:3128", 0);
-    registry.WriteValue("ProxyUsername", "ru", 0);
-    registry.WriteValue("ProxyPassword", "rp", 0);
-    transport.Ok(StatusReply("1"));
+  TempDir temp;
+  temp.UseAsHome();
+  FakeTransport transport;
+  TQVDBClient client(transport, "NO_RESULT");
+  TRegistrySettings registry;
+  registry.WriteValue("ProxyServerAddress", "proxy.test:3128", 0);
+  registry.WriteValue("ProxyUsername", "ru", 0);
+  registry.WriteValue("ProxyPassword", "rp", 0);
+  for (const char* specified : {"", "0", "1"}) {
+    if (*specified != '\0') registry.WriteValue("ProxyUsageSpecified", specified, 3);
+    transport.Status("1");
     client.UserExists("u");
-    EXPECT_FALSE(transport.Last().Proxy.Enabled());  // "ProxyUsageSpecified" absent
-
-    registry.WriteValue("ProxyUsageSpecified", "0", 3);
-    transport.Ok(StatusReply("1"));
-    client.UserExists("u");
-    EXPECT_FALSE(transport.Last().Proxy.Enabled());
-
-    registry.WriteValue("ProxyUsageSpecified", "1", 3);
-    transport.Ok(StatusReply("1"));
-    client.UserExists("u");
-    ExpectProxy(transport.Last(), "proxy.test:3128", "ru", "rp");
+    EXPECT_EQ(transport.Last().Proxy.Enabled(), *specified == '1') << specified;
   }
-  std::filesystem::remove_all(folder);
-  if (saved != nullptr)
-    setenv("QUORVANE_HOME", savedValue.c_str(), 1);
-  else
-    unsetenv("QUORVANE_HOME");
+  ExpectProxy(transport.Last(), "proxy.test:3128", "ru", "rp");
 }
 
 }  // namespace

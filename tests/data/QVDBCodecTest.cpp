@@ -2,8 +2,10 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "data/DataFixtures.h"
 #include "data/QVDBCodec.h"
 
 namespace {
@@ -14,83 +16,72 @@ std::string Reply(const std::string& rows, const std::string& error = kNoError) 
   return "{" + error + R"(,"Response":[)" + rows + "]}";
 }
 
+// What a reader gives for a reply: its error text and its output.
+template <class Out>
+std::pair<std::string, Out> Read(void (*reader)(std::string&, const std::string&, Out&), const std::string& reply) {
+  std::pair<std::string, Out> result;
+  reader(result.first, reply, result.second);
+  return result;
+}
+
 bool IsInvalidReply(const std::string& errorText) {
   return errorText.rfind(std::string(kInvalidReplyPrefix), 0) == 0 && errorText.size() > kInvalidReplyPrefix.size();
 }
 
-TEST(QVDBCodecTest, WritesRequestMembersInOrderAsStrings) {
-  const std::string body = WriteSQLRequest(TSQLRequest{"SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC", "", 5});
-  EXPECT_EQ(
-      body,
-      R"({"SQLRequest":[{"ResponseType":"5","Content":"SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC","Field":""}]})");
-}
-
-TEST(QVDBCodecTest, RequestEscapesQuotesAndControlCharacters) {
+// The exact request body is checked where the client sends it.
+TEST(QVDBCodecTest, SQLRequestRoundTripAndBadBodies) {
   const TSQLRequest request{"SELECT \"A\" FROM T WHERE X='a\\b'\n", "COL", 2};
   const std::string body = WriteSQLRequest(request);
-  const auto parsed = nlohmann::json::parse(body);
-  EXPECT_EQ(parsed["SQLRequest"][0]["Content"], request.Content);
-  EXPECT_EQ(parsed["SQLRequest"][0]["Field"], "COL");
-  EXPECT_EQ(parsed["SQLRequest"][0]["ResponseType"], "2");
+  const auto parsed = nlohmann::json::parse(body)["SQLRequest"][0];
+  EXPECT_EQ(parsed, (nlohmann::json{{"ResponseType", "2"}, {"Content", request.Content}, {"Field", "COL"}}));
   TSQLRequest back;
   std::string error;
   ASSERT_TRUE(ReadSQLRequest(body, back, error));
-  EXPECT_EQ(back.Content, request.Content);
-  EXPECT_EQ(back.Field, request.Field);
-  EXPECT_EQ(back.ResponseType, 2);
+  EXPECT_EQ(back.Content + "|" + back.Field + "|" + std::to_string(back.ResponseType), request.Content + "|COL|2");
+
+  // A kind outside 0..11 stays 0.
+  back = ReadSQLRequest(R"({"SQLRequest":[{"ResponseType":"12","Content":"SELECT 1","Field":"F"}]})");
+  EXPECT_EQ(back.Content + "|" + back.Field + "|" + std::to_string(back.ResponseType), "SELECT 1|F|0");
+  for (const char* bad : {R"({"SQLRequest":[{"ResponseType":"x5","Content":"S"}]})", "[1,2]"}) {
+    error.clear();
+    EXPECT_FALSE(ReadSQLRequest(bad, back, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+  TSQLRequest empty;
+  EXPECT_TRUE(ReadSQLRequest("", empty, error));
+  EXPECT_EQ(empty.ResponseType, 0);
+  EXPECT_TRUE(empty.Content.empty());
 }
 
-TEST(QVDBCodecTest, ReadSQLRequestKeepsKindZeroOutsideRange) {
-  const TSQLRequest request =
-      ReadSQLRequest(R"({"SQLRequest":[{"ResponseType":"12","Content":"SELECT 1","Field":"F"}]})");
-  EXPECT_EQ(request.ResponseType, 0);
-  EXPECT_EQ(request.Content, "SELECT 1");
-  EXPECT_EQ(request.Field, "F");
-
-  TSQLRequest bad;
-  std::string error;
-  EXPECT_FALSE(ReadSQLRequest(R"({"SQLRequest":[{"ResponseType":"x5","Content":"S"}]})", bad, error));
-  EXPECT_FALSE(error.empty());
-  error.clear();
-  EXPECT_FALSE(ReadSQLRequest("[1,2]", bad, error));
-  EXPECT_FALSE(error.empty());
-  EXPECT_TRUE(ReadSQLRequest("", bad, error));
-  EXPECT_EQ(bad.ResponseType, 0);
-  EXPECT_TRUE(bad.Content.empty());
-}
-
-TEST(QVDBCodecTest, EmptyListReplyGivesNoRowsAndNoError) {
+TEST(QVDBCodecTest, WellFormedRepliesOfEveryReader) {
+  // An empty list clears the output.
   std::string error;
   std::vector<TDataRow> rows{TDataRow{}};
   ReadTableRowsReply(error, R"({"ErrorMessage":[{"Content":""}],"Response":[]})", rows);
   EXPECT_TRUE(rows.empty());
   EXPECT_EQ(error, "");
-}
-
-TEST(QVDBCodecTest, ServerErrorTextIsReportedAndRowsStillRead) {
-  std::string error;
-  std::vector<TDataPoint> points;
-  ReadSeriesReply(error, Reply(R"({"DATE":"100","VALUE":"1.5"})", R"("ErrorMessage":[{"Content":"table locked"}])"),
-                  points);
-  EXPECT_EQ(error, "table locked");
-  ASSERT_EQ(points.size(), 1u);
-  EXPECT_EQ(points[0], (TDataPoint{100.0, 1.5}));
-}
-
-TEST(QVDBCodecTest, StatusReaderTakesFirstMembersListReaderTakesLast) {
+  // The server's error text is reported and the rows still read.
+  EXPECT_EQ(
+      Read(ReadSeriesReply, Reply(R"({"DATE":"100","VALUE":"1.5"})", R"("ErrorMessage":[{"Content":"table locked"}])")),
+      (std::pair<std::string, std::vector<TDataPoint>>{"table locked", {{100.0, 1.5}}}));
+  // The status reader takes first members, the list readers the last error.
   const std::string errors = R"("ErrorMessage":[{"Content":"first","X":"second"},{"Content":"last"}])";
-  std::string error, value;
-  ReadStatusReply(error, Reply(R"({"String":"A","Other":"B"},{"String":"C"})", errors), value);
-  EXPECT_EQ(error, "first");
-  EXPECT_EQ(value, "A");
-  error.clear();
-  std::vector<std::string> ids;
-  ReadPortfolioTemplateListReply(error, Reply(R"({"VALUE":"T1"})", errors), ids);
-  EXPECT_EQ(error, "last");
-  EXPECT_EQ(ids, std::vector<std::string>{"T1"});
+  EXPECT_EQ(Read(ReadStatusReply, Reply(R"({"String":"A","Other":"B"},{"String":"C"})", errors)),
+            (std::pair<std::string, std::string>{"first", "A"}));
+  EXPECT_EQ(Read(ReadPortfolioTemplateListReply, Reply(R"({"VALUE":"T1"})", errors)),
+            (std::pair<std::string, std::vector<std::string>>{"last", {"T1"}}));
+  // "Response" may come first; decimal commas read.
+  EXPECT_EQ(Read(ReadPortfolioTemplateDataReply,
+                 R"({"Response":[{"VALUE":"0,5"},{"VALUE":"0.25"}],"ErrorMessage":[{"Content":""}]})"),
+            (std::pair<std::string, std::vector<double>>{"", {0.5, 0.25}}));
+  // Unknown members at the top level and in rows are skipped.
+  EXPECT_EQ(Read(ReadTableRowsReply, R"({"Version":{"a":[1,{"b":null}]},"ErrorMessage":[{"Content":""}],"Note":3,)"
+                                     R"("Response":[{"C":"SPAIN","A":"EQINDEX","D":"33000","V":"-1000","E":[true]}]})"),
+            (std::pair<std::string, std::vector<TDataRow>>{"", {{"SPAIN", "EQINDEX", {33000.0, -1000.0}}}}));
 }
 
-TEST(QVDBCodecTest, ReadsCountryRowsByPosition) {
+// Rows are read by member position: names do not matter, other orders fill the wrong fields.
+TEST(QVDBCodecTest, ReadsRowsByPosition) {
   const std::string named =
       R"({"NAME":"FRANCE","REGIONNAME":"EUROPE","CURRENCY":"EUR","INDEXNAME":"CAC 40","INDEXTICKER":"CAC",)"
       R"("RANK":"7","REGIONRANK":"2","ISDEVELOPPED":"1","REVERSEQUOTE":"0","ESTIMATIONDATE":"45000,5",)"
@@ -99,67 +90,24 @@ TEST(QVDBCodecTest, ReadsCountryRowsByPosition) {
       R"({"a":"FRANCE","b":"EUROPE","c":"EUR","d":"CAC 40","e":"CAC","f":"7","g":"2","h":"1","i":"0",)"
       R"("j":"45000.5","k":"-0,25"})";
   for (const std::string& row : {named, renamed}) {
-    std::string error;
-    std::vector<TCountry> countries;
-    ReadCountryListReply(error, Reply(row), countries);
+    const auto [error, countries] = Read(ReadCountryListReply, Reply(row));
     ASSERT_EQ(error, "") << row;
     ASSERT_EQ(countries.size(), 1u);
-    const TCountry& c = countries[0];
-    EXPECT_EQ(c.Name, "FRANCE");
-    EXPECT_EQ(c.RegionName, "EUROPE");
-    EXPECT_EQ(c.Currency, "EUR");
-    EXPECT_EQ(c.IndexName, "CAC 40");
-    EXPECT_EQ(c.IndexTicker, "CAC");
-    EXPECT_EQ(c.Rank, 7);
-    EXPECT_EQ(c.RegionRank, 2);
-    EXPECT_TRUE(c.IsDevelopped);
-    EXPECT_FALSE(c.ReverseQuote);
-    EXPECT_DOUBLE_EQ(c.EstimationDate, 45000.5);
-    EXPECT_DOUBLE_EQ(c.EstimatedSignal, -0.25);
-    EXPECT_TRUE(c.IndexAssets.empty());
+    EXPECT_EQ(CountryText(countries[0]), "FRANCE|EUROPE|EUR|CAC 40|CAC|7|2|1|0|45000.5|-0.25|0");
   }
-}
-
-TEST(QVDBCodecTest, MembersInAnotherOrderFillTheWrongFields) {
-  std::string error;
-  std::vector<TAssetSeries> assets;
-  ReadAssetListReply(error, Reply(R"({"TITLE":"1M Cash","ID":"CASH","TYPE":"INDEX"})"), assets);
+  const auto assets = Read(ReadAssetListReply, Reply(R"({"TITLE":"1M Cash","ID":"CASH","TYPE":"INDEX"})")).second;
   ASSERT_EQ(assets.size(), 1u);
-  EXPECT_EQ(assets[0].ID, "1M Cash");
-  EXPECT_EQ(assets[0].Title, "CASH");
+  EXPECT_EQ(assets[0].ID + "|" + assets[0].Title, "1M Cash|CASH");
 }
 
 TEST(QVDBCodecTest, AssetTypeMatchesExactUpperCaseText) {
   const std::vector<std::pair<std::string, int>> cases{
       {"INDEX", 0}, {"RISK FREE ASSET", 1}, {"RULE", 2}, {"SIGNAL", 3}, {"SPOT FX", 4}, {"Spot FX", -1}, {"", -1}};
   for (const auto& [text, type] : cases) {
-    std::string error;
-    std::vector<TAssetSeries> assets;
-    ReadAssetListReply(error, Reply(R"({"ID":"X","TITLE":"T","TYPE":")" + text + R"("})"), assets);
+    const auto assets = Read(ReadAssetListReply, Reply(R"({"ID":"X","TITLE":"T","TYPE":")" + text + R"("})")).second;
     ASSERT_EQ(assets.size(), 1u) << text;
     EXPECT_EQ(assets[0].Type, type) << text;
   }
-}
-
-TEST(QVDBCodecTest, ResponseBeforeErrorMessageReadsTheSame) {
-  std::string error;
-  std::vector<double> weights;
-  ReadPortfolioTemplateDataReply(
-      error, R"({"Response":[{"VALUE":"0,5"},{"VALUE":"0.25"}],"ErrorMessage":[{"Content":""}]})", weights);
-  EXPECT_EQ(error, "");
-  EXPECT_EQ(weights, (std::vector<double>{0.5, 0.25}));
-}
-
-TEST(QVDBCodecTest, UnknownTopLevelMembersAreSkipped) {
-  std::string error;
-  std::vector<TDataRow> rows;
-  ReadTableRowsReply(error,
-                     R"({"Version":{"a":[1,{"b":null}]},"ErrorMessage":[{"Content":""}],"Note":3,)"
-                     R"("Response":[{"C":"SPAIN","A":"EQINDEX","D":"33000","V":"-1000","E":[true]}]})",
-                     rows);
-  EXPECT_EQ(error, "");
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0], (TDataRow{"SPAIN", "EQINDEX", {33000.0, -1000.0}}));
 }
 
 // Every malformed reply leaves no rows and a clear error text, never an exception.
@@ -202,12 +150,11 @@ TEST(QVDBCodecTest, MalformedTableRowsRepliesAreReported) {
 }
 
 TEST(QVDBCodecTest, MalformedReplyNamesTheOffendingRowAndValue) {
-  std::string error;
-  std::vector<TCountry> countries;
-  std::string row = R"({"a":"X","b":"R","c":"C","d":"I","e":"T","f":"seven","g":"1","h":"0","i":"0","j":"2","k":"0"})";
-  ReadCountryListReply(error, Reply(row), countries);
-  EXPECT_TRUE(countries.empty());
-  EXPECT_EQ(error, std::string(kInvalidReplyPrefix) + "row 1 of \"Response\": member 6 'seven' is not a whole number");
+  const std::string row =
+      R"({"a":"X","b":"R","c":"C","d":"I","e":"T","f":"seven","g":"1","h":"0","i":"0","j":"2","k":"0"})";
+  EXPECT_EQ(Read(ReadCountryListReply, Reply(row)).first,
+            std::string(kInvalidReplyPrefix) + "row 1 of \"Response\": member 6 'seven' is not a whole number");
+  EXPECT_TRUE(Read(ReadCountryListReply, Reply(row)).second.empty());
 }
 
 TEST(QVDBCodecTest, ReplyNumberConversions) {
@@ -220,6 +167,16 @@ TEST(QVDBCodecTest, ReplyNumberConversions) {
                                 {"+2", true, 2.0},  {"1E3", true, 1000.0}, {"45291", true, 45291.0},
                                 {"", false, 0},     {"1.2.3", false, 0},   {"inf", false, 0},
                                 {"0x10", false, 0}, {"1 2", false, 0},     {"--1", false, 0}};
+  const std::vector<Case> wholes{{"0", true, 0},
+                                 {" 12 ", true, 12},
+                                 {"-3", true, -3},
+                                 {"+4", true, 4},
+                                 {"2147483647", true, 2147483647},
+                                 {"2147483648", false, 0},
+                                 {"1.0", false, 0},
+                                 {"", false, 0},
+                                 {"1a", false, 0},
+                                 {"++1", false, 0}};
   for (const Case& c : reals) {
     double v = -7.0;
     EXPECT_EQ(ParseReplyReal(c.Text, v), c.Ok) << c.Text;
@@ -227,78 +184,37 @@ TEST(QVDBCodecTest, ReplyNumberConversions) {
       EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
     }
   }
-  struct IntCase {
-    const char* Text;
-    bool Ok;
-    std::int32_t Value;
-  };
-  const std::vector<IntCase> ints{{"0", true, 0},
-                                  {" 12 ", true, 12},
-                                  {"-3", true, -3},
-                                  {"+4", true, 4},
-                                  {"2147483647", true, 2147483647},
-                                  {"2147483648", false, 0},
-                                  {"1.0", false, 0},
-                                  {"", false, 0},
-                                  {"1a", false, 0},
-                                  {"++1", false, 0}};
-  for (const IntCase& c : ints) {
+  for (const Case& c : wholes) {
     std::int32_t v = -7;
     EXPECT_EQ(ParseReplyInteger(c.Text, v), c.Ok) << c.Text;
     if (c.Ok) {
-      EXPECT_EQ(v, c.Value) << c.Text;
+      EXPECT_EQ(static_cast<double>(v), c.Value) << c.Text;
     }
   }
 }
 
-TEST(QVDBCodecTest, WrittenStatusAndEmptyListRepliesHaveTheServerLayout) {
+TEST(QVDBCodecTest, WrittenRepliesHaveTheServerLayoutAndReadBack) {
   EXPECT_EQ(WriteStatusReply("OK", ""), R"({"ErrorMessage":[{"Content":""}],"Response":[{"String":"OK"}]})");
   EXPECT_EQ(WriteValueListReply({}, "no table"), R"({"ErrorMessage":[{"Content":"no table"}],"Response":[]})");
   EXPECT_EQ(WriteSeriesReply({{33000.0, 1.5}}, ""),
             R"({"ErrorMessage":[{"Content":""}],"Response":[{"DATE":"33000","VALUE":"1.5"}]})");
-}
 
-TEST(QVDBCodecTest, WrittenRepliesReadBack) {
   const std::vector<TDataRow> rows{{"SOUTH AFRICA", "EQINDEX", {45291.0, 1234.5678}},
                                    {"CÔTE D'IVOIRE \"X\"", "CASH", {45292.0, -1000.0}},
                                    {"", "", {2.0, 1e-7}}};
-  std::string error;
-  std::vector<TDataRow> back;
-  ReadTableRowsReply(error, WriteTableRowsReply(rows, ""), back);
-  EXPECT_EQ(error, "");
-  EXPECT_EQ(back, rows);
-
-  TCountry c;
-  c.Name = "JAPAN";
-  c.RegionName = "ASIA";
-  c.Rank = 3;
-  c.RegionRank = 1;
-  c.IsDevelopped = true;
-  c.ReverseQuote = true;
-  c.EstimationDate = 45000.0;
-  c.EstimatedSignal = 0.125;
-  std::vector<TCountry> countries;
-  ReadCountryListReply(error, WriteCountryListReply({c}, ""), countries);
+  EXPECT_EQ(Read(ReadTableRowsReply, WriteTableRowsReply(rows, "")),
+            (std::pair<std::string, std::vector<TDataRow>>{"", rows}));
+  // Name, region, currency, index name and ticker, ranks, flags, estimation, assets.
+  const TCountry c{"JAPAN", "ASIA", "", "", "", 3, 1, true, true, 45000.0, 0.125, {}, {}, {}, {}, {}};
+  const auto countries = Read(ReadCountryListReply, WriteCountryListReply({c}, "")).second;
   ASSERT_EQ(countries.size(), 1u);
-  EXPECT_EQ(countries[0].Name, "JAPAN");
-  EXPECT_EQ(countries[0].Rank, 3);
-  EXPECT_TRUE(countries[0].ReverseQuote);
-  EXPECT_DOUBLE_EQ(countries[0].EstimatedSignal, 0.125);
-
-  TAssetSeries asset;
-  asset.ID = "FX";
-  asset.Title = "Spot";
-  asset.Type = atSpotFx;
-  std::vector<TAssetSeries> assets;
-  ReadAssetListReply(error, WriteAssetListReply({asset}, "warn"), assets);
-  EXPECT_EQ(error, "warn");
+  EXPECT_EQ(CountryText(countries[0]), "JAPAN|ASIA||||3|1|1|1|45000|0.125|0");
+  const auto [warning, assets] = Read(ReadAssetListReply, WriteAssetListReply({Asset("FX", "Spot", atSpotFx)}, "warn"));
+  EXPECT_EQ(warning, "warn");
   ASSERT_EQ(assets.size(), 1u);
-  EXPECT_EQ(assets[0].Type, atSpotFx);
-
-  std::vector<std::string> ids;
-  error.clear();
-  ReadPortfolioTemplateListReply(error, WriteTextListReply({"A", "B"}, ""), ids);
-  EXPECT_EQ(ids, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(assets[0].ID + "|" + assets[0].Title + "|" + std::to_string(assets[0].Type), "FX|Spot|4");
+  EXPECT_EQ(Read(ReadPortfolioTemplateListReply, WriteTextListReply({"A", "B"}, "")).second,
+            (std::vector<std::string>{"A", "B"}));
 }
 
 TEST(QVDBCodecTest, JsonStringsAlwaysParse) {

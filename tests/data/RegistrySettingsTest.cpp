@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "data/RegistrySettings.h"
 #include "data/TempDir.h"
@@ -93,23 +94,23 @@ TEST_F(RegistrySettingsTest, BadStoredValuesReadAsDefault) {
 }
 
 TEST_F(RegistrySettingsTest, SignInAndProxyValuesSurviveOtherWrites) {
-  Registry.WriteValue(kRegUsername, "demo@quorvane.test", rvkString);
-  Registry.WriteValue(kRegPassword, "p=a\\ss", rvkString);
-  Registry.WriteValue(kRegRememberMe, "1", rvkInteger);
-  Registry.WriteValue(kRegLastUsingDate, platform::FloatToStr(46000.0), rvkString);
-  Registry.WriteValue(kRegProxyUsageSpecified, "1", rvkInteger);
-  Registry.WriteValue(kRegProxyServerAddress, "proxy.local:3128", rvkString);
-  Registry.WriteValue(kRegProxyUsername, "user", rvkString);
-  Registry.WriteValue(kRegProxyPassword, "secret", rvkString);
+  struct Value {
+    const char* Name;
+    std::string Text;
+    int Kind;
+  };
+  const std::vector<Value> values{{kRegUsername, "demo@quorvane.test", rvkString},
+                                  {kRegPassword, "p=a\\ss", rvkString},
+                                  {kRegRememberMe, "1", rvkInteger},
+                                  {kRegLastUsingDate, platform::FloatToStr(46000.0), rvkString},
+                                  {kRegProxyUsageSpecified, "1", rvkInteger},
+                                  {kRegProxyServerAddress, "proxy.local:3128", rvkString},
+                                  {kRegProxyUsername, "user", rvkString},
+                                  {kRegProxyPassword, "secret", rvkString}};
+  for (const Value& value : values) Registry.WriteValue(value.Name, value.Text, value.Kind);
   TRegistrySettings other;
-  EXPECT_EQ(other.ReadValue(kRegUsername, "", rvkString), "demo@quorvane.test");
-  EXPECT_EQ(other.ReadValue(kRegPassword, "", rvkString), "p=a\\ss");
-  EXPECT_EQ(other.ReadValue(kRegRememberMe, "0", rvkInteger), "1");
-  EXPECT_EQ(other.ReadValue(kRegLastUsingDate, "", rvkString), "46000");
-  EXPECT_EQ(other.ReadValue(kRegProxyUsageSpecified, "0", rvkInteger), "1");
-  EXPECT_EQ(other.ReadValue(kRegProxyServerAddress, "", rvkString), "proxy.local:3128");
-  EXPECT_EQ(other.ReadValue(kRegProxyUsername, "", rvkString), "user");
-  EXPECT_EQ(other.ReadValue(kRegProxyPassword, "", rvkString), "secret");
+  for (const Value& value : values) EXPECT_EQ(other.ReadValue(value.Name, "<none>", value.Kind), value.Text);
+  EXPECT_EQ(values[3].Text, "46000");
 }
 
 TEST_F(RegistrySettingsTest, OpenAndValueExists) {

@@ -1,6 +1,7 @@
 #pragma once
-// A private temporary folder for one test, removed with its content at the
-// end; optionally the process's QUORVANE_HOME points into it meanwhile.
+// Test scaffolding: an environment variable set for one scope, and a private
+// temporary folder removed with its content at the end, optionally serving
+// meanwhile as the process's QUORVANE_HOME.
 
 #include <stdlib.h>
 
@@ -8,6 +9,31 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+// Sets (or, given nullptr, unsets) a variable; its old state comes back at scope end.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, const char* value) : Name_(std::move(name)) {
+    if (const char* old = std::getenv(Name_.c_str())) Old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(Old_ ? Old_->c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  void Set(const char* value) {
+    if (value != nullptr) {
+      ::setenv(Name_.c_str(), value, 1);
+    } else {
+      ::unsetenv(Name_.c_str());
+    }
+  }
+
+ private:
+  std::string Name_;
+  std::optional<std::string> Old_;
+};
 
 class TempDir {
  public:
@@ -17,7 +43,7 @@ class TempDir {
     Path_ = pattern;
   }
   ~TempDir() {
-    RestoreHome();
+    Home_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(Path_, ignored);
   }
@@ -29,28 +55,16 @@ class TempDir {
 
   // Points QUORVANE_HOME at the sub-folder (not created here); restored by the destructor.
   std::string UseAsHome(const std::string& subFolder = "") {
-    if (!SavedHome_) {
-      const char* old = std::getenv("QUORVANE_HOME");
-      SavedHome_ = old != nullptr ? std::optional<std::string>(old) : std::optional<std::string>(std::string());
-      HadHome_ = old != nullptr;
-    }
     const std::string home = subFolder.empty() ? Path_.string() : (Path_ / subFolder).string();
-    ::setenv("QUORVANE_HOME", home.c_str(), 1);
+    if (Home_) {
+      Home_->Set(home.c_str());
+    } else {
+      Home_.emplace("QUORVANE_HOME", home.c_str());
+    }
     return home;
   }
 
  private:
-  void RestoreHome() {
-    if (!SavedHome_) return;
-    if (HadHome_) {
-      ::setenv("QUORVANE_HOME", SavedHome_->c_str(), 1);
-    } else {
-      ::unsetenv("QUORVANE_HOME");
-    }
-    SavedHome_.reset();
-  }
-
   std::filesystem::path Path_;
-  std::optional<std::string> SavedHome_;
-  bool HadHome_ = false;
+  std::optional<ScopedEnv> Home_;
 };

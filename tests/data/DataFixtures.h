@@ -1,0 +1,126 @@
+#pragma once
+// Shared set-up of the data-layer tests: record builders and texts, the
+// sqlite3 shell, a foreign connection holding a file's lock, and a private
+// home folder with the one local-database object.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/DataRow.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/TempDir.h"
+
+inline TDataRow Row(const std::string& country, const std::string& asset, double date, double value) {
+  return TDataRow{country, asset, TDataPoint{date, value}};
+}
+
+inline TAssetSeries Asset(const std::string& id, const std::string& title, int type) {
+  TAssetSeries asset;
+  asset.ID = id;
+  asset.Title = title;
+  asset.Type = type;
+  return asset;
+}
+
+// Every listed field of a country joined by '|', ending in its number of assets.
+inline std::string CountryText(const TCountry& c) {
+  std::ostringstream text;
+  text.precision(15);
+  text << c.Name << '|' << c.RegionName << '|' << c.Currency << '|' << c.IndexName << '|' << c.IndexTicker << '|'
+       << c.Rank << '|' << c.RegionRank << '|' << c.IsDevelopped << '|' << c.ReverseQuote << '|' << c.EstimationDate
+       << '|' << c.EstimatedSignal << '|'
+       << c.IndexAssets.size() + c.RiskFreeAssets.size() + c.RuleAssets.size() + c.SignalAssets.size() +
+              c.SpotFxAssets.size();
+  return text.str();
+}
+
+// Output of the sqlite3 command-line shell run on a file.
+inline std::string ShellOutput(const std::string& file, const std::string& command) {
+  FILE* pipe = ::popen(("sqlite3 '" + file + "' '" + command + "' 2>&1").c_str(), "r");
+  if (pipe == nullptr) return {};
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) output.append(buffer, n);
+  ::pclose(pipe);
+  return output;
+}
+
+// Another program's connection that runs `sql` (taking the file's lock) and
+// rolls back and closes on Release or at the end of the scope.
+class ForeignLock {
+ public:
+  explicit ForeignLock(const std::string& file, const char* sql = "BEGIN EXCLUSIVE") {
+    Locked =
+        sqlite3_open(file.c_str(), &Db_) == SQLITE_OK && sqlite3_exec(Db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  ~ForeignLock() { Release(); }
+  ForeignLock(const ForeignLock&) = delete;
+  ForeignLock& operator=(const ForeignLock&) = delete;
+  void Release() {
+    if (Db_ == nullptr) return;
+    sqlite3_exec(Db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(Db_);
+    Db_ = nullptr;
+  }
+  bool Locked = false;
+
+ private:
+  sqlite3* Db_ = nullptr;
+};
+
+// A private home folder and the local-database object, not yet connected;
+// waits for a foreign lock 50 ms only.
+class LocalDbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Home = Temp.UseAsHome();
+    Db.BusyTimeoutMs = 50;
+  }
+  // Connects to the file of `kind` and creates its tables.
+  void Open(int kind) {
+    Db.DatabaseKind = kind;
+    Db.Connect();
+    ASSERT_EQ(Db.LastMessage, "");
+    ASSERT_TRUE(kind == kMarketDataDatabase ? Db.CreateMarketDataTables() : Db.CreateUserSettingsTables());
+  }
+
+  std::int64_t Count(const std::string& sql) { return Db.Connection().QueryInt(sql); }
+  std::int64_t RowCount(const std::string& table) { return Count("SELECT count(*) FROM " + table); }
+  std::vector<std::int64_t> RowCounts(std::initializer_list<const char*> tables) {
+    std::vector<std::int64_t> counts;
+    for (const char* table : tables) counts.push_back(RowCount(table));
+    return counts;
+  }
+  // The rows of a query, each with its cells as text joined by '|'.
+  std::vector<std::string> Query(const std::string& sql) {
+    std::vector<std::string> rows;
+    auto statement = Db.Connection().Prepare(sql);
+    while (statement.Step()) {
+      std::string row;
+      for (int i = 0; i < statement.ColumnCount(); ++i) row += (i > 0 ? "|" : "") + statement.ColumnText(i);
+      rows.push_back(row);
+    }
+    return rows;
+  }
+  std::string File(const std::string& name) const { return Home + "/" + name; }
+
+  TempDir Temp;
+  std::string Home;
+  TLocalQuorvaneDB Db;
+};
+
+// The local-database object connected to its file of `Kind`, tables created.
+template <int Kind>
+class OpenDbTest : public LocalDbTest {
+ protected:
+  void SetUp() override {
+    LocalDbTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(Open(Kind));
+  }
+};
