@@ -5,7 +5,6 @@
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <semaphore>
 
 #include "ReplyWriter.h"
 #include "ServerStore.h"
@@ -14,19 +13,6 @@
 
 namespace qvserver {
 namespace {
-
-// A password check takes tens of megabytes for a moment: at most this many
-// run at once, so that a burst of sign-ins cannot exhaust the memory.
-std::counting_semaphore<> gPasswordChecks(2);
-
-bool CheckPassword(const std::optional<std::string>& hash, const std::string& password) {
-  if (!hash) return false;
-  gPasswordChecks.acquire();
-  struct TRelease {
-    ~TRelease() { gPasswordChecks.release(); }
-  } release;
-  return VerifyPassword(*hash, password);
-}
 
 // Kinds whose reply carries one status row {"String": ...}.
 bool IsStatusKind(int kind) { return kind <= 2 || kind >= 9; }
@@ -137,6 +123,23 @@ THttpAnswer TRequestHandler::Handle(const std::string& method, const std::string
   }
 }
 
+std::string TRequestHandler::CheckPassword(const std::string& userId, const std::string& password) const {
+  const std::optional<std::string> hash = Store_.PasswordHashOf(userId);
+  if (!hash) return "0";
+  struct TCount {
+    std::atomic<int>& Checks;
+    ~TCount() { --Checks; }
+  } count{PasswordChecks_};
+  if (++PasswordChecks_ > MaxPasswordChecks_) return {};
+  // The hash runs outside the store's lock: it is deliberately slow.
+  Hashing_.acquire();
+  struct TRelease {
+    std::counting_semaphore<2>& Slots;
+    ~TRelease() { Slots.release(); }
+  } release{Hashing_};
+  return VerifyPassword(*hash, password) ? "1" : "0";
+}
+
 THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::string& body) const {
   TRequest request;
   if (const std::string error = ReadRequest(body, request); !error.empty()) return ErrorAnswer(400, -1, error);
@@ -161,9 +164,9 @@ THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::s
     case TStatementShape::UserExists:
       return Answer(kind, StatusReply(std::to_string(Store_.CountUsers(texts[0])), ""));
     case TStatementShape::CheckLogin: {
-      // The hash check runs outside the store's lock: it is deliberately slow.
-      const bool match = CheckPassword(Store_.PasswordHashOf(texts[0]), texts[1]);
-      return Answer(kind, StatusReply(match ? "1" : "0", ""));
+      const std::string match = CheckPassword(texts[0], texts[1]);
+      if (match.empty()) return ErrorAnswer(503, kind, "Server busy, try again later");
+      return Answer(kind, StatusReply(match, ""));
     }
     case TStatementShape::SelectUserValue: {
       if (!field.empty() && field != names[0])

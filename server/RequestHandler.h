@@ -4,7 +4,9 @@
 // request body, recognises the statement and answers in the layout of the
 // request kind. Independent of the HTTP library so that it is tested alone.
 
+#include <atomic>
 #include <cstddef>
+#include <semaphore>
 #include <string>
 
 #include "PasswordHash.h"
@@ -25,7 +27,11 @@ struct THttpAnswer {
 
 class TRequestHandler {
  public:
-  explicit TRequestHandler(TServerStore& store) : Store_(store) {}
+  // `maxPasswordChecks`: sign-in checks hashing or waiting to hash at once;
+  // one more is answered "busy" (status 503) at once, so that a burst of
+  // sign-ins cannot hold every serving thread.
+  explicit TRequestHandler(TServerStore& store, int maxPasswordChecks = 8)
+      : Store_(store), MaxPasswordChecks_(maxPasswordChecks) {}
 
   // `path` is the request target without query ("/QuorvaneDB"); `bodyTooLarge`
   // tells that the body exceeded the limit and was dropped.
@@ -34,8 +40,14 @@ class TRequestHandler {
 
  private:
   THttpAnswer HandleQuery(const std::string& method, const std::string& body) const;
+  // 1 or 0 when the password matches or not; empty when too many checks run.
+  std::string CheckPassword(const std::string& userId, const std::string& password) const;
 
   TServerStore& Store_;
+  int MaxPasswordChecks_;
+  // A hash takes tens of megabytes for a moment: two at most run at once.
+  mutable std::counting_semaphore<2> Hashing_{2};
+  mutable std::atomic<int> PasswordChecks_{0};
 };
 
 }  // namespace qvserver

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ServerStore.h"
+#include "common/CountryHelpers.h"
 #include "common/Globals.h"
 #include "platform/DateTime.h"
 
@@ -112,20 +113,26 @@ constexpr std::array<TCountryProfile, 40> kCountries{{
     {"TURKEY", "TRY", "BIST 100", "XU100", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0},
 }};
 
-// Server rank of each display place: the client reads the list in ascending
-// rank and puts place p at the position this table gives.
-constexpr std::array<int, 40> kRankOfPlace{1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
-                                           15, 16, 17, 18, 19, 20, 35, 36, 33, 22, 23, 37, 38, 39,
-                                           40, 21, 24, 25, 26, 27, 28, 29, 30, 31, 32, 34};
+// The stored rank of the country at each display place, and its region
+// (0-based in strRegionNameList), both taken from the client's own display
+// table: the client reads the list in ascending rank and places each country
+// by that table, so every country lands at its place in kCountries.
+struct TPlacement {
+  int Rank;
+  int Region;
+};
 
-// Region position (0-based in strRegionNameList) of a display place (0-based).
-int RegionOfPlace(int place) {
-  if (place < 2) return 0;
-  if (place < 14) return 1;
-  if (place < 22) return 2;
-  if (place < 29) return 3;
-  if (place < 30) return 4;
-  return 5;
+std::vector<TPlacement> Placements() {
+  std::vector<TCountry> byRank(kCountries.size());
+  for (std::size_t p = 0; p < kCountries.size(); ++p)
+    byRank.at(static_cast<std::size_t>(GetCountryDisplayIndex(static_cast<int>(p)))).Name = kCountries[p].Name;
+  const std::vector<TCountry> placed = SortCountryList(byRank);
+  std::vector<TPlacement> result;
+  for (std::size_t p = 0; p < kCountries.size(); ++p) {
+    if (placed.at(p).Name != kCountries[p].Name) throw std::logic_error("Display table is not a permutation");
+    result.push_back({GetCountryDisplayIndex(static_cast<int>(p)) + 1, placed[p].RegionRank - 1});
+  }
+  return result;
 }
 
 double Round6(double x) { return std::round(x * 1e6) / 1e6; }
@@ -195,8 +202,8 @@ std::vector<TFxPath> FxPaths(std::uint64_t seed, std::size_t months) {
 using TValues = std::array<std::vector<double>, kSampleAssetCount>;
 
 // Monthly values of one country (display place `place`).
-TValues CountryMonthly(std::uint64_t seed, int place, const std::vector<double>& monthEnds, const TGlobalPaths& g,
-                       const std::vector<double>& unitsPerUsd) {
+TValues CountryMonthly(std::uint64_t seed, int place, int region, const std::vector<double>& monthEnds,
+                       const TGlobalPaths& g, const std::vector<double>& unitsPerUsd) {
   const TCountryProfile& profile = kCountries[static_cast<std::size_t>(place)];
   const std::size_t n = monthEnds.size();
   TSampleRng rng = StreamRng(seed, 3, static_cast<std::uint64_t>(place));
@@ -205,7 +212,6 @@ TValues CountryMonthly(std::uint64_t seed, int place, const std::vector<double>&
 
   const double startDate = platform::EncodeDate(profile.StartYear, profile.StartMonth, 1);
   const double ilbStart = profile.IlbStartYear > 0 ? platform::EncodeDate(profile.IlbStartYear, 1, 1) : 1e9;
-  const int region = RegionOfPlace(place);
   const double beta = (profile.Developed ? 0.9 : 1.15) + 0.2 * rng.Uniform();
   const double idio = profile.Developed ? 0.025 : 0.05;
   const double equityDrift = 0.001 + 0.003 * rng.Uniform();
@@ -459,11 +465,13 @@ void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
   const TGlobalPaths global = GlobalPaths(options.Seed, months);
   const std::vector<TFxPath> fx = FxPaths(options.Seed, months);
 
+  const std::vector<TPlacement> placements = Placements();
   std::vector<TValues> monthly, daily;
   for (int place = 0; place < static_cast<int>(kCountries.size()); ++place) {
     const std::string currency = kCountries[static_cast<std::size_t>(place)].Currency;
     const auto path = std::find_if(fx.begin(), fx.end(), [&](const TFxPath& p) { return p.Currency == currency; });
-    monthly.push_back(CountryMonthly(options.Seed, place, calendar.MonthEnds, global, path->UnitsPerUsd));
+    monthly.push_back(CountryMonthly(options.Seed, place, placements[static_cast<std::size_t>(place)].Region,
+                                     calendar.MonthEnds, global, path->UnitsPerUsd));
     daily.push_back(CountryDaily(options.Seed, place, monthly.back(), calendar.BusinessDays.size()));
   }
   const std::string passwordHash = HashPassword(kSamplePassword, options.HashLimits);
@@ -480,11 +488,14 @@ void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
                         "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11)");
     for (std::size_t p = 0; p < kCountries.size(); ++p) {
       const TCountryProfile& c = kCountries[p];
-      const int region = RegionOfPlace(static_cast<int>(p));
+      const int region = placements[p].Region;
       const double lastSignal = monthly[p][aQVSignal].back();
       country.Bind(1, std::string(c.Name)).Bind(2, strRegionNameList[static_cast<std::size_t>(region)]);
       country.Bind(3, std::string(c.Currency)).Bind(4, std::string(c.IndexName)).Bind(5, std::string(c.IndexTicker));
-      country.Bind(6, kRankOfPlace[p]).Bind(7, region + 1).Bind(8, c.Developed ? 1 : 0).Bind(9, c.ReverseQuote ? 1 : 0);
+      country.Bind(6, placements[p].Rank)
+          .Bind(7, region + 1)
+          .Bind(8, c.Developed ? 1 : 0)
+          .Bind(9, c.ReverseQuote ? 1 : 0);
       country.Bind(10, estimationDate).Bind(11, lastSignal == kNoValue ? 0.0 : lastSignal);
       country.Step();
       country.Reset();

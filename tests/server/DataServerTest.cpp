@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DataServer.h"
+#include "RequestHandler.h"
 #include "ServerTestSupport.h"
 
 using qvtest::Http;
@@ -243,6 +244,69 @@ TEST_F(DataServerTest, RefusedStatementsGetAnErrorAndChangeNothing) {
     EXPECT_EQ(reply.Rows.dump().find("argon2"), std::string::npos) << r.Content;
   }
   EXPECT_EQ(snapshot(), before);
+}
+
+// Literal values that the statement shapes let through but the server must
+// still refuse or treat as plain data.
+TEST_F(DataServerTest, LiteralValuesAreCheckedAndNeverInterpreted) {
+  const std::string user = qvserver::kSampleUserId;
+  const std::string nul(1, '\0');
+  struct TCase {
+    int Kind;
+    std::string Content;
+    bool Error;          // a non-empty error text is expected
+    std::string String;  // else the status value
+  };
+  const std::vector<TCase> cases{
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + nul + "'", false, "0"},
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='demo" + nul + "x'", false, "0"},
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='" + std::string(100000, 'p') + "'", false,
+       "0"},
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='DEMO@QUORVANE.TEST' AND PASSWORD='DEMO'", false, "0"},
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='%' AND PASSWORD='demo'", false, "0"},
+      {1, "SELECT * FROM LOGIN_LIST WHERE USERID='' AND PASSWORD=''", false, "0"},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='nan' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='inf' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='1e999' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='2 ' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE LOGIN_LIST SET STARTDATETOUPDATE='2' WHERE USERID='%'", true, ""},
+      {0, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='46093', COUNTEROFUSE='-1' WHERE USERID='" + user + "'", true, ""},
+      {0, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='46093', COUNTEROFUSE='1e3' WHERE USERID='" + user + "'", true, ""},
+      {0,
+       "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='46093', COUNTEROFUSE='99999999999999999999' WHERE USERID='" + user +
+           "'",
+       true, ""},
+      {0, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='NaN', COUNTEROFUSE='1' WHERE USERID='" + user + "'", true, ""},
+  };
+  for (const TCase& c : cases) {
+    const TReply reply = Server_.Query(c.Kind, c.Content);
+    ASSERT_TRUE(reply.Parsed) << c.Content.substr(0, 120);
+    EXPECT_EQ(!reply.Error.empty(), c.Error) << c.Content.substr(0, 120) << ": " << reply.Error;
+    if (!c.Error) {
+      EXPECT_EQ(reply.Rows.at(0)["String"], c.String) << c.Content.substr(0, 120);
+    }
+  }
+  EXPECT_EQ(Server_.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", user), "2");
+  EXPECT_EQ(Server_.Store().UserValue("STATISTIC_LIST", "COUNTEROFUSE", user), "0");
+}
+
+TEST_F(DataServerTest, SignInChecksAboveTheLimitAreAnsweredBusy) {
+  const std::string user = qvserver::kSampleUserId;
+  const std::string check = RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='demo'");
+  const qvserver::TRequestHandler none(Server_.Store(), 0);
+  const qvserver::THttpAnswer busy = none.Handle("GET", "/QuorvaneDB", check, false);
+  EXPECT_EQ(busy.Status, 503);
+  const TReply reply = qvtest::ParseReply({busy.Status, busy.Body});
+  ASSERT_TRUE(reply.Parsed);
+  EXPECT_FALSE(reply.Error.empty());
+  // An unknown user needs no hash and other kinds are not limited.
+  const std::string unknown = RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='x' AND PASSWORD='demo'");
+  EXPECT_EQ(none.Handle("GET", "/QuorvaneDB", unknown, false).Status, 200);
+  EXPECT_EQ(none.Handle("GET", "/QuorvaneDB", RequestBody(6, "SELECT * FROM ASSET_LIST"), false).Status, 200);
+  const qvserver::TRequestHandler one(Server_.Store(), 1);
+  const qvserver::THttpAnswer passed = one.Handle("GET", "/QuorvaneDB", check, false);
+  EXPECT_EQ(qvtest::ParseReply({passed.Status, passed.Body}).Rows.at(0)["String"], "1");
 }
 
 TEST_F(DataServerTest, WrongMethodForTheKindIsRefused) {

@@ -3,12 +3,20 @@
 // country list, the sign-in of the sample user, a repeated download, and a
 // download cut off by a stopped server.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <thread>
 
 #include "DownloadSteps.h"
 #include "ServerTestSupport.h"
@@ -38,6 +46,106 @@ class TWatchedTransport : public platform::HttpTransport {
 
  private:
   platform::CurlTransport Curl_;
+};
+
+// A loopback TCP relay in front of the server that closes a connection once
+// it has passed `cutAfter` reply bytes: the server going away in the middle
+// of a reply.
+class TCuttingRelay {
+ public:
+  TCuttingRelay(std::uint16_t upstream, std::size_t cutAfter) : Upstream_(upstream), CutAfter_(cutAfter) {
+    Listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    if (Listen_ < 0 || ::bind(Listen_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(Listen_, 16) != 0 || ::getsockname(Listen_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("relay cannot listen");
+    Port_ = ntohs(address.sin_port);
+    Thread_ = std::thread([this] { Run(); });
+  }
+  ~TCuttingRelay() {
+    Stop_ = true;
+    Thread_.join();
+    for (const TPair& p : Pairs_) Close(p);
+    ::close(Listen_);
+  }
+  TCuttingRelay(const TCuttingRelay&) = delete;
+  TCuttingRelay& operator=(const TCuttingRelay&) = delete;
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port_) + "/"; }
+  int Cuts() const { return Cuts_.load(); }
+
+ private:
+  struct TPair {
+    int Client;
+    int Server;
+    std::size_t Relayed;
+  };
+  static sockaddr_in Loopback(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+  }
+  static void Close(const TPair& p) {
+    ::close(p.Client);
+    ::close(p.Server);
+  }
+  // Moves what is readable from one side to the other; false when the pair ends.
+  static bool Pass(int from, int to, std::size_t& counted) {
+    char buffer[16384];
+    const ssize_t n = ::recv(from, buffer, sizeof buffer, 0);
+    if (n <= 0) return false;
+    counted += static_cast<std::size_t>(n);
+    return ::send(to, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) == n;
+  }
+  void Run() {
+    while (!Stop_) {
+      std::vector<pollfd> fds{{Listen_, POLLIN, 0}};
+      for (const TPair& p : Pairs_) {
+        fds.push_back({p.Client, POLLIN, 0});
+        fds.push_back({p.Server, POLLIN, 0});
+      }
+      if (::poll(fds.data(), fds.size(), 50) <= 0) continue;
+      std::vector<TPair> kept;
+      for (std::size_t i = 0; i + 1 < fds.size(); i += 2) {
+        TPair& p = Pairs_[i / 2];
+        std::size_t ignored = 0;
+        bool alive = true;
+        if (fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) alive = Pass(p.Client, p.Server, ignored);
+        if (alive && (fds[i + 2].revents & (POLLIN | POLLHUP | POLLERR))) alive = Pass(p.Server, p.Client, p.Relayed);
+        if (alive && p.Relayed > CutAfter_) {
+          alive = false;
+          ++Cuts_;
+        }
+        if (alive)
+          kept.push_back(p);
+        else
+          Close(p);
+      }
+      Pairs_ = std::move(kept);
+      if (fds[0].revents & POLLIN) {
+        const int client = ::accept(Listen_, nullptr, nullptr);
+        const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = Loopback(Upstream_);
+        if (client >= 0 && server >= 0 &&
+            ::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+          Pairs_.push_back({client, server, 0});
+        } else {
+          if (client >= 0) ::close(client);
+          if (server >= 0) ::close(server);
+        }
+      }
+    }
+  }
+  std::uint16_t Upstream_;
+  std::size_t CutAfter_;
+  int Listen_ = -1;
+  std::uint16_t Port_ = 0;
+  std::vector<TPair> Pairs_;
+  std::atomic<bool> Stop_{false};
+  std::atomic<int> Cuts_{0};
+  std::thread Thread_;
 };
 
 // Points QUORVANE_HOME at a temporary folder for the local files.
@@ -97,12 +205,29 @@ TEST_F(EndToEndTest, DownloadSynchroniseReadBackAndSignIn) {
   ASSERT_TRUE(Db_.CreateMarketDataTables()) << Db_.LastMessage;
   ASSERT_TRUE(Client_.IsServerAvailable());
 
+  // The request kinds in the order sent, each with the method of its kind.
+  std::vector<int> kinds;
+  Transport_.BeforeRequest = [&](const platform::HttpRequest& request) {
+    const auto body = nlohmann::json::parse(request.Body, nullptr, false);
+    if (body.is_discarded()) return;
+    const int kind = std::stoi(body["SQLRequest"][0]["ResponseType"].get<std::string>());
+    const platform::HttpMethod method = kind == 0   ? platform::HttpMethod::Put
+                                        : kind <= 8 ? platform::HttpMethod::Get
+                                                    : platform::HttpMethod::Post;
+    EXPECT_EQ(request.Method, method) << "kind " << kind;
+    kinds.push_back(kind);
+  };
   const TDownloadResult download = DownloadAllData(Client_, Db_, qvserver::kSampleUserId, kMissingDate);
   ASSERT_TRUE(download.Ok) << download.ErrorText;
   EXPECT_EQ(download.RowsStored, 720u * 434u);
+  // Assets, countries, template list, the weights of each of the three templates, monthly rows.
+  EXPECT_EQ(kinds, (std::vector<int>{6, 5, 4, 3, 3, 3, 8}));
+  kinds.clear();
   const TDownloadResult daily = SynchronizeDailyData(Client_, Db_);
   ASSERT_TRUE(daily.Ok) << daily.ErrorText;
   EXPECT_EQ(daily.RowsStored, 720u * 9u);
+  EXPECT_EQ(kinds, std::vector<int>{8});  // an empty local table asks for no server date
+  kinds.clear();
 
   const std::vector<TCountry> countries = LoadWorkData(Db_);
   ASSERT_EQ(countries.size(), 40u);
@@ -178,47 +303,151 @@ TEST_F(EndToEndTest, DownloadSynchroniseReadBackAndSignIn) {
   ASSERT_TRUE(again.Ok) << again.ErrorText;
   EXPECT_EQ(again.RowsStored, 0u);
   EXPECT_EQ(Snapshot(Db_), before);
+  kinds.clear();
   const TDownloadResult dailyAgain = SynchronizeDailyData(Client_, Db_);
   ASSERT_TRUE(dailyAgain.Ok) << dailyAgain.ErrorText;
+  EXPECT_EQ(kinds, (std::vector<int>{2, 8}));  // server date, then the rows of the current month again
+  EXPECT_EQ(dailyAgain.RowsStored, 720u * 9u);
   EXPECT_EQ(Snapshot(Db_), before);
 }
 
-TEST(EndToEndInterrupted, AStoppedServerLeavesTheLocalFileAsBefore) {
-  // A short sample set keeps the downloads small.
-  qvtest::TTempDir dir;
-  const std::string serverFile = dir.File("short.sqlite");
-  qvtest::WriteTestSample(serverFile, platform::EncodeDate(1993, 5, 20));
-  TLocalHome home;
-  qvtest::TRunningServer server(serverFile);
-  TWatchedTransport transport;
-  TQVDBClient client(transport, "NO_RESULT");
-  client.SetBaseUrl(server.BaseUrl());
-  client.SetProxySource([] { return TProxySettings{}; });
-  TLocalQuorvaneDB db;
-  db.Connect();
-  ASSERT_TRUE(db.CreateMarketDataTables());
-  ASSERT_TRUE(DownloadAllData(client, db, qvserver::kSampleUserId, kMissingDate).Ok);
-  ASSERT_TRUE(SynchronizeDailyData(client, db).Ok);
-  const std::string before = Snapshot(db);
+// The short sample set of the tests below: January 1990 to April 1993
+// monthly, 1 to 20 May 1993 daily.
+double ShortSampleToday() { return platform::EncodeDate(1993, 5, 20); }
+constexpr std::size_t kShortMonthlyRows = 720u * 40u;
+constexpr std::size_t kShortDailyRows = 720u * 14u;
 
+std::string WriteShortSample(const qvtest::TTempDir& dir) {
+  const std::string path = dir.File("short.sqlite");
+  qvtest::WriteTestSample(path, ShortSampleToday());
+  return path;
+}
+
+// A local file filled from a server with the short sample set.
+class EndToEndInterrupted : public ::testing::Test {
+ protected:
+  EndToEndInterrupted() : Server_(WriteShortSample(Dir_)), Client_(Transport_, "NO_RESULT") {
+    Client_.SetBaseUrl(Server_.BaseUrl());
+    Client_.SetProxySource([] { return TProxySettings{}; });
+  }
+  void SetUp() override {
+    Db_.Connect();
+    ASSERT_TRUE(Db_.CreateMarketDataTables());
+    ASSERT_TRUE(DownloadAllData(Client_, Db_, qvserver::kSampleUserId, kMissingDate).Ok);
+    ASSERT_TRUE(SynchronizeDailyData(Client_, Db_).Ok);
+    Before_ = Snapshot(Db_);
+  }
+
+  qvtest::TTempDir Dir_;
+  TLocalHome Home_;
+  qvtest::TRunningServer Server_;
+  TWatchedTransport Transport_;
+  TQVDBClient Client_;
+  TLocalQuorvaneDB Db_;
+  std::string Before_;
+};
+
+TEST_F(EndToEndInterrupted, AStoppedServerLeavesTheLocalFileAsBefore) {
   // The server demands a re-download from 1992 on and stops when the rows are asked for.
   const double forcedStart = platform::EncodeDate(1992, 1, 31);
-  ASSERT_EQ(server.Store().UpdateStartDate(qvserver::kSampleUserId, forcedStart), 1);
-  transport.BeforeRequest = [&](const platform::HttpRequest& request) {
-    if (request.Body.find("WHERE DATE>") != std::string::npos) server.Server().Stop();
+  ASSERT_EQ(Server_.Store().UpdateStartDate(qvserver::kSampleUserId, forcedStart), 1);
+  Transport_.BeforeRequest = [&](const platform::HttpRequest& request) {
+    if (request.Body.find("WHERE DATE>") != std::string::npos) Server_.Server().Stop();
   };
-  const TDownloadResult cut = DownloadAllData(client, db, qvserver::kSampleUserId, forcedStart);
+  const TDownloadResult cut = DownloadAllData(Client_, Db_, qvserver::kSampleUserId, forcedStart);
   EXPECT_FALSE(cut.Ok);
   EXPECT_EQ(cut.ErrorText, "Connection to server failed");
-  EXPECT_EQ(Snapshot(db), before);
-  EXPECT_EQ(server.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId),
+  EXPECT_EQ(Snapshot(Db_), Before_);
+  EXPECT_EQ(Server_.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId),
             qvserver::FormatReal(forcedStart));
 
   // The daily synchronisation against the stopped server does nothing either.
-  const TDownloadResult daily = SynchronizeDailyData(client, db);
-  EXPECT_EQ(Snapshot(db), before);
+  const TDownloadResult daily = SynchronizeDailyData(Client_, Db_);
+  EXPECT_EQ(Snapshot(Db_), Before_);
   EXPECT_TRUE(daily.Ok);  // no server date: nothing to do
-  EXPECT_FALSE(client.IsServerAvailable());
+  EXPECT_FALSE(Client_.IsServerAvailable());
+}
+
+TEST_F(EndToEndInterrupted, AReplyCutMidwayLeavesTheLocalFileAsBefore) {
+  // The same client through a relay that drops the connection 256 KiB into
+  // a reply: the lists pass, the row replies are cut.
+  const double forcedStart = platform::EncodeDate(1992, 1, 31);
+  ASSERT_EQ(Server_.Store().UpdateStartDate(qvserver::kSampleUserId, forcedStart), 1);
+  TCuttingRelay relay(Server_.Server().Port(), 256 * 1024);
+  Client_.SetBaseUrl(relay.BaseUrl());
+  const TDownloadResult cut = DownloadAllData(Client_, Db_, qvserver::kSampleUserId, forcedStart);
+  EXPECT_FALSE(cut.Ok);
+  EXPECT_EQ(cut.ErrorText, "Connection to server failed");
+  EXPECT_GE(relay.Cuts(), 1);
+  EXPECT_EQ(Snapshot(Db_), Before_);
+  EXPECT_EQ(Server_.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId),
+            qvserver::FormatReal(forcedStart));
+  const TDownloadResult dailyCut = SynchronizeDailyData(Client_, Db_);
+  EXPECT_FALSE(dailyCut.Ok);
+  EXPECT_EQ(dailyCut.ErrorText, "Connection to server failed");
+  EXPECT_EQ(Snapshot(Db_), Before_);
+
+  // Straight to the server again: the forced download fetches the rows from
+  // the start date on, stores the same values and clears the server's demand.
+  Client_.SetBaseUrl(Server_.BaseUrl());
+  const TDownloadResult redone = DownloadAllData(Client_, Db_, qvserver::kSampleUserId, forcedStart);
+  ASSERT_TRUE(redone.Ok) << redone.ErrorText;
+  EXPECT_EQ(redone.RowsStored, 720u * 16u);  // January 1992 to April 1993
+  EXPECT_EQ(Snapshot(Db_), Before_);
+  EXPECT_EQ(Server_.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId), "2");
+}
+
+TEST(EndToEndConcurrent, TenClientsDownloadAtOnce) {
+  qvtest::TTempDir dir;
+  qvtest::TRunningServer server(WriteShortSample(dir));
+
+  // Each client with its own transport and local file; the files are opened
+  // here because the folder comes from the environment.
+  constexpr int kClients = 10;
+  std::vector<std::unique_ptr<platform::CurlTransport>> transports;
+  std::vector<std::unique_ptr<TQVDBClient>> clients;
+  std::vector<std::unique_ptr<TLocalQuorvaneDB>> files;
+  std::optional<std::string> saved;
+  if (const char* old = std::getenv("QUORVANE_HOME")) saved = old;
+  for (int i = 0; i < kClients; ++i) {
+    ::setenv("QUORVANE_HOME", dir.File("home" + std::to_string(i)).c_str(), 1);
+    transports.push_back(std::make_unique<platform::CurlTransport>());
+    clients.push_back(std::make_unique<TQVDBClient>(*transports.back(), "NO_RESULT"));
+    clients.back()->SetBaseUrl(server.BaseUrl());
+    clients.back()->SetProxySource([] { return TProxySettings{}; });
+    files.push_back(std::make_unique<TLocalQuorvaneDB>());
+    files.back()->Connect();
+    ASSERT_TRUE(files.back()->CreateMarketDataTables()) << files.back()->LastMessage;
+  }
+  if (saved)
+    ::setenv("QUORVANE_HOME", saved->c_str(), 1);
+  else
+    ::unsetenv("QUORVANE_HOME");
+
+  std::vector<TDownloadResult> monthly(kClients), daily(kClients);
+  std::vector<char> signedIn(kClients, 0);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kClients; ++i) {
+    threads.emplace_back([&, i] {
+      TQVDBClient& c = *clients[static_cast<std::size_t>(i)];
+      signedIn[static_cast<std::size_t>(i)] = static_cast<char>(
+          c.UserExists(qvserver::kSampleUserId) && c.CheckLogin(qvserver::kSampleUserId, qvserver::kSamplePassword));
+      monthly[static_cast<std::size_t>(i)] =
+          DownloadAllData(c, *files[static_cast<std::size_t>(i)], qvserver::kSampleUserId, kMissingDate);
+      daily[static_cast<std::size_t>(i)] = SynchronizeDailyData(c, *files[static_cast<std::size_t>(i)]);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+
+  const std::string first = Snapshot(*files[0]);
+  for (std::size_t i = 0; i < kClients; ++i) {
+    EXPECT_TRUE(signedIn[i]) << "client " << i;
+    EXPECT_TRUE(monthly[i].Ok) << "client " << i << ": " << monthly[i].ErrorText;
+    EXPECT_EQ(monthly[i].RowsStored, kShortMonthlyRows) << "client " << i;
+    EXPECT_TRUE(daily[i].Ok) << "client " << i << ": " << daily[i].ErrorText;
+    EXPECT_EQ(daily[i].RowsStored, kShortDailyRows) << "client " << i;
+    EXPECT_EQ(Snapshot(*files[i]), first) << "client " << i;
+  }
 }
 
 }  // namespace

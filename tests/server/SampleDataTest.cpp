@@ -246,6 +246,43 @@ TEST_F(SampleDataTest, SeriesReachEveryModelBranch) {
   EXPECT_EQ(usd, std::set<double>{1.0});
 }
 
+// Every stored value of both tables is plausible for its asset: prices and
+// exchange rates positive, rates in percent, signals 0/1, RULE2 states 1 to 3.
+TEST_F(SampleDataTest, ValuesArePlausibleInBothTables) {
+  for (const std::string table : {"DATA", "DATA_BIS"}) {
+    for (const auto& asset : qvserver::SampleAssets()) {
+      TSqliteStmt range(
+          Db_, "SELECT MIN(VALUE), MAX(VALUE), COUNT(*) FROM " + table + " WHERE ASSETID=?1 AND VALUE<>-1000.0");
+      range.Bind(1, std::string(asset.ID)).Step();
+      const double low = range.Real(0), high = range.Real(1);
+      const std::string what = table + " " + asset.ID;
+      ASSERT_GT(range.Integer(2), 0) << what;
+      const std::string id = asset.ID, type = asset.Type;
+      if (id == "10YRATEINDEX") {
+        EXPECT_GE(low, -2.0) << what;
+        EXPECT_LE(high, 40.0) << what;
+        EXPECT_GT(high, 2.0) << what;  // percent, not a fraction
+      } else if (type == "SIGNAL") {
+        EXPECT_EQ(low, 0.0) << what;
+        EXPECT_EQ(high, 1.0) << what;
+      } else if (id == "RULE2") {
+        EXPECT_GE(low, 1.0) << what;
+        EXPECT_LE(high, 3.0) << what;
+      } else {
+        EXPECT_GT(low, 0.0) << what;  // prices, indices and spot rates
+      }
+    }
+  }
+  // Daily values go on from the last month end: no jump of more than a third.
+  TSqliteStmt jumps(Db_,
+                    "SELECT COUNT(*) FROM DATA_BIS d JOIN DATA m ON m.COUNTRYNAME=d.COUNTRYNAME AND "
+                    "m.ASSETID=d.ASSETID AND m.DATE=(SELECT MAX(DATE) FROM DATA) WHERE d.VALUE<>-1000.0 AND "
+                    "m.VALUE>0 AND d.ASSETID NOT IN ('BLSIGNAL','QVSIGNAL','MOSIGNAL','GOLDSIGNAL','RULE1','RULE2') "
+                    "AND ABS(d.VALUE/m.VALUE-1.0)>0.34");
+  jumps.Step();
+  EXPECT_EQ(jumps.Integer(0), 0);
+}
+
 TEST_F(SampleDataTest, DemoUserIsStoredWithASaltedHash) {
   qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
   const auto hash = store.PasswordHashOf(qvserver::kSampleUserId);

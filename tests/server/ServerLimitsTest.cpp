@@ -1,0 +1,202 @@
+// Resource limits of the data server: connection counts, idle timeout, the
+// cap on unsent reply bytes, oversized and hostile bodies.
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "ServerTestSupport.h"
+
+using qvtest::Http;
+using qvtest::RequestBody;
+
+namespace {
+
+// A raw loopback socket that sends what it is told and reads only on demand.
+class TRawClient {
+ public:
+  explicit TRawClient(std::uint16_t port) {
+    Fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    Connected_ = Fd_ >= 0 && ::connect(Fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    // A test never waits more than five seconds for a read.
+    const timeval timeout{5, 0};
+    if (Fd_ >= 0) ::setsockopt(Fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  }
+  ~TRawClient() {
+    if (Fd_ >= 0) ::close(Fd_);
+  }
+  TRawClient(const TRawClient&) = delete;
+  TRawClient& operator=(const TRawClient&) = delete;
+  bool Connected() const { return Connected_; }
+  bool Send(const std::string& text) const {
+    return ::send(Fd_, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
+  }
+  // Reads until the peer closes or `limit` bytes arrived.
+  std::string ReadAll(std::size_t limit = 1 << 20) const {
+    std::string text;
+    char buffer[4096];
+    while (text.size() < limit) {
+      const ssize_t n = ::recv(Fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+
+ private:
+  int Fd_ = -1;
+  bool Connected_ = false;
+};
+
+std::string RawRequest(const std::string& method, const std::string& body) {
+  return method + " /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Waits up to ten seconds for `done`.
+template <class Condition>
+bool WaitFor(Condition done) {
+  for (int i = 0; i < 1000; ++i) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
+// A server over a copy of the sample set with the given limits.
+struct TLimitedServer {
+  explicit TLimitedServer(const qvserver::TDataServerOptions& options)
+      : Store(qvtest::TSampleDatabase::Shared().Copy(Dir, "limits.sqlite")), Server(Store, options) {
+    std::string error;
+    if (!Server.Start("127.0.0.1", 0, error)) throw std::runtime_error(error);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(Server.Port()) + "/QuorvaneDB"; }
+  long AssetListStatus() const { return Http("GET", Url(), RequestBody(6, "SELECT * FROM ASSET_LIST")).Status; }
+  qvtest::TTempDir Dir;
+  qvserver::TServerStore Store;
+  qvserver::DataServer Server;
+};
+
+qvserver::TDataServerOptions QuietOptions() {
+  qvserver::TDataServerOptions options;
+  options.LogRequests = false;
+  return options;
+}
+
+TEST(ServerLimits, IdleConnectionsAreCappedAndTimedOut) {
+  qvserver::TDataServerOptions options = QuietOptions();
+  options.ThreadCount = 1;  // the pool shares the connection limit among its threads
+  options.MaxConnections = 4;
+  options.IdleTimeoutSeconds = 1;
+  TLimitedServer server(options);
+  ASSERT_EQ(server.AssetListStatus(), 200);
+
+  // Four clients that send half a request line and then nothing.
+  std::vector<std::unique_ptr<TRawClient>> idle;
+  for (int i = 0; i < 4; ++i) {
+    idle.push_back(std::make_unique<TRawClient>(server.Server.Port()));
+    ASSERT_TRUE(idle.back()->Connected());
+    ASSERT_TRUE(idle.back()->Send("GET /Quorv"));
+  }
+  // A fifth connection waits until the timeout has closed an idle one.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(server.AssetListStatus(), 200);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  // The idle ones were closed without an answer.
+  for (const auto& client : idle) EXPECT_EQ(client->ReadAll(), "");
+}
+
+TEST(ServerLimits, SlowClientsDoNotBlockOthers) {
+  qvserver::TDataServerOptions options = QuietOptions();
+  options.ThreadCount = 2;
+  TLimitedServer server(options);
+  // More trickling clients than serving threads.
+  std::vector<std::unique_ptr<TRawClient>> slow;
+  for (int i = 0; i < 20; ++i) {
+    slow.push_back(std::make_unique<TRawClient>(server.Server.Port()));
+    ASSERT_TRUE(slow.back()->Send(RawRequest("GET", RequestBody(6, "SELECT * FROM ASSET_LIST")).substr(0, 40)));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(server.AssetListStatus(), 200);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(ServerLimits, UnreadRepliesAboveTheCapGetBusy) {
+  qvserver::TDataServerOptions options = QuietOptions();
+  options.MaxPendingReplyBytes = 64 * 1024;
+  TLimitedServer server(options);
+  {
+    // Asks for every monthly row and never reads the reply.
+    TRawClient hog(server.Server.Port());
+    ASSERT_TRUE(hog.Send(RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"))));
+    ASSERT_TRUE(WaitFor([&] { return server.Server.PendingReplyBytes() > options.MaxPendingReplyBytes; }));
+    const qvtest::TReply busy =
+        qvtest::ParseReply(Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST")));
+    EXPECT_EQ(busy.Status, 503);
+    EXPECT_TRUE(busy.Parsed);
+    EXPECT_FALSE(busy.Error.empty());
+  }
+  // Once the reader went away its reply no longer counts.
+  EXPECT_TRUE(WaitFor([&] { return server.Server.PendingReplyBytes() == 0; }));
+  EXPECT_EQ(server.AssetListStatus(), 200);
+}
+
+TEST(ServerLimits, AnAnnouncedOversizedBodyIsRefusedUnread) {
+  qvserver::TDataServerOptions options = QuietOptions();
+  options.MaxBodyBytes = 1000;
+  TLimitedServer server(options);
+  TRawClient client(server.Server.Port());
+  // Announces a gigabyte and sends only the headers: the answer comes at once.
+  ASSERT_TRUE(client.Send(
+      "POST /QuorvaneDB HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: 1000000000\r\n\r\n"));
+  const std::string reply = client.ReadAll();
+  EXPECT_EQ(reply.rfind("HTTP/1.1 413", 0), 0u) << reply;
+  EXPECT_NE(reply.find("\"ErrorMessage\""), std::string::npos);
+  EXPECT_EQ(server.AssetListStatus(), 200);
+}
+
+// Bodies that are not requests, each answered 400 with an error text, the
+// server staying up.
+TEST(ServerLimits, HostileBodiesGetAnErrorAndTheServerStaysUp) {
+  TLimitedServer server(QuietOptions());
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  const std::string deepObject = "{\"SQLRequest\":" + deep + "}";
+  // A raw NUL inside a JSON string is not JSON.
+  const char rawNul[] = "{\"SQLRequest\":[{\"ResponseType\":\"6\",\"Content\":\"SELECT * FROM ASSET_LIST\0\"}]}";
+  const std::vector<std::string> bodies{
+      deep,
+      deepObject,
+      "{\"SQLRequest\":[{\"ResponseType\":\"6\",\"Content\":\"SELECT * FROM ASSET_LIST\"}]} trailing",
+      "{\"SQLRequest\":[{\"ResponseType\":\"99999999999999999999\",\"Content\":\"x\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":\"-1\",\"Content\":\"x\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":6.5,\"Content\":\"SELECT * FROM ASSET_LIST\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":1e999,\"Content\":\"SELECT * FROM ASSET_LIST\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":NaN,\"Content\":\"SELECT * FROM ASSET_LIST\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":null,\"Content\":\"SELECT * FROM ASSET_LIST\"}]}",
+      "{\"SQLRequest\":[{\"ResponseType\":\"6\",\"Content\":\"SELECT * FROM ASSET_LIST\",\"Field\":[]}]}",
+      "{\"SQLRequest\":{\"ResponseType\":\"6\",\"Content\":\"SELECT * FROM ASSET_LIST\"}}",
+      "{\"SQLRequest\":[\"6\"]}",
+      "{\"SQLRequest\":[{\"ResponseType\":\"6\",\"Content\":\"\\ud800\"}]}",
+      std::string(rawNul, sizeof rawNul - 1),
+  };
+  for (const std::string& body : bodies) {
+    const qvtest::TReply reply = qvtest::ParseReply(Http("GET", server.Url(), body));
+    EXPECT_EQ(reply.Status, 400) << body.substr(0, 80);
+    EXPECT_TRUE(reply.Parsed) << body.substr(0, 80);
+    EXPECT_FALSE(reply.Error.empty()) << body.substr(0, 80);
+  }
+  EXPECT_EQ(server.AssetListStatus(), 200);
+}
+
+}  // namespace
