@@ -20,8 +20,8 @@ double EndOfPreviousMonth(double date) {
 
 }  // namespace
 
-std::size_t FindAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id) {
-  std::size_t position = 0;
+std::size_t FindAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id, std::size_t fallback) {
+  std::size_t position = fallback;
   for (std::size_t i = 0; i < assets.size(); ++i)
     if (assets[i].ID == id) position = i;
   return position;

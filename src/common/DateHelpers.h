@@ -51,6 +51,6 @@ std::array<double, 2> GetCommonDateRange(const TSeries& a, const TSeries& b);
 // empty when no country has such a series.
 TSeries GetSignalDateGrid(const std::vector<TCountry>& countries);
 
-// Position of the last asset with the given ID in the list; 0 when none
-// matches (also for an empty list, which the caller has to check).
-std::size_t FindAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id);
+// Position of the last asset with the given ID in the list; `fallback` when
+// none matches (also for an empty list, which the caller has to check).
+std::size_t FindAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id, std::size_t fallback = 0);

@@ -74,8 +74,8 @@ void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TU
   if (countries.empty()) return;
 
   // The positions found in the first country serve for every country.
-  const std::size_t equityPosition = LastAssetPosition(countries.front().IndexAssets, "EQINDEX", 0);
-  const std::size_t cashPosition = LastAssetPosition(countries.front().RiskFreeAssets, settings.RiskFreeId, 0);
+  const std::size_t equityPosition = FindAssetPosition(countries.front().IndexAssets, "EQINDEX", 0);
+  const std::size_t cashPosition = FindAssetPosition(countries.front().RiskFreeAssets, settings.RiskFreeId, 0);
 
   // Both legs of every country are converted by the same USD/portfolio-currency rate.
   const TCurrencyCountries found = FindCurrencyCountries(countries, settings.PortfolioCcy);
@@ -148,8 +148,8 @@ TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& cou
   }
   const std::vector<TAssetSeries>& signals =
       ModelAt(countries, static_cast<std::ptrdiff_t>(country), "benchmark countries").SignalAssets;
-  TSeries qv = SeriesAtPosition(signals, LastAssetPosition(signals, "QVSIGNAL", 0));
-  TSeries bl = SeriesAtPosition(signals, LastAssetPosition(signals, "BLSIGNAL", 1));
+  TSeries qv = SeriesAtPosition(signals, FindAssetPosition(signals, "QVSIGNAL", 0));
+  TSeries bl = SeriesAtPosition(signals, FindAssetPosition(signals, "BLSIGNAL", 1));
   const auto signalRange = GetCommonDateRange(qv, bl);
   if (signalRange[0] != signalRange[1]) {
     qv = SliceSeries(qv, signalRange[0], signalRange[1]);

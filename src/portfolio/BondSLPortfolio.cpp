@@ -5,19 +5,6 @@
 #include "common/SeriesHelpers.h"
 #include "portfolio/SLPortfolio.h"
 
-namespace {
-
-// Position of the last asset with that identifier; -1 when none.
-std::ptrdiff_t FindLastAsset(const std::vector<TAssetSeries>& assets, const std::string& id) {
-  std::ptrdiff_t found = -1;
-  for (std::size_t i = 0; i < assets.size(); ++i) {
-    if (assets[i].ID == id) found = static_cast<std::ptrdiff_t>(i);
-  }
-  return found;
-}
-
-}  // namespace
-
 void TBondSLPortfolio::Build(const std::vector<TCountry>& countries, const TUserSettings& settings,
                              std::int32_t frequency, double startDate, double endDate) {
   BeginBuild(settings, 1);
@@ -30,10 +17,12 @@ void TBondSLPortfolio::Build(const std::vector<TCountry>& countries, const TUser
   // conversion, and without a 10-year rate nothing to rank by: no lines.
   const TCurrencyCountries found = FindCurrencyCountries(countries, PortfolioCcy);
   if (found.Usd < 0 || found.Portfolio < 0) return;
-  const std::ptrdiff_t ratePosition = FindLastAsset(countries.front().IndexAssets, "10YRATEINDEX");
-  if (ratePosition < 0) return;
-  const std::ptrdiff_t bondPosition =
-      std::max<std::ptrdiff_t>(0, FindLastAsset(countries.front().RiskFreeAssets, "RISKFREEASSET1"));
+  const std::vector<TAssetSeries>& firstIndexAssets = countries.front().IndexAssets;
+  const std::size_t rateFound = FindAssetPosition(firstIndexAssets, "10YRATEINDEX", firstIndexAssets.size());
+  if (rateFound == firstIndexAssets.size()) return;
+  const auto ratePosition = static_cast<std::ptrdiff_t>(rateFound);
+  const auto bondPosition =
+      static_cast<std::ptrdiff_t>(FindAssetPosition(countries.front().RiskFreeAssets, "RISKFREEASSET1"));
   const TCountry& usdCountry = countries[static_cast<std::size_t>(found.Usd)];
   const TSeries currencyRate = CurrencyRate(usdCountry, countries[static_cast<std::size_t>(found.Portfolio)]);
 

@@ -52,14 +52,6 @@ const TSeries& SeriesAtPosition(const std::vector<TAssetSeries>& assets, std::si
   return position < assets.size() ? assets[position].Series : kEmptySeries;
 }
 
-std::size_t LastAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id, std::size_t fallback) {
-  std::size_t position = fallback;
-  for (std::size_t i = 0; i < assets.size(); ++i) {
-    if (assets[i].ID == id) position = i;
-  }
-  return position;
-}
-
 TSeries CrossRate(const TCountry& from, const TCountry& to) {
   return MultiplySeries(SpotFxSeries(from), SpotFxSeries(to), from.ReverseQuote, to.ReverseQuote);
 }

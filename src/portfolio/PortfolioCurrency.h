@@ -32,8 +32,6 @@ const TSeries& SpotFxSeries(const TCountry& country);
 const TSeries& CashSeries(const TCountry& country);
 // Series of the asset at a position of a list; empty when the list is shorter.
 const TSeries& SeriesAtPosition(const std::vector<TAssetSeries>& assets, std::size_t position);
-// Position of the last asset with that identifier; fallback when none matches.
-std::size_t LastAssetPosition(const std::vector<TAssetSeries>& assets, const std::string& id, std::size_t fallback);
 
 // Factor that turns amounts in from's currency into to's:
 // MultiplySeries(spot(from), spot(to), from.ReverseQuote, to.ReverseQuote).

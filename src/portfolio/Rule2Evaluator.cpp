@@ -39,8 +39,8 @@ void TInflationLinkedSet::Build(const std::vector<TCountry>& countries, const TU
 
 void TInflationLinkedSet::LoadIndexSeries(const std::vector<TCountry>& countries) {
   if (countries.empty()) return;
-  const std::size_t indexPosition = LastAssetPosition(countries.front().IndexAssets, "IBINDEX2", 4);
-  const std::size_t cashPosition = LastAssetPosition(countries.front().RiskFreeAssets, "RISKFREEASSET1", 0);
+  const std::size_t indexPosition = FindAssetPosition(countries.front().IndexAssets, "IBINDEX2", 4);
+  const std::size_t cashPosition = FindAssetPosition(countries.front().RiskFreeAssets, "RISKFREEASSET1", 0);
   const std::size_t count = std::min(countries.size(), Lines.size());
   for (std::size_t i = 0; i < count; ++i) {
     TInflationLinkedLine& line = Lines[i];
@@ -97,7 +97,7 @@ void TInflationLinkedSet::ComputePortfolioReturns(const std::vector<TSLAllocatio
 TSeries TRule2Evaluator::BuildGoldReturns(const std::string& portfolioCcy) const {
   if (Countries.empty()) return {};
   const std::vector<TAssetSeries>& index = Countries.front().IndexAssets;
-  const std::size_t goldPosition = LastAssetPosition(index, "AUINDEX", index.size());
+  const std::size_t goldPosition = FindAssetPosition(index, "AUINDEX", index.size());
   if (goldPosition >= index.size()) return {};
   const TCurrencyCountries found = FindCurrencyCountries(Countries, portfolioCcy);
   if (!found.Valid()) return {};
@@ -143,7 +143,7 @@ void TRule2Evaluator::Evaluate(const std::vector<TCountry>& countries, const TUs
   if (Basket.Signal.empty()) return;
 
   const std::vector<TAssetSeries>& rules = Countries.front().RuleAssets;
-  const std::size_t rulePosition = LastAssetPosition(rules, "RULE2", rules.size());
+  const std::size_t rulePosition = FindAssetPosition(rules, "RULE2", rules.size());
   if (rulePosition < rules.size()) Rule2State = SliceSeries(rules[rulePosition].Series, StartDate, EndDate);
 
   // Alignment: the signal series keep one point one period before the first return.

@@ -156,6 +156,8 @@ TEST(DateHelpersTest, AssetPositionIsTheLastOfThatId) {
   EXPECT_EQ(FindAssetPosition(country.IndexAssets, "AUINDEX"), 1u);
   EXPECT_EQ(FindAssetPosition(country.IndexAssets, "RULE2"), 0u);
   EXPECT_EQ(FindAssetPosition({}, "EQINDEX"), 0u);
+  EXPECT_EQ(FindAssetPosition(country.IndexAssets, "GOLD", 9), 9u);  // none matches: the fallback
+  EXPECT_EQ(FindAssetPosition(country.IndexAssets, "EQINDEX", 9), 2u);
   EXPECT_EQ(GetEquityIndexDateBound({country}, false, false), 30.0);
   EXPECT_EQ(GetEquityIndexDateBound({country}, true, false), 40.0);
   EXPECT_EQ(GetSignalDateGrid({country}), (TSeries{{7, -1.0}, {8, -1.0}}));
