@@ -67,7 +67,8 @@ std::string RawRequest(const std::string& method, const std::string& body) {
 // Waits up to ten seconds for `done`.
 template <class Condition>
 bool WaitFor(Condition done) {
-  for (int i = 0; i < 1000; ++i) {
+  // Up to a minute: a loaded machine running the sanitizer build is slow.
+  for (int i = 0; i < 6000; ++i) {
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -129,7 +130,8 @@ TEST(ServerLimits, SlowClientsDoNotBlockOthers) {
   }
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(server.AssetListStatus(), 200);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // Blocked, it would wait for the idle timeout (30 s) to drop a trickling client.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
 }
 
 TEST(ServerLimits, UnreadRepliesAboveTheCapGetBusy) {
