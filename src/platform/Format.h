@@ -1,5 +1,5 @@
 #pragma once
-// Number and date-time text in the classic Pascal run-time style: float
+// Number and date-time text as the stored data and the screens write it: float
 // formatting with half-away-from-zero rounding of the decimal form, date
 // pictures with English month and day names, and strict float parsing.
 
