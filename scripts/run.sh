@@ -17,7 +17,18 @@ if [ -x build/server/quorvane-dataserver ]; then
     build/server/quorvane-dataserver --listen 127.0.0.1:8082 --db run/dataserver.sqlite --generate \
       >run/dataserver.log 2>&1 &
     echo $! >run/dataserver.pid
-    echo "Data server started on 127.0.0.1:8082 (pid $!, log run/dataserver.log)."
+    # The first start writes the sample data before it listens.
+    for _ in $(seq 1 600); do
+      curl -sf http://127.0.0.1:8082/Default >/dev/null 2>&1 && break
+      kill -0 "$(cat run/dataserver.pid)" 2>/dev/null || break
+      sleep 0.1
+    done
+    if ! curl -sf http://127.0.0.1:8082/Default >/dev/null 2>&1; then
+      echo "The data server did not start; its log (run/dataserver.log) ends with:" >&2
+      tail -n 5 run/dataserver.log >&2
+      exit 1
+    fi
+    echo "Data server started on 127.0.0.1:8082 (pid $(cat run/dataserver.pid), log run/dataserver.log)."
     echo "Stop it with: kill \$(cat run/dataserver.pid)"
   fi
 else
