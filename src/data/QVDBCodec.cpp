@@ -342,7 +342,15 @@ bool ParseReplyReal(std::string_view text, double& value) {
   std::replace(buffer, buffer + text.size(), ',', '.');
   double v = 0.0;
   const auto [end, ec] = std::from_chars(buffer, buffer + text.size(), v);
-  if (ec != std::errc() || end != buffer + text.size() || !std::isfinite(v)) return false;
+  if (end != buffer + text.size()) return false;
+  // Out of range is left to the platform parser: it reads the largest
+  // doubles as printed ("1.79769313486232E308") back, and underflow as 0.
+  if (ec == std::errc::result_out_of_range) {
+    if (!platform::TryStrToFloat(std::string(buffer, text.size()), v, '.')) return false;
+  } else if (ec != std::errc()) {
+    return false;
+  }
+  if (!std::isfinite(v)) return false;
   value = v;
   return true;
 }

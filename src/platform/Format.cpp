@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/DateTime.h"
 
@@ -16,6 +17,11 @@ namespace {
 constexpr int kMaxPrecision = 15;
 constexpr int kMaxFixedDigits = 18;
 constexpr int kMaxExponentDigits = 4;
+// A tenth of the largest double (1.7976931348623157E308) printed with 15
+// significant digits (the printed value itself is no double), and the power
+// of ten of its leading digit.
+constexpr double kMaxPrintedDoubleTenth = 1.79769313486232e307;
+constexpr long long kMaxDoublePower = 308;
 
 // A non-negative decimal number 0.D1D2D3... x 10^Exponent; Digits carries no
 // leading zero, and the value is zero when Digits is empty.
@@ -301,7 +307,22 @@ bool TryStrToFloat(const std::string& text, double& value, char decimalSeparator
     for (const char digit : exponentPart) {
       exponent = std::min(exponent * 10 + (digit - '0'), 1000000000LL);
     }
-    if (leading + (negativeExponent ? -exponent : exponent) >= 0) {
+    const long long power = leading + (negativeExponent ? -exponent : exponent);
+    if (power == kMaxDoublePower) {
+      // The largest doubles print (15 digits, rounded up) as
+      // 1.79769313486232E308, just past the largest double: a text up to
+      // that bound reads as the largest double, so every printed value
+      // reads back. Compared at a tenth: 0.<digits>E308 <= 1.79769313486232E307.
+      const std::string digits = integerPart + fractionPart;
+      const std::string tenth = "0." + digits.substr(digits.find_first_not_of('0')) + "e308";
+      double scaled = 0.0;
+      const auto scaledEnd = tenth.data() + tenth.size();
+      if (std::from_chars(tenth.data(), scaledEnd, scaled).ec == std::errc() && scaled <= kMaxPrintedDoubleTenth) {
+        value = negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+        return true;
+      }
+    }
+    if (power >= 0) {
       return false;
     }
     result = negative ? -0.0 : 0.0;

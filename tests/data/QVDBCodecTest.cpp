@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
@@ -215,6 +216,23 @@ TEST(QVDBCodecTest, WrittenRepliesHaveTheServerLayoutAndReadBack) {
   EXPECT_EQ(assets[0].ID + "|" + assets[0].Title + "|" + std::to_string(assets[0].Type), "FX|Spot|4");
   EXPECT_EQ(Read(ReadPortfolioTemplateListReply, WriteTextListReply({"A", "B"}, "")).second,
             (std::vector<std::string>{"A", "B"}));
+}
+
+// Every finite value a writer prints reads back, the largest doubles too
+// (printed as "1.79769313486232E308", past the largest double).
+TEST(QVDBCodecTest, ExtremeValuesReadBack) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  const std::vector<TDataPoint> points{{45291.0, kMax}, {45292.0, -kMax}, {45293.0, 4.9e-324}};
+  const auto [error, back] = Read(ReadSeriesReply, WriteSeriesReply(points, ""));
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(back.size(), points.size());
+  EXPECT_EQ(back[0].Value, kMax);
+  EXPECT_EQ(back[1].Value, -kMax);
+  EXPECT_EQ(back[2].Value, 4.9e-324);
+  double v = 0.0;
+  EXPECT_TRUE(ParseReplyReal("1,79769313486232E308", v));
+  EXPECT_EQ(v, kMax);
+  EXPECT_FALSE(ParseReplyReal("1.8E308", v));
 }
 
 TEST(QVDBCodecTest, JsonStringsAlwaysParse) {

@@ -203,6 +203,25 @@ TEST(Format, FloatTextRoundTrips) {
   }
 }
 
+// The largest doubles print rounded up past the largest double
+// ("1.79769313486232E308"); such text reads back as the largest double, and
+// text beyond that printed bound still overflows.
+TEST(Format, LargestDoublesReadBack) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  const double nearMax = std::nextafter(std::nextafter(kMax, 0.0), 0.0);  // bits 0x7FEFFFFFFFFFFFFD
+  for (const double v : {kMax, -kMax, nearMax}) {
+    double back = 0.0;
+    ASSERT_TRUE(TryStrToFloat(FloatToStr(v), back)) << FloatToStr(v);
+    EXPECT_NEAR(back, v, 1e-14 * kMax);
+    EXPECT_EQ(StrToFloat(FloatToStr(v, ','), ','), back);
+  }
+  EXPECT_EQ(FloatToStr(kMax), "1.79769313486232E308");
+  EXPECT_EQ(StrToFloat("-1,79769313486232e+308", ','), -kMax);
+  EXPECT_EQ(StrToFloat("179769313486232000E291"), kMax);
+  EXPECT_THROW(StrToFloat("1.79769313486233E308"), EConvertError);
+  EXPECT_THROW(StrToFloat("1.797693134862321E308"), EConvertError);
+}
+
 TEST(Format, FormatDateTimeTokens) {
   const double monday = 44270.0;  // 15 March 2021, a Monday
   ASSERT_EQ(EncodeDate(2021, 3, 15), monday);
