@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
 
 #include "ServerStore.h"
@@ -25,9 +26,19 @@ std::uint64_t SplitMix64(std::uint64_t& x) {
 
 std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
+// The independent draw streams of the set.
+enum TStream : std::uint64_t {
+  sGlobal = 1,         // market regime, regional returns, gold, common rate shock
+  sFx = 2,             // one per currency: the exchange rate
+  sCountry = 3,        // one per country: monthly equity, bond and signal draws
+  sCountryDaily = 4,   // one per country: daily moves
+  sCurrencyRate = 5,   // one per currency: the short rate
+  sCurrencyDaily = 6,  // one per currency: daily spot moves
+};
+
 // A generator of its own for each (stream, index), so that one part of the
 // set does not shift the draws of another.
-TSampleRng StreamRng(std::uint64_t seed, std::uint64_t stream, std::uint64_t index) {
+TSampleRng StreamRng(std::uint64_t seed, TStream stream, std::uint64_t index) {
   std::uint64_t x = seed ^ (stream * 0xD1B54A32D192ED03ULL) ^ (index * 0x8CB92BA72F3D8DD7ULL);
   return TSampleRng(SplitMix64(x));
 }
@@ -39,26 +50,26 @@ enum TAssetIndex : int {
   aBLSignal,
   aCash,
   aEquity,
-  aGoldSignal,
   aIlb1,
   aIlb2,
-  aInflation,
-  aMOSignal,
   aQVSignal,
   aBond10Y,
   aBond2Y,
-  aBond5Y,
   aRule1,
   aRule2,
-  aSmallCap,
+  aRule3,
+  aRule4,
+  aRule5,
+  aRule6,
+  aRule7,
   aSpotFx,
 };
+static_assert(aSpotFx + 1 == kSampleAssetCount, "one position per sample asset");
 
 struct TCountryProfile {
   const char* Name;
   const char* Currency;
-  const char* IndexName;
-  const char* IndexTicker;
+  const char* Code;  // made-up short code; the index ticker is Code + "EQ"
   bool Developed;
   bool ReverseQuote;  // spot rate held as US dollars per unit of the currency
   int StartYear;      // first month with data; -1000.0 before it
@@ -69,49 +80,55 @@ struct TCountryProfile {
   double InflationLevel;  // long-run inflation, percent a year
 };
 
-// The forty countries in display order (place 1 first).
+// The forty countries in display order (place 1 first). The countries of one
+// currency agree on every currency field (quote, rate level, first rate).
 constexpr std::array<TCountryProfile, 40> kCountries{{
-    {"USA", "USD", "S&P 500", "SPX", true, false, 1990, 1, 1997, 1.0, 4.0, 2.5},
-    {"CANADA", "CAD", "S&P/TSX Composite", "SPTSX", true, false, 1990, 1, 1991, 1.16, 4.5, 2.2},
-    {"AUSTRIA", "EUR", "ATX", "ATX", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"BELGIUM", "EUR", "BEL 20", "BEL20", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"EURO AREA", "EUR", "Euro Stoxx 50", "SX5E", true, true, 1999, 1, 2001, 0.8, 3.5, 2.0},
-    {"FINLAND", "EUR", "OMX Helsinki 25", "HEX25", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"FRANCE", "EUR", "CAC 40", "CAC", true, true, 1990, 1, 1998, 0.8, 3.5, 2.0},
-    {"GERMANY", "EUR", "DAX", "DAX", true, true, 1990, 1, 2006, 0.8, 3.5, 2.0},
-    {"IRELAND", "EUR", "ISEQ Overall", "ISEQ", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"ITALY", "EUR", "FTSE MIB", "FTSEMIB", true, true, 1990, 1, 2003, 0.8, 3.5, 2.0},
-    {"LUXEMBOURG", "EUR", "LuxX", "LUXXX", true, true, 1992, 1, 0, 0.8, 3.5, 2.0},
-    {"NETHERLANDS", "EUR", "AEX", "AEX", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"PORTUGAL", "EUR", "PSI 20", "PSI20", true, true, 1993, 1, 0, 0.8, 3.5, 2.0},
-    {"SPAIN", "EUR", "IBEX 35", "IBEX", true, true, 1990, 1, 2014, 0.8, 3.5, 2.0},
-    {"UNITED KINGDOM", "GBP", "FTSE 100", "UKX", true, true, 1990, 1, 1990, 0.62, 5.0, 2.8},
-    {"SWITZERLAND", "CHF", "SMI", "SMI", true, false, 1990, 1, 0, 1.4, 1.5, 1.0},
-    {"SWEDEN", "SEK", "OMX Stockholm 30", "OMX", true, false, 1990, 1, 1994, 6.0, 3.5, 2.0},
-    {"NORWAY", "NOK", "OBX", "OBX", true, false, 1990, 1, 0, 6.3, 4.0, 2.3},
-    {"DENMARK", "DKK", "OMX Copenhagen 25", "KFX", true, false, 1990, 1, 2012, 6.2, 3.2, 2.0},
-    {"CZECH REPUBLIC", "CZK", "PX", "PX", false, false, 1994, 4, 0, 28.0, 5.0, 4.0},
-    {"HUNGARY", "HUF", "BUX", "BUX", false, false, 1991, 1, 0, 62.0, 9.0, 8.0},
-    {"ICELAND", "ISK", "OMX Iceland 15", "ICEXI", true, false, 1993, 1, 1995, 58.0, 7.0, 5.0},
-    {"AUSTRALIA", "AUD", "S&P/ASX 200", "AS51", true, true, 1990, 1, 1990, 1.28, 5.0, 2.8},
-    {"NEW ZEALAND", "NZD", "S&P/NZX 50", "NZSE50FG", true, true, 1990, 1, 1995, 1.67, 5.5, 2.5},
-    {"BRAZIL", "BRL", "Ibovespa", "IBOV", false, false, 1994, 7, 2000, 0.9, 14.0, 7.0},
-    {"CHILE", "CLP", "S&P IPSA", "IPSA", false, false, 1990, 1, 1990, 300.0, 6.0, 4.0},
-    {"MEXICO", "MXN", "S&P/BMV IPC", "MEXBOL", false, false, 1990, 1, 1996, 2.9, 10.0, 7.0},
-    {"SOUTH AFRICA", "ZAR", "FTSE/JSE Top 40", "TOP40", false, false, 1990, 1, 2000, 2.6, 9.0, 6.0},
-    {"RUSSIA", "RUB", "MOEX Russia", "IMOEX", false, false, 1997, 9, 0, 5.8, 12.0, 10.0},
-    {"JAPAN", "JPY", "Nikkei 225", "NKY", true, false, 1990, 1, 2004, 145.0, 1.0, 0.3},
-    {"CHINA", "CNY", "Shanghai Composite", "SHCOMP", false, false, 1993, 1, 0, 5.8, 4.0, 3.0},
-    {"HONG KONG", "HKD", "Hang Seng", "HSI", true, false, 1990, 1, 0, 7.8, 4.0, 2.5},
-    {"INDIA", "INR", "Nifty 50", "NIFTY", false, false, 1995, 11, 2013, 35.0, 8.0, 6.0},
-    {"INDONESIA", "IDR", "Jakarta Composite", "JCI", false, false, 1990, 1, 0, 1800.0, 10.0, 7.0},
-    {"MALAYSIA", "MYR", "FTSE Bursa Malaysia KLCI", "FBMKLCI", false, false, 1990, 1, 0, 2.7, 4.0, 2.5},
-    {"PHILIPPINES", "PHP", "PSEi", "PCOMP", false, false, 1990, 1, 0, 24.0, 8.0, 5.0},
-    {"SINGAPORE", "SGD", "Straits Times", "STI", true, false, 1990, 1, 0, 1.8, 2.5, 1.8},
-    {"SOUTH KOREA", "KRW", "KOSPI", "KOSPI", false, false, 1990, 1, 2007, 710.0, 6.0, 3.5},
-    {"TAIWAN", "TWD", "TAIEX", "TWSE", false, false, 1990, 1, 0, 27.0, 4.0, 1.5},
-    {"TURKEY", "TRY", "BIST 100", "XU100", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0},
+    {"USA", "USD", "USA", true, false, 1990, 1, 1997, 1.0, 4.0, 2.5},
+    {"CANADA", "CAD", "CAN", true, false, 1990, 1, 1991, 1.16, 4.5, 2.2},
+    {"AUSTRIA", "EUR", "AUT", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"BELGIUM", "EUR", "BEL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"EURO AREA", "EUR", "EUA", true, true, 1999, 1, 2001, 0.8, 3.5, 2.0},
+    {"FINLAND", "EUR", "FIN", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"FRANCE", "EUR", "FRA", true, true, 1990, 1, 1998, 0.8, 3.5, 2.0},
+    {"GERMANY", "EUR", "DEU", true, true, 1990, 1, 2006, 0.8, 3.5, 2.0},
+    {"IRELAND", "EUR", "IRL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"ITALY", "EUR", "ITA", true, true, 1990, 1, 2003, 0.8, 3.5, 2.0},
+    {"LUXEMBOURG", "EUR", "LUX", true, true, 1992, 1, 0, 0.8, 3.5, 2.0},
+    {"NETHERLANDS", "EUR", "NLD", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
+    {"PORTUGAL", "EUR", "PRT", true, true, 1993, 1, 0, 0.8, 3.5, 2.0},
+    {"SPAIN", "EUR", "ESP", true, true, 1990, 1, 2014, 0.8, 3.5, 2.0},
+    {"UNITED KINGDOM", "GBP", "GBR", true, true, 1990, 1, 1990, 0.62, 5.0, 2.8},
+    {"SWITZERLAND", "CHF", "CHE", true, false, 1990, 1, 0, 1.4, 1.5, 1.0},
+    {"SWEDEN", "SEK", "SWE", true, false, 1990, 1, 1994, 6.0, 3.5, 2.0},
+    {"NORWAY", "NOK", "NOR", true, false, 1990, 1, 0, 6.3, 4.0, 2.3},
+    {"DENMARK", "DKK", "DNK", true, false, 1990, 1, 2012, 6.2, 3.2, 2.0},
+    {"CZECH REPUBLIC", "CZK", "CZE", false, false, 1994, 4, 0, 28.0, 5.0, 4.0},
+    {"HUNGARY", "HUF", "HUN", false, false, 1991, 1, 0, 62.0, 9.0, 8.0},
+    {"ICELAND", "ISK", "ISL", true, false, 1993, 1, 1995, 58.0, 7.0, 5.0},
+    {"AUSTRALIA", "AUD", "AUS", true, true, 1990, 1, 1990, 1.28, 5.0, 2.8},
+    {"NEW ZEALAND", "NZD", "NZL", true, true, 1990, 1, 1995, 1.67, 5.5, 2.5},
+    {"BRAZIL", "BRL", "BRA", false, false, 1994, 7, 2000, 0.9, 14.0, 7.0},
+    {"CHILE", "CLP", "CHL", false, false, 1990, 1, 1990, 300.0, 6.0, 4.0},
+    {"MEXICO", "MXN", "MEX", false, false, 1990, 1, 1996, 2.9, 10.0, 7.0},
+    {"SOUTH AFRICA", "ZAR", "ZAF", false, false, 1990, 1, 2000, 2.6, 9.0, 6.0},
+    {"RUSSIA", "RUB", "RUS", false, false, 1997, 9, 0, 5.8, 12.0, 10.0},
+    {"JAPAN", "JPY", "JPN", true, false, 1990, 1, 2004, 145.0, 1.0, 0.3},
+    {"CHINA", "CNY", "CHN", false, false, 1993, 1, 0, 5.8, 4.0, 3.0},
+    {"HONG KONG", "HKD", "HKG", true, false, 1990, 1, 0, 7.8, 4.0, 2.5},
+    {"INDIA", "INR", "IND", false, false, 1995, 11, 2013, 35.0, 8.0, 6.0},
+    {"INDONESIA", "IDR", "IDN", false, false, 1990, 1, 0, 1800.0, 10.0, 7.0},
+    {"MALAYSIA", "MYR", "MYS", false, false, 1990, 1, 0, 2.7, 4.0, 2.5},
+    {"PHILIPPINES", "PHP", "PHL", false, false, 1990, 1, 0, 24.0, 8.0, 5.0},
+    {"SINGAPORE", "SGD", "SGP", true, false, 1990, 1, 0, 1.8, 2.5, 1.8},
+    {"SOUTH KOREA", "KRW", "KOR", false, false, 1990, 1, 2007, 710.0, 6.0, 3.5},
+    {"TAIWAN", "TWD", "TWN", false, false, 1990, 1, 0, 27.0, 4.0, 1.5},
+    {"TURKEY", "TRY", "TUR", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0},
 }};
+
+// The equity index of a country: a made-up name and ticker naming no index
+// product, e.g. "Euro Area Equity Index", "EUAEQ".
+std::string IndexName(const TCountryProfile& c) { return ProperCaseCountryName(c.Name) + " Equity Index"; }
+std::string IndexTicker(const TCountryProfile& c) { return std::string(c.Code) + "EQ"; }
 
 // The stored rank of the country at each display place, and its region
 // (0-based in strRegionNameList), both taken from the client's own display
@@ -139,6 +156,22 @@ double Round6(double x) { return std::round(x * 1e6) / 1e6; }
 
 double Clamp(double x, double lo, double hi) { return std::min(std::max(x, lo), hi); }
 
+double StartDateOf(const TCountryProfile& c) { return platform::EncodeDate(c.StartYear, c.StartMonth, 1); }
+
+// Mean of v[from .. to], both included.
+double Mean(const std::vector<double>& v, std::size_t from, std::size_t to) {
+  return std::accumulate(v.begin() + static_cast<std::ptrdiff_t>(from), v.begin() + static_cast<std::ptrdiff_t>(to) + 1,
+                         0.0) /
+         static_cast<double>(to - from + 1);
+}
+
+// The first position of a trailing window of `length` points ending at t.
+std::size_t WindowStart(std::size_t t, std::size_t length) { return t + 1 >= length ? t + 1 - length : 0; }
+
+// A 0/1 regime that changes only when its score leaves a band around zero,
+// so that it holds in runs instead of flickering.
+int Regime(int state, double score, double band) { return score > band ? 1 : (score < -band ? 0 : state); }
+
 // The global draws shared by every country.
 struct TGlobalPaths {
   std::vector<bool> Bull;                     // equity market regime
@@ -149,7 +182,7 @@ struct TGlobalPaths {
 };
 
 TGlobalPaths GlobalPaths(std::uint64_t seed, std::size_t months) {
-  TSampleRng rng = StreamRng(seed, 1, 0);
+  TSampleRng rng = StreamRng(seed, sGlobal, 0);
   TGlobalPaths g;
   bool bull = true;
   bool rally = false;
@@ -169,32 +202,122 @@ TGlobalPaths GlobalPaths(std::uint64_t seed, std::size_t months) {
   return g;
 }
 
-// Units of each currency per US dollar, by currency code.
-struct TFxPath {
+// One path per currency, shared by every country of that currency: the
+// exchange rate, the short rate, and the stored cash ("CASH") and spot
+// ("SPOTFX") series, monthly and daily. So the cash return and the spot rate
+// of a currency are the same whichever of its countries a lookup finds.
+//
+// Countries that start late: a currency's cash and spot series start with
+// the earliest first month among the countries of that currency, and every
+// country of the currency carries them from there on. On every date all
+// countries of one currency hold the same cash and spot values; a late
+// starter thus has cash and spot values before its own first month, where
+// its other assets hold -1000.0.
+struct TCurrencyPath {
   std::string Currency;
-  std::vector<double> UnitsPerUsd;
+  const TCountryProfile* Profile = nullptr;  // the first country of the currency
+  double StartDate = 0.0;                    // the earliest first month of its countries
+  std::vector<double> UnitsPerUsd;           // every month
+  std::vector<double> ShortRate;             // percent, every month
+  std::vector<double> Strength;              // log value against a basket of developed currencies
+  std::vector<double> Cash, Spot;            // stored monthly values
+  std::vector<double> DailyCash, DailySpot;  // stored daily values
 };
 
-std::vector<TFxPath> FxPaths(std::uint64_t seed, std::size_t months) {
-  std::vector<TFxPath> paths;
+std::vector<TCurrencyPath> CurrencyPaths(std::uint64_t seed, const std::vector<double>& monthEnds, std::size_t days,
+                                         const TGlobalPaths& g) {
+  std::vector<TCurrencyPath> paths;
   for (const TCountryProfile& c : kCountries) {
-    if (std::any_of(paths.begin(), paths.end(), [&](const TFxPath& p) { return p.Currency == c.Currency; })) continue;
-    TFxPath path{c.Currency, {}};
-    TSampleRng rng = StreamRng(seed, 2, paths.size());
-    const std::string code = c.Currency;
+    const auto known =
+        std::find_if(paths.begin(), paths.end(), [&](const TCurrencyPath& p) { return p.Currency == c.Currency; });
+    if (known == paths.end()) {
+      paths.push_back({c.Currency, &c, StartDateOf(c), {}, {}, {}, {}, {}, {}, {}});
+      continue;
+    }
+    const TCountryProfile& first = *known->Profile;
+    if (first.ReverseQuote != c.ReverseQuote || first.FxStart != c.FxStart || first.RateLevel != c.RateLevel ||
+        first.InflationLevel != c.InflationLevel || first.Developed != c.Developed)
+      throw std::logic_error("Countries of one currency disagree on its profile");
+    known->StartDate = std::min(known->StartDate, StartDateOf(c));
+  }
+
+  const std::size_t months = monthEnds.size();
+  for (std::size_t ordinal = 0; ordinal < paths.size(); ++ordinal) {
+    TCurrencyPath& path = paths[ordinal];
+    const TCountryProfile& c = *path.Profile;
+    const std::string& code = path.Currency;
+    const bool usd = code == "USD";
+
+    // Exchange rate: trends that change now and then; a narrow band for the
+    // pegged currency, a low volatility for the managed one.
+    TSampleRng fxRng = StreamRng(seed, sFx, ordinal);
     const bool pegged = code == "HKD";
     const bool managed = code == "CNY";
-    const double vol = code == "USD" ? 0.0 : (pegged ? 0.0005 : (managed ? 0.006 : (c.Developed ? 0.025 : 0.035)));
+    const double vol = usd ? 0.0 : (pegged ? 0.0005 : (managed ? 0.006 : (c.Developed ? 0.025 : 0.035)));
     const double drift = (c.InflationLevel - 2.5) / 1200.0;
     double logRate = std::log(c.FxStart);
     double trend = 0.0;
     for (std::size_t t = 0; t < months; ++t) {
-      if (rng.Uniform() < 0.04) trend = (rng.Uniform() < 0.5 ? -1.0 : 1.0) * 0.005;
-      if (t > 0) logRate += (pegged || code == "USD" ? 0.0 : drift + trend) + vol * rng.Normal();
+      if (fxRng.Uniform() < 0.04) trend = (fxRng.Uniform() < 0.5 ? -1.0 : 1.0) * 0.005;
+      if (t > 0) logRate += (pegged || usd ? 0.0 : drift + trend) + vol * fxRng.Normal();
       if (pegged) logRate = std::log(7.8) + Clamp(logRate - std::log(7.8), -0.005, 0.005);
-      path.UnitsPerUsd.push_back(code == "USD" ? 1.0 : std::exp(logRate));
+      path.UnitsPerUsd.push_back(usd ? 1.0 : std::exp(logRate));
     }
-    paths.push_back(std::move(path));
+
+    // Short rate: mean-reverting, lower in bear markets, with a floor.
+    TSampleRng rateRng = StreamRng(seed, sCurrencyRate, ordinal);
+    const double rateFloor = c.RateLevel < 2.0 ? -0.75 : 0.0;
+    double shortRate = c.RateLevel + 0.5 * rateRng.Normal();
+    for (std::size_t t = 0; t < months; ++t) {
+      const double target = g.Bull[t] ? c.RateLevel : c.RateLevel - 1.5;
+      shortRate =
+          std::max(rateFloor, shortRate + 0.05 * (target - shortRate) + 0.12 * rateRng.Normal() + g.RateShock[t]);
+      path.ShortRate.push_back(shortRate);
+    }
+
+    // Cash accrues last month's short rate; both series open at the currency's start.
+    double cash = 100.0;
+    bool started = false;
+    for (std::size_t t = 0; t < months; ++t) {
+      if (monthEnds[t] < path.StartDate) {
+        path.Cash.push_back(kNoValue);
+        path.Spot.push_back(kNoValue);
+        continue;
+      }
+      if (started) cash *= 1.0 + path.ShortRate[t - 1] / 1200.0;
+      started = true;
+      const double fx = path.UnitsPerUsd[t];
+      path.Cash.push_back(Round6(cash));
+      path.Spot.push_back(Round6(c.ReverseQuote ? 1.0 / fx : fx));
+    }
+
+    // Daily: cash accrues the last short rate each business day; the spot
+    // rate moves on from its last monthly value (the US dollar stays at 1).
+    TSampleRng dayRng = StreamRng(seed, sCurrencyDaily, ordinal);
+    double dailyCash = path.Cash.back(), dailySpot = path.Spot.back();
+    const double dailyRate = path.ShortRate.back() / 26000.0;
+    for (std::size_t j = 0; j < days; ++j) {
+      const double shock = dayRng.Normal();
+      if (dailyCash != kNoValue) dailyCash = Round6(dailyCash * (1.0 + dailyRate));
+      if (dailySpot != kNoValue && !usd) dailySpot = Round6(dailySpot * std::exp(0.005 * shock));
+      path.DailyCash.push_back(dailyCash);
+      path.DailySpot.push_back(dailySpot);
+    }
+  }
+
+  // Strength of each currency against an equal-weight basket of the freely
+  // floating developed currencies (the US dollar's is the basket's price in
+  // dollars): it drives the "FX Rate" rule.
+  std::vector<double> basket(months, 0.0);
+  int members = 0;
+  for (const TCurrencyPath& p : paths) {
+    if (!p.Profile->Developed || p.Currency == "USD" || p.Currency == "HKD") continue;
+    ++members;
+    for (std::size_t t = 0; t < months; ++t) basket[t] += std::log(p.UnitsPerUsd[t]);
+  }
+  for (double& b : basket) b /= static_cast<double>(std::max(members, 1));
+  for (TCurrencyPath& p : paths) {
+    for (std::size_t t = 0; t < months; ++t) p.Strength.push_back(basket[t] - std::log(p.UnitsPerUsd[t]));
   }
   return paths;
 }
@@ -203,41 +326,43 @@ using TValues = std::array<std::vector<double>, kSampleAssetCount>;
 
 // Monthly values of one country (display place `place`).
 TValues CountryMonthly(std::uint64_t seed, int place, int region, const std::vector<double>& monthEnds,
-                       const TGlobalPaths& g, const std::vector<double>& unitsPerUsd) {
+                       const TGlobalPaths& g, const TCurrencyPath& currency) {
   const TCountryProfile& profile = kCountries[static_cast<std::size_t>(place)];
   const std::size_t n = monthEnds.size();
-  TSampleRng rng = StreamRng(seed, 3, static_cast<std::uint64_t>(place));
+  const std::size_t r = static_cast<std::size_t>(region);
+  TSampleRng rng = StreamRng(seed, sCountry, static_cast<std::uint64_t>(place));
   TValues v;
   for (auto& series : v) series.assign(n, kNoValue);
+  // Shared by every country of the currency, on every date.
+  v[aCash] = currency.Cash;
+  v[aSpotFx] = currency.Spot;
 
-  const double startDate = platform::EncodeDate(profile.StartYear, profile.StartMonth, 1);
+  const double startDate = StartDateOf(profile);
   const double ilbStart = profile.IlbStartYear > 0 ? platform::EncodeDate(profile.IlbStartYear, 1, 1) : 1e9;
   const double beta = (profile.Developed ? 0.9 : 1.15) + 0.2 * rng.Uniform();
   const double idio = profile.Developed ? 0.025 : 0.05;
   const double equityDrift = 0.001 + 0.003 * rng.Uniform();
-  const double rateFloor = profile.RateLevel < 2.0 ? -0.75 : 0.0;
 
   double equity = 100.0 * (1.0 + 4.0 * rng.Uniform());
-  double smallCap = equity * 0.5;
-  double shortRate = profile.RateLevel + 0.5 * rng.Normal();
   double termPremium = 1.2;
   double inflation = profile.InflationLevel;
-  double cash = 100.0, bond10 = 100.0, bond2 = 100.0, bond5 = 100.0, cpi = 100.0;
+  double bond10 = 100.0, bond2 = 100.0;
   double ilb1 = 100.0, ilb2 = 100.0;
   int qvState = 1;
   int rule2 = 1;
-  std::vector<double> equityPath, shortRatePath, goldPath;
+  // The 0/1 rules RULE1, RULE3 .. RULE7.
+  int quadrants = 1, valuation = 1, wealth = 1, fxRule = 1, trade = 1, commodity = 1;
+  std::vector<double> equityPath;
   bool started = false, ilbStarted = false;
   double prevYield = 0.0, prevShort = 0.0, prevReal = 0.0;
 
   for (std::size_t t = 0; t < n; ++t) {
     // The draws run for every month, so a later start does not shift them.
-    const double eqShock = rng.Normal(), scShock = rng.Normal(), rateShock = rng.Normal();
-    const double tpShock = rng.Normal(), inflShock = rng.Normal(), qvDraw = rng.Uniform(), qvPick = rng.Uniform();
+    const double eqShock = rng.Normal(), tpShock = rng.Normal(), inflShock = rng.Normal();
+    const double qvDraw = rng.Uniform(), qvPick = rng.Uniform();
     const double ruleDraw = rng.Uniform(), rulePick = rng.Uniform();
 
-    const double target = g.Bull[t] ? profile.RateLevel : profile.RateLevel - 1.5;
-    shortRate = std::max(rateFloor, shortRate + 0.05 * (target - shortRate) + 0.12 * rateShock + g.RateShock[t]);
+    const double shortRate = currency.ShortRate[t];
     termPremium += 0.06 * (1.2 - termPremium) + 0.15 * tpShock;
     const double yield10 = std::max(-0.5, shortRate + termPremium);
     inflation += 0.08 * (profile.InflationLevel - inflation) + 0.25 * inflShock;
@@ -245,18 +370,13 @@ TValues CountryMonthly(std::uint64_t seed, int place, int region, const std::vec
     if (ruleDraw > 0.9) rule2 = 1 + (rule2 - 1 + (rulePick < 0.5 ? 1 : 2)) % 3;
 
     if (monthEnds[t] < startDate) continue;
-    const double logReturn =
-        beta * g.Market[t] + g.Region[t][static_cast<std::size_t>(region)] + idio * eqShock + equityDrift;
+    const double logReturn = beta * g.Market[t] + g.Region[t][r] + idio * eqShock + equityDrift;
     if (started) {
       equity *= std::exp(logReturn);
-      smallCap *= std::exp(1.15 * logReturn + 0.02 * scShock);
-      cash *= 1.0 + prevShort / 1200.0;
-      const double y2 = shortRate + 0.35 * (yield10 - shortRate), y5 = shortRate + 0.7 * (yield10 - shortRate);
-      const double py2 = prevShort + 0.35 * (prevYield - prevShort), py5 = prevShort + 0.7 * (prevYield - prevShort);
+      const double y2 = shortRate + 0.35 * (yield10 - shortRate);
+      const double py2 = prevShort + 0.35 * (prevYield - prevShort);
       bond10 *= std::max(0.5, 1.0 + prevYield / 1200.0 - 7.5 * (yield10 - prevYield) / 100.0);
       bond2 *= std::max(0.5, 1.0 + py2 / 1200.0 - 1.9 * (y2 - py2) / 100.0);
-      bond5 *= std::max(0.5, 1.0 + py5 / 1200.0 - 4.5 * (y5 - py5) / 100.0);
-      cpi *= 1.0 + inflation / 1200.0;
     }
     const double realYield = yield10 - inflation;
     if (monthEnds[t] >= ilbStart) {
@@ -273,35 +393,43 @@ TValues CountryMonthly(std::uint64_t seed, int place, int region, const std::vec
     prevShort = shortRate;
     prevReal = realYield;
 
-    const double fx = unitsPerUsd[t];
-    const double gold = g.GoldUsd[t] * fx;
+    const double gold = g.GoldUsd[t] * currency.UnitsPerUsd[t];
     equityPath.push_back(equity);
-    shortRatePath.push_back(shortRate);
-    goldPath.push_back(gold);
     const std::size_t k = equityPath.size();
 
     v[a10YRate][t] = Round6(yield10);
     v[aGold][t] = Round6(gold);
-    v[aCash][t] = Round6(cash);
     v[aEquity][t] = Round6(equity);
-    v[aSmallCap][t] = Round6(smallCap);
-    v[aInflation][t] = Round6(cpi);
     v[aBond10Y][t] = Round6(bond10);
     v[aBond2Y][t] = Round6(bond2);
-    v[aBond5Y][t] = Round6(bond5);
-    v[aSpotFx][t] = Round6(profile.ReverseQuote ? 1.0 / fx : fx);
     // Trend signal: the index above its ten-month average.
-    double average = 0.0;
-    const std::size_t window = std::min<std::size_t>(10, k);
-    for (std::size_t i = k - window; i < k; ++i) average += equityPath[i];
-    v[aBLSignal][t] = equity >= average / static_cast<double>(window) ? 1.0 : 0.0;
+    v[aBLSignal][t] = equity >= Mean(equityPath, WindowStart(k - 1, 10), k - 1) ? 1.0 : 0.0;
     v[aQVSignal][t] = qvState;
-    // Monetary signal: the short rate lower than six months earlier.
-    v[aMOSignal][t] = k > 6 && shortRate < shortRatePath[k - 7] ? 1.0 : 0.0;
-    // Gold signal: gold up over the past twelve months.
-    v[aGoldSignal][t] = k > 12 && gold > goldPath[k - 13] ? 1.0 : 0.0;
-    v[aRule1][t] = g.Bull[t] ? 1.0 : 2.0;
+
+    // Rules. Four quadrants: growth (the market regime) against inflation
+    // (above or below its long-run level); favourable when growth leads.
+    quadrants = Regime(quadrants, (g.Bull[t] ? 0.5 : -0.5) + (profile.InflationLevel - inflation), 0.25);
+    // World USD base (RULE2): states 1, 2, 3 in runs, drawn above for every month.
+    // Valuation: the index below its five-year average (cheap).
+    valuation = Regime(valuation, std::log(Mean(equityPath, WindowStart(k - 1, 60), k - 1) / equity), 0.05);
+    // Wealth effect: the index up over twelve months.
+    wealth = Regime(wealth, std::log(equity / equityPath[WindowStart(k - 1, 13)]), 0.05);
+    // FX rate: the currency stronger than its twelve-month average against the basket.
+    fxRule = Regime(fxRule, currency.Strength[t] - Mean(currency.Strength, WindowStart(t, 12), t), 0.01);
+    // World trade: world and regional equity up over six months.
+    double sixMonths = 0.0;
+    for (std::size_t i = WindowStart(t, 6); i <= t; ++i) sixMonths += g.Market[i] + g.Region[i][r];
+    trade = Regime(trade, sixMonths, 0.03);
+    // Commodity price: gold in US dollars above its twelve-month average.
+    commodity = Regime(commodity, std::log(g.GoldUsd[t] / Mean(g.GoldUsd, WindowStart(t, 12), t)), 0.03);
+
+    v[aRule1][t] = quadrants;
     v[aRule2][t] = rule2;
+    v[aRule3][t] = valuation;
+    v[aRule4][t] = wealth;
+    v[aRule5][t] = fxRule;
+    v[aRule6][t] = trade;
+    v[aRule7][t] = commodity;
   }
   return v;
 }
@@ -311,16 +439,10 @@ double DailyVolatility(int asset) {
   switch (asset) {
     case aEquity:
       return 0.012;
-    case aSmallCap:
-      return 0.014;
     case aGold:
       return 0.01;
-    case aSpotFx:
-      return 0.005;
     case aBond10Y:
       return 0.004;
-    case aBond5Y:
-      return 0.0025;
     case aBond2Y:
       return 0.001;
     case aIlb1:
@@ -333,10 +455,11 @@ double DailyVolatility(int asset) {
 }
 
 // Daily values of one country: each series goes on from its last monthly
-// value; signals, rules and prices without value keep their last value.
-TValues CountryDaily(std::uint64_t seed, int place, const TValues& monthly, std::size_t days) {
-  TSampleRng rng = StreamRng(seed, 4, static_cast<std::uint64_t>(place));
-  const bool usd = std::string(kCountries[static_cast<std::size_t>(place)].Currency) == "USD";
+// value; signals, rules and prices without value keep their last value; cash
+// and spot are the currency's.
+TValues CountryDaily(std::uint64_t seed, int place, const TValues& monthly, const TCurrencyPath& currency,
+                     std::size_t days) {
+  TSampleRng rng = StreamRng(seed, sCountryDaily, static_cast<std::uint64_t>(place));
   TValues v;
   for (int a = 0; a < kSampleAssetCount; ++a) {
     const auto& m = monthly[static_cast<std::size_t>(a)];
@@ -347,15 +470,15 @@ TValues CountryDaily(std::uint64_t seed, int place, const TValues& monthly, std:
       if (value != kNoValue) {
         if (a == a10YRate) {
           value = Round6(value + 0.03 * shock);
-        } else if (a == aCash) {
-          value = Round6(value * 1.0001);
-        } else if (const double vol = DailyVolatility(a); vol > 0.0 && !(usd && a == aSpotFx)) {
+        } else if (const double vol = DailyVolatility(a); vol > 0.0) {
           value = Round6(value * std::exp(vol * shock));
         }
       }
       d.push_back(value);
     }
   }
+  v[aCash] = currency.DailyCash;
+  v[aSpotFx] = currency.DailySpot;
   return v;
 }
 
@@ -428,24 +551,26 @@ TSampleCalendar SampleCalendar(double today) {
 }
 
 const std::vector<TSampleAsset>& SampleAssets() {
+  // The rule titles in list order (ascending ID) are the item groups of
+  // the equity macro page after its first, the macro signal.
   static const std::vector<TSampleAsset> assets{
       {"10YRATEINDEX", "10Y Rate", "INDEX"},
       {"AUINDEX", "Gold", "INDEX"},
       {"BLSIGNAL", "Behavioral Signal", "SIGNAL"},
       {"CASH", "1M Cash", "RISK FREE ASSET"},
       {"EQINDEX", "Equity Index", "INDEX"},
-      {"GOLDSIGNAL", "Gold Signal", "SIGNAL"},
       {"IBINDEX1", "Inflation Linked Bonds 1-10Y", "INDEX"},
       {"IBINDEX2", "Inflation Linked Bonds", "INDEX"},
-      {"INFLATIONINDEX", "Consumer Prices", "INDEX"},
-      {"MOSIGNAL", "Monetary Signal", "SIGNAL"},
       {"QVSIGNAL", "Macro Signal", "SIGNAL"},
       {"RISKFREEASSET1", "10Y Gov Bond", "RISK FREE ASSET"},
       {"RISKFREEASSET2", "2Y Gov Bond", "RISK FREE ASSET"},
-      {"RISKFREEASSET3", "5Y Gov Bond", "RISK FREE ASSET"},
-      {"RULE1", "Equity Regime", "RULE"},
-      {"RULE2", "Bond Regime", "RULE"},
-      {"SMALLCAPINDEX", "Small Cap Index", "INDEX"},
+      {"RULE1", "Four Quadrants", "RULE"},
+      {"RULE2", "World USD Base", "RULE"},
+      {"RULE3", "Valuation", "RULE"},
+      {"RULE4", "Wealth Effect", "RULE"},
+      {"RULE5", "FX Rate", "RULE"},
+      {"RULE6", "World Trade", "RULE"},
+      {"RULE7", "Commodity Price", "RULE"},
       {"SPOTFX", "Spot FX", "SPOT FX"},
   };
   return assets;
@@ -463,16 +588,18 @@ void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
   if (calendar.MonthEnds.empty()) throw std::runtime_error("Sample data need a date after January 1990");
   const std::size_t months = calendar.MonthEnds.size();
   const TGlobalPaths global = GlobalPaths(options.Seed, months);
-  const std::vector<TFxPath> fx = FxPaths(options.Seed, months);
+  const std::vector<TCurrencyPath> currencies =
+      CurrencyPaths(options.Seed, calendar.MonthEnds, calendar.BusinessDays.size(), global);
 
   const std::vector<TPlacement> placements = Placements();
   std::vector<TValues> monthly, daily;
   for (int place = 0; place < static_cast<int>(kCountries.size()); ++place) {
     const std::string currency = kCountries[static_cast<std::size_t>(place)].Currency;
-    const auto path = std::find_if(fx.begin(), fx.end(), [&](const TFxPath& p) { return p.Currency == currency; });
+    const auto path = std::find_if(currencies.begin(), currencies.end(),
+                                   [&](const TCurrencyPath& p) { return p.Currency == currency; });
     monthly.push_back(CountryMonthly(options.Seed, place, placements[static_cast<std::size_t>(place)].Region,
-                                     calendar.MonthEnds, global, path->UnitsPerUsd));
-    daily.push_back(CountryDaily(options.Seed, place, monthly.back(), calendar.BusinessDays.size()));
+                                     calendar.MonthEnds, global, *path));
+    daily.push_back(CountryDaily(options.Seed, place, monthly.back(), *path, calendar.BusinessDays.size()));
   }
   const std::string passwordHash = HashPassword(kSamplePassword, options.HashLimits);
   const double estimationDate = [&] {
@@ -491,7 +618,7 @@ void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
       const int region = placements[p].Region;
       const double lastSignal = monthly[p][aQVSignal].back();
       country.Bind(1, std::string(c.Name)).Bind(2, strRegionNameList[static_cast<std::size_t>(region)]);
-      country.Bind(3, std::string(c.Currency)).Bind(4, std::string(c.IndexName)).Bind(5, std::string(c.IndexTicker));
+      country.Bind(3, std::string(c.Currency)).Bind(4, IndexName(c)).Bind(5, IndexTicker(c));
       country.Bind(6, placements[p].Rank)
           .Bind(7, region + 1)
           .Bind(8, c.Developed ? 1 : 0)

@@ -1,10 +1,11 @@
 #pragma once
 // Deterministic sample data for the stand-in data server: the forty
-// countries with regions, currencies, indices and ranks; eighteen assets
-// carried by every country (-1000.0 marks a date without value); monthly
-// rows ("DATA") from January 1990 to the last month end before today and
-// daily rows ("DATA_BIS", business days) for the current month, one row per
-// (country, asset) at every date; portfolio templates; one demo user.
+// countries with regions, currencies, made-up index names and ranks;
+// eighteen assets carried by every country (-1000.0 marks a date without
+// value), the cash and spot series shared by the countries of a currency;
+// monthly rows ("DATA") from January 1990 to the last month end before today
+// and daily rows ("DATA_BIS", business days) for the current month, one row
+// per (country, asset) at every date; portfolio templates; one demo user.
 // The same seed and the same day give the same rows.
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 #include "common/SeriesHelpers.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -16,9 +18,21 @@ double PeriodReturn(const TSeries& s, std::size_t i) {
 }  // namespace
 
 TSeries SliceSeries(const TSeries& series, double from, double to) {
+  const auto inside = [from, to](const TDataPoint& point) { return from <= point.Date && point.Date <= to; };
+  // Ascending means every date is a number not below the one before.
+  bool ascending = series.empty() || !std::isnan(series.front().Date);
+  for (std::size_t i = 1; ascending && i < series.size(); ++i) ascending = series[i].Date >= series[i - 1].Date;
+  if (ascending && from <= to) {
+    // Ascending dates (the usual case): the kept points are one run, found by
+    // binary search and copied at once.
+    const auto first = std::lower_bound(series.begin(), series.end(), from,
+                                        [](const TDataPoint& p, double d) { return p.Date < d; });
+    const auto last = std::upper_bound(first, series.end(), to,
+                                       [](double d, const TDataPoint& p) { return d < p.Date; });
+    return TSeries(first, last);
+  }
   TSeries slice;
-  for (const TDataPoint& point : series)
-    if (from <= point.Date && point.Date <= to) slice.push_back(point);
+  std::copy_if(series.begin(), series.end(), std::back_inserter(slice), inside);
   return slice;
 }
 

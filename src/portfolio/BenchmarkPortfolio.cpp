@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 
 #include "common/DateHelpers.h"
 #include "common/SeriesArithmetic.h"
@@ -66,12 +67,37 @@ double HedgingCost(const TUserSettings& settings, std::int32_t frequency, const 
 
 void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TUserSettings& settings,
                                 std::int32_t frequency, double endDate, bool trustFlag) {
-  QVTrustLevel = trustFlag ? settings.QVTrustLevel : 0.0;
-  BLTrustLevel = trustFlag ? settings.BLTrustLevel : 0.0;
-  Frequency = frequency;
-  CountryRankingCriteria = settings.CountryRankingCriteria[0];
-  Lines.clear();
+  StartBuild(settings, frequency, trustFlag);
   if (countries.empty()) return;
+  std::vector<TBenchmarkLine> legs = BuildLegs(countries, settings, frequency, false);
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    if (SettingsRow(settings, i).EqWeight / 100.0 == 0.0) continue;
+    AddLine(std::move(legs[i]), countries, settings, endDate, i);
+  }
+  DropShortLines();
+}
+
+void TBenchmarkPortfolio::BuildFromLegs(const std::vector<TBenchmarkLine>& legs, const std::vector<TCountry>& countries,
+                                        const TUserSettings& settings, std::int32_t frequency, double endDate,
+                                        bool trustFlag) {
+  StartBuild(settings, frequency, trustFlag);
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    if (SettingsRow(settings, i).EqWeight / 100.0 == 0.0) continue;
+    const TBenchmarkLine& leg = ModelAt(legs, static_cast<std::ptrdiff_t>(i), "benchmark legs");
+    TBenchmarkLine line;
+    line.EquityReturns = leg.EquityReturns;
+    line.CashReturns = leg.CashReturns;
+    line.RankingValues = leg.RankingValues;
+    AddLine(std::move(line), countries, settings, endDate, i);
+  }
+  DropShortLines();
+}
+
+std::vector<TBenchmarkLine> TBenchmarkPortfolio::BuildLegs(const std::vector<TCountry>& countries,
+                                                           const TUserSettings& settings, std::int32_t frequency,
+                                                           bool everyCountry) const {
+  std::vector<TBenchmarkLine> legs(countries.size());
+  if (countries.empty()) return legs;
 
   // The positions found in the first country serve for every country.
   const std::size_t equityPosition = FindAssetPosition(countries.front().IndexAssets, "EQINDEX", 0);
@@ -85,8 +111,8 @@ void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TU
 
   for (std::size_t i = 0; i < countries.size(); ++i) {
     const TCountrySettings& row = SettingsRow(settings, i);
-    if (row.EqWeight / 100.0 == 0.0) continue;
-    TBenchmarkLine line;
+    if (!everyCountry && row.EqWeight / 100.0 == 0.0) continue;
+    TBenchmarkLine& line = legs[i];
     if (found.Valid()) {
       const TCountry& c = countries[i];
       const TSeries fxToUsd = CrossRate(c, countries[static_cast<std::size_t>(found.Usd)]);
@@ -96,23 +122,41 @@ void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TU
       line.CashReturns = ConvertToPortfolioCurrency(SeriesAtPosition(c.RiskFreeAssets, cashPosition), CashSeries(c),
                                                     fxToUsd, cost, usdToPortfolio, frequency);
     }
-    line.EquityWeights =
-        BuildSignalWeights(countries, settings, frequency, line.EquityReturns, line.CashReturns, true, i);
-    line.CashWeights =
-        BuildSignalWeights(countries, settings, frequency, line.EquityReturns, line.CashReturns, false, i);
     line.RankingValues = RollingOneYearReturns(line.EquityReturns);
-
-    TSeries* series[] = {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights,
-                         &line.CashWeights};
-    if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) continue;
-    double from = line.EquityReturns.front().Date;
-    for (const TSeries* s : series) from = std::max(from, s->front().Date);
-    for (TSeries* s : series) *s = SliceSeries(*s, from, endDate);
-    line.Name = countries[i].Name;
-    line.TransactionCost = row.EqTransactionCost;
-    Lines.push_back(std::move(line));
   }
+  return legs;
+}
 
+void TBenchmarkPortfolio::StartBuild(const TUserSettings& settings, std::int32_t frequency, bool trustFlag) {
+  QVTrustLevel = trustFlag ? settings.QVTrustLevel : 0.0;
+  BLTrustLevel = trustFlag ? settings.BLTrustLevel : 0.0;
+  Frequency = frequency;
+  CountryRankingCriteria = settings.CountryRankingCriteria[0];
+  Lines.clear();
+}
+
+void TBenchmarkPortfolio::AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries,
+                                  const TUserSettings& settings, double endDate, std::size_t country) {
+  // Both legs from one timing-factor series (BuildSignalWeights of each leg).
+  const double w = SettingsRow(settings, country).EqWeight;
+  const bool timed = QVTrustLevel != 0.0 || BLTrustLevel != 0.0;
+  const TSeries factors =
+      timed ? TimingFactors(countries, settings, line.EquityReturns, line.CashReturns, country) : TSeries{};
+  line.EquityWeights = LegWeights(timed ? factors : line.EquityReturns, w, true, timed);
+  line.CashWeights = LegWeights(timed ? factors : line.EquityReturns, w, false, timed);
+
+  TSeries* series[] = {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights,
+                       &line.CashWeights};
+  if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) return;
+  double from = line.EquityReturns.front().Date;
+  for (const TSeries* s : series) from = std::max(from, s->front().Date);
+  for (TSeries* s : series) *s = SliceSeries(*s, from, endDate);
+  line.Name = countries[country].Name;
+  line.TransactionCost = SettingsRow(settings, country).EqTransactionCost;
+  Lines.push_back(std::move(line));
+}
+
+void TBenchmarkPortfolio::DropShortLines() {
   std::erase_if(Lines, [](const TBenchmarkLine& line) {
     return line.RankingValues.size() < 12 || line.EquityWeights.empty() || line.CashWeights.empty();
   });
@@ -140,12 +184,24 @@ TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& cou
                                                 std::int32_t /*frequency*/, const TSeries& equityReturns,
                                                 const TSeries& cashReturns, bool legFlag, std::size_t country) const {
   const double w = SettingsRow(settings, country).EqWeight;
+  if (QVTrustLevel == 0.0 && BLTrustLevel == 0.0) return LegWeights(equityReturns, w, legFlag, false);
+  return LegWeights(TimingFactors(countries, settings, equityReturns, cashReturns, country), w, legFlag, true);
+}
+
+TSeries TBenchmarkPortfolio::LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors) {
   TSeries result;
-  if (QVTrustLevel == 0.0 && BLTrustLevel == 0.0) {
-    result.reserve(equityReturns.size());
-    for (const TDataPoint& p : equityReturns) result.push_back({p.Date, w * (legFlag ? 1.0 : 0.0) / 100.0});
+  result.reserve(source.size());
+  if (!factors) {
+    for (const TDataPoint& p : source) result.push_back({p.Date, eqWeight * (legFlag ? 1.0 : 0.0) / 100.0});
     return result;
   }
+  for (const TDataPoint& p : source) result.push_back({p.Date, (legFlag ? p.Value : 1.0 - p.Value) * eqWeight / 100.0});
+  return result;
+}
+
+TSeries TBenchmarkPortfolio::TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                           const TSeries& equityReturns, const TSeries& cashReturns,
+                                           std::size_t country) const {
   const std::vector<TAssetSeries>& signals =
       ModelAt(countries, static_cast<std::ptrdiff_t>(country), "benchmark countries").SignalAssets;
   TSeries qv = SeriesAtPosition(signals, FindAssetPosition(signals, "QVSIGNAL", 0));
@@ -157,18 +213,13 @@ TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& cou
   }
   const auto r1 = GetCommonDateRange(equityReturns, cashReturns);
   const auto r2 = GetCommonDateRange(equityReturns, qv);
-  if (std::max(r1[0], r2[0]) == std::min(r1[1], r2[1])) return result;
+  if (std::max(r1[0], r2[0]) == std::min(r1[1], r2[1])) return {};
 
-  TSeries g;
   if (QVTrustLevel == 0.0 || BLTrustLevel == 0.0) {
-    g = settings.QVTrustLevel != 0.0 ? SignalFactors(qv, QVTrustLevel / 100.0)
-                                     : SignalFactors(bl, BLTrustLevel / 100.0);
-  } else {
-    g = CombineSignals(qv, bl, QVTrustLevel / 100.0, BLTrustLevel / 100.0);
+    return settings.QVTrustLevel != 0.0 ? SignalFactors(qv, QVTrustLevel / 100.0)
+                                        : SignalFactors(bl, BLTrustLevel / 100.0);
   }
-  result.reserve(g.size());
-  for (const TDataPoint& p : g) result.push_back({p.Date, (legFlag ? p.Value : 1.0 - p.Value) * w / 100.0});
-  return result;
+  return CombineSignals(qv, bl, QVTrustLevel / 100.0, BLTrustLevel / 100.0);
 }
 
 TSeries TBenchmarkPortfolio::CombineSignals(const TSeries& qvSignal, const TSeries& blSignal, double tQV, double tBL) {
@@ -200,7 +251,7 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
     }
   }
   if (reference == Lines.size()) return;
-  const TSeries grid = Lines[reference].RankingValues;
+  const TSeries& grid = Lines[reference].RankingValues;  // Lines is not resized below
   for (TBenchmarkLine& line : Lines) {
     line.Ranks.clear();
     line.Ranks.reserve(grid.size());
@@ -223,6 +274,11 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
       if (!(line.EquityWeights[static_cast<std::size_t>(jw)].Value > 0.0)) continue;
       values.push_back(line.RankingValues[static_cast<std::size_t>(jv)].Value);
       members.push_back(i);
+    }
+    if (!rankFlag) {
+      // Every line with a value ranks 1: no ordering needed.
+      for (std::size_t i : members) Lines[i].Ranks[k].Value = 1.0;
+      continue;
     }
     const std::vector<std::int32_t> order = GetDescendingOrder(values);
     for (std::size_t p = 0; p < order.size(); ++p) {
@@ -313,10 +369,14 @@ void TBenchmarkPortfolio::RebuildResults() {
   WeightHistory.clear();
   const std::int32_t longest = LongestWeightLine();
   if (longest >= 0) {
-    const TSeries dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;
+    const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
     const std::size_t n = dates.size();
     std::vector<std::size_t> present;
     std::vector<std::size_t> earning;
+    if (n > 1) {
+      WeightHistory.reserve(n - 1);
+      ReturnSeries.reserve(n - 1);
+    }
     for (std::size_t k = 1; k < n; ++k) {
       const double d = dates[k].Date;
 
@@ -329,6 +389,7 @@ void TBenchmarkPortfolio::RebuildResults() {
         sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
                EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
       }
+      row.Items.reserve(present.size());
       for (std::size_t i : present) {
         const TBenchmarkLine& line = Lines[i];
         TBenchmarkHolding holding;
@@ -373,6 +434,9 @@ void TBenchmarkPortfolio::ComputeWeights(std::int32_t longestLine) {
   const std::size_t n = dates.size();
   if (n < 2) return;
   std::vector<std::size_t> earning;
+  TurnoverSeries.reserve(n - 1);
+  ExposureSeries.reserve(n - 1);
+  CostSeries.reserve(n - 1);
   for (std::size_t k = 1; k < n; ++k) {
     LinesBegun(Lines, std::trunc(dates[k].Date), true, earning);
     double s0 = 0.0;

@@ -57,6 +57,20 @@ class TBenchmarkPortfolio {
   void Build(const std::vector<TCountry>& countries, const TUserSettings& settings, std::int32_t frequency,
              double startDate, double endDate, std::int32_t mode, bool trustFlag);
 
+  // The weight-independent part of the lines, element i for country i: the
+  // equity and cash legs in the portfolio currency and the ranking values,
+  // uncut. everyCountry false leaves the countries without equity weight
+  // empty (as Build skips them). One conversion per country, to be shared by
+  // several BuildFromLegs calls on the same list and settings (only the
+  // settings' EqWeight may differ between them).
+  std::vector<TBenchmarkLine> BuildLegs(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                        std::int32_t frequency, bool everyCountry) const;
+  // Build from legs made by BuildLegs on the same list: the same lines as
+  // Build(countries, settings, frequency, endDate, trustFlag). EModelError
+  // when a weighted country has no legs element.
+  void BuildFromLegs(const std::vector<TBenchmarkLine>& legs, const std::vector<TCountry>& countries,
+                     const TUserSettings& settings, std::int32_t frequency, double endDate, bool trustFlag);
+
   // Ranks (and with rankFlag selects) the lines, then rebuilds every result;
   // without lines all five result series come out empty.
   void Recalculate(bool rankFlag);
@@ -124,4 +138,20 @@ class TBenchmarkPortfolio {
   std::int32_t LongestWeightLine() const;
   // Allocation rows, returns, weights and costs from the current lines.
   void RebuildResults();
+  // Trust members, frequency and selection fraction of a build; clears the lines.
+  void StartBuild(const TUserSettings& settings, std::int32_t frequency, bool trustFlag);
+  // Adds the weight series to the legs of country i, cuts all five series
+  // from the latest of their first dates to endDate and keeps the line when
+  // none of them is empty.
+  void AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries, const TUserSettings& settings,
+               double endDate, std::size_t country);
+  // Timing factor g per signal date of country c (see CombineSignals and
+  // SignalFactors); empty when the legs and the "QVSIGNAL" series leave no range.
+  TSeries TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                        const TSeries& equityReturns, const TSeries& cashReturns, std::size_t country) const;
+  // One leg's weights: with factors, (date, (leg ? g : 1 - g) * eqWeight / 100)
+  // per factor; without, (date, eqWeight * (leg ? 1 : 0) / 100) per point.
+  static TSeries LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors);
+  // Drops the lines with fewer than 12 ranking values or no weights.
+  void DropShortLines();
 };

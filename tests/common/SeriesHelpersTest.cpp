@@ -19,6 +19,12 @@ TEST(SeriesHelpersTest, SliceSeriesKeepsClosedRange) {
   EXPECT_TRUE(SliceSeries(s, 3, 2).empty());
   EXPECT_TRUE(SliceSeries({}, 0, 100).empty());
   EXPECT_TRUE(SliceSeries(s, std::numeric_limits<double>::quiet_NaN(), 100).empty());
+  // Equal dates stay together; dates out of order or not a number are filtered one by one.
+  EXPECT_EQ(SliceSeries({{1, 1}, {2, 2}, {2, 3}, {3, 4}}, 2, 2), (TSeries{{2, 2}, {2, 3}}));
+  EXPECT_EQ(SliceSeries({{3, 30}, {1, 10}, {2, 20}, {5, 50}}, 2, 4), (TSeries{{3, 30}, {2, 20}}));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(SliceSeries({{1, 10}, {nan, 20}, {3, 30}}, 0, 5), (TSeries{{1, 10}, {3, 30}}));
+  EXPECT_EQ(SliceSeries({{nan, 20}, {3, 30}}, 0, 5), (TSeries{{3, 30}}));
 }
 
 TEST(SeriesHelpersTest, ConvertedReturnsCompoundReturnAndCurrencyMove) {

@@ -270,11 +270,11 @@ TEST_F(LocalMarketDataTest, CountryListRoundTrip) {
 
   // A stored reverse-quote text other than '1' loads as false.
   Db.Connection().Exec(
-      "INSERT INTO COUNTRY_LIST VALUES ('USA',1,'North America',1,1,'usd','2','S&P','SPX',1.0,2.0),"
-      "('JAPAN',2,'Japan',5,1,'JPY','1','Nikkei','NKY',1.0,2.0)");
+      "INSERT INTO COUNTRY_LIST VALUES ('USA',1,'North America',1,1,'usd','2','USA Equity Index','USAEQ',1.0,2.0),"
+      "('JAPAN',2,'Japan',5,1,'JPY','1','Japan Equity Index','JPNEQ',1.0,2.0)");
   const auto stored = Db.LoadCountryList();
   ASSERT_EQ(stored.size(), 2u);
-  EXPECT_EQ(CountryText(stored[0]), "USA|North America|USD|S&P|SPX|1|1|1|0|1|2|0");
+  EXPECT_EQ(CountryText(stored[0]), "USA|North America|USD|USA Equity Index|USAEQ|1|1|1|0|1|2|0");
   EXPECT_TRUE(stored[1].ReverseQuote);
 }
 

@@ -27,6 +27,16 @@ std::int64_t Count(const TSqliteDb& db, const std::string& sql, double bound = 0
   return stmt.Integer(0);
 }
 
+// The stored (date, value) points of one series, in date order.
+std::vector<std::pair<double, double>> SeriesOf(const TSqliteDb& db, const std::string& table,
+                                                const std::string& country, const std::string& asset) {
+  TSqliteStmt stmt(db, "SELECT DATE, VALUE FROM " + table + " WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE");
+  stmt.Bind(1, country).Bind(2, asset);
+  std::vector<std::pair<double, double>> points;
+  while (stmt.Step()) points.emplace_back(stmt.Real(0), stmt.Real(1));
+  return points;
+}
+
 // FNV-1a over every row of a table in storage order.
 std::uint64_t TableHash(const TSqliteDb& db, const std::string& table) {
   TSqliteStmt stmt(db, "SELECT COUNTRYNAME || '|' || ASSETID || '|' || quote(DATE) || '|' || quote(VALUE) FROM " +
@@ -159,49 +169,59 @@ TEST_F(SampleDataTest, CountriesFallIntoTheirRegionsAfterTheDisplayOrdering) {
 }
 
 TEST_F(SampleDataTest, AssetListHoldsTheEighteenAssetsTheModelsLookFor) {
+  // Every asset in ascending ID, the order in which the client loads each type.
+  const std::vector<std::array<std::string, 3>> expected{
+      {"10YRATEINDEX", "10Y Rate", "INDEX"},
+      {"AUINDEX", "Gold", "INDEX"},
+      {"BLSIGNAL", "Behavioral Signal", "SIGNAL"},
+      {"CASH", "1M Cash", "RISK FREE ASSET"},
+      {"EQINDEX", "Equity Index", "INDEX"},
+      {"IBINDEX1", "Inflation Linked Bonds 1-10Y", "INDEX"},
+      {"IBINDEX2", "Inflation Linked Bonds", "INDEX"},
+      {"QVSIGNAL", "Macro Signal", "SIGNAL"},
+      {"RISKFREEASSET1", "10Y Gov Bond", "RISK FREE ASSET"},
+      {"RISKFREEASSET2", "2Y Gov Bond", "RISK FREE ASSET"},
+      {"RULE1", "Four Quadrants", "RULE"},
+      {"RULE2", "World USD Base", "RULE"},
+      {"RULE3", "Valuation", "RULE"},
+      {"RULE4", "Wealth Effect", "RULE"},
+      {"RULE5", "FX Rate", "RULE"},
+      {"RULE6", "World Trade", "RULE"},
+      {"RULE7", "Commodity Price", "RULE"},
+      {"SPOTFX", "Spot FX", "SPOT FX"},
+  };
   qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
-  const std::vector<qvserver::TAssetRow> assets = store.Assets();
-  ASSERT_EQ(assets.size(), 18u);
-  std::map<std::string, qvserver::TAssetRow> byId;
-  std::map<std::string, int> perType;
+  const std::vector<qvserver::TAssetRow> stored = store.Assets();
+  const std::vector<qvserver::TSampleAsset>& generated = qvserver::SampleAssets();
+  ASSERT_EQ(stored.size(), expected.size());
+  ASSERT_EQ(generated.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto& [id, title, type] = expected[i];
+    EXPECT_EQ(stored[i].ID, id) << "position " << i;
+    EXPECT_EQ(stored[i].Title, title) << id;
+    EXPECT_EQ(stored[i].Type, type) << id;
+    EXPECT_EQ(generated[i].ID, id) << "position " << i;
+  }
+
   int cashTitles = 0, tenYearRiskFree = 0;
-  std::vector<std::string> indexIds;
-  for (const auto& a : assets) {
-    byId[a.ID] = a;
-    ++perType[a.Type];
+  std::vector<std::string> indexIds, ruleTitles;
+  for (const auto& a : stored) {
     std::string title = a.Title;
     std::transform(title.begin(), title.end(), title.begin(), ::toupper);
     if (title.find("CASH") != std::string::npos) ++cashTitles;
     if (a.Type == "RISK FREE ASSET" && title.find("10Y") != std::string::npos) ++tenYearRiskFree;
     if (a.Type == "INDEX") indexIds.push_back(a.ID);
+    if (a.Type == "RULE") ruleTitles.push_back(a.Title);
   }
-  for (const auto& [id, title, type] :
-       std::vector<std::array<std::string, 3>>{{"CASH", "1M Cash", "RISK FREE ASSET"},
-                                               {"RISKFREEASSET1", "10Y Gov Bond", "RISK FREE ASSET"},
-                                               {"RISKFREEASSET2", "2Y Gov Bond", "RISK FREE ASSET"}}) {
-    ASSERT_TRUE(byId.count(id)) << id;
-    EXPECT_EQ(byId[id].Title, title);
-    EXPECT_EQ(byId[id].Type, type);
-  }
-  for (const auto& [id, type] : std::vector<std::pair<std::string, std::string>>{{"EQINDEX", "INDEX"},
-                                                                                 {"10YRATEINDEX", "INDEX"},
-                                                                                 {"AUINDEX", "INDEX"},
-                                                                                 {"IBINDEX1", "INDEX"},
-                                                                                 {"IBINDEX2", "INDEX"},
-                                                                                 {"RULE2", "RULE"},
-                                                                                 {"BLSIGNAL", "SIGNAL"},
-                                                                                 {"QVSIGNAL", "SIGNAL"}}) {
-    ASSERT_TRUE(byId.count(id)) << id;
-    EXPECT_EQ(byId[id].Type, type) << id;
-  }
-  EXPECT_EQ(perType["SPOT FX"], 1);
-  EXPECT_EQ(perType["INDEX"] + perType["RISK FREE ASSET"] + perType["RULE"] + perType["SIGNAL"] + perType["SPOT FX"],
-            18);
+  // The cash lookup and the default risk-free asset each find exactly one.
   EXPECT_EQ(cashTitles, 1);
   EXPECT_EQ(tenYearRiskFree, 1);
   // The inflation-linked index keeps the position the evaluator falls back on.
   ASSERT_GT(indexIds.size(), 4u);
   EXPECT_EQ(indexIds[4], "IBINDEX2");
+  // The rules in list order title the equity macro page's groups after the first.
+  EXPECT_EQ(ruleTitles, (std::vector<std::string>{"Four Quadrants", "World USD Base", "Valuation", "Wealth Effect",
+                                                  "FX Rate", "World Trade", "Commodity Price"}));
 }
 
 TEST_F(SampleDataTest, SeriesReachEveryModelBranch) {
@@ -218,7 +238,6 @@ TEST_F(SampleDataTest, SeriesReachEveryModelBranch) {
     return s;
   };
   EXPECT_EQ(distinct(values("USA", "RULE2")), (std::set<double>{1.0, 2.0, 3.0}));
-  EXPECT_EQ(distinct(values("USA", "GOLDSIGNAL")), (std::set<double>{0.0, 1.0}));
   int lateStarters = 0, withoutIlb = 0, withIlb = 0;
   for (const std::string& country : qvserver::SampleCountryNames()) {
     EXPECT_EQ(distinct(values(country, "QVSIGNAL")), (std::set<double>{0.0, 1.0})) << country;
@@ -247,7 +266,8 @@ TEST_F(SampleDataTest, SeriesReachEveryModelBranch) {
 }
 
 // Every stored value of both tables is plausible for its asset: prices and
-// exchange rates positive, rates in percent, signals 0/1, RULE2 states 1 to 3.
+// exchange rates positive, rates in percent, signals and rules 0/1, RULE2
+// states 1 to 3.
 TEST_F(SampleDataTest, ValuesArePlausibleInBothTables) {
   for (const std::string table : {"DATA", "DATA_BIS"}) {
     for (const auto& asset : qvserver::SampleAssets()) {
@@ -265,11 +285,25 @@ TEST_F(SampleDataTest, ValuesArePlausibleInBothTables) {
       } else if (type == "SIGNAL") {
         EXPECT_EQ(low, 0.0) << what;
         EXPECT_EQ(high, 1.0) << what;
-      } else if (id == "RULE2") {
-        EXPECT_GE(low, 1.0) << what;
-        EXPECT_LE(high, 3.0) << what;
+      } else if (type == "RULE") {
+        // Every state shows in the monthly table; the daily rows of one month
+        // may hold only some of them.
+        const double first = id == "RULE2" ? 1.0 : 0.0, last = id == "RULE2" ? 3.0 : 1.0;
+        if (table == "DATA") {
+          EXPECT_EQ(low, first) << what;
+          EXPECT_EQ(high, last) << what;
+        } else {
+          EXPECT_GE(low, first) << what;
+          EXPECT_LE(high, last) << what;
+        }
       } else {
         EXPECT_GT(low, 0.0) << what;  // prices, indices and spot rates
+      }
+      if (type == "SIGNAL" || type == "RULE") {
+        TSqliteStmt fractions(Db_,
+                              "SELECT COUNT(*) FROM " + table + " WHERE ASSETID=?1 AND VALUE<>CAST(VALUE AS INTEGER)");
+        fractions.Bind(1, id).Step();
+        EXPECT_EQ(fractions.Integer(0), 0) << what << ": states are whole numbers";
       }
     }
   }
@@ -277,10 +311,102 @@ TEST_F(SampleDataTest, ValuesArePlausibleInBothTables) {
   TSqliteStmt jumps(Db_,
                     "SELECT COUNT(*) FROM DATA_BIS d JOIN DATA m ON m.COUNTRYNAME=d.COUNTRYNAME AND "
                     "m.ASSETID=d.ASSETID AND m.DATE=(SELECT MAX(DATE) FROM DATA) WHERE d.VALUE<>-1000.0 AND "
-                    "m.VALUE>0 AND d.ASSETID NOT IN ('BLSIGNAL','QVSIGNAL','MOSIGNAL','GOLDSIGNAL','RULE1','RULE2') "
+                    "m.VALUE>0 AND d.ASSETID NOT IN (SELECT ID FROM ASSET_LIST WHERE TYPE IN ('SIGNAL','RULE')) "
                     "AND ABS(d.VALUE/m.VALUE-1.0)>0.34");
   jumps.Step();
   EXPECT_EQ(jumps.Integer(0), 0);
+}
+
+TEST_F(SampleDataTest, CashAndSpotAreSharedByTheCountriesOfACurrency) {
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  std::map<std::string, std::vector<std::string>> byCurrency;
+  for (const TCountry& c : store.Countries()) byCurrency[c.Currency].push_back(c.Name);
+  ASSERT_EQ(byCurrency["EUR"].size(), 12u);
+  // A late euro starter carries the euro cash and spot before its own first
+  // month, where its equity index has no value yet.
+  const auto lateEquity = SeriesOf(Db_, "DATA", "EURO AREA", "EQINDEX");
+  ASSERT_FALSE(lateEquity.empty());
+  EXPECT_EQ(lateEquity.front().second, kStoredMissingValue);
+  for (const std::string asset : {"CASH", "SPOTFX"}) {
+    const auto late = SeriesOf(Db_, "DATA", "EURO AREA", asset);
+    ASSERT_FALSE(late.empty());
+    EXPECT_NE(late.front().second, kStoredMissingValue) << asset;
+  }
+
+  struct TCase {
+    std::string Table;
+    std::string Asset;
+  };
+  for (const TCase& tc :
+       std::vector<TCase>{{"DATA", "CASH"}, {"DATA", "SPOTFX"}, {"DATA_BIS", "CASH"}, {"DATA_BIS", "SPOTFX"}}) {
+    std::map<std::string, std::vector<std::pair<double, double>>> shared;
+    for (const auto& [currency, names] : byCurrency) {
+      const auto reference = SeriesOf(Db_, tc.Table, names.front(), tc.Asset);
+      EXPECT_TRUE(std::any_of(reference.begin(), reference.end(),
+                              [](const auto& p) { return p.second != kStoredMissingValue; }))
+          << tc.Table << " " << tc.Asset << " " << currency;
+      for (std::size_t i = 1; i < names.size(); ++i) {
+        EXPECT_EQ(SeriesOf(Db_, tc.Table, names[i], tc.Asset), reference)
+            << tc.Table << " " << tc.Asset << ": " << names[i] << " against " << names.front();
+      }
+      shared[currency] = reference;
+    }
+    // The sharing goes by currency: two currencies keep two series.
+    EXPECT_NE(shared["EUR"], shared["USD"]) << tc.Table << " " << tc.Asset;
+    EXPECT_NE(shared["EUR"], shared["GBP"]) << tc.Table << " " << tc.Asset;
+  }
+}
+
+TEST_F(SampleDataTest, RulesSwitchInRunsWithinTheirStates) {
+  const std::vector<std::pair<std::string, std::set<double>>> rules{
+      {"RULE1", {0.0, 1.0}}, {"RULE2", {1.0, 2.0, 3.0}}, {"RULE3", {0.0, 1.0}}, {"RULE4", {0.0, 1.0}},
+      {"RULE5", {0.0, 1.0}}, {"RULE6", {0.0, 1.0}},      {"RULE7", {0.0, 1.0}}};
+  for (const auto& [rule, states] : rules) {
+    for (const std::string& country : qvserver::SampleCountryNames()) {
+      std::vector<double> v;
+      for (const auto& [date, value] : SeriesOf(Db_, "DATA", country, rule))
+        if (value != kStoredMissingValue) v.push_back(value);
+      ASSERT_FALSE(v.empty()) << rule << " " << country;
+      EXPECT_EQ(std::set<double>(v.begin(), v.end()), states) << rule << " " << country;
+      std::size_t switches = 0;
+      for (std::size_t i = 1; i < v.size(); ++i) switches += v[i] != v[i - 1] ? 1 : 0;
+      EXPECT_GE(switches, 1u) << rule << " " << country;
+      // In runs: a state holds four months on average at least.
+      EXPECT_LE(switches * 4, v.size()) << rule << " " << country << ": " << switches << " switches";
+    }
+  }
+}
+
+TEST_F(SampleDataTest, IndexNamesAndTickersNameNoIndexProduct) {
+  // Every name is the country's own followed by " Equity Index" and every
+  // ticker a made-up code ending in "EQ": no index product is named.
+  const std::string suffix = " Equity Index";
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const std::vector<TCountry> countries = store.Countries();
+  ASSERT_EQ(countries.size(), 40u);
+  std::set<std::string> tickers;
+  for (const TCountry& c : countries) {
+    const std::string& name = c.IndexName;
+    const std::string& ticker = c.IndexTicker;
+    ASSERT_GT(name.size(), suffix.size()) << c.Name;
+    EXPECT_EQ(name.substr(name.size() - suffix.size()), suffix) << c.Name;
+    EXPECT_EQ(name, ProperCaseCountryName(c.Name) + suffix) << c.Name;
+    EXPECT_GE(ticker.size(), 4u) << c.Name;
+    EXPECT_LE(ticker.size(), 6u) << c.Name;
+    EXPECT_TRUE(std::all_of(ticker.begin(), ticker.end(), [](char ch) { return ch >= 'A' && ch <= 'Z'; })) << ticker;
+    EXPECT_EQ(ticker.substr(ticker.size() - 2), "EQ") << c.Name;
+    EXPECT_TRUE(tickers.insert(ticker).second) << "ticker " << ticker << " twice";
+  }
+  for (const auto& [country, name, ticker] :
+       std::vector<std::array<std::string, 3>>{{"USA", "USA Equity Index", "USAEQ"},
+                                               {"EURO AREA", "Euro Area Equity Index", "EUAEQ"},
+                                               {"UNITED KINGDOM", "United Kingdom Equity Index", "GBREQ"}}) {
+    const auto found =
+        std::find_if(countries.begin(), countries.end(), [&](const TCountry& c) { return c.Name == country; });
+    ASSERT_NE(found, countries.end()) << country;
+    EXPECT_EQ(found->IndexName, name);
+    EXPECT_EQ(found->IndexTicker, ticker);
+  }
 }
 
 TEST_F(SampleDataTest, DemoUserIsStoredWithASaltedHash) {

@@ -1,0 +1,159 @@
+#include "models/equity/ModelFrame.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "common/CountryHelpers.h"
+#include "common/DateHelpers.h"
+#include "common/Globals.h"
+#include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
+#include "common/TextHelpers.h"
+#include "platform/DateTime.h"
+#include "portfolio/ModelError.h"
+
+namespace models {
+
+std::string ModelFailureText(const std::string& code, std::uint32_t step) {
+  return code + " Failed (Step " + std::to_string(step) + ")";
+}
+
+std::string ProgressText(std::uint32_t step) {
+  return std::to_string(static_cast<int>(static_cast<double>(step) / 9.0 * 100.0)) + "%";
+}
+
+void TStageCounter::Start(std::uint32_t value) {
+  Step_ = value;
+  Show();
+}
+
+void TStageCounter::Next() {
+  ++Step_;
+  Show();
+}
+
+void TStageCounter::Show() {
+  Progress_.SetText(ProgressText(Step_));
+  Progress_.ProcessMessages();
+}
+
+std::size_t KeyAssetPosition(const std::vector<TCountry>& countries, const char* id, int type) {
+  if (countries.empty()) throw EModelError("the country list is empty");
+  const std::vector<TAssetSeries>* assets = AssetsOfType(countries.front(), type);
+  if (assets == nullptr || assets->empty())
+    throw EModelError(std::string("the first country has no asset of type ") + std::to_string(type));
+  return FindAssetPosition(*assets, id);
+}
+
+TRunWindow BaseRunWindow(const std::vector<TCountry>& countries, const TUserSettings& settings, bool intraMonth,
+                         const char* keyId, int keyType) {
+  const std::size_t key = KeyAssetPosition(countries, keyId, keyType);
+  const TAssetSeries& asset = AssetsOfType(countries.front(), keyType)->at(key);
+  TRunWindow window;
+  window.StartDate = settings.InceptionDate;
+  window.EndDate = intraMonth ? GetEndOfMonth(asset.FirstDailyPoint.Date) : settings.EndDate;
+  return window;
+}
+
+double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift) {
+  if (shift == TStartShift::None || !std::isfinite(start)) return start;
+  const platform::CivilDate d = platform::DecodeDate(start);
+  if (d.Year < 2) return start;
+  double candidate = platform::EncodeDate(d.Year - 1, d.Month, 1);
+  if (shift == TStartShift::LastDayYearEarlier) candidate = GetEndOfMonth(candidate);
+  const TSeries grid = GetSignalDateGrid(countries);
+  if (!grid.empty() && !(candidate < grid.front().Date)) return candidate;
+  return start;
+}
+
+std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, double from, double to) {
+  std::vector<TCountry> cut;
+  cut.reserve(countries.size());
+  for (const TCountry& country : countries) {
+    TCountry& copy = cut.emplace_back();
+    copy.Name = country.Name;
+    copy.RegionName = country.RegionName;
+    copy.Currency = country.Currency;
+    copy.IndexName = country.IndexName;
+    copy.IndexTicker = country.IndexTicker;
+    copy.Rank = country.Rank;
+    copy.RegionRank = country.RegionRank;
+    copy.IsDevelopped = country.IsDevelopped;
+    copy.ReverseQuote = country.ReverseQuote;
+    copy.EstimationDate = country.EstimationDate;
+    copy.EstimatedSignal = country.EstimatedSignal;
+    for (int type = atIndex; type <= atSpotFx; ++type) {
+      const std::vector<TAssetSeries>& source = *AssetsOfType(country, type);
+      std::vector<TAssetSeries>& target = *AssetsOfType(copy, type);
+      target.reserve(source.size());
+      for (const TAssetSeries& asset : source) {
+        TAssetSeries& a = target.emplace_back();
+        a.CountryName = asset.CountryName;
+        a.ID = asset.ID;
+        a.Title = asset.Title;
+        a.Type = asset.Type;
+        a.FirstDailyPoint = asset.FirstDailyPoint;
+        a.Series = SliceSeries(asset.Series, from, to);
+      }
+    }
+  }
+  return cut;
+}
+
+TSeries PortfolioCashReturns(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {
+  const int c = FindCountryIndex(portfolioCcy, false);
+  if (c < 0 || static_cast<std::size_t>(c) >= countries.size()) return {};
+  for (const TAssetSeries& asset : countries[static_cast<std::size_t>(c)].RiskFreeAssets) {
+    if (UpperCaseText(TranslateAssetName(asset.ID, atRiskFreeAsset, true)).find("CASH") != std::string::npos)
+      return ComputeReturns(asset.Series, 0.0);
+  }
+  return {};
+}
+
+std::string ShortRiskFreeTitle(const std::string& title) {
+  if (title == "10Y Gov Bond") return "10Y Bond";
+  if (title == "2Y Gov Bond") return "2Y Bond";
+  return title;
+}
+
+int RegionIndex(const std::string& regionName) {
+  for (std::size_t r = 0; r < strRegionNameList.size(); ++r)
+    if (strRegionNameList[r] == regionName) return static_cast<int>(r);
+  return -1;
+}
+
+std::vector<TRegionItem> BuildCountryShareRows(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                               const std::vector<TShareItem>& shares) {
+  std::vector<TRegionItem> rows;
+  rows.reserve(countries.size());
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    TRegionItem row;
+    row.Name = countries[i].Name;
+    row.RegionName = countries[i].RegionName;
+    row.State = -1;
+    row.Flag = -1;
+    row.Excluded = ModelAt(settings.CountrySettings, static_cast<std::ptrdiff_t>(i), "country settings").EqWeight == 0.0
+                       ? 2
+                       : 0;
+    rows.push_back(std::move(row));
+  }
+  std::array<double, 6> sums{};
+  for (const TShareItem& item : shares) {
+    for (TRegionItem& row : rows) {
+      if (row.Name != item.Label) continue;
+      row.Value = item.Value;
+      row.State = item.State;
+      const int region = RegionIndex(row.RegionName);
+      if (region >= 0) sums[static_cast<std::size_t>(region)] += row.Value;
+    }
+  }
+  for (TRegionItem& row : rows) {
+    const int region = RegionIndex(row.RegionName);
+    row.RegionColor = region >= 0 ? sums[static_cast<std::size_t>(region)] : 0.0;
+    if (row.RegionColor != 0.0) row.Flag = 0;
+  }
+  return rows;
+}
+
+}  // namespace models

@@ -1,0 +1,116 @@
+#pragma once
+// The run frame shared by every model entry: the stage counter with its
+// progress text, the run window (start, end and the optional one-year start
+// shift), the cut of the country list to that window, the failure text, and
+// the small lookups that several models repeat (cash returns of the portfolio
+// currency, short risk-free titles, country share rows by region).
+//
+// A model fails only by an EModelError (or another exception) leaving its
+// entry; the step counter then holds the stage reached and the caller shows
+// ModelFailureText(code, step).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/Records.h"
+#include "platform/ProgressSink.h"
+#include "portfolio/EquityResultRecords.h"
+
+namespace models {
+
+// Where a run starts when the one-year look-back is allowed.
+enum class TStartShift {
+  None,                 // the settings' inception date
+  LastDayYearEarlier,   // last day of the same month one year earlier
+  FirstDayYearEarlier,  // first day of the same month one year earlier
+};
+
+// Frame values of one model.
+struct TModelFrameValues {
+  const char* Code;           // "EQBL", ...
+  const char* KeyId;          // identifier of the key asset ("EQINDEX", "RISKFREEASSET1")
+  int KeyAssetType;           // asset list searched in the first country (0 index, 1 risk-free)
+  std::uint32_t CounterStart; // 1, 2 or 3
+  TStartShift Shift;
+};
+
+// "<code> Failed (Step <step>)".
+std::string ModelFailureText(const std::string& code, std::uint32_t step);
+
+// The counter value k as text: int(k / 9.0 * 100.0) followed by "%".
+std::string ProgressText(std::uint32_t step);
+
+// The stage counter of one run: Start sets and shows the first value, Next
+// raises it by one and shows it; each show is SetText then ProcessMessages.
+class TStageCounter {
+ public:
+  TStageCounter(platform::ProgressSink& progress, std::uint32_t& step) : Progress_(progress), Step_(step) {}
+  void Start(std::uint32_t value);
+  void Next();
+  std::uint32_t Value() const { return Step_; }
+
+ private:
+  void Show();
+  platform::ProgressSink& Progress_;
+  std::uint32_t& Step_;
+};
+
+// The run window of a model.
+struct TRunWindow {
+  double StartDate = 0.0;
+  double EndDate = 0.0;
+};
+
+// Position of the last asset with `id` in the first country's list of `type`,
+// 0 when none matches. Throws EModelError when the list is empty, the type is
+// not 0..4 or the first country has no asset of that type.
+std::size_t KeyAssetPosition(const std::vector<TCountry>& countries, const char* id, int type);
+
+// Start := settings.InceptionDate; End := the month end of the key asset's
+// intra-month date when intraMonth, else settings.EndDate. The key asset is
+// read in every case (it must exist).
+TRunWindow BaseRunWindow(const std::vector<TCountry>& countries, const TUserSettings& settings, bool intraMonth,
+                         const char* keyId, int keyType);
+
+// The shifted start: the candidate (year - 1, same month, day 1; its month
+// end for LastDayYearEarlier) when the signal date grid of the countries is
+// not empty and begins on or before it; otherwise `start`.
+double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift);
+
+// A copy of the list with every series of every asset list of every country
+// cut to [from, to] (SliceSeries), without copying the points outside it.
+std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, double from, double to);
+
+// The common entry frame up to the model's own preparation: counter start,
+// Frequency, key lookup, window, Countries := copy of the input, start shift,
+// cut. Throws EModelError (counter at its start value) for an empty list or a
+// first country without an asset of the key type.
+template <class Record>
+void RunModelFrame(Record& result, const std::vector<TCountry>& countries, const TUserSettings& settings,
+                   std::uint32_t frequency, bool intraMonth, const TModelFrameValues& values, TStageCounter& counter);
+
+// Period returns of the cash asset of the portfolio currency's country:
+// c := FindCountryIndex(ccy, by currency); in c's risk-free assets of
+// `countries` the first whose title (upper-cased) contains "CASH";
+// ComputeReturns(series, 0.0). Empty when there is no such country or asset.
+TSeries PortfolioCashReturns(const std::vector<TCountry>& countries, const std::string& portfolioCcy);
+
+// "10Y Gov Bond" -> "10Y Bond", "2Y Gov Bond" -> "2Y Bond", anything else unchanged.
+std::string ShortRiskFreeTitle(const std::string& title);
+
+// Index of the region in strRegionNameList (exact comparison); -1 when none.
+int RegionIndex(const std::string& regionName);
+
+// One row per country {Name, RegionName, 0.0, 0.0, State -1, Flag -1,
+// Excluded 2 when settings row i has EqWeight 0.0, else 0}; then every share
+// item sets Value and State of the rows of its name, the region sums are
+// formed by RegionName (a country outside the six regions adds to none) and
+// RegionColor := the sum of the row's region, Flag := 0 when it is not 0.0.
+// Throws EModelError when the settings hold fewer rows than countries.
+std::vector<TRegionItem> BuildCountryShareRows(const std::vector<TCountry>& countries, const TUserSettings& settings,
+                                               const std::vector<TShareItem>& shares);
+
+}  // namespace models
+
+#include "models/equity/ModelFrame.inl"

@@ -1,0 +1,20 @@
+#pragma once
+// Template part of ModelFrame.h.
+
+#include "portfolio/ModelError.h"
+
+namespace models {
+
+template <class Record>
+void RunModelFrame(Record& result, const std::vector<TCountry>& countries, const TUserSettings& settings,
+                   std::uint32_t frequency, bool intraMonth, const TModelFrameValues& values, TStageCounter& counter) {
+  counter.Start(values.CounterStart);
+  result.Frequency = frequency;
+  const TRunWindow window = BaseRunWindow(countries, settings, intraMonth, values.KeyId, values.KeyAssetType);
+  result.StartDate = window.StartDate;
+  result.EndDate = window.EndDate;
+  result.StartDate = ShiftedStartDate(countries, result.StartDate, values.Shift);
+  result.Countries = CutCountryList(countries, result.StartDate, result.EndDate);
+}
+
+}  // namespace models

@@ -1,0 +1,171 @@
+// The run frame shared by the model entries: progress texts, failure text,
+// run window, start shift, cut, and the small shared lookups.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ModelTestSupport.h"
+#include "models/equity/ModelFrame.h"
+#include "platform/DateTime.h"
+#include "portfolio/ModelError.h"
+
+using namespace testcountries;
+using platform::EncodeDate;
+
+namespace {
+
+TEST(ModelFrame, ProgressTextTruncatesTowardZero) {
+  const std::vector<std::string> expected{"0%", "11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"};
+  for (std::uint32_t k = 0; k < expected.size(); ++k) EXPECT_EQ(models::ProgressText(k), expected[k]) << k;
+  EXPECT_EQ(models::ModelFailureText("EQGP", 4), "EQGP Failed (Step 4)");
+}
+
+TEST(ModelFrame, CounterShowsEachValueThenPumps) {
+  modeltest::RecordingProgress progress;
+  std::uint32_t step = 77;
+  models::TStageCounter counter(progress, step);
+  counter.Start(3);
+  counter.Next();
+  counter.Next();
+  EXPECT_EQ(step, 5u);
+  EXPECT_EQ(progress.Texts, (std::vector<std::string>{"33%", "44%", "55%"}));
+  EXPECT_EQ(progress.Pumps, 3);
+}
+
+// A list whose first country holds "EQINDEX" at position 1 behind another index.
+std::vector<TCountry> KeyList(double firstDaily) {
+  TCountry c = MakeCountry("USA", "USD");
+  std::swap(c.IndexAssets[0], c.IndexAssets[1]);  // "10YRATEINDEX", "EQINDEX", ...
+  c.IndexAssets[1].FirstDailyPoint = {firstDaily, 1.0};
+  c.IndexAssets[0].FirstDailyPoint = {EncodeDate(2001, 7, 31), 1.0};
+  return {c};
+}
+
+TEST(ModelFrame, RunWindowEndsAtTheKeyAssetsMonthEndOrTheSettingsEnd) {
+  TUserSettings settings;
+  settings.InceptionDate = EncodeDate(2000, 1, 31);
+  settings.EndDate = EncodeDate(2010, 5, 31);
+  struct Case {
+    double firstDaily;
+    bool intraMonth;
+    double end;
+  };
+  const Case cases[] = {
+      {EncodeDate(2024, 2, 10), true, EncodeDate(2024, 2, 29)},  // leap year
+      {EncodeDate(2023, 2, 10), true, EncodeDate(2023, 2, 28)},
+      {EncodeDate(2024, 2, 10), false, EncodeDate(2010, 5, 31)},  // the data do not matter
+  };
+  for (const Case& c : cases) {
+    const models::TRunWindow w = models::BaseRunWindow(KeyList(c.firstDaily), settings, c.intraMonth, "EQINDEX", 0);
+    EXPECT_EQ(w.StartDate, settings.InceptionDate);
+    EXPECT_EQ(w.EndDate, c.end) << c.firstDaily;
+  }
+  // Without an "EQINDEX" the asset at position 0 is the key.
+  std::vector<TCountry> noKey = KeyList(EncodeDate(2024, 2, 10));
+  noKey[0].IndexAssets[1].ID = "OTHER";
+  EXPECT_EQ(models::BaseRunWindow(noKey, settings, true, "EQINDEX", 0).EndDate, EncodeDate(2001, 7, 31));
+}
+
+TEST(ModelFrame, KeyLookupFailsOnAnEmptyListOrAnEmptyAssetList) {
+  TUserSettings settings;
+  EXPECT_THROW(models::BaseRunWindow({}, settings, false, "EQINDEX", 0), EModelError);
+  std::vector<TCountry> list = {MakeCountry("USA", "USD")};
+  list[0].RiskFreeAssets.clear();
+  EXPECT_THROW(models::BaseRunWindow(list, settings, false, "RISKFREEASSET1", 1), EModelError);
+  EXPECT_THROW(models::BaseRunWindow(list, settings, false, "EQINDEX", 7), EModelError);
+}
+
+TEST(ModelFrame, StartShiftOnlyWhenTheSignalGridBeginsInTime) {
+  std::vector<TCountry> list = {MakeCountry("A", "USD"), MakeCountry("B", "USD")};
+  Asset(list[1], atSignal, "QVSIGNAL") = Constant(2000, 1, 60, 1.0);  // grid from 31 Jan 2000
+  const double start = EncodeDate(2002, 3, 31);
+  struct Case {
+    double start;
+    models::TStartShift shift;
+    double expected;
+  };
+  const Case cases[] = {
+      {start, models::TStartShift::None, start},
+      {start, models::TStartShift::LastDayYearEarlier, EncodeDate(2001, 3, 31)},
+      {start, models::TStartShift::FirstDayYearEarlier, EncodeDate(2001, 3, 1)},
+      // One year earlier is before the grid's first date: no shift.
+      {EncodeDate(2000, 6, 30), models::TStartShift::FirstDayYearEarlier, EncodeDate(2000, 6, 30)},
+      // The candidate equals the grid's first date: taken.
+      {EncodeDate(2001, 1, 15), models::TStartShift::LastDayYearEarlier, EncodeDate(2000, 1, 31)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(models::ShiftedStartDate(list, c.start, c.shift), c.expected) << c.start;
+  Asset(list[1], atSignal, "QVSIGNAL").clear();  // no grid at all
+  EXPECT_EQ(models::ShiftedStartDate(list, start, models::TStartShift::FirstDayYearEarlier), start);
+}
+
+TEST(ModelFrame, CutKeepsPointsOnBothBoundsInEveryAssetList) {
+  std::vector<TCountry> list = {MakeCountry("A", "USD")};
+  for (int type = atIndex; type <= atSpotFx; ++type)
+    for (TAssetSeries& a : *AssetsOfType(list[0], type)) a.Series = Constant(2000, 1, 12, 1.0);
+  list[0].IsDevelopped = true;
+  list[0].EstimatedSignal = 0.5;
+  list[0].IndexAssets[0].FirstDailyPoint = {MonthEnd(2000, 12), 3.0};
+  const std::vector<TCountry> cut = models::CutCountryList(list, MonthEnd(2000, 3), MonthEnd(2000, 6));
+  ASSERT_EQ(cut.size(), 1u);
+  EXPECT_EQ(cut[0].Name, "A");
+  EXPECT_TRUE(cut[0].IsDevelopped);
+  EXPECT_EQ(cut[0].EstimatedSignal, 0.5);
+  EXPECT_EQ(cut[0].IndexAssets[0].FirstDailyPoint, (TDataPoint{MonthEnd(2000, 12), 3.0}));
+  EXPECT_EQ(list[0].IndexAssets[0].Series.size(), 12u);  // the input is not changed
+  for (int type = atIndex; type <= atSpotFx; ++type)
+    for (const TAssetSeries& a : *AssetsOfType(cut[0], type)) {
+      ASSERT_EQ(a.Series.size(), 4u) << a.ID;
+      EXPECT_EQ(a.Series.front().Date, MonthEnd(2000, 3));
+      EXPECT_EQ(a.Series.back().Date, MonthEnd(2000, 6));
+    }
+}
+
+TEST(ModelFrame, PortfolioCashReturnsOfTheCurrencysCountry) {
+  std::vector<TCountry> list = {EquityCountry("USA", "USD", 2000, 1, 3, 0.0, 0.01),
+                                EquityCountry("GERMANY", "EUR", 2000, 1, 3, 0.0, 0.02)};
+  ScopedCountryList scoped(list);
+  EXPECT_TRUE(ValuesNear(models::PortfolioCashReturns(list, "EUR"), {0.02, 0.02}, 1e-12));
+  EXPECT_TRUE(models::PortfolioCashReturns(list, "JPY").empty());
+  list[1].RiskFreeAssets.erase(list[1].RiskFreeAssets.begin());  // no cash asset left
+  EXPECT_TRUE(models::PortfolioCashReturns(list, "EUR").empty());
+}
+
+TEST(ModelFrame, ShortRiskFreeTitles) {
+  EXPECT_EQ(models::ShortRiskFreeTitle("10Y Gov Bond"), "10Y Bond");
+  EXPECT_EQ(models::ShortRiskFreeTitle("2Y Gov Bond"), "2Y Bond");
+  EXPECT_EQ(models::ShortRiskFreeTitle("1M Cash"), "1M Cash");
+  EXPECT_EQ(models::ShortRiskFreeTitle("5Y Gov Bond"), "5Y Gov Bond");
+}
+
+TEST(ModelFrame, CountryShareRowsSumByRegionName) {
+  std::vector<TCountry> list = {MakeCountry("JAPAN", "JPY", "Japan"), MakeCountry("JAPAN2", "JPY", "Japan"),
+                                MakeCountry("USA", "USD", "North America"), MakeCountry("MOON", "XXX", "Moon"),
+                                MakeCountry("CANADA", "CAD", "North America")};
+  TUserSettings settings = MakeSettings(list, 10.0, 0.0, 0.0);
+  settings.CountrySettings[1].EqWeight = 0.0;
+  settings.CountrySettings[2].EqWeight = 0.0001;
+  const std::vector<TShareItem> shares = {{"JAPAN", {}, 0.3, 2}, {"JAPAN2", {}, 0.2, 1}, {"MOON", {}, 0.5, 3}};
+  const std::vector<TRegionItem> rows = models::BuildCountryShareRows(list, settings, shares);
+  ASSERT_EQ(rows.size(), 5u);
+  struct Expect {
+    double value, region;
+    int state, flag, excluded;
+  };
+  const Expect expected[] = {{0.3, 0.5, 2, 0, 0}, {0.2, 0.5, 1, 0, 2}, {0.0, 0.0, -1, -1, 0},
+                             {0.5, 0.0, 3, -1, 0}, {0.0, 0.0, -1, -1, 0}};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].Name, list[i].Name);
+    EXPECT_EQ(rows[i].RegionName, list[i].RegionName);
+    EXPECT_DOUBLE_EQ(rows[i].Value, expected[i].value) << i;
+    EXPECT_DOUBLE_EQ(rows[i].RegionColor, expected[i].region) << i;
+    EXPECT_EQ(rows[i].State, expected[i].state) << i;
+    EXPECT_EQ(rows[i].Flag, expected[i].flag) << i;
+    EXPECT_EQ(rows[i].Excluded, expected[i].excluded) << i;
+  }
+  settings.CountrySettings.pop_back();
+  EXPECT_THROW(models::BuildCountryShareRows(list, settings, shares), EModelError);
+}
+
+}  // namespace
