@@ -94,8 +94,14 @@ TEST(ModelFrame, StartShiftOnlyWhenTheSignalGridBeginsInTime) {
       {EncodeDate(2000, 6, 30), models::TStartShift::FirstDayYearEarlier, EncodeDate(2000, 6, 30)},
       // The candidate equals the grid's first date: taken.
       {EncodeDate(2001, 1, 15), models::TStartShift::LastDayYearEarlier, EncodeDate(2000, 1, 31)},
+      // One month back (monthly frequency) from the grid's second date reaches its first.
+      {EncodeDate(2000, 2, 29), models::TStartShift::OnePeriodEarlier, EncodeDate(2000, 1, 31)},
+      {EncodeDate(2000, 1, 31), models::TStartShift::OnePeriodEarlier, EncodeDate(2000, 1, 31)},
   };
   for (const Case& c : cases) EXPECT_EQ(models::ShiftedStartDate(list, c.start, c.shift), c.expected) << c.start;
+  // Daily: a Monday goes back to the Friday before.
+  EXPECT_EQ(models::ShiftedStartDate(list, EncodeDate(2002, 3, 4), models::TStartShift::OnePeriodEarlier, 2),
+            EncodeDate(2002, 3, 1));
   Asset(list[1], atSignal, "QVSIGNAL").clear();  // no grid at all
   EXPECT_EQ(models::ShiftedStartDate(list, start, models::TStartShift::FirstDayYearEarlier), start);
 }

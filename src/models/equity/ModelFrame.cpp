@@ -56,12 +56,18 @@ TRunWindow BaseRunWindow(const std::vector<TCountry>& countries, const TUserSett
   return window;
 }
 
-double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift) {
+double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift,
+                        std::uint32_t frequency) {
   if (shift == TStartShift::None || !std::isfinite(start)) return start;
-  const platform::CivilDate d = platform::DecodeDate(start);
-  if (d.Year < 2) return start;
-  double candidate = platform::EncodeDate(d.Year - 1, d.Month, 1);
-  if (shift == TStartShift::LastDayYearEarlier) candidate = GetEndOfMonth(candidate);
+  double candidate = 0.0;
+  if (shift == TStartShift::OnePeriodEarlier) {
+    candidate = GetPreviousPeriodDate(start, static_cast<int>(frequency));
+  } else {
+    const platform::CivilDate d = platform::DecodeDate(start);
+    if (d.Year < 2) return start;
+    candidate = platform::EncodeDate(d.Year - 1, d.Month, 1);
+    if (shift == TStartShift::LastDayYearEarlier) candidate = GetEndOfMonth(candidate);
+  }
   const TSeries grid = GetSignalDateGrid(countries);
   if (!grid.empty() && !(candidate < grid.front().Date)) return candidate;
   return start;
@@ -124,7 +130,8 @@ int RegionIndex(const std::string& regionName) {
 }
 
 std::vector<TRegionItem> BuildCountryShareRows(const std::vector<TCountry>& countries, const TUserSettings& settings,
-                                               const std::vector<TShareItem>& shares) {
+                                               const std::vector<TShareItem>& shares,
+                                               const TParticipation& participation) {
   std::vector<TRegionItem> rows;
   rows.reserve(countries.size());
   for (std::size_t i = 0; i < countries.size(); ++i) {
@@ -133,9 +140,8 @@ std::vector<TRegionItem> BuildCountryShareRows(const std::vector<TCountry>& coun
     row.RegionName = countries[i].RegionName;
     row.State = -1;
     row.Flag = -1;
-    row.Excluded = ModelAt(settings.CountrySettings, static_cast<std::ptrdiff_t>(i), "country settings").EqWeight == 0.0
-                       ? 2
-                       : 0;
+    const TCountrySettings& own = ModelAt(settings.CountrySettings, static_cast<std::ptrdiff_t>(i), "country settings");
+    row.Excluded = own.*participation.Weight == 0.0 ? 2 : participation.TakesPart;
     rows.push_back(std::move(row));
   }
   std::array<double, 6> sums{};

@@ -24,6 +24,7 @@ enum class TStartShift {
   None,                 // the settings' inception date
   LastDayYearEarlier,   // last day of the same month one year earlier
   FirstDayYearEarlier,  // first day of the same month one year earlier
+  OnePeriodEarlier,     // GetPreviousPeriodDate of the start (the first return can be formed)
 };
 
 // Frame values of one model.
@@ -74,9 +75,11 @@ TRunWindow BaseRunWindow(const std::vector<TCountry>& countries, const TUserSett
                          const char* keyId, int keyType);
 
 // The shifted start: the candidate (year - 1, same month, day 1; its month
-// end for LastDayYearEarlier) when the signal date grid of the countries is
-// not empty and begins on or before it; otherwise `start`.
-double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift);
+// end for LastDayYearEarlier; one period of `frequency` earlier for
+// OnePeriodEarlier) when the signal date grid of the countries is not empty
+// and begins on or before it; otherwise `start`.
+double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TStartShift shift,
+                        std::uint32_t frequency = 0);
 
 // A copy of the list with every series of every asset list of every country
 // cut to [from, to] (SliceSeries), without copying the points outside it.
@@ -102,14 +105,24 @@ std::string ShortRiskFreeTitle(const std::string& title);
 // Index of the region in strRegionNameList (exact comparison); -1 when none.
 int RegionIndex(const std::string& regionName);
 
+// Which settings weight says that a country takes part in a model, and the
+// Excluded value of a row that takes part (a row whose weight is 0.0 gets 2).
+// The default is the equity models' rule: EqWeight, 0.
+struct TParticipation {
+  double TCountrySettings::*Weight = &TCountrySettings::EqWeight;
+  std::int32_t TakesPart = 0;
+};
+
 // One row per country {Name, RegionName, 0.0, 0.0, State -1, Flag -1,
-// Excluded 2 when settings row i has EqWeight 0.0, else 0}; then every share
-// item sets Value and State of the rows of its name, the region sums are
-// formed by RegionName (a country outside the six regions adds to none) and
-// RegionColor := the sum of the row's region, Flag := 0 when it is not 0.0.
+// Excluded 2 when settings row i has the participation weight 0.0, else
+// participation.TakesPart}; then every share item sets Value and State of the
+// rows of its name, the region sums are formed by RegionName (a country
+// outside the six regions adds to none) and RegionColor := the sum of the
+// row's region, Flag := 0 when it is not 0.0.
 // Throws EModelError when the settings hold fewer rows than countries.
 std::vector<TRegionItem> BuildCountryShareRows(const std::vector<TCountry>& countries, const TUserSettings& settings,
-                                               const std::vector<TShareItem>& shares);
+                                               const std::vector<TShareItem>& shares,
+                                               const TParticipation& participation = {});
 
 }  // namespace models
 

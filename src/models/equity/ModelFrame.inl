@@ -13,7 +13,7 @@ void RunModelFrame(Record& result, const std::vector<TCountry>& countries, const
   const TRunWindow window = BaseRunWindow(countries, settings, intraMonth, values.KeyId, values.KeyAssetType);
   result.StartDate = window.StartDate;
   result.EndDate = window.EndDate;
-  result.StartDate = ShiftedStartDate(countries, result.StartDate, values.Shift);
+  result.StartDate = ShiftedStartDate(countries, result.StartDate, values.Shift, frequency);
   result.Countries = CutCountryList(countries, result.StartDate, result.EndDate);
 }
 
