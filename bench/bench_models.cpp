@@ -1,10 +1,11 @@
-// The four equity models, each a whole entry run with its by-value copies of
-// the country list and the settings:
+// The nine models, each a whole entry run with its by-value copies of the
+// country list and the settings:
 //  - on the sample data (40 countries, monthly since 1990) with the default
-//    settings, as the calculation step runs them;
-//  - on synthetic lists of 10/20/40/80 countries x 210/420/840 months, to see
-//    how the time grows: the counter "per_unit" is the time divided by
-//    countries x months x log2(countries) and should stay flat or fall.
+//    settings, one by one and as the whole calculation of the nine;
+//  - the equity models on synthetic lists of 10/20/40/80 countries x
+//    210/420/840 months, to see how the time grows: the counter "per_unit" is
+//    the time divided by countries x months x log2(countries) and should stay
+//    flat or fall.
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +20,12 @@
 #include "models/equity/EQGPModel.h"
 #include "models/equity/EQSLModel.h"
 #include "models/equity/TimingModel.h"
+#include "models/global/FICYModel.h"
+#include "models/global/FIGFModel.h"
+#include "models/global/FIGPModel.h"
+#include "models/global/FISLModel.h"
+#include "models/global/MYGPModel.h"
+#include "models/global/ModelCalculation.h"
 
 namespace {
 
@@ -27,52 +34,56 @@ class NullProgress : public platform::ProgressSink {
   void SetText(const std::string&) override {}
 };
 
-enum ModelId { kEQSL, kEQQV, kEQBL, kEQGP };
+enum ModelId { kEQSL, kEQQV, kEQBL, kEQGP, kFISL, kFIGF, kFICY, kFIGP, kMYGP };
 
-TEQSLGraphicData eqsl;
-TEQQVGraphicData eqqv;
-TEQBLGraphicData eqbl;
-TEQGPGraphicData eqgp;
-
-// One entry run with fresh copies of the shared list and settings.
+// One entry run on its exported record with fresh copies of the shared list
+// and settings (the global models read the records of the earlier ones).
 void RunModel(int model) {
   NullProgress progress;
   std::uint32_t step = 0;
   std::string failure;
+  const auto run = [&](auto entry, auto& record) {
+    entry(&record, vcMyExternCountryList, usMyExternUserSettings, 0u, false, failure, progress, step);
+  };
   switch (model) {
-    case kEQSL:
-      models::ComputeEQSLModel(&eqsl, vcMyExternCountryList, usMyExternUserSettings, 0, false, failure, progress, step);
-      break;
-    case kEQQV:
-      models::ComputeEQQVModel(&eqqv, vcMyExternCountryList, usMyExternUserSettings, 0, false, failure, progress, step);
-      break;
-    case kEQBL:
-      models::ComputeEQBLModel(&eqbl, vcMyExternCountryList, usMyExternUserSettings, 0, false, failure, progress, step);
-      break;
-    default:
-      models::ComputeEQGPModel(&eqgp, vcMyExternCountryList, usMyExternUserSettings, 0, false, failure, progress, step);
-      break;
+    case kEQSL: run(models::ComputeEQSLModel, cMyExternEQSLGraphicData); break;
+    case kEQQV: run(models::ComputeEQQVModel, cMyExternEQQVGraphicData); break;
+    case kEQBL: run(models::ComputeEQBLModel, cMyExternEQBLGraphicData); break;
+    case kEQGP: run(models::ComputeEQGPModel, cMyExternEQGPGraphicData); break;
+    case kFISL: run(models::ComputeFISLModel, cMyExternFISLGraphicData); break;
+    case kFIGF: run(models::ComputeFIGFModel, cMyExternFIGFGraphicData); break;
+    case kFICY: run(models::ComputeFICYModel, cMyExternFICYGraphicData); break;
+    case kFIGP: run(models::ComputeFIGPModel, cMyExternFIGPGraphicData); break;
+    default: run(models::ComputeMYGPModel, cMyExternMYGPGraphicData); break;
   }
   benchmark::DoNotOptimize(step);
 }
 
-const char* kNames[] = {"EQSL", "EQQV", "EQBL", "EQGP"};
+const char* kNames[] = {"EQSL", "EQQV", "EQBL", "EQGP", "FISL", "FIGF", "FICY", "FIGP", "MYGP"};
 
+// Argument 0..8: one model (after one full calculation, so that the models
+// that read earlier records find them); 9: the whole calculation of the nine
+// in their order, with its working list.
 void BM_SampleData(benchmark::State& state) {
   const modeltest::TSampleWorkData& data = modeltest::SampleWorkData();
   vcMyExternCountryList = data.Countries;
   usMyExternUserSettings = data.Settings;
+  NullProgress progress;
+  if (!models::CalculateModels(false, progress).Ok) {
+    state.SkipWithError("the calculation failed on the sample data");
+    return;
+  }
   const int model = static_cast<int>(state.range(0));
-  state.SetLabel(model < 4 ? kNames[model] : "all four");
+  state.SetLabel(model < 9 ? kNames[model] : "all nine");
   for (auto _ : state) {
-    if (model < 4) {
+    if (model < 9) {
       RunModel(model);
     } else {
-      for (int m = 0; m < 4; ++m) RunModel(m);
+      benchmark::DoNotOptimize(models::CalculateModels(false, progress).Ok);
     }
   }
 }
-BENCHMARK(BM_SampleData)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SampleData)->DenseRange(0, 9)->Unit(benchmark::kMillisecond);
 
 // ---- Synthetic lists ---------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -17,23 +18,51 @@ double PeriodReturn(const TSeries& s, std::size_t i) {
 
 }  // namespace
 
-TSeries SliceSeries(const TSeries& series, double from, double to) {
-  const auto inside = [from, to](const TDataPoint& point) { return from <= point.Date && point.Date <= to; };
-  // Ascending means every date is a number not below the one before.
+namespace {
+
+// Ascending means every date is a number not below the one before.
+bool IsAscending(const TSeries& series) {
   bool ascending = series.empty() || !std::isnan(series.front().Date);
   for (std::size_t i = 1; ascending && i < series.size(); ++i) ascending = series[i].Date >= series[i - 1].Date;
-  if (ascending && from <= to) {
-    // Ascending dates (the usual case): the kept points are one run, found by
-    // binary search and copied at once.
-    const auto first = std::lower_bound(series.begin(), series.end(), from,
-                                        [](const TDataPoint& p, double d) { return p.Date < d; });
-    const auto last = std::upper_bound(first, series.end(), to,
-                                       [](double d, const TDataPoint& p) { return d < p.Date; });
+  return ascending;
+}
+
+// The run of an ascending series dated within [from, to], by binary search.
+std::pair<TSeries::const_iterator, TSeries::const_iterator> AscendingRun(const TSeries& series, double from,
+                                                                          double to) {
+  const auto first = std::lower_bound(series.begin(), series.end(), from,
+                                      [](const TDataPoint& p, double d) { return p.Date < d; });
+  const auto last =
+      std::upper_bound(first, series.end(), to, [](double d, const TDataPoint& p) { return d < p.Date; });
+  return {first, last};
+}
+
+bool Inside(const TDataPoint& point, double from, double to) { return from <= point.Date && point.Date <= to; }
+
+}  // namespace
+
+TSeries SliceSeries(const TSeries& series, double from, double to) {
+  if (from <= to && IsAscending(series)) {
+    // The usual case: the kept points are one run, copied at once.
+    const auto [first, last] = AscendingRun(series, from, to);
     return TSeries(first, last);
   }
   TSeries slice;
-  std::copy_if(series.begin(), series.end(), std::back_inserter(slice), inside);
+  std::copy_if(series.begin(), series.end(), std::back_inserter(slice),
+               [from, to](const TDataPoint& p) { return Inside(p, from, to); });
   return slice;
+}
+
+void CutSeriesInPlace(TSeries& series, double from, double to) {
+  if (from <= to && IsAscending(series)) {
+    const auto [first, last] = AscendingRun(series, from, to);
+    const auto begin = series.begin() + (first - series.cbegin());
+    series.erase(begin + (last - first), series.end());
+    series.erase(series.begin(), begin);
+    return;
+  }
+  series.erase(std::remove_if(series.begin(), series.end(), [from, to](const TDataPoint& p) { return !Inside(p, from, to); }),
+               series.end());
 }
 
 TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b) {

@@ -13,6 +13,8 @@
 
 // Points whose date d satisfies from <= d <= to, in order.
 TSeries SliceSeries(const TSeries& series, double from, double to);
+// SliceSeries on the series itself: series := SliceSeries(series, from, to).
+void CutSeriesInPlace(TSeries& series, double from, double to);
 
 // Period returns of A turned into another currency by the growth of the
 // conversion factor B, over their common range:

@@ -11,20 +11,34 @@ namespace {
 
 using platform::EncodeDate;
 
+// SliceSeries and its in-place form keep the points within the closed range.
 TEST(SeriesHelpersTest, SliceSeriesKeepsClosedRange) {
-  const TSeries s{{1, 10}, {2, 20}, {3, 30}, {4, 40}};
-  EXPECT_EQ(SliceSeries(s, 2, 3), (TSeries{{2, 20}, {3, 30}}));
-  EXPECT_EQ(SliceSeries(s, 3, 3), (TSeries{{3, 30}}));
-  EXPECT_EQ(SliceSeries(s, 0, 100), s);
-  EXPECT_TRUE(SliceSeries(s, 3, 2).empty());
-  EXPECT_TRUE(SliceSeries({}, 0, 100).empty());
-  EXPECT_TRUE(SliceSeries(s, std::numeric_limits<double>::quiet_NaN(), 100).empty());
-  // Equal dates stay together; dates out of order or not a number are filtered one by one.
-  EXPECT_EQ(SliceSeries({{1, 1}, {2, 2}, {2, 3}, {3, 4}}, 2, 2), (TSeries{{2, 2}, {2, 3}}));
-  EXPECT_EQ(SliceSeries({{3, 30}, {1, 10}, {2, 20}, {5, 50}}, 2, 4), (TSeries{{3, 30}, {2, 20}}));
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(SliceSeries({{1, 10}, {nan, 20}, {3, 30}}, 0, 5), (TSeries{{1, 10}, {3, 30}}));
-  EXPECT_EQ(SliceSeries({{nan, 20}, {3, 30}}, 0, 5), (TSeries{{3, 30}}));
+  const TSeries s{{1, 10}, {2, 20}, {3, 30}, {4, 40}};
+  struct Case {
+    TSeries series;
+    double from, to;
+    TSeries expected;
+  };
+  const Case cases[] = {
+      {s, 2, 3, {{2, 20}, {3, 30}}},
+      {s, 3, 3, {{3, 30}}},
+      {s, 0, 100, s},
+      {s, 3, 2, {}},
+      {{}, 0, 100, {}},
+      {s, nan, 100, {}},
+      // Equal dates stay together; dates out of order or not a number are filtered one by one.
+      {{{1, 1}, {2, 2}, {2, 3}, {3, 4}}, 2, 2, {{2, 2}, {2, 3}}},
+      {{{3, 30}, {1, 10}, {2, 20}, {5, 50}}, 2, 4, {{3, 30}, {2, 20}}},
+      {{{1, 10}, {nan, 20}, {3, 30}}, 0, 5, {{1, 10}, {3, 30}}},
+      {{{nan, 20}, {3, 30}}, 0, 5, {{3, 30}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SliceSeries(c.series, c.from, c.to), c.expected) << c.from << ".." << c.to;
+    TSeries inPlace = c.series;
+    CutSeriesInPlace(inPlace, c.from, c.to);
+    EXPECT_EQ(inPlace, c.expected) << c.from << ".." << c.to;
+  }
 }
 
 TEST(SeriesHelpersTest, ConvertedReturnsCompoundReturnAndCurrencyMove) {

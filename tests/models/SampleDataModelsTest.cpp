@@ -1,13 +1,19 @@
-// The four equity models on the sample data, loaded the way the application
-// loads it, with the default settings: every run completes, every figure and
-// series is finite, allocations sum to 1, model and benchmark series share
-// their dates.
+// The nine models on the sample data, loaded the way the application loads
+// it, with the default settings, in the binding order of the calculation:
+// every run completes, every figure and series is finite, allocations sum to
+// 1, model and benchmark series share their dates, the model-state report
+// reads back, and a run after a run on other settings leaves exactly what a
+// run on fresh records leaves.
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "ModelTestSupport.h"
 #include "SampleWorkData.h"
@@ -16,27 +22,48 @@
 #include "models/equity/EQSLModel.h"
 #include "models/equity/ModelFrame.h"
 #include "models/equity/TimingModel.h"
+#include "models/global/ModelCalculation.h"
+#include "models/global/ModelStateReport.h"
+#include "portfolio/GlobalResultRecords.h"
 
 namespace {
 
-// Collects the places that hold a value that is not finite.
-struct FiniteCheck {
+// Walks the numbers of the result records: collects the places that hold a
+// value that is not finite, and digests every value and length on the way.
+struct RecordWalk {
   std::vector<std::string> Bad;
+  std::uint64_t Digest = 1469598103934665603ULL;
 
+  void Mix(std::uint64_t bits) {
+    Digest ^= bits;
+    Digest *= 1099511628211ULL;
+  }
   void Value(double v, const std::string& where) {
     if (!std::isfinite(v)) Bad.push_back(where);
+    Mix(std::bit_cast<std::uint64_t>(v));
+  }
+  void Text(const std::string& s) {
+    for (char c : s) Mix(static_cast<unsigned char>(c));
+    Mix(s.size());
   }
   void Series(const TSeries& s, const std::string& where) {
+    Mix(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
       Value(s[i].Date, where + " date " + std::to_string(i));
       Value(s[i].Value, where + " value " + std::to_string(i));
     }
   }
   void Rows(const std::vector<TLabelledSeries>& rows, const std::string& where) {
-    for (std::size_t i = 0; i < rows.size(); ++i) Series(rows[i].Series, where + "[" + std::to_string(i) + "]");
+    Mix(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      for (const std::string& label : rows[i].Labels) Text(label);
+      Mix(rows[i].Selected);
+      Series(rows[i].Series, where + "[" + std::to_string(i) + "]");
+    }
   }
   void Sets(const TNamedSeriesSet& a, const TNamedSeriesSet& b, const TNamedSeriesSet& c, const std::string& where) {
     for (std::size_t k = 0; k < 3; ++k) {
+      Text(a[k].Name);
       Series(a[k].Series, where + " index " + std::to_string(k));
       Series(b[k].Series, where + " drawdown " + std::to_string(k));
       Series(c[k].Series, where + " one-year " + std::to_string(k));
@@ -49,19 +76,35 @@ struct FiniteCheck {
       Value(v, where);
   }
   void Statistics(const TPerformanceStatistics& s, const std::string& where) {
+    Mix(s.HasData);
     Block(s.Model, where + " model");
     Block(s.Index, where + " index");
     Block(s.RiskFree, where + " risk-free");
     for (double v : {s.Correlation, s.Beta, s.EquityInvested, s.Turnover, s.RiskFreeRate, s.Labels.StartDate,
                      s.Labels.EndDate})
       Value(v, where);
+    for (const std::string* t : {&s.Labels.Caption1, &s.Labels.Caption2, &s.Labels.Caption4, &s.Labels.Caption6})
+      Text(*t);
   }
   void History(const std::vector<TAllocationRow>& rows, const std::string& where) {
+    Mix(rows.size());
     for (const TAllocationRow& row : rows) {
       Value(row.Date, where);
       Value(row.TotalWeight, where);
-      for (const TWeightedName& h : row.Holdings) Value(h.Weight, where + " " + h.Name);
+      for (const TWeightedName& h : row.Holdings) {
+        Text(h.Name);
+        Value(h.Weight, where + " " + h.Name);
+      }
     }
+  }
+  void Performance(const TPortfolioPerformance& p, const std::string& where) {
+    Text(p.ModelName);
+    Text(p.BenchmarkName);
+    Series(p.ModelReturns, where + " model");
+    Series(p.BenchmarkReturns, where + " benchmark");
+    Sets(p.IndexCharts, p.DrawdownCharts, p.OneYearCharts, where);
+    History(p.AllocationHistory, where + " allocation");
+    Statistics(p.Statistics, where + " statistics");
   }
   void Benchmark(const TBenchmarkPortfolio& p, const std::string& where) {
     for (const TSeries* s : {&p.ReturnSeries, &p.TurnoverSeries, &p.ExposureSeries, &p.CostSeries}) Series(*s, where);
@@ -69,30 +112,163 @@ struct FiniteCheck {
       for (const TBenchmarkHolding& h : a.Items) {
         Value(h.EquityWeight, where + " " + h.Name);
         Value(h.RiskFreeWeight, where + " " + h.Name);
+        Mix(static_cast<std::uint64_t>(h.Rank));
       }
   }
   void Regions(const std::vector<TRegionItem>& items, const std::string& where) {
+    Mix(items.size());
     for (const TRegionItem& r : items) {
       Value(r.Value, where + " " + r.Name);
       Value(r.RegionColor, where + " " + r.Name);
+      Mix(static_cast<std::uint64_t>(r.State) ^ (static_cast<std::uint64_t>(r.Excluded) << 8));
     }
+  }
+  void RegionRows(const std::vector<TRegionAllocationRow>& rows, const std::string& where) {
+    Mix(rows.size());
+    auto item = [&](const TCountryAllocationItem& i) {
+      Text(i.Name);
+      for (double v : {i.EquityShare, i.RiskFreeShare, i.FxShare}) Value(v, where + " " + i.Name);
+      Mix(static_cast<std::uint64_t>(i.Rank) ^ (i.MacroOn << 1) ^ (i.Selected << 2) ^ (i.BehaviourOn << 3));
+    };
+    auto detail = [&](const TCountryDetailItem& d) {
+      for (double v : {d.FixedRateWeight, d.InflationLinkedWeight, d.BondWeight, d.IndexWeight, d.FxHedge})
+        Value(v, where + " " + d.Name);
+      Mix(static_cast<std::uint64_t>(d.Code) ^ (static_cast<std::uint64_t>(d.Flag) << 8));
+    };
+    for (const TRegionAllocationRow& r : rows) {
+      item(r.Summary);
+      detail(r.DetailSummary);
+      for (const auto& i : r.Items) item(i);
+      for (const auto& d : r.DetailItems) detail(d);
+    }
+  }
+  void AssetRows(const std::vector<TAssetShareRow>& rows, const std::string& where) {
+    Mix(rows.size());
+    for (const TAssetShareRow& r : rows) {
+      Text(r.Name);
+      Value(r.Share, where + " " + r.Name);
+      Value(r.Mark, where + " " + r.Name);
+    }
+  }
+  void SL(const TSLPortfolio& p, const std::string& where) {
+    Series(p.Returns, where + " returns");
+    for (const TSLLine& line : p.Lines) Series(line.Ranks, where + " ranks " + line.Name);
+  }
+
+  void Record(const TEQSLGraphicData& r) {
+    SL(r.ModelPortfolio, "EQSL model portfolio");
+    Performance(r.Performance, "EQSL");
+    Rows(r.RankingRows, "EQSL ranking");
+    Rows(r.RankingPages, "EQSL closing ranking");
+    Regions(r.RegionItems, "EQSL regions");
+  }
+  void Record(const TEQBLGraphicData& r, const std::string& code) {
+    Series(r.Values1, code + " estimates");
+    Series(r.Values2, code + " cash");
+    for (const TBenchmarkPortfolio& b : r.Benchmarks) Benchmark(b, code + " country benchmark");
+    Rows(r.Rows1, code + " signals");
+    Rows(r.Rows4, code + " last signals");
+    Rows(r.Rows5, code + " estimated signals");
+    for (const TPositionTable& t : r.GroupRows) Rows(t.AllRows, code + " positions");
+    for (const TCountryModelData& d : r.CountryData) {
+      for (const TSeries* s : {&d.Series1.Series, &d.Series2.Series, &d.Series3.Series}) Series(*s, code + d.Name);
+      Rows(d.Rows, code + " " + d.Name + " rows");
+      Sets(d.IndexCharts, d.DrawdownCharts, d.OneYearCharts, code + " " + d.Name);
+      Statistics(d.Statistics, code + " " + d.Name);
+    }
+    const TEQBLGraphicPart& t = r.Total;
+    for (const TCountryModelSummary& s : t.Summaries)
+      for (const TSeries* x : {&s.WeightSeries, &s.ContributionSeries, &s.IndexContribution, &s.ExposureSeries,
+                               &s.TurnoverSeries})
+        Series(*x, code + " summary " + s.Name);
+    for (const TSeries* x : {&t.ExposureSeries, &t.TurnoverSeries, &t.ModelSeries, &t.BenchmarkSeries,
+                             &t.RiskFreeSeries})
+      Series(*x, code + " total");
+    Sets(t.IndexCharts, t.DrawdownCharts, t.OneYearCharts, code + " total");
+    Statistics(t.Statistics, code + " total");
+    for (const auto* h : {&t.AllocationHistory, &t.EquityHistory, &t.RiskFreeHistory}) History(*h, code);
+    for (const auto* items : {&r.Allocations1, &r.Allocations2, &r.Allocations3})
+      for (const TStateItem& item : *items)
+        for (double v : item.Values) Value(v, code + " item " + item.Label);
+  }
+  void Record(const TEQGPGraphicData& r) {
+    Benchmark(r.Benchmark, "EQGP model portfolio");
+    Benchmark(r.Benchmark2, "EQGP benchmark portfolio");
+    Series(r.Values1, "EQGP cash");
+    const TEQGPGraphicPart& g = r.Total;
+    Series(g.ModelReturns, "EQGP model");
+    Series(g.BenchmarkReturns, "EQGP benchmark");
+    Sets(g.IndexCharts, g.DrawdownCharts, g.OneYearCharts, "EQGP");
+    Statistics(g.Statistics, "EQGP statistics");
+    for (const auto* h : {&g.AllocationHistory, &g.EquityHistory, &g.RiskFreeHistory}) History(*h, "EQGP");
+    for (const auto* rows : {&r.Ranking1, &r.Ranking2, &r.Ranking3}) Regions(*rows, "EQGP rows");
+    RegionRows(r.AllocationItems, "EQGP region rows");
+  }
+  void Record(const TFISLGraphicData& r) {
+    SL(r.ModelPortfolio, "FISL model portfolio");
+    Performance(r.Performance, "FISL");
+    Rows(r.RankingRows, "FISL ranking");
+    Rows(r.RankingPages, "FISL closing ranking");
+    Regions(r.RegionItems, "FISL regions");
+  }
+  void Record(const TFICYGraphicData& r) {
+    Series(r.Values1, "FICY cash");
+    Series(r.Values2, "FICY rule");
+    Performance(r.Performance, "FICY");
+    Rows(r.RankingRows, "FICY ranking");
+    Rows(r.RankingPages, "FICY closing ranking");
+    Regions(r.RegionItems, "FICY regions");
+  }
+  void Record(const TFIGFGraphicData& r) {
+    Rows(r.Rows1, "FIGF gold signal");
+    Rows(r.Rows2, "FIGF gold shares");
+    Performance(r.Performance, "FIGF");
+    AssetRows(r.AssetShares, "FIGF assets");
+  }
+  void Record(const TFIGPGraphicData& r) {
+    Series(r.Values1, "FIGP cash");
+    Performance(r.Performance, "FIGP");
+    RegionRows(r.AllocationItems, "FIGP region rows");
+    AssetRows(r.AssetShares, "FIGP assets");
+  }
+  void Record(const TMYGPGraphicData& r) {
+    Series(r.Values1, "MYGP cash");
+    Benchmark(r.Benchmark, "MYGP timed benchmark");
+    Benchmark(r.Benchmark2, "MYGP plain benchmark");
+    Performance(r.Performance, "MYGP");
+    RegionRows(r.AllocationItems, "MYGP region rows");
+    AssetRows(r.AssetShares, "MYGP assets");
+  }
+  // The nine exported records.
+  void All() {
+    Record(cMyExternEQSLGraphicData);
+    Record(cMyExternEQQVGraphicData, "EQQV");
+    Record(cMyExternEQBLGraphicData, "EQBL");
+    Record(cMyExternEQGPGraphicData);
+    Record(cMyExternFISLGraphicData);
+    Record(cMyExternFIGFGraphicData);
+    Record(cMyExternFICYGraphicData);
+    Record(cMyExternFIGPGraphicData);
+    Record(cMyExternMYGPGraphicData);
   }
 };
 
-void ExpectAllocationsSumToOne(const std::vector<TAllocationRow>& rows, const std::string& model) {
-  std::size_t withItems = 0;
+// Rows with holdings sum to 1; `dates` (when given) limits the check to those dates.
+void ExpectAllocationsSumToOne(const std::vector<TAllocationRow>& rows, const std::string& model,
+                               const std::set<double>* dates = nullptr) {
+  std::size_t checked = 0;
   for (const TAllocationRow& row : rows) {
-    if (row.Holdings.empty()) continue;
-    ++withItems;
+    if (row.Holdings.empty() || (dates != nullptr && dates->count(row.Date) == 0)) continue;
+    ++checked;
     double sum = 0.0;
     for (const TWeightedName& h : row.Holdings) sum += h.Weight;
     EXPECT_NEAR(sum, 1.0, 1e-9) << model << " allocation at " << row.Date;
   }
-  EXPECT_GT(withItems, 100u) << model;
+  EXPECT_GT(checked, 12u) << model;
 }
 
 void ExpectAlignedAscending(const TSeries& model, const TSeries& benchmark, const std::string& name) {
-  ASSERT_GT(model.size(), 100u) << name;
+  ASSERT_GT(model.size(), 12u) << name;
   ASSERT_EQ(model.size(), benchmark.size()) << name;
   for (std::size_t i = 0; i < model.size(); ++i) {
     ASSERT_EQ(model[i].Date, benchmark[i].Date) << name << " point " << i;
@@ -100,6 +276,31 @@ void ExpectAlignedAscending(const TSeries& model, const TSeries& benchmark, cons
       ASSERT_LT(model[i - 1].Date, model[i].Date) << name << " point " << i;
     }
   }
+}
+
+// Fixed rate + inflation linked = bond weight in every item that has them.
+void ExpectBondSplits(const std::vector<TRegionAllocationRow>& rows, const std::string& model) {
+  std::size_t checked = 0;
+  for (const TRegionAllocationRow& row : rows)
+    for (const TCountryDetailItem& d : row.DetailItems) {
+      if (d.BondWeight == kNoFigure || d.FixedRateWeight == kNoFigure || d.InflationLinkedWeight == kNoFigure)
+        continue;
+      ++checked;
+      EXPECT_NEAR(d.FixedRateWeight + d.InflationLinkedWeight, d.BondWeight, 1e-12) << model << " " << d.Name;
+    }
+  EXPECT_GT(checked, 0u) << model;
+}
+
+void ResetRecords() {
+  cMyExternEQSLGraphicData = {};
+  cMyExternEQQVGraphicData = {};
+  cMyExternEQBLGraphicData = {};
+  cMyExternEQGPGraphicData = {};
+  cMyExternFISLGraphicData = {};
+  cMyExternFIGFGraphicData = {};
+  cMyExternFICYGraphicData = {};
+  cMyExternFIGPGraphicData = {};
+  cMyExternMYGPGraphicData = {};
 }
 
 class SampleDataModels : public ::testing::Test {
@@ -114,24 +315,26 @@ class SampleDataModels : public ::testing::Test {
   void TearDown() override {
     vcMyExternCountryList = SavedCountries_;
     usMyExternUserSettings = SavedSettings_;
+    ResetRecords();
   }
 
-  // Runs one model entry and checks its progress texts and final counter.
-  template <class Entry, class Record>
-  void Run(Entry entry, Record& record, std::uint32_t firstStep, const std::string& code) {
+  // The nine models in their order; checks the progress texts of each.
+  void Calculate(bool intraMonth) {
     modeltest::RecordingProgress progress;
-    std::uint32_t step = 0;
-    std::string failure;
-    try {
-      entry(&record, vcMyExternCountryList, usMyExternUserSettings, 0u, false, failure, progress, step);
-    } catch (const std::exception& e) {
-      FAIL() << models::ModelFailureText(code, step) << ": " << e.what();
-    }
-    EXPECT_EQ(step, 9u) << code;
+    std::vector<std::uint32_t> announced;
+    const models::TModelCalculationResult result =
+        models::CalculateModels(intraMonth, progress, [&](std::uint32_t k) { announced.push_back(k); });
+    ASSERT_TRUE(result.Ok) << result.FailureText;
+    EXPECT_EQ(result.FailureText, "");
+    EXPECT_EQ(result.ModelNumber, 10u);
+    EXPECT_EQ(result.ModelStep, 9u);
+    EXPECT_EQ(announced, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    // Texts of each model from its start step to "100%": EQGP from 3, FIGF,
+    // FIGP and MYGP from 2, the others from 1.
     std::vector<std::string> expected;
-    for (std::uint32_t k = firstStep; k <= 9; ++k) expected.push_back(models::ProgressText(k));
-    EXPECT_EQ(progress.Texts, expected) << code;
-    EXPECT_EQ(progress.Pumps, static_cast<int>(expected.size())) << code;
+    for (std::uint32_t first : {1u, 1u, 1u, 3u, 1u, 2u, 1u, 2u, 2u})
+      for (std::uint32_t k = first; k <= 9; ++k) expected.push_back(models::ProgressText(k));
+    EXPECT_EQ(progress.Texts, expected);
   }
 
  private:
@@ -139,88 +342,95 @@ class SampleDataModels : public ::testing::Test {
   TUserSettings SavedSettings_;
 };
 
-TEST_F(SampleDataModels, EquityModelsRunCompleteAndFinite) {
+TEST_F(SampleDataModels, NineModelsRunCompleteAndFinite) {
   ASSERT_EQ(vcMyExternCountryList.size(), 40u);
-  TEQSLGraphicData eqsl;
-  TEQQVGraphicData eqqv;
-  TEQBLGraphicData eqbl;
-  TEQGPGraphicData eqgp;
-  // The calculation order of the update process.
-  Run(models::ComputeEQSLModel, eqsl, 1, "EQSL");
-  Run(models::ComputeEQQVModel, eqqv, 1, "EQQV");
-  Run(models::ComputeEQBLModel, eqbl, 1, "EQBL");
-  Run(models::ComputeEQGPModel, eqgp, 3, "EQGP");
+  for (bool intraMonth : {false, true}) {
+    SCOPED_TRACE(intraMonth ? "intra-month" : "monthly");
+    ResetRecords();
+    Calculate(intraMonth);
+    RecordWalk walk;
+    walk.All();
+    EXPECT_TRUE(walk.Bad.empty()) << walk.Bad.size() << " values not finite, first: " << walk.Bad.front();
 
-  FiniteCheck check;
-  // EQSL
-  check.Series(eqsl.Performance.ModelReturns, "EQSL model");
-  check.Series(eqsl.Performance.BenchmarkReturns, "EQSL benchmark");
-  check.Sets(eqsl.Performance.IndexCharts, eqsl.Performance.DrawdownCharts, eqsl.Performance.OneYearCharts, "EQSL");
-  check.Statistics(eqsl.Performance.Statistics, "EQSL statistics");
-  check.History(eqsl.Performance.AllocationHistory, "EQSL allocation");
-  check.Rows(eqsl.RankingRows, "EQSL ranking");
-  check.Rows(eqsl.RankingPages, "EQSL closing ranking");
-  check.Regions(eqsl.RegionItems, "EQSL regions");
-  // EQQV and EQBL
-  for (const TEQBLGraphicData* r : std::vector<const TEQBLGraphicData*>{&eqqv, &eqbl}) {
-    const std::string code = r == &eqbl ? "EQBL" : "EQQV";
-    check.Series(r->Values1, code + " estimates");
-    check.Series(r->Values2, code + " cash");
-    for (const TBenchmarkPortfolio& b : r->Benchmarks) check.Benchmark(b, code + " country benchmark");
-    check.Rows(r->Rows1, code + " signals");
-    check.Rows(r->Rows4, code + " last signals");
-    check.Rows(r->Rows5, code + " estimated signals");
-    for (const TPositionTable& t : r->GroupRows) check.Rows(t.AllRows, code + " positions");
-    for (const TCountryModelData& d : r->CountryData) {
-      for (const TSeries* s : {&d.Series1.Series, &d.Series2.Series, &d.Series3.Series}) check.Series(*s, code + d.Name);
-      check.Rows(d.Rows, code + " " + d.Name + " rows");
-      check.Sets(d.IndexCharts, d.DrawdownCharts, d.OneYearCharts, code + " " + d.Name);
-      check.Statistics(d.Statistics, code + " " + d.Name);
-    }
-    const TEQBLGraphicPart& t = r->Total;
-    for (const TCountryModelSummary& s : t.Summaries)
-      for (const TSeries* x : {&s.WeightSeries, &s.ContributionSeries, &s.IndexContribution, &s.ExposureSeries,
-                               &s.TurnoverSeries})
-        check.Series(*x, code + " summary " + s.Name);
-    for (const TSeries* x : {&t.ExposureSeries, &t.TurnoverSeries, &t.ModelSeries, &t.BenchmarkSeries,
-                             &t.RiskFreeSeries})
-      check.Series(*x, code + " total");
-    check.Sets(t.IndexCharts, t.DrawdownCharts, t.OneYearCharts, code + " total");
-    check.Statistics(t.Statistics, code + " total");
-    for (const auto* h : {&t.AllocationHistory, &t.EquityHistory, &t.RiskFreeHistory}) check.History(*h, code);
-    for (const auto* items : {&r->Allocations1, &r->Allocations2, &r->Allocations3})
-      for (const TStateItem& item : *items)
-        for (double v : item.Values) check.Value(v, code + " item " + item.Label);
-    ExpectAllocationsSumToOne(t.AllocationHistory, code);
-    ExpectAlignedAscending(t.ModelSeries, t.BenchmarkSeries, code);
+    const TEQBLGraphicPart& qv = cMyExternEQQVGraphicData.Total;
+    const TEQBLGraphicPart& bl = cMyExternEQBLGraphicData.Total;
+    const TEQGPGraphicPart& gp = cMyExternEQGPGraphicData.Total;
+    const TPortfolioPerformance& sl = cMyExternEQSLGraphicData.Performance;
+    const TPortfolioPerformance& cy = cMyExternFICYGraphicData.Performance;
+    const TPortfolioPerformance& gf = cMyExternFIGFGraphicData.Performance;
+    const TPortfolioPerformance& fp = cMyExternFIGPGraphicData.Performance;
+    const TPortfolioPerformance& my = cMyExternMYGPGraphicData.Performance;
+    for (const auto& [history, code] : std::vector<std::pair<const std::vector<TAllocationRow>*, std::string>>{
+             {&qv.AllocationHistory, "EQQV"}, {&bl.AllocationHistory, "EQBL"}, {&gp.AllocationHistory, "EQGP"},
+             {&sl.AllocationHistory, "EQSL"}, {&cy.AllocationHistory, "FICY"}, {&gf.AllocationHistory, "FIGF"},
+             {&fp.AllocationHistory, "FIGP"}})
+      ExpectAllocationsSumToOne(*history, code);
+    std::set<double> figpDates;
+    for (const TAllocationRow& row : fp.AllocationHistory) figpDates.insert(row.Date);
+    ExpectAllocationsSumToOne(my.AllocationHistory, "MYGP", &figpDates);
+
+    ExpectAlignedAscending(qv.ModelSeries, qv.BenchmarkSeries, "EQQV");
+    ExpectAlignedAscending(bl.ModelSeries, bl.BenchmarkSeries, "EQBL");
+    ExpectAlignedAscending(gp.ModelReturns, gp.BenchmarkReturns, "EQGP");
+    for (const auto& [p, code] : std::vector<std::pair<const TPortfolioPerformance*, std::string>>{
+             {&cy, "FICY"}, {&gf, "FIGF"}, {&fp, "FIGP"}, {&my, "MYGP"}})
+      ExpectAlignedAscending(p->ModelReturns, p->BenchmarkReturns, code);
+    ExpectBondSplits(cMyExternFIGPGraphicData.AllocationItems, "FIGP");
+    ExpectBondSplits(cMyExternMYGPGraphicData.AllocationItems, "MYGP");
+
+    // The branches the pages show are reached on the sample data.
+    EXPECT_EQ(cMyExternEQQVGraphicData.GroupRows.size(), 8u);
+    ASSERT_EQ(cMyExternEQGPGraphicData.AllocationItems.size(), 7u);
+    EXPECT_EQ(cMyExternEQGPGraphicData.AllocationItems.back().Summary.Name, "TOTAL");
+    EXPECT_FALSE(cMyExternEQSLGraphicData.RankingPages.empty());
+    EXPECT_FALSE(cMyExternFISLGraphicData.RankingPages.empty());
+
+    // The model-state report of this calculation reads back.
+    TModelStateReport report;
+    report.Init(intraMonth ? "INTRA-MONTH1" : "OFFICIAL1", vcMyExternCountryList, !intraMonth);
+    report.AddRegimeTree(vcMyExternCountryList, cMyExternEQSLGraphicData, cMyExternEQQVGraphicData,
+                         cMyExternEQBLGraphicData, cMyExternFISLGraphicData, cMyExternFIGFGraphicData,
+                         cMyExternFICYGraphicData, usMyExternUserSettings);
+    report.AddItems(cMyExternEQSLGraphicData, cMyExternEQQVGraphicData, cMyExternEQBLGraphicData,
+                    cMyExternFISLGraphicData, cMyExternFICYGraphicData);
+    std::string text;
+    report.ToJson(text);
+    const nlohmann::ordered_json doc = nlohmann::ordered_json::parse(text);
+    const auto& content = doc.at("CONTENT");
+    ASSERT_EQ(content.size(), 4u);
+    EXPECT_EQ(content[1].at("DATA_1").size(), report.Items.size());
+    EXPECT_EQ(content[2].at("DATA_2").size(), 4u);
+    EXPECT_EQ(content[3].at("DATA_3").size(), 6u);
+    EXPECT_GE(report.Items.size(), 40u);
   }
-  // EQGP
-  check.Benchmark(eqgp.Benchmark, "EQGP model portfolio");
-  check.Benchmark(eqgp.Benchmark2, "EQGP benchmark portfolio");
-  check.Series(eqgp.Values1, "EQGP cash");
-  const TEQGPGraphicPart& g = eqgp.Total;
-  check.Series(g.ModelReturns, "EQGP model");
-  check.Series(g.BenchmarkReturns, "EQGP benchmark");
-  check.Sets(g.IndexCharts, g.DrawdownCharts, g.OneYearCharts, "EQGP");
-  check.Statistics(g.Statistics, "EQGP statistics");
-  for (const auto* h : {&g.AllocationHistory, &g.EquityHistory, &g.RiskFreeHistory}) check.History(*h, "EQGP");
-  for (const auto* rows : {&eqgp.Ranking1, &eqgp.Ranking2, &eqgp.Ranking3}) check.Regions(*rows, "EQGP rows");
-  EXPECT_TRUE(check.Bad.empty()) << check.Bad.size() << " values not finite, first: " << check.Bad.front();
+}
 
-  ExpectAllocationsSumToOne(eqsl.Performance.AllocationHistory, "EQSL");
-  ExpectAllocationsSumToOne(g.AllocationHistory, "EQGP");
-  ExpectAlignedAscending(g.ModelReturns, g.BenchmarkReturns, "EQGP");
-  // EQSL's two portfolios are not aligned to each other; each is ascending.
-  ExpectAlignedAscending(eqsl.Performance.ModelReturns, eqsl.Performance.ModelReturns, "EQSL model");
-  ExpectAlignedAscending(eqsl.Performance.BenchmarkReturns, eqsl.Performance.BenchmarkReturns, "EQSL benchmark");
+TEST_F(SampleDataModels, ARunAfterOtherSettingsEqualsARunOnFreshRecords) {
+  ResetRecords();
+  Calculate(false);
+  RecordWalk fresh;
+  fresh.All();
 
-  // The sample data reach the branches the pages show: EQQV builds eight
-  // position tables (macro signal and seven rules), EQGP fills its seven region rows.
-  EXPECT_EQ(eqqv.GroupRows.size(), 8u);
-  EXPECT_EQ(eqbl.GroupRows.size(), 1u);
-  ASSERT_EQ(eqgp.AllocationItems.size(), 7u);
-  EXPECT_EQ(eqgp.AllocationItems.back().Summary.Name, "TOTAL");
-  EXPECT_EQ(eqsl.RankingPages.empty(), false);
+  const TUserSettings defaults = usMyExternUserSettings;
+  TUserSettings other = defaults;
+  other.PortfolioCcy = "EUR";
+  other.RiskFreeId = "CASH";
+  other.QVTrustLevel = 100.0;
+  other.BLTrustLevel = 0.0;
+  other.FxHedging = !other.FxHedging;
+  other.MaxFxRiskAllocation = 80.0;
+  other.CountryRankingCriteria = {0.25, 0.75, 0.4};
+  for (std::size_t i = 0; i < other.CountrySettings.size(); i += 3) other.CountrySettings[i].EqWeight = 0.0;
+  usMyExternUserSettings = other;
+  Calculate(false);
+  RecordWalk changed;
+  changed.All();
+  EXPECT_NE(changed.Digest, fresh.Digest);  // the other settings reach the records
+  usMyExternUserSettings = defaults;
+  Calculate(false);
+  RecordWalk again;
+  again.All();
+  EXPECT_EQ(again.Digest, fresh.Digest);
 }
 
 }  // namespace

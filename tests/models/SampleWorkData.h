@@ -16,6 +16,7 @@
 #include "DataServer.h"
 #include "SampleData.h"
 #include "ServerStore.h"
+#include "common/DateHelpers.h"
 #include "common/DefaultSettings.h"
 #include "platform/CurlTransport.h"
 #include "platform/DateTime.h"
@@ -27,7 +28,7 @@ namespace modeltest {
 inline double SampleToday() { return platform::EncodeDate(2026, 3, 12); }
 
 struct TSampleWorkData {
-  std::vector<TCountry> Countries;  // in display order, every series loaded
+  std::vector<TCountry> Countries;  // in display order, every series and intra-month point loaded
   TUserSettings Settings;           // the default settings of that list
 };
 
@@ -64,7 +65,16 @@ inline const TSampleWorkData& SampleWorkData() {
       if (!db.CreateMarketDataTables()) throw std::runtime_error(db.LastMessage);
       const qvtest::TDownloadResult monthly = qvtest::DownloadAllData(client, db, qvserver::kSampleUserId, kMissingDate);
       if (!monthly.Ok) throw std::runtime_error(monthly.ErrorText);
+      const qvtest::TDownloadResult daily = qvtest::SynchronizeDailyData(client, db);
+      if (!daily.Ok) throw std::runtime_error(daily.ErrorText);
       result.Countries = qvtest::LoadWorkData(db);
+      // Each asset's intra-month point: its earliest daily row, dated at the end of that month.
+      for (TCountry& country : result.Countries)
+        for (int type = atIndex; type <= atSpotFx; ++type)
+          for (TAssetSeries& asset : *AssetsOfType(country, type)) {
+            const TDataPoint first = db.LoadSeriesBis(country.Name, asset.ID);
+            asset.FirstDailyPoint = {GetEndOfMonth(first.Date), first.Value};
+          }
     }
     result.Settings = BuildDefaultUserSettings(result.Countries);
 

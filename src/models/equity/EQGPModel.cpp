@@ -119,7 +119,7 @@ void ComputeEQGPModel(TEQGPGraphicData* result, std::vector<TCountry> countries,
     counter.Start(kEQGPFrame.CounterStart);
     throw EModelError("EQGP: no result record");
   }
-  RunModelFrame(*result, countries, settings, frequency, intraMonth, kEQGPFrame, counter);
+  RunModelFrame(*result, std::move(countries), settings, frequency, intraMonth, kEQGPFrame, counter);
 
   counter.Next();  // 4
   BuildEQGPPortfolio(result, result->Countries, settings, frequency);

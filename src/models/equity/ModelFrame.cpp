@@ -107,6 +107,12 @@ std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, dou
   return cut;
 }
 
+void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {
+  for (TCountry& country : countries)
+    for (int type = atIndex; type <= atSpotFx; ++type)
+      for (TAssetSeries& asset : *AssetsOfType(country, type)) CutSeriesInPlace(asset.Series, from, to);
+}
+
 TSeries PortfolioCashReturns(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {
   const int c = FindCountryIndex(portfolioCcy, false);
   if (c < 0 || static_cast<std::size_t>(c) >= countries.size()) return {};

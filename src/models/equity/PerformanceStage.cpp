@@ -34,6 +34,12 @@ void ComputeEQSLStatistics(TEQSLGraphicData* result) {
   RunStatisticsStage(r.Performance, r.Frequency, "Risk Portfolio", kNoFigure, r.ModelPortfolio.AnnualTurnover);
 }
 
+void ComputeFISLStatistics(TFISLGraphicData* result) {
+  TFISLGraphicData& r = RecordOf(result);
+  // Turnover: the model portfolio's annualised turnover (periods a year x mean turnover).
+  RunStatisticsStage(r.Performance, r.Frequency, "Portfolio", kNoFigure, r.ModelPortfolio.AnnualTurnover);
+}
+
 void ComputeFICYStatistics(TFICYGraphicData* result) {
   TFICYGraphicData& r = RecordOf(result);
   RunStatisticsStage(r.Performance, r.Frequency, "Cash Portfolio", kNoFigure, kNoFigure);

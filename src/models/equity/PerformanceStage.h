@@ -10,6 +10,7 @@
 namespace models {
 
 void ComputeEQSLStatistics(TEQSLGraphicData* result);   // "Risk Portfolio"
+void ComputeFISLStatistics(TFISLGraphicData* result);   // "Portfolio"
 void ComputeFICYStatistics(TFICYGraphicData* result);   // "Cash Portfolio"
 void ComputeFIGFStatistics(TFIGFGraphicData* result);   // "Fixed Rate Bond vs Gold And TIPS"
 void ComputeFIGPStatistics(TFIGPGraphicData* result);   // "Fixed Rate Bond vs Gold And TIPS"

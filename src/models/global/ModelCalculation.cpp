@@ -1,0 +1,81 @@
+#include "models/global/ModelCalculation.h"
+
+#include "common/DateHelpers.h"
+#include "common/Globals.h"
+#include "common/SeriesHelpers.h"
+#include "models/equity/EQGPModel.h"
+#include "models/equity/EQSLModel.h"
+#include "models/equity/ModelFrame.h"
+#include "models/equity/TimingModel.h"
+#include "models/global/FICYModel.h"
+#include "models/global/FIGFModel.h"
+#include "models/global/FIGPModel.h"
+#include "models/global/FISLModel.h"
+#include "models/global/MYGPModel.h"
+#include "portfolio/EquityResultRecords.h"
+#include "portfolio/GlobalResultRecords.h"
+
+namespace models {
+
+const std::array<const char*, 9> kModelCodes{"EQSL", "EQQV", "EQBL", "EQGP", "FISL",
+                                              "FIGF", "FICY", "FIGP", "MYGP"};
+
+std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries, bool intraMonth) {
+  std::vector<TCountry> list = countries;
+  if (list.empty()) return list;
+  const std::vector<TAssetSeries>& firstSignals = list.front().SignalAssets;
+  const std::size_t qv = FindAssetPosition(firstSignals, "QVSIGNAL", 0);
+  const std::size_t bl = FindAssetPosition(firstSignals, "BLSIGNAL", 1);
+  for (TCountry& country : list) {
+    if (qv < country.SignalAssets.size() && bl < country.SignalAssets.size()) {
+      TSeries& q = country.SignalAssets[qv].Series;
+      TSeries& b = country.SignalAssets[bl].Series;
+      const auto range = GetCommonDateRange(q, b);
+      if (range[0] != range[1]) {
+        q = SliceSeries(q, range[0], range[1]);
+        b = SliceSeries(b, range[0], range[1]);
+      }
+    }
+    if (!intraMonth) continue;
+    for (int type = atIndex; type <= atSpotFx; ++type)
+      for (TAssetSeries& asset : *AssetsOfType(country, type)) {
+        const TDataPoint& point = asset.FirstDailyPoint;
+        // A point that the series already covers, or one without a value, is not appended.
+        if (point.Value == kNoFigure) continue;
+        if (!asset.Series.empty() && !(asset.Series.back().Date < point.Date)) continue;
+        asset.Series.push_back(point);
+      }
+  }
+  return list;
+}
+
+TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
+                                        const std::function<void(std::uint32_t)>& beforeModel) {
+  TModelCalculationResult result;
+  const std::vector<TCountry> working = PrepareWorkingList(vcMyExternCountryList, intraMonth);
+  auto run = [&](auto entry, auto& record) {
+    ++result.ModelNumber;
+    if (beforeModel) beforeModel(result.ModelNumber);
+    entry(&record, working, usMyExternUserSettings, 0u, intraMonth, result.ErrorText, progress, result.ModelStep);
+  };
+  try {
+    run(&ComputeEQSLModel, cMyExternEQSLGraphicData);
+    run(&ComputeEQQVModel, cMyExternEQQVGraphicData);
+    run(&ComputeEQBLModel, cMyExternEQBLGraphicData);
+    run(&ComputeEQGPModel, cMyExternEQGPGraphicData);
+    run(&ComputeFISLModel, cMyExternFISLGraphicData);
+    run(&ComputeFIGFModel, cMyExternFIGFGraphicData);
+    run(&ComputeFICYModel, cMyExternFICYGraphicData);
+    run(&ComputeFIGPModel, cMyExternFIGPGraphicData);
+    run(&ComputeMYGPModel, cMyExternMYGPGraphicData);
+  } catch (...) {  // any failure of a model ends the calculation at its stage
+    result.FailureText = ModelFailureText(kModelCodes.at(result.ModelNumber - 1), result.ModelStep);
+    return result;
+  }
+  ++result.ModelNumber;
+  if (beforeModel) beforeModel(result.ModelNumber);
+  result.Ok = true;
+  return result;
+}
+
+}  // namespace models

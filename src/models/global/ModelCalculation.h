@@ -1,0 +1,45 @@
+#pragma once
+// The calculation of the nine models in their binding order on the exported
+// result records: EQSL, EQQV, EQBL, EQGP, FISL, FIGF, FICY, FIGP, MYGP. Later
+// models read the records of earlier ones. Each model gets its own copy of
+// the prepared working list and of the shared user settings; the shared
+// globals themselves are never changed.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/Records.h"
+#include "platform/ProgressSink.h"
+
+namespace models {
+
+// The model codes in the binding order (model number k is entry k - 1).
+extern const std::array<const char*, 9> kModelCodes;
+
+// The working list of a calculation: a copy of the list in which each
+// country's "QVSIGNAL" and "BLSIGNAL" series (positions looked up in the
+// first country: the last match, else 0 and 1) are cut to their common date
+// range when that range has two different ends; with intraMonth, every
+// asset's intra-month point (FirstDailyPoint) is appended to its series when
+// it is dated after the series' last point and holds a value.
+std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries, bool intraMonth);
+
+struct TModelCalculationResult {
+  bool Ok = false;
+  std::uint32_t ModelNumber = 0;  // 1..9: the failing model; 10 when all nine ran
+  std::uint32_t ModelStep = 0;    // the failing model's stage counter
+  std::string ErrorText;          // text a model left for the caller (not read between models)
+  std::string FailureText;        // "<CODE> Failed (Step n)" when a model failed, else empty
+};
+
+// Runs the nine models on vcMyExternCountryList and usMyExternUserSettings
+// (monthly). beforeModel(k) is called before model k (1..9) and with 10 after
+// the ninth. A model that throws ends the calculation: the later models do
+// not run and their records keep their previous content.
+TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
+                                        const std::function<void(std::uint32_t)>& beforeModel = {});
+
+}  // namespace models
