@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "GlobalModelFixtures.h"
 #include "ModelTestSupport.h"
 #include "common/Globals.h"
 #include "models/equity/EQGPModel.h"
@@ -22,18 +23,10 @@ using namespace testcountries;
 constexpr double kNo = -1000000.0;
 
 // Every series the model reads over 36 month ends from January 2000.
-TCountry FullCountry(const std::string& name, const std::string& ccy, const std::string& region) {
-  TCountry c = EquityCountry(name, ccy, 2000, 1, 36, 0.02, 0.005);
-  c.RegionName = region;
-  Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 36, 100.0, 0.003);
-  Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-  Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
-  return c;
-}
-
 std::vector<TCountry> FullList() {
-  return {FullCountry("USA", "USD", "North America"), FullCountry("GERMANY", "EUR", "Europe (Euro)"),
-          FullCountry("JAPAN", "JPY", "Japan")};
+  using globaltest::SignalledEquityCountry;
+  return {SignalledEquityCountry("USA", "USD", "North America"),
+          SignalledEquityCountry("GERMANY", "EUR", "Europe (Euro)"), SignalledEquityCountry("JAPAN", "JPY", "Japan")};
 }
 
 TUserSettings FullSettings(const std::vector<TCountry>& countries) {
@@ -43,15 +36,7 @@ TUserSettings FullSettings(const std::vector<TCountry>& countries) {
   return s;
 }
 
-struct EntryRun {
-  TEQGPGraphicData result;
-  modeltest::RecordingProgress progress;
-  std::uint32_t step = 0;
-  std::string failure;
-  void Run(const std::vector<TCountry>& countries, const TUserSettings& settings) {
-    models::ComputeEQGPModel(&result, countries, settings, 0, false, failure, progress, step);
-  }
-};
+using EntryRun = globaltest::EntryRun<TEQGPGraphicData, &models::ComputeEQGPModel>;
 
 TEST(EQGPModelEntry, ShowsTexts33To100AndEndsAtStepNine) {
   const auto countries = FullList();

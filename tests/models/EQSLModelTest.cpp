@@ -4,19 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "ModelTestSupport.h"
+#include "RankingModelFixtures.h"
 #include "models/equity/EQSLModel.h"
 #include "platform/DateTime.h"
 #include "portfolio/ModelError.h"
 
 using namespace testcountries;
 using platform::EncodeDate;
+using rankingtest::FirstLabels;
+using rankingtest::SelectedFlags;
 
 namespace {
 
@@ -48,117 +48,28 @@ TUserSettings RunSettings(const std::vector<TCountry>& list) {
   return s;
 }
 
-struct ModelRun {
-  TEQSLGraphicData result;
-  modeltest::RecordingProgress progress;
-  std::uint32_t step = 0;
-  bool failed = false;
-};
+using ModelRun = rankingtest::ModelRun<TEQSLGraphicData>;
 
 // Runs the model with `global` as the shared user settings.
 void RunEQSL(ModelRun& run, const std::vector<TCountry>& list, const TUserSettings& settings,
              const TUserSettings& global, bool intraMonth = false) {
-  ScopedCountryList installed(list);
-  modeltest::ScopedUserSettings user(global);
-  std::string failure;
-  try {
-    models::ComputeEQSLModel(&run.result, list, settings, 0, intraMonth, failure, run.progress, run.step);
-  } catch (const EModelError&) {
-    run.failed = true;
-  }
-}
-
-std::vector<std::string> FirstLabels(const std::vector<TLabelledSeries>& rows) {
-  std::vector<std::string> names;
-  for (const auto& row : rows) names.push_back(row.Labels.at(0));
-  return names;
-}
-
-std::vector<bool> SelectedFlags(const std::vector<TLabelledSeries>& rows) {
-  std::vector<bool> flags;
-  for (const auto& row : rows) flags.push_back(row.Selected);
-  return flags;
-}
-
-// Everything the run writes, as text, for comparing two records.
-std::string Describe(const TEQSLGraphicData& r) {
-  std::ostringstream out;
-  out.precision(17);
-  auto series = [&](const TSeries& s) {
-    for (const TDataPoint& p : s) out << p.Date << ':' << p.Value << ' ';
-    out << "|\n";
-  };
-  out << r.StartDate << ' ' << r.EndDate << ' ' << r.Countries.size() << '\n';
-  for (const auto* rows : {&r.RankingRows, &r.RankingPages}) {
-    for (const TLabelledSeries& row : *rows) {
-      for (const std::string& label : row.Labels) out << label << ',';
-      out << row.Selected;
-      series(row.Series);
-    }
-    out << "--\n";
-  }
-  const TPortfolioPerformance& p = r.Performance;
-  out << p.ModelName << ';' << p.BenchmarkName << ';' << p.AllocationTitle << '\n';
-  series(p.ModelReturns);
-  series(p.BenchmarkReturns);
-  for (const auto* set : {&p.IndexCharts, &p.DrawdownCharts, &p.OneYearCharts}) {
-    for (const TNamedSeries& slot : set->Slots) {
-      out << slot.Name;
-      series(slot.Series);
-    }
-  }
-  for (const TAllocationRow& row : p.AllocationHistory) {
-    out << row.Date << ' ' << row.TotalWeight;
-    for (const TWeightedName& h : row.Holdings) out << ' ' << h.Name << '=' << h.Weight;
-    out << '\n';
-  }
-  const TPerformanceStatistics& s = p.Statistics;
-  out << s.HasData << ' ' << s.Labels.Caption1 << ' ' << s.Labels.StartDate << ' ' << s.Labels.EndDate << ' '
-      << s.Model.Return << ' ' << s.Index.Return << ' ' << s.Model.Volatility << ' ' << s.Correlation << ' '
-      << s.Turnover << ' ' << s.RiskFreeRate << '\n';
-  out << p.Parameters.PortfolioCcy << ' ' << p.Parameters.EquityRankingCriteria << '\n';
-  for (const TRegionItem& item : r.RegionItems) {
-    out << item.Name << ' ' << item.Value << ' ' << item.RegionColor << ' ' << item.State << ' ' << item.Flag << ' '
-        << item.Excluded << '\n';
-  }
-  return out.str();
+  rankingtest::RunModel(&models::ComputeEQSLModel, run, list, settings, global, 0, intraMonth);
 }
 
 TEST(EQSLRun, ShowsNineProgressTextsAndFillsEveryStage) {
-  const std::vector<TCountry> list = RunList();
-  const TUserSettings settings = RunSettings(list);
   ModelRun run;
-  RunEQSL(run, list, settings, settings);
-  ASSERT_FALSE(run.failed);
-  EXPECT_EQ(run.step, 9u);
-  EXPECT_EQ(run.progress.Texts,
-            (std::vector<std::string>{"11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"}));
-  EXPECT_EQ(run.progress.Pumps, 9);
-
+  ASSERT_NO_FATAL_FAILURE(rankingtest::ExpectCompleteRun(&models::ComputeEQSLModel, run, RunList(),
+                                                         RunSettings(RunList()), "Risk Model Portfolio",
+                                                         "Risk Benchmark Portfolio"));
   const TEQSLGraphicData& r = run.result;
-  EXPECT_EQ(r.ModelPortfolio.Name, "Risk Model Portfolio");
-  EXPECT_EQ(r.BenchmarkPortfolio.Name, "Risk Benchmark Portfolio");
   const TSeriesInfo& info = r.Performance.Parameters;
-  EXPECT_EQ(info.PortfolioCcy, "USD");
-  EXPECT_EQ(info.RiskFreeId, "RISKFREEASSET1");
   EXPECT_TRUE(info.FxHedging);
   EXPECT_EQ(info.EquityRankingCriteria, 0.5);
   EXPECT_EQ(info.QVTrustLevel, 30.0);
   EXPECT_EQ(info.BLTrustLevel, 40.0);
   EXPECT_EQ(info.BondRankingCriteria, 0.0);  // not an equity parameter
 
-  const TPortfolioPerformance& p = r.Performance;
-  EXPECT_EQ(p.ModelName, "(In USD)");
-  EXPECT_EQ(p.BenchmarkName, "Benchmark (In USD)");
-  ASSERT_FALSE(p.ModelReturns.empty());
-  EXPECT_EQ(p.ModelReturns, r.ModelPortfolio.Returns);
-  EXPECT_EQ(p.BenchmarkReturns, r.BenchmarkPortfolio.Returns);
-  EXPECT_EQ(p.Statistics.Labels.Caption1, "Risk Portfolio");
-  EXPECT_EQ(p.Statistics.RiskFreeRate, 0.0);
-  EXPECT_EQ(p.Statistics.Turnover, r.ModelPortfolio.AnnualTurnover);
-  EXPECT_EQ(p.Statistics.Labels.EndDate, r.EndDate);
-  EXPECT_EQ(p.AllocationHistory.size(), r.ModelPortfolio.Allocations.size());
-  EXPECT_EQ(p.IndexCharts[2].Name, "(In USD)");
+  EXPECT_EQ(r.Performance.Statistics.Labels.Caption1, "Risk Portfolio");
 
   // Criteria 0.5 of three ranked lines holds ranks 1 and 2: Germany and the
   // United States at 0.5 each; Japan is not held.
@@ -170,18 +81,8 @@ TEST(EQSLRun, ShowsNineProgressTextsAndFillsEveryStage) {
 }
 
 TEST(EQSLRun, FailsAtTheStageReached) {
-  ModelRun empty;
-  RunEQSL(empty, {}, TUserSettings{}, TUserSettings{});
-  EXPECT_TRUE(empty.failed);
-  EXPECT_EQ(empty.step, 1u);
-  EXPECT_EQ(empty.progress.Texts, std::vector<std::string>{"11%"});
-
-  std::vector<TCountry> list = RunList();
-  for (TCountry& c : list) Asset(c, atSignal, "QVSIGNAL").clear();
-  ModelRun noSignal;
-  RunEQSL(noSignal, list, RunSettings(list), RunSettings(list));
-  EXPECT_TRUE(noSignal.failed);
-  EXPECT_EQ(noSignal.step, 5u);
+  rankingtest::ExpectEmptyListFailsAtTheFrame(&models::ComputeEQSLModel);
+  rankingtest::ExpectNoSignalsFailAtTheRanking(&models::ComputeEQSLModel, RunList(), RunSettings(RunList()));
 }
 
 TEST(EQSLRun, WindowStartsAYearEarlierWhenTheSignalsReachBack) {
@@ -210,15 +111,7 @@ TEST(EQSLRun, WindowStartsAYearEarlierWhenTheSignalsReachBack) {
     ASSERT_FALSE(run.failed);
     EXPECT_EQ(run.result.StartDate, c.start);
     EXPECT_EQ(run.result.EndDate, c.end);
-    for (const TCountry& country : run.result.Countries) {
-      for (int type = atIndex; type <= atSpotFx; ++type) {
-        for (const TAssetSeries& asset : *AssetsOfType(country, type)) {
-          if (asset.Series.empty()) continue;
-          EXPECT_GE(asset.Series.front().Date, c.start) << country.Name << " " << asset.ID;
-          EXPECT_LE(asset.Series.back().Date, c.end) << country.Name << " " << asset.ID;
-        }
-      }
-    }
+    rankingtest::ExpectCountriesWithin(run.result.Countries, c.start, c.end);
     // The grid is the cut QVSIGNAL series: every history row ends at EndDate.
     for (const TLabelledSeries& row : run.result.RankingRows) EXPECT_EQ(row.Series.back().Date, c.end);
   }
@@ -267,101 +160,39 @@ TEST(EQSLRun, SecondRunOnChangedInputKeepsNothingOfTheFirst) {
   TUserSettings secondSettings = RunSettings(second);
   secondSettings.PortfolioCcy = "EUR";
   secondSettings.CountryRankingCriteria[0] = 1.0;
-  const TUserSettings global = RunSettings(first);
 
   ModelRun reused;
-  RunEQSL(reused, first, RunSettings(first), global);
-  ASSERT_FALSE(reused.failed);
-  const std::string afterFirst = Describe(reused.result);
-  reused.step = 0;
-  RunEQSL(reused, second, secondSettings, global);
   ModelRun fresh;
-  RunEQSL(fresh, second, secondSettings, global);
-  ASSERT_FALSE(fresh.failed);
-  EXPECT_EQ(Describe(reused.result), Describe(fresh.result));
-  EXPECT_NE(Describe(fresh.result), afterFirst);
+  ASSERT_NO_FATAL_FAILURE(rankingtest::ExpectRerunEqualsFreshRun(
+      &models::ComputeEQSLModel, first, RunSettings(first), second, secondSettings, RunSettings(first), reused, fresh));
   EXPECT_EQ(fresh.result.Performance.ModelName, "(In EUR)");
   EXPECT_EQ(fresh.result.RegionItems.size(), 2u);
+
+  // No country of the portfolio currency: neither portfolio gets a line, so
+  // nothing may remain of the first run's allocations and turnover.
+  TUserSettings noLines = RunSettings(second);
+  noLines.PortfolioCcy = "CHF";
+  ModelRun reusedNoLines;
+  ModelRun freshNoLines;
+  ASSERT_NO_FATAL_FAILURE(rankingtest::ExpectRerunEqualsFreshRun(&models::ComputeEQSLModel, first,
+                                                                 RunSettings(first), second, noLines,
+                                                                 RunSettings(first), reusedNoLines, freshNoLines));
+  EXPECT_EQ(reusedNoLines.result.Performance.Statistics.Turnover,
+            freshNoLines.result.Performance.Statistics.Turnover);
 }
 
 // ------------------------------------------------------------------ ranking stage
 
-// Countries A to F (A's QVSIGNAL series spans January to June 2000, B's
-// starts in March), EndDate 31 May 2000, and model lines in the order E, B,
-// X (no country), A, C, F with the given ranks from (2000, month).
-TEQSLGraphicData RankingRecord() {
-  TEQSLGraphicData r;
-  for (const char* name : {"A", "B", "C", "D", "E", "F"}) r.Countries.push_back(MakeCountry(name, "USD", "Japan"));
-  r.Countries[0].RegionName = "Europe (Euro)";
-  Asset(r.Countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 6, 1.0);
-  Asset(r.Countries[1], atSignal, "QVSIGNAL") = Constant(2000, 3, 4, 0.0);
-  r.EndDate = MonthEnd(2000, 5);
-  auto line = [&](const char* name, int month, const std::vector<double>& ranks) {
-    TSLLine l;
-    l.Name = name;
-    l.Ranks = Monthly(2000, month, ranks);
-    r.ModelPortfolio.Lines.push_back(l);
-  };
-  line("E", 1, {2, 1, 1, 1, 1, 2});
-  line("B", 3, {2, 1, 1, 3});  // starts late
-  line("X", 1, {4, 4, 4, 4, 1, 4});
-  line("A", 1, {1, 2, 3, 2, 2.7, 1});  // 2.7 counts as rank 2
-  line("C", 1, {3, 3, 2, 1});          // no rank at EndDate
-  line("F", 1, {5, 5, 5, 5, 9, 5});    // rank 9 of 6 lines: none
-  return r;
-}
-
-TUserSettings GlobalWeights(const std::vector<double>& weights) {
-  TUserSettings s;
-  for (double w : weights) {
-    TCountrySettings row;
-    row.EqWeight = w;
-    s.CountrySettings.push_back(row);
-  }
-  return s;
-}
-
 TEST(EQSLRanking, HistoryRowsOnTheSignalGrid) {
-  TEQSLGraphicData r = RankingRecord();
-  r.RankingRows.resize(9);  // replaced, not extended
-  modeltest::ScopedUserSettings global(GlobalWeights({10.0, 0.0, -5.0, 1.0, 0.0001, 3.0}));
-  models::ComputeEQSLRanking(&r);
-  ASSERT_EQ(r.RankingRows.size(), 6u);
-  const struct {
-    std::vector<double> values;  // from January 2000
-    bool selected;
-  } expected[] = {
-      {{1, 2, 3, 2, 2.7}, true},     // A: cut at EndDate
-      {{-1, -1, 2, 1, 1}, false},    // B: the grid before its first rank
-      {{3, 3, 2, 1}, false},         // C: its own points end in April
-      {{-1, -1, -1, -1, -1}, true},  // D: no line, the bare grid
-      {{2, 1, 1, 1, 1}, true},       // E
-      {{5, 5, 5, 5, 9}, true},       // F
-  };
-  for (std::size_t i = 0; i < 6; ++i) {
-    SCOPED_TRACE(r.Countries[i].Name);
-    const TLabelledSeries& row = r.RankingRows[i];
-    EXPECT_EQ(row.Labels, (std::vector<std::string>{r.Countries[i].Name, r.Countries[i].RegionName}));
-    EXPECT_EQ(row.Series, Monthly(2000, 1, expected[i].values));
-    EXPECT_EQ(row.Selected, expected[i].selected);
-  }
+  rankingtest::ExpectHistoryRowsOnTheSignalGrid(&models::ComputeEQSLRanking, &TCountrySettings::EqWeight);
 }
 
 TEST(EQSLRanking, ClosingRankingInRankThenLineOrder) {
-  TEQSLGraphicData r = RankingRecord();
-  modeltest::ScopedUserSettings global(GlobalWeights({10.0, 0.0, -5.0, 1.0, 0.0001, 3.0}));
-  models::ComputeEQSLRanking(&r);
-  // Rank 1: E before B (line order, not country order); X has no country;
-  // rank 2: A (2.7); C has no point at EndDate; F's 9 is outside 1..6.
-  EXPECT_EQ(FirstLabels(r.RankingPages), (std::vector<std::string>{"E", "B", "A"}));
-  ASSERT_EQ(r.RankingPages.size(), 3u);
-  EXPECT_EQ(r.RankingPages[0].Series, (TSeries{{r.EndDate, 1.0}}));
-  EXPECT_EQ(r.RankingPages[1].Series, (TSeries{{r.EndDate, 1.0}}));
-  EXPECT_EQ(r.RankingPages[2].Series, (TSeries{{r.EndDate, 2.0}}));
-  EXPECT_EQ(r.RankingPages[2].Labels, (std::vector<std::string>{"A", "Europe (Euro)"}));
-  EXPECT_EQ(SelectedFlags(r.RankingPages), (std::vector<bool>{true, false, true}));
+  rankingtest::ExpectClosingRowsInRankThenLineOrder(&models::ComputeEQSLRanking, rankingtest::kRankingWeights,
+                                                    &TCountrySettings::EqWeight, {true, false, true});
 
   // One line, two countries of its name: one closing row per country, in country order.
+  modeltest::ScopedUserSettings global(rankingtest::GlobalWeights(rankingtest::kRankingWeights));
   TEQSLGraphicData twin;
   twin.Countries = {MakeCountry("A", "USD", "Japan"), MakeCountry("A", "EUR", "Europe (Euro)")};
   Asset(twin.Countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 3, 1.0);
@@ -388,12 +219,12 @@ TEST(EQSLRanking, FailsWithoutGridOrGlobalRows) {
       {"fewer global rows than countries", false, MonthEnd(2000, 5), 5},
   };
   for (const Case& c : cases) {
-    TEQSLGraphicData r = RankingRecord();
+    TEQSLGraphicData r = rankingtest::RankingRecord<TEQSLGraphicData>();
     if (c.clearSignals) {
       for (TCountry& country : r.Countries) Asset(country, atSignal, "QVSIGNAL").clear();
     }
     r.EndDate = c.endDate;
-    modeltest::ScopedUserSettings global(GlobalWeights(std::vector<double>(c.globalRows, 1.0)));
+    modeltest::ScopedUserSettings global(rankingtest::GlobalWeights(std::vector<double>(c.globalRows, 1.0)));
     EXPECT_THROW(models::ComputeEQSLRanking(&r), EModelError) << c.what;
   }
 }
@@ -401,78 +232,20 @@ TEST(EQSLRanking, FailsWithoutGridOrGlobalRows) {
 // ------------------------------------------------------------------ benchmark and allocations
 
 TEST(EQSLBenchmark, NamesInThePortfolioCurrencyAndNoRiskFreeRate) {
-  TEQSLGraphicData r;
-  r.ModelPortfolio.PortfolioCcy = "EUR";
-  r.ModelPortfolio.Returns = Monthly(2001, 1, {0.01, 0.02});
-  r.BenchmarkPortfolio.Returns = Monthly(2000, 12, {0.03, 0.0, -0.01});
-  r.Performance.ModelReturns = Monthly(1990, 1, {0.5, 0.5, 0.5});
-  r.Performance.Statistics.RiskFreeRate = 0.05;
-  models::ComputeEQSLBenchmark(&r);
-  const TPortfolioPerformance& p = r.Performance;
-  EXPECT_EQ(p.Parameters.PortfolioCcy, "EUR");
-  EXPECT_EQ(p.ModelName, "(In EUR)");
-  EXPECT_EQ(p.BenchmarkName, "Benchmark (In EUR)");
-  EXPECT_EQ(p.ModelReturns, r.ModelPortfolio.Returns);
-  EXPECT_EQ(p.BenchmarkReturns, r.BenchmarkPortfolio.Returns);  // not aligned to the model
-  EXPECT_EQ(p.Statistics.RiskFreeRate, 0.0);
-}
-
-TSLAllocation Allocation(double date, std::vector<TSLHolding> holdings) {
-  TSLAllocation a{date, 0.0, std::move(holdings)};
-  for (const TSLHolding& h : a.Holdings) a.TotalWeight += h.AdjustedWeight;
-  return a;
+  rankingtest::ExpectBenchmarkInThePortfolioCurrency(&models::ComputeEQSLBenchmark);
 }
 
 TEST(EQSLAllocations, RegionRowsFromTheLastAllocation) {
-  TEQSLGraphicData r;
-  r.Countries = {MakeCountry("Japan 1", "JPY", "Japan"), MakeCountry("US", "USD", "North America"),
-                 MakeCountry("Japan 2", "JPY", "Japan"), MakeCountry("Germany", "EUR", "Europe (Euro)")};
-  // Raw weights differ from the adjusted ones: the adjusted weight is read.
-  r.ModelPortfolio.Allocations = {Allocation(MonthEnd(2001, 11), {{"Germany", 0.1, 1.0, 0, 0, 1}}),
-                                  Allocation(MonthEnd(2001, 12), {{"Japan 1", 0.1, 0.3, 0, 0, 1},
-                                                                  {"Japan 2", 0.1, 0.2, 0, 0, 3},
-                                                                  {"US", 0.1, 0.5, 0, 0, 2},
-                                                                  {"Elsewhere", 0.1, 0.4, 0, 0, 4}})};
-  r.Performance.AllocationTitle = "old";
-  TUserSettings settings = MakeSettings(r.Countries, 10.0, 0.0, 0.0);
+  const std::vector<TCountry> countries = rankingtest::AllocationCountries();
+  TUserSettings settings = MakeSettings(countries, 10.0, 0.0, 0.0);
   settings.CountrySettings[1].EqWeight = 0.0;     // US: greyed though it carries a weight
   settings.CountrySettings[3].EqWeight = 0.0001;  // Germany takes part
-  models::ComputeEQSLAllocations(&r, settings);
-
-  const struct {
-    const char* name;
-    double value;
-    double regionTotal;
-    int state;
-    int flag;
-    int excluded;
-  } expected[] = {{"Japan 1", 0.3, 0.5, 1, 0, 0},
-                  {"US", 0.5, 0.5, 2, 0, 2},
-                  {"Japan 2", 0.2, 0.5, 3, 0, 0},
-                  {"Germany", 0.0, 0.0, -1, -1, 0}};  // held only in the earlier allocation
-  ASSERT_EQ(r.RegionItems.size(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) {
-    SCOPED_TRACE(expected[i].name);
-    const TRegionItem& item = r.RegionItems[i];
-    EXPECT_EQ(item.Name, expected[i].name);
-    EXPECT_EQ(item.RegionName, r.Countries[i].RegionName);
-    EXPECT_NEAR(item.Value, expected[i].value, 1e-15);
-    EXPECT_NEAR(item.RegionColor, expected[i].regionTotal, 1e-15);
-    EXPECT_EQ(item.State, expected[i].state);
-    EXPECT_EQ(item.Flag, expected[i].flag);
-    EXPECT_EQ(item.Excluded, expected[i].excluded);
-  }
-  const std::vector<TAllocationRow>& history = r.Performance.AllocationHistory;
-  ASSERT_EQ(history.size(), 2u);
-  EXPECT_EQ(history[1].Date, MonthEnd(2001, 12));
-  EXPECT_NEAR(history[1].TotalWeight, 1.4, 1e-12);
-  ASSERT_EQ(history[1].Holdings.size(), 4u);
-  EXPECT_EQ(history[1].Holdings[3].Name, "Elsewhere");
-  EXPECT_EQ(history[1].Holdings[3].Weight, 0.4);
-  EXPECT_EQ(r.Performance.AllocationTitle, "");
-
-  settings.CountrySettings.pop_back();
-  EXPECT_THROW(models::ComputeEQSLAllocations(&r, settings), EModelError);
+  rankingtest::ExpectRegionRowsFromTheLastAllocation(&models::ComputeEQSLAllocations, countries, settings,
+                                                     {{"Japan 1", 0.3, 0.5, 1, 0, 0},
+                                                      {"US", 0.5, 0.5, 2, 0, 2},
+                                                      {"Japan 2", 0.2, 0.5, 3, 0, 0},
+                                                      // held only in the earlier allocation
+                                                      {"Germany", 0.0, 0.0, -1, -1, 0}});
 }
 
 TEST(EQSLAllocations, ChartSetsOverTheModelsDateRange) {

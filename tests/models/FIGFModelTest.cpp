@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "GlobalModelFixtures.h"
 #include "ModelTestSupport.h"
 #include "models/global/FIGFModel.h"
 #include "platform/DateTime.h"
@@ -20,12 +21,6 @@ using namespace testcountries;
 using platform::EncodeDate;
 
 namespace {
-
-std::vector<std::string> HoldingNames(const TAllocationRow& row) {
-  std::vector<std::string> names;
-  for (const TWeightedName& h : row.Holdings) names.push_back(h.Name);
-  return names;
-}
 
 // ---------------------------------------------------------------- gold-signal rows
 
@@ -186,28 +181,17 @@ TEST(FIGFAllocations, SplitOfTheSwitchShareByInflationLinkedWeight) {
     EXPECT_EQ(r.Performance.AllocationTitle, "");
     ASSERT_EQ(history.size(), 2u);
     const std::vector<std::string> items = {"Fixed Rate Bond", "Inflation-Linked Bond", "Gold"};
-    EXPECT_EQ(HoldingNames(history[0]), items);
-    EXPECT_NEAR(history[0].Holdings[0].Weight, 1.0, kTol);
-    EXPECT_EQ(history[1].Date, d);
-    EXPECT_EQ(history[1].TotalWeight, 1.0);
-    ASSERT_EQ(HoldingNames(history[1]), items);
-    EXPECT_NEAR(history[1].Holdings[0].Weight, c.fixed, kTol);
-    EXPECT_NEAR(history[1].Holdings[1].Weight, c.linked, kTol);
-    EXPECT_NEAR(history[1].Holdings[2].Weight, c.gold, kTol);
+    globaltest::ExpectSplitRow(history[0], d - 30.0, items, {1.0, 0.0, 0.0});
+    globaltest::ExpectSplitRow(history[1], d, items, {c.fixed, c.linked, c.gold});
 
     // Asset rows of the last split; the index is all fixed-rate bonds.
     EXPECT_EQ(r.ColumnCaption1, "Model");
     EXPECT_EQ(r.ColumnCaption2, "Index");
-    const TAssetShareRow rows[] = {{"Bond", c.fixed + c.linked, 1.0, 1}, {"Fixed Rate Bond", c.fixed, 1.0, 1},
+    globaltest::ExpectAssetShares(r.AssetShares,
+                                  {{"Bond", c.fixed + c.linked, 1.0, 1}, {"Fixed Rate Bond", c.fixed, 1.0, 1},
                                    {"Inflation-Linked Bond", c.linked, 0.0, 1}, {"Gold", c.gold, 0.0, 2},
-                                   {"", 0.0, 0.0, 2}, {"", 0.0, 0.0, 2}};
-    ASSERT_EQ(r.AssetShares.size(), 6u);
-    for (std::size_t i = 0; i < 6; ++i) {
-      const TAssetShareRow& row = r.AssetShares[i];
-      EXPECT_TRUE(row.Name == rows[i].Name && std::abs(row.Share - rows[i].Share) < kTol &&
-                  row.Mark == rows[i].Mark && row.Kind == rows[i].Kind)
-          << i << ' ' << row.Name << ' ' << row.Share << ' ' << row.Mark << ' ' << row.Kind;
-    }
+                                   {"", 0.0, 0.0, 2}, {"", 0.0, 0.0, 2}},
+                                  0.0);
   }
 }
 
@@ -251,22 +235,7 @@ TEST(FIGFAllocations, NoWeightRowsLeaveNothingOfAnEarlierRun) {
 // RULE2 states cycling 1, 2, 3; inflation-linked bonds for the United States
 // from November 2000 only; QVSIGNAL for every country.
 std::vector<TCountry> RunList() {
-  std::vector<TCountry> list = ThreeCountries(40, [](TCountry& c, std::size_t i) {
-    Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
-    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * double(i));
-    Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + double(i));
-    Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 40, 1.0);
-  });
-  std::vector<double> gold;
-  std::vector<double> states;
-  double g = 300.0;
-  for (int m = 0; m < 40; ++m) {
-    gold.push_back(g);
-    g *= m < 20 ? 1.02 : 0.97;
-    states.push_back(1.0 + double(m % 3));
-  }
-  Asset(list[0], atIndex, "AUINDEX") = Monthly(2000, 1, gold);
-  Asset(list[0], atRule, "RULE2") = Monthly(2000, 1, states);
+  std::vector<TCountry> list = GoldRuleCountries(true);
   Asset(list[0], atIndex, "IBINDEX2") = Growing(2000, 11, 30, 100.0, 0.003);
   return list;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "GlobalModelFixtures.h"
 #include "ModelTestSupport.h"
 #include "common/Globals.h"
 #include "models/global/FIGPModel.h"
@@ -326,27 +327,16 @@ TEST(FIGPAssetRows, HistoryAndRowsFromTheWeightRowsAndNothingStaleWithout) {
   const auto& history = r.Performance.AllocationHistory;
   ASSERT_EQ(history.size(), 2u);
   const std::vector<std::vector<double>> items = {{0.5, 0.0, 0.5}, {0.6, 0.1, 0.3}};
-  for (std::size_t k = 0; k < history.size(); ++k) {
-    EXPECT_EQ(history[k].Date, r.Rule2.Allocations[k].Date);
-    EXPECT_EQ(history[k].TotalWeight, 1.0);
-    ASSERT_EQ(history[k].Holdings.size(), 3u);
-    EXPECT_EQ(history[k].Holdings[0].Name, "Fixed Rate Bond");
-    EXPECT_EQ(history[k].Holdings[1].Name, "Inflation-Linked Bond");
-    EXPECT_EQ(history[k].Holdings[2].Name, "Gold");
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(history[k].Holdings[i].Weight, items[k][i], 1e-12) << k << i;
-  }
+  for (std::size_t k = 0; k < history.size(); ++k)
+    globaltest::ExpectSplitRow(history[k], r.Rule2.Allocations[k].Date,
+                               {"Fixed Rate Bond", "Inflation-Linked Bond", "Gold"}, items[k]);
   EXPECT_EQ(r.ColumnCaption1, "Model");
   EXPECT_EQ(r.ColumnCaption2, "Index");
-  const std::vector<TAssetShareRow> rows = {{"Bond", 0.7, 1.0, 1}, {"Fixed Rate Bond", 0.6, 1.0, 1},
-                                            {"Inflation-Linked Bond", 0.1, 0.0, 1}, {"Gold", 0.3, 0.0, 2},
-                                            {"", 0.0, 0.0, 2}, {"", 0.0, 0.0, 2}};
-  ASSERT_EQ(r.AssetShares.size(), rows.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(r.AssetShares[i].Name, rows[i].Name) << i;
-    EXPECT_NEAR(r.AssetShares[i].Share, rows[i].Share, 1e-12) << i;
-    EXPECT_EQ(r.AssetShares[i].Mark, rows[i].Mark) << i;
-    EXPECT_EQ(r.AssetShares[i].Kind, rows[i].Kind) << i;
-  }
+  globaltest::ExpectAssetShares(r.AssetShares,
+                                {{"Bond", 0.7, 1.0, 1}, {"Fixed Rate Bond", 0.6, 1.0, 1},
+                                 {"Inflation-Linked Bond", 0.1, 0.0, 1}, {"Gold", 0.3, 0.0, 2},
+                                 {"", 0.0, 0.0, 2}, {"", 0.0, 0.0, 2}},
+                                0.0);
 
   r.Rule2.Allocations.clear();
   models::ComputeFIGPAssetRows(&r);
@@ -373,23 +363,9 @@ TEST(FIGPStages, MissingRecordIsAModelFailure) {
 // from January 2000 with bonds, rates, cash, gold (rally then slump), RULE2
 // states 1, 2, 3 and an inflation-linked index for the first country.
 std::vector<TCountry> FullList() {
-  std::vector<TCountry> countries = ThreeCountries(40, [](TCountry& c, std::size_t i) {
-    Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
-    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * static_cast<double>(i));
-    Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + static_cast<double>(i));
-  });
+  std::vector<TCountry> countries = GoldRuleCountries(false);
   countries[1].RegionName = "Europe (Euro)";
   countries[2].RegionName = "Japan";
-  std::vector<double> gold;
-  std::vector<double> states;
-  double g = 300.0;
-  for (int m = 0; m < 40; ++m) {
-    gold.push_back(g);
-    g *= m < 20 ? 1.02 : 0.97;
-    states.push_back(1.0 + static_cast<double>(m % 3));
-  }
-  Asset(countries[0], atIndex, "AUINDEX") = Monthly(2000, 1, gold);
-  Asset(countries[0], atRule, "RULE2") = Monthly(2000, 1, states);
   std::vector<double> linked;
   for (int m = 10; m < 40; ++m) linked.push_back(100.0 * std::pow(1.003, m));
   Asset(countries[0], atIndex, "IBINDEX2") = Monthly(2000, 11, linked);
@@ -408,16 +384,7 @@ TUserSettings FullSettings(const std::vector<TCountry>& countries) {
   return s;
 }
 
-struct EntryRun {
-  TFIGPGraphicData result;
-  modeltest::RecordingProgress progress;
-  std::uint32_t step = 0;
-  std::string failure;
-  void Run(const std::vector<TCountry>& countries, const TUserSettings& settings) {
-    progress.Texts.clear();
-    models::ComputeFIGPModel(&result, countries, settings, 0, false, failure, progress, step);
-  }
-};
+using EntryRun = globaltest::EntryRun<TFIGPGraphicData, &models::ComputeFIGPModel>;
 
 TEST(FIGPModelEntry, RunsFrom22PercentToStepNineAndASecondRunKeepsNothing) {
   const std::vector<TCountry> countries = FullList();

@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "ModelTestSupport.h"
+#include "RankingModelFixtures.h"
 #include "models/equity/PerformanceStage.h"
 #include "models/global/FISLModel.h"
 #include "platform/DateTime.h"
@@ -17,6 +16,7 @@
 
 using namespace testcountries;
 using platform::EncodeDate;
+using rankingtest::FirstLabels;
 
 namespace {
 
@@ -58,99 +58,20 @@ TUserSettings BondSettings(const std::vector<TCountry>& list) {
   return s;
 }
 
-struct ModelRun {
-  TFISLGraphicData result;
-  modeltest::RecordingProgress progress;
-  std::uint32_t step = 0;
-  bool failed = false;
-};
+using ModelRun = rankingtest::ModelRun<TFISLGraphicData>;
 
 // Runs the model with `global` as the shared user settings.
 void RunFISL(ModelRun& run, const std::vector<TCountry>& list, const TUserSettings& settings,
              const TUserSettings& global, std::uint32_t frequency = 0, bool intraMonth = false) {
-  ScopedCountryList installed(list);
-  modeltest::ScopedUserSettings user(global);
-  std::string failure;
-  try {
-    models::ComputeFISLModel(&run.result, list, settings, frequency, intraMonth, failure, run.progress, run.step);
-  } catch (const EModelError&) {
-    run.failed = true;
-  }
-}
-
-std::vector<std::string> FirstLabels(const std::vector<TLabelledSeries>& rows) {
-  std::vector<std::string> names;
-  for (const auto& row : rows) names.push_back(row.Labels.at(0));
-  return names;
-}
-
-std::vector<bool> SelectedFlags(const std::vector<TLabelledSeries>& rows) {
-  std::vector<bool> flags;
-  for (const auto& row : rows) flags.push_back(row.Selected);
-  return flags;
-}
-
-// Everything the run writes, as text, for comparing two records.
-std::string Describe(const TFISLGraphicData& r) {
-  std::ostringstream out;
-  out.precision(17);
-  auto series = [&](const TSeries& s) {
-    for (const TDataPoint& p : s) out << p.Date << ':' << p.Value << ' ';
-    out << "|\n";
-  };
-  out << r.Frequency << ' ' << r.StartDate << ' ' << r.EndDate << ' ' << r.Countries.size() << '\n';
-  for (const auto* rows : {&r.RankingRows, &r.RankingPages}) {
-    for (const TLabelledSeries& row : *rows) {
-      for (const std::string& label : row.Labels) out << label << ',';
-      out << row.Selected;
-      series(row.Series);
-    }
-    out << "--\n";
-  }
-  const TPortfolioPerformance& p = r.Performance;
-  out << p.ModelName << ';' << p.BenchmarkName << ';' << p.AllocationTitle << '\n';
-  series(p.ModelReturns);
-  series(p.BenchmarkReturns);
-  for (const auto* set : {&p.IndexCharts, &p.DrawdownCharts, &p.OneYearCharts}) {
-    for (const TNamedSeries& slot : set->Slots) {
-      out << slot.Name;
-      series(slot.Series);
-    }
-  }
-  for (const TAllocationRow& row : p.AllocationHistory) {
-    out << row.Date << ' ' << row.TotalWeight;
-    for (const TWeightedName& h : row.Holdings) out << ' ' << h.Name << '=' << h.Weight;
-    out << '\n';
-  }
-  const TPerformanceStatistics& s = p.Statistics;
-  out << s.HasData << ' ' << s.Labels.Caption1 << ' ' << s.Labels.StartDate << ' ' << s.Labels.EndDate << ' '
-      << s.Model.Return << ' ' << s.Index.Return << ' ' << s.Model.Sharpe << ' ' << s.Correlation << ' ' << s.Turnover
-      << ' ' << s.RiskFreeRate << '\n';
-  out << p.Parameters.PortfolioCcy << ' ' << p.Parameters.BondRankingCriteria << '\n';
-  for (const TRegionItem& item : r.RegionItems) {
-    out << item.Name << ' ' << item.Value << ' ' << item.RegionColor << ' ' << item.State << ' ' << item.Flag << ' '
-        << item.Excluded << '\n';
-  }
-  return out.str();
+  rankingtest::RunModel(&models::ComputeFISLModel, run, list, settings, global, frequency, intraMonth);
 }
 
 TEST(FISLRun, ShowsNineProgressTextsAndFillsEveryStage) {
-  const std::vector<TCountry> list = BondList();
-  const TUserSettings settings = BondSettings(list);
   ModelRun run;
-  RunFISL(run, list, settings, settings);
-  ASSERT_FALSE(run.failed);
-  EXPECT_EQ(run.step, 9u);
-  EXPECT_EQ(run.progress.Texts,
-            (std::vector<std::string>{"11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"}));
-  EXPECT_EQ(run.progress.Pumps, 9);
-
+  ASSERT_NO_FATAL_FAILURE(rankingtest::ExpectCompleteRun(
+      &models::ComputeFISLModel, run, BondList(), BondSettings(BondList()), "Model Portfolio", "Benchmark Portfolio"));
   const TFISLGraphicData& r = run.result;
-  EXPECT_EQ(r.ModelPortfolio.Name, "Model Portfolio");
-  EXPECT_EQ(r.BenchmarkPortfolio.Name, "Benchmark Portfolio");
   const TSeriesInfo& info = r.Performance.Parameters;
-  EXPECT_EQ(info.PortfolioCcy, "USD");
-  EXPECT_EQ(info.RiskFreeId, "RISKFREEASSET1");
   EXPECT_EQ(info.BondRankingCriteria, 0.5);
   EXPECT_EQ(info.CurrencyRankingCriteria, 0.75);
   EXPECT_EQ(info.MaxGoldAllocation, 15.0);
@@ -164,18 +85,12 @@ TEST(FISLRun, ShowsNineProgressTextsAndFillsEveryStage) {
   // ranks 1 and 2 at 0.5 each: 0.5 * 2 % + 0.5 * 1 % = 1.5 % a month; the
   // benchmark holds all three at 1/3: (2 + 1 + 0.5) / 3 %.
   const TPortfolioPerformance& p = r.Performance;
-  EXPECT_EQ(p.ModelName, "(In USD)");
-  EXPECT_EQ(p.BenchmarkName, "Benchmark (In USD)");
-  ASSERT_FALSE(p.ModelReturns.empty());
   EXPECT_EQ(p.ModelReturns.back().Date, r.EndDate);
   EXPECT_TRUE(ValuesNear(p.ModelReturns, std::vector<double>(p.ModelReturns.size(), 0.015)));
   EXPECT_TRUE(ValuesNear(p.BenchmarkReturns, std::vector<double>(p.BenchmarkReturns.size(), 0.035 / 3.0)));
   EXPECT_EQ(p.Statistics.Labels.Caption1, "Portfolio");
-  EXPECT_EQ(p.Statistics.RiskFreeRate, 0.0);
   EXPECT_NEAR(p.Statistics.Model.Return, std::pow(1.015, 12.0) - 1.0, 1e-12);
   EXPECT_EQ(p.Statistics.Model.Sharpe, kNoFigure);  // constant returns: volatility 0.0
-  EXPECT_EQ(p.IndexCharts[2].Name, "(In USD)");
-  EXPECT_EQ(p.AllocationHistory.size(), r.ModelPortfolio.Allocations.size());
 
   EXPECT_EQ(FirstLabels(r.RankingPages), (std::vector<std::string>{"Germany", "United States", "Japan"}));
   ASSERT_EQ(r.RegionItems.size(), 3u);
@@ -192,11 +107,7 @@ TEST(FISLRun, ShowsNineProgressTextsAndFillsEveryStage) {
 }
 
 TEST(FISLRun, FailsAtTheStageReached) {
-  ModelRun empty;
-  RunFISL(empty, {}, TUserSettings{}, TUserSettings{});
-  EXPECT_TRUE(empty.failed);
-  EXPECT_EQ(empty.step, 1u);
-  EXPECT_EQ(empty.progress.Texts, std::vector<std::string>{"11%"});
+  rankingtest::ExpectEmptyListFailsAtTheFrame(&models::ComputeFISLModel);
 
   // The run's own settings are complete; the shared ones lack Japan's row.
   const std::vector<TCountry> list = BondList();
@@ -208,12 +119,7 @@ TEST(FISLRun, FailsAtTheStageReached) {
   EXPECT_EQ(shortRows.step, 5u);
   EXPECT_TRUE(shortRows.result.RankingRows.empty());
 
-  std::vector<TCountry> noSignal = BondList();
-  for (TCountry& c : noSignal) Asset(c, atSignal, "QVSIGNAL").clear();
-  ModelRun noGrid;
-  RunFISL(noGrid, noSignal, BondSettings(noSignal), BondSettings(noSignal));
-  EXPECT_TRUE(noGrid.failed);
-  EXPECT_EQ(noGrid.step, 5u);
+  rankingtest::ExpectNoSignalsFailAtTheRanking(&models::ComputeFISLModel, BondList(), BondSettings(BondList()));
 }
 
 // Daily QVSIGNAL points on the given days of March 2002 (the grid is the
@@ -268,21 +174,12 @@ TEST(FISLRun, WindowOpensOnePeriodEarlierWhenTheSignalsReachBack) {
     EXPECT_EQ(run.result.Frequency, c.frequency);
     EXPECT_EQ(run.result.StartDate, c.start);
     EXPECT_EQ(run.result.EndDate, c.end);
-    for (const TCountry& country : run.result.Countries) {
-      for (int type = atIndex; type <= atSpotFx; ++type) {
-        for (const TAssetSeries& asset : *AssetsOfType(country, type)) {
-          if (asset.Series.empty()) continue;
-          EXPECT_GE(asset.Series.front().Date, c.start) << country.Name << " " << asset.ID;
-          EXPECT_LE(asset.Series.back().Date, c.end) << country.Name << " " << asset.ID;
-        }
-      }
-    }
+    rankingtest::ExpectCountriesWithin(run.result.Countries, c.start, c.end);
   }
 }
 
 TEST(FISLRun, SecondRunOnOtherInputKeepsNothingOfTheFirst) {
   const std::vector<TCountry> first = BondList();
-  const TUserSettings global = BondSettings(first);
   std::vector<TCountry> second = BondList(2001, 6);
   second[2].RegionName = "Europe (Non Euro)";
   // No country of the portfolio currency: neither portfolio gets a line, so
@@ -294,110 +191,39 @@ TEST(FISLRun, SecondRunOnOtherInputKeepsNothingOfTheFirst) {
 
   for (const TUserSettings* secondSettings : {&noLines, &concentrated}) {
     ModelRun reused;
-    RunFISL(reused, first, BondSettings(first), global);
-    ASSERT_FALSE(reused.failed);
-    const std::string afterFirst = Describe(reused.result);
-    RunFISL(reused, second, *secondSettings, global);
     ModelRun fresh;
-    RunFISL(fresh, second, *secondSettings, global);
-    ASSERT_FALSE(fresh.failed);
-    EXPECT_EQ(Describe(reused.result), Describe(fresh.result));
-    EXPECT_NE(Describe(fresh.result), afterFirst);
+    ASSERT_NO_FATAL_FAILURE(rankingtest::ExpectRerunEqualsFreshRun(&models::ComputeFISLModel, first,
+                                                                   BondSettings(first), second, *secondSettings,
+                                                                   BondSettings(first), reused, fresh));
     EXPECT_EQ(reused.result.Performance.Statistics.Turnover, fresh.result.Performance.Statistics.Turnover);
   }
 }
 
 // ------------------------------------------------------------------ ranking stage
 
-// Countries A to F (A's QVSIGNAL series spans January to June 2000, B's
-// starts in March), EndDate 31 May 2000, and model lines in the order E, B,
-// X (no country), A, C, F with the given ranks from (2000, month).
-TFISLGraphicData RankingRecord() {
-  TFISLGraphicData r;
-  for (const char* name : {"A", "B", "C", "D", "E", "F"}) r.Countries.push_back(MakeCountry(name, "USD", "Japan"));
-  r.Countries[0].RegionName = "Europe (Euro)";
-  Asset(r.Countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 6, 1.0);
-  Asset(r.Countries[1], atSignal, "QVSIGNAL") = Constant(2000, 3, 4, 0.0);
-  r.EndDate = MonthEnd(2000, 5);
-  auto line = [&](const char* name, int month, const std::vector<double>& ranks) {
-    TSLLine l;
-    l.Name = name;
-    l.Ranks = Monthly(2000, month, ranks);
-    r.ModelPortfolio.Lines.push_back(l);
-  };
-  line("E", 1, {2, 1, 1, 1, 1, 2});
-  line("B", 3, {2, 1, 1, 3});  // starts late
-  line("X", 1, {4, 4, 4, 4, 1, 4});
-  line("A", 1, {1, 2, 3, 2, 2.7, 1});  // 2.7 counts as rank 2
-  line("C", 1, {3, 3, 2, 1});
-  r.ModelPortfolio.Lines.back().Ranks.push_back({r.EndDate - 1.0, 1.0});  // one day early: no closing rank
-  line("F", 1, {5, 5, 5, 5, 9, 5});                                       // rank 9 of 6 lines: none
-  return r;
-}
-
-TUserSettings GlobalBondWeights(const std::vector<double>& weights) {
-  TUserSettings s;
-  for (double w : weights) {
-    TCountrySettings row;
-    row.FiWeight = w;
-    row.EqWeight = 10.0;  // the equity weight is not read
-    s.CountrySettings.push_back(row);
-  }
-  return s;
-}
+// Line C of the ranking record with one more rank, dated one day before
+// EndDate: no closing rank.
+const TSeries kDayEarlyRankOfC = {{MonthEnd(2000, 5) - 1.0, 1.0}};
 
 TEST(FISLRanking, HistoryRowsOnTheSignalGrid) {
-  TFISLGraphicData r = RankingRecord();
-  r.RankingRows.resize(9);  // replaced, not extended
-  modeltest::ScopedUserSettings global(GlobalBondWeights({10.0, 0.0, -5.0, 1.0, 0.0001, 3.0}));
-  models::ComputeFISLRanking(&r);
-  ASSERT_EQ(r.RankingRows.size(), 6u);
-  const struct {
-    std::vector<double> values;  // from January 2000
-    bool selected;
-  } expected[] = {
-      {{1, 2, 3, 2, 2.7}, true},     // A: cut at EndDate
-      {{-1, -1, 2, 1, 1}, false},    // B: the grid before its first rank
-      {{3, 3, 2, 1}, false},         // C: its own points (the one-day-early point follows)
-      {{-1, -1, -1, -1, -1}, true},  // D: no line, the bare grid
-      {{2, 1, 1, 1, 1}, true},       // E
-      {{5, 5, 5, 5, 9}, true},       // F
-  };
-  for (std::size_t i = 0; i < 6; ++i) {
-    SCOPED_TRACE(r.Countries[i].Name);
-    const TLabelledSeries& row = r.RankingRows[i];
-    EXPECT_EQ(row.Labels, (std::vector<std::string>{r.Countries[i].Name, r.Countries[i].RegionName}));
-    TSeries values = Monthly(2000, 1, expected[i].values);
-    if (i == 2) values.push_back({r.EndDate - 1.0, 1.0});
-    EXPECT_EQ(row.Series, values);
-    EXPECT_EQ(row.Selected, expected[i].selected);
-  }
+  rankingtest::ExpectHistoryRowsOnTheSignalGrid(&models::ComputeFISLRanking, &TCountrySettings::FiWeight,
+                                                kDayEarlyRankOfC);
 }
 
 TEST(FISLRanking, ClosingRowsInRankThenLineOrderWithTheirOwnFlag) {
   // The flag of each closing row is its own country's, whatever the last
-  // country's flag (F: true in the first case, false in the second).
+  // country's flag (F: true in the first case, false in the second); the
+  // equity weight (10.0) is not read.
   const struct {
     std::vector<double> weights;
     std::vector<bool> selected;  // E, B, A
   } cases[] = {
-      {{10.0, 0.0, -5.0, 1.0, 0.0001, 3.0}, {true, false, true}},
+      {rankingtest::kRankingWeights, {true, false, true}},
       {{0.0, 2.0, 1.0, 1.0, -1.0, 0.0}, {false, true, false}},
   };
   for (const auto& c : cases) {
-    TFISLGraphicData r = RankingRecord();
-    r.RankingPages.resize(7);
-    modeltest::ScopedUserSettings global(GlobalBondWeights(c.weights));
-    models::ComputeFISLRanking(&r);
-    // Rank 1: E before B (line order, not country order); X has no country;
-    // rank 2: A (2.7); C's rank is dated one day early; F's 9 is outside 1..6.
-    EXPECT_EQ(FirstLabels(r.RankingPages), (std::vector<std::string>{"E", "B", "A"}));
-    ASSERT_EQ(r.RankingPages.size(), 3u);
-    EXPECT_EQ(r.RankingPages[0].Series, (TSeries{{r.EndDate, 1.0}}));
-    EXPECT_EQ(r.RankingPages[1].Series, (TSeries{{r.EndDate, 1.0}}));
-    EXPECT_EQ(r.RankingPages[2].Series, (TSeries{{r.EndDate, 2.0}}));
-    EXPECT_EQ(r.RankingPages[2].Labels, (std::vector<std::string>{"A", "Europe (Euro)"}));
-    EXPECT_EQ(SelectedFlags(r.RankingPages), c.selected);
+    rankingtest::ExpectClosingRowsInRankThenLineOrder(&models::ComputeFISLRanking, c.weights,
+                                                      &TCountrySettings::FiWeight, c.selected, kDayEarlyRankOfC);
   }
 }
 
@@ -444,75 +270,28 @@ TEST(FISLStatistics, PortfolioTitleZeroRateAndTheModelsTurnover) {
   r.ModelPortfolio.Returns.clear();
   models::ComputeFISLBenchmark(&r);
   models::ComputeFISLStatistics(&r);
-  EXPECT_FALSE(s.HasData);
-  EXPECT_EQ(s.Labels.StartDate, kNoFigure);
-  EXPECT_EQ(s.Labels.EndDate, kNoFigure);
-  EXPECT_EQ(s.RiskFreeRate, kNoFigure);
-  EXPECT_EQ(s.Model.Sharpe, kNoFigure);
-  EXPECT_EQ(s.Index.Sharpe, kNoFigure);
+  rankingtest::ExpectNoModelFigures(s);
   EXPECT_EQ(s.Turnover, 0.37);
 }
 
 // ------------------------------------------------------------------ allocations
 
-TSLAllocation Allocation(double date, std::vector<TSLHolding> holdings) {
-  TSLAllocation a{date, 0.0, std::move(holdings)};
-  for (const TSLHolding& h : a.Holdings) a.TotalWeight += h.AdjustedWeight;
-  return a;
-}
-
 TEST(FISLAllocations, ZoneRowsFromTheLastCompositionAndTheBondWeights) {
-  TFISLGraphicData r;
-  r.Countries = {MakeCountry("Japan 1", "JPY", "Japan"), MakeCountry("US", "USD", "North America"),
-                 MakeCountry("Japan 2", "JPY", "Japan"), MakeCountry("Germany", "EUR", "Europe (Euro)"),
-                 MakeCountry("UK", "GBP", "Europe (Non Euro)")};
-  r.ModelPortfolio.Allocations = {Allocation(MonthEnd(2001, 11), {{"Germany", 0.1, 1.0, 0, 0, 1}}),
-                                  Allocation(MonthEnd(2001, 12), {{"Japan 1", 0.1, 0.3, 0, 0, 1},
-                                                                  {"Japan 2", 0.1, 0.2, 0, 0, 3},
-                                                                  {"US", 0.1, 0.5, 0, 0, 2},
-                                                                  {"Elsewhere", 0.1, 0.4, 0, 0, 4}})};
-  r.Performance.AllocationTitle = "old";
-  TUserSettings settings = MakeSettings(r.Countries, 0.0, 10.0, 0.0);
+  std::vector<TCountry> countries = rankingtest::AllocationCountries();
+  countries.push_back(MakeCountry("UK", "GBP", "Europe (Non Euro)"));
+  TUserSettings settings = MakeSettings(countries, 0.0, 10.0, 0.0);
   settings.CountrySettings[1].FiWeight = 0.0;   // US: greyed though it is held
   settings.CountrySettings[3].FiWeight = -2.0;  // negative: takes part
   settings.CountrySettings[4].EqWeight = 5.0;   // the equity weight is not read
   settings.CountrySettings[4].FiWeight = 0.0;
-  models::ComputeFISLAllocations(&r, settings);
-
-  const struct {
-    const char* name;
-    double value;
-    double regionTotal;
-    int rank;
-    int regionState;
-    int participation;
-  } expected[] = {{"Japan 1", 0.3, 0.5, 1, 0, 1},
-                  {"US", 0.5, 0.5, 2, 0, 2},
-                  {"Japan 2", 0.2, 0.5, 3, 0, 1},
-                  {"Germany", 0.0, 0.0, -1, -1, 1},  // held only in the earlier composition
-                  {"UK", 0.0, 0.0, -1, -1, 2}};
-  ASSERT_EQ(r.RegionItems.size(), 5u);
-  for (std::size_t i = 0; i < 5; ++i) {
-    SCOPED_TRACE(expected[i].name);
-    const TRegionItem& item = r.RegionItems[i];
-    EXPECT_EQ(item.Name, expected[i].name);
-    EXPECT_EQ(item.RegionName, r.Countries[i].RegionName);
-    EXPECT_NEAR(item.Value, expected[i].value, 1e-15);
-    EXPECT_NEAR(item.RegionColor, expected[i].regionTotal, 1e-15);
-    EXPECT_EQ(item.State, expected[i].rank);
-    EXPECT_EQ(item.Flag, expected[i].regionState);
-    EXPECT_EQ(item.Excluded, expected[i].participation);
-  }
-  const std::vector<TAllocationRow>& history = r.Performance.AllocationHistory;
-  ASSERT_EQ(history.size(), 2u);
-  EXPECT_NEAR(history[1].TotalWeight, 1.4, 1e-12);
-  ASSERT_EQ(history[1].Holdings.size(), 4u);
-  EXPECT_EQ(history[1].Holdings[3].Name, "Elsewhere");
-  EXPECT_EQ(history[1].Holdings[3].Weight, 0.4);  // the adjusted weight
-  EXPECT_EQ(r.Performance.AllocationTitle, "");
-
-  settings.CountrySettings.pop_back();
-  EXPECT_THROW(models::ComputeFISLAllocations(&r, settings), EModelError);
+  // name, value, region total, rank, region state, participation
+  rankingtest::ExpectRegionRowsFromTheLastAllocation(&models::ComputeFISLAllocations, countries, settings,
+                                                     {{"Japan 1", 0.3, 0.5, 1, 0, 1},
+                                                      {"US", 0.5, 0.5, 2, 0, 2},
+                                                      {"Japan 2", 0.2, 0.5, 3, 0, 1},
+                                                      // held only in the earlier composition
+                                                      {"Germany", 0.0, 0.0, -1, -1, 1},
+                                                      {"UK", 0.0, 0.0, -1, -1, 2}});
 }
 
 TEST(FISLAllocations, EmptyModelLeavesNamedEmptyCharts) {

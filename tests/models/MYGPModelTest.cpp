@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "GlobalModelFixtures.h"
 #include "ModelTestSupport.h"
 #include "common/Globals.h"
 #include "models/global/MYGPModel.h"
@@ -40,14 +41,11 @@ class MYGPSources : public ::testing::Test {
   TFIGPGraphicData figp_ = cMyExternFIGPGraphicData;
 };
 
-// Equity +2 %, cash +0.5 %, bonds +0.3 % a month over 36 month ends from January 2000.
+// Equity +2 %, cash +0.5 %, bonds +0.3 % a month over 36 month ends from
+// January 2000, flat 10-year rates of 4 %.
 TCountry FullCountry(const std::string& name, const std::string& ccy, const std::string& region) {
-  TCountry c = EquityCountry(name, ccy, 2000, 1, 36, 0.02, 0.005);
-  c.RegionName = region;
-  Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 36, 100.0, 0.003);
+  TCountry c = globaltest::SignalledEquityCountry(name, ccy, region);
   Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 36, 4.0);
-  Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 36, 1.0);
-  Asset(c, atSignal, "BLSIGNAL") = Constant(2000, 1, 36, 1.0);
   return c;
 }
 
@@ -428,7 +426,7 @@ void ExpectItem(const TMYGPGraphicData& result, const ItemFigures& e) {
 
 // Sleeves at the last date: timed e x 0.4 with risk-off 0.2 x 0.4 into the
 // FISL selection, plain p x 0.2, bonds 0.4 of the FISL selection split
-// 0.6 / 0.2 (GERMANY's linked part as fixed), bond benchmark 0.4 of FISL's,
+// 0.6 / 0.2 (GERMANY's and PANAMA's linked parts as fixed), bond benchmark 0.4 of FISL's,
 // currency weights x (1 - 0.52) = 0.48, hedges net of them.
 TEST_F(MYGPComposition, RowsByRegionNameWithSleevesHedgesAndSums) {
   models::ComputeMYGPAllocations(&result, TUserSettings{});
@@ -441,7 +439,9 @@ TEST_F(MYGPComposition, RowsByRegionNameWithSleevesHedgesAndSums) {
            {0, "USA", 0.32, 0.36, 0.32, 2, true, 0.144, 0.048, 0.192, 0.16, 0.0, 1, 1},
            {1, "GERMANY", 0.20, 0.24, kNo, 1, false, 0.096, kNo, 0.096, 0.16, 0.0, 2, 1},
            {2, "Russia", kNo, kNo, 0.0, -1, false, kNo, kNo, kNo, 0.08, 0.0, 3, 0},
-           {5, "PANAMA", kNo, kNo, 0.0, -1, false, 0.072, kNo, 0.096, kNo, 0.048, -1, 1}})
+           // PANAMA has no inflation-linked range: its linked part goes to fixed rate,
+           // so fixed rate + inflation linked = bond.
+           {5, "PANAMA", kNo, kNo, 0.0, -1, false, 0.096, kNo, 0.096, kNo, 0.048, -1, 1}})
     ExpectItem(result, e);
   // Heads {equity, benchmark, fx | fixed, linked, bond, index, hedge}.
   const std::vector<std::vector<double>> sums = {{0.32, 0.36, 0.32, 0.144, 0.048, 0.192, 0.16, 0.0},
@@ -449,8 +449,8 @@ TEST_F(MYGPComposition, RowsByRegionNameWithSleevesHedgesAndSums) {
                                                  {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.08, 0.0},
                                                  {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
                                                  {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-                                                 {0.0, 0.0, 0.0, 0.072, 0.0, 0.096, 0.0, 0.048},
-                                                 {0.52, 0.60, 0.32, 0.312, 0.048, 0.384, 0.40, 0.048}};
+                                                 {0.0, 0.0, 0.0, 0.096, 0.0, 0.096, 0.0, 0.048},
+                                                 {0.52, 0.60, 0.32, 0.336, 0.048, 0.384, 0.40, 0.048}};
   for (std::size_t k = 0; k < 7; ++k) {
     const TCountryAllocationItem& q = rows[k].Summary;
     const TCountryDetailItem& b = rows[k].DetailSummary;
@@ -468,27 +468,17 @@ TEST_F(MYGPComposition, AssetHistoryAndRowsOfTheLastDate) {
   ASSERT_EQ(history.size(), 2u);
   const std::vector<std::vector<double>> want = {{0.54, 0.4, 0.0, 0.0}, {0.52, 0.288, 0.096, 0.096}};
   const std::vector<std::string> names = {"Equity", "Fixed Rate Bond", "Inflation-Linked Bond", "Gold"};
-  for (std::size_t r = 0; r < 2; ++r) {
-    EXPECT_EQ(history[r].Date, r == 0 ? kD0 : kD1);
-    EXPECT_EQ(history[r].TotalWeight, 1.0);
-    ASSERT_EQ(history[r].Holdings.size(), 4u);
-    for (std::size_t k = 0; k < 4; ++k) {
-      EXPECT_EQ(history[r].Holdings[k].Name, names[k]);
-      EXPECT_NEAR(history[r].Holdings[k].Weight, want[r][k], 1e-12) << r << " " << k;
-    }
-  }
+  for (std::size_t r = 0; r < 2; ++r) globaltest::ExpectSplitRow(history[r], r == 0 ? kD0 : kD1, names, want[r]);
   EXPECT_EQ(result.ColumnCaption1, "Model");
   EXPECT_EQ(result.ColumnCaption2, "Index");
-  const std::vector<TAssetShareRow> rows = {{"Equity", 0.52, 0.6, 1},          {"Equity", 0.52, 0.6, 1},
-                                            {"Bond", 0.384, 0.4, 2},           {"Fixed Rate Bond", 0.288, 0.4, 2},
-                                            {"Inflation-Linked Bond", 0.096, 0.0, 2}, {"Gold", 0.096, 0.0, 3}};
-  ASSERT_EQ(result.AssetShares.size(), rows.size());
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    EXPECT_EQ(result.AssetShares[k].Name, rows[k].Name);
-    EXPECT_NEAR(result.AssetShares[k].Share, rows[k].Share, 1e-12) << k;
-    EXPECT_NEAR(result.AssetShares[k].Mark, rows[k].Mark, 1e-12) << k;
-    EXPECT_EQ(result.AssetShares[k].Kind, rows[k].Kind);
-  }
+  globaltest::ExpectAssetShares(result.AssetShares,
+                                {{"Equity", 0.52, 0.6, 1},
+                                 {"Equity", 0.52, 0.6, 1},
+                                 {"Bond", 0.384, 0.4, 2},
+                                 {"Fixed Rate Bond", 0.288, 0.4, 2},
+                                 {"Inflation-Linked Bond", 0.096, 0.0, 2},
+                                 {"Gold", 0.096, 0.0, 3}},
+                                1e-12);
 }
 
 // A second run without EQSL selection and timed weights keeps nothing of the first.
@@ -543,6 +533,11 @@ TEST_F(MYGPComposition, DollarRemainderIsFlooredAtZero) {
     EXPECT_NEAR(rows[5].DetailItems.at(1).FxHedge, c.ecuador, 1e-12) << c.usd;
     EXPECT_NEAR(rows[6].DetailSummary.FxHedge, c.usa + c.panama + c.ecuador, 1e-12) << c.usd;
   }
+  // Without a currency item of its own, Russia is still never hedged.
+  cMyExternFICYGraphicData.Performance.AllocationHistory = {{kD1, 1.0, {{"USA", 0.0}}}};
+  models::ComposeMYGPPortfolio(&result);
+  EXPECT_GT(result.AllocationItems[2].DetailItems.at(0).BondWeight, 0.0);
+  EXPECT_EQ(result.AllocationItems[2].DetailItems.at(0).FxHedge, 0.0);
 }
 
 // The flags follow each list's own row of the item's name (the last one),

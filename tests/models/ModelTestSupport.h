@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the model tests: a progress receiver that records what
+// Shared helpers of the model tests: a progress receiver that records what
 // the models show, and the country-list builders of the portfolio tests.
 
 #include <string>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "RankingModelFixtures.h"
 #include "models/equity/PerformanceStage.h"
 #include "platform/DateTime.h"
 #include "portfolio/TestCountries.h"
@@ -73,12 +74,7 @@ TEST(PerformanceStage, EmptyModelSeries) {
   TEQSLGraphicData r = EqslRecord({}, Alternating(12), 0.03);
   models::ComputeEQSLStatistics(&r);
   const TPerformanceStatistics& s = r.Performance.Statistics;
-  EXPECT_FALSE(s.HasData);
-  EXPECT_EQ(s.Labels.StartDate, kNoFigure);
-  EXPECT_EQ(s.Labels.EndDate, kNoFigure);
-  EXPECT_EQ(s.RiskFreeRate, kNoFigure);
-  EXPECT_EQ(s.Model.Sharpe, kNoFigure);
-  EXPECT_EQ(s.Index.Sharpe, kNoFigure);
+  rankingtest::ExpectNoModelFigures(s);
   EXPECT_EQ(s.RiskFree.Sharpe, kNoFigure);
   EXPECT_EQ(s.Model.Return, kNoFigure);
   EXPECT_EQ(s.Model.Volatility, kNoFigure);

@@ -225,21 +225,7 @@ TEST(Rule2Evaluate, GoldIsHedgedAgainstUsdCashAndConvertedIntoThePortfolioCurren
 // slumping; RULE2 states cycling 1, 2, 3; an inflation-linked index for the
 // first country from month 10 with one stored missing value.
 std::vector<TCountry> Rule2Countries() {
-  std::vector<TCountry> countries = testcountries::ThreeCountries(40, [](TCountry& c, std::size_t i) {
-    Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
-    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * static_cast<double>(i));
-    Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + static_cast<double>(i));
-  });
-  std::vector<double> gold;
-  std::vector<double> states;
-  double g = 300.0;
-  for (int m = 0; m < 40; ++m) {
-    gold.push_back(g);
-    g *= m < 20 ? 1.02 : 0.97;
-    states.push_back(1.0 + static_cast<double>(m % 3));
-  }
-  Asset(countries[0], atIndex, "AUINDEX") = Monthly(2000, 1, gold);
-  Asset(countries[0], atRule, "RULE2") = Monthly(2000, 1, states);
+  std::vector<TCountry> countries = testcountries::GoldRuleCountries(false);
   std::vector<double> linked;
   for (int m = 10; m < 40; ++m) linked.push_back(m == 15 ? -1000.0 : 100.0 * std::pow(1.003, m));
   Asset(countries[0], atIndex, "IBINDEX2") = Monthly(2000, 11, linked);

@@ -201,6 +201,32 @@ inline std::vector<TCountry> EuroPair(double usdCashGrowth = 0.0, bool reverseQu
   return list;
 }
 
+// "United States" (USD), "Germany" (EUR), "Japan" (JPY) over the 40 month
+// ends from January 2000: cash +0.2 % a month, government bonds
+// +0.4/0.5/0.6 %, flat 10-year rates 3/4/5 % (and a QVSIGNAL of 1.0 for
+// every country when `qvSignal`); for the first country gold rallying 2 % a
+// month for 20 months from 300, then slumping 3 % a month, and RULE2 states
+// cycling 1, 2, 3.
+inline std::vector<TCountry> GoldRuleCountries(bool qvSignal) {
+  std::vector<TCountry> list = ThreeCountries(40, [qvSignal](TCountry& c, std::size_t i) {
+    Asset(c, atRiskFreeAsset, "CASH") = Growing(2000, 1, 40, 100.0, 0.002);
+    Asset(c, atRiskFreeAsset, "RISKFREEASSET1") = Growing(2000, 1, 40, 100.0, 0.004 + 0.001 * static_cast<double>(i));
+    Asset(c, atIndex, "10YRATEINDEX") = Constant(2000, 1, 40, 3.0 + static_cast<double>(i));
+    if (qvSignal) Asset(c, atSignal, "QVSIGNAL") = Constant(2000, 1, 40, 1.0);
+  });
+  std::vector<double> gold;
+  std::vector<double> states;
+  double g = 300.0;
+  for (int m = 0; m < 40; ++m) {
+    gold.push_back(g);
+    g *= m < 20 ? 1.02 : 0.97;
+    states.push_back(1.0 + static_cast<double>(m % 3));
+  }
+  Asset(list[0], atIndex, "AUINDEX") = Monthly(2000, 1, gold);
+  Asset(list[0], atRule, "RULE2") = Monthly(2000, 1, states);
+  return list;
+}
+
 // Installs a list as vcMyExternCountryList (asset-title lookups read it) for
 // the lifetime of the object, then puts the previous list back.
 class ScopedCountryList {

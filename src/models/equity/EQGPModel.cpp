@@ -8,10 +8,11 @@
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
 #include "common/SeriesHelpers.h"
-#include "common/SeriesStatistics.h"
 #include "models/equity/ModelFrame.h"
 #include "models/equity/PerformanceStage.h"
 #include "models/equity/SeriesCurrencyConversion.h"
+#include "models/global/GlobalRows.h"
+#include "models/global/ModelStages.h"
 #include "portfolio/ModelError.h"
 #include "portfolio/PortfolioPerformance.h"
 
@@ -24,6 +25,9 @@ constexpr TModelFrameValues kEQGPFrame{"EQGP", "EQINDEX", atIndex, 3, TStartShif
 // Rows 0..5 are the regions of strRegionNameList, row 6 the total.
 constexpr std::ptrdiff_t kRegionRows = 6;
 constexpr std::ptrdiff_t kTotalRow = kRegionRows;
+
+// A missing record is a model failure.
+constexpr const char* kNoRecord = "no result record";
 
 TCountryAllocationItem PlaceholderItem(const std::string& name, std::int32_t rank) {
   TCountryAllocationItem item;
@@ -80,71 +84,28 @@ TShareTable LastShares(const std::vector<TBenchmarkAllocation>& history, WeightO
   return table;
 }
 
-// The record a stage works on; a missing record is a model failure.
-template <class Record>
-Record& Checked(Record* result) {
-  if (result == nullptr) throw EModelError("no result record");
-  return *result;
-}
-
-// Value of the last row named `name`: its first point equals 1.0; false when
-// no row has that name or the row has no points.
-bool SignalOn(const std::vector<TLabelledSeries>& rows, const std::string& name) {
-  bool on = false;
-  for (const TLabelledSeries& row : rows) {
-    if (row.Labels.empty() || row.Labels.front() != name) continue;
-    on = !row.Series.empty() && row.Series.front().Value == 1.0;
-  }
-  return on;
-}
-
-// Sum of the item values above 0.0 (items still at kNoFigure count as 0).
-template <class ValueOf>
-double PositiveSum(const std::vector<TCountryAllocationItem>& items, ValueOf valueOf) {
-  double sum = 0.0;
-  for (const TCountryAllocationItem& item : items) {
-    const double v = valueOf(item);
-    if (v > 0.0) sum += v;
-  }
-  return sum;
-}
-
 }  // namespace
 
 void ComputeEQGPModel(TEQGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
-  TStageCounter counter(progress, step);
-  if (result == nullptr) {
-    counter.Start(kEQGPFrame.CounterStart);
-    throw EModelError("EQGP: no result record");
-  }
-  RunModelFrame(*result, std::move(countries), settings, frequency, intraMonth, kEQGPFrame, counter);
-
-  counter.Next();  // 4
-  BuildEQGPPortfolio(result, result->Countries, settings, frequency);
-
-  counter.Next();  // 5: the model with ranking selection, the benchmark without
-  result->Benchmark.Recalculate(true);
-  result->Values2 = result->Benchmark.ReturnSeries;
-  result->Benchmark2.Recalculate(false);
-  result->Values3 = result->Benchmark2.ReturnSeries;
-
-  counter.Next();  // 6
-  ComputeEQGPBenchmark(result, settings);
-
-  counter.Next();  // 7
-  ComputeEQGPStatistics(result);
-
-  counter.Next();  // 8
-  ComputeEQGPAllocations(result, settings);
-
-  counter.Next();  // 9
+  RunModelStages(
+      result, std::move(countries), settings, frequency, intraMonth, kEQGPFrame, progress, step,
+      [&] { BuildEQGPPortfolio(result, result->Countries, settings, frequency); },  // 4
+      [&] {  // 5: the model with ranking selection, the benchmark without
+        result->Benchmark.Recalculate(true);
+        result->Values2 = result->Benchmark.ReturnSeries;
+        result->Benchmark2.Recalculate(false);
+        result->Values3 = result->Benchmark2.ReturnSeries;
+      },
+      [&] { ComputeEQGPBenchmark(result, settings); },     // 6
+      [&] { ComputeEQGPStatistics(result); },              // 7
+      [&] { ComputeEQGPAllocations(result, settings); });  // 8, then 9
 }
 
 void BuildEQGPPortfolio(TEQGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                         std::uint32_t frequency) {
-  Checked(result);
+  RecordOf(result, kNoRecord);
   // Timing is off only when both trust levels are exactly 0.0 (NaN is not 0.0).
   result->UseTrustLevels = !(settings.QVTrustLevel == 0.0 && settings.BLTrustLevel == 0.0);
 
@@ -166,32 +127,21 @@ void BuildEQGPPortfolio(TEQGPGraphicData* result, const std::vector<TCountry>& c
 }
 
 void ComputeEQGPBenchmark(TEQGPGraphicData* result, const TUserSettings& settings) {
-  Checked(result);
+  RecordOf(result, kNoRecord);
   TEQGPGraphicPart& part = result->Total;
-  part.ModelReturns.clear();
-  part.BenchmarkReturns.clear();
-
-  const std::string& ccy = settings.PortfolioCcy;
-  part.Parameters.PortfolioCcy = ccy;
-  part.ModelName = "(In " + ccy + ")";
-  part.BenchmarkName = "Benchmark (In " + ccy + ")";
+  part.Parameters.PortfolioCcy = settings.PortfolioCcy;
+  NameModelAndBenchmark(part, settings.PortfolioCcy);
 
   TSeries model = ConvertEQGPSeriesCurrency(*result, result->Values2, settings);
   TSeries benchmark = ConvertEQGPSeriesCurrency(*result, result->Values3, settings);
   const auto common = GetCommonDateRange(model, benchmark);
   part.ModelReturns = SliceSeries(model, common[0], common[1]);
   part.BenchmarkReturns = SliceSeries(benchmark, common[0], common[1]);
-
-  // Risk-free return: AnnualizedReturn of the cash returns over the model's dates.
-  const auto cashRange = GetCommonDateRange(part.ModelReturns, result->Values1);
-  part.Statistics.RiskFreeRate = kNoFigure;
-  if (!result->Values1.empty())
-    part.Statistics.RiskFreeRate =
-        AnnualizedReturn(SliceSeries(result->Values1, cashRange[0], cashRange[1]), result->Frequency);
+  part.Statistics.RiskFreeRate = CashRiskFreeRate(part.ModelReturns, result->Values1, result->Frequency);
 }
 
 void ComputeEQGPAllocations(TEQGPGraphicData* result, const TUserSettings& settings) {
-  Checked(result);
+  RecordOf(result, kNoRecord);
   TEQGPGraphicPart& part = result->Total;
   const int frequency = static_cast<int>(result->Frequency);
   FillChartSets(part.IndexCharts, part.DrawdownCharts, part.OneYearCharts, part.ModelName, part.ModelReturns,
@@ -242,21 +192,20 @@ void ComputeEQGPAllocations(TEQGPGraphicData* result, const TUserSettings& setti
 }
 
 void ComputeEQGPRegionAllocations(TEQGPGraphicData* result, const TUserSettings& settings) {
-  Checked(result);
+  RecordOf(result, kNoRecord);
   AddEQGPTotalRows(result);
   const std::vector<TBenchmarkAllocation>& history = result->Benchmark.WeightHistory;
   if (history.empty()) return;
   const std::vector<TBenchmarkHolding>& weights = history.back().Items;
 
   std::vector<TRegionAllocationRow>& rows = result->AllocationItems;
-  TCountryAllocationItem& total = ModelAt(rows, kTotalRow, "EQGP region rows").Summary;
+  TCountryAllocationItem& total = LastOf(rows, "EQGP region rows").Summary;
   total.EquityShare = 0.0;
   total.RiskFreeShare = 0.0;
   total.FxShare = 0.0;
   const std::vector<TSLAllocation>& ranking = result->Portfolio.Allocations;
 
-  for (std::ptrdiff_t r = 0; r < kRegionRows; ++r) {
-    TRegionAllocationRow& row = ModelAt(rows, r, "EQGP region rows");
+  ForEachRegionRow(rows, [&](TRegionAllocationRow& row) {
     for (TCountryAllocationItem& item : row.Items) {
       if (!ranking.empty())
         for (const TSLHolding& holding : ranking.back().Holdings)
@@ -280,10 +229,8 @@ void ComputeEQGPRegionAllocations(TEQGPGraphicData* result, const TUserSettings&
       }
     }
     // Region figures: the sums of the item values above 0.0.
-    row.Summary.EquityShare = PositiveSum(row.Items, [](const TCountryAllocationItem& i) { return i.EquityShare; });
-    row.Summary.RiskFreeShare = PositiveSum(row.Items, [](const TCountryAllocationItem& i) { return i.RiskFreeShare; });
-    row.Summary.FxShare = PositiveSum(row.Items, [](const TCountryAllocationItem& i) { return i.FxShare; });
-  }
+    SumCountryItems(row);
+  });
 }
 
 std::vector<TRegionAllocationRow> BuildRegionTotalRows(const std::vector<TCountry>& countries) {
@@ -310,24 +257,18 @@ std::vector<TRegionAllocationRow> BuildRegionTotalRows(const std::vector<TCountr
 }
 
 void AddEQGPTotalRows(TEQGPGraphicData* result) {
-  auto& record = Checked(result);
+  auto& record = RecordOf(result, kNoRecord);
   record.AllocationItems = BuildRegionTotalRows(record.Countries);
 }
 
 void AddFIGPTotalRows(TFIGPGraphicData* result) {
-  auto& record = Checked(result);
+  auto& record = RecordOf(result, kNoRecord);
   record.AllocationItems = BuildRegionTotalRows(record.Countries);
 }
 
 void FlagEQGPAllocationItems(TEQGPGraphicData* result, const std::vector<TLabelledSeries>& macroRows,
                              const std::vector<TLabelledSeries>& behaviouralRows) {
-  Checked(result);
-  for (TRegionAllocationRow& row : result->AllocationItems) {
-    for (TCountryAllocationItem& item : row.Items) {
-      item.MacroOn = SignalOn(macroRows, item.Name);
-      item.BehaviourOn = SignalOn(behaviouralRows, item.Name);
-    }
-  }
+  FlagAllocationItems(RecordOf(result, kNoRecord).AllocationItems, macroRows, behaviouralRows);
 }
 
 }  // namespace models

@@ -11,6 +11,7 @@
 #include "common/SeriesHelpers.h"
 #include "models/equity/ModelFrame.h"
 #include "models/equity/PerformanceStage.h"
+#include "models/global/GlobalRows.h"
 #include "portfolio/ModelError.h"
 #include "portfolio/PortfolioPerformance.h"
 
@@ -18,10 +19,7 @@ namespace models {
 
 namespace {
 
-TFIGFGraphicData& RecordOf(TFIGFGraphicData* result) {
-  if (result == nullptr) throw EModelError("FIGF: no result record");
-  return *result;
-}
+constexpr const char* kNoRecord = "FIGF: no result record";
 
 // Weight that the bond portfolio gives, at each of its allocation dates d, to
 // countries with inflation-linked bond data at d:
@@ -53,7 +51,7 @@ std::map<double, double> LinkedWeightByDate(const std::vector<TSLAllocation>& al
 void ComputeFIGFModel(TFIGFGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
-  TFIGFGraphicData& r = RecordOf(result);
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   TStageCounter counter(progress, step);
   RunModelFrame(r, std::move(countries), settings, frequency, intraMonth,
                 TModelFrameValues{"FIGF", "RISKFREEASSET1", atRiskFreeAsset, 2, TStartShift::FirstDayYearEarlier},
@@ -76,7 +74,7 @@ void ComputeFIGFModel(TFIGFGraphicData* result, std::vector<TCountry> countries,
 
 void BuildFIGFPortfolio(TFIGFGraphicData* result, const std::vector<TCountry>& countries,
                         const TUserSettings& settings, std::uint32_t frequency) {
-  TFIGFGraphicData& r = RecordOf(result);
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   const auto code = static_cast<std::int32_t>(frequency);
   r.BondPortfolio.Build(countries, settings, code, r.StartDate, r.EndDate);
   r.BondPortfolio.Recalculate(false);
@@ -87,7 +85,7 @@ void BuildFIGFPortfolio(TFIGFGraphicData* result, const std::vector<TCountry>& c
 // gold row := SliceSeries(PrependSeries(G, gold signal), first date of G, EndDate);
 // share rows := (d, v) and (d, v == -1.0 ? -1.0 : 1.0 - v) of the gold row's last point.
 void BuildFIGFSeries(TFIGFGraphicData* result) {
-  TFIGFGraphicData& r = RecordOf(result);
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   r.Rows1.clear();
   r.Rows2.clear();
   TSeries grid = GetSignalDateGrid(r.Countries);
@@ -110,68 +108,31 @@ void BuildFIGFSeries(TFIGFGraphicData* result) {
 }
 
 void ComputeFIGFBenchmark(TFIGFGraphicData* result) {
-  TFIGFGraphicData& r = RecordOf(result);
-  TPortfolioPerformance& performance = r.Performance;
-  performance.ModelReturns.clear();
-  performance.BenchmarkReturns.clear();
-  const std::string& ccy = performance.Parameters.PortfolioCcy;
-  performance.ModelName = "(In " + ccy + ")";
-  performance.BenchmarkName = "Benchmark (In " + ccy + ")";
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
+  NameModelAndBenchmark(r.Performance, r.Performance.Parameters.PortfolioCcy);
   AlignFIGFSeries(result);
-  performance.Statistics.RiskFreeRate = 0.0;
+  r.Performance.Statistics.RiskFreeRate = 0.0;
 }
 
 void AlignFIGFSeries(TFIGFGraphicData* result) {
-  TFIGFGraphicData& r = RecordOf(result);
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   const std::array<double, 2> range = GetCommonDateRange(r.Rule2.Returns, r.BondPortfolio.Returns);
   r.Performance.ModelReturns = SliceSeries(r.Rule2.Returns, range[0], range[1]);
   r.Performance.BenchmarkReturns = SliceSeries(r.BondPortfolio.Returns, range[0], range[1]);
 }
 
-// Per weight row at date d with shares fixed F, gold G, switch W and the
-// linked weight s = w(d) of LinkedWeightByDate (0.0 when W is 0.0 or no
-// allocation is dated d):
-//   "Fixed Rate Bond" = F + W (1 - s), "Inflation-Linked Bond" = W s, "Gold" = G.
+// Chart sets, then the dated split and the asset rows, with the linked part
+// s = w(d) of LinkedWeightByDate of a weight row dated d (0.0 when no
+// allocation is dated d).
 void ComputeFIGFAllocations(TFIGFGraphicData* result) {
-  TFIGFGraphicData& r = RecordOf(result);
-  TPortfolioPerformance& performance = r.Performance;
-  FillChartSets(performance, static_cast<int>(r.Frequency));
-
-  // Cleared in every run, so that a run without weight rows shows no split
-  // rather than the previous run's.
-  performance.AllocationTitle.clear();
-  performance.AllocationHistory.clear();
-  r.ColumnCaption1.clear();
-  r.ColumnCaption2.clear();
-  r.AssetShares.clear();
-  const std::vector<TRule2Allocation>& rows = r.Rule2.Allocations;
-  if (rows.empty()) return;
-
+  TFIGFGraphicData& r = RecordOf(result, kNoRecord);
+  FillChartSets(r.Performance, static_cast<int>(r.Frequency));
   const std::map<double, double> linkedWeights =
       LinkedWeightByDate(r.Rule2.BondPortfolio.Allocations, r.Rule2.InflationLinked.Lines);
-  double fixed = 0.0;
-  double linked = 0.0;
-  double gold = 0.0;
-  performance.AllocationHistory.reserve(rows.size());
-  for (const TRule2Allocation& row : rows) {
-    double s = 0.0;
-    if (row.InflationLinkedWeight != 0.0) {
-      const auto found = linkedWeights.find(row.Date);
-      if (found != linkedWeights.end()) s = found->second;
-    }
-    fixed = row.FixedRateWeight + row.InflationLinkedWeight * (1.0 - s);
-    linked = row.InflationLinkedWeight * s;
-    gold = row.GoldWeight;
-    performance.AllocationHistory.push_back(
-        {row.Date, 1.0, {{"Fixed Rate Bond", fixed}, {"Inflation-Linked Bond", linked}, {"Gold", gold}}});
-  }
-
-  // The index column is the all-fixed-rate-bond benchmark.
-  r.ColumnCaption1 = "Model";
-  r.ColumnCaption2 = "Index";
-  r.AssetShares = {{"Bond", fixed + linked, 1.0, 1},      {"Fixed Rate Bond", fixed, 1.0, 1},
-                   {"Inflation-Linked Bond", linked, 0.0, 1}, {"Gold", gold, 0.0, 2},
-                   {"", 0.0, 0.0, 2},                         {"", 0.0, 0.0, 2}};
+  BuildBondAssetRows(r, [&](const TRule2Allocation& row) {
+    const auto found = linkedWeights.find(row.Date);
+    return found == linkedWeights.end() ? 0.0 : found->second;
+  });
 }
 
 }  // namespace models
