@@ -335,10 +335,10 @@ void TBenchmarkPortfolio::RankAndSelect(bool rankFlag) {
 
 void TBenchmarkPortfolio::Recalculate(bool rankFlag) {
   ReturnSeries.clear();
-  WeightHistory.clear();
   if (Lines.empty()) {
     // Without lines every result is empty: turnover, exposure and costs of an
     // earlier recalculation are not left behind beside empty returns.
+    WeightHistory.clear();
     ComputeWeights(-1);
     return;
   }
@@ -366,7 +366,10 @@ void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rank
 
 void TBenchmarkPortfolio::RebuildResults() {
   ReturnSeries.clear();
-  WeightHistory.clear();
+  // The rows of an earlier result are rewritten in place (their holding lists
+  // keep their storage), then the surplus is dropped: the same content as a
+  // fresh history, without freeing and allocating a list per date.
+  std::size_t rows = 0;
   const std::int32_t longest = LongestWeightLine();
   if (longest >= 0) {
     const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
@@ -374,15 +377,17 @@ void TBenchmarkPortfolio::RebuildResults() {
     std::vector<std::size_t> present;
     std::vector<std::size_t> earning;
     if (n > 1) {
-      WeightHistory.reserve(n - 1);
+      if (WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
       ReturnSeries.reserve(n - 1);
     }
     for (std::size_t k = 1; k < n; ++k) {
       const double d = dates[k].Date;
 
       // Allocation at d: both legs normalised by their sum S.
-      TBenchmarkAllocation row;
+      TBenchmarkAllocation& row = WeightHistory[rows++];
       row.Date = d;
+      row.Total = 0.0;
+      row.Items.clear();
       LinesBegun(Lines, d, false, present);
       double sum = 0.0;
       for (std::size_t i : present) {
@@ -400,7 +405,6 @@ void TBenchmarkPortfolio::RebuildResults() {
         row.Total += holding.EquityWeight + holding.RiskFreeWeight;
         row.Items.push_back(std::move(holding));
       }
-      WeightHistory.push_back(std::move(row));
 
       // Return at d: the normalised weights of the date before earn the returns of d.
       LinesBegun(Lines, d, true, earning);
@@ -420,6 +424,7 @@ void TBenchmarkPortfolio::RebuildResults() {
       ReturnSeries.push_back({d, r});
     }
   }
+  WeightHistory.resize(rows);
   ComputeWeights(longest);
   const std::size_t count = std::min(ReturnSeries.size(), CostSeries.size());
   for (std::size_t i = 0; i < count; ++i) ReturnSeries[i].Value -= CostSeries[i].Value;

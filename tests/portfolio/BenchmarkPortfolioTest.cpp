@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestCountries.h"
@@ -425,6 +426,49 @@ TEST(BenchmarkRecalculate, WithoutLinesEveryResultIsEmptied) {
   EXPECT_TRUE(b.WeightHistory.empty());
   for (const TSeries* r : {&b.ReturnSeries, &b.TurnoverSeries, &b.ExposureSeries, &b.CostSeries}) {
     EXPECT_TRUE(r->empty());
+  }
+}
+
+// A portfolio rebuilt over another list (shorter history, other countries,
+// fewer or more holdings per date) holds exactly what a fresh one holds: the
+// rows of the earlier history are rewritten, none is left over.
+TEST(BenchmarkRecalculate, RebuildOverAnEarlierResultEqualsAFreshPortfolio) {
+  std::vector<TCountry> longer = GrowthCountries({0.01, 0.02, 0.005}, 48);
+  std::vector<TCountry> shorter = GrowthCountries({0.03}, 30);
+  shorter.push_back(EquityCountry("LATE", "USD", 2000, 7, 23, 0.02));
+  for (const auto& [first, second] : {std::pair{&longer, &shorter}, std::pair{&shorter, &longer}}) {
+    const TUserSettings firstSettings = CashLegSettings(*first, 30.0);
+    const TUserSettings secondSettings = CashLegSettings(*second, 50.0, 0.2);
+    TBenchmarkPortfolio reused;
+    {
+      ScopedCountryList scoped(*first);
+      reused.Build(*first, firstSettings, 0, MonthEnd(2003, 12), false);
+      reused.Recalculate(false);
+    }
+    ScopedCountryList scoped(*second);
+    reused.Build(*second, secondSettings, 0, MonthEnd(2003, 12), false);
+    reused.Recalculate(false);
+    TBenchmarkPortfolio fresh;
+    fresh.Build(*second, secondSettings, 0, MonthEnd(2003, 12), false);
+    fresh.Recalculate(false);
+    ASSERT_FALSE(fresh.WeightHistory.empty());
+    ASSERT_EQ(reused.WeightHistory.size(), fresh.WeightHistory.size());
+    for (std::size_t k = 0; k < fresh.WeightHistory.size(); ++k) {
+      const TBenchmarkAllocation& a = reused.WeightHistory[k];
+      const TBenchmarkAllocation& b = fresh.WeightHistory[k];
+      EXPECT_EQ(a.Date, b.Date) << k;
+      EXPECT_EQ(a.Total, b.Total) << k;
+      ASSERT_EQ(a.Items.size(), b.Items.size()) << k;
+      for (std::size_t i = 0; i < b.Items.size(); ++i) {
+        EXPECT_EQ(a.Items[i].Name, b.Items[i].Name);
+        EXPECT_EQ(a.Items[i].EquityWeight, b.Items[i].EquityWeight);
+        EXPECT_EQ(a.Items[i].RiskFreeWeight, b.Items[i].RiskFreeWeight);
+        EXPECT_EQ(a.Items[i].Rank, b.Items[i].Rank);
+      }
+    }
+    EXPECT_EQ(reused.ReturnSeries, fresh.ReturnSeries);
+    EXPECT_EQ(reused.TurnoverSeries, fresh.TurnoverSeries);
+    EXPECT_EQ(reused.ExposureSeries, fresh.ExposureSeries);
   }
 }
 

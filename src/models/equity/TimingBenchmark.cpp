@@ -125,24 +125,23 @@ void TotalBenchmarks(TEQBLGraphicData& result, const TBenchmarkFrame& frame, con
 }
 
 // One timed benchmark per country, each holding that country alone at 100 %.
+// The record's earlier portfolios are rebuilt in place (a build and a
+// recalculation rewrite every member), which spares freeing and allocating
+// their histories. Leaves every EqWeight of frame.Settings at 0.0.
 void CountryBenchmarks(TEQBLGraphicData& result, TBenchmarkFrame& frame, const std::vector<TBenchmarkLine>& legs) {
   const std::size_t n = frame.Countries->size();
-  result.Benchmarks.clear();
-  result.Benchmarks.reserve(n);
-  const TUserSettings saved = frame.Settings;
+  result.Benchmarks.resize(n);
   for (std::size_t j = 0; j < n; ++j)
     ModelAt(frame.Settings.CountrySettings, static_cast<std::ptrdiff_t>(j), "country settings").EqWeight = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     TCountrySettings& row = frame.Settings.CountrySettings[i];
     row.EqWeight = 100.0;
-    TBenchmarkPortfolio single;
+    TBenchmarkPortfolio& single = result.Benchmarks[i];
     BuildAndRecalculate(single, legs, frame, result.Frequency, frame.Timing);
     single.ReturnSeries = ConvertSeriesToPortfolioCurrency(result.Countries, single.ReturnSeries, frame.Settings,
                                                            frame.Window.StartDate, frame.Window.EndDate);
-    result.Benchmarks.push_back(std::move(single));
     row.EqWeight = 0.0;
   }
-  frame.Settings = saved;
 }
 
 }  // namespace
