@@ -26,7 +26,7 @@ struct TAssetShareRow {
   std::string Name;
   double Share = 0.0;     // model
   double Mark = 0.0;      // index
-  std::int32_t Kind = 0;  // group: 1 bond rows, 2 gold
+  std::int32_t Kind = 0;  // group: FIGF and FIGP 1 bond rows, 2 gold; MYGP 1 equity, 2 bonds, 3 gold
 };
 
 // FISL (fixed-rate bond ranking).
