@@ -17,6 +17,10 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
   2>"$work/server.log" &
 server=$!
 cleanup() {
+  # The server's peak resident memory over the whole run, read just before it stops.
+  if [[ -r "/proc/$server/status" ]]; then
+    echo "server peak memory: $(awk '/^VmHWM/ {print $2, $3}' "/proc/$server/status")"
+  fi
   kill "$server" 2>/dev/null || true
   wait "$server" 2>/dev/null || true
   rm -rf "$work"
@@ -28,4 +32,7 @@ for _ in $(seq 1 300); do
   sleep 0.1
 done
 
+# The peak memory printed at the end covers the downloads only, not the
+# writing of the sample set (writing 5 to clear_refs resets the peak).
+echo 5 >"/proc/$server/clear_refs" 2>/dev/null || true
 QUORVANE_SERVER_HOST="127.0.0.1:$port" "$build/bench/bench_e2e" "$@"

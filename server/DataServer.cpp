@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +26,18 @@ struct DataServer::TConnection {
   bool Answered = false;       // a reply was queued before the body was read
   std::size_t ReplyBytes = 0;  // counted in PendingReplyBytes_ until the connection completes
   std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
+  // A sign-in check answered later: the connection is suspended until then.
+  std::mutex Lock;
+  bool Suspended = false;
+  std::optional<THttpAnswer> Deferred;
+};
+
+// One open socket, watched for the request deadline.
+struct DataServer::TSocket {
+  int Fd = -1;
+  std::chrono::steady_clock::time_point RequestSince = std::chrono::steady_clock::now();
+  bool Replying = false;  // a reply is queued: the deadline does not apply
+  bool ShutDown = false;
 };
 
 namespace {
@@ -38,8 +49,17 @@ TMhdResult AccessCallback(void* cls, MHD_Connection* connection, const char* url
   return static_cast<TMhdResult>(server->OnRequest(connection, url, method, uploadData, uploadDataSize, context));
 }
 
-void CompletedCallback(void* cls, MHD_Connection* /*connection*/, void** context, MHD_RequestTerminationCode /*code*/) {
-  static_cast<DataServer*>(cls)->OnCompleted(context);
+void CompletedCallback(void* cls, MHD_Connection* connection, void** context, MHD_RequestTerminationCode /*code*/) {
+  static_cast<DataServer*>(cls)->OnCompleted(connection, context);
+}
+
+void ConnectionCallback(void* cls, MHD_Connection* connection, void** socketContext,
+                        MHD_ConnectionNotificationCode code) {
+  auto* server = static_cast<DataServer*>(cls);
+  if (code == MHD_CONNECTION_NOTIFY_STARTED)
+    server->OnSocketOpened(connection, socketContext);
+  else
+    server->OnSocketClosed(socketContext);
 }
 
 std::string PeerAddress(MHD_Connection* connection) {
@@ -60,13 +80,80 @@ unsigned PoolSize(const TDataServerOptions& options) {
   return std::max(1u, std::min(options.ThreadCount, options.MaxConnections));
 }
 
+TSignInLimits SignInLimitsOf(const TDataServerOptions& options) {
+  TSignInLimits limits = options.SignIn;
+  // A queue without places would refuse every sign-in.
+  if (limits.MaxChecks <= 0) limits.MaxChecks = 32;
+  return limits;
+}
+
+// A reply body produced piece by piece as the connection drains. The bytes
+// produced count as pending until the response is released.
+struct TPieceStream {
+  std::function<bool(std::string&)> NextPiece;
+  std::atomic<std::size_t>* Pending = nullptr;
+  std::string Buffer;
+  std::size_t Offset = 0;
+  std::size_t Produced = 0;
+  bool Done = false;
+  ~TPieceStream() { *Pending -= Produced; }
+};
+
+ssize_t ReadPiece(void* cls, std::uint64_t /*position*/, char* target, std::size_t room) {
+  auto* stream = static_cast<TPieceStream*>(cls);
+  try {
+    while (stream->Offset == stream->Buffer.size()) {
+      stream->Buffer.clear();
+      stream->Offset = 0;
+      if (stream->Done || !stream->NextPiece(stream->Buffer)) {
+        stream->Done = true;
+        return MHD_CONTENT_READER_END_OF_STREAM;
+      }
+      stream->Produced += stream->Buffer.size();
+      *stream->Pending += stream->Buffer.size();
+    }
+  } catch (...) {
+    // The status line is gone already: all that is left is to break off.
+    return MHD_CONTENT_READER_END_WITH_ERROR;
+  }
+  const std::size_t count = std::min(room, stream->Buffer.size() - stream->Offset);
+  std::memcpy(target, stream->Buffer.data() + stream->Offset, count);
+  stream->Offset += count;
+  return static_cast<ssize_t>(count);
+}
+
+// Bytes handed to the socket per read of a piece stream.
+constexpr std::size_t kStreamBlockBytes = 32 * 1024;
+
 }  // namespace
 
+std::string EscapeLogText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      out += "\\x";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0xf]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 DataServer::DataServer(TServerStore& store, TDataServerOptions options)
-    : Store_(store),
-      Options_(options),
-      // Sign-in checks leave at least four serving threads to other requests.
-      Handler_(store, std::max(2, static_cast<int>(PoolSize(options)) - 4)) {}
+    : Store_(store), Options_(std::move(options)), Handler_(store, SignInLimitsOf(Options_)) {}
 
 DataServer::~DataServer() { Stop(); }
 
@@ -93,27 +180,102 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
   // A pool of polling threads: a connection that sends or reads slowly holds
   // a socket and a little memory, never a thread.
   const unsigned threads = PoolSize(Options_);
-  unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO;
+  unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME;
   if (ipv6) flags |= MHD_USE_IPv6;
-  Daemon_ = MHD_start_daemon(flags, port, nullptr, nullptr, &AccessCallback, this, MHD_OPTION_SOCK_ADDR,
-                             reinterpret_cast<sockaddr*>(&address), MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback,
-                             this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
-                             Options_.MaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, Options_.MaxConnectionsPerIp,
-                             MHD_OPTION_CONNECTION_TIMEOUT, Options_.IdleTimeoutSeconds, MHD_OPTION_END);
+  Daemon_ = MHD_start_daemon(
+      flags, port, nullptr, nullptr, &AccessCallback, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address),
+      MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback, this, MHD_OPTION_NOTIFY_CONNECTION, &ConnectionCallback, this,
+      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, Options_.MaxConnections,
+      MHD_OPTION_PER_IP_CONNECTION_LIMIT, Options_.MaxConnectionsPerIp, MHD_OPTION_CONNECTION_TIMEOUT,
+      Options_.IdleTimeoutSeconds, MHD_OPTION_END);
   if (!Daemon_) {
     error = "Cannot listen on " + host + ":" + std::to_string(port) + " (address in use or not allowed)";
     return false;
   }
   const MHD_DaemonInfo* info = MHD_get_daemon_info(Daemon_, MHD_DAEMON_INFO_BIND_PORT);
   Port_ = info ? info->port : port;
+  {
+    std::lock_guard lock(SocketsLock_);
+    WatchStop_ = false;
+  }
+  {
+    std::lock_guard lock(AsyncLock_);
+    Stopping_ = false;
+  }
+  Watch_ = std::thread([this] { WatchRequestDeadlines(); });
   return true;
 }
 
 void DataServer::Stop() {
   if (!Daemon_) return;
+  // Every suspended connection is resumed before the library stops: waiting
+  // checks are refused, running ones finish; later requests are answered in place.
+  {
+    std::lock_guard lock(AsyncLock_);
+    Stopping_ = true;
+  }
+  Handler_.DrainSignIns();
+  {
+    std::unique_lock lock(AsyncLock_);
+    AsyncDone_.wait(lock, [&] { return Outstanding_ == 0; });
+  }
+  {
+    std::lock_guard lock(SocketsLock_);
+    WatchStop_ = true;
+  }
+  WatchWake_.notify_all();
+  if (Watch_.joinable()) Watch_.join();
   MHD_stop_daemon(Daemon_);
   Daemon_ = nullptr;
   Port_ = 0;
+}
+
+void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
+  auto socket = std::make_unique<TSocket>();
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_CONNECTION_FD);
+  if (info) socket->Fd = info->connect_fd;
+  std::lock_guard lock(SocketsLock_);
+  *socketContext = socket.get();
+  Sockets_.emplace(socket.get(), std::move(socket));
+}
+
+// Called before the library closes the descriptor: once the record is gone
+// the watcher never touches that descriptor number again.
+void DataServer::OnSocketClosed(void** socketContext) {
+  std::lock_guard lock(SocketsLock_);
+  Sockets_.erase(static_cast<TSocket*>(*socketContext));
+  *socketContext = nullptr;
+}
+
+void DataServer::SetReplying(void* connectionHandle, bool replying) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  if (!info || !info->socket_context) return;
+  std::lock_guard lock(SocketsLock_);
+  const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
+  if (found == Sockets_.end()) return;
+  found->second->Replying = replying;
+  // The next request on a kept-alive connection has its own deadline.
+  if (!replying) found->second->RequestSince = std::chrono::steady_clock::now();
+}
+
+// Shuts down sockets whose request has not arrived whole in time; the
+// library sees the end of the stream and closes the connection itself.
+void DataServer::WatchRequestDeadlines() {
+  const auto period = std::clamp<std::chrono::milliseconds>(Options_.RequestTimeout / 4, std::chrono::milliseconds(20),
+                                                            std::chrono::milliseconds(1000));
+  std::unique_lock lock(SocketsLock_);
+  while (!WatchStop_) {
+    WatchWake_.wait_for(lock, period, [&] { return WatchStop_; });
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [key, socket] : Sockets_) {
+      if (socket->Replying || socket->ShutDown || socket->Fd < 0) continue;
+      if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
+      ::shutdown(socket->Fd, SHUT_RDWR);
+      socket->ShutDown = true;
+    }
+  }
 }
 
 int DataServer::OnRequest(void* connectionHandle, const char* url, const char* method, const char* uploadData,
@@ -148,6 +310,9 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     return MHD_YES;
   }
   if (state->Answered) return MHD_YES;
+  // The request has arrived whole: its deadline is met, however long a
+  // sign-in check now waits.
+  SetReplying(connection, true);
 
   if (PendingReplyBytes_.load() > Options_.MaxPendingReplyBytes) {
     THttpAnswer busy;
@@ -155,22 +320,91 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     busy.Body = StatusReply("", "Server busy, try again later");
     return Queue(connection, *state, method, url, std::move(busy));
   }
-  return Queue(connection, *state, method, url, Handler_.Handle(method, url, state->Body, state->TooLarge));
+  {
+    std::lock_guard lock(state->Lock);
+    if (state->Deferred) {
+      THttpAnswer answer = std::move(*state->Deferred);
+      state->Deferred.reset();
+      return Queue(connection, *state, method, url, std::move(answer));
+    }
+  }
+  {
+    std::lock_guard lock(AsyncLock_);
+    if (Stopping_)
+      return Queue(connection, *state, method, url,
+                   Handler_.Handle(method, url, state->Body, state->TooLarge, PeerAddress(connection)));
+    ++Outstanding_;
+  }
+  // A sign-in check answers later on another thread: the connection is
+  // suspended meanwhile and resumed with its answer, so no serving thread
+  // waits for a check.
+  std::optional<THttpAnswer> answer =
+      Handler_.HandleAsync(method, url, state->Body, state->TooLarge, PeerAddress(connection),
+                           [this, connection, state](THttpAnswer later) {
+                             {
+                               std::lock_guard lock(state->Lock);
+                               state->Deferred = std::move(later);
+                               if (state->Suspended) {
+                                 state->Suspended = false;
+                                 MHD_resume_connection(connection);
+                               }
+                             }
+                             FinishAsync();
+                           });
+  if (answer) {
+    FinishAsync();
+    return Queue(connection, *state, method, url, std::move(*answer));
+  }
+  std::lock_guard lock(state->Lock);
+  if (state->Deferred) {
+    // Answered already (refused at once): no need to suspend.
+    THttpAnswer ready = std::move(*state->Deferred);
+    state->Deferred.reset();
+    return Queue(connection, *state, method, url, std::move(ready));
+  }
+  state->Suspended = true;
+  MHD_suspend_connection(connection);
+  return MHD_YES;
+}
+
+void DataServer::FinishAsync() {
+  std::lock_guard lock(AsyncLock_);
+  if (--Outstanding_ == 0) AsyncDone_.notify_all();
 }
 
 int DataServer::Queue(void* connectionHandle, TConnection& state, const char* method, const char* url,
                       THttpAnswer answer) {
   auto* connection = static_cast<MHD_Connection*>(connectionHandle);
-  // The reply text is handed over, not copied: a table reply is tens of megabytes.
-  auto* body = new std::string(std::move(answer.Body));
-  const std::size_t bytes = body->size();
-  MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
-      bytes, body->data(), [](void* text) { delete static_cast<std::string*>(text); }, body);
-  if (!response) {
-    delete body;
-    return MHD_NO;
+  MHD_Response* response = nullptr;
+  std::size_t bytes = 0;
+  const bool streamed = static_cast<bool>(answer.NextPiece);
+  if (streamed) {
+    auto* stream = new TPieceStream;
+    stream->NextPiece = std::move(answer.NextPiece);
+    stream->Pending = &PendingReplyBytes_;
+    stream->Buffer = std::move(answer.Body);
+    response = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kStreamBlockBytes, &ReadPiece, stream,
+                                                 [](void* cls) { delete static_cast<TPieceStream*>(cls); });
+    if (!response) {
+      delete stream;
+      return MHD_NO;
+    }
+  } else {
+    // The reply text is handed over, not copied.
+    auto* body = new std::string(std::move(answer.Body));
+    bytes = body->size();
+    response = MHD_create_response_from_buffer_with_free_callback_cls(
+        bytes, body->data(), [](void* text) { delete static_cast<std::string*>(text); }, body);
+    if (!response) {
+      delete body;
+      return MHD_NO;
+    }
   }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.ContentType.c_str());
+  // The idle timer restarts with the reply: a sign-in check may have waited
+  // longer than the idle timeout (a new value after 0 restarts the timer).
+  MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, 0u);
+  MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, Options_.IdleTimeoutSeconds);
   // A refused oversized body was not read to its end: close the connection.
   if (state.TooLarge) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
   const int result = MHD_queue_response(connection, static_cast<unsigned int>(answer.Status), response);
@@ -178,23 +412,34 @@ int DataServer::Queue(void* connectionHandle, TConnection& state, const char* me
   if (result == MHD_YES) {
     state.ReplyBytes += bytes;
     PendingReplyBytes_ += bytes;
+    SetReplying(connection, true);
   }
 
   if (Options_.LogRequests) {
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - state.Started);
-    std::fprintf(stderr, "%s %s %s kind=%d status=%d in=%zu out=%zu %.1fms\n", PeerAddress(connection).c_str(), method,
-                 url, answer.Kind, answer.Status, state.Body.size(), bytes,
-                 static_cast<double>(elapsed.count()) / 1000.0);
+    char figures[160];
+    std::snprintf(figures, sizeof figures, " kind=%d status=%d in=%zu out=%s %.1fms", answer.Kind, answer.Status,
+                  state.Body.size(), streamed ? "stream" : std::to_string(bytes).c_str(),
+                  static_cast<double>(elapsed.count()) / 1000.0);
+    Log(PeerAddress(connection) + " " + EscapeLogText(method) + " " + EscapeLogText(url) + figures);
   }
   return result;
 }
 
-void DataServer::OnCompleted(void** context) {
+void DataServer::Log(const std::string& line) const {
+  if (Options_.LogSink)
+    Options_.LogSink(line);
+  else
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void DataServer::OnCompleted(void* connection, void** context) {
   auto* state = static_cast<TConnection*>(*context);
   if (state) PendingReplyBytes_ -= state->ReplyBytes;
   delete state;
   *context = nullptr;
+  SetReplying(connection, false);
 }
 
 }  // namespace qvserver

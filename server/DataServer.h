@@ -3,18 +3,28 @@
 // polling every connection (a slow or idle client costs a socket, not a
 // thread), request bodies read on every method (the protocol sends them with
 // GET), bodies above a limit refused with status 413 (unread when their
-// length is announced, read and dropped when chunked),
-// bounded connection counts, an idle timeout, and a cap on the reply bytes
-// waiting to be sent so that clients that never read cannot exhaust memory.
+// length is announced, read and dropped when chunked), bounded connection
+// counts in all and per address, a deadline for a request to arrive whole, an
+// idle timeout, large replies produced piece by piece as the client reads,
+// and a cap on the reply bytes handed out but not yet delivered.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
 
 #include "RequestHandler.h"
 #include "ServerStore.h"
+#include "SignInGate.h"
 
 struct MHD_Daemon;
 
@@ -24,13 +34,27 @@ struct TDataServerOptions {
   std::size_t MaxBodyBytes = kDefaultMaxBodyBytes;
   unsigned ThreadCount = 16;          // threads serving requests
   unsigned MaxConnections = 256;      // open connections in all
-  unsigned MaxConnectionsPerIp = 64;  // open connections from one address
+  unsigned MaxConnectionsPerIp = 16;  // open connections from one address
   unsigned IdleTimeoutSeconds = 30;   // a connection without traffic this long is closed
-  // Reply bytes queued but not yet sent, over all connections; a request
-  // arriving above it is answered 503.
+  // A connection whose request has not arrived whole this long after it
+  // opened (or after its previous reply) is closed, however it trickles.
+  std::chrono::milliseconds RequestTimeout{10000};
+  // Reply bytes handed to connections and not yet delivered, over all
+  // connections; a request arriving above it is answered 503.
   std::size_t MaxPendingReplyBytes = std::size_t{1} << 30;
-  bool LogRequests = true;  // one line per request to stderr
+  // Sign-in checks. A waiting check holds a queue place, not a serving thread,
+  // so the queue can take every connection one address may open (16) twice
+  // over: clients behind one address signing in together are never refused,
+  // while a flooding address holds at most half of the places.
+  TSignInLimits SignIn{.MaxChecks = 32};
+  bool LogRequests = true;  // one line per request
+  // Receives each log line (without newline); unset writes it to stderr.
+  std::function<void(const std::string&)> LogSink;
 };
+
+// Client text made safe for a one-line log: control bytes, DEL and the
+// backslash are written as escapes ("\n", "\x1b", "\\").
+std::string EscapeLogText(std::string_view text);
 
 class DataServer {
  public:
@@ -50,14 +74,21 @@ class DataServer {
 
   // Called by the HTTP library's callbacks.
   struct TConnection;
+  struct TSocket;
   int OnRequest(void* connection, const char* url, const char* method, const char* uploadData,
                 std::size_t* uploadDataSize, void** context);
-  void OnCompleted(void** context);
-  // Reply bytes queued and not yet sent (0 when idle).
+  void OnCompleted(void* connection, void** context);
+  void OnSocketOpened(void* connection, void** socketContext);
+  void OnSocketClosed(void** socketContext);
+  // Reply bytes handed out and not yet delivered (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
 
  private:
   int Queue(void* connection, TConnection& state, const char* method, const char* url, THttpAnswer answer);
+  void SetReplying(void* connection, bool replying);
+  void Log(const std::string& line) const;
+  void WatchRequestDeadlines();
+  void FinishAsync();
 
   TServerStore& Store_;
   TDataServerOptions Options_;
@@ -65,6 +96,19 @@ class DataServer {
   MHD_Daemon* Daemon_ = nullptr;
   std::atomic<std::size_t> PendingReplyBytes_{0};
   std::uint16_t Port_ = 0;
+
+  // Open sockets by their record, for the request deadline.
+  std::mutex SocketsLock_;
+  std::unordered_map<TSocket*, std::unique_ptr<TSocket>> Sockets_;
+  std::condition_variable WatchWake_;
+  bool WatchStop_ = false;
+  std::thread Watch_;
+
+  // Sign-in checks answered later; Stop waits until none is outstanding.
+  std::mutex AsyncLock_;
+  std::condition_variable AsyncDone_;
+  int Outstanding_ = 0;
+  bool Stopping_ = false;
 };
 
 }  // namespace qvserver

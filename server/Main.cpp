@@ -1,9 +1,11 @@
 // quorvane-dataserver: the stand-in data server of Quorvane.
-//   quorvane-dataserver [--listen HOST:PORT] [--db PATH] [--generate] [--seed N]
+//   quorvane-dataserver [--listen HOST:PORT] [--db PATH] [--generate] [--seed N] [--max-per-ip N]
+//                       [--request-timeout S]
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,8 @@ void PrintUsage(std::FILE* out) {
                "  --db PATH           server database file (default dataserver.sqlite)\n"
                "  --generate          write the sample data into the file when it is missing or empty\n"
                "  --seed N            seed of the sample data (default %llu)\n"
+               "  --max-per-ip N      open connections from one client address (default 16)\n"
+               "  --request-timeout S seconds for a request to arrive whole (default 10)\n"
                "  --help              this text\n",
                static_cast<unsigned long long>(qvserver::kDefaultSampleSeed));
 }
@@ -57,6 +61,7 @@ int main(int argc, char** argv) {
   std::string dbPath = "dataserver.sqlite";
   bool generate = false;
   qvserver::TSampleDataOptions sample;
+  qvserver::TDataServerOptions serverOptions;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -76,6 +81,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Invalid seed: %s\n", argv[i]);
         return 2;
       }
+    } else if ((arg == "--max-per-ip" || arg == "--request-timeout") && hasValue) {
+      char* end = nullptr;
+      const unsigned long value = std::strtoul(argv[++i], &end, 10);
+      if (*end != '\0' || value == 0 || value > 100000) {
+        std::fprintf(stderr, "Invalid %s value: %s\n", arg.c_str(), argv[i]);
+        return 2;
+      }
+      if (arg == "--max-per-ip")
+        serverOptions.MaxConnectionsPerIp = static_cast<unsigned>(value);
+      else
+        serverOptions.RequestTimeout = std::chrono::seconds(value);
     } else {
       std::fprintf(stderr, "Unknown or incomplete option: %s\n", arg.c_str());
       PrintUsage(stderr);
@@ -115,7 +131,7 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-    qvserver::DataServer server(store);
+    qvserver::DataServer server(store, serverOptions);
     std::string error;
     if (!server.Start(host, static_cast<std::uint16_t>(port), error)) {
       std::fprintf(stderr, "%s\n", error.c_str());

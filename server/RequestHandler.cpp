@@ -97,10 +97,92 @@ std::string ReadRequest(const std::string& body, TRequest& request) {
   return {};
 }
 
+// Rows dated after a date, produced in pieces of whole dates: the store walks
+// rows in ascending date (insertion order within a date), so a piece that ends
+// at a date boundary lets the next walk start after that date with nothing
+// lost or repeated. The store's walk cannot stop early; a private exception
+// ends it once a piece is full.
+class TRowsSincePieces {
+ public:
+  TRowsSincePieces(TServerStore& store, std::string table, double after)
+      : Store_(store), Table_(std::move(table)), After_(after), Writer_("", kPieceBytes + 4096) {}
+
+  bool operator()(std::string& out) {
+    if (Finished_) return false;
+    struct TPieceFull {};
+    bool full = false;
+    bool stopped = false;
+    double last = After_;
+    try {
+      Store_.ForEachRowSince(Table_, After_,
+                             [&](std::string_view country, std::string_view asset, double date, double value) {
+                               if (full && date != last) throw TPieceFull{};
+                               Writer_.AddRow({{"COUNTRYNAME", country},
+                                               {"ASSETID", asset},
+                                               {"DATE", FormatReal(date)},
+                                               {"VALUE", FormatReal(value)}});
+                               last = date;
+                               full = Writer_.Size() >= kPieceBytes;
+                             });
+    } catch (const TPieceFull&) {
+      stopped = true;
+    }
+    if (stopped) {
+      out += Writer_.Take();
+      After_ = last;
+    } else {
+      out += Writer_.Finish();
+      Finished_ = true;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kPieceBytes = 64 * 1024;
+  TServerStore& Store_;
+  std::string Table_;
+  double After_;
+  TReplyWriter Writer_;
+  bool Finished_ = false;
+};
+
+// Stores through `store` and answers `status`; a store limit (size or count)
+// is answered as an ordinary refusal in the layout of the kind.
+template <class Store>
+THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
+  try {
+    store();
+  } catch (const TStoreRefusal& e) {
+    return ErrorAnswer(200, kind, e.what());
+  }
+  return Answer(kind, StatusReply(status, ""));
+}
+
 }  // namespace
 
+std::string WholeBody(THttpAnswer& answer) {
+  std::string body = answer.Body;
+  if (answer.NextPiece)
+    while (answer.NextPiece(body)) {
+    }
+  return body;
+}
+
 THttpAnswer TRequestHandler::Handle(const std::string& method, const std::string& path, const std::string& body,
-                                    bool bodyTooLarge) const {
+                                    bool bodyTooLarge, const std::string& clientAddress) const {
+  return *Dispatch(method, path, body, bodyTooLarge, clientAddress, nullptr);
+}
+
+std::optional<THttpAnswer> TRequestHandler::HandleAsync(const std::string& method, const std::string& path,
+                                                        const std::string& body, bool bodyTooLarge,
+                                                        const std::string& clientAddress,
+                                                        const TAnswerDone& done) const {
+  return Dispatch(method, path, body, bodyTooLarge, clientAddress, &done);
+}
+
+std::optional<THttpAnswer> TRequestHandler::Dispatch(const std::string& method, const std::string& path,
+                                                     const std::string& body, bool bodyTooLarge,
+                                                     const std::string& clientAddress, const TAnswerDone* done) const {
   std::string resource = path;
   while (resource.size() > 1 && resource.back() == '/') resource.pop_back();
   if (resource == "/Default" || resource == "/") {
@@ -117,30 +199,15 @@ THttpAnswer TRequestHandler::Handle(const std::string& method, const std::string
     return ErrorAnswer(405, -1, "Method " + method + " is not used by this server");
   if (bodyTooLarge) return ErrorAnswer(413, -1, "Request body too large");
   try {
-    return HandleQuery(method, body);
+    return HandleQuery(method, body, clientAddress, done);
   } catch (const std::exception& e) {
     return ErrorAnswer(500, -1, std::string("Server failure: ") + e.what());
   }
 }
 
-std::string TRequestHandler::CheckPassword(const std::string& userId, const std::string& password) const {
-  const std::optional<std::string> hash = Store_.PasswordHashOf(userId);
-  if (!hash) return "0";
-  struct TCount {
-    std::atomic<int>& Checks;
-    ~TCount() { --Checks; }
-  } count{PasswordChecks_};
-  if (++PasswordChecks_ > MaxPasswordChecks_) return {};
-  // The hash runs outside the store's lock: it is deliberately slow.
-  Hashing_.acquire();
-  struct TRelease {
-    std::counting_semaphore<2>& Slots;
-    ~TRelease() { Slots.release(); }
-  } release{Hashing_};
-  return VerifyPassword(*hash, password) ? "1" : "0";
-}
-
-THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::string& body) const {
+std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& method, const std::string& body,
+                                                        const std::string& clientAddress,
+                                                        const TAnswerDone* done) const {
   TRequest request;
   if (const std::string error = ReadRequest(body, request); !error.empty()) return ErrorAnswer(400, -1, error);
   const int kind = request.Kind;
@@ -149,8 +216,7 @@ THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::s
 
   // The model-state report is stored as received, never interpreted.
   if (kind == 11) {
-    Store_.StoreReport(request.Content, platform::Now());
-    return Answer(kind, StatusReply("OK", ""));
+    return StoredOrRefused(kind, "OK", [&] { Store_.StoreReport(request.Content, platform::Now()); });
   }
 
   std::string why;
@@ -164,9 +230,17 @@ THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::s
     case TStatementShape::UserExists:
       return Answer(kind, StatusReply(std::to_string(Store_.CountUsers(texts[0])), ""));
     case TStatementShape::CheckLogin: {
-      const std::string match = CheckPassword(texts[0], texts[1]);
-      if (match.empty()) return ErrorAnswer(503, kind, "Server busy, try again later");
-      return Answer(kind, StatusReply(match, ""));
+      const std::optional<std::string> hash = Store_.PasswordHashOf(texts[0]);
+      // The hash runs on the gate's threads, outside the store's lock: it is deliberately slow.
+      auto verify = [hash, password = texts[1]] { return VerifyPassword(*hash, password); };
+      auto answerOf = [kind](std::optional<bool> match) {
+        if (!match) return ErrorAnswer(503, kind, "Server busy, try again later");
+        return Answer(kind, StatusReply(*match ? "1" : "0", ""));
+      };
+      if (!done) return answerOf(Gate_.Check(clientAddress, hash.has_value(), verify));
+      Gate_.Submit(clientAddress, hash.has_value(), verify,
+                   [answerOf, done = *done](std::optional<bool> match) { done(answerOf(match)); });
+      return std::nullopt;
     }
     case TStatementShape::SelectUserValue: {
       if (!field.empty() && field != names[0])
@@ -233,22 +307,15 @@ THttpAnswer TRequestHandler::HandleQuery(const std::string& method, const std::s
       return Answer(kind, writer.Finish());
     }
     case TStatementShape::RowsSince: {
-      TReplyWriter writer("", 1 << 16);
-      Store_.ForEachRowSince(names[0], statement->Number,
-                             [&](std::string_view country, std::string_view asset, double date, double value) {
-                               writer.AddRow({{"COUNTRYNAME", country},
-                                              {"ASSETID", asset},
-                                              {"DATE", FormatReal(date)},
-                                              {"VALUE", FormatReal(value)}});
-                             });
-      return Answer(kind, writer.Finish());
+      THttpAnswer answer;
+      answer.Kind = kind;
+      answer.NextPiece = TRowsSincePieces(Store_, names[0], statement->Number);
+      return answer;
     }
     case TStatementShape::PasswordRequest:
-      Store_.StorePasswordRequest(texts, platform::Now());
-      return Answer(kind, StatusReply("SENT", ""));
+      return StoredOrRefused(kind, "SENT", [&] { Store_.StorePasswordRequest(texts, platform::Now()); });
     case TStatementShape::NewUserRequest:
-      Store_.StoreNewUserRequest(texts, platform::Now());
-      return Answer(kind, StatusReply("SENT", ""));
+      return StoredOrRefused(kind, "SENT", [&] { Store_.StoreNewUserRequest(texts, platform::Now()); });
   }
   return ErrorAnswer(200, kind, "Statement not supported by this server");
 }

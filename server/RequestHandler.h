@@ -4,12 +4,13 @@
 // request body, recognises the statement and answers in the layout of the
 // request kind. Independent of the HTTP library so that it is tested alone.
 
-#include <atomic>
 #include <cstddef>
-#include <semaphore>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "PasswordHash.h"
+#include "SignInGate.h"
 
 namespace qvserver {
 
@@ -22,32 +23,55 @@ struct THttpAnswer {
   int Status = 200;
   std::string ContentType = "application/json; charset=utf-8";
   std::string Body;
+  // Set for large replies instead of Body: appends the next piece of the body
+  // to its argument and returns false once the body is complete. Pieces are
+  // produced as the connection drains, so a large reply is never held whole.
+  std::function<bool(std::string&)> NextPiece;
   int Kind = -1;  // the request kind answered, -1 when none was read (for the log)
 };
 
+// The whole body of an answer, its pieces drawn when it has them.
+std::string WholeBody(THttpAnswer& answer);
+
 class TRequestHandler {
  public:
-  // `maxPasswordChecks`: sign-in checks hashing or waiting to hash at once;
-  // one more is answered "busy" (status 503) at once, so that a burst of
-  // sign-ins cannot hold every serving thread.
+  // `maxPasswordChecks`: sign-in checks hashing or waiting at once; a check
+  // refused by the queue is answered "busy" (status 503) at once, so that a
+  // burst of sign-ins cannot hold every serving thread.
   explicit TRequestHandler(TServerStore& store, int maxPasswordChecks = 8)
-      : Store_(store), MaxPasswordChecks_(maxPasswordChecks) {}
+      : TRequestHandler(store, LimitsWithChecks(maxPasswordChecks)) {}
+  TRequestHandler(TServerStore& store, const TSignInLimits& limits) : Store_(store), Gate_(limits) {}
 
   // `path` is the request target without query ("/QuorvaneDB"); `bodyTooLarge`
-  // tells that the body exceeded the limit and was dropped.
-  THttpAnswer Handle(const std::string& method, const std::string& path, const std::string& body,
-                     bool bodyTooLarge) const;
+  // tells that the body exceeded the limit and was dropped; `clientAddress`
+  // is the peer's address, by which failed sign-ins are counted.
+  THttpAnswer Handle(const std::string& method, const std::string& path, const std::string& body, bool bodyTooLarge,
+                     const std::string& clientAddress = {}) const;
+  // As Handle, but a sign-in check never blocks the caller: its answer goes
+  // to `done` later, from another thread, and nullopt is returned. Every
+  // other answer is returned and `done` is not called.
+  using TAnswerDone = std::function<void(THttpAnswer)>;
+  std::optional<THttpAnswer> HandleAsync(const std::string& method, const std::string& path, const std::string& body,
+                                         bool bodyTooLarge, const std::string& clientAddress,
+                                         const TAnswerDone& done) const;
+  // Refuses the sign-in checks still waiting and returns once none runs.
+  void DrainSignIns() const { Gate_.Drain(); }
 
  private:
-  THttpAnswer HandleQuery(const std::string& method, const std::string& body) const;
-  // 1 or 0 when the password matches or not; empty when too many checks run.
-  std::string CheckPassword(const std::string& userId, const std::string& password) const;
+  static TSignInLimits LimitsWithChecks(int maxChecks) {
+    TSignInLimits limits;
+    limits.MaxChecks = maxChecks;
+    return limits;
+  }
+  // `done` set: a sign-in check answers through it and nullopt is returned.
+  std::optional<THttpAnswer> Dispatch(const std::string& method, const std::string& path, const std::string& body,
+                                      bool bodyTooLarge, const std::string& clientAddress,
+                                      const TAnswerDone* done) const;
+  std::optional<THttpAnswer> HandleQuery(const std::string& method, const std::string& body,
+                                         const std::string& clientAddress, const TAnswerDone* done) const;
 
   TServerStore& Store_;
-  int MaxPasswordChecks_;
-  // A hash takes tens of megabytes for a moment: two at most run at once.
-  mutable std::counting_semaphore<2> Hashing_{2};
-  mutable std::atomic<int> PasswordChecks_{0};
+  mutable TSignInGate Gate_;
 };
 
 }  // namespace qvserver

@@ -87,7 +87,8 @@ std::string ColumnText(const TSqliteStmt& stmt, int column) {
   }
 }
 
-TServerStore::TServerStore(const std::string& path) : Db_(path) {
+TServerStore::TServerStore(const std::string& path, TServerStoreOptions options)
+    : Options_(options), Db_(path) {
   Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
   Db_.Exec(kSchema);
 }
@@ -225,25 +226,57 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
   return stmt.Integer(0);
 }
 
+void TServerStore::RequireRoom(const char* table, std::int64_t limit, const char* what) {
+  TSqliteStmt stmt(Db_, std::string("SELECT COUNT(*) FROM ") + table);
+  stmt.Step();
+  if (stmt.Integer(0) >= limit)
+    throw TStoreRefusal(std::string("Too many stored ") + what + " (at most " + std::to_string(limit) +
+                        "); refused");
+}
+
 void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, double receivedAt) {
   std::lock_guard lock(Lock_);
+  RequireRoom("PWD_REQUEST", Options_.MaxStoredRequests, "password requests");
   TSqliteStmt stmt(Db_, "INSERT INTO PWD_REQUEST(USERID, USEREMAIL, RESPONSE, RECEIVEDAT) VALUES(?1, ?2, ?3, ?4)");
   for (int i = 0; i < 3; ++i) stmt.Bind(i + 1, values.at(static_cast<std::size_t>(i)));
   stmt.Bind(4, receivedAt).Step();
 }
 
 void TServerStore::StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt) {
+  constexpr const char* kWhat = "new-user requests";
+  constexpr std::size_t kPassword = 10;
+  if (values.size() < 13) throw TSqliteError("A new-user request has 13 values");
+  // Refused before the costly hash when already full; checked again below.
+  {
+    std::lock_guard lock(Lock_);
+    RequireRoom("NEW_USER_REQUEST", Options_.MaxStoredRequests, kWhat);
+  }
+  std::string hash;
+  {
+    // The hash runs outside the lock: it is deliberately slow.
+    Hashing_.acquire();
+    struct TRelease {
+      std::counting_semaphore<2>& Slots;
+      ~TRelease() { Slots.release(); }
+    } release{Hashing_};
+    hash = HashPassword(values[kPassword], Options_.HashLimits);
+  }
   std::lock_guard lock(Lock_);
+  RequireRoom("NEW_USER_REQUEST", Options_.MaxStoredRequests, kWhat);
   TSqliteStmt stmt(Db_,
                    "INSERT INTO NEW_USER_REQUEST(FIRSTNAME, LASTNAME, COMPANYNAME, POSITION, MAILADDRESS, "
                    "PHONENUMBER, STREET, CITY, STATEORZIPCODE, COUNTRY, PASSWORD, RESPONSE, REQUESTDATE, RECEIVEDAT) "
                    "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
-  for (int i = 0; i < 13; ++i) stmt.Bind(i + 1, values.at(static_cast<std::size_t>(i)));
+  for (std::size_t i = 0; i < 13; ++i) stmt.Bind(static_cast<int>(i) + 1, i == kPassword ? hash : values[i]);
   stmt.Bind(14, receivedAt).Step();
 }
 
 void TServerStore::StoreReport(const std::string& content, double receivedAt) {
+  if (content.size() > Options_.MaxReportBytes)
+    throw TStoreRefusal("Report too large: " + std::to_string(content.size()) + " bytes, at most " +
+                        std::to_string(Options_.MaxReportBytes));
   std::lock_guard lock(Lock_);
+  RequireRoom("RECEIVED_REPORT", Options_.MaxStoredReports, "reports");
   TSqliteStmt stmt(Db_, "INSERT INTO RECEIVED_REPORT(RECEIVEDAT, CONTENT) VALUES(?1, ?2)");
   stmt.Bind(1, receivedAt).Bind(2, content).Step();
 }

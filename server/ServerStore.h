@@ -4,14 +4,18 @@
 // ("DATA_BIS") series, and the received requests and reports. Every access
 // runs one of the prepared statements below under one lock.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <semaphore>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "PasswordHash.h"
 #include "SqliteDb.h"
 #include "common/Records.h"
 
@@ -23,11 +27,26 @@ struct TAssetRow {
   std::string Type;  // "INDEX", "RISK FREE ASSET", "RULE", "SIGNAL" or "SPOT FX"
 };
 
+// A write refused by the store's limits; nothing was stored or dropped.
+class TStoreRefusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Limits of the writes anyone may send without signing in.
+struct TServerStoreOptions {
+  // Hash limits of the passwords carried by new-user requests.
+  TPasswordHashLimits HashLimits = InteractiveHashLimits();
+  std::size_t MaxReportBytes = 256 * 1024;  // content of one model-state report
+  std::int64_t MaxStoredReports = 10000;
+  std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
+};
+
 class TServerStore {
  public:
   // Opens (creating when missing) the database file and makes sure every
   // table exists. Throws TSqliteError when the file cannot be used.
-  explicit TServerStore(const std::string& path);
+  explicit TServerStore(const std::string& path, TServerStoreOptions options = {});
 
   // True when the country list or the monthly table holds no row.
   bool IsEmpty();
@@ -60,7 +79,10 @@ class TServerStore {
   std::int64_t CountRows(const std::string& table);
 
   // --- received requests ---------------------------------------------------
+  // Each throws TStoreRefusal when its table already holds the most rows
+  // allowed, or when a report is larger than allowed.
   void StorePasswordRequest(const std::vector<std::string>& values, double receivedAt);
+  // The password (values[10]) is stored as its hash, never as typed.
   void StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt);
   void StoreReport(const std::string& content, double receivedAt);
 
@@ -69,8 +91,14 @@ class TServerStore {
   void Write(const std::function<void(TSqliteDb&)>& body);
 
  private:
+  // Throws TStoreRefusal when `table` holds `limit` rows or more; the lock is held.
+  void RequireRoom(const char* table, std::int64_t limit, const char* what);
+
+  TServerStoreOptions Options_;
   std::mutex Lock_;
   TSqliteDb Db_;
+  // A hash takes tens of megabytes for a moment: two new-user hashes at most at once.
+  std::counting_semaphore<2> Hashing_{2};
 };
 
 // Text of a stored value in a reply: integers as "%i", reals by FormatReal.

@@ -19,6 +19,10 @@ class TSqliteError : public std::runtime_error {
 class TSqliteDb {
  public:
   // Opens (creating when missing) the file; throws TSqliteError on failure.
+  // The file holds password hashes: a missing one is created with mode 0600
+  // whatever the umask, and an existing one (with its -wal, -shm and
+  // -journal files) loses any group and other permissions. SQLite gives the
+  // side files it creates later the mode of the database file.
   explicit TSqliteDb(const std::string& path);
   ~TSqliteDb();
   TSqliteDb(const TSqliteDb&) = delete;

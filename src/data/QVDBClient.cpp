@@ -21,6 +21,20 @@ constexpr const char* kProxyTestFailed = "Connection Failed";
 constexpr const char* kUsageUpdateFailed = "Update Failed (Counter && Last date)";
 constexpr const char* kJsonType = "application/json";
 constexpr const char* kAcceptCharset = "utf-8, *;q=0.8";
+// A reply value quoted inside a message keeps at most this many characters.
+constexpr std::size_t kMaxQuotedChars = 100;
+
+// text cut after maxChars UTF-8 characters (never inside one), then "...";
+// a shorter text unchanged. Only the kept part is copied.
+std::string CutText(std::string_view text, std::size_t maxChars) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // continuation byte
+    if (chars == maxChars) return std::string(text.substr(0, i)) + "...";
+    ++chars;
+  }
+  return std::string(text);
+}
 
 // Kind 0 updates go by PUT, kinds 1-8 read by GET, kinds 9-11 submit by POST.
 platform::HttpMethod MethodOfKind(std::int32_t kind) {
@@ -156,19 +170,20 @@ bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std
   ApplyProxySettings();
   std::string failure;
   if (!Send(request, failure)) {
-    LastMessage = failure;
+    SetMessage(failure);
     return false;
   }
   if (Reply_.StatusCode != 200) {
-    // A reply without reason phrase (HTTP/2) still needs a message.
-    LastMessage = Reply_.StatusText.empty() ? "HTTP status " + std::to_string(Reply_.StatusCode) : Reply_.StatusText;
+    // A reply without reason phrase (HTTP/2) still needs a message; the body is never one.
+    Reply_.Content = std::string();
+    SetMessage(Reply_.StatusText.empty() ? "HTTP status " + std::to_string(Reply_.StatusCode) : Reply_.StatusText);
     return false;
   }
   std::string errorText;
   reader(errorText, Reply_.Content, out);
   Reply_.Content = std::string();  // a table download can be large: free it now
   if (!errorText.empty()) {
-    LastMessage = std::move(errorText);
+    SetMessage(errorText);
     return false;
   }
   return true;
@@ -188,10 +203,12 @@ bool TQVDBClient::RunStatus(std::int32_t kind, const std::string& statement, con
   return Run(kind, statement, column, &ReadStatusReply, value);
 }
 
+void TQVDBClient::SetMessage(std::string_view text) { LastMessage = CutText(text, kMaxMessageChars); }
+
 bool TQVDBClient::CheckIdentifiers(std::initializer_list<const std::string*> names) {
   for (const std::string* name : names) {
     if (!IsSqlIdentifier(*name)) {
-      LastMessage = "Invalid table or column name '" + *name + "'";
+      SetMessage("Invalid table or column name '" + CutText(*name, kMaxQuotedChars) + "'");
       return false;
     }
   }
@@ -229,7 +246,7 @@ bool TQVDBClient::CheckLoginStatement(const std::string& statement) {
   if (!RunStatus(1, statement, "", value)) return false;
   std::int32_t count = 0;
   if (!ParseReplyInteger(value, count)) {
-    LastMessage = std::string(kInvalidReplyPrefix) + "'" + value + "' is not a whole number";
+    SetMessage(std::string(kInvalidReplyPrefix) + "'" + CutText(value, kMaxQuotedChars) + "' is not a whole number");
     return false;
   }
   return count != 0;
@@ -261,7 +278,8 @@ bool TQVDBClient::ExecuteUpdate(const std::string& statement) {
   std::string value;
   if (!RunStatus(0, statement, "", value)) return false;
   if (value == "OK") return true;
-  LastMessage = value.empty() ? "Update not confirmed by the server" : "Update not confirmed by the server: " + value;
+  SetMessage(value.empty() ? "Update not confirmed by the server"
+                           : "Update not confirmed by the server: " + CutText(value, kMaxQuotedChars));
   return false;
 }
 
@@ -311,7 +329,7 @@ double TQVDBClient::GetSeriesLastDate(const std::string& table, const std::strin
   if (value.empty()) return kMissingDate;
   double date = kMissingDate;
   if (!ParseReplyReal(value, date)) {
-    LastMessage = std::string(kInvalidReplyPrefix) + "'" + value + "' is not a date";
+    SetMessage(std::string(kInvalidReplyPrefix) + "'" + CutText(value, kMaxQuotedChars) + "' is not a date");
     return kMissingDate;
   }
   return date;

@@ -8,7 +8,9 @@
 //   the server's error text        "ErrorMessage" not empty
 //   "Invalid server reply: ..."    malformed reply or a value that does not convert
 // A successful operation leaves LastMessage empty. List operations never
-// return rows of a failed reply. No operation throws.
+// return rows of a failed reply. No operation throws. A message longer than
+// kMaxMessageChars characters is cut there and ends with "..."; a reply's
+// content goes into a message only as its error or status text.
 //
 // The client borrows its transport; it runs on one thread at a time.
 
@@ -43,6 +45,7 @@ inline constexpr const char* kDataResource = "QuorvaneDB";
 inline constexpr const char* kBannerResource = "Default";
 inline constexpr const char* kServerBanner = "VOSKER SERVER";
 inline constexpr std::size_t kDefaultMaxReplyBytes = 256u << 20;
+inline constexpr std::size_t kMaxMessageChars = 1000;
 
 // SQL literal: text in single quotes, every inner single quote doubled.
 std::string QuotedStr(std::string_view text);
@@ -138,6 +141,8 @@ class TQVDBClient {
   // False with LastMessage set when a name is not a plain SQL identifier.
   bool CheckIdentifiers(std::initializer_list<const std::string*> names);
   bool SendRequestStatement(std::int32_t kind, const std::string& statement, std::string& reply);
+  // Sets LastMessage to text, cut to kMaxMessageChars characters.
+  void SetMessage(std::string_view text);
 
   platform::HttpTransport& Transport_;
   std::string BaseUrl_;

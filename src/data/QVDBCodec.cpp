@@ -14,6 +14,21 @@ namespace {
 
 using json = nlohmann::json;
 
+// A reply text quoted inside a problem keeps at most this many characters, so
+// a malformed row or token never carries its whole content into a message.
+constexpr std::size_t kMaxQuotedChars = 100;
+
+// text cut after maxChars UTF-8 characters (never inside one), then "...".
+std::string CutText(std::string_view text, std::size_t maxChars) {
+  std::size_t chars = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    if (chars == maxChars) return std::string(text.substr(0, i)) + "...";
+    ++chars;
+  }
+  return std::string(text);
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -83,11 +98,12 @@ class ReplyParser {
   }
 
   bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
-    std::string what = e.what();
+    std::string_view what = e.what();
     const auto bracket = what.find("] ");
-    if (bracket != std::string::npos) what.erase(0, bracket + 2);
+    if (bracket != std::string::npos) what.remove_prefix(bracket + 2);
     (void)position;  // the message already gives line and column
-    return Fail(what);
+    // The message ends with the token last read, which may be a whole long string.
+    return Fail(CutText(what, 2 * kMaxQuotedChars));
   }
 
  private:
@@ -119,7 +135,7 @@ class ReplyParser {
     }
     if (Section_ == kError) {
       if (text == nullptr) return Fail(MemberName() + " is not a string");
-      if (!ErrorFromFirstMember_ || (Row_ == 0 && Member_ == 0)) ErrorText = *text;
+      if (!ErrorFromFirstMember_ || (Row_ == 0 && Member_ == 0)) ErrorText.swap(*text);  // no copy of a long text
     } else if (Member_ < Sink::kMembers) {
       if (text == nullptr) return Fail(MemberName() + " is not a string");
       Members_[Member_].swap(*text);
@@ -197,7 +213,7 @@ class ReplyParser {
 };
 
 std::string NotA(const char* what, const std::string& text, std::size_t position) {
-  return "member " + std::to_string(position + 1) + " '" + text + "' is not " + what;
+  return "member " + std::to_string(position + 1) + " '" + CutText(text, kMaxQuotedChars) + "' is not " + what;
 }
 
 bool ToInteger(const std::string& text, std::size_t position, std::int32_t& value, std::string& problem) {

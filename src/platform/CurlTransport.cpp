@@ -33,21 +33,28 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   return n;
 }
 
-// Reserves the body buffer once from a "Content-Length" header, so that a
-// large download is not copied while it grows; lengths over the limit (or over
-// kMaxReserve without limit) are left to the normal growth and the limit check.
-void ReserveForLength(ReceiveState& state, const std::string& line) {
+// Reads a "Content-Length" header line. Reserves the body buffer once, so that
+// a large download is not copied while it grows, and refuses (false) a length
+// over the limit before any of the body is read. Lengths over kMaxReserve
+// without limit are left to the normal growth.
+bool CheckContentLength(ReceiveState& state, const std::string& line) {
   constexpr std::size_t kMaxReserve = std::size_t{1} << 30;
   static constexpr char kName[] = "content-length:";
-  if (line.size() <= sizeof kName - 1) return;
+  if (line.size() <= sizeof kName - 1) return true;
   for (std::size_t i = 0; i < sizeof kName - 1; ++i) {
     char c = line[i];
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kName[i]) return;
+    if (c != kName[i]) return true;
   }
+  // strtoull saturates, so an absurd length also counts as too large.
   const unsigned long long length = std::strtoull(line.c_str() + sizeof kName - 1, nullptr, 10);
+  if (state.Limit != 0 && length > state.Limit) {
+    state.Overflow = true;
+    return false;
+  }
   const std::size_t cap = state.Limit != 0 ? state.Limit : kMaxReserve;
   if (length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
+  return true;
 }
 
 // Every status line ("HTTP/1.1 404 Not Found") replaces the previous one, so
@@ -57,10 +64,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   const std::size_t n = size * count;
   std::string line(data, n);
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-  if (line.rfind("HTTP/", 0) != 0) {
-    ReserveForLength(*state, line);
-    return n;
-  }
+  if (line.rfind("HTTP/", 0) != 0) return CheckContentLength(*state, line) ? n : 0;  // 0 aborts the transfer
   const auto firstSpace = line.find(' ');
   if (firstSpace == std::string::npos) return n;
   const auto codeEnd = line.find(' ', firstSpace + 1);
@@ -95,6 +99,12 @@ CurlTransport::~CurlTransport() {
   if (Handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(Handle_));
 }
 
+void CurlTransport::SetLowSpeedLimit(long bytesPerSecond, long seconds) {
+  if (bytesPerSecond <= 0 || seconds <= 0) return;
+  LowSpeedBytes_ = bytesPerSecond;
+  LowSpeedSeconds_ = seconds;
+}
+
 HttpReply CurlTransport::Execute(const HttpRequest& request) {
   auto* curl = static_cast<CURL*>(Handle_);
   if (curl == nullptr) throw HttpTransportError("HTTP layer not available");
@@ -109,8 +119,8 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   SetOpt(curl, CURLOPT_URL, url.c_str());
   SetOpt(curl, CURLOPT_NOSIGNAL, 1L);
   SetOpt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-  SetOpt(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedLimitBytes);
-  SetOpt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedTimeSeconds);
+  SetOpt(curl, CURLOPT_LOW_SPEED_LIMIT, LowSpeedBytes_);
+  SetOpt(curl, CURLOPT_LOW_SPEED_TIME, LowSpeedSeconds_);
   SetOpt(curl, CURLOPT_FOLLOWLOCATION, 0L);
   SetOpt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   SetOpt(curl, CURLOPT_WRITEDATA, static_cast<void*>(&state));

@@ -43,7 +43,9 @@ struct HttpRequest {
   std::string Accept;         // value of the Accept header; empty: none sent
   std::string AcceptCharset;  // value of the Accept-Charset header; empty: none sent
   HttpProxy Proxy;
-  std::size_t MaxReplyBytes = 0;  // 0: no limit; a longer reply raises HttpReplyTooLarge
+  // 0: no limit. A longer reply raises HttpReplyTooLarge, without its body
+  // being read when its announced length is already too long.
+  std::size_t MaxReplyBytes = 0;
 };
 
 struct HttpReply {

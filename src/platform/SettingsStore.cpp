@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -94,6 +95,62 @@ bool WriteAll(int fd, const std::string& data) {
     done += static_cast<std::size_t>(written);
   }
   return true;
+}
+
+// Owns a temporary file: closes and removes it unless released after the rename.
+class TemporaryFile {
+ public:
+  TemporaryFile(int fd, std::string path) : Fd_(fd), Path_(std::move(path)) {}
+  ~TemporaryFile() {
+    CloseQuietly();
+    if (!Path_.empty()) ::unlink(Path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int Fd() const { return Fd_; }
+  const std::string& Path() const { return Path_; }
+  // Closes the file; false (errno set) when the close reports an error.
+  bool Close() {
+    const int fd = Fd_;
+    Fd_ = -1;
+    return ::close(fd) == 0;
+  }
+  // The file now lives on under another name: nothing to remove.
+  void Release() { Path_.clear(); }
+
+ private:
+  void CloseQuietly() {
+    if (Fd_ >= 0) ::close(Fd_);
+    Fd_ = -1;
+  }
+  int Fd_;
+  std::string Path_;
+};
+
+// True for the names mkstemp makes from prefix: the prefix and six letters or digits.
+bool IsTemporaryName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return true;
+}
+
+// Removes regular files named like our temporary files and last modified
+// before cutoff: what saves killed between creating and renaming left behind.
+// Best effort; a file that cannot be removed is left for a later save.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& prefix, std::time_t cutoff) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!IsTemporaryName(name, prefix)) continue;
+    struct stat info {};
+    if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (info.st_mtime < cutoff) ::unlink(it->path().c_str());
+  }
 }
 
 }  // namespace
@@ -189,28 +246,25 @@ void SettingsStore::Save() const {
   std::filesystem::create_directories(folder, error);
   if (error) throw SettingsError("cannot create folder " + folder.string() + ": " + error.message());
 
-  std::string temporary = (folder / (path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temporary.data());
+  const std::string prefix = path.filename().string() + ".";
+  RemoveStaleTemporaries(folder, prefix, std::time(nullptr) - kStaleTemporarySeconds);
+
+  // mkstemp creates the file with mode 0600 and O_EXCL.
+  std::string pattern = (folder / (prefix + "XXXXXX")).string();
+  const int fd = ::mkstemp(pattern.data());
   if (fd < 0) throw SettingsError("cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno));
-  auto fail = [&](const std::string& what) {
-    const std::string reason = std::strerror(errno);
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw SettingsError(what + " " + Path_ + ": " + reason);
+  TemporaryFile temporary(fd, std::move(pattern));
+  auto fail = [this](const std::string& what) {
+    const int code = errno;  // before anything else can change it
+    throw SettingsError(what + " " + Path_ + ": " + std::strerror(code));
   };
-  if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0) fail("cannot set the mode of");
-  if (!WriteAll(fd, content)) fail("cannot write");
-  if (::fsync(fd) != 0) fail("cannot flush");
-  if (::close(fd) != 0) {
-    const std::string reason = std::strerror(errno);
-    ::unlink(temporary.c_str());
-    throw SettingsError("cannot close " + Path_ + ": " + reason);
-  }
-  if (::rename(temporary.c_str(), Path_.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
-    ::unlink(temporary.c_str());
-    throw SettingsError("cannot replace " + Path_ + ": " + reason);
-  }
+  if (TemporaryFileHook_) TemporaryFileHook_(temporary.Path());
+  if (::fchmod(temporary.Fd(), S_IRUSR | S_IWUSR) != 0) fail("cannot set the mode of");
+  if (!WriteAll(temporary.Fd(), content)) fail("cannot write");
+  if (::fsync(temporary.Fd()) != 0) fail("cannot flush");
+  if (!temporary.Close()) fail("cannot close");
+  if (::rename(temporary.Path().c_str(), Path_.c_str()) != 0) fail("cannot replace");
+  temporary.Release();
   // Make the rename itself durable.
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (dirFd >= 0) {

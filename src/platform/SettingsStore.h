@@ -5,9 +5,12 @@
 // Backslash, newline, carriage return and '=' are written as \\, \n, \r and
 // \= in names and values, so any text round-trips. The file is private to
 // the user (mode 0600) and replaced atomically: written to a temporary file
-// in the same folder, flushed to disk and renamed over the old one.
+// "<file name>.XXXXXX" in the same folder (created with mode 0600, removed on
+// every failure), flushed to disk and renamed over the old one. A save also
+// removes such temporary files left by earlier saves that were killed.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -39,6 +42,13 @@ class SettingsStore {
   bool Load();
   // Writes every value to the file atomically; throws SettingsError on failure.
   void Save() const;
+  // Called with the temporary file's path right after it is created, before
+  // anything is written to it (lets a test inspect the file). An exception it
+  // throws leaves Save with the temporary file removed.
+  void SetTemporaryFileHook(std::function<void(const std::string&)> hook) { TemporaryFileHook_ = std::move(hook); }
+  // A temporary file of this store's name older than this is left over from a
+  // killed save; younger ones may belong to a save running elsewhere.
+  static constexpr int kStaleTemporarySeconds = 60;
 
   bool Contains(const std::string& name) const;
   std::optional<SettingKind> KindOf(const std::string& name) const;
@@ -70,6 +80,7 @@ class SettingsStore {
 
   std::string Path_;
   std::map<std::string, Entry> Values_;
+  std::function<void(const std::string&)> TemporaryFileHook_;
 };
 
 }  // namespace platform

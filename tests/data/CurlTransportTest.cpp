@@ -1,11 +1,17 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -14,17 +20,54 @@
 
 namespace {
 
+// Sends all of data; false once the peer is gone.
+bool SendAll(int connection, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = send(connection, data.data(), data.size(), MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
 // A one-shot HTTP/1.1 responder on 127.0.0.1:<ephemeral port>: accepts
 // `connections` connections in turn, reads one request from each (head and
-// Content-Length body), records it and answers with the scripted reply.
+// Content-Length body), records it and answers with the scripted reply, or
+// runs a script on the connection instead. Scripts end by themselves (bounded
+// loops) or when the responder stops (destructor or Stop()).
 class LoopbackResponder {
  public:
   struct Received {
     std::string Head;  // request line and headers
     std::string Body;
   };
+  using Script = std::function<void(int connection, const std::atomic<bool>& stop)>;
 
-  LoopbackResponder(std::string reply, int connections) : Reply_(std::move(reply)) {
+  LoopbackResponder(std::string reply, int connections) : Reply_(std::move(reply)) { Start(connections); }
+  explicit LoopbackResponder(Script script) : Script_(std::move(script)) { Start(1); }
+
+  ~LoopbackResponder() {
+    Stop();
+    if (Listener_ >= 0) close(Listener_);
+  }
+
+  // Waits until every connection was served; afterwards Requests is stable.
+  void Join() {
+    if (Thread_.joinable()) Thread_.join();
+  }
+  // Tells a running script to end, and waits for it.
+  void Stop() {
+    Stop_ = true;
+    Join();
+  }
+
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port) + "/"; }
+
+  int Port = 0;
+  std::vector<Received> Requests;
+
+ private:
+  void Start(int connections) {
     Listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -41,23 +84,12 @@ class LoopbackResponder {
     });
   }
 
-  ~LoopbackResponder() {
-    if (Thread_.joinable()) Thread_.join();
-    if (Listener_ >= 0) close(Listener_);
-  }
-
-  // Waits until every connection was served; afterwards Requests is stable.
-  void Join() {
-    if (Thread_.joinable()) Thread_.join();
-  }
-
-  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port) + "/"; }
-
-  int Port = 0;
-  std::vector<Received> Requests;
-
- private:
   void Serve() {
+    // Bounded wait: a test whose client never connects still ends.
+    pollfd waiting{Listener_, POLLIN, 0};
+    for (int i = 0; i < 300 && !Stop_ && poll(&waiting, 1, 100) == 0; ++i) {
+    }
+    if (Stop_ || (waiting.revents & POLLIN) == 0) return;
     const int connection = accept(Listener_, nullptr, nullptr);
     if (connection < 0) return;
     std::string data;
@@ -83,12 +115,10 @@ class LoopbackResponder {
       received.Body = data.substr(headEnd + 4, bodyLength);
     }
     Requests.push_back(std::move(received));
-    std::size_t sent = 0;
-    while (sent < Reply_.size()) {
-      const ssize_t n = send(connection, Reply_.data() + sent, Reply_.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) break;
-      sent += static_cast<std::size_t>(n);
-    }
+    if (Script_)
+      Script_(connection, Stop_);
+    else
+      SendAll(connection, Reply_);
     close(connection);
   }
 
@@ -99,6 +129,8 @@ class LoopbackResponder {
   }
 
   std::string Reply_;
+  Script Script_;
+  std::atomic<bool> Stop_{false};
   int Listener_ = -1;
   std::thread Thread_;
 };
@@ -233,4 +265,133 @@ TEST(CurlTransportTest, ClientRequestsOverHttp) {
   }
 }
 
+// Waits up to milliseconds, or less when the responder stops.
+void Pause(int milliseconds, const std::atomic<bool>& stop) {
+  for (int waited = 0; waited < milliseconds && !stop; waited += 20)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+// Sends count bytes of fill in blocks, without holding them all; false once the peer is gone.
+bool SendFill(int connection, std::size_t count, char fill, const std::atomic<bool>& stop) {
+  const std::string block(64 * 1024, fill);
+  while (count > 0 && !stop) {
+    const std::size_t n = std::min(count, block.size());
+    if (!SendAll(connection, std::string_view(block).substr(0, n))) return false;
+    count -= n;
+  }
+  return count == 0;
+}
+
+// Holds the connection open, reading nothing, until the client closes it or the responder stops.
+void HoldOpen(int connection, const std::atomic<bool>& stop) {
+  char buffer[256];
+  pollfd peer{connection, POLLIN, 0};
+  for (int i = 0; i < 300 && !stop; ++i) {
+    if (poll(&peer, 1, 100) > 0 && recv(connection, buffer, sizeof buffer, 0) <= 0) return;
+  }
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A reply that trickles (2 bytes a second, in its head or its body) is given
+// up once it stays under the low-speed limit for the low-speed time, however
+// long it would still last; the default limit is 1 KB/s for 20 s.
+TEST(CurlTransportTest, TricklingReplyIsAbandoned) {
+  static_assert(platform::CurlTransport::kLowSpeedLimitBytes == 1024);
+  static_assert(platform::CurlTransport::kLowSpeedTimeSeconds == 20);
+  for (const bool inHead : {false, true}) {
+    LoopbackResponder responder([inHead](int connection, const std::atomic<bool>& stop) {
+      const std::string head =
+          "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(100, 'p') + "\r\nContent-Length: 100000\r\n\r\n";
+      if (!inHead && !SendAll(connection, head)) return;
+      const std::string text = inHead ? head : std::string(100000, ' ');
+      for (std::size_t at = 0; at < 60 && !stop; at += 2) {  // 30 s at most, then the reply is cut short
+        if (!SendAll(connection, std::string_view(text).substr(at, 2))) return;
+        Pause(1000, stop);
+      }
+    });
+    CurlClient curl(responder.BaseUrl());
+    curl.Transport.SetLowSpeedLimit(1024, 2);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(curl.Client.GetCountryList().empty());
+    const double seconds = SecondsSince(start);
+    responder.Stop();
+    EXPECT_EQ(curl.Client.LastMessage, "Connection to server failed") << "in head: " << inHead;
+    EXPECT_GE(seconds, 1.5);
+    EXPECT_LT(seconds, 25.0);
+  }
+}
+
+// Long status and error texts reach LastMessage cut to 1,000 characters and
+// "..."; the server streams them without building them in memory. libcurl
+// refuses a status line longer than its header limit outright.
+TEST(CurlTransportTest, LongStatusAndErrorTextsAreCut) {
+  struct Case {
+    const char* Name;
+    std::size_t Length;  // of the text
+    bool InStatusLine;   // else the reply's error text
+    bool Cut;            // the message is the text's first 1,000 characters and "..."
+  };
+  const std::vector<Case> cases{{"status line of 50 KB", 50000, true, true},
+                                {"status line of 200 MB", 200000000, true, false},
+                                {"error text of 16 MB", 16000000, false, true}};
+  for (const Case& c : cases) {
+    LoopbackResponder responder([&c](int connection, const std::atomic<bool>& stop) {
+      if (c.InStatusLine) {
+        if (SendAll(connection, "HTTP/1.1 500 ") && SendFill(connection, c.Length, 'S', stop))
+          SendAll(connection, "\r\nContent-Length: 2\r\n\r\n{}");
+        return;
+      }
+      const std::string before = R"({"ErrorMessage":[{"Content":")", after = R"("}],"Response":[]})";
+      const std::size_t length = before.size() + c.Length + after.size();
+      if (SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" + before) &&
+          SendFill(connection, c.Length, 'E', stop))
+        SendAll(connection, after);
+    });
+    CurlClient curl(responder.BaseUrl());
+    EXPECT_TRUE(curl.Client.GetCountryList().empty()) << c.Name;
+    responder.Stop();
+    const std::string& message = curl.Client.LastMessage;
+    EXPECT_LE(message.size(), 1003u) << c.Name;
+    if (c.Cut) {
+      // Compared without printing: a failure would show megabytes.
+      EXPECT_TRUE(message == std::string(1000, c.InStatusLine ? 'S' : 'E') + "...")
+          << c.Name << ": " << message.size() << " bytes, " << message.substr(0, 80);
+    } else {
+      EXPECT_EQ(message, "Connection to server failed") << c.Name;
+    }
+  }
+}
+
+// A reply announced longer than the limit is refused on its head, before its
+// body arrives (the server sends a little and then waits); one without a
+// length is stopped as soon as it passes the limit.
+TEST(CurlTransportTest, OversizedReplyIsRefusedBeforeItIsRead) {
+  constexpr std::size_t kLimit = 1 << 20;
+  constexpr std::size_t kEndless = std::size_t{1} << 30;  // what the unannounced reply would send at most
+  for (const bool announced : {true, false}) {
+    std::atomic<std::size_t> sent{0};
+    LoopbackResponder responder([announced, &sent](int connection, const std::atomic<bool>& stop) {
+      if (announced) {
+        if (SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: 1000000000\r\n\r\n" + std::string(1000, 'x')))
+          HoldOpen(connection, stop);
+        return;
+      }
+      if (!SendAll(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n")) return;
+      const std::string block(64 * 1024, 'x');
+      while (sent < kEndless && !stop && SendAll(connection, block)) sent += block.size();
+    });
+    platform::CurlTransport transport;
+    transport.SetLowSpeedLimit(1024, 5);  // a transport waiting for the body would fail later, as a stall
+    platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
+    request.MaxReplyBytes = kLimit;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge) << "announced: " << announced;
+    EXPECT_LT(SecondsSince(start), 4.0) << "announced: " << announced;
+    responder.Stop();
+    EXPECT_LT(sent.load(), kEndless / 8);  // stopped near the limit, loopback buffers aside
+  }
+}
 }  // namespace

@@ -335,6 +335,77 @@ TEST(QVDBClientServerChoiceTest, BaseUrlFromHostVariable) {
   }
 }
 
+// Number of UTF-8 characters in text.
+std::size_t Characters(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+// Every message is cut to 1,000 characters and "..." (never inside a UTF-8
+// character); a reply value quoted in a message keeps 100 characters; the
+// rows of a reply never go into a message.
+TEST_F(QVDBClientTest, LongMessagesAreCutAndRowsStayOut) {
+  const std::string longText(5000, 'L');
+  const std::string cut = std::string(1000, 'L') + "...";
+  const std::string quoted = std::string(100, 'L') + "...";
+  std::string accents;
+  for (int i = 0; i < 1500; ++i) accents += "\xC3\xA9";  // U+00E9
+  std::string accentsCut;
+  for (int i = 0; i < 1000; ++i) accentsCut += "\xC3\xA9";
+  accentsCut += "...";
+  const std::string rowMarker(3000, 'R');
+  const std::string rowsReply = WriteTableRowsReply({{rowMarker, "EQINDEX", {1.0, 2.0}}}, "");
+  using Call = std::function<std::string(TQVDBClient&)>;
+  const Call rows = [](TQVDBClient& c) { return std::to_string(c.GetTableRowsSince("DATA", 2.0).size()); };
+  const Call login = [](TQVDBClient& c) { return std::to_string(c.CheckLogin("u", "p")); };
+  const Call update = [](TQVDBClient& c) { return std::to_string(c.ExecuteUpdate("UPDATE X SET A=1")); };
+  const Call lastDate = [](TQVDBClient& c) { return std::to_string(c.GetSeriesLastDate("DATA", "A", "B") == 2.0); };
+  const Call badName = [&longText](TQVDBClient& c) { return c.SelectFieldValue(longText + ";", "K", "k", "C"); };
+  struct Case {
+    const char* Name;
+    FakeStep Reply;
+    Call Run;
+    std::string Message;  // empty: only its length and prefix are checked
+    std::string Prefix;
+  };
+  const std::vector<Case> cases{
+      {"error text", Answer(200, "OK", WriteTableRowsReply({{"A", "B", {1.0, 2.0}}}, longText)), rows, cut, ""},
+      {"error text in two-byte characters", StatusAnswer("", accents), update, accentsCut, ""},
+      {"status text, rows in the body", Answer(500, longText, rowsReply), rows, cut, ""},
+      {"status text, short", Answer(502, "Bad Gateway", rowsReply), rows, "Bad Gateway", ""},
+      {"sign-in count", StatusAnswer(longText), login, "Invalid server reply: '" + quoted + "' is not a whole number",
+       ""},
+      {"update confirmation", StatusAnswer(longText), update, "Update not confirmed by the server: " + quoted, ""},
+      {"date", StatusAnswer(longText), lastDate, "Invalid server reply: '" + quoted + "' is not a date", ""},
+      {"row member that is no number",
+       Answer(200, "OK",
+              R"({"ErrorMessage":[{"Content":""}],"Response":[{"C":"A","A":"B","D":")" + longText + R"(","V":"2"}]})"),
+       rows, "", "Invalid server reply: row 1 of \"Response\": member 3 '" + quoted + "' is not a number"},
+      {"unterminated long string",
+       Answer(200, "OK", R"({"ErrorMessage":[{"Content":""}],"Response":[{"C":")" + longText), rows, "",
+       "Invalid server reply: "},
+  };
+  for (const Case& c : cases) {
+    Transport.Queue({c.Reply});
+    c.Run(Client);
+    const std::string& message = Client.LastMessage;
+    EXPECT_LE(Characters(message), kMaxMessageChars + 3) << c.Name;
+    EXPECT_TRUE(message.find(std::string(1001, 'L')) == std::string::npos) << c.Name;
+    EXPECT_TRUE(message.find("RRRRR") == std::string::npos) << c.Name;
+    if (!c.Message.empty()) {
+      EXPECT_TRUE(message == c.Message) << c.Name << ": " << message.size() << " bytes, " << message.substr(0, 150);
+    }
+    if (!c.Prefix.empty()) {
+      EXPECT_EQ(message.rfind(c.Prefix, 0), 0u) << c.Name << ": " << message.substr(0, 300);
+    }
+  }
+  // A caller's long name is cut the same way.
+  EXPECT_EQ(badName(Client), "");
+  EXPECT_EQ(Client.LastMessage, "Invalid table or column name '" + quoted + "'");
+  EXPECT_TRUE(Transport.Steps.empty());
+}
+
 TEST(QVDBClientQuotingTest, QuotedStrDoublesEveryQuote) {
   EXPECT_EQ(QuotedStr(""), "''");
   EXPECT_EQ(QuotedStr("O'Brien"), "'O''Brien'");

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utime.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -125,6 +128,68 @@ TEST_F(SettingsStoreTest, FailedSaveThrowsAndKeepsTheOldFile) {
   EXPECT_THROW(Store.Save(), platform::SettingsError);
   EXPECT_EQ(Files(), std::vector<std::string>{"registry.conf"});
   EXPECT_TRUE(std::filesystem::is_directory(Path));
+}
+
+// Leftovers of saves killed before their rename are removed by the next save:
+// files of this store's temporary name that are older than a minute. A young
+// one may be another save in progress, and other names are not ours.
+TEST_F(SettingsStoreTest, SaveRemovesTemporaryFilesOfKilledSaves) {
+  struct Leftover {
+    std::string Name;
+    int AgeSeconds;
+    bool Removed;
+  };
+  const std::vector<Leftover> leftovers{
+      {"registry.conf.Ab3xYz", 3600, true},
+      {"registry.conf.000000", 2 * platform::SettingsStore::kStaleTemporarySeconds, true},
+      {"registry.conf.Young1", 0, false},
+      {"registry.conf.toolong1", 3600, false},
+      {"registry.conf.bak", 3600, false},
+      {"other.conf.Ab3xYz", 3600, false}};
+  const std::time_t now = std::time(nullptr);
+  for (const Leftover& leftover : leftovers) {
+    std::ofstream(Temp / leftover.Name) << "Half=s:writ";
+    const utimbuf times{now - leftover.AgeSeconds, now - leftover.AgeSeconds};
+    ASSERT_EQ(::utime((Temp / leftover.Name).c_str(), &times), 0);
+  }
+  Store.WriteString("A", "1");
+  Store.Save();
+  for (const Leftover& leftover : leftovers)
+    EXPECT_NE(std::filesystem::exists(Temp / leftover.Name), leftover.Removed) << leftover.Name;
+  EXPECT_EQ(FileText(), "A=s:1\n");
+}
+
+// The temporary file is private from its creation, whatever the umask, and is
+// gone after every save: renamed on success, removed on a failure (here
+// raised by the hook while the file exists).
+TEST_F(SettingsStoreTest, TemporaryFileIsPrivateAndNeverLeftBehind) {
+  std::ofstream(Path) << "Old=s:value\n";
+  struct OpenMask {  // umask 0 for this test: only the store's own mode can keep the file private
+    mode_t Old = ::umask(0);
+    ~OpenMask() { ::umask(Old); }
+  } openMask;
+  std::vector<std::string> seen;
+  mode_t mode = 0;
+  for (const bool failing : {false, true}) {
+    Store.SetTemporaryFileHook([&](const std::string& temporary) {
+      seen.push_back(temporary);
+      struct stat info {};
+      if (::stat(temporary.c_str(), &info) == 0) mode = info.st_mode & 07777;
+      if (failing) throw std::runtime_error("killed");
+    });
+    Store.WriteString("Failing", failing ? "1" : "0");
+    if (failing) {
+      EXPECT_THROW(Store.Save(), std::runtime_error);
+    } else {
+      Store.Save();
+    }
+    ASSERT_EQ(seen.size(), failing ? 2u : 1u);
+    EXPECT_EQ(mode, 0600u) << "failing: " << failing;
+    EXPECT_EQ(std::filesystem::path(seen.back()).parent_path(), Temp.Path());
+    EXPECT_EQ(std::filesystem::path(seen.back()).filename().string().rfind("registry.conf.", 0), 0u);
+    EXPECT_EQ(Files(), std::vector<std::string>{"registry.conf"}) << "failing: " << failing;
+  }
+  EXPECT_EQ(FileText(), "Failing=s:0\n");  // the failed save left the previous file
 }
 
 TEST_F(SettingsStoreTest, MalformedLinesAreSkipped) {

@@ -4,13 +4,23 @@
 // database on a free loopback port.
 
 #include <curl/curl.h>
+#include <cstdint>
+#include <algorithm>
+#include <unistd.h>
+#include <sys/time.h>
+#include <sys/socket.h>
+#include <poll.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 
 #include "DataServer.h"
 #include "SampleData.h"
@@ -66,8 +76,10 @@ inline std::size_t AppendToString(char* data, std::size_t size, std::size_t coun
   return size * count;
 }
 
-// One exchange with libcurl; `body` is sent also with GET when not empty.
-inline THttpResult Http(const std::string& method, const std::string& url, const std::string& body = {}) {
+// One exchange with libcurl; `body` is sent also with GET when not empty;
+// `fromAddress` binds the client socket to a loopback address of the test.
+inline THttpResult Http(const std::string& method, const std::string& url, const std::string& body = {},
+                        const std::string& fromAddress = {}) {
   THttpResult result;
   CURL* curl = curl_easy_init();
   if (!curl) return result;
@@ -78,6 +90,7 @@ inline THttpResult Http(const std::string& method, const std::string& url, const
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, 120L);
+  if (!fromAddress.empty()) curl_easy_setopt(curl, CURLOPT_INTERFACE, fromAddress.c_str());
   if (!body.empty()) {
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -175,12 +188,95 @@ class TRunningServer {
   static qvserver::TDataServerOptions Options() {
     qvserver::TDataServerOptions options;
     options.LogRequests = false;
+    // Wrong sign-ins in the tests wait milliseconds, not seconds.
+    options.SignIn.FirstWait = std::chrono::milliseconds(1);
+    options.SignIn.MaxWait = std::chrono::milliseconds(20);
     return options;
   }
   TTempDir Dir_;
   std::string Path_;
   qvserver::TServerStore Store_;
   qvserver::DataServer Server_;
+};
+
+// A server over its own copy of the sample set with the given options (for
+// the limit and hardening tests), and options that write no log.
+struct TOptionsServer {
+  explicit TOptionsServer(qvserver::TDataServerOptions options)
+      : Store(TSampleDatabase::Shared().Copy(Dir, "server.sqlite")), Server(Store, std::move(options)) {
+    std::string error;
+    if (!Server.Start("127.0.0.1", 0, error)) throw std::runtime_error(error);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(Server.Port()) + "/QuorvaneDB"; }
+  TTempDir Dir;
+  qvserver::TServerStore Store;
+  qvserver::DataServer Server;
+};
+
+inline qvserver::TDataServerOptions QuietServerOptions() {
+  qvserver::TDataServerOptions options;
+  options.LogRequests = false;
+  return options;
+}
+
+// A plain TCP connection to the server on loopback, from `from` (another
+// loopback address, so that a test can act as a second client address).
+// Reads wait five seconds at most.
+class TRawClient {
+ public:
+  explicit TRawClient(std::uint16_t port, const char* from = "127.0.0.1") {
+    Fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &local.sin_addr);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    Connected_ = Fd_ >= 0 && ::bind(Fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+                 ::connect(Fd_, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0;
+    const timeval timeout{5, 0};
+    if (Fd_ >= 0) ::setsockopt(Fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  }
+  ~TRawClient() {
+    if (Fd_ >= 0) ::close(Fd_);
+  }
+  TRawClient(const TRawClient&) = delete;
+  TRawClient& operator=(const TRawClient&) = delete;
+  bool Connected() const { return Connected_; }
+  bool Send(const std::string& text) const {
+    return ::send(Fd_, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
+  }
+  // Reads until the peer closes or `limit` bytes arrived.
+  std::string ReadAll(std::size_t limit = 1 << 20) const {
+    std::string text;
+    char buffer[4096];
+    while (text.size() < limit) {
+      const ssize_t n = ::recv(Fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+  }
+  // True when the server closed the connection within `wait` (bytes that
+  // arrive meanwhile are read and dropped).
+  bool ClosedWithin(std::chrono::milliseconds wait) const {
+    using TClock = std::chrono::steady_clock;
+    const auto until = TClock::now() + wait;
+    char buffer[4096];
+    while (TClock::now() < until) {
+      pollfd p{Fd_, POLLIN, 0};
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - TClock::now());
+      if (::poll(&p, 1, static_cast<int>(std::max<long long>(1, left.count()))) <= 0) continue;
+      const ssize_t n = ::recv(Fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return true;
+    }
+    return false;
+  }
+
+ private:
+  int Fd_ = -1;
+  bool Connected_ = false;
 };
 
 }  // namespace qvtest
