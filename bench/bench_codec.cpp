@@ -8,6 +8,9 @@
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -83,10 +86,11 @@ void BM_ReadTableRowsReply(benchmark::State& state) {
 BENCHMARK(BM_ReadTableRowsReply)->Unit(benchmark::kMillisecond);
 
 // Serves one HTTP/1.1 exchange on 127.0.0.1: reads the request (head and
-// Content-Length body) and answers 200 with body and its length.
+// Content-Length body) and answers 200 with body and its length, or without
+// length in 64 KB chunks (as the data server streams a table).
 class OneReplyServer {
  public:
-  explicit OneReplyServer(const std::string& body) {
+  OneReplyServer(const std::string& body, bool chunked) : Chunked_(chunked) {
     Listener_ = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -121,25 +125,43 @@ class OneReplyServer {
         if (at != std::string::npos && at < headEnd) bodyLength = std::strtoul(request.c_str() + at + 15, nullptr, 10);
       }
     }
-    const std::string head =
-        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
-        "\r\n\r\n";
-    for (const std::string* part : {&head, &body}) {
+    const auto sendAll = [connection](const char* data, std::size_t size) {
       std::size_t sent = 0;
-      while (sent < part->size()) {
-        const ssize_t n = send(connection, part->data() + sent, part->size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
+      while (sent < size) {
+        const ssize_t n = send(connection, data + sent, size - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
         sent += static_cast<std::size_t>(n);
       }
+      return true;
+    };
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n" +
+                             (Chunked_ ? std::string("Transfer-Encoding: chunked")
+                                       : "Content-Length: " + std::to_string(body.size())) +
+                             "\r\n\r\n";
+    bool ok = sendAll(head.data(), head.size());
+    if (!Chunked_) {
+      ok = ok && sendAll(body.data(), body.size());
+    } else {
+      constexpr std::size_t kChunk = 64 * 1024;
+      for (std::size_t at = 0; ok && at < body.size(); at += kChunk) {
+        const std::size_t n = std::min(kChunk, body.size() - at);
+        char size[32];
+        const int length = std::snprintf(size, sizeof size, "%zx\r\n", n);
+        ok = sendAll(size, static_cast<std::size_t>(length)) && sendAll(body.data() + at, n) && sendAll("\r\n", 2);
+      }
+      ok = ok && sendAll("0\r\n\r\n", 5);
     }
     close(connection);
   }
+  bool Chunked_ = false;
   int Listener_ = -1;
   std::thread Thread_;
 };
 
-// About 250 MB of rows, read with GetTableRowsSince over loopback HTTP.
+// About 250 MB of rows, read with GetTableRowsSince over loopback HTTP, with
+// an announced length (argument 0) or streamed in chunks (argument 1).
 void BM_DownloadTableRowsOverHttp(benchmark::State& state) {
+  const bool chunked = state.range(0) != 0;
   static const std::string reply = MakeTableReply(2740000);
   std::size_t peakExtra = 0;
   std::size_t rowCount = 0;
@@ -148,7 +170,7 @@ void BM_DownloadTableRowsOverHttp(benchmark::State& state) {
     platform::CurlTransport transport;
     TQVDBClient client(transport, "NO_RESULT");
     client.SetProxySource([] { return TProxySettings{}; });
-    OneReplyServer server(reply);
+    OneReplyServer server(reply, chunked);
     client.SetBaseUrl("http://127.0.0.1:" + std::to_string(server.Port) + "/");
     const std::size_t before = allocation_counter::LiveBytes();
     allocation_counter::ResetPeak();
@@ -167,7 +189,7 @@ void BM_DownloadTableRowsOverHttp(benchmark::State& state) {
   }
   ReportRead(state, rowCount, reply.size(), peakExtra);
 }
-BENCHMARK(BM_DownloadTableRowsOverHttp)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DownloadTableRowsOverHttp)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

@@ -146,8 +146,8 @@ bool TQVDBClient::Send(platform::HttpRequest& request, std::string& failure) {
     failure = kConnectionFailed;
     return false;
   }
-  if (Reply_.StatusCode == 200 && Reply_.Content.size() > MaxReplyBytes_) {
-    Reply_.Content = std::string();
+  if (Reply_.StatusCode == 200 && ReplySize() > MaxReplyBytes_) {
+    Reply_ = platform::HttpReply{};
     failure = std::string(kInvalidReplyPrefix) + "larger than " + std::to_string(MaxReplyBytes_) + " bytes";
     return false;
   }
@@ -162,10 +162,11 @@ bool TQVDBClient::GetBanner() {
 
 template <class Output>
 bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std::string& column,
-                      void (*reader)(std::string&, const std::string&, Output&), Output& out) {
+                      void (*reader)(std::string&, const TReplyText&, Output&), Output& out) {
   platform::HttpRequest request = NewRequest(MethodOfKind(kind), kDataResource);
   request.Body = WriteSQLRequest(TSQLRequest{statement, column, kind});
   request.ContentType = kJsonType;
+  request.AllowPieces = true;  // a streamed table reply is read in its pieces
   LastMessage.clear();
   ApplyProxySettings();
   std::string failure;
@@ -176,12 +177,17 @@ bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std
   if (Reply_.StatusCode != 200) {
     // A reply without reason phrase (HTTP/2) still needs a message; the body is never one.
     Reply_.Content = std::string();
+    Reply_.ContentPieces = {};
     SetMessage(Reply_.StatusText.empty() ? "HTTP status " + std::to_string(Reply_.StatusCode) : Reply_.StatusText);
     return false;
   }
   std::string errorText;
-  reader(errorText, Reply_.Content, out);
+  if (Reply_.ContentPieces.empty())
+    reader(errorText, Reply_.Content, out);
+  else
+    reader(errorText, TReplyText::Consumed(Reply_.ContentPieces), out);
   Reply_.Content = std::string();  // a table download can be large: free it now
+  Reply_.ContentPieces = {};
   if (!errorText.empty()) {
     SetMessage(errorText);
     return false;
@@ -191,7 +197,7 @@ bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std
 
 template <class Output>
 Output TQVDBClient::RunList(std::int32_t kind, const std::string& statement, const std::string& column,
-                            void (*reader)(std::string&, const std::string&, Output&)) {
+                            void (*reader)(std::string&, const TReplyText&, Output&)) {
   Output out;
   if (!Run(kind, statement, column, reader, out)) out = Output{};
   return out;

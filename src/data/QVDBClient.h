@@ -127,7 +127,7 @@ class TQVDBClient {
   // and an empty server error text was read into out by reader.
   template <class Output>
   bool Run(std::int32_t kind, const std::string& statement, const std::string& column,
-           void (*reader)(std::string&, const std::string&, Output&), Output& out);
+           void (*reader)(std::string&, const TReplyText&, Output&), Output& out);
   // Sends a kind 0-2 request and returns its status value through value.
   bool RunStatus(std::int32_t kind, const std::string& statement, const std::string& column, std::string& value);
   // Executes request through Proxy_; false with failure set when no usable reply came.
@@ -136,7 +136,7 @@ class TQVDBClient {
   bool GetBanner();
   template <class Output>
   Output RunList(std::int32_t kind, const std::string& statement, const std::string& column,
-                 void (*reader)(std::string&, const std::string&, Output&));
+                 void (*reader)(std::string&, const TReplyText&, Output&));
   bool CheckLoginStatement(const std::string& statement);
   // False with LastMessage set when a name is not a plain SQL identifier.
   bool CheckIdentifiers(std::initializer_list<const std::string*> names);
@@ -148,6 +148,8 @@ class TQVDBClient {
   std::string BaseUrl_;
   platform::HttpProxy Proxy_;
   platform::HttpReply Reply_;
+  // Bytes of the last reply's body, whole or in pieces.
+  std::size_t ReplySize() const { return TReplyText(Reply_.ContentPieces.empty() ? TReplyText(Reply_.Content) : TReplyText(Reply_.ContentPieces)).Size(); }
   std::function<TProxySettings()> ProxySource_;
   std::size_t MaxReplyBytes_ = kDefaultMaxReplyBytes;
 };

@@ -1,6 +1,7 @@
 #include "data/QVDBCodec.h"
 
 #include <algorithm>
+#include <iterator>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -35,6 +36,54 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
+// The characters of a body in pieces, in order, for the parser: a forward
+// iterator that skips empty pieces. PiecesIterator(pieces) is the end. With
+// `release`, each piece is freed once the iterator has moved past it (the
+// parser reads forward only and keeps one iterator).
+class PiecesIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  explicit PiecesIterator(const std::vector<std::string>& pieces) : Pieces_(&pieces), Piece_(pieces.size()) {}
+  PiecesIterator(const std::vector<std::string>& pieces, std::size_t piece,
+                 std::vector<std::string>* release = nullptr)
+      : Pieces_(&pieces), Release_(release), Piece_(piece) {
+    SkipEmpty();
+  }
+  reference operator*() const { return (*Pieces_)[Piece_][Position_]; }
+  PiecesIterator& operator++() {
+    if (++Position_ == (*Pieces_)[Piece_].size()) {
+      if (Release_ != nullptr) std::string().swap((*Release_)[Piece_]);
+      ++Piece_;
+      Position_ = 0;
+      SkipEmpty();
+    }
+    return *this;
+  }
+  PiecesIterator operator++(int) {
+    PiecesIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const PiecesIterator& other) const {
+    return Piece_ == other.Piece_ && Position_ == other.Position_;
+  }
+  bool operator!=(const PiecesIterator& other) const { return !(*this == other); }
+
+ private:
+  void SkipEmpty() {
+    while (Piece_ < Pieces_->size() && (*Pieces_)[Piece_].empty()) ++Piece_;
+  }
+  const std::vector<std::string>* Pieces_;
+  std::vector<std::string>* Release_ = nullptr;
+  std::size_t Piece_;
+  std::size_t Position_ = 0;
+};
+
 // Parses the whole JSON reply through SAX events, checking its frame and
 // handing each "Response" row, as the texts of its first Sink::kMembers
 // members, to sink.Row(rowIndex, members). Later members of a row are skipped
@@ -53,10 +102,15 @@ class ReplyParser {
       : Sink_(sink), ErrorFromFirstMember_(errorFromFirstMember), Members_(Sink::kMembers) {}
 
   // Returns false with Problem set when the reply is malformed.
-  bool Parse(const std::string& reply) {
+  bool Parse(const TReplyText& reply) {
     bool ok = false;
     try {
-      ok = json::sax_parse(reply, this, json::input_format_t::json, true, false);
+      if (reply.Whole() != nullptr) {
+        ok = json::sax_parse(*reply.Whole(), this, json::input_format_t::json, true, false);
+      } else {
+        ok = json::sax_parse(PiecesIterator(*reply.Pieces(), 0, reply.Release()), PiecesIterator(*reply.Pieces()),
+                             this, json::input_format_t::json, true, false);
+      }
     } catch (const std::exception& e) {
       if (Problem.empty()) Problem = e.what();
       ok = false;
@@ -324,7 +378,7 @@ struct TextSink {
 
 // Runs the parser; on a malformed reply empties out and reports it.
 template <class Sink, class Output>
-void ReadReply(std::string& errorText, const std::string& reply, Output& out, bool errorFromFirst) {
+void ReadReply(std::string& errorText, const TReplyText& reply, Output& out, bool errorFromFirst) {
   out.clear();
   Sink sink{&out};
   ReplyParser<Sink> parser(sink, errorFromFirst);
@@ -337,6 +391,20 @@ void ReadReply(std::string& errorText, const std::string& reply, Output& out, bo
 }
 
 }  // namespace
+
+std::size_t TReplyText::Size() const {
+  if (Whole_ != nullptr) return Whole_->size();
+  std::size_t size = 0;
+  for (const std::string& piece : *Pieces_) size += piece.size();
+  return size;
+}
+
+std::size_t TReplyText::Count(char c) const {
+  if (Whole_ != nullptr) return static_cast<std::size_t>(std::count(Whole_->begin(), Whole_->end(), c));
+  std::size_t count = 0;
+  for (const std::string& piece : *Pieces_) count += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), c));
+  return count;
+}
 
 bool ParseReplyInteger(std::string_view text, std::int32_t& value) {
   text = TrimBlanks(text);
@@ -381,38 +449,37 @@ std::string WriteSQLRequest(const TSQLRequest& request) {
   return body.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-void ReadStatusReply(std::string& errorText, const std::string& reply, std::string& value) {
+void ReadStatusReply(std::string& errorText, const TReplyText& reply, std::string& value) {
   ReadReply<StatusSink>(errorText, reply, value, true);
 }
 
-void ReadCountryListReply(std::string& errorText, const std::string& reply, std::vector<TCountry>& countries) {
+void ReadCountryListReply(std::string& errorText, const TReplyText& reply, std::vector<TCountry>& countries) {
   ReadReply<CountrySink>(errorText, reply, countries, false);
 }
 
-void ReadAssetListReply(std::string& errorText, const std::string& reply, std::vector<TAssetSeries>& assets) {
+void ReadAssetListReply(std::string& errorText, const TReplyText& reply, std::vector<TAssetSeries>& assets) {
   ReadReply<AssetSink>(errorText, reply, assets, false);
 }
 
-void ReadSeriesReply(std::string& errorText, const std::string& reply, std::vector<TDataPoint>& points) {
+void ReadSeriesReply(std::string& errorText, const TReplyText& reply, std::vector<TDataPoint>& points) {
   ReadReply<PointSink>(errorText, reply, points, false);
 }
 
-void ReadTableRowsReply(std::string& errorText, const std::string& reply, std::vector<TDataRow>& rows) {
+void ReadTableRowsReply(std::string& errorText, const TReplyText& reply, std::vector<TDataRow>& rows) {
   // Every row closes with '}' and takes at least kMinRowBytes bytes
   // ({"":"","":"","":"0","":"0"},), so min(count of '}', size / kMinRowBytes)
   // bounds the row count and one reservation avoids regrowing the array.
   constexpr std::size_t kMinRowBytes = 28;
   rows.clear();
-  const std::size_t braces = static_cast<std::size_t>(std::count(reply.begin(), reply.end(), '}'));
-  rows.reserve(std::min(braces, reply.size() / kMinRowBytes + 1));
+  rows.reserve(std::min(reply.Count('}'), reply.Size() / kMinRowBytes + 1));
   ReadReply<TableRowSink>(errorText, reply, rows, false);
 }
 
-void ReadPortfolioTemplateDataReply(std::string& errorText, const std::string& reply, std::vector<double>& weights) {
+void ReadPortfolioTemplateDataReply(std::string& errorText, const TReplyText& reply, std::vector<double>& weights) {
   ReadReply<RealSink>(errorText, reply, weights, false);
 }
 
-void ReadPortfolioTemplateListReply(std::string& errorText, const std::string& reply,
+void ReadPortfolioTemplateListReply(std::string& errorText, const TReplyText& reply,
                                     std::vector<std::string>& identifiers) {
   ReadReply<TextSink>(errorText, reply, identifiers, false);
 }

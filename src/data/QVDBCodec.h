@@ -43,15 +43,40 @@ inline constexpr std::string_view kInvalidReplyPrefix = "Invalid server reply: "
 std::string WriteSQLRequest(const TSQLRequest& request);
 
 // Status row (kinds 0-2, 9-11): value is the first member of the first row.
-void ReadStatusReply(std::string& errorText, const std::string& reply, std::string& value);
-void ReadCountryListReply(std::string& errorText, const std::string& reply, std::vector<TCountry>& countries);
-void ReadAssetListReply(std::string& errorText, const std::string& reply, std::vector<TAssetSeries>& assets);
-void ReadSeriesReply(std::string& errorText, const std::string& reply, std::vector<TDataPoint>& points);
+// A reply body as the readers take it: whole, or in pieces in order (as a
+// reply without announced length arrives); both read alike.
+class TReplyText {
+ public:
+  TReplyText(const std::string& whole) : Whole_(&whole) {}                  // NOLINT: implicit on purpose
+  TReplyText(const std::vector<std::string>& pieces) : Pieces_(&pieces) {}  // NOLINT: implicit on purpose
+  // Pieces that the reader frees one by one as it has read them, so that a
+  // large reply and the rows read from it are not held whole side by side.
+  static TReplyText Consumed(std::vector<std::string>& pieces) {
+    TReplyText text(pieces);
+    text.Release_ = &pieces;
+    return text;
+  }
+  const std::string* Whole() const { return Whole_; }
+  const std::vector<std::string>* Pieces() const { return Pieces_; }
+  std::vector<std::string>* Release() const { return Release_; }
+  std::size_t Size() const;
+  std::size_t Count(char c) const;
+
+ private:
+  const std::string* Whole_ = nullptr;
+  const std::vector<std::string>* Pieces_ = nullptr;
+  std::vector<std::string>* Release_ = nullptr;
+};
+
+void ReadStatusReply(std::string& errorText, const TReplyText& reply, std::string& value);
+void ReadCountryListReply(std::string& errorText, const TReplyText& reply, std::vector<TCountry>& countries);
+void ReadAssetListReply(std::string& errorText, const TReplyText& reply, std::vector<TAssetSeries>& assets);
+void ReadSeriesReply(std::string& errorText, const TReplyText& reply, std::vector<TDataPoint>& points);
 // Kind 8. Streams the reply into rows without building a document; memory is
 // the rows themselves (reserved once from a bound on their count).
-void ReadTableRowsReply(std::string& errorText, const std::string& reply, std::vector<TDataRow>& rows);
-void ReadPortfolioTemplateDataReply(std::string& errorText, const std::string& reply, std::vector<double>& weights);
-void ReadPortfolioTemplateListReply(std::string& errorText, const std::string& reply,
+void ReadTableRowsReply(std::string& errorText, const TReplyText& reply, std::vector<TDataRow>& rows);
+void ReadPortfolioTemplateDataReply(std::string& errorText, const TReplyText& reply, std::vector<double>& weights);
+void ReadPortfolioTemplateListReply(std::string& errorText, const TReplyText& reply,
                                     std::vector<std::string>& identifiers);
 
 // Value conversions of reply members. Whole numbers: optional blanks and sign,

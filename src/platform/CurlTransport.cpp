@@ -2,9 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -16,6 +18,9 @@ void GlobalInit() {
 
 struct ReceiveState {
   std::string* Content = nullptr;
+  std::vector<std::string>* Pieces = nullptr;  // set when the body may come in pieces
+  bool LengthAnnounced = false;
+  std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
   int StatusCode = -1;
@@ -25,11 +30,28 @@ struct ReceiveState {
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
   auto* state = static_cast<ReceiveState*>(user);
   const std::size_t n = size * count;
-  if (state->Limit != 0 && state->Content->size() + n > state->Limit) {
+  if (state->Limit != 0 && state->Received + n > state->Limit) {
     state->Overflow = true;
     return 0;  // makes curl abort with CURLE_WRITE_ERROR
   }
-  state->Content->append(data, n);
+  state->Received += n;
+  if (state->Pieces == nullptr || state->LengthAnnounced) {
+    state->Content->append(data, n);
+    return n;
+  }
+  // No announced length: fill pieces of a fixed size, so that the body is
+  // never copied into a larger buffer while it grows.
+  std::vector<std::string>& pieces = *state->Pieces;
+  std::size_t done = 0;
+  while (done < n) {
+    if (pieces.empty() || pieces.back().size() == kReplyPieceBytes) {
+      pieces.emplace_back();
+      pieces.back().reserve(kReplyPieceBytes);
+    }
+    const std::size_t take = std::min(n - done, kReplyPieceBytes - pieces.back().size());
+    pieces.back().append(data + done, take);
+    done += take;
+  }
   return n;
 }
 
@@ -53,6 +75,7 @@ bool CheckContentLength(ReceiveState& state, const std::string& line) {
     return false;
   }
   const std::size_t cap = state.Limit != 0 ? state.Limit : kMaxReserve;
+  state.LengthAnnounced = true;
   if (length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
   return true;
 }
@@ -113,6 +136,7 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   HttpReply reply;
   ReceiveState state;
   state.Content = &reply.Content;
+  if (request.AllowPieces) state.Pieces = &reply.ContentPieces;
   state.Limit = request.MaxReplyBytes;
 
   const std::string url = JoinUrl(request.BaseUrl, request.Resource);

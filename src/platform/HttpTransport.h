@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -46,13 +47,22 @@ struct HttpRequest {
   // 0: no limit. A longer reply raises HttpReplyTooLarge, without its body
   // being read when its announced length is already too long.
   std::size_t MaxReplyBytes = 0;
+  // A reply without announced length may arrive in HttpReply::ContentPieces
+  // instead of Content: a growing body is then never copied into a larger
+  // buffer, which would hold it twice for a moment.
+  bool AllowPieces = false;
 };
 
 struct HttpReply {
   int StatusCode = -1;     // -1 until a status line was received
   std::string StatusText;  // reason phrase of the status line, e.g. "Not Found"
   std::string Content;     // reply body as received
+  // With HttpRequest::AllowPieces and no announced length: the body in
+  // pieces of at most kReplyPieceBytes, in order (Content is then empty).
+  std::vector<std::string> ContentPieces;
 };
+
+inline constexpr std::size_t kReplyPieceBytes = std::size_t{1} << 20;
 
 // Raised when no HTTP reply could be obtained (refused connection, unknown host,
 // timeout, proxy failure). An HTTP error status is a reply, not a transport error.

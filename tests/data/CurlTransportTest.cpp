@@ -1,5 +1,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -213,6 +215,56 @@ TEST(CurlTransportTest, LongReplyIsCutOff) {
   platform::CurlTransport transport;
   platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
   request.MaxReplyBytes = 1000;
+  EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
+}
+
+// A reply without announced length (chunked, as the server streams a table)
+// arrives in pieces of at most 1 MB when the request allows it, and whole
+// otherwise; an announced length always gives one whole body; the cap counts
+// every piece.
+TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
+  std::string body;
+  for (int i = 0; body.size() < 2500000; ++i) body += std::to_string(i) + ",";
+  std::string chunked = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
+                        "Connection: close\r\n\r\n";
+  for (std::size_t i = 0; i < body.size(); i += 70000) {
+    const std::string part = body.substr(i, 70000);
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", part.size());
+    chunked += size + part + "\r\n";
+  }
+  chunked += "0\r\n\r\n";
+  struct Case {
+    bool chunkedReply;
+    bool allowPieces;
+    bool expectPieces;
+  };
+  for (const Case& c : {Case{true, true, true}, Case{true, false, false}, Case{false, true, false}}) {
+    LoopbackResponder responder(c.chunkedReply ? chunked : HttpReplyText("HTTP/1.1 200 OK", body), 1);
+    platform::CurlTransport transport;
+    platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
+    request.AllowPieces = c.allowPieces;
+    const platform::HttpReply reply = transport.Execute(request);
+    EXPECT_EQ(reply.StatusCode, 200);
+    if (c.expectPieces) {
+      EXPECT_TRUE(reply.Content.empty());
+      ASSERT_EQ(reply.ContentPieces.size(), (body.size() + platform::kReplyPieceBytes - 1) / platform::kReplyPieceBytes);
+      std::string joined;
+      for (const std::string& piece : reply.ContentPieces) {
+        EXPECT_LE(piece.size(), platform::kReplyPieceBytes);
+        joined += piece;
+      }
+      EXPECT_EQ(joined, body);
+    } else {
+      EXPECT_TRUE(reply.ContentPieces.empty());
+      EXPECT_EQ(reply.Content, body);
+    }
+  }
+  LoopbackResponder capped(chunked, 1);
+  platform::CurlTransport transport;
+  platform::HttpRequest request = Request(capped.BaseUrl(), "QuorvaneDB");
+  request.AllowPieces = true;
+  request.MaxReplyBytes = 2 * platform::kReplyPieceBytes;
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <concepts>
+
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -17,11 +19,38 @@ std::string Reply(const std::string& rows, const std::string& error = kNoError) 
   return "{" + error + R"(,"Response":[)" + rows + "]}";
 }
 
-// What a reader gives for a reply: its error text and its output.
+// What a reader gives for a reply: its error text and its output. The same
+// reply in pieces, as a streamed reply arrives (cut anywhere, empty pieces
+// between), must read alike; that is checked on every call.
 template <class Out>
-std::pair<std::string, Out> Read(void (*reader)(std::string&, const std::string&, Out&), const std::string& reply) {
+std::pair<std::string, Out> Read(void (*reader)(std::string&, const TReplyText&, Out&), const std::string& reply) {
   std::pair<std::string, Out> result;
   reader(result.first, reply, result.second);
+  const std::vector<std::size_t> cuts = reply.size() < 4096 ? std::vector<std::size_t>{1, 7} : std::vector<std::size_t>{4093};
+  for (const std::size_t cut : cuts) {
+    std::vector<std::string> pieces{""};
+    for (std::size_t i = 0; i < reply.size(); i += cut) {
+      pieces.push_back(reply.substr(i, cut));
+      pieces.emplace_back();
+    }
+    // Read as they stand, and freed one by one as they are read.
+    for (const bool consumed : {false, true}) {
+      std::vector<std::string> copy = pieces;
+      std::pair<std::string, Out> inPieces;
+      reader(inPieces.first, consumed ? TReplyText::Consumed(copy) : TReplyText(copy), inPieces.second);
+      EXPECT_EQ(inPieces.first, result.first) << "pieces of " << cut;
+      if constexpr (std::equality_comparable<typename Out::value_type>) {
+        EXPECT_TRUE(inPieces.second == result.second) << "pieces of " << cut;
+      } else {
+        EXPECT_EQ(inPieces.second.size(), result.second.size()) << "pieces of " << cut;
+      }
+      // A reply read to its end leaves no piece held when consumed.
+      const bool readToEnd = inPieces.first.rfind(std::string(kInvalidReplyPrefix), 0) != 0;
+      if (consumed && readToEnd) {
+        for (const std::string& piece : copy) EXPECT_TRUE(piece.empty());
+      }
+    }
+  }
   return result;
 }
 
@@ -58,7 +87,7 @@ TEST(QVDBCodecTest, WellFormedRepliesOfEveryReader) {
   // An empty list clears the output.
   std::string error;
   std::vector<TDataRow> rows{TDataRow{}};
-  ReadTableRowsReply(error, R"({"ErrorMessage":[{"Content":""}],"Response":[]})", rows);
+  ReadTableRowsReply(error, std::string(R"({"ErrorMessage":[{"Content":""}],"Response":[]})"), rows);
   EXPECT_TRUE(rows.empty());
   EXPECT_EQ(error, "");
   // The server's error text is reported and the rows still read.
