@@ -149,7 +149,9 @@ class TQVDBClient {
   platform::HttpProxy Proxy_;
   platform::HttpReply Reply_;
   // Bytes of the last reply's body, whole or in pieces.
-  std::size_t ReplySize() const { return TReplyText(Reply_.ContentPieces.empty() ? TReplyText(Reply_.Content) : TReplyText(Reply_.ContentPieces)).Size(); }
+  std::size_t ReplySize() const {
+    return Reply_.ContentPieces.empty() ? Reply_.Content.size() : TReplyText(Reply_.ContentPieces).Size();
+  }
   std::function<TProxySettings()> ProxySource_;
   std::size_t MaxReplyBytes_ = kDefaultMaxReplyBytes;
 };

@@ -19,14 +19,25 @@ bool ContainsCash(std::string title) {
 
 }  // namespace
 
+bool IsCashAssetId(const std::string& id) { return ContainsCash(TranslateAssetName(id, atRiskFreeAsset, true)); }
+
 int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets) {
   int position = -1;
   for (std::size_t i = 0; i < riskFreeAssets.size(); ++i) {
-    if (ContainsCash(TranslateAssetName(riskFreeAssets[i].ID, atRiskFreeAsset, true))) {
-      position = static_cast<int>(i);
-    }
+    if (IsCashAssetId(riskFreeAssets[i].ID)) position = static_cast<int>(i);
   }
   return position;
+}
+
+const TAssetSeries* FirstCashAsset(const TCountry& country) {
+  for (const TAssetSeries& asset : country.RiskFreeAssets)
+    if (IsCashAssetId(asset.ID)) return &asset;
+  return nullptr;
+}
+
+const TAssetSeries* LastCashAsset(const TCountry& country) {
+  const int position = FindCashAssetPosition(country.RiskFreeAssets);
+  return position < 0 ? nullptr : &country.RiskFreeAssets[static_cast<std::size_t>(position)];
 }
 
 TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {

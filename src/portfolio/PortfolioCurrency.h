@@ -20,10 +20,16 @@ struct TCurrencyCountries {
 };
 TCurrencyCountries FindCurrencyCountries(const std::vector<TCountry>& countries, const std::string& portfolioCcy);
 
+// True when the title of the risk-free asset `id` (looked up by identifier in
+// the first loaded country) contains "CASH" once upper-cased.
+bool IsCashAssetId(const std::string& id);
 // Position, in a country's risk-free asset list, of the last asset whose
-// title (looked up by identifier in the first loaded country) contains "CASH"
-// once upper-cased; -1 when none does.
+// title contains "CASH" (IsCashAssetId); -1 when none does.
 int FindCashAssetPosition(const std::vector<TAssetSeries>& riskFreeAssets);
+// The first / last risk-free asset of the country whose title contains
+// "CASH"; nullptr when none does.
+const TAssetSeries* FirstCashAsset(const TCountry& country);
+const TAssetSeries* LastCashAsset(const TCountry& country);
 
 // Series of the country's first spot exchange-rate asset; empty when it has none.
 const TSeries& SpotFxSeries(const TCountry& country);

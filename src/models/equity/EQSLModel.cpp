@@ -11,7 +11,7 @@ namespace {
 
 // A run window from the last day of the same month one year before the
 // inception date; equity settings; a country takes part (0) when its
-// EqWeight is not 0.0; the portfolios are built over their earlier state.
+// EqWeight is not 0.0.
 constexpr TRankingModelValues kEQSL{
     .Frame = {"EQSL", "EQINDEX", atIndex, 1, TStartShift::LastDayYearEarlier},
     .ModelPortfolioName = "Risk Model Portfolio",

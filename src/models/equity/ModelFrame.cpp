@@ -12,6 +12,7 @@
 #include "common/TextHelpers.h"
 #include "platform/DateTime.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 
 namespace models {
 
@@ -116,11 +117,8 @@ void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double t
 TSeries PortfolioCashReturns(const std::vector<TCountry>& countries, const std::string& portfolioCcy) {
   const int c = FindCountryIndex(portfolioCcy, false);
   if (c < 0 || static_cast<std::size_t>(c) >= countries.size()) return {};
-  for (const TAssetSeries& asset : countries[static_cast<std::size_t>(c)].RiskFreeAssets) {
-    if (UpperCaseText(TranslateAssetName(asset.ID, atRiskFreeAsset, true)).find("CASH") != std::string::npos)
-      return ComputeReturns(asset.Series, 0.0);
-  }
-  return {};
+  const TAssetSeries* cash = FirstCashAsset(countries[static_cast<std::size_t>(c)]);
+  return cash != nullptr ? ComputeReturns(cash->Series, 0.0) : TSeries{};
 }
 
 std::string ShortRiskFreeTitle(const std::string& title) {

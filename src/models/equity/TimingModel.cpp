@@ -9,6 +9,7 @@
 #include "common/TextHelpers.h"
 #include "models/equity/ModelFrame.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 
 namespace models {
 
@@ -47,10 +48,6 @@ void PrepareEstimatedSignals(TTimingKind kind, TEQBLGraphicData& result, const s
     for (std::size_t j = 0; j + 1 < series.size(); ++j)
       if (series[j].Date == result.EndDate) result.Values1[c] = series[j + 1];
   }
-}
-
-bool TitleIsCash(const std::string& id) {
-  return UpperCaseText(TranslateAssetName(id, atRiskFreeAsset, true)).find("CASH") != std::string::npos;
 }
 
 }  // namespace
@@ -103,7 +100,7 @@ void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::v
 }
 
 void BuildTimingCountryRecords(TTimingKind kind, TEQBLGraphicData& result, const TUserSettings& settings) {
-  const bool riskFreeIsCash = TitleIsCash(settings.RiskFreeId);
+  const bool riskFreeIsCash = IsCashAssetId(settings.RiskFreeId);
 
   for (std::size_t i = 0; i < result.Countries.size(); ++i) {
     const TCountry& country = result.Countries[i];

@@ -20,6 +20,7 @@
 #include "common/TextHelpers.h"
 #include "models/equity/TimingModel.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 
 namespace models {
 
@@ -55,10 +56,8 @@ const TCountry& CountryAt(const TEQBLGraphicData& result, int position) {
 
 // The first risk-free asset titled "...CASH..." (upper-cased); no series when none.
 const TSeries& FirstCashSeries(const TCountry& country) {
-  for (const TAssetSeries& asset : country.RiskFreeAssets)
-    if (UpperCaseText(TranslateAssetName(asset.ID, atRiskFreeAsset, true)).find("CASH") != std::string::npos)
-      return asset.Series;
-  return kNoSeries;
+  const TAssetSeries* cash = FirstCashAsset(country);
+  return cash != nullptr ? cash->Series : kNoSeries;
 }
 
 const TSeries& FirstSpotFx(const TCountry& country) {

@@ -17,6 +17,7 @@
 #include "models/equity/PerformanceStage.h"
 #include "models/equity/RankingTables.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 #include "portfolio/PortfolioPerformance.h"
 
 namespace models {
@@ -349,10 +350,8 @@ void BuildFICYPortfolios(TFICYGraphicData* result, const std::vector<TCountry>& 
 
   const std::ptrdiff_t home = HomeCountry(countries, settings.PortfolioCcy);
   if (home < 0) return;
-  for (const TAssetSeries& asset : countries[static_cast<std::size_t>(home)].RiskFreeAssets) {
-    if (UpperCaseText(TranslateAssetName(asset.ID, atRiskFreeAsset, true)).find("CASH") != std::string::npos)
-      r.Values1 = ComputeReturns(asset.Series, 0.0);
-  }
+  if (const TAssetSeries* cash = LastCashAsset(countries[static_cast<std::size_t>(home)]))
+    r.Values1 = ComputeReturns(cash->Series, 0.0);
 }
 
 void ComputeFICYRanking(TFICYGraphicData* result) {

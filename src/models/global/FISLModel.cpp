@@ -12,7 +12,7 @@ namespace {
 // A run window from one period before the inception date (when the signal
 // grid reaches back that far) so that the first return can be formed;
 // fixed-income settings; a country takes part (1) when its FiWeight is not
-// 0.0; both portfolios start empty.
+// 0.0.
 constexpr TRankingModelValues kFISL{
     .Frame = {"FISL", "EQINDEX", atIndex, 1, TStartShift::OnePeriodEarlier},
     .ModelPortfolioName = "Model Portfolio",

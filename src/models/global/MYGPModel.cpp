@@ -19,6 +19,7 @@
 #include "models/global/GlobalRows.h"
 #include "models/global/ModelStages.h"
 #include "portfolio/ModelError.h"
+#include "portfolio/PortfolioCurrency.h"
 #include "portfolio/PortfolioPerformance.h"
 
 namespace models {
@@ -41,16 +42,6 @@ struct TEquityBounds {
 
 TEquityBounds BoundsOf(const TMYGPGraphicData& result) {
   return {result.Performance.Parameters.MinEqVsFiAllocation, result.Performance.Parameters.MaxEqVsFiAllocation};
-}
-
-// The last risk-free asset of the country whose title (looked up by its
-// identifier, upper-cased) contains "CASH"; nullptr when none.
-const TAssetSeries* LastCashAsset(const TCountry& country) {
-  const TAssetSeries* found = nullptr;
-  for (const TAssetSeries& asset : country.RiskFreeAssets)
-    if (UpperCaseText(TranslateAssetName(asset.ID, atRiskFreeAsset, true)).find("CASH") != std::string::npos)
-      found = &asset;
-  return found;
 }
 
 // Period returns of the portfolio currency's cash over the result's window.
