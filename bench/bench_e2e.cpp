@@ -1,6 +1,6 @@
 // Full download of the sample set from a running data server into an empty
 // local market-data file: lists, templates, monthly rows, then the daily
-// synchronisation. The server address comes from QUORVANE_SERVER_HOST
+// synchronisation, run as the update steps 4 and 5. The server address comes from QUORVANE_SERVER_HOST
 // ("host:port"); bench/e2e_download.sh starts a server and runs this.
 
 #include <benchmark/benchmark.h>
@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <string>
 
-#include "../tests/server/DownloadSteps.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/QVDBClient.h"
 #include "platform/CurlTransport.h"
+#include "session/UpdateStep.h"
 
 namespace {
 
@@ -32,13 +34,22 @@ void BM_FullDownloadIntoEmptyFile(benchmark::State& state) {
     db.Connect();
     db.CreateMarketDataTables();
     state.ResumeTiming();
-    const qvtest::TDownloadResult monthly = qvtest::DownloadAllData(client, db, "", kMissingDate);
-    const qvtest::TDownloadResult daily = qvtest::SynchronizeDailyData(client, db);
-    if (!monthly.Ok || !daily.Ok) {
-      state.SkipWithError((monthly.ErrorText + daily.ErrorText).c_str());
+    session::TStepContext context;
+    context.Client = &client;
+    context.Database = &db;
+    context.PauseMs = 0;
+    session::TUpdateStep monthly;
+    monthly.Kind = 4;
+    session::ExecuteStep(monthly, context);
+    const std::size_t monthlyRows = context.RowsStored;
+    session::TUpdateStep daily;
+    daily.Kind = 5;
+    session::ExecuteStep(daily, context);
+    if (!monthly.ErrorText.empty() || !daily.ErrorText.empty() || !context.WarningText.empty()) {
+      state.SkipWithError((monthly.ErrorText + daily.ErrorText + context.WarningText).c_str());
       break;
     }
-    rows = monthly.RowsStored + daily.RowsStored;
+    rows = monthlyRows + context.RowsStored;
   }
   state.counters["rows"] = static_cast<double>(rows);
   std::filesystem::remove_all(home);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/models/SampleWorkData.h"
+#include "SampleWorkData.h"
 #include "SyntheticCountries.h"
 #include "common/Globals.h"
 #include "models/equity/EQGPModel.h"

@@ -656,7 +656,14 @@ void WriteSampleData(TServerStore& store, const TSampleDataOptions& options) {
     statistic.Bind(1, std::string(kSampleUserId)).Bind(2, kMissingDate).Step();
 
     InsertRows(db, "DATA", calendar.MonthEnds, monthly);
-    InsertRows(db, "DATA_BIS", calendar.BusinessDays, daily);
+    // The daily table holds one snapshot: the latest business day of the
+    // month, so that its earliest and latest rows are one and the same.
+    if (!calendar.BusinessDays.empty()) {
+      std::vector<TValues> latest(daily.size());
+      for (std::size_t c = 0; c < daily.size(); ++c)
+        for (std::size_t a = 0; a < daily[c].size(); ++a) latest[c][a] = {daily[c][a].back()};
+      InsertRows(db, "DATA_BIS", {calendar.BusinessDays.back()}, latest);
+    }
   });
 }
 

@@ -4,8 +4,9 @@
 // eighteen assets carried by every country (-1000.0 marks a date without
 // value), the cash and spot series shared by the countries of a currency;
 // monthly rows ("DATA") from January 1990 to the last month end before today
-// and daily rows ("DATA_BIS", business days) for the current month, one row
-// per (country, asset) at every date; portfolio templates; one demo user.
+// and one daily snapshot ("DATA_BIS"): the latest business day of the
+// current month, one row per (country, asset) at every date; portfolio
+// templates; one demo user.
 // The same seed and the same day give the same rows.
 
 #include <cstdint>

@@ -256,6 +256,8 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
   const std::string name = SeriesTableName(db, table);
   platform::SqliteTransaction transaction(db);
   const std::size_t n = rows.size();
+  // Rows appended below get rowids above this one (rowid tables).
+  const std::int64_t lastRowidBefore = db.QueryInt("SELECT ifnull(max(rowid),0) FROM " + name);
   // A large insert into a table not larger than it runs faster without the
   // series index, which is rebuilt in one sorted pass at the end.
   const std::string index = name + "_SERIES_INDEX";
@@ -317,9 +319,12 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
     }
   }
   if (!restoreIndexSql.empty()) db.Exec(restoreIndexSql);
-  // Values written as text with a decimal comma (by older versions) become numbers.
-  db.Exec("UPDATE " + name +
-          " SET VALUE = CAST(replace(VALUE,',','.') AS NUMERIC) WHERE typeof(VALUE)='text' AND VALUE LIKE '%,%';");
+  // Values written as text with a decimal comma become numbers: among the rows
+  // just appended (a rowid range, no table scan), or in the whole table when
+  // the call appends nothing (files written by older versions).
+  const std::string rowRange = n != 0 ? "rowid>" + std::to_string(lastRowidBefore) + " AND " : std::string();
+  db.Exec("UPDATE " + name + " SET VALUE = CAST(replace(VALUE,',','.') AS NUMERIC) WHERE " + rowRange +
+          "typeof(VALUE)='text' AND VALUE LIKE '%,%';");
   transaction.Commit();
 }
 

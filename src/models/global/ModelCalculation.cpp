@@ -36,17 +36,20 @@ std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries,
         b = SliceSeries(b, range[0], range[1]);
       }
     }
-    if (!intraMonth) continue;
-    for (int type = atIndex; type <= atSpotFx; ++type)
-      for (TAssetSeries& asset : *AssetsOfType(country, type)) {
-        const TDataPoint& point = asset.FirstDailyPoint;
-        // A point that the series already covers, or one without a value, is not appended.
-        if (point.Value == kNoFigure) continue;
-        if (!asset.Series.empty() && !(asset.Series.back().Date < point.Date)) continue;
-        asset.Series.push_back(point);
-      }
+    if (intraMonth) AppendIntraMonthPoints(country);
   }
   return list;
+}
+
+void AppendIntraMonthPoints(TCountry& country) {
+  for (int type = atIndex; type <= atSpotFx; ++type)
+    for (TAssetSeries& asset : *AssetsOfType(country, type)) {
+      const TDataPoint& point = asset.FirstDailyPoint;
+      // A point that the series already covers, or one without a value, is not appended.
+      if (point.Value == kNoFigure) continue;
+      if (!asset.Series.empty() && !(asset.Series.back().Date < point.Date)) continue;
+      asset.Series.push_back(point);
+    }
 }
 
 TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,

@@ -27,6 +27,10 @@ extern const std::array<const char*, 9> kModelCodes;
 // it is dated after the series' last point and holds a value.
 std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries, bool intraMonth);
 
+// Appends every asset's intra-month point (FirstDailyPoint) to its series
+// when it holds a value and is dated after the series' last point.
+void AppendIntraMonthPoints(TCountry& country);
+
 struct TModelCalculationResult {
   bool Ok = false;
   std::uint32_t ModelNumber = 0;  // 1..9: the failing model; 10 when all nine ran

@@ -3,7 +3,8 @@
 // server's database for a fixed day, an in-process data server serves it,
 // the client downloads it into an empty local market-data file, and the work
 // data (country list with every series) are read back from that file. Used by
-// the model tests and the model benchmark; no test framework here.
+// the model and session tests and the model benchmark; no test framework
+// here. Header-only: its users also link the session layer.
 
 #include <stdlib.h>
 
@@ -18,9 +19,12 @@
 #include "ServerStore.h"
 #include "common/DateHelpers.h"
 #include "common/DefaultSettings.h"
+#include "common/Globals.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/QVDBClient.h"
 #include "platform/CurlTransport.h"
 #include "platform/DateTime.h"
-#include "server/DownloadSteps.h"
+#include "session/UpdateStep.h"
 
 namespace modeltest {
 
@@ -62,19 +66,27 @@ inline const TSampleWorkData& SampleWorkData() {
       TLocalQuorvaneDB db;
       db.DatabaseKind = kMarketDataDatabase;
       db.Connect();
-      if (!db.CreateMarketDataTables()) throw std::runtime_error(db.LastMessage);
-      const qvtest::TDownloadResult monthly = qvtest::DownloadAllData(client, db, qvserver::kSampleUserId, kMissingDate);
-      if (!monthly.Ok) throw std::runtime_error(monthly.ErrorText);
-      const qvtest::TDownloadResult daily = qvtest::SynchronizeDailyData(client, db);
-      if (!daily.Ok) throw std::runtime_error(daily.ErrorText);
-      result.Countries = qvtest::LoadWorkData(db);
-      // Each asset's intra-month point: its earliest daily row, dated at the end of that month.
-      for (TCountry& country : result.Countries)
-        for (int type = atIndex; type <= atSpotFx; ++type)
-          for (TAssetSeries& asset : *AssetsOfType(country, type)) {
-            const TDataPoint first = db.LoadSeriesBis(country.Name, asset.ID);
-            asset.FirstDailyPoint = {GetEndOfMonth(first.Date), first.Value};
-          }
+      // The update steps as the application runs them: tables, full
+      // download, daily synchronisation, work data (with every asset's
+      // intra-month point). Step 6 fills the shared globals, which are put
+      // back afterwards.
+      const std::vector<TCountry> savedCountries = vcMyExternCountryList;
+      const std::vector<TPortfolioTemplate> savedTemplates = vptMyExternPortfolioTemplateList;
+      const TUserSettings savedSettings = usMyExternUserSettings;
+      session::TStepContext context;
+      context.Client = &client;
+      context.Database = &db;
+      context.PauseMs = 0;
+      for (const std::int32_t kind : {0, 4, 5, 6}) {
+        session::TUpdateStep step;
+        step.Kind = kind;
+        session::ExecuteStep(step, context);
+        if (!step.ErrorText.empty()) throw std::runtime_error(step.ErrorText);
+      }
+      result.Countries = vcMyExternCountryList;
+      vcMyExternCountryList = savedCountries;
+      vptMyExternPortfolioTemplateList = savedTemplates;
+      usMyExternUserSettings = savedSettings;
     }
     result.Settings = BuildDefaultUserSettings(result.Countries);
 

@@ -1,0 +1,992 @@
+#include "app/MainForm.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWindow>
+#include <cmath>
+
+#include "app/Glyphs.h"
+#include "common/DateHelpers.h"
+#include "common/Globals.h"
+#include "common/TextHelpers.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/QVDBClient.h"
+#include "dialogs/DateSelectionForm.h"
+#include "dialogs/LoginForm.h"
+#include "dialogs/NewUserRequestForm.h"
+#include "dialogs/PwdRequestForm.h"
+#include "dialogs/QuestionForm.h"
+#include "dialogs/RequestForm.h"
+#include "platform/CurlTransport.h"
+#include "session/DateButtons.h"
+#include "session/ModelStateTransfer.h"
+#include "session/WindowTexts.h"
+
+namespace app {
+
+namespace {
+
+using session::TWindowGroup;
+using Shape = TControl::TShape;
+
+constexpr platform::TAlphaColor kTabColour = 0xFFC5D2DD;
+constexpr platform::TAlphaColor kWhite = 0xFFFFFFFF;
+constexpr platform::TAlphaColor kListTitleColour = 0xFF005890;
+constexpr platform::TAlphaColor kButtonFill = 0xFFFDFDFD;
+constexpr platform::TAlphaColor kGlyphColour = 0xFF4C4C4E;
+constexpr platform::TAlphaColor kActiveGlyphColour = 0xFF708CD5;
+constexpr float kPanelWidth = 640.0f;
+
+// Theme tabs in row order with their titles (tab 0, the global model, has none).
+constexpr std::array<std::pair<int, const char*>, 9> kThemeTabs{{{0, ""},
+                                                                 {1, "All"},
+                                                                 {4, "Ranking"},
+                                                                 {2, "Macro"},
+                                                                 {3, "Behavioral"},
+                                                                 {5, "All"},
+                                                                 {7, "Bond Ranking"},
+                                                                 {8, "Cash Ranking"},
+                                                                 {6, "Monetary"}}};
+
+void Place(QWidget* widget, const session::TRectGeometry& rect) {
+  widget->setGeometry(static_cast<int>(rect.X), static_cast<int>(rect.Y), static_cast<int>(rect.Width),
+                      static_cast<int>(rect.Height));
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Workspace_(std::make_unique<TBlankWorkspace>()) {
+  setObjectName("MainForm");
+  setWindowTitle("Quorvane");
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setMinimumSize(session::kMinimumWidth, session::kMinimumHeight);
+  setAutoFillBackground(true);
+  QPalette background = palette();
+  background.setColor(QPalette::Window, QColor::fromRgba(0xFFFDFDFD));
+  setPalette(background);
+  setFocusPolicy(Qt::StrongFocus);
+
+  Geometry = session::DefaultWindowGeometry();
+  BaseTabTitleFontSize = Geometry.BaseTabTitleFontSize;
+  BaseMainTitleFontSize = Geometry.BaseMainTitleFontSize;
+  fScreenWidthRatio = 1.0f;
+  fScreenHeightRatio = 1.0f;
+  claApplicationBkgColor = 0xFFFDFDFD;
+  claReferenceGraphicColor_1 = 0xFF293556;
+  claReferenceGraphicColor_2 = 0xFF4A8DB7;
+  claReferenceGraphicColor_3 = 0xFFE4E4E4;
+
+  BuildControls();
+
+  // The dialogs, in the order the program creates them.
+  NewUserRequestForm = new TNewUserRequestForm(this);
+  PwdRequestForm = new TPwdRequestForm(this);
+  LoginForm = new TLoginForm(this, NewUserRequestForm, PwdRequestForm);
+  MessageForm = new TMessageForm(this);
+  QuestionForm = new TQuestionForm(this);
+  DateSelectionForm = new TDateSelectionForm(this);
+
+  Screen = session::TWindowScreen::Created();
+  ShowProgressMessage(0, "", false);
+  SetScreenMode(0);
+
+  MainTimer.setInterval(50);
+  ProgressCounterTimer.setInterval(100);
+  connect(&MainTimer, &QTimer::timeout, this, [this] { OnFormTimer(&MainTimer); });
+  connect(&ProgressCounterTimer, &QTimer::timeout, this, [this] { OnFormTimer(&ProgressCounterTimer); });
+  SpinnerTimer_.setInterval(40);
+  connect(&SpinnerTimer_, &QTimer::timeout, this, [this] {
+    // One turn in 1.5 s.
+    SpinnerAngle_ = std::fmod(SpinnerAngle_ + 360.0f * 40.0f / 1500.0f, 360.0f);
+    Group(TWindowGroup::SpinnerImage)->update();
+  });
+
+  TQueuedReporter& reporter = Worker_.Reporter();
+  connect(&reporter, &TQueuedReporter::PercentText, this,
+          [this](const QString& text) {
+            Screen.ProgressIndicatorValue = text.toStdString();
+            Group(TWindowGroup::ProgressIndicatorValue)->SetText(Screen.ProgressIndicatorValue);
+          },
+          Qt::QueuedConnection);
+  connect(&reporter, &TQueuedReporter::LookShown, this,
+          [this](const session::TStepLook& look) {
+            session::ApplyStepLook(Screen, look);
+            ApplyScreen();
+          },
+          Qt::QueuedConnection);
+  connect(&reporter, &TQueuedReporter::IndicatorSet, this,
+          [this](int number, bool lit) {
+            if (number < 1 || number > 10) return;
+            Screen.Indicators[static_cast<std::size_t>(number - 1)] =
+                lit ? session::kIndicatorDoneColour : session::kIndicatorPendingColour;
+            ApplyScreen();
+          },
+          Qt::QueuedConnection);
+  connect(&Worker_, &TStepWorker::Finished, this, &TMainForm::OnWorkerFinished);
+  Context.Reporter = &reporter;
+  Context.Registry = &Registry_;
+  TransportFactory_ = [] { return std::make_unique<platform::CurlTransport>(); };
+  resize(session::kReferenceWidth, session::kReferenceHeight);
+}
+
+TMainForm::~TMainForm() {
+  // The worker finishes its job before the objects it uses go.
+  Worker_.Stop();
+  ptrMyExternQVDBClient = nullptr;
+  ptrMyExternLocalQuorvaneDB = nullptr;
+}
+
+// ---------------------------------------------------------------- controls
+
+TControl* TMainForm::AddControl(QWidget* parent, const char* name, Shape shape) {
+  return new TControl(parent, name, shape);
+}
+
+TControl* TMainForm::AddGroup(TWindowGroup group, QWidget* parent, Shape shape) {
+  TControl* control = AddControl(parent, session::GroupName(group), shape);
+  Groups_[static_cast<std::size_t>(group)] = control;
+  return control;
+}
+
+TControl* TMainForm::AddTab(QWidget* parent, const std::string& name, const std::string& title) {
+  TControl* tab = AddControl(parent, name.c_str(), Shape::Rectangle);
+  tab->SetColours(kTabColour, kTabColour);
+  tab->StrokeThickness = 1.0f;
+  const std::string titleName = [&] {
+    std::string text = name;
+    const std::size_t at = text.find("Tabsheet");
+    return text.insert(at + 8, "Title");
+  }();
+  TControl* text = AddControl(tab, titleName.c_str());
+  text->Text = title;
+  text->FontColour = kWhite;
+  text->setAttribute(Qt::WA_TransparentForMouseEvents);
+  return tab;
+}
+
+TControl* TMainForm::AddTextButton(QWidget* parent, const char* name, const char* titleName, const char* title) {
+  TControl* button = AddControl(parent, name, Shape::Rectangle);
+  button->FillColour = kButtonFill;
+  button->StrokeThickness = 1.0f;
+  TControl* text = AddControl(button, titleName);
+  text->Text = title;
+  text->FontSize = 14.0f;
+  connect(text, &TControl::Clicked, this, [this](TControl* sender) { OnClassicButtonClick(sender); });
+  // Hover widens the frame.
+  connect(text, &TControl::Entered, button, [button] {
+    button->StrokeThickness = 2.0f;
+    button->update();
+  });
+  connect(text, &TControl::Left, button, [button] {
+    button->StrokeThickness = 1.0f;
+    button->update();
+  });
+  return button;
+}
+
+TControl* TMainForm::Find(const char* name) const { return findChild<TControl*>(name); }
+
+void TMainForm::BuildControls() {
+  auto logo = AddGroup(TWindowGroup::Logo, this);
+  logo->Text = "QUORVANE";
+  logo->FontSize = 24.0f;
+  logo->FontStyle = platform::fsBold;
+  logo->FontColour = 0xFF293556;
+  connect(logo, &TControl::Clicked, this, [this](TControl* sender) { OnButtonClick(sender); });
+
+  // Image buttons: the glyph turns active on hover.
+  auto imageButton = [this](QWidget* parent, const char* name, TGlyph glyph) {
+    TControl* button = AddControl(parent, name);
+    auto active = std::make_shared<bool>(false);
+    auto shown = std::make_shared<TGlyph>(glyph);
+    button->setProperty("glyph", static_cast<int>(glyph));
+    button->Painter = [button, active](platform::Canvas& canvas, float w, float h) {
+      PaintGlyph(static_cast<TGlyph>(button->property("glyph").toInt()), canvas, w, h,
+                 *active ? kActiveGlyphColour : kGlyphColour);
+    };
+    connect(button, &TControl::Entered, button, [button, active] {
+      *active = true;
+      button->update();
+    });
+    connect(button, &TControl::Left, button, [button, active] {
+      *active = false;  // the not-active look
+      button->update();
+    });
+    connect(button, &TControl::Clicked, this, [this](TControl* sender) { OnButtonClick(sender); });
+    return button;
+  };
+  auto connectSupport = AddGroup(TWindowGroup::ConnectButtonSupport, this);
+  imageButton(connectSupport, "ConnectButton", TGlyph::Connect);
+  auto parametersSupport = AddGroup(TWindowGroup::SetParametersButtonSupport, this);
+  imageButton(parametersSupport, "SetParametersButton", TGlyph::Parameters);
+  auto toolbar = AddGroup(TWindowGroup::SystemToolbarSupport, this);
+  imageButton(toolbar, "MinimizeButton", TGlyph::Minimize);
+  imageButton(toolbar, "MaximizeOrRestoreButton", TGlyph::Maximize);
+  imageButton(toolbar, "CloseButton", TGlyph::Close);
+
+  auto mainTabs = AddGroup(TWindowGroup::MainTabsheetSupport, this);
+  const char* mainTitles[] = {"Global", "Equity", "Bond"};
+  for (int i = 0; i < 3; ++i) AddTab(mainTabs, "MainTabsheet_" + std::to_string(i + 1), mainTitles[i]);
+
+  auto dates = AddGroup(TWindowGroup::DatesSelectionSupport, this);
+  for (const char* name : {"StartDateButton", "EndDateButton"}) {
+    TControl* button = AddControl(dates, name, Shape::Rectangle);
+    button->SetColours(kButtonFill, kListTitleColour);
+    button->StrokeThickness = 1.0f;
+    TControl* title = AddControl(button, (std::string(name) + "Title").c_str());
+    title->FontColour = kListTitleColour;
+    connect(title, &TControl::Clicked, this, [this](TControl* sender) { OnClassicButtonClick(sender); });
+  }
+  auto intraMonth = AddGroup(TWindowGroup::IntraMonthTitleSupport, this);
+  TControl* intraMonthTitle = AddControl(intraMonth, "IntraMonthTitle");
+  intraMonthTitle->FontColour = claRegionColors[5];
+  intraMonthTitle->FontSize = 13.0f;
+
+  auto themes = AddGroup(TWindowGroup::ThemeSelectionSupport, this);
+  for (const auto& [number, title] : kThemeTabs) {
+    AddTab(themes, "ThemeSelectionTabsheet_" + std::to_string(number), title);
+  }
+
+  auto tabGroup = [this](TWindowGroup group, const char* prefix, int count) {
+    TControl* support = AddGroup(group, this);
+    for (int i = 1; i <= count; ++i) AddTab(support, std::string(prefix) + std::to_string(i), "X");
+  };
+  tabGroup(TWindowGroup::VLTabsheetSupport, "VLTabsheet_", 4);
+  tabGroup(TWindowGroup::HATabsheetSupport, "HATabsheet_", 7);
+  tabGroup(TWindowGroup::VRTabsheetSupport, "VRTabsheet_", 4);
+  tabGroup(TWindowGroup::HBTabsheetSupport, "HBTabsheet_", 2);
+
+  const std::pair<TWindowGroup, const char*> lists[] = {
+      {TWindowGroup::COListSelectionSupport, "COListSelection"},
+      {TWindowGroup::QVListSelectionSupport_1, "QVListSelection_1"},
+      {TWindowGroup::QVListSelectionSupport_2, "QVListSelection_2"},
+      {TWindowGroup::SLListSelectionSupport_1, "SLListSelection_1"},
+      {TWindowGroup::SLListSelectionSupport_2, "SLListSelection_2"}};
+  for (const auto& [group, prefix] : lists) {
+    TControl* support = AddGroup(group, this);
+    std::string base(prefix);
+    const std::size_t cut = base.find('_');
+    const std::string stem = cut == std::string::npos ? base : base.substr(0, cut);
+    const std::string suffix = cut == std::string::npos ? "" : base.substr(cut);
+    TControl* title = AddControl(support, (stem + "Title" + suffix).c_str());
+    title->FontColour = kListTitleColour;
+    AddControl(support, (stem + "Up" + suffix).c_str());
+    AddControl(support, (stem + "Down" + suffix).c_str());
+  }
+  const std::pair<TWindowGroup, const char*> tracks[] = {
+      {TWindowGroup::VFIHeatMapTrackBarMainSupport, "VFIHeatMapTrackBar"},
+      {TWindowGroup::VEQHeatMapTrackBarMainSupport, "VEQHeatMapTrackBar"},
+      {TWindowGroup::VCYHeatMapTrackBarMainSupport, "VCYHeatMapTrackBar"},
+      {TWindowGroup::VHistoryTrackBarMainSupport, "VHistoryTrackBar"},
+      {TWindowGroup::VZoneTrackBarMainSupport, "VZoneTrackBar"},
+      {TWindowGroup::VFXTrackBarMainSupport, "VFXTrackBar"}};
+  for (const auto& [group, prefix] : tracks) {
+    TControl* support = AddControl(AddGroup(group, this), (std::string(prefix) + "Support").c_str());
+    AddControl(support, (std::string(prefix) + "Guide").c_str(), Shape::Rectangle)->SetColours(kTabColour, kTabColour);
+    AddControl(support, (std::string(prefix) + "Cursor").c_str(), Shape::Rectangle)->SetColours(0xFF708CD5, 0xFF708CD5);
+  }
+
+  auto chart = AddGroup(TWindowGroup::GeneralInformationAndGraphicSupport, this);
+  TControl* paintBox = AddControl(chart, "MainPaintBox");
+  paintBox->Painter = [this](platform::Canvas& canvas, float w, float h) {
+    if (View.WorkspaceShown) Workspace_->PaintChart(View, canvas, w, h);
+  };
+  AddGroup(TWindowGroup::DatasetValueIndicatorSupport, chart);
+  AddGroup(TWindowGroup::GraphicSelectedZoneInfosSupport, chart);
+  AddGroup(TWindowGroup::ValuePositionIndicator_1, chart);
+  AddGroup(TWindowGroup::ValuePositionIndicator_2, chart);
+  AddGroup(TWindowGroup::ValuePositionIndicator_3, chart);
+
+  for (TWindowGroup group :
+       {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3, TWindowGroup::MainTitle_4}) {
+    TControl* title = AddGroup(group, this);
+    title->FontColour = claReferenceGraphicColor_1;
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  AddGroup(TWindowGroup::ParameterSelectionFormContainer, this);
+
+  // The progress and message panel.
+  TControl* panel = AddGroup(TWindowGroup::ProgressSupport, this, Shape::Rectangle);
+  panel->FillColour = 0xFFFDFDFD;
+  panel->StrokeColour = kTabColour;
+  panel->StrokeThickness = 1.0f;
+  panel->Radius = 8.0f;
+  panel->resize(static_cast<int>(kPanelWidth), 420);
+  auto label = [this, panel](const char* name, const char* text, float size, int y, int h) {
+    TControl* control = AddControl(panel, name);
+    control->Text = text;
+    control->FontSize = size;
+    control->setGeometry(0, y, static_cast<int>(kPanelWidth), h);
+    control->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return control;
+  };
+  label("ApplicationNameTitle", "Quorvane", 26.0f, 16, 40)->FontStyle = platform::fsBold;
+  label("CompanyNameTitle", "Vosker", 12.0f, 56, 20);
+  label("VersionTitle", session::VersionTitleText().c_str(), 11.0f, 76, 18);
+  const QRect imageRect(static_cast<int>(kPanelWidth) / 2 - 32, 104, 64, 64);
+  const std::pair<TWindowGroup, TGlyph> images[] = {
+      {TWindowGroup::LocalStorageImage, TGlyph::LocalStorage},
+      {TWindowGroup::ServerStorageImage, TGlyph::ServerStorage},
+      {TWindowGroup::DisabledServerStorageImage, TGlyph::DisabledServer},
+      {TWindowGroup::ServerStateImage, TGlyph::ServerState},
+      {TWindowGroup::SuccessImage, TGlyph::Success},
+      {TWindowGroup::FailureDownloadingOrSavingImage, TGlyph::Failure},
+      {TWindowGroup::FailureConnectionImage, TGlyph::FailureConnection},
+      {TWindowGroup::MailSentImage, TGlyph::MailSent},
+      {TWindowGroup::ServerMessageImage, TGlyph::ServerMessage}};
+  for (const auto& [group, glyph] : images) {
+    TControl* image = AddGroup(group, panel);
+    const platform::TAlphaColor colour =
+        glyph == TGlyph::Failure || glyph == TGlyph::FailureConnection ? claErrorColor : 0xFF708CD5;
+    image->Painter = [glyph = glyph, colour](platform::Canvas& canvas, float w, float h) {
+      PaintGlyph(glyph, canvas, w, h, colour);
+    };
+    image->setGeometry(imageRect);
+  }
+  // The disabled-server image sits beside the step images: it stays while later steps run.
+  Group(TWindowGroup::DisabledServerStorageImage)->move(imageRect.x() + 96, imageRect.y());
+  TControl* spinner = AddGroup(TWindowGroup::SpinnerImage, panel);
+  spinner->setGeometry(imageRect);
+  spinner->Painter = [this](platform::Canvas& canvas, float w, float h) {
+    PaintSpinner(canvas, w, h, SpinnerAngle_, 0xFF708CD5);
+  };
+  TControl* inner = AddGroup(TWindowGroup::InnerCircle, panel, Shape::Circle);
+  inner->FillColour = 0xFFFDFDFD;
+  inner->setGeometry(imageRect.adjusted(10, 10, -10, -10));
+  TControl* percent = AddGroup(TWindowGroup::ProgressIndicatorValue, panel);
+  percent->FontSize = 12.0f;
+  percent->setGeometry(imageRect.adjusted(10, 10, -10, -10));
+  TControl* indicators = AddGroup(TWindowGroup::IndicatorSupport, panel);
+  indicators->setGeometry(static_cast<int>(kPanelWidth) / 2 - 134, 186, 268, 16);
+  for (int i = 0; i < 10; ++i) {
+    TControl* lamp = AddControl(indicators, ("Indicator_" + std::to_string(i + 1)).c_str(), Shape::Circle);
+    lamp->StrokeColour = 0xFF4C4C4E;
+    lamp->StrokeThickness = 1.0f;
+    lamp->setGeometry(i * 28, 0, 16, 16);
+  }
+  TControl* message = AddControl(panel, "MessageContent");
+  message->FontSize = 16.0f;
+  message->WordWrap = true;
+  message->setGeometry(32, 214, static_cast<int>(kPanelWidth) - 64, 112);
+  message->setAttribute(Qt::WA_TransparentForMouseEvents);
+  Groups_[static_cast<std::size_t>(TWindowGroup::GoBackToWorkspaceButton)] =
+      AddTextButton(panel, "GoBackToWorkspaceButton", "GoBackToWorkspaceButtonTitle", "Go Back To Workspace");
+  Groups_[static_cast<std::size_t>(TWindowGroup::DownloadDataButton)] =
+      AddTextButton(panel, "DownloadDataButton", "DownloadDataButtonTitle", "Download Data");
+  Groups_[static_cast<std::size_t>(TWindowGroup::ParameterButton)] =
+      AddTextButton(panel, "ParameterButton", "ParameterButtonTitle", "Resume");
+  Group(TWindowGroup::GoBackToWorkspaceButton)->resize(220, 40);
+  Group(TWindowGroup::DownloadDataButton)->resize(180, 40);
+  Group(TWindowGroup::ParameterButton)->resize(140, 40);
+  for (std::size_t i = 0; i < Groups_.size(); ++i) {
+    if (Groups_[i] == nullptr) Groups_[i] = AddControl(this, session::GroupName(static_cast<TWindowGroup>(i)));
+  }
+}
+
+// ---------------------------------------------------------------- screen
+
+void TMainForm::ApplyScreen() {
+  for (std::size_t i = 0; i < session::kWindowGroupCount; ++i) Groups_[i]->setVisible(Screen.Visible[i]);
+  TControl* message = Find("MessageContent");
+  message->FontColour = Screen.MessageColour;
+  message->SetText(Screen.MessageContent);
+  message->update();
+  Group(TWindowGroup::ProgressIndicatorValue)->SetText(Screen.ProgressIndicatorValue);
+  for (int i = 0; i < 10; ++i) {
+    TControl* lamp = Find(("Indicator_" + std::to_string(i + 1)).c_str());
+    lamp->FillColour = Screen.Indicators[static_cast<std::size_t>(i)];
+    lamp->update();
+  }
+  const TWindowGroup buttons[] = {TWindowGroup::DownloadDataButton, TWindowGroup::GoBackToWorkspaceButton,
+                                  TWindowGroup::ParameterButton};
+  for (std::size_t i = 0; i < 3; ++i) {
+    TControl* button = Group(buttons[i]);
+    button->StrokeColour = Screen.TextButtonColour[i];
+    TControl* title = static_cast<TControl*>(button->children().front());
+    title->FontColour = Screen.TextButtonColour[i];
+    title->setEnabled(Screen.TextButtonEnabled[i]);
+    button->update();
+  }
+  for (const auto& [number, title] : kThemeTabs) {
+    Find(("ThemeSelectionTabsheet_" + std::to_string(number)).c_str())
+        ->setVisible(Screen.ThemeTabVisible[static_cast<std::size_t>(number)]);
+  }
+  if (Screen.SpinnerAnimation && Screen.IsVisible(TWindowGroup::SpinnerImage)) {
+    if (!SpinnerTimer_.isActive()) SpinnerTimer_.start();
+  } else {
+    SpinnerTimer_.stop();
+  }
+  PlacePanelButtons();
+}
+
+// The shown text buttons side by side, centred under the message.
+void TMainForm::PlacePanelButtons() {
+  std::vector<TControl*> shown;
+  for (TWindowGroup group :
+       {TWindowGroup::DownloadDataButton, TWindowGroup::ParameterButton, TWindowGroup::GoBackToWorkspaceButton}) {
+    if (Screen.IsVisible(group)) shown.push_back(Group(group));
+  }
+  int total = 0;
+  for (TControl* button : shown) total += button->width();
+  total += 24 * static_cast<int>(shown.empty() ? 0 : shown.size() - 1);
+  int x = (static_cast<int>(kPanelWidth) - total) / 2;
+  for (TControl* button : shown) {
+    button->move(x, 348);
+    static_cast<TControl*>(button->children().front())->setGeometry(0, 0, button->width(), button->height());
+    x += button->width() + 24;
+  }
+}
+
+void TMainForm::ShowProgressMessage(int mode, const std::string& text, bool failed) {
+  session::ShowProgressMessage(Screen, mode, text, failed);
+  ApplyScreen();
+}
+
+void TMainForm::SetScreenMode(int mode) {
+  const bool intraMonth = DateSelectionForm != nullptr && DateSelectionForm->IntraMonth;
+  // Until the pages arrive, the workspace shows no tab group.
+  session::SetScreenMode(Screen, mode, intraMonth, [] {});
+  ApplyScreen();
+}
+
+void TMainForm::SetMainTitlesVisible(bool visible) {
+  for (TWindowGroup group :
+       {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3, TWindowGroup::MainTitle_4}) {
+    Screen.SetVisible(group, visible);
+  }
+}
+
+// ---------------------------------------------------------------- layout
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  OnFormResize();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  OnFormResize();
+}
+
+void TMainForm::OnFormResize() {
+  const session::TLayoutResult result =
+      session::LayoutWindow(Geometry, width(), height(), true, View.WorkspaceShown, StartupDone);
+  if (result.Width != width() || result.Height != height()) resize(result.Width, result.Height);
+  ApplyGeometry();
+  if (result.Repaint) {
+    View.PaintPhase = 2;
+    Find("MainPaintBox")->update();
+  }
+  if (result.EnableTimer && !MainTimer.isActive()) MainTimer.start();
+}
+
+void TMainForm::ApplyGeometry() {
+  const session::TWindowGeometry& g = Geometry;
+  Place(Group(TWindowGroup::Logo), g.Logo);
+  Place(Group(TWindowGroup::ConnectButtonSupport), g.ConnectButtonSupport);
+  Find("ConnectButton")->setGeometry(0, 0, static_cast<int>(g.ConnectButtonSupport.Width),
+                                     static_cast<int>(g.ConnectButtonSupport.Height));
+  Place(Group(TWindowGroup::SetParametersButtonSupport), g.SetParametersButtonSupport);
+  Find("SetParametersButton")
+      ->setGeometry(0, 0, static_cast<int>(g.SetParametersButtonSupport.Width),
+                    static_cast<int>(g.SetParametersButtonSupport.Height));
+  Place(Group(TWindowGroup::SystemToolbarSupport), g.SystemToolbarSupport);
+  const int tool = static_cast<int>(g.SystemToolbarSupport.Width / 3.0f);
+  int x = 0;
+  for (const char* name : {"MinimizeButton", "MaximizeOrRestoreButton", "CloseButton"}) {
+    Find(name)->setGeometry(x, 0, tool, static_cast<int>(g.SystemToolbarSupport.Height));
+    x += tool;
+  }
+  Place(Group(TWindowGroup::ProgressSupport), g.ProgressSupport);
+  Place(Group(TWindowGroup::ParameterSelectionFormContainer), g.ParameterSelectionFormContainer);
+
+  auto placeTabs = [this](TWindowGroup group, const session::TRectGeometry& support, const char* prefix,
+                          const auto& tabs, int first, float font) {
+    Place(Group(group), support);
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+      TControl* tab = Find((std::string(prefix) + std::to_string(static_cast<int>(i) + first)).c_str());
+      Place(tab, tabs[i]);
+      auto* title = static_cast<TControl*>(tab->children().front());
+      title->setGeometry(0, 0, tab->width(), tab->height());
+      title->FontSize = font;
+    }
+  };
+  placeTabs(TWindowGroup::MainTabsheetSupport, g.MainTabsheetSupport, "MainTabsheet_", g.MainTabsheets, 1,
+            g.TabTitleFontSize);
+  placeTabs(TWindowGroup::VLTabsheetSupport, g.VLTabsheetSupport, "VLTabsheet_", g.VLTabsheets, 1, g.TabTitleFontSize);
+  placeTabs(TWindowGroup::HATabsheetSupport, g.HATabsheetSupport, "HATabsheet_", g.HATabsheets, 1, g.TabTitleFontSize);
+  placeTabs(TWindowGroup::VRTabsheetSupport, g.VRTabsheetSupport, "VRTabsheet_", g.VRTabsheets, 1, g.TabTitleFontSize);
+  placeTabs(TWindowGroup::HBTabsheetSupport, g.HBTabsheetSupport, "HBTabsheet_", g.HBTabsheets, 1, g.TabTitleFontSize);
+
+  Place(Group(TWindowGroup::DatesSelectionSupport), g.DatesSelectionSupport);
+  const std::pair<const char*, const session::TRectGeometry*> dateButtons[] = {{"StartDateButton", &g.StartDateButton},
+                                                                               {"EndDateButton", &g.EndDateButton}};
+  for (const auto& [name, rect] : dateButtons) {
+    TControl* button = Find(name);
+    Place(button, *rect);
+    auto* title = static_cast<TControl*>(button->children().front());
+    title->setGeometry(0, 0, button->width(), button->height());
+    title->FontSize = g.DateButtonTitleFontSize;
+  }
+  Place(Group(TWindowGroup::IntraMonthTitleSupport), g.IntraMonthTitleSupport);
+  Find("IntraMonthTitle")->setGeometry(0, 0, static_cast<int>(g.IntraMonthTitleSupport.Width),
+                                       static_cast<int>(g.IntraMonthTitleSupport.Height));
+
+  // Theme row: the visible tabs side by side with gaps of 12, right-aligned in the row.
+  TControl* themes = Group(TWindowGroup::ThemeSelectionSupport);
+  Place(themes, g.ThemeSelectionSupport);
+  const int themeWidth = static_cast<int>((g.ThemeSelectionSupport.Width - 8 * 12.0f) / 9.0f);
+  x = 0;
+  for (const auto& [number, title] : kThemeTabs) {
+    TControl* tab = Find(("ThemeSelectionTabsheet_" + std::to_string(number)).c_str());
+    tab->setGeometry(x, 0, themeWidth, static_cast<int>(g.ThemeSelectionSupport.Height));
+    auto* text = static_cast<TControl*>(tab->children().front());
+    text->setGeometry(0, 0, tab->width(), tab->height());
+    text->FontSize = g.TabTitleFontSize;
+    x += themeWidth + 12;
+  }
+
+  const std::pair<TWindowGroup, const session::TRectGeometry*> lists[] = {
+      {TWindowGroup::COListSelectionSupport, &g.COListSelectionSupport},
+      {TWindowGroup::QVListSelectionSupport_1, &g.QVListSelectionSupport_1},
+      {TWindowGroup::QVListSelectionSupport_2, &g.QVListSelectionSupport_2},
+      {TWindowGroup::SLListSelectionSupport_1, &g.SLListSelectionSupport_1},
+      {TWindowGroup::SLListSelectionSupport_2, &g.SLListSelectionSupport_2}};
+  for (const auto& [group, rect] : lists) {
+    Place(Group(group), *rect);
+    const QObjectList& parts = Group(group)->children();
+    const int w = static_cast<int>(rect->Width), h = static_cast<int>(rect->Height);
+    static_cast<QWidget*>(parts[0])->setGeometry(h, 0, w - 2 * h, h);  // title between the arrows
+    static_cast<QWidget*>(parts[1])->setGeometry(w - h, 0, h, h);
+    static_cast<QWidget*>(parts[2])->setGeometry(0, 0, h, h);
+  }
+  TControl* chart = Group(TWindowGroup::GeneralInformationAndGraphicSupport);
+  Place(chart, g.GeneralInformationAndGraphicSupport);
+  Find("MainPaintBox")->setGeometry(0, 0, chart->width(), chart->height());
+  const TWindowGroup titles[] = {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3,
+                                 TWindowGroup::MainTitle_4};
+  for (std::size_t i = 0; i < 4; ++i) {
+    Place(Group(titles[i]), g.MainTitles[i]);
+    Group(titles[i])->FontSize = g.MainTitleFontSizes[i];
+  }
+}
+
+// ---------------------------------------------------------------- timer and steps
+
+void TMainForm::SetTransportFactory(std::function<std::unique_ptr<platform::HttpTransport>()> factory) {
+  TransportFactory_ = std::move(factory);
+}
+
+void TMainForm::SetWorkspace(std::unique_ptr<TWorkspace> workspace) { Workspace_ = std::move(workspace); }
+
+void TMainForm::OnFormTimer(QTimer* sender) {
+  if (sender != &MainTimer) return;
+  if (StartupDone) {
+    session::TickTrackBarHolds(View);
+    return;
+  }
+  StartupDone = true;
+  Transport_ = TransportFactory_();
+  Client_ = std::make_unique<TQVDBClient>(*Transport_, GetMacAddress());
+  Database_ = std::make_unique<TLocalQuorvaneDB>();
+  ptrMyExternQVDBClient = Client_.get();
+  ptrMyExternLocalQuorvaneDB = Database_.get();
+  Context.Client = Client_.get();
+  Context.Database = Database_.get();
+  // The workspace start is done before step 0 shows anything: the step's
+  // first look arrives through the event queue.
+  StartDataStorageCheck();
+  InitWorkspace();
+}
+
+bool TMainForm::StartStep(std::int32_t kind, std::int32_t saveSelector) {
+  // One step at a time (and none during the transfer).
+  if (Worker_.Busy() || !Database_) return false;
+  const session::TLauncher& launcher = session::LauncherOf(kind);
+  Step = session::TUpdateStep{};
+  Step.Kind = kind;
+  Step.SaveSelector = saveSelector;
+  if (kind != 2) CurrentStepKind = kind;
+  Context.IntraMonth = DateSelectionForm->IntraMonth;
+  Context.SignIn = LoginForm->SignIn;
+  ConnectFailure_.clear();
+  const std::int32_t file = launcher.DatabaseKind;
+  Worker_.Post([this, file] {
+    if (file >= 0) {
+      if (Database_->IsConnected()) Database_->Disconnect();
+      Database_->DatabaseKind = file;
+      Database_->Connect();
+      if (!Database_->LastMessage.empty()) {
+        ConnectFailure_ = Database_->LastMessage;
+        return;
+      }
+    }
+    QMetaObject::invokeMethod(this, [this] { OnStepStarted(); }, Qt::QueuedConnection);
+    session::ExecuteStep(Step, Context);
+    // The step machine's first act: the database is closed.
+    if (Database_->IsConnected()) Database_->Disconnect();
+  });
+  return true;
+}
+
+// The launcher's screen changes, once the step's file is open.
+void TMainForm::OnStepStarted() {
+  const session::TLauncher& launcher = session::LauncherOf(Step.Kind);
+  if (launcher.ProgressScreen) {
+    SetScreenMode(5);
+    if (Step.Kind == 4 || Step.Kind == 5) Screen.SetVisible(TWindowGroup::DisabledServerStorageImage, false);
+    SetMainTitlesVisible(false);
+    View.WorkspaceShown = false;
+    if (Step.Kind == 6) View.WorkDataReady = true;
+    if (Step.Kind == 9) {
+      Screen.Indicators.fill(session::kIndicatorPendingColour);
+      Screen.SetVisible(TWindowGroup::IndicatorSupport, true);
+    }
+    ProgressCounterTimer.start();
+  }
+  ShowProgressMessage(1, launcher.Text, false);
+}
+
+void TMainForm::OnWorkerFinished() {
+  if (TransferRunning_) {
+    OnTransferFinished();
+  } else if (!ConnectFailure_.empty()) {
+    // The step's file could not be opened: the failure shows red and nothing runs.
+    ShowProgressMessage(3, ConnectFailure_, true);
+    emit StepHandled(-1);
+  } else {
+    OnThreadTerminate();
+  }
+  if (CloseRequested_ && !Worker_.Busy()) close();
+}
+
+void TMainForm::ShowFailureDisplay() {
+  Screen.SetVisible(TWindowGroup::Logo, true);
+  Screen.SetVisible(TWindowGroup::ConnectButtonSupport, true);
+  Screen.SetVisible(TWindowGroup::SetParametersButtonSupport, false);
+  Screen.SetVisible(TWindowGroup::SystemToolbarSupport, true);
+  Screen.SetVisible(TWindowGroup::IntraMonthTitleSupport,
+                    Screen.IsVisible(TWindowGroup::DatesSelectionSupport) && DateSelectionForm->IntraMonth);
+  View.WorkspaceShown = false;
+}
+
+void TMainForm::OnThreadTerminate() {
+  ProgressCounterTimer.stop();
+  const std::int32_t kind = Step.Kind;
+  DataUpToDate = Context.DataUpToDate;
+  if (kind == 5 && Step.ErrorText.empty()) {
+    DailyDataStartDate = Context.DailyDataStartDate;
+    LatestDailyDate = Context.LatestDailyDate;
+  }
+  const session::TStepEnd end = session::DecideStepEnd(Step, DataUpToDate);
+  if (CloseRequested_) {
+    emit StepHandled(kind);
+    return;  // the window closes; nothing more starts
+  }
+  switch (end.Action) {
+    case session::TStepEndAction::Nothing:
+      break;
+    case session::TStepEndAction::ShowFailure:
+      if (end.StoreLastError) LastErrorText = end.Text;
+      ShowProgressMessage(3, end.Text, true);
+      if (end.FailureDisplay) ShowFailureDisplay();
+      if (end.ShowDownloadButton) Screen.SetVisible(TWindowGroup::DownloadDataButton, true);
+      if (end.ShowParameterButton) Screen.SetVisible(TWindowGroup::ParameterButton, true);
+      ApplyScreen();
+      break;
+    case session::TStepEndAction::StartStep:
+      if (end.ShowDisabledServer) Screen.SetVisible(TWindowGroup::DisabledServerStorageImage, true);
+      if (end.BuildMonthlyDates) {
+        MonthlyDates = BuildMonthlyDateGrid(GetEquityIndexDateBound(vcMyExternCountryList, false, false),
+                                            GetEquityIndexDateBound(vcMyExternCountryList, true, true), 0);
+      }
+      if (end.SetDateTitles) {
+        SetDateTitles();
+        DateSelectionForm->IntraMonth = false;
+      }
+      ApplyScreen();
+      StartStep(end.NextKind);
+      break;
+    case session::TStepEndAction::AskDownload: {
+      Screen.SetVisible(TWindowGroup::ProgressSupport, false);
+      Screen.SetVisible(TWindowGroup::SpinnerImage, false);
+      Screen.SpinnerAnimation = false;
+      Screen.SetVisible(TWindowGroup::InnerCircle, false);
+      Screen.SetVisible(TWindowGroup::ProgressIndicatorValue, false);
+      ApplyScreen();
+      emit StepHandled(kind);
+      // A declined question, and a cancelled or failed sign-in, go on with the local data.
+      if (!ShowQuestionForm(QuestionForm, "Do you want to download new available data", "DOWNLOAD", "CANCEL") ||
+          !SignInAndDownload()) {
+        StartStep(6);
+      }
+      return;
+    }
+    case session::TStepEndAction::ShowWorkspace:
+      ShowWorkspace();
+      break;
+  }
+  emit StepHandled(kind);
+}
+
+void TMainForm::SetDateTitles() {
+  Find("StartDateButtonTitle")->SetText(session::DateTitle(usMyExternUserSettings.InceptionDate));
+  Find("EndDateButtonTitle")->SetText(session::DateTitle(usMyExternUserSettings.EndDate));
+}
+
+void TMainForm::ShowWorkspace() {
+  ShowProgressMessage(3, "", false);
+  View.WorkspaceShown = true;
+  const std::int32_t noted = View.SelectedMainTab;
+  Workspace_->RefreshModelGraphics(View);
+  if (noted == session::kNoMainTab) {
+    // The first main tab, as its click selects it.
+    View.SelectedMainTab = 0;
+  }
+  session::SelectCurrentModelRecord(View);
+  ShowSelectedView();
+}
+
+void TMainForm::ShowSelectedView() {
+  SetScreenMode(2);
+  Workspace_->ShowSelectedView(View);
+  View.PaintPhase = 2;
+  Find("MainPaintBox")->update();
+  SetScreenMode(3);
+}
+
+// ---------------------------------------------------------------- buttons
+
+bool TMainForm::SignInAndDownload() {
+  if (Worker_.Busy()) return false;
+  if (ShowLoginForm(LoginForm)) {
+    View.WorkDataReady = LoginForm->LoginOk;
+    if (LoginForm->LoginOk) {
+      SignedInThisSession = true;
+      InitWorkspace();
+      if (View.WorkDataReady) return StartDataSynchronization(true);
+    }
+    return false;
+  }
+  ShowRequestReplies();
+  return false;
+}
+
+void TMainForm::ShowRequestReplies() {
+  for (TRequestForm* form : {static_cast<TRequestForm*>(PwdRequestForm), static_cast<TRequestForm*>(NewUserRequestForm)}) {
+    if (form->RequestReply.empty()) continue;
+    SetScreenMode(4);
+    for (TWindowGroup group : {TWindowGroup::ServerStorageImage, TWindowGroup::FailureConnectionImage,
+                               TWindowGroup::FailureDownloadingOrSavingImage, TWindowGroup::SuccessImage}) {
+      Screen.SetVisible(group, false);
+    }
+    Screen.SetVisible(TWindowGroup::MailSentImage, true);
+    Screen.SetVisible(TWindowGroup::GoBackToWorkspaceButton, true);
+    Screen.MessageColour = claTextColor;
+    Screen.MessageContent = form->RequestReply;
+    form->RequestReply.clear();
+    ApplyScreen();
+  }
+}
+
+void TMainForm::OnButtonClick(TControl* sender) {
+  const QString name = sender != nullptr ? sender->objectName() : QString();
+  if (name != "MinimizeButton" && name != "MaximizeOrRestoreButton" &&
+      !Screen.IsVisible(TWindowGroup::FailureDownloadingOrSavingImage)) {
+    Screen.MessageContent.clear();
+    ApplyScreen();
+  }
+  if (name == "ConnectButton") {
+    SignInAndDownload();
+  } else if (name == "SetParametersButton") {
+    // The parameter dialog is not part of the window yet: the button stays hidden.
+  } else if (name == "CloseButton") {
+    if (ShowQuestionForm(QuestionForm, "Do you really want to quit application ?", "Quit", "Cancel")) close();
+  }
+  RestoreMaximizedOnDeactivate = name == "MinimizeButton" && isMaximized();
+  if (name == "MinimizeButton") showMinimized();
+  if (name == "MaximizeOrRestoreButton") isMaximized() ? showNormal() : showMaximized();
+  if (name == "MinimizeButton" || name == "MaximizeOrRestoreButton") OnFormResize();
+  TControl* maximize = Find("MaximizeOrRestoreButton");
+  maximize->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
+  maximize->update();
+  if (!Screen.IsVisible(TWindowGroup::ParameterSelectionFormContainer) && View.WorkDataReady &&
+      View.WorkspaceShown && !Worker_.Busy()) {
+    SetScreenMode(3);
+  }
+}
+
+void TMainForm::OnClassicButtonClick(TControl* sender) {
+  if (sender == nullptr || Worker_.Busy()) return;
+  const QString name = sender->objectName();
+  if (name == "StartDateButtonTitle") {
+    const session::TDateButtonRange range = session::StartDateChoice(
+        MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
+    if (!ShowDateSelectionForm(DateSelectionForm, range.Current, range.Minimum, range.Maximum, true)) return;
+    const session::TStartDateResult result = session::ApplyStartDate(MonthlyDates, DateSelectionForm->ChosenDate);
+    if (!result.Accepted) return;
+    usMyExternUserSettings.InceptionDate = result.InceptionDate;
+    Find("StartDateButtonTitle")->SetText(result.Title);
+    StartSettingsSave(result.SaveSelector);
+  } else if (name == "EndDateButtonTitle") {
+    const session::TDateButtonRange range = session::EndDateChoice(
+        MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
+    if (!ShowDateSelectionForm(DateSelectionForm, range.Current, range.Minimum, range.Maximum, false)) return;
+    const session::TEndDateResult result =
+        session::ApplyEndDate(MonthlyDates, DateSelectionForm->ChosenDate, DateSelectionForm->IntraMonth,
+                              session::FirstCountryIntraMonthEnd(), LatestDailyDate, usMyExternUserSettings.EndDate);
+    if (!result.Accepted) return;
+    usMyExternUserSettings.EndDate = result.EndDate;
+    Find("EndDateButtonTitle")->SetText(result.EndTitle);
+    Find("IntraMonthTitle")->SetText(result.IntraMonthTitle);
+    Screen.SetVisible(TWindowGroup::IntraMonthTitleSupport, result.IntraMonthVisible);
+    TControl* endButton = Find("EndDateButton");
+    endButton->StrokeColour = result.EndColour;
+    Find("EndDateButtonTitle")->FontColour = result.EndColour;
+    endButton->update();
+    ApplyScreen();
+    StartSettingsSave(result.SaveSelector);
+  } else if (name == "ParameterButtonTitle") {
+    // "Resume": until the parameter dialog is part of the window, it recalculates.
+    StartCalculation();
+  } else if (name == "DownloadDataButtonTitle") {
+    OnButtonClick(Find("ConnectButton"));
+  } else if (name == "GoBackToWorkspaceButtonTitle") {
+    OnButtonClick(nullptr);
+  }
+}
+
+void TMainForm::InitWorkspace() {
+  session::InitWorkspaceState(View);
+  for (const char* prefix : {"MainTabsheet_", "VLTabsheet_", "VRTabsheet_", "HATabsheet_", "HBTabsheet_"}) {
+    for (int i = 1; i <= 7; ++i) {
+      TControl* tab = Find((std::string(prefix) + std::to_string(i)).c_str());
+      if (tab == nullptr) continue;
+      tab->SetColours(kTabColour, kTabColour);
+      static_cast<TControl*>(tab->children().front())->FontColour = kWhite;
+    }
+  }
+  for (const char* name : {"StartDateButton", "EndDateButton"}) {
+    TControl* button = Find(name);
+    button->SetColours(kButtonFill, kListTitleColour);
+    static_cast<TControl*>(button->children().front())->FontColour = kListTitleColour;
+  }
+  Find("QVListSelectionTitle_1")->SetText(View.QVListTitle1);
+  Find("QVListSelectionTitle_2")->SetText(View.QVListTitle2);
+  Find("SLListSelectionTitle_1")->SetText(View.SLListTitle1);
+  Find("SLListSelectionTitle_2")->SetText(View.SLListTitle2);
+  Find("COListSelectionTitle")->SetText(View.COListTitle);
+  Find("IntraMonthTitle")->FontColour = claRegionColors[5];
+  session::FinishInitWorkspace(View);
+}
+
+// ---------------------------------------------------------------- keys and transfer
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key() == Qt::Key_Control ? session::kControlKey : event->key();
+  const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+  const bool panelVisible = Screen.IsVisible(TWindowGroup::ProgressSupport);
+  if (AccessKeys.OnKeyDown(key, ctrl, panelVisible, View.WorkDataReady && SignedInThisSession,
+                           View.WorkspaceShown && !Worker_.Busy())) {
+    TransferModelStates();
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TMainForm::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Control) AccessKeys.OnKeyUp(session::kControlKey);
+  QWidget::keyReleaseEvent(event);
+}
+
+void TMainForm::TransferModelStates() {
+  if (Worker_.Busy() || !Client_) return;
+  TransferError.clear();
+  for (TWindowGroup group : {TWindowGroup::FailureConnectionImage, TWindowGroup::FailureDownloadingOrSavingImage,
+                             TWindowGroup::MailSentImage, TWindowGroup::SuccessImage}) {
+    Screen.SetVisible(group, false);
+  }
+  SetScreenMode(4);
+  SetMainTitlesVisible(false);
+  Screen.Indicators.fill(session::kIndicatorPendingColour);
+  for (TWindowGroup group : {TWindowGroup::ProgressSupport, TWindowGroup::IndicatorSupport, TWindowGroup::SpinnerImage,
+                             TWindowGroup::InnerCircle, TWindowGroup::ProgressIndicatorValue}) {
+    Screen.SetVisible(group, true);
+  }
+  Screen.SpinnerAnimation = true;
+  Screen.MessageColour = claTextColor;
+  Screen.MessageContent = "Data transfert in progress, please wait";
+  ApplyScreen();
+  TransferRunning_ = true;
+  Worker_.Post([this] {
+    try {
+      session::TransferModelStates(TransferError, Worker_.Reporter(), *Client_);
+    } catch (const std::exception& error) {
+      TransferError = error.what();
+    }
+  });
+}
+
+void TMainForm::OnTransferFinished() {
+  TransferRunning_ = false;
+  Screen.SetVisible(TWindowGroup::SpinnerImage, false);
+  Screen.SpinnerAnimation = false;
+  Screen.SetVisible(TWindowGroup::InnerCircle, false);
+  Screen.SetVisible(TWindowGroup::ProgressIndicatorValue, false);
+  const bool failed = !TransferError.empty();
+  Screen.SetVisible(TWindowGroup::FailureDownloadingOrSavingImage, failed);
+  Screen.SetVisible(TWindowGroup::SuccessImage, !failed);
+  Screen.MessageColour = failed ? claErrorColor : claTextColor;
+  Screen.MessageContent = failed ? TransferError : "Transfert has successfully ";
+  Screen.SetVisible(TWindowGroup::GoBackToWorkspaceButton, true);
+  ApplyScreen();
+  emit TransferEnded();
+}
+
+// ---------------------------------------------------------------- window
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (Worker_.Busy()) {
+    // A running step or transfer ends first; the window closes after it.
+    CloseRequested_ = true;
+    event->ignore();
+    return;
+  }
+  Worker_.Stop();
+  ptrMyExternQVDBClient = nullptr;
+  ptrMyExternLocalQuorvaneDB = nullptr;
+  Context.Client = nullptr;
+  Context.Database = nullptr;
+  Client_.reset();
+  Database_.reset();
+  Transport_.reset();
+  event->accept();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && windowState() == Qt::WindowNoState &&
+      RestoreMaximizedOnDeactivate) {
+    OnButtonClick(Find("MaximizeOrRestoreButton"));
+  }
+}
+
+void TMainForm::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  // Pressing the background drags the frameless window.
+  if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return;
+  Dragging_ = true;
+  DragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TMainForm::mouseMoveEvent(QMouseEvent* event) {
+  if (Dragging_) move(event->globalPosition().toPoint() - DragOffset_);
+  QWidget::mouseMoveEvent(event);
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
+  Dragging_ = false;
+  QWidget::mouseReleaseEvent(event);
+}
+
+}  // namespace app

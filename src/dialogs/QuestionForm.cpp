@@ -1,0 +1,90 @@
+#include "dialogs/QuestionForm.h"
+
+#include <QLabel>
+#include <QVariantAnimation>
+
+#include "dialogs/DialogWidgets.h"
+
+using namespace dialogs;
+
+namespace {
+constexpr int kBoxWidth = 561;
+}
+
+TSlidingBox::TSlidingBox(QWidget* parent, const QString& name, int panelHeight)
+    : TModalForm(parent, name, kBoxWidth, panelHeight), Animation_(new QVariantAnimation(this)) {
+  Value = MakeLabel(MainSupport(), QStringLiteral("Value"), QString(), 0, 0, kBoxWidth, 50, 16, false, kTextColor,
+                    Qt::AlignCenter);
+  Value->setWordWrap(true);
+  connect(Animation_, &QVariantAnimation::valueChanged, this,
+          [this](const QVariant& y) { MainSupport()->move(MainSupport()->x(), y.toInt()); });
+}
+
+bool TSlidingBox::Animating() const { return Animation_->state() == QAbstractAnimation::Running; }
+
+void TSlidingBox::FinishAnimations() {
+  if (!Animating()) return;
+  Animation_->setCurrentTime(Animation_->duration());  // emits the stop value and ends
+  Animation_->stop();
+}
+
+void TSlidingBox::PlacePanel() {
+  // Horizontally centred; vertically the slide decides while it runs.
+  const int stopY = (height() - MainSupport()->height()) / 2;
+  const int y = Animating() ? MainSupport()->y() : (isVisible() ? stopY : 0);
+  MainSupport()->move((width() - MainSupport()->width()) / 2, y);
+  if (Animating()) Animation_->setEndValue(stopY);
+}
+
+void TSlidingBox::OnFormShow() {
+  // The panel starts at the top edge on every showing.
+  Animation_->stop();
+  MainSupport()->move((width() - MainSupport()->width()) / 2, 0);
+  const int stopY = (height() - MainSupport()->height()) / 2;
+  if (DurationMs_ <= 0) {
+    MainSupport()->move(MainSupport()->x(), stopY);
+    return;
+  }
+  Animation_->setDuration(DurationMs_);
+  Animation_->setStartValue(0);
+  Animation_->setEndValue(stopY);
+  Animation_->start();
+}
+
+void TSlidingBox::OnFormClose() {
+  Animation_->stop();
+  MainSupport()->move(MainSupport()->x(), 0);
+}
+
+TDialogButton* TSlidingBox::AddButton(const QString& name, const QString& caption, int x, int y, int result) {
+  auto* button = new TDialogButton(MainSupport(), name, caption, x, y, 175, 50, 18, true);
+  SetButtonEnabled(button, true);
+  ConnectHoverLook(button);
+  connect(button, &TDialogButton::Clicked, this, [this, button, result] {
+    if (ButtonLooksDisabled(button)) return;
+    button->SetLook(kButtonFill, kTextColor, kTextColor, 1.0);
+    SetModalResult(result);
+  });
+  return button;
+}
+
+TQuestionForm::TQuestionForm(QWidget* parent) : TSlidingBox(parent, QStringLiteral("QuestionForm"), 137) {
+  NoButton = AddButton(QStringLiteral("NoButton"), QStringLiteral("No"), 100, 69, 7);
+  YesButton = AddButton(QStringLiteral("YesButton"), QStringLiteral("Yes"), 285, 69, 6);
+}
+
+TMessageForm::TMessageForm(QWidget* parent) : TSlidingBox(parent, QStringLiteral("MessageForm"), 118) {
+  ExitButton = AddButton(QStringLiteral("ExitButton"), QStringLiteral("Return"), 193, 59, 1);
+}
+
+bool ShowQuestionForm(TQuestionForm* form, const std::string& question, const std::string& yes, const std::string& no) {
+  form->Value->setText(QString::fromStdString(question));
+  form->YesButton->Title()->setText(QString::fromStdString(yes));
+  form->NoButton->Title()->setText(QString::fromStdString(no));
+  return form->ShowModal() == 6;
+}
+
+void ShowMessageForm(TMessageForm* form, const std::string& text) {
+  form->Value->setText(QString::fromStdString(text));
+  form->ShowModal();
+}

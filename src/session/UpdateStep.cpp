@@ -1,0 +1,228 @@
+#include "session/UpdateStep.h"
+
+#include <chrono>
+#include <exception>
+#include <thread>
+
+#include "common/DefaultSettings.h"
+#include "common/Globals.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/QVDBClient.h"
+#include "data/QVDBCodec.h"
+#include "data/RegistrySettings.h"
+#include "models/global/ModelCalculation.h"
+#include "session/UpdateStepSupport.h"
+
+namespace session {
+
+TStepLook StepProgressLook(std::int32_t kind, std::int32_t subStep) {
+  auto look = [](const char* text, TStepImage image, bool spinner = false) {
+    TStepLook result;
+    result.ChangeText = text != nullptr;
+    if (text != nullptr) result.Text = text;
+    result.Image = image;
+    result.Spinner = spinner;
+    return result;
+  };
+  switch (kind) {
+    case 0:
+    case 1:
+      return look(nullptr, TStepImage::LocalStorage);
+    case 2:
+      return look(nullptr, TStepImage::ServerState);
+    case 3:
+      if (subStep == 1) return look("Verifying data, please wait", TStepImage::LocalStorage);
+      if (subStep == 2) return look("Verifying new available data, please wait", TStepImage::ServerStorage);
+      return {};
+    case 4:
+      switch (subStep) {
+        case 1:
+          return look("Updating asset list, please wait", TStepImage::ServerStorage);
+        case 2:
+          return look("Updating country list, please wait", TStepImage::ServerStorage);
+        case 3:
+          return look("Updating portfolio template list (1/2), please wait", TStepImage::ServerStorage);
+        case 4:
+          return look("Updating portfolio template list (2/2), please wait", TStepImage::LocalStorage);
+        case 5:
+          return look("Preparing your database, please wait", TStepImage::LocalStorage);
+        case 6:
+          return look("Downloading new available data, please wait", TStepImage::ServerStorage);
+        case 7:
+          return look("Storing new available data, please wait", TStepImage::None, true);
+        default:
+          return look("Finalizing update process, please wait", TStepImage::LocalStorage);
+      }
+    case 5:
+      if (subStep == 1) return look("Daily data processing (1/3), please wait", TStepImage::LocalStorage);
+      if (subStep == 2) return look("Daily data processing (2/3), please wait", TStepImage::ServerStorage);
+      if (subStep == 3) return look("Daily data processing (3/3), please wait", TStepImage::None, true);
+      return {};
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+      return look(nullptr, TStepImage::None, true);
+    default:
+      return {};
+  }
+}
+
+void ShowStepProgress(const TUpdateStep& step, TStepContext& context, std::int32_t subStep) {
+  if (context.PauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(context.PauseMs));
+  if (context.Reporter != nullptr) context.Reporter->ShowLook(StepProgressLook(step.Kind, subStep));
+}
+
+void ExecuteStep(TUpdateStep& step, TStepContext& context) {
+  step.ErrorText.clear();
+  context.WarningText.clear();
+  if (step.Kind < 0 || step.Kind > 9) return;
+  if (step.Kind == 0 || step.Kind == 1) step.DatabaseMode = step.Kind;
+  TSilentReporter silent;
+  TStepReporter* const givenReporter = context.Reporter;
+  if (givenReporter == nullptr) context.Reporter = &silent;
+  try {
+    switch (step.Kind) {
+      case 0:
+      case 1:
+        CreateLocalTables(step, context);
+        break;
+      case 2:
+        CheckServerState(step, context);
+        break;
+      case 3:
+        VerifyNewAvailableData(step, context);
+        break;
+      case 4:
+        DownloadAllData(step, context);
+        break;
+      case 5:
+        SynchronizeDailyData(step, context);
+        break;
+      case 6:
+        LoadWorkData(step, context);
+        break;
+      case 7:
+        LoadUserSettings(step, context);
+        break;
+      case 8:
+        SaveUserSettings(step, context);
+        break;
+      default:
+        CalculateModels(step, context);
+        break;
+    }
+  } catch (const std::exception& error) {
+    // A local-database failure (platform::SqliteError) or any other fault
+    // ends the step with its message; an open transaction has rolled back.
+    step.ErrorText = error.what();
+    if (step.ErrorText.empty()) step.ErrorText = kUnexpectedFailureText;
+  } catch (...) {
+    step.ErrorText = kUnexpectedFailureText;
+  }
+  context.Reporter = givenReporter;
+}
+
+void CreateLocalTables(TUpdateStep& step, TStepContext& context) {
+  ShowStepProgress(step, context, 0);
+  TLocalQuorvaneDB& db = RequireDatabase(context);
+  const bool created = step.DatabaseMode == 0 ? db.CreateMarketDataTables() : db.CreateUserSettingsTables();
+  if (!created) step.ErrorText = db.LastMessage.empty() ? "Unable to create table" : db.LastMessage;
+}
+
+void CheckServerState(TUpdateStep& step, TStepContext& context) {
+  ShowStepProgress(step, context, 0);
+  step.ServerAvailable = RequireClient(context).IsServerAvailable();
+}
+
+void VerifyNewAvailableData(TUpdateStep& step, TStepContext& context) {
+  context.DataUpToDate = 1;
+  ShowStepProgress(step, context, 1);
+  const double localLast = RequireDatabase(context).GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  if (localLast == kMissingDate) {
+    context.DataUpToDate = 0;
+    return;
+  }
+  ShowStepProgress(step, context, 2);
+  TQVDBClient& client = RequireClient(context);
+  const double serverLast = client.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  if (serverLast == kMissingDate) return;
+  if (serverLast > localLast) {
+    context.DataUpToDate = 0;
+    return;
+  }
+  if (context.Registry == nullptr) return;
+  const std::string user = context.Registry->ReadValue(kRegUsername, "", rvkString);
+  const std::string password = context.Registry->ReadValue(kRegPassword, "", rvkString);
+  if (user.empty() || password.empty()) return;
+  const std::string answer = client.SelectFieldValue("LOGIN_LIST", "USERID", user, "STARTDATETOUPDATE");
+  // A non-numeric answer is no demand for a new download.
+  double startDate = kMissingDate;
+  if (!answer.empty() && ParseReplyReal(answer, startDate) && startDate != kMissingDate) context.DataUpToDate = 0;
+}
+
+void LoadUserSettings(TUpdateStep& step, TStepContext& context) {
+  ShowStepProgress(step, context, 0);
+  TLocalQuorvaneDB& db = RequireDatabase(context);
+  TStepReporter& reporter = *context.Reporter;
+  // Loaders throw platform::SqliteError on a failed read; ExecuteStep turns
+  // it into ErrorText and the shared settings stay as they were.
+  TUserSettings settings = BuildDefaultUserSettings(std::vector<TCountry>(vcMyExternCountryList));
+  for (int u = 0; u < 8; ++u) {
+    // Before sub-step u: trunc((u + 1) x 0.125 x 100) "%".
+    reporter.SetText(std::to_string((u + 1) * 100 / 8) + "%");
+    reporter.ProcessMessages();
+    switch (u) {
+      case 0:
+        settings = db.LoadUserGlobalPortfolioSettings(settings);
+        break;
+      case 1:
+      case 2:
+      case 3:
+        settings.CountrySettings = db.LoadUserCountrySettings(settings.CountrySettings, u - 1);
+        break;
+      case 4:
+      case 5:
+      case 6:
+        settings.CountryRankingCriteria = db.LoadUserCountryCompetitionSettings(settings.CountryRankingCriteria, u - 4);
+        break;
+      default: {
+        const TSettingsTriple limits = db.LoadUserFICompetitionSettings(
+            {settings.MaxGoldAllocation, settings.MaxTipsAllocation, settings.MaxFxRiskAllocation});
+        settings.MaxGoldAllocation = limits[0];
+        settings.MaxTipsAllocation = limits[1];
+        settings.MaxFxRiskAllocation = limits[2];
+        break;
+      }
+    }
+  }
+  const double storedStart = db.LoadUserDateSettings();
+  if (storedStart != kMissingDate) settings.InceptionDate = storedStart;
+  settings.EndDate = GetEquityIndexDateBound(std::vector<TCountry>(vcMyExternCountryList), true, true);
+  usMyExternUserSettings = std::move(settings);
+}
+
+void SaveUserSettings(TUpdateStep& step, TStepContext& context) {
+  ShowStepProgress(step, context, 0);
+  context.Reporter->SetText("100%");
+  context.Reporter->ProcessMessages();
+  TLocalQuorvaneDB& db = RequireDatabase(context);
+  if (!db.SaveUserSettings(usMyExternUserSettings, step.SaveSelector))
+    step.ErrorText = db.LastMessage.empty() ? "Unable to save settings" : db.LastMessage;
+}
+
+void CalculateModels(TUpdateStep& step, TStepContext& context) {
+  ShowStepProgress(step, context, 0);
+  TStepReporter& reporter = *context.Reporter;
+  // Model k lights lamp k before it runs; lamp 10 lights when all nine returned.
+  const models::TModelCalculationResult result =
+      models::CalculateModels(context.IntraMonth, reporter, [&](std::uint32_t k) {
+        reporter.SetIndicator(static_cast<int>(k), true);
+        reporter.ProcessMessages();
+      });
+  step.ModelNumber = static_cast<std::int32_t>(result.ModelNumber);
+  step.ModelStep = static_cast<std::int32_t>(result.ModelStep);
+  step.ErrorText = result.ErrorText;
+}
+
+}  // namespace session

@@ -1,0 +1,104 @@
+#pragma once
+// Helpers of the window tests: a main window on an in-process data server
+// with a private home folder, and an answerer that plays the user in the
+// modal dialogs while the update process runs (it is driven by a zero-delay
+// timer; nothing waits on the clock but for the steps' own ends).
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <cctype>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/MainForm.h"
+#include "data/TempDir.h"
+#include "dialogs/DialogWidgets.h"
+#include "dialogs/LoginForm.h"
+#include "dialogs/QuestionForm.h"
+
+namespace apptest {
+
+// How long a whole road (download, load, nine models) may take in a sanitizer build.
+inline constexpr int kRoadTimeoutMs = 600000;
+
+// Answers the questions and the sign-in while a modal loop runs.
+class TAnswerer {
+ public:
+  explicit TAnswerer(app::TMainForm& form) : Form_(form) {
+    Timer_.setInterval(0);
+    QObject::connect(&Timer_, &QTimer::timeout, [this] { Poll(); });
+    Timer_.start();
+  }
+  bool DownloadAnswer = true;  // "DOWNLOAD" or "CANCEL"
+  std::string User = "demo@quorvane.test";
+  std::string Password = "demo";
+  int Questions = 0;
+  int SignIns = 0;
+  std::string LastQuestion;
+
+ private:
+  void Poll() {
+    TQuestionForm* question = Form_.QuestionForm;
+    if (question->Showing() && question->ModalResult == 0 && !Answered_) {
+      Answered_ = true;
+      ++Questions;
+      LastQuestion = question->Value->text().toStdString();
+      question->FinishAnimations();
+      Click(DownloadAnswer ? question->YesButton : question->NoButton);
+      return;
+    }
+    if (!question->Showing()) Answered_ = false;
+    TLoginForm* login = Form_.LoginForm;
+    if (login->Showing() && !login->Busy() && login->ModalResult == 0 && !SignedIn_) {
+      SignedIn_ = true;
+      ++SignIns;
+      login->UsernameEntryValue->setText(QString::fromStdString(User));
+      login->PasswordEntryValue->setText(QString::fromStdString(Password));
+      Click(login->SignInButton);
+      return;
+    }
+    if (!login->Showing()) SignedIn_ = false;
+  }
+  static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+
+  app::TMainForm& Form_;
+  QTimer Timer_;
+  bool Answered_ = false;
+  bool SignedIn_ = false;
+};
+
+// Types letters while Ctrl is held down, then releases Ctrl (QTest's own
+// key clicks press and release Ctrl around every key).
+inline void TypeWithCtrl(QWidget* widget, const std::string& letters) {
+  auto send = [widget](QEvent::Type type, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QKeyEvent event(type, key, modifiers, text);
+    QApplication::sendEvent(widget, &event);
+  };
+  send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, {});
+  for (char letter : letters) {
+    const int key = Qt::Key_A + (std::toupper(static_cast<unsigned char>(letter)) - 'A');
+    send(QEvent::KeyPress, key, Qt::ControlModifier, QString(QChar(letter)));
+    send(QEvent::KeyRelease, key, Qt::ControlModifier, QString(QChar(letter)));
+  }
+  send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, {});
+}
+
+// Shows the window, runs the first tick at once and waits until the road
+// ends in the workspace or a step failure.
+inline bool RunToEnd(app::TMainForm& form) {
+  form.SetStepPause(0);
+  form.show();
+  form.OnFormTimer(&form.MainTimer);
+  return QTest::qWaitFor(
+      [&form] {
+        return !form.StepRunning() &&
+               (form.View.WorkspaceShown || form.Screen.IsVisible(session::TWindowGroup::FailureDownloadingOrSavingImage));
+      },
+      kRoadTimeoutMs);
+}
+
+}  // namespace apptest

@@ -1,0 +1,128 @@
+// The whole start of the application on the sample data server: the first
+// start downloads after the question and a sign-in, a second start finds
+// nothing new, a start without server works from the local file.
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <QSignalSpy>
+
+#include "AppTestSupport.h"
+#include "common/Globals.h"
+#include "server/ServerTestSupport.h"
+
+namespace {
+
+using session::TWindowGroup;
+
+std::int64_t CountRows(const std::string& file, const char* sql) {
+  sqlite3* db = nullptr;
+  std::int64_t count = -1;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int64(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+// The window shows the workspace frame with the results of all nine models.
+void ExpectWorkspace(const app::TMainForm& form) {
+  EXPECT_TRUE(form.View.WorkspaceShown);
+  EXPECT_EQ(form.Step.Kind, 9);
+  EXPECT_EQ(form.Step.ModelNumber, 10);
+  for (platform::TAlphaColor lamp : form.Screen.Indicators) EXPECT_EQ(lamp, session::kIndicatorDoneColour);
+  EXPECT_FALSE(form.Screen.IsVisible(TWindowGroup::ProgressSupport));
+  EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
+  EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
+  EXPECT_EQ(form.View.SelectedMainTab, 0);
+  EXPECT_EQ(form.View.CurrentModelRecord, 0);
+  EXPECT_EQ(form.Find("EndDateButtonTitle")->Text, "28 February 2026");
+  EXPECT_EQ(form.LastErrorText, "");
+  EXPECT_EQ(vcMyExternCountryList.size(), 40u);
+}
+
+TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) {
+  qvtest::TRunningServer server;
+  TempDir home;
+  const std::string folder = home.UseAsHome("home");
+  const std::string market = folder + "/QVDBV4.sqlite";
+  ScopedEnv host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Server().Port())).c_str());
+
+  {  // Empty home: the question, "DOWNLOAD", the sign-in, the full download.
+    app::TMainForm form;
+    apptest::TAnswerer answerer(form);
+    ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
+    EXPECT_EQ(answerer.Questions, 1);
+    EXPECT_EQ(answerer.LastQuestion, "Do you want to download new available data");
+    EXPECT_EQ(answerer.SignIns, 1);
+    EXPECT_TRUE(form.SignedInThisSession);
+    ExpectWorkspace(form);
+    EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
+    EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA_BIS"), 720);
+    EXPECT_EQ(form.DailyDataStartDate, form.LatestDailyDate);
+    EXPECT_GT(form.MonthlyDates.size(), 400u);
+
+    // The access code uploads the two model-state reports; the panel stays until "Go Back To Workspace".
+    QSignalSpy transferred(&form, &app::TMainForm::TransferEnded);
+    apptest::TypeWithCtrl(&form, "qxW");
+    EXPECT_TRUE(form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&form));
+    EXPECT_EQ(form.Screen.MessageContent, "Data transfert in progress, please wait");
+    ASSERT_TRUE(transferred.count() > 0 || transferred.wait(apptest::kRoadTimeoutMs));
+    EXPECT_EQ(form.Screen.MessageContent, "Transfert has successfully ");
+    EXPECT_TRUE(form.Group(TWindowGroup::SuccessImage)->isVisibleTo(&form));
+    EXPECT_EQ(form.Screen.Indicators.back(), session::kIndicatorDoneColour);
+    EXPECT_EQ(CountRows(server.Path(), "SELECT COUNT(*) FROM RECEIVED_REPORT"), 2);
+    QTest::mouseClick(form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
+    EXPECT_FALSE(form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&form));
+    EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
+  }
+  {  // Second start: nothing new, no question.
+    app::TMainForm form;
+    apptest::TAnswerer answerer(form);
+    ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
+    EXPECT_EQ(answerer.Questions, 0);
+    EXPECT_FALSE(form.SignedInThisSession);
+    ExpectWorkspace(form);
+    // Without a sign-in in this session the access code does nothing.
+    apptest::TypeWithCtrl(&form, "qxW");
+    EXPECT_FALSE(form.StepRunning());
+    EXPECT_FALSE(form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&form));
+    EXPECT_EQ(form.AccessKeys.sTypedLetters, "");
+  }
+  {  // No server: the disabled-server image and the local data.
+    ScopedEnv closed("QUORVANE_SERVER_HOST", "127.0.0.1:1");
+    app::TMainForm form;
+    apptest::TAnswerer answerer(form);
+    ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
+    EXPECT_EQ(answerer.Questions, 0);
+    ExpectWorkspace(form);
+    EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
+  }
+}
+
+TEST(MainFormRoadTest, CancelledDownloadOnAnEmptyHomeOffersTheDownloadButton) {
+  qvtest::TRunningServer server;
+  TempDir home;
+  home.UseAsHome("home");
+  ScopedEnv host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Server().Port())).c_str());
+  app::TMainForm form;
+  apptest::TAnswerer answerer(form);
+  answerer.DownloadAnswer = false;
+  ASSERT_TRUE(apptest::RunToEnd(form));
+  EXPECT_EQ(answerer.Questions, 1);
+  EXPECT_EQ(answerer.SignIns, 0);
+  EXPECT_EQ(form.Step.Kind, 6);
+  EXPECT_EQ(form.LastErrorText,
+            "Your database is empty. You have to download data from server before using Quorvane.");
+  EXPECT_EQ(form.Screen.MessageColour, claErrorColor);
+  EXPECT_TRUE(form.Group(TWindowGroup::DownloadDataButton)->isVisibleTo(&form));
+  EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
+  EXPECT_FALSE(form.View.WorkspaceShown);
+}
+
+}  // namespace
