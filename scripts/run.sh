@@ -38,12 +38,20 @@ fi
 if [ -x build/src/app/quorvane ]; then
   export QUORVANE_SERVER_HOST=127.0.0.1
   if [ -z "${DISPLAY:-}" ]; then
+    # No display: a virtual one, and a picture of the window after a few seconds.
+    rm -f run/screenshot.png run/app.pid
     xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-      build/src/app/quorvane & app=$!
+      build/src/app/quorvane >run/app.log 2>&1 & app=$!
+      echo $app >run/app.pid
       sleep 8
       import -window root run/screenshot.png || true
-      wait $app' &
-    echo "Application started under Xvfb; screenshot in run/screenshot.png"
+      wait $app' >/dev/null 2>&1 &
+    for _ in $(seq 1 300); do
+      [ -f run/screenshot.png ] && break
+      sleep 0.1
+    done
+    echo "Application started under Xvfb (pid $(cat run/app.pid 2>/dev/null)); screenshot in run/screenshot.png."
+    echo "Stop it with: kill \$(cat run/app.pid)"
   else
     exec build/src/app/quorvane
   fi

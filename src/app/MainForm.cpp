@@ -447,6 +447,7 @@ void TMainForm::SetScreenMode(int mode) {
   const bool intraMonth = DateSelectionForm != nullptr && DateSelectionForm->IntraMonth;
   // Until the pages arrive, the workspace shows no tab group.
   session::SetScreenMode(Screen, mode, intraMonth, [] {});
+  if (!ParametersDialogAvailable) Screen.SetVisible(TWindowGroup::SetParametersButtonSupport, false);
   ApplyScreen();
 }
 
@@ -596,7 +597,7 @@ void TMainForm::OnFormTimer(QTimer* sender) {
   Context.Database = Database_.get();
   // The workspace start is done before step 0 shows anything: the step's
   // first look arrives through the event queue.
-  StartDataStorageCheck();
+  if (StartOnFirstTick) StartDataStorageCheck();
   InitWorkspace();
 }
 
@@ -646,6 +647,7 @@ void TMainForm::OnStepStarted() {
     ProgressCounterTimer.start();
   }
   ShowProgressMessage(1, launcher.Text, false);
+  emit StepStarted(Step.Kind);
 }
 
 void TMainForm::OnWorkerFinished() {
@@ -678,6 +680,8 @@ void TMainForm::OnThreadTerminate() {
   if (kind == 5 && Step.ErrorText.empty()) {
     DailyDataStartDate = Context.DailyDataStartDate;
     LatestDailyDate = Context.LatestDailyDate;
+    // A failed daily request keeps the local daily rows; the start goes on with them.
+    SyncWarning = Context.WarningText;
   }
   const session::TStepEnd end = session::DecideStepEnd(Step, DataUpToDate);
   if (CloseRequested_) {
@@ -746,6 +750,11 @@ void TMainForm::ShowWorkspace() {
   }
   session::SelectCurrentModelRecord(View);
   ShowSelectedView();
+  if (!SyncWarning.empty()) {
+    const std::string warning = "The daily data could not be synchronised: " + SyncWarning;
+    SyncWarning.clear();
+    ShowMessageForm(MessageForm, warning);
+  }
 }
 
 void TMainForm::ShowSelectedView() {

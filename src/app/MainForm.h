@@ -62,6 +62,12 @@ class TMainForm : public QWidget {
   std::string TransferError;
   float BaseTabTitleFontSize = 14.0f;
   float BaseMainTitleFontSize = 20.0f;
+  // The first tick starts the update process (off in benchmarks that start steps themselves).
+  bool StartOnFirstTick = true;
+  // The parameters button shows in the workspace once the parameter dialog is part of the window.
+  bool ParametersDialogAvailable = false;
+  // The client's message of a failed daily synchronisation, shown once the workspace is up.
+  std::string SyncWarning;
 
   // ---- dialogs (children of the window)
   TLoginForm* LoginForm = nullptr;
@@ -108,6 +114,8 @@ class TMainForm : public QWidget {
   TLocalQuorvaneDB* Database() const { return Database_.get(); }
 
  signals:
+  // Emitted when a step's file is open and its launcher's screen shows.
+  void StepStarted(int kind);
   // Emitted after the step machine handled the end of a step.
   void StepHandled(int kind);
   void TransferEnded();

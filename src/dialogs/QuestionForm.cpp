@@ -17,7 +17,10 @@ TSlidingBox::TSlidingBox(QWidget* parent, const QString& name, int panelHeight)
                     Qt::AlignCenter);
   Value->setWordWrap(true);
   connect(Animation_, &QVariantAnimation::valueChanged, this,
-          [this](const QVariant& y) { MainSupport()->move(MainSupport()->x(), y.toInt()); });
+          [this](const QVariant& y) {
+            MainSupport()->move(MainSupport()->x(), y.toInt());
+            update();  // the frame drawn around the panel moves with it
+          });
 }
 
 bool TSlidingBox::Animating() const { return Animation_->state() == QAbstractAnimation::Running; }

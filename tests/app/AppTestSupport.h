@@ -71,6 +71,19 @@ class TAnswerer {
   bool SignedIn_ = false;
 };
 
+// Runs action once the dialog shows (polled by a zero-delay timer).
+inline void WhenShowing(dialogs::TModalForm* form, std::function<void()> action) {
+  auto* poll = new QTimer(form);
+  poll->setInterval(0);
+  QObject::connect(poll, &QTimer::timeout, form, [form, poll, action = std::move(action)] {
+    if (!form->Showing()) return;
+    poll->stop();
+    poll->deleteLater();
+    action();
+  });
+  poll->start();
+}
+
 // Types letters while Ctrl is held down, then releases Ctrl (QTest's own
 // key clicks press and release Ctrl around every key).
 inline void TypeWithCtrl(QWidget* widget, const std::string& letters) {
@@ -85,6 +98,12 @@ inline void TypeWithCtrl(QWidget* widget, const std::string& letters) {
     send(QEvent::KeyRelease, key, Qt::ControlModifier, QString(QChar(letter)));
   }
   send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier, {});
+}
+
+// Writes the window to <QUORVANE_APP_PNG_DIR>/<name>.png when that variable is set (to look at it).
+inline void SaveShot(QWidget& window, const char* name) {
+  const QByteArray folder = qgetenv("QUORVANE_APP_PNG_DIR");
+  if (!folder.isEmpty()) window.grab().save(QString::fromUtf8(folder) + "/" + name + ".png");
 }
 
 // Shows the window, runs the first tick at once and waits until the road

@@ -10,6 +10,8 @@
 
 #include "AppTestSupport.h"
 #include "common/Globals.h"
+#include "dialogs/DateSelectionForm.h"
+#include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
 
 namespace {
@@ -39,6 +41,7 @@ void ExpectWorkspace(const app::TMainForm& form) {
   EXPECT_FALSE(form.Screen.IsVisible(TWindowGroup::ProgressSupport));
   EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
   EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
+  EXPECT_FALSE(form.Group(TWindowGroup::SetParametersButtonSupport)->isVisibleTo(&form));  // no parameter dialog yet
   EXPECT_EQ(form.View.SelectedMainTab, 0);
   EXPECT_EQ(form.View.CurrentModelRecord, 0);
   EXPECT_EQ(form.Find("EndDateButtonTitle")->Text, "28 February 2026");
@@ -62,6 +65,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_EQ(answerer.SignIns, 1);
     EXPECT_TRUE(form.SignedInThisSession);
     ExpectWorkspace(form);
+    apptest::SaveShot(form, "workspace");
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA_BIS"), 720);
     EXPECT_EQ(form.DailyDataStartDate, form.LatestDailyDate);
@@ -75,6 +79,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     ASSERT_TRUE(transferred.count() > 0 || transferred.wait(apptest::kRoadTimeoutMs));
     EXPECT_EQ(form.Screen.MessageContent, "Transfert has successfully ");
     EXPECT_TRUE(form.Group(TWindowGroup::SuccessImage)->isVisibleTo(&form));
+    apptest::SaveShot(form, "transfer");
     EXPECT_EQ(form.Screen.Indicators.back(), session::kIndicatorDoneColour);
     EXPECT_EQ(CountRows(server.Path(), "SELECT COUNT(*) FROM RECEIVED_REPORT"), 2);
     QTest::mouseClick(form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
@@ -88,6 +93,20 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_EQ(answerer.Questions, 0);
     EXPECT_FALSE(form.SignedInThisSession);
     ExpectWorkspace(form);
+    // A new start date is stored, then the models run again.
+    QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+    // The dialog's own clicks are tested with the dialog; here it answers June 1990.
+    apptest::WhenShowing(form.DateSelectionForm, [&form] {
+      form.DateSelectionForm->ChosenDate = platform::EncodeDate(1990, 6, 30);
+      form.DateSelectionForm->SetModalResult(1);
+    });
+    QTest::mouseClick(form.Find("StartDateButtonTitle"), Qt::LeftButton);
+    EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled.count() >= 2 && !form.StepRunning(); }, apptest::kRoadTimeoutMs));
+    EXPECT_EQ(handled[0][0].toInt(), 8);
+    EXPECT_EQ(handled[1][0].toInt(), 9);
+    EXPECT_TRUE(form.View.WorkspaceShown);
+    EXPECT_EQ(usMyExternUserSettings.InceptionDate, platform::EncodeDate(1990, 6, 30));
     // Without a sign-in in this session the access code does nothing.
     apptest::TypeWithCtrl(&form, "qxW");
     EXPECT_FALSE(form.StepRunning());
@@ -102,6 +121,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_EQ(answerer.Questions, 0);
     ExpectWorkspace(form);
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
+    EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");  // stored by the second start
   }
 }
 
@@ -123,6 +143,7 @@ TEST(MainFormRoadTest, CancelledDownloadOnAnEmptyHomeOffersTheDownloadButton) {
   EXPECT_TRUE(form.Group(TWindowGroup::DownloadDataButton)->isVisibleTo(&form));
   EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
   EXPECT_FALSE(form.View.WorkspaceShown);
+  apptest::SaveShot(form, "empty-database");
 }
 
 }  // namespace

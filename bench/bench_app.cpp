@@ -1,0 +1,177 @@
+// The application window on an in-process data server with the sample set
+// (offscreen): the full download (steps 4 and 5) into an empty file, with the
+// longest gap between two ticks of a 5 ms timer of the window's thread while
+// it runs, and the start from an up-to-date local file to the painted
+// workspace (storage checks, server check, daily check, load, settings,
+// nine models, first paint), each with no pause and with the 100 ms pause
+// before every progress change.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "DataServer.h"
+#include "SampleData.h"
+#include "ServerStore.h"
+#include "app/MainForm.h"
+#include "data/LocalQuorvaneDB.h"
+#include "platform/DateTime.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFolder = fs::temp_directory_path() / "quorvane-bench-app";
+
+// Runs the event loop until done() holds (checked after every event batch).
+void RunUntil(const std::function<bool()>& done) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (done()) loop.quit();
+  });
+  poll.start(1);
+  if (!done()) loop.exec();
+}
+
+// Longest interval between ticks of a 5 ms timer of the window's thread.
+class TGapMeter {
+ public:
+  TGapMeter() {
+    QObject::connect(&Timer_, &QTimer::timeout, [this] {
+      const qint64 now = Clock_.nsecsElapsed();
+      if (Last_ >= 0) Longest_ = std::max(Longest_, now - Last_);
+      Last_ = now;
+    });
+  }
+  void Start() {
+    Clock_.start();
+    Last_ = -1;
+    Timer_.start(5);
+  }
+  double StopMs() {
+    Timer_.stop();
+    return static_cast<double>(Longest_) / 1e6;
+  }
+
+ private:
+  QTimer Timer_;
+  QElapsedTimer Clock_;
+  qint64 Last_ = -1;
+  qint64 Longest_ = 0;
+};
+
+// An empty home whose two files hold their tables and no rows.
+void EmptyHome() {
+  fs::remove_all(kFolder / "home");
+  ::setenv("QUORVANE_HOME", (kFolder / "home").c_str(), 1);
+  TLocalQuorvaneDB db;
+  for (const std::int32_t kind : {kMarketDataDatabase, kSettingsDatabase}) {
+    db.DatabaseKind = kind;
+    db.Connect();
+    kind == kMarketDataDatabase ? db.CreateMarketDataTables() : db.CreateUserSettingsTables();
+    db.Disconnect();
+  }
+}
+
+// A window whose first tick only creates the client and the database.
+std::unique_ptr<app::TMainForm> NewWindow(int pauseMs, bool startOnFirstTick) {
+  auto form = std::make_unique<app::TMainForm>();
+  form->SetStepPause(pauseMs);
+  form->StartOnFirstTick = startOnFirstTick;
+  form->show();
+  form->OnFormTimer(&form->MainTimer);
+  return form;
+}
+
+// Runs one step and what the step machine chains after it, until the step itself has ended.
+double RunStep(app::TMainForm& form, std::int32_t kind) {
+  bool ended = false;
+  auto connection = QObject::connect(&form, &app::TMainForm::StepHandled, [&](int handled) {
+    if (handled == kind) ended = true;
+  });
+  QElapsedTimer clock;
+  clock.start();
+  form.StartStep(kind);
+  RunUntil([&] { return ended; });
+  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  QObject::disconnect(connection);
+  return ms;
+}
+
+void BM_FullDownloadIntoEmptyFile(benchmark::State& state) {
+  const int pause = static_cast<int>(state.range(0));
+  double longestGap = 0.0;
+  for (auto _ : state) {
+    EmptyHome();
+    auto form = NewWindow(pause, false);
+    // Each download step is timed to its own end; the steps the machine
+    // chains after it (load, settings, models) run before the next one.
+    double download = 0.0;
+    for (const std::int32_t kind : {4, 5}) {
+      TGapMeter gaps;
+      gaps.Start();
+      download += RunStep(*form, kind);
+      longestGap = std::max(longestGap, gaps.StopMs());
+      if (!form->Step.ErrorText.empty() && form->Step.Kind == kind) state.SkipWithError(form->Step.ErrorText.c_str());
+      RunUntil([&] { return !form->StepRunning(); });
+    }
+    state.SetIterationTime(download / 1000.0);
+  }
+  state.counters["longest_gui_gap_ms"] = longestGap;
+}
+BENCHMARK(BM_FullDownloadIntoEmptyFile)->Arg(0)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_StartToWorkspace(benchmark::State& state) {
+  const int pause = static_cast<int>(state.range(0));
+  // An up-to-date local file: one full download first.
+  EmptyHome();
+  {
+    auto form = NewWindow(0, false);
+    RunStep(*form, 4);
+    RunUntil([&] { return !form->StepRunning(); });
+  }
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    auto form = NewWindow(pause, true);
+    RunUntil([&] { return form->View.WorkspaceShown || !form->LastErrorText.empty(); });
+    form->repaint();  // the first paint of the workspace
+    state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    if (!form->View.WorkspaceShown) state.SkipWithError(form->LastErrorText.c_str());
+  }
+}
+BENCHMARK(BM_StartToWorkspace)->Arg(0)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  fs::remove_all(kFolder);
+  fs::create_directories(kFolder);
+  qvserver::TServerStore store((kFolder / "server.sqlite").string());
+  qvserver::TSampleDataOptions options;
+  options.Today = platform::EncodeDate(2026, 3, 12);
+  qvserver::WriteSampleData(store, options);
+  qvserver::TDataServerOptions serverOptions;
+  serverOptions.LogRequests = false;
+  qvserver::DataServer server(store, serverOptions);
+  std::string error;
+  if (!server.Start("127.0.0.1", 0, error)) return 1;
+  ::setenv("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Port())).c_str(), 1);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  fs::remove_all(kFolder);
+  return 0;
+}

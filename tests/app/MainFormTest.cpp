@@ -1,0 +1,128 @@
+// The main window without the sample server: its created state, minimum
+// size, a file that cannot be opened, closing during a step, the close
+// question and the window-state buttons.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <filesystem>
+
+#include "AppTestSupport.h"
+#include "app/Glyphs.h"
+#include "common/Globals.h"
+
+namespace {
+
+using session::TWindowGroup;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Folder = Home.UseAsHome("home");
+    std::filesystem::create_directories(Folder);
+    Form.SetStepPause(0);
+  }
+  void Click(const char* name) { QTest::mouseClick(Form.Find(name), Qt::LeftButton); }
+  // Answers the next question box with its first (true) or second button.
+  void AnswerNextQuestion(bool first) {
+    QTimer::singleShot(0, [this, first] {
+      TQuestionForm* question = Form.QuestionForm;
+      question->FinishAnimations();
+      QWidget* button = first ? static_cast<QWidget*>(question->YesButton) : question->NoButton;
+      QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    });
+  }
+
+  TempDir Home;
+  ScopedEnv Host{"QUORVANE_SERVER_HOST", "127.0.0.1:1"};  // no server
+  std::string Folder;
+  app::TMainForm Form;
+};
+
+TEST_F(MainFormTest, CreatedWindowShowsTheEmptyPanelAndNamesItsControls) {
+  EXPECT_EQ(Form.objectName(), "MainForm");
+  EXPECT_TRUE(Form.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(Form.Find("VersionTitle")->Text, "(Version 3.1.15.0)");
+  EXPECT_TRUE(Form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&Form));
+  for (TWindowGroup group : {TWindowGroup::Logo, TWindowGroup::ConnectButtonSupport, TWindowGroup::MainTabsheetSupport,
+                             TWindowGroup::SpinnerImage, TWindowGroup::GoBackToWorkspaceButton}) {
+    EXPECT_FALSE(Form.Group(group)->isVisibleTo(&Form)) << session::GroupName(group);
+  }
+  for (std::size_t i = 0; i < session::kWindowGroupCount; ++i) {
+    const auto group = static_cast<TWindowGroup>(i);
+    EXPECT_EQ(Form.Group(group)->objectName().toStdString(), session::GroupName(group));
+  }
+  EXPECT_EQ(Form.View.SelectedMainTab, 3);
+  EXPECT_EQ(Form.Client(), nullptr);  // nothing is opened before the first tick
+}
+
+TEST_F(MainFormTest, SmallWindowIsEnlargedToTheMinimumWithRatiosOfNineTenths) {
+  Form.show();
+  Form.resize(1600, 900);
+  EXPECT_EQ(Form.size(), QSize(1728, 972));
+  EXPECT_FLOAT_EQ(fScreenWidthRatio, 0.9f);
+  EXPECT_FLOAT_EQ(fScreenHeightRatio, 0.9f);
+  EXPECT_FLOAT_EQ(Form.Geometry.TabTitleFontSize, Form.BaseTabTitleFontSize * 0.9f);
+  // The panel stays centred.
+  const QRect panel = Form.Group(TWindowGroup::ProgressSupport)->geometry();
+  EXPECT_EQ(panel.center().x(), 1728 / 2 - (panel.width() % 2 == 0 ? 1 : 0));
+}
+
+TEST_F(MainFormTest, UnopenableMarketDataFileShowsTheMessageRedAndRunsNoStep) {
+  std::filesystem::create_directories(Folder + "/QVDBV4.sqlite");  // a folder where the file should be
+  QSignalSpy handled(&Form, &app::TMainForm::StepHandled);
+  Form.show();
+  Form.OnFormTimer(&Form.MainTimer);
+  ASSERT_TRUE(handled.wait(60000));
+  EXPECT_EQ(handled.front().front().toInt(), -1);  // no step ended: none ran
+  EXPECT_FALSE(Form.Screen.MessageContent.empty());
+  EXPECT_NE(Form.Screen.MessageContent, "Checking your data storage, please wait");
+  EXPECT_EQ(Form.Screen.MessageColour, claErrorColor);
+  EXPECT_TRUE(Form.Group(TWindowGroup::FailureDownloadingOrSavingImage)->isVisibleTo(&Form));
+  EXPECT_FALSE(Form.StepRunning());
+}
+
+TEST_F(MainFormTest, CloseDuringAStepWaitsForItsEnd) {
+  QSignalSpy handled(&Form, &app::TMainForm::StepHandled);
+  Form.show();
+  Form.OnFormTimer(&Form.MainTimer);
+  ASSERT_TRUE(Form.StepRunning());
+  Form.close();
+  EXPECT_TRUE(Form.isVisible());  // deferred
+  EXPECT_FALSE(Form.StartCalculation());  // no second step while one runs
+  ASSERT_TRUE(handled.wait(60000));
+  EXPECT_FALSE(Form.isVisible());
+  EXPECT_EQ(Form.Client(), nullptr);  // closing deletes the client and the database
+  EXPECT_EQ(Form.Database(), nullptr);
+  EXPECT_EQ(handled.count(), 1);  // the chain stopped after the step that ran
+}
+
+TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {
+  Form.show();
+  AnswerNextQuestion(false);
+  Click("CloseButton");
+  EXPECT_TRUE(Form.isVisible());
+  EXPECT_EQ(Form.QuestionForm->Value->text(), "Do you really want to quit application ?");
+  AnswerNextQuestion(true);
+  Click("CloseButton");
+  EXPECT_FALSE(Form.isVisible());
+}
+
+TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
+  Form.show();
+  Click("MaximizeOrRestoreButton");
+  EXPECT_TRUE(Form.isMaximized());
+  EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Restore));
+  Click("MinimizeButton");
+  EXPECT_TRUE(Form.RestoreMaximizedOnDeactivate);
+  Form.showNormal();
+  Click("MaximizeOrRestoreButton");  // any button of the handler clears the flag
+  EXPECT_FALSE(Form.RestoreMaximizedOnDeactivate);
+  Form.showNormal();
+  Click("MaximizeOrRestoreButton");
+  Click("MaximizeOrRestoreButton");
+  EXPECT_FALSE(Form.isMaximized());
+  EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Maximize));
+}
+
+}  // namespace
