@@ -32,12 +32,14 @@ struct TPen {
       for (std::size_t i = 1; i < points.size(); ++i) Canvas.DrawLine(points[i - 1], points[i], 1.0f);
     }
   }
-  void Arc(float cx, float cy, float radius, float from, float to) const {
+  // An arc of the ellipse with radii rx, ry (ry < 0: a circle of radius rx).
+  void Arc(float cx, float cy, float rx, float from, float to, float ry = -1.0f) const {
     constexpr int kSegments = 24;
-    TPointF last = P(cx + radius * std::cos(from), cy + radius * std::sin(from));
+    if (ry < 0.0f) ry = rx;
+    TPointF last = P(cx + rx * std::cos(from), cy + ry * std::sin(from));
     for (int i = 1; i <= kSegments; ++i) {
       const float a = from + (to - from) * static_cast<float>(i) / kSegments;
-      const TPointF next = P(cx + radius * std::cos(a), cy + radius * std::sin(a));
+      const TPointF next = P(cx + rx * std::cos(a), cy + ry * std::sin(a));
       Canvas.DrawLine(last, next, 1.0f);
       last = next;
     }
@@ -64,8 +66,8 @@ void PaintGlyph(TGlyph glyph, platform::Canvas& canvas, float width, float heigh
       pen.Ring(24, 14, 76, 32);
       pen.Line(24, 23, 24, 77);
       pen.Line(76, 23, 76, 77);
-      pen.Arc(50, 50, 26, 0.0f, kPi);  // middle band
-      pen.Arc(50, 77, 26, 0.0f, kPi);  // bottom rim (the design box is 100 high)
+      pen.Arc(50, 50, 26, 0.0f, kPi, 9);  // middle band
+      pen.Arc(50, 77, 26, 0.0f, kPi, 9);  // bottom rim
       break;
     case TGlyph::ServerStorage:
       Server(pen);

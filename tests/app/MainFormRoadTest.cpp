@@ -59,6 +59,10 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
   {  // Empty home: the question, "DOWNLOAD", the sign-in, the full download.
     app::TMainForm form;
     apptest::TAnswerer answerer(form);
+    QObject::connect(&form, &app::TMainForm::StepStarted, [&form](int kind) {
+      if (kind == 4) apptest::SaveShot(form, "downloading");
+      if (kind == 9) apptest::SaveShot(form, "calculating");
+    });
     ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
     EXPECT_EQ(answerer.Questions, 1);
     EXPECT_EQ(answerer.LastQuestion, "Do you want to download new available data");

@@ -10,6 +10,8 @@
 #include "AppTestSupport.h"
 #include "app/Glyphs.h"
 #include "common/Globals.h"
+#include "dialogs/NewUserRequestForm.h"
+#include "dialogs/PwdRequestForm.h"
 
 namespace {
 
@@ -123,6 +125,23 @@ TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
   Click("MaximizeOrRestoreButton");
   EXPECT_FALSE(Form.isMaximized());
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Maximize));
+}
+
+TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
+  Form.show();
+  Form.PwdRequestForm->RequestReply = "Your request has been SENT";
+  apptest::WhenShowing(Form.LoginForm, [this] { Form.LoginForm->SetModalResult(2); });
+  Click("ConnectButton");
+  EXPECT_EQ(Form.Screen.MessageContent, "Your request has been SENT");
+  EXPECT_EQ(Form.Screen.MessageColour, claTextColor);
+  EXPECT_TRUE(Form.Group(TWindowGroup::MailSentImage)->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.Group(TWindowGroup::GoBackToWorkspaceButton)->isVisibleTo(&Form));
+  EXPECT_TRUE(Form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&Form));
+  EXPECT_EQ(Form.PwdRequestForm->RequestReply, "");
+  EXPECT_FALSE(Form.StepRunning());  // a cancelled sign-in starts nothing
+  // The next button other than minimise and maximise empties the panel text.
+  QTest::mouseClick(Form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
+  EXPECT_EQ(Form.Screen.MessageContent, "");
 }
 
 }  // namespace
