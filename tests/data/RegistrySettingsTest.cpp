@@ -127,10 +127,11 @@ TEST_F(RegistrySettingsTest, OpenAndValueExists) {
   EXPECT_FALSE(Registry.ValueExists(kRegUsername));
 }
 
-TEST_F(RegistrySettingsTest, UnreadableStoreGivesDefaultsAndWritesNothing) {
+TEST_F(RegistrySettingsTest, UnreadableStoreGivesDefaultsAndRefusesWrites) {
   // The store's folder cannot be created: a file stands in its way.
   std::ofstream(Temp / "config") << "not a folder";
-  Registry.WriteValue(kRegUsername, "x", rvkString);
+  EXPECT_THROW(Registry.WriteValue(kRegUsername, "x", rvkString), platform::SettingsError);
+  EXPECT_FALSE(Registry.Opened);
   EXPECT_EQ(Registry.ReadValue(kRegUsername, "dflt", rvkString), "dflt");
   EXPECT_TRUE(std::filesystem::is_regular_file(Temp / "config"));
 }
