@@ -1,0 +1,26 @@
+#include "widgets/TimeChartCommon.h"
+
+#include "widgets/WidgetCommon.h"
+
+namespace widgets {
+
+void TTimeChartFrame::LayoutPlot(platform::Canvas& canvas, float top, float width, float height) {
+  SetFont(canvas, TextSize());
+  PlotWidth = 2.0f * width / 3.0f;
+  PlotHeight = 2.0f * height / 3.0f;
+  PlotLeft = (width - PlotWidth) * 0.5f;
+  PlotTop = top + (height - PlotHeight) * 0.5f;
+}
+
+platform::TPointF TTimeChartFrame::DrawMonthEndCaption(platform::Canvas& canvas, float baseline, float xWidth,
+                                                       float textHeight) const {
+  SetFont(canvas, TextSize(), true);
+  SetFill(canvas, kWidgetTextColour);
+  const float captionLeft = PlotLeft + PlotWidth + 2.0f * xWidth;
+  const platform::TRectF caption{captionLeft, baseline - textHeight, captionLeft + canvas.TextWidth("(Month End)"),
+                                 baseline + textHeight};
+  WriteText(canvas, caption, "(Month End)", 2);
+  return {(caption.Left + caption.Right) * 0.5f - 8.0f, baseline + 7.0f};
+}
+
+}  // namespace widgets
