@@ -73,6 +73,9 @@ bool QtCanvas::BeginScene() {
   if (SceneDepth_ == 0 && !Painter_.begin(Device_)) {
     return false;
   }
+  if (SceneDepth_ == 0) {
+    AppliedMatrix_.reset();  // a newly opened painter starts from the identity
+  }
   ++SceneDepth_;
   Painter_.setRenderHint(QPainter::Antialiasing, true);
   Painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -101,16 +104,31 @@ QFont QtCanvas::CurrentQFont() const {
   return font;
 }
 
+const QFont& QtCanvas::CachedFont() {
+  if (!FontKey_ || !(*FontKey_ == Font)) {
+    Font_ = CurrentQFont();
+    FontKey_ = Font;
+    Metrics_.reset();
+  }
+  return Font_;
+}
+
+const QFontMetricsF& QtCanvas::CachedMetrics() {
+  const QFont& font = CachedFont();
+  if (!Metrics_) {
+    Metrics_.emplace(font, Device_);
+  }
+  return *Metrics_;
+}
+
 float QtCanvas::TextWidth(const std::string& text) {
-  const QFontMetricsF metrics(CurrentQFont(), Device_);
-  return static_cast<float>(metrics.horizontalAdvance(ToQString(text)));
+  return static_cast<float>(CachedMetrics().horizontalAdvance(ToQString(text)));
 }
 
 // Line height times the number of lines (one for text without line breaks).
 float QtCanvas::TextHeight(const std::string& text) {
-  const QFontMetricsF metrics(CurrentQFont(), Device_);
   const auto lines = 1 + std::count(text.begin(), text.end(), '\n');
-  return static_cast<float>(metrics.height() * static_cast<double>(lines));
+  return static_cast<float>(CachedMetrics().height() * static_cast<double>(lines));
 }
 
 bool QtCanvas::PrepareCommon(float opacity) {
@@ -118,7 +136,10 @@ bool QtCanvas::PrepareCommon(float opacity) {
     return false;
   }
   const TMatrix m = GetMatrix();
-  Painter_.setWorldTransform(QTransform(m.M11, m.M12, m.M21, m.M22, m.M31, m.M32));
+  if (!AppliedMatrix_ || !(*AppliedMatrix_ == m)) {
+    Painter_.setWorldTransform(QTransform(m.M11, m.M12, m.M21, m.M22, m.M31, m.M32));
+    AppliedMatrix_ = m;
+  }
   Painter_.setOpacity(std::clamp(static_cast<double>(opacity), 0.0, 1.0));
   return true;
 }
@@ -136,12 +157,15 @@ bool QtCanvas::PrepareStroke(float opacity) {
   if (Stroke.Kind == TBrushKind::None || !PrepareCommon(opacity)) {
     return false;
   }
-  QPen pen(ToQColor(Stroke.Color));
-  pen.setWidthF(static_cast<double>(Stroke.Thickness));
-  pen.setStyle(ToPenStyle(Stroke.Dash));
-  pen.setCapStyle(Qt::FlatCap);
-  pen.setJoinStyle(Qt::MiterJoin);
-  Painter_.setPen(pen);
+  if (!PenKey_ || !(*PenKey_ == Stroke)) {
+    Pen_ = QPen(ToQColor(Stroke.Color));
+    Pen_.setWidthF(static_cast<double>(Stroke.Thickness));
+    Pen_.setStyle(ToPenStyle(Stroke.Dash));
+    Pen_.setCapStyle(Qt::FlatCap);
+    Pen_.setJoinStyle(Qt::MiterJoin);
+    PenKey_ = Stroke;
+  }
+  Painter_.setPen(Pen_);
   Painter_.setBrush(Qt::NoBrush);
   return true;
 }
@@ -151,7 +175,7 @@ void QtCanvas::FillText(const TRectF& rect, const std::string& text, bool wordWr
   if (text.empty() || Fill.Kind == TBrushKind::None || !PrepareCommon(opacity)) {
     return;
   }
-  Painter_.setFont(CurrentQFont());
+  Painter_.setFont(CachedFont());
   Painter_.setPen(ToQColor(Fill.Color));
   int flags = ToQtAlignment(horizontalAlign, verticalAlign) | Qt::TextDontClip;
   if (wordWrap) {
@@ -201,8 +225,56 @@ void QtCanvas::DrawEllipse(const TRectF& rect, float opacity) {
 
 void QtCanvas::FillPolygon(const std::vector<TPointF>& points, float opacity) {
   if (points.size() >= 3 && PrepareFill(opacity)) {
-    Painter_.drawPolygon(ToQPolygon(points));
+    const QPolygonF polygon = ToQPolygon(points);
+    if (!FillPolygonThroughLayer(polygon, Painter_.opacity())) {
+      Painter_.drawPolygon(polygon);
+    }
   }
+}
+
+// Translucent antialiased spans go through the raster engine's slow blend
+// (split over a thread pool per span batch). Instead the polygon's spans are
+// written (Source mode: colour x opacity x coverage, no blending) into a
+// cleared layer, which is then laid over the device in one image blend:
+// device = layer + device x (1 - layer alpha), the very formula of the direct
+// path, so the pixels are the same. Small polygons (under 64 x 64 pixels)
+// stay on the direct path.
+bool QtCanvas::FillPolygonThroughLayer(const QPolygonF& polygon, double opacity) {
+  constexpr int kMinimumSide = 64;
+  // Only raster images in the formats whose blend is the premultiplied one.
+  const auto* image =
+      Device_ != nullptr && Device_->devType() == QInternal::Image ? static_cast<QImage*>(Device_) : nullptr;
+  if (opacity >= 1.0 || opacity <= 0.0 || image == nullptr ||
+      (image->format() != QImage::Format_ARGB32_Premultiplied && image->format() != QImage::Format_RGB32) ||
+      Painter_.hasClipping() || Painter_.compositionMode() != QPainter::CompositionMode_SourceOver) {
+    return false;
+  }
+  const QRect device(0, 0, Device_->width(), Device_->height());
+  const QRect bounds = Painter_.worldTransform().map(polygon).boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+  const QRect area = bounds.intersected(device);
+  if (area.width() < kMinimumSide || area.height() < kMinimumSide) {
+    return false;
+  }
+  if (Layer_.size() != device.size()) {
+    Layer_ = QImage(device.size(), QImage::Format_ARGB32_Premultiplied);
+  }
+  {
+    QPainter layer(&Layer_);
+    layer.setCompositionMode(QPainter::CompositionMode_Source);
+    layer.fillRect(area, Qt::transparent);
+    layer.setOpacity(opacity);
+    layer.setRenderHints(Painter_.renderHints());
+    layer.setWorldTransform(Painter_.worldTransform());
+    layer.setPen(Qt::NoPen);
+    layer.setBrush(Painter_.brush());
+    layer.drawPolygon(polygon);
+  }
+  Painter_.save();
+  Painter_.resetTransform();
+  Painter_.setOpacity(1.0);
+  Painter_.drawImage(area.topLeft(), Layer_, area);
+  Painter_.restore();
+  return true;
 }
 
 void QtCanvas::DrawPolygon(const std::vector<TPointF>& points, float opacity) {
