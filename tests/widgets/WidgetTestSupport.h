@@ -58,15 +58,19 @@ inline const std::vector<TCountryRegion>& FortyCountries() {
   return kList;
 }
 
-// The forty sample countries in display order, regions filled in.
+// The forty sample countries in display order, ranks and regions filled in
+// (as the work data hold them after loading).
 inline std::vector<TCountry> DisplayOrderCountries() {
   std::vector<TCountry> countries;
-  for (const TCountryCode& code : kCountryCodes) {
+  for (const TCountryRegion& entry : FortyCountries()) {
     TCountry country;
-    country.Name = ProperCaseCountryName(code.Name);
+    country.Name = entry.Name;
+    country.Rank = static_cast<std::int32_t>(countries.size() + 1);
+    country.RegionName = strRegionNameList[static_cast<std::size_t>(entry.Region)];
+    country.RegionRank = entry.Region + 1;
     countries.push_back(country);
   }
-  return SortCountryList(countries);
+  return countries;
 }
 
 // Month end `index` months after January 1990.
