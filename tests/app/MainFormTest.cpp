@@ -127,6 +127,32 @@ TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Maximize));
 }
 
+TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
+  const std::vector<TCountry> saved = vcMyExternCountryList;
+  vcMyExternCountryList.clear();  // EQSL fails at its first stage on an empty list
+  Form.StartOnFirstTick = false;
+  Form.show();
+  Form.OnFormTimer(&Form.MainTimer);
+  QSignalSpy handled(&Form, &app::TMainForm::StepHandled);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt == 0) {
+      ASSERT_TRUE(Form.StartCalculation());
+    } else {
+      QTest::mouseClick(Form.Find("ParameterButtonTitle"), Qt::LeftButton);  // "Resume"
+      ASSERT_TRUE(Form.StepRunning());
+    }
+    ASSERT_TRUE(handled.wait(60000));
+    EXPECT_EQ(Form.LastErrorText, "EQSL Failed (Step 1)");
+    EXPECT_EQ(Form.Screen.MessageContent, "EQSL Failed (Step 1)");
+    EXPECT_EQ(Form.Screen.MessageColour, claErrorColor);
+    EXPECT_TRUE(Form.Group(TWindowGroup::ParameterButton)->isVisibleTo(&Form));
+    EXPECT_TRUE(Form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&Form));
+    EXPECT_FALSE(Form.Group(TWindowGroup::SetParametersButtonSupport)->isVisibleTo(&Form));
+    EXPECT_FALSE(Form.View.WorkspaceShown);
+  }
+  vcMyExternCountryList = saved;
+}
+
 TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
   Form.show();
   Form.PwdRequestForm->RequestReply = "Your request has been SENT";
