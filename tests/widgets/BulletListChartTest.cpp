@@ -153,25 +153,7 @@ TEST_F(BulletListChartTest, NoEntriesLeaveGeometryAndDrawNothing) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(BulletListChartPng, SixRankedItems) {
-  widgettest::SetWindowGlobals();
-  std::vector<TLegendItem> labels;
-  int i = 0;
-  for (const widgettest::TCountryRegion& country : widgettest::FortyCountries()) {
-    const std::string region = strRegionNameList[static_cast<std::size_t>(country.Region)];
-    labels.push_back(
-        {i % 4 == 1 ? std::vector<std::string>{country.Name, region} : std::vector<std::string>{country.Name},
-         {},
-         claRegionColors[static_cast<std::size_t>(country.Region)]});
-    ++i;
-  }
-  TBulletListChart chart;
-  chart.SetData(Rows({0, 5, 14, -1, 23, 29, 37}), labels, 1, true);
-  widgettest::RenderPng("BulletListChart", [&](platform::Canvas& canvas) {
-    chart.Layout(canvas, 0.0f, 0.0f, 1920.0f, 1080.0f);
-    chart.Draw(canvas, "Best");
-  });
-}
+TEST(BulletListChartPng, SixRankedItems) { widgettest::RenderGalleryPngs("BulletListChart_"); }
 #endif
 
 }  // namespace

@@ -258,21 +258,7 @@ TEST(CountryRankingTableTest, RegionView) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(CountryRankingTableTest, Png) {
-  widgettest::SetWindowGlobals();
-  for (const bool equity : {true, false}) {
-    for (const bool regionsOnly : {false, true}) {
-      TCountryRankingTable table = MakeTable(kStandard, equity);
-      table.SetScrollPosition(2);
-      const std::string name =
-          std::string("CountryRankingTable_") + (equity ? "equity" : "bond") + (regionsOnly ? "_regions" : "_full");
-      widgettest::RenderPng(name, [&](platform::Canvas& canvas) {
-        table.Layout(canvas, 32, 32, 1920 - 64, 1080 - 64, regionsOnly);
-        table.Draw(canvas, regionsOnly);
-      });
-    }
-  }
-}
+TEST(CountryRankingTableTest, Png) { widgettest::RenderGalleryPngs("CountryRankingTable_"); }
 #endif
 
 }  // namespace

@@ -202,24 +202,7 @@ TEST(FXHedgingTableTest, EmptyTablesDrawNothingAndSmallScreensUseSize15) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(FXHedgingTableTest, Picture) {
-  widgettest::SetWindowGlobals();
-  const std::vector<std::string> currencies = {"USD", "EUR", "GBP", "JPY", "CNY", "CAD", "AUD", "NZD", "CHF", "SEK",
-                                               "NOK", "DKK", "PLN", "CZK", "HUF", "KRW", "TWD", "INR", "BRL", "MXN"};
-  std::vector<TFXHedgingPosition> positions;
-  for (std::size_t i = 0; i < currencies.size(); ++i) {
-    const double x = static_cast<double>(i);
-    positions.push_back({currencies[i], i == 0 ? 0.0 : 12.5 - 1.7 * x, i % 3 == 0 ? 0.0 : -3.25 + 0.5 * x,
-                         i % 5 == 4 ? kNoFigure : 8.0 - x});
-  }
-  positions[7] = {"NZD", 0.0, 0.0, kNoFigure};
-  TFXHedgingTable table;
-  table.SetData(positions);
-  widgettest::RenderPng("FXHedgingTable", [&](platform::Canvas& canvas) {
-    table.Layout(canvas, 0, 0, 1920, 1080);
-    table.Draw(canvas, "USD");
-  });
-}
+TEST(FXHedgingTableTest, Picture) { widgettest::RenderGalleryPngs("FXHedgingTable_"); }
 #endif
 
 }  // namespace

@@ -167,26 +167,7 @@ TEST(PercentBarChartTest, NothingToShow) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(PercentBarChartTest, Png) {
-  widgettest::SetWindowGlobals();
-  const TPercentBarRecord record{"Model Allocation",
-                                 "Index Allocation",
-                                 {{"Equity", 0.55, 0.6, 1},
-                                  {"North America", 0.25, 0.35, 1},
-                                  {"Europe (Euro)", 0.12, 0.1, 1},
-                                  {"Japan", 0.1, 0.08, 1},
-                                  {"Developing Asia", 0.08, 0.07, 1},
-                                  {"Bonds", 0.35, 0.4, 2},
-                                  {"Fixed Rate Bond", 0.25, 0.4, 2},
-                                  {"Inflation-Linked Bond", 0.1, 0.0, 2},
-                                  {"Gold", 0.1, 0.0, 3}}};
-  TPercentBarChart chart;
-  chart.SetData(record, kColours);
-  widgettest::RenderPng("PercentBarChart", [&](platform::Canvas& canvas) {
-    chart.Layout(canvas, 32, 32, 1920 - 64, 1080 - 64);
-    chart.Draw(canvas);
-  });
-}
+TEST(PercentBarChartTest, Png) { widgettest::RenderGalleryPngs("PercentBarChart_"); }
 #endif
 
 }  // namespace

@@ -2,7 +2,6 @@
 // rows, rank placement, bars by rank and share, headers and the region hint.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -168,24 +167,7 @@ TEST(PercentGridTableTest, AllSharesZeroOrNegativeLeaveBarsEmpty) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(PercentGridTableTest, Picture) {
-  widgettest::SetWindowGlobals();
-  const std::vector<TCountry> countries = widgettest::DisplayOrderCountries();
-  std::vector<TRegionItem> items;
-  int rank = 0;
-  for (std::size_t i = 0; i < countries.size(); ++i) {
-    const double x = static_cast<double>(i);
-    const bool held = i % 3 != 2;
-    items.push_back(Item(countries[i].Name, countries[i].RegionName, held ? 0.01 + std::fmod(x * 0.037, 0.08) : 0.0,
-                         held ? ++rank : -1, i % 11 == 10 ? 2 : 1));
-  }
-  TPercentGridTable table;
-  table.SetData(items, {});
-  widgettest::RenderPng("PercentGridTable", [&](platform::Canvas& canvas) {
-    table.Layout(canvas, 0, 0, 1920, 1080);
-    table.Draw(canvas);
-  });
-}
+TEST(PercentGridTableTest, Picture) { widgettest::RenderGalleryPngs("PercentGridTable_"); }
 #endif
 
 }  // namespace

@@ -2,7 +2,6 @@
 // parts, state colours, headers, hover and hint.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -251,25 +250,7 @@ TEST(PercentTableTest, HoverSequenceAndHint) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(PercentTableTest, Picture) {
-  widgettest::SetWindowGlobals();
-  // Forty countries in display order with their regions.
-  const std::vector<TCountry> countries = widgettest::DisplayOrderCountries();
-  std::vector<TStateItem> items;
-  for (std::size_t i = 0; i < countries.size(); ++i) {
-    const double x = static_cast<double>(i);
-    std::vector<double> values{std::fmod(x * 7.3, 9.0) * 0.6};
-    if (i % 4 == 1) values.push_back(std::fmod(x * 3.1, 4.0));
-    if (i % 9 == 8) values = {0.0};
-    items.push_back({countries[i].Name, countries[i].RegionName, values, static_cast<std::int64_t>(i % 3)});
-  }
-  TPercentTable table;
-  table.SetData(items);
-  widgettest::RenderPng("PercentTable", [&](platform::Canvas& canvas) {
-    table.Layout(canvas, 0, 0, 1920, 1080);
-    table.Draw(canvas);
-  });
-}
+TEST(PercentTableTest, Picture) { widgettest::RenderGalleryPngs("PercentTable_"); }
 #endif
 
 }  // namespace

@@ -185,33 +185,7 @@ TEST(RegimePanelTest, ShortListsEmptyPanelAndCurrencyBoxes) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(RegimePanelTest, Png) {
-  widgettest::SetWindowGlobals();
-  std::vector<TRegimePanel> panels(7);
-  const std::vector<std::vector<std::string>> indicators{{"MACROECONOMY", "Bust", "Boom"},
-                                                         {"BEHAVIORAL FINANCE", "Tail Risk", "Normal"},
-                                                         {"MONETARY POLICY", "Tight", "Loose"},
-                                                         {"LIQUIDITY", "Weak", "Strong"}};
-  for (std::size_t i = 0; i < 4; ++i)
-    panels[i].SetData({indicators[i][1], indicators[i][2]}, {claGraphicPalette[1], claGraphicPalette[0]},
-                      indicators[i][0], 0.35 * static_cast<double>(i));
-  panels[4].SetChoiceData(ChoiceTexts({"Bonds", "Equities"}, {"USA", "Japan", "Germany", "Brazil", "India", "Chile"}),
-                          std::vector<TAlphaColor>(12, claRegionColors[0]), "Equities vs. Bonds", "Best Equities", "",
-                          false);
-  panels[5].SetChoiceData(ChoiceTexts({"TIPS", "Fixed Rate Bonds"}, {"Italy", "Spain", "Mexico"}),
-                          std::vector<TAlphaColor>(12, claRegionColors[1]), "Fixed Rate Bonds vs. TIPS", "Best Bonds",
-                          "", false);
-  panels[6].SetChoiceData(ChoiceTexts({"Fiat Currencies", "Gold"}, {"JPY", "CHF"}),
-                          std::vector<TAlphaColor>(12, claRegionColors[5]), "Gold vs. Fiat Currencies",
-                          "Best Currencies", "REGIME DECISIONS", false);
-  widgettest::RenderPng("RegimePanel", [&](platform::Canvas& canvas) {
-    for (std::size_t i = 0; i < 7; ++i) {
-      const float top = i < 4 ? 60 + 70 * static_cast<float>(i) : 340 + 230 * static_cast<float>(i - 4);
-      panels[i].Layout(canvas, 320, top, 1400, i < 4 ? 60 : 230);
-      panels[i].Draw(canvas);
-    }
-  });
-}
+TEST(RegimePanelTest, Png) { widgettest::RenderGalleryPngs("RegimePanel_"); }
 #endif
 
 }  // namespace

@@ -231,15 +231,7 @@ TEST_F(RegionGridTableTest, HoverAndHintSkipHeadersAndMissingCountries) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST(RegionGridTablePng, FortyCountriesSixRegions) {
-  widgettest::SetWindowGlobals();
-  TRegionGridTable table;
-  table.SetData(FortyRows(), 0);
-  widgettest::RenderPng("RegionGridTable", [&](platform::Canvas& canvas) {
-    table.Layout(canvas, 0.0f, 0.0f, 1920.0f, 1080.0f);
-    table.Draw(canvas);
-  });
-}
+TEST(RegionGridTablePng, FortyCountriesSixRegions) { widgettest::RenderGalleryPngs("RegionGridTable_"); }
 #endif
 
 }  // namespace

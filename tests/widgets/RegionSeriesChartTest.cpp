@@ -407,57 +407,11 @@ TEST_F(RegionSeriesChartTest, EmptyAndShortInputsStayInsideTheData) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-// Forty countries over 420 months with gaps; states by a per-country cycle.
-std::vector<TLabelledSeries> FortyRows(int states, bool gaps) {
-  std::vector<TLabelledSeries> rows;
-  int i = 0;
-  for (const widgettest::TCountryRegion& country : widgettest::FortyCountries()) {
-    std::vector<double> values;
-    for (int m = 0; m < 420; ++m) {
-      double v = static_cast<double>((m / (3 + i % 5) + i) % states);
-      if (gaps && i % 7 == 3 && m % 50 < 4) v = -1.0;
-      values.push_back(v);
-    }
-    rows.push_back(Row(country.Name, strRegionNameList[static_cast<std::size_t>(country.Region)], values, i != 13));
-    ++i;
-  }
-  return rows;
-}
+TEST(RegionSeriesChartPng, SignalGridMode0) { widgettest::RenderGalleryPngs("RegionSeriesChart_signals"); }
 
-// One picture per mode at 1920 x 1080.
-void RenderChart(const std::string& name, const std::vector<TLabelledSeries>& rows, int visibleRows, int mode,
-                 const std::vector<TLegendItem>& legend, int scroll) {
-  widgettest::SetWindowGlobals();
-  TRegionSeriesChart chart;
-  chart.SetData(rows, 25, visibleRows, mode);
-  chart.SetLegend(legend);
-  chart.SetScrollPosition(scroll);
-  widgettest::RenderPng(name, [&](platform::Canvas& canvas) {
-    chart.Layout(canvas, 0.0f, 0.0f, 1920.0f, 1080.0f);
-    chart.Draw(canvas, 0.0f);
-  });
-}
+TEST(RegionSeriesChartPng, LegendGridMode1) { widgettest::RenderGalleryPngs("RegionSeriesChart_legend"); }
 
-TEST(RegionSeriesChartPng, SignalGridMode0) {
-  RenderChart("RegionSeriesChart_mode0", FortyRows(6, true), 16, 0, {}, 10);
-}
-
-TEST(RegionSeriesChartPng, LegendGridMode1) {
-  std::vector<TLabelledSeries> rows = FortyRows(2, false);
-  rows.resize(6);
-  RenderChart("RegionSeriesChart_mode1", rows, 6, 1,
-              {{{"FIAT Currencies"}, {}, claGraphicPalette[6]}, {{"Gold"}, {}, claGraphicPalette[7]}}, 0);
-}
-
-TEST(RegionSeriesChartPng, RankingGridMode2WithBest) {
-  std::vector<TLabelledSeries> rows = FortyRows(3, true);
-  rows.resize(8);
-  rows[0].Labels[0] = "Best";
-  for (std::size_t r = 1; r < rows.size(); ++r) rows[r].Labels = {std::to_string(r + 1)};
-  RenderChart(
-      "RegionSeriesChart_mode2", rows, 8, 2,
-      {{{"North"}, {}, claRegionColors[0]}, {{"Euro"}, {}, claRegionColors[1]}, {{"Asia"}, {}, claRegionColors[5]}}, 0);
-}
+TEST(RegionSeriesChartPng, RankingGridMode2WithBest) { widgettest::RenderGalleryPngs("RegionSeriesChart_ranking"); }
 #endif
 
 }  // namespace

@@ -210,41 +210,7 @@ TEST_F(SeriesBarChartTest, WindowAndIndexesClamped) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST_F(SeriesBarChartTest, Png) {
-  const char* names[] = {"United States", "Canada", "Germany",   "France", "United Kingdom", "Switzerland", "Australia",
-                         "Japan",         "China",  "Singapore", "Cash"};
-  std::vector<TLegendItem> legend;
-  for (std::size_t i = 0; i < std::size(names); ++i)
-    legend.push_back({{names[i]}, {}, i < 6 ? claRegionColors[i] : claGraphicPalette[i - 6]});
-  const auto rows = History(420, [&](int i) {
-    std::vector<TWeightedName> items;
-    double total = 0.0;
-    for (std::size_t k = 0; k < std::size(names); ++k) {
-      const double w = 0.5 + 0.5 * std::sin(0.07 * i + static_cast<double>(k));
-      if (w > 0.4) {
-        items.push_back({names[k], w});
-        total += w;
-      }
-    }
-    for (TWeightedName& item : items) item.Weight /= total;
-    return items;
-  });
-  for (bool full : {true, false}) {
-    TSeriesBarChart chart;
-    chart.SetData("Allocation History", rows, legend, 25, 0.0, 1.0);
-    widgettest::RenderPng(full ? "SeriesBarChart_legend" : "SeriesBarChart_focus", [&](platform::Canvas& canvas) {
-      chart.Layout(canvas, 0.0f, 0.0f, 1920.0f, 1080.0f);
-      chart.Draw(canvas, 1920.0f, true);
-      if (!full) {
-        const platform::TPointF p = chart.DataToScreen({rows[410].Date - 15.0, 0.02});
-        chart.GetValuesAt(p.X, p.Y);
-        canvas.Fill.Color = claApplicationBkgColor;
-        canvas.FillRect({0.0f, 0.0f, 1920.0f, 1080.0f}, 0.0f, 0.0f, 1.0f);
-        chart.Draw(canvas, 1920.0f, false);
-      }
-    });
-  }
-}
+TEST_F(SeriesBarChartTest, Png) { widgettest::RenderGalleryPngs("SeriesBarChart_"); }
 #endif
 
 }  // namespace

@@ -287,37 +287,7 @@ TEST_F(SeriesComparisonChartTest, PointsInRangeAndPeriod) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST_F(SeriesComparisonChartTest, Png) {
-  // 420 months with a late-starting second reference, as the pages show them.
-  const TSeries model = Monthly(1990, 1, 420, [](int i) { return std::exp(0.006 * i + 0.08 * std::sin(i / 9.0)); });
-  const TSeries bench = Monthly(1990, 1, 420, [](int i) { return std::exp(0.004 * i + 0.1 * std::sin(i / 13.0)); });
-  const TSeries second = Monthly(1990, 1, 420, [](int i) { return i < 60 ? 1.0 : std::exp(0.003 * (i - 60)); });
-  const TSeries yearModel = Monthly(1990, 1, 420, [](int i) { return 0.3 * std::sin(i / 11.0); });
-  const TSeries yearBench = Monthly(1990, 1, 420, [](int i) { return 0.2 * std::sin(i / 15.0) + 0.05; });
-  const TSeries drawModel = Monthly(1990, 1, 420, [](int i) { return -0.25 * std::fabs(std::sin(i / 17.0)); });
-  const TSeries drawBench = Monthly(1990, 1, 420, [](int i) { return -0.35 * std::fabs(std::sin(i / 23.0)); });
-  struct TMode {
-    const char* Name;
-    TNamedSeriesSet Set;
-    int Kind;
-    int Scale;
-  } modes[] = {{"SeriesComparisonChart_log", Set(model, bench, second), 0, 1},
-               {"SeriesComparisonChart_linear", Set(yearModel, yearBench), 0, 0},
-               {"SeriesComparisonChart_areas", Set(drawModel, drawBench), 3, 0},
-               {"SeriesComparisonChart_bars",
-                Set(Monthly(2020, 1, 25, [](int i) { return 0.4 + 0.01 * i; }),
-                    Monthly(2020, 1, 25, [](int i) { return 0.1 * (i % 3); })),
-                1, 0}};
-  for (const TMode& mode : modes) {
-    TSeriesComparisonChart chart;
-    chart.SetData(mode.Set, mode.Kind, mode.Scale, mode.Set[1].Series.empty() ? 2 : 3, -1, -1.0, -1.0);
-    widgettest::RenderPng(mode.Name, [&](platform::Canvas& canvas) {
-      chart.Layout(canvas, 0.0f, 0.0f, 1920.0f, 1080.0f);
-      chart.DrawPeriod(canvas, EncodeDate(2008, 1, 1), EncodeDate(2009, 12, 31), 0xFFC5D2DD);
-      chart.Draw(canvas, 1920.0f);
-    });
-  }
-}
+TEST_F(SeriesComparisonChartTest, Png) { widgettest::RenderGalleryPngs("SeriesComparisonChart_"); }
 #endif
 
 }  // namespace

@@ -464,31 +464,10 @@ TEST_F(TextTableTest, ModelKindDoesNotChangeTheStatisticsForm) {
 }
 
 #ifdef QUORVANE_WIDGET_PNG
-TEST_F(TextTableTest, ParameterPicture) {
-  TTextTable country;
-  TTextTable total;
-  country.SetParameters(Parameters(), 2, false);
-  total.SetParameters(Parameters(), 6, true);
-  widgettest::RenderPng("TextTable_Parameters", [&](platform::Canvas& canvas) {
-    country.Layout(canvas, 0, 0, 960, 1080);
-    total.Layout(canvas, 960, 0, 960, 1080);
-    country.Draw(canvas, 1920);
-    total.Draw(canvas, 1920);
-  });
-}
+TEST_F(TextTableTest, ParameterPicture) { widgettest::RenderGalleryPngs("TextTable_parameters"); }
 
-TEST_F(TextTableTest, StatisticsPicture) {
-  TTextTable country;
-  TTextTable total;
-  country.SetStatistics(Statistics(), 2, false);
-  total.SetStatistics(Statistics(), 0, true);
-  widgettest::RenderPng("TextTable_Statistics", [&](platform::Canvas& canvas) {
-    country.Layout(canvas, 0, 0, 1920, 560);
-    total.Layout(canvas, 0, 560, 1920, 520);
-    country.Draw(canvas, 1920);
-    total.Draw(canvas, 1920);
-  });
-}
+// Both statistics pictures: one country's and the total's.
+TEST_F(TextTableTest, StatisticsPicture) { widgettest::RenderGalleryPngs("TextTable_statistics"); }
 #endif
 
 }  // namespace

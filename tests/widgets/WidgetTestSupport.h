@@ -1,7 +1,7 @@
 #pragma once
 // Shared helpers of the widget tests: the globals as the main window sets
 // them, and drawing a widget with the Qt canvas into a 1920 x 1080 picture
-// (saved to $QUORVANE_WIDGET_PNG_DIR when set). The Qt GUI application of
+// (saved to $QUORVANE_WIDGET_PNG_DIR when set), such as the gallery's. The Qt GUI application of
 // the test program is created by WidgetTestEnvironment.cpp.
 
 #include <gtest/gtest.h>
@@ -24,6 +24,7 @@
 #include <cstdlib>
 
 #include "platform/qt/QtCanvas.h"
+#include "widgets/gallery/WidgetFixture.h"
 #define QUORVANE_WIDGET_PNG 1
 #endif
 
@@ -56,21 +57,6 @@ inline const std::vector<TCountryRegion>& FortyCountries() {
       {"China", 5},       {"Hong Kong", 5},   {"India", 5},       {"Indonesia", 5},   {"Malaysia", 5},
       {"Philippines", 5}, {"Singapore", 5},   {"South Korea", 5}, {"Taiwan", 5},      {"Turkey", 5}};
   return kList;
-}
-
-// The forty sample countries in display order, ranks and regions filled in
-// (as the work data hold them after loading).
-inline std::vector<TCountry> DisplayOrderCountries() {
-  std::vector<TCountry> countries;
-  for (const TCountryRegion& entry : FortyCountries()) {
-    TCountry country;
-    country.Name = entry.Name;
-    country.Rank = static_cast<std::int32_t>(countries.size() + 1);
-    country.RegionName = strRegionNameList[static_cast<std::size_t>(entry.Region)];
-    country.RegionRank = entry.Region + 1;
-    countries.push_back(country);
-  }
-  return countries;
 }
 
 // Month end `index` months after January 1990.
@@ -162,6 +148,21 @@ inline void RenderPng(const std::string& name, const std::function<void(platform
   if (const char* dir = std::getenv("QUORVANE_WIDGET_PNG_DIR"); dir != nullptr && *dir != '\0') {
     EXPECT_TRUE(image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"), "PNG")) << name;
   }
+}
+
+// Draws through RenderPng every picture of the widget gallery whose name
+// ("<Widget>_<mode>") starts with prefix, from the gallery's one data set;
+// fails when there is none.
+inline void RenderGalleryPngs(const std::string& prefix) {
+  widgetfixture::SetWindowGlobals();
+  int drawn = 0;
+  for (const widgetfixture::TGalleryItem& item : widgetfixture::GalleryItems()) {
+    if (item.Name.rfind(prefix, 0) != 0) continue;
+    SCOPED_TRACE(item.Name);
+    RenderPng(item.Name, item.Paint);
+    ++drawn;
+  }
+  EXPECT_GT(drawn, 0) << prefix << ": no gallery picture";
 }
 #endif
 
