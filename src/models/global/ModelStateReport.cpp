@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <initializer_list>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -82,11 +81,11 @@ constexpr std::array<std::string TRegimeChoice::*, 6> kPlaces = {
     &TRegimeChoice::ItemId1, &TRegimeChoice::ItemId2, &TRegimeChoice::ItemId3,
     &TRegimeChoice::ItemId4, &TRegimeChoice::ItemId5, &TRegimeChoice::ItemId6};
 
-TRegimeChoice MakeChoice(const char* group, std::initializer_list<const char*> order) {
+TRegimeChoice MakeChoice(const char* group, const std::vector<std::string>& order) {
   TRegimeChoice choice;
   choice.GroupId = group;
   std::size_t place = 0;
-  for (const char* item : order) choice.*kPlaces.at(place++) = item;
+  for (const std::string& item : order) choice.*kPlaces.at(place++) = item;
   return choice;
 }
 
@@ -218,51 +217,73 @@ void TModelStateReport::AddRegimeTree(const std::vector<TCountry>& countries, co
   const double behaviourShare = ShareOfOnes(eqbl.Rows1, "EQBL");
   if (figf.Rows1.empty() || figf.Rows1.front().Series.empty()) Missing("FIGF has no gold signal row");
   const double goldSignal = figf.Rows1.front().Series.back().Value;
-  const TUserSettings basketSettings = BasketSettings(countries, settings);
+  BasketSettings(countries, settings);  // throws for missing settings rows
 
   std::vector<TRegimeIndicator> indicators;
   indicators.push_back({"Macroeconomy", "Bust", "Boom", 100.0 * macroShare});
   indicators.push_back({"Behavioral Finance", "Tail Risk", "Normal", 100.0 * behaviourShare});
 
-  // Gold against the basket of five currencies, over the gold series' span:
-  // x = clamp((gold one-year return - basket one-year return) / 0.2, -1, 1),
-  // value = (x + 1) * 0.5 * 100 (20 points or more ahead: 100, equal: 50).
+  // Gold against the basket of five currencies, over the gold series' span,
+  // as a value from 0 to 100.
   const double goldStart = gold.front().Date;
-  TCurrencySLPortfolio basket;
-  basket.Build(countries, basketSettings, 0, goldStart, settings.EndDate);
-  basket.Recalculate(false);
-  const TSeries basketYear = RollingOneYearReturns(basket.Returns);
-  const TSeries goldYear = RollingOneYearReturns(SliceSeries(ComputeReturns(gold, 0.0), goldStart, settings.EndDate));
-  const double x = std::clamp((LastOrZero(goldYear) - LastOrZero(basketYear)) / 0.2, -1.0, 1.0);
-  indicators.push_back({"Monetary Policy", "Tight", "Loose", (x + 1.0) * 0.5 * 100.0});
+  const TSeries basketYear = GoldBasketOneYearReturns(countries, settings, goldStart);
+  const TSeries goldYear = GoldOneYearReturns(gold, settings.EndDate);
+  indicators.push_back({"Monetary Policy", "Tight", "Loose", GoldLeadFraction(goldYear, basketYear) * 100.0});
 
-  // Liquidity from the RULE2 state R: 2 -> 100, 3 -> 50, anything else -> 0.
   const double r = rule2.back().Value;
-  const double liquidity = r == 2.0 ? 100.0 : (r == 3.0 ? 50.0 : 0.0);
-  indicators.push_back({"Liquidity", "Weak", "Strong", liquidity});
+  indicators.push_back({"Liquidity", "Weak", "Strong", LiquidityFraction(r) * 100.0});
 
-  const bool loose = r == 2.0;
   std::vector<TRegimeChoice> choices;
-  if (goldSignal != 1.0) {
-    choices.push_back(loose ? MakeChoice("Gold vs. Fiat Currencies", {"Gold", "Main Currencies", "All Currencies"})
-                            : MakeChoice("Gold vs. Fiat Currencies", {"Gold", "All Currencies", "Main Currencies"}));
-  } else {
-    choices.push_back(loose ? MakeChoice("Gold vs. Fiat Currencies", {"Main Currencies", "All Currencies", "Gold"})
-                            : MakeChoice("Gold vs. Fiat Currencies", {"All Currencies", "Main Currencies", "Gold"}));
-  }
+  choices.push_back(MakeChoice("Gold vs. Fiat Currencies", GoldFiatOrder(goldSignal, r)));
   choices.push_back(RankedChoice("Best Currencies", ficy.RankingPages, 4, true));
-  choices.push_back(loose ? MakeChoice("Fixed Rate Bonds vs. TIPS", {"Fixed Rate Bonds", "TIPS"})
-                          : MakeChoice("Fixed Rate Bonds vs. TIPS", {"TIPS", "Fixed Rate Bonds"}));
+  choices.push_back(MakeChoice("Fixed Rate Bonds vs. TIPS", BondChoiceOrder(r)));
   choices.push_back(RankedChoice("Best Bonds", fisl.RankingPages, 6, false));
-  // Equities first only when fewer than half of the macro signals are on;
-  // without signal rows bonds come first.
-  const bool equitiesFirst = !eqqv.Rows1.empty() && macroShare < 0.5;
-  choices.push_back(equitiesFirst ? MakeChoice("Equities vs. Bonds", {"Equities", "Bonds"})
-                                  : MakeChoice("Equities vs. Bonds", {"Bonds", "Equities"}));
+  choices.push_back(MakeChoice("Equities vs. Bonds", EquityBondChoiceOrder(!eqqv.Rows1.empty(), macroShare)));
   choices.push_back(RankedChoice("Best Equities", eqsl.RankingPages, 6, false));
 
   Indicators = std::move(indicators);
   Choices = std::move(choices);
+}
+
+TSeries GoldBasketOneYearReturns(const std::vector<TCountry>& countries, const TUserSettings& settings, double from) {
+  TCurrencySLPortfolio basket;
+  basket.Build(countries, BasketSettings(countries, settings), 0, from, settings.EndDate);
+  basket.Recalculate(false);
+  return RollingOneYearReturns(basket.Returns);
+}
+
+TSeries GoldOneYearReturns(const TSeries& gold, double endDate) {
+  if (gold.empty()) return {};
+  return RollingOneYearReturns(SliceSeries(ComputeReturns(gold, 0.0), gold.front().Date, endDate));
+}
+
+double GoldLeadFraction(const TSeries& goldYear, const TSeries& basketYear) {
+  const double x = std::clamp((LastOrZero(goldYear) - LastOrZero(basketYear)) / 0.2, -1.0, 1.0);
+  return (x + 1.0) * 0.5;
+}
+
+double LiquidityFraction(double rule2State) {
+  if (rule2State == 2.0) return 1.0;
+  return rule2State == 3.0 ? 0.5 : 0.0;
+}
+
+std::vector<std::string> GoldFiatOrder(double goldSignal, double rule2State) {
+  const bool loose = rule2State == 2.0;
+  if (goldSignal != 1.0)
+    return loose ? std::vector<std::string>{"Gold", "Main Currencies", "All Currencies"}
+                 : std::vector<std::string>{"Gold", "All Currencies", "Main Currencies"};
+  return loose ? std::vector<std::string>{"Main Currencies", "All Currencies", "Gold"}
+               : std::vector<std::string>{"All Currencies", "Main Currencies", "Gold"};
+}
+
+std::vector<std::string> BondChoiceOrder(double rule2State) {
+  if (rule2State == 2.0) return {"Fixed Rate Bonds", "TIPS"};
+  return {"TIPS", "Fixed Rate Bonds"};
+}
+
+std::vector<std::string> EquityBondChoiceOrder(bool hasStateRows, double macroShare) {
+  if (hasStateRows && macroShare < 0.5) return {"Equities", "Bonds"};
+  return {"Bonds", "Equities"};
 }
 
 const std::string& TModelStateReport::ToJson(std::string& text) const {

@@ -88,3 +88,28 @@ struct TModelStateReport {
   // VALUE truncated toward zero; bytes that are not UTF-8 become U+FFFD.
   const std::string& ToJson(std::string& text) const;
 };
+
+// Rules of the regime tree, shared with the MYGP page's regime panels.
+
+// One-year returns of the gold comparison basket: a currency ranking
+// portfolio in USD, built from `from` to settings.EndDate, that holds 0.2 of
+// the first "USA", "GERMANY", "UNITED KINGDOM", "JAPAN" and "CHINA" of the
+// list (upper-case names) and nothing else. Throws EModelError when the
+// settings hold fewer country rows than there are countries.
+TSeries GoldBasketOneYearReturns(const std::vector<TCountry>& countries, const TUserSettings& settings, double from);
+// One-year returns of gold's period returns over [its first date, endDate];
+// empty for an empty series.
+TSeries GoldOneYearReturns(const TSeries& gold, double endDate);
+// Gold against the basket: x = clamp((last gold one-year return - last basket
+// one-year return) / 0.2, -1, 1), a missing or non-finite last value counting
+// 0; returns (x + 1) * 0.5 (20 points or more ahead: 1, equal: 0.5).
+double GoldLeadFraction(const TSeries& goldYear, const TSeries& basketYear);
+// Liquidity from the RULE2 state: 2 -> 1.0, 3 -> 0.5, any other state 0.0.
+double LiquidityFraction(double rule2State);
+// Choice orders, compared exactly: gold first unless the gold signal is 1.0;
+// main currencies before all currencies when the RULE2 state is 2.0.
+std::vector<std::string> GoldFiatOrder(double goldSignal, double rule2State);
+// "Fixed Rate Bonds" first when the RULE2 state is 2.0, else "TIPS" first.
+std::vector<std::string> BondChoiceOrder(double rule2State);
+// "Equities" first only with state rows of which fewer than half are on.
+std::vector<std::string> EquityBondChoiceOrder(bool hasStateRows, double macroShare);
