@@ -12,12 +12,16 @@
 #include "platform/DateTime.h"
 #include "platform/RecordingCanvas.h"
 #include "widgets/TextTable.h"
+#include "widgets/gallery/WidgetFixture.h"
 #include "widgets/WidgetTestSupport.h"
 
 using platform::RecordingCanvas;
 using platform::TCanvasOpKind;
 
 namespace {
+
+// The parameters of the gallery's data set.
+using widgetfixture::Parameters;
 
 constexpr float kChar = 9.6f;     // RecordingCanvas: 0.6 x 16 per character
 constexpr float kHeight = 19.2f;  // 1.2 x 16
@@ -44,32 +48,6 @@ class TextTableTest : public ::testing::Test {
  private:
   std::vector<TCountry> SavedCountries_;
 };
-
-TSeriesInfo Parameters() {
-  TSeriesInfo p;
-  p.PortfolioCcy = "USD";
-  p.RiskFreeId = "RISKFREEASSET1";
-  p.MaxEqVsFiAllocation = 80.0;
-  p.MinEqVsFiAllocation = 20.0;
-  p.FxHedging = true;
-  p.EquityRankingCriteria = 0.25;
-  p.QVTrustLevel = 60.0;
-  p.BLTrustLevel = 40.0;
-  p.BondRankingCriteria = 0.5;
-  p.CurrencyRankingCriteria = 0.3;
-  p.MaxGoldAllocation = 10.0;
-  p.MaxTipsAllocation = 100.0;
-  p.MaxFxRiskAllocation = 15.0;
-  p.SLTrustLevel = 70.0;
-  p.IndexCurrency = "EUR";
-  p.RiskFreeCurrency = "EUR";
-  p.IndexName = "Atlantis Share Index";
-  p.IndexTicker = "ATL IDX";
-  p.IndexTransactionCost = 0.1;
-  p.RiskFreeTransactionCost = 0.05;
-  p.FxHedgingTransactionCost = 0.5;
-  return p;
-}
 
 TStatisticsBlock Block(double base) {
   TStatisticsBlock b;
