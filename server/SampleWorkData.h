@@ -84,11 +84,12 @@ inline const TSampleWorkData& SampleWorkData() {
         if (!step.ErrorText.empty()) throw std::runtime_error(step.ErrorText);
       }
       result.Countries = vcMyExternCountryList;
+      // The defaults look up the risk-free asset in the loaded list.
+      result.Settings = BuildDefaultUserSettings(result.Countries);
       vcMyExternCountryList = savedCountries;
       vptMyExternPortfolioTemplateList = savedTemplates;
       usMyExternUserSettings = savedSettings;
     }
-    result.Settings = BuildDefaultUserSettings(result.Countries);
 
     if (savedHome)
       ::setenv("QUORVANE_HOME", savedHome->c_str(), 1);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/Glyphs.h"
+#include "app/PagesWorkspace.h"
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
 #include "common/TextHelpers.h"
@@ -56,7 +57,7 @@ void Place(QWidget* widget, const session::TRectGeometry& rect) {
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Workspace_(std::make_unique<TBlankWorkspace>()) {
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Workspace_(std::make_unique<TPagesWorkspace>()) {
   setObjectName("MainForm");
   setWindowTitle("Quorvane");
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -103,26 +104,29 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Workspace_(std::make_un
   });
 
   TQueuedReporter& reporter = Worker_.Reporter();
-  connect(&reporter, &TQueuedReporter::PercentText, this,
-          [this](const QString& text) {
-            Screen.ProgressIndicatorValue = text.toStdString();
-            Group(TWindowGroup::ProgressIndicatorValue)->SetText(Screen.ProgressIndicatorValue);
-          },
-          Qt::QueuedConnection);
-  connect(&reporter, &TQueuedReporter::LookShown, this,
-          [this](const session::TStepLook& look) {
-            session::ApplyStepLook(Screen, look);
-            ApplyScreen();
-          },
-          Qt::QueuedConnection);
-  connect(&reporter, &TQueuedReporter::IndicatorSet, this,
-          [this](int number, bool lit) {
-            if (number < 1 || number > 10) return;
-            Screen.Indicators[static_cast<std::size_t>(number - 1)] =
-                lit ? session::kIndicatorDoneColour : session::kIndicatorPendingColour;
-            ApplyScreen();
-          },
-          Qt::QueuedConnection);
+  connect(
+      &reporter, &TQueuedReporter::PercentText, this,
+      [this](const QString& text) {
+        Screen.ProgressIndicatorValue = text.toStdString();
+        Group(TWindowGroup::ProgressIndicatorValue)->SetText(Screen.ProgressIndicatorValue);
+      },
+      Qt::QueuedConnection);
+  connect(
+      &reporter, &TQueuedReporter::LookShown, this,
+      [this](const session::TStepLook& look) {
+        session::ApplyStepLook(Screen, look);
+        ApplyScreen();
+      },
+      Qt::QueuedConnection);
+  connect(
+      &reporter, &TQueuedReporter::IndicatorSet, this,
+      [this](int number, bool lit) {
+        if (number < 1 || number > 10) return;
+        Screen.Indicators[static_cast<std::size_t>(number - 1)] =
+            lit ? session::kIndicatorDoneColour : session::kIndicatorPendingColour;
+        ApplyScreen();
+      },
+      Qt::QueuedConnection);
   connect(&Worker_, &TStepWorker::Finished, this, &TMainForm::OnWorkerFinished);
   Context.Reporter = &reporter;
   Context.Registry = &Registry_;
@@ -257,12 +261,11 @@ void TMainForm::BuildControls() {
   tabGroup(TWindowGroup::VRTabsheetSupport, "VRTabsheet_", 4);
   tabGroup(TWindowGroup::HBTabsheetSupport, "HBTabsheet_", 2);
 
-  const std::pair<TWindowGroup, const char*> lists[] = {
-      {TWindowGroup::COListSelectionSupport, "COListSelection"},
-      {TWindowGroup::QVListSelectionSupport_1, "QVListSelection_1"},
-      {TWindowGroup::QVListSelectionSupport_2, "QVListSelection_2"},
-      {TWindowGroup::SLListSelectionSupport_1, "SLListSelection_1"},
-      {TWindowGroup::SLListSelectionSupport_2, "SLListSelection_2"}};
+  const std::pair<TWindowGroup, const char*> lists[] = {{TWindowGroup::COListSelectionSupport, "COListSelection"},
+                                                        {TWindowGroup::QVListSelectionSupport_1, "QVListSelection_1"},
+                                                        {TWindowGroup::QVListSelectionSupport_2, "QVListSelection_2"},
+                                                        {TWindowGroup::SLListSelectionSupport_1, "SLListSelection_1"},
+                                                        {TWindowGroup::SLListSelectionSupport_2, "SLListSelection_2"}};
   for (const auto& [group, prefix] : lists) {
     TControl* support = AddGroup(group, this);
     std::string base(prefix);
@@ -290,7 +293,7 @@ void TMainForm::BuildControls() {
   auto chart = AddGroup(TWindowGroup::GeneralInformationAndGraphicSupport, this);
   TControl* paintBox = AddControl(chart, "MainPaintBox");
   paintBox->Painter = [this](platform::Canvas& canvas, float w, float h) {
-    if (View.WorkspaceShown) Workspace_->PaintChart(View, canvas, w, h);
+    if (View.WorkspaceShown) Workspace_->PaintChart(View, canvas, w, h, Geometry.HATabsheets[0].Width);
   };
   AddGroup(TWindowGroup::DatasetValueIndicatorSupport, chart);
   AddGroup(TWindowGroup::GraphicSelectedZoneInfosSupport, chart);
@@ -325,16 +328,15 @@ void TMainForm::BuildControls() {
   label("CompanyNameTitle", "Vosker", 12.0f, 56, 20);
   label("VersionTitle", session::VersionTitleText().c_str(), 11.0f, 76, 18);
   const QRect imageRect(static_cast<int>(kPanelWidth) / 2 - 32, 104, 64, 64);
-  const std::pair<TWindowGroup, TGlyph> images[] = {
-      {TWindowGroup::LocalStorageImage, TGlyph::LocalStorage},
-      {TWindowGroup::ServerStorageImage, TGlyph::ServerStorage},
-      {TWindowGroup::DisabledServerStorageImage, TGlyph::DisabledServer},
-      {TWindowGroup::ServerStateImage, TGlyph::ServerState},
-      {TWindowGroup::SuccessImage, TGlyph::Success},
-      {TWindowGroup::FailureDownloadingOrSavingImage, TGlyph::Failure},
-      {TWindowGroup::FailureConnectionImage, TGlyph::FailureConnection},
-      {TWindowGroup::MailSentImage, TGlyph::MailSent},
-      {TWindowGroup::ServerMessageImage, TGlyph::ServerMessage}};
+  const std::pair<TWindowGroup, TGlyph> images[] = {{TWindowGroup::LocalStorageImage, TGlyph::LocalStorage},
+                                                    {TWindowGroup::ServerStorageImage, TGlyph::ServerStorage},
+                                                    {TWindowGroup::DisabledServerStorageImage, TGlyph::DisabledServer},
+                                                    {TWindowGroup::ServerStateImage, TGlyph::ServerState},
+                                                    {TWindowGroup::SuccessImage, TGlyph::Success},
+                                                    {TWindowGroup::FailureDownloadingOrSavingImage, TGlyph::Failure},
+                                                    {TWindowGroup::FailureConnectionImage, TGlyph::FailureConnection},
+                                                    {TWindowGroup::MailSentImage, TGlyph::MailSent},
+                                                    {TWindowGroup::ServerMessageImage, TGlyph::ServerMessage}};
   for (const auto& [group, glyph] : images) {
     TControl* image = AddGroup(group, panel);
     const platform::TAlphaColor colour =
@@ -486,8 +488,9 @@ void TMainForm::ApplyGeometry() {
   const session::TWindowGeometry& g = Geometry;
   Place(Group(TWindowGroup::Logo), g.Logo);
   Place(Group(TWindowGroup::ConnectButtonSupport), g.ConnectButtonSupport);
-  Find("ConnectButton")->setGeometry(0, 0, static_cast<int>(g.ConnectButtonSupport.Width),
-                                     static_cast<int>(g.ConnectButtonSupport.Height));
+  Find("ConnectButton")
+      ->setGeometry(0, 0, static_cast<int>(g.ConnectButtonSupport.Width),
+                    static_cast<int>(g.ConnectButtonSupport.Height));
   Place(Group(TWindowGroup::SetParametersButtonSupport), g.SetParametersButtonSupport);
   Find("SetParametersButton")
       ->setGeometry(0, 0, static_cast<int>(g.SetParametersButtonSupport.Width),
@@ -531,8 +534,9 @@ void TMainForm::ApplyGeometry() {
     title->FontSize = g.DateButtonTitleFontSize;
   }
   Place(Group(TWindowGroup::IntraMonthTitleSupport), g.IntraMonthTitleSupport);
-  Find("IntraMonthTitle")->setGeometry(0, 0, static_cast<int>(g.IntraMonthTitleSupport.Width),
-                                       static_cast<int>(g.IntraMonthTitleSupport.Height));
+  Find("IntraMonthTitle")
+      ->setGeometry(0, 0, static_cast<int>(g.IntraMonthTitleSupport.Width),
+                    static_cast<int>(g.IntraMonthTitleSupport.Height));
 
   // Theme row: the visible tabs side by side with gaps of 12, right-aligned in the row.
   TControl* themes = Group(TWindowGroup::ThemeSelectionSupport);
@@ -623,7 +627,8 @@ bool TMainForm::StartStep(std::int32_t kind, std::int32_t saveSelector) {
         return;
       }
     }
-    QMetaObject::invokeMethod(this, [this] { OnStepStarted(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OnStepStarted(); }, Qt::QueuedConnection);
     session::ExecuteStep(Step, Context);
     // The step machine's first act: the database is closed.
     if (Database_->IsConnected()) Database_->Disconnect();
@@ -783,7 +788,8 @@ bool TMainForm::SignInAndDownload() {
 }
 
 void TMainForm::ShowRequestReplies() {
-  for (TRequestForm* form : {static_cast<TRequestForm*>(PwdRequestForm), static_cast<TRequestForm*>(NewUserRequestForm)}) {
+  for (TRequestForm* form :
+       {static_cast<TRequestForm*>(PwdRequestForm), static_cast<TRequestForm*>(NewUserRequestForm)}) {
     if (form->RequestReply.empty()) continue;
     SetScreenMode(4);
     for (TWindowGroup group : {TWindowGroup::ServerStorageImage, TWindowGroup::FailureConnectionImage,
@@ -820,8 +826,8 @@ void TMainForm::OnButtonClick(TControl* sender) {
   TControl* maximize = Find("MaximizeOrRestoreButton");
   maximize->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
   maximize->update();
-  if (!Screen.IsVisible(TWindowGroup::ParameterSelectionFormContainer) && View.WorkDataReady &&
-      View.WorkspaceShown && !Worker_.Busy()) {
+  if (!Screen.IsVisible(TWindowGroup::ParameterSelectionFormContainer) && View.WorkDataReady && View.WorkspaceShown &&
+      !Worker_.Busy()) {
     SetScreenMode(3);
   }
 }
@@ -830,8 +836,8 @@ void TMainForm::OnClassicButtonClick(TControl* sender) {
   if (sender == nullptr || Worker_.Busy()) return;
   const QString name = sender->objectName();
   if (name == "StartDateButtonTitle") {
-    const session::TDateButtonRange range = session::StartDateChoice(
-        MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
+    const session::TDateButtonRange range =
+        session::StartDateChoice(MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
     if (!ShowDateSelectionForm(DateSelectionForm, range.Current, range.Minimum, range.Maximum, true)) return;
     const session::TStartDateResult result = session::ApplyStartDate(MonthlyDates, DateSelectionForm->ChosenDate);
     if (!result.Accepted) return;
@@ -839,8 +845,8 @@ void TMainForm::OnClassicButtonClick(TControl* sender) {
     Find("StartDateButtonTitle")->SetText(result.Title);
     StartSettingsSave(result.SaveSelector);
   } else if (name == "EndDateButtonTitle") {
-    const session::TDateButtonRange range = session::EndDateChoice(
-        MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
+    const session::TDateButtonRange range =
+        session::EndDateChoice(MonthlyDates, usMyExternUserSettings.InceptionDate, usMyExternUserSettings.EndDate);
     if (!ShowDateSelectionForm(DateSelectionForm, range.Current, range.Minimum, range.Maximum, false)) return;
     const session::TEndDateResult result =
         session::ApplyEndDate(MonthlyDates, DateSelectionForm->ChosenDate, DateSelectionForm->IntraMonth,

@@ -104,8 +104,9 @@ class TMainForm : public QWidget {
   // Starts the model-state transfer (the access code was typed).
   void TransferModelStates();
 
-  // The pages; the window keeps a blank one until pages are plugged in.
+  // The result pages (TPagesWorkspace unless replaced).
   void SetWorkspace(std::unique_ptr<TWorkspace> workspace);
+  TWorkspace& Workspace() const { return *Workspace_; }
   // Test hooks: the pause before each progress change, and the transport of the client.
   void SetStepPause(int milliseconds) { Context.PauseMs = milliseconds; }
   void SetTransportFactory(std::function<std::unique_ptr<platform::HttpTransport>()> factory);

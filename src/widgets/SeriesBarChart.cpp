@@ -73,6 +73,44 @@ void TSeriesBarChart::ComputeScale() {
 
 void TSeriesBarChart::Layout(platform::Canvas& canvas, float /*left*/, float top, float width, float height) {
   LayoutPlot(canvas, top, width, height);
+  AreaTop = top;
+  AreaBottom = top + height;
+  CentredPlotTop = PlotTop;
+  AxisLabelDepth = widgets::DateLabelRoom(canvas);
+}
+
+void TSeriesBarChart::LiftPlotForLegend(platform::Canvas& canvas, bool fullLegend) {
+  PlotTop = CentredPlotTop;
+  if (AreaBottom <= AreaTop) return;
+  widgets::SetFont(canvas, widgets::TextSize(), true);
+  const float textHeight = canvas.TextHeight("X");
+  std::size_t rows = 0;
+  if (fullLegend && !LegendItems.empty()) {
+    const std::size_t perRow = LegendColumns(canvas);
+    rows = (LegendItems.size() + perRow - 1) / perRow;
+  } else if (!fullLegend && !HoverLabel.empty()) {
+    rows = 1;
+  }
+  if (rows == 0) return;
+  // Legend bottom = plot top + legend top + (rows - 1) x row step + one line;
+  // what passes the area's bottom moves the plot up, keeping two lines above
+  // it for the title.
+  const float bottom = PlotTop + LegendTop(textHeight) + static_cast<float>(rows - 1) * 1.2f * textHeight + textHeight;
+  const float room = PlotTop - AreaTop - 2.0f * textHeight;
+  if (bottom > AreaBottom && room > 0.0f) PlotTop -= std::min(bottom - AreaBottom, room);
+}
+
+std::size_t TSeriesBarChart::LegendColumns(platform::Canvas& canvas) const {
+  const float w = LegendLabelWidth(canvas);
+  const float entryWidth = 90.0f + w;
+  return w + 2.0f * entryWidth > PlotWidth ? 2 : 3;
+}
+
+float TSeriesBarChart::LegendLabelWidth(platform::Canvas& canvas) const {
+  float widest = 0.0f;
+  for (const TLegendItem& item : LegendItems)
+    if (!item.Labels.empty()) widest = std::max(widest, canvas.TextWidth(item.Labels[0]));
+  return RoundedLabelWidth(widest);
 }
 
 float TSeriesBarChart::ValueY(double value) const {
@@ -116,6 +154,7 @@ void TSeriesBarChart::Draw(platform::Canvas& canvas, float paintWidth, bool full
     widgets::DrawNoData(canvas, paintWidth, PlotTop, PlotTop + PlotHeight);
     return;
   }
+  LiftPlotForLegend(canvas, fullLegend);
   DrawBarPanel(canvas, !fullLegend);
   DrawFrame(canvas);
   if (fullLegend)
@@ -221,17 +260,20 @@ platform::TRectF TSeriesBarChart::DrawEntry(platform::Canvas& canvas, float x, f
   return box;
 }
 
+float TSeriesBarChart::LegendTop(float textHeight) const {
+  // 3.25 lines under the plot, but never over the rotated date labels, which
+  // reach 10 + AxisLabelDepth + about one line below the axis.
+  return std::max(PlotHeight + 3.25f * textHeight, PlotHeight + 10.0f + AxisLabelDepth + textHeight);
+}
+
 void TSeriesBarChart::DrawLegend(platform::Canvas& canvas) {
   DrawTitle(canvas);
   if (LegendItems.empty()) return;
   const float textHeight = canvas.TextHeight("X");
-  float widest = 0.0f;
-  for (const TLegendItem& item : LegendItems)
-    if (!item.Labels.empty()) widest = std::max(widest, canvas.TextWidth(item.Labels[0]));
-  const float w = RoundedLabelWidth(widest);
+  const float w = LegendLabelWidth(canvas);
   const float entryWidth = 90.0f + w;
-  const std::size_t perRow = w + 2.0f * entryWidth > PlotWidth ? 2 : 3;
-  const float firstRow = PlotHeight + 3.25f * textHeight;
+  const std::size_t perRow = LegendColumns(canvas);
+  const float firstRow = LegendTop(textHeight);
   const float rowStep = 1.2f * textHeight;
   for (std::size_t i = 0; i < LegendItems.size(); ++i) {
     TLegendItem& item = LegendItems[i];
@@ -245,7 +287,7 @@ void TSeriesBarChart::DrawFocusLegend(platform::Canvas& canvas) {
   if (HoverLabel.empty()) return;
   DrawTitle(canvas);
   const float w = RoundedLabelWidth(canvas.TextWidth(HoverLabel));
-  DrawEntry(canvas, 0.0f, PlotHeight + 3.25f * canvas.TextHeight("X"), w, kWidgetTextColour, HoverLabel);
+  DrawEntry(canvas, 0.0f, LegendTop(canvas.TextHeight("X")), w, kWidgetTextColour, HoverLabel);
 }
 
 std::vector<TDataPoint> TSeriesBarChart::GetValuesAt(float x, float y) {

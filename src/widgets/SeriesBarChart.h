@@ -46,6 +46,10 @@ class TSeriesBarChart : public widgets::TTimeChartFrame {
   std::vector<TLegendItem> LegendItems;
   std::string Title;
   bool Loaded = false;
+  // The area of the last Layout and the plot top it centred.
+  float AreaTop = 0.0f;
+  float AreaBottom = 0.0f;
+  float CentredPlotTop = 0.0f;
 
   // Pages pass window = min(records, 25), forced lower 0.0, forced upper 1.0.
   void SetData(const std::string& name, const std::vector<TAllocationRow>& history,
@@ -80,6 +84,14 @@ class TSeriesBarChart : public widgets::TTimeChartFrame {
   void ComputeScale();
   void DrawFrame(platform::Canvas& canvas);
   void DrawTitle(platform::Canvas& canvas);
+  // Top of the first legend row, from the plot top.
+  float LegendTop(float textHeight) const;
+  // Rounded width of the widest legend label, and entries per legend row (2 or 3).
+  float LegendLabelWidth(platform::Canvas& canvas) const;
+  std::size_t LegendColumns(platform::Canvas& canvas) const;
+  // The laid-out plot, moved up as far as the title allows when the legend
+  // that Draw is about to draw would pass the area's bottom.
+  void LiftPlotForLegend(platform::Canvas& canvas, bool fullLegend);
   void DrawLegend(platform::Canvas& canvas);
   void DrawFocusLegend(platform::Canvas& canvas);
   void DrawBarPanel(platform::Canvas& canvas, bool focus);

@@ -3,14 +3,15 @@
 // nothing new, a start without server works from the local file.
 
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include <QSignalSpy>
 
 #include "AppTestSupport.h"
+#include "app/PagesWorkspace.h"
 #include "common/Globals.h"
 #include "dialogs/DateSelectionForm.h"
+#include "pages/FXHedgingPositions.h"
 #include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
 
@@ -47,6 +48,16 @@ void ExpectWorkspace(const app::TMainForm& form) {
   EXPECT_EQ(form.Find("EndDateButtonTitle")->Text, "28 February 2026");
   EXPECT_EQ(form.LastErrorText, "");
   EXPECT_EQ(vcMyExternCountryList.size(), 40u);
+  // The pages hold the run: the ranking pages have data, the currency table
+  // lists every currency, and the FX track bar counts them.
+  auto* workspace = dynamic_cast<app::TPagesWorkspace*>(&form.Workspace());
+  ASSERT_NE(workspace, nullptr);
+  TModelPages& pages = workspace->Pages();
+  EXPECT_TRUE(pages.EQSLGraphic.DataAvailable);
+  EXPECT_TRUE(pages.FICYGraphic.DataAvailable);
+  EXPECT_EQ(vExternFIGPFXHedgingPosition.size(), 29u);
+  EXPECT_EQ(form.View.FXTrack.ItemCount, 29);
+  EXPECT_EQ(form.View.HistoryTrack.ItemCount, static_cast<std::int32_t>(cMyExternFICYGraphicData.RankingRows.size()));
 }
 
 TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) {
@@ -141,8 +152,7 @@ TEST(MainFormRoadTest, CancelledDownloadOnAnEmptyHomeOffersTheDownloadButton) {
   EXPECT_EQ(answerer.Questions, 1);
   EXPECT_EQ(answerer.SignIns, 0);
   EXPECT_EQ(form.Step.Kind, 6);
-  EXPECT_EQ(form.LastErrorText,
-            "Your database is empty. You have to download data from server before using Quorvane.");
+  EXPECT_EQ(form.LastErrorText, "Your database is empty. You have to download data from server before using Quorvane.");
   EXPECT_EQ(form.Screen.MessageColour, claErrorColor);
   EXPECT_TRUE(form.Group(TWindowGroup::DownloadDataButton)->isVisibleTo(&form));
   EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));

@@ -180,6 +180,69 @@ TEST_F(SeriesBarChartTest, LegendRowsAndHints) {
   two.Draw(twoCanvas, 1200.0f, true);
   EXPECT_GT(two.LegendItems[2].Bounds.Top, two.LegendItems[0].Bounds.Top);
   EXPECT_FLOAT_EQ(two.LegendItems[2].Bounds.Left, two.LegendItems[0].Bounds.Left);
+
+  // The legend starts below the lowest corner of every rotated date label,
+  // in the full and the focus legend.
+  float lowest = 0.0f;
+  for (const auto& op : canvas.OpsOfKind(platform::TCanvasOpKind::FillText)) {
+    if (op.Matrix == platform::TMatrix::Identity()) continue;
+    const platform::TRectF& r = op.Rect;
+    for (const platform::TPointF corner : {platform::TPointF{r.Left, r.Top}, platform::TPointF{r.Right, r.Top},
+                                           platform::TPointF{r.Left, r.Bottom}, platform::TPointF{r.Right, r.Bottom}})
+      lowest = std::max(lowest, op.Matrix.Map(corner).Y);
+  }
+  ASSERT_GT(lowest, chart.PlotTop + chart.PlotHeight);
+  EXPECT_GT(gold.Top, lowest);  // first row, drawn by the full legend above
+  chart.GetValuesAt(chart.DataToScreen({chart.History.back().Date, 0.05}).X, chart.PlotTop + chart.PlotHeight - 2.0f);
+  ASSERT_FALSE(chart.HoverLabel.empty());
+  RecordingCanvas focusLegend;
+  chart.Draw(focusLegend, 1200.0f, false);
+  const auto texts = focusLegend.OpsOfKind(platform::TCanvasOpKind::FillText);
+  const auto entry =
+      std::find_if(texts.begin(), texts.end(), [&](const auto& op) { return op.Text == chart.HoverLabel; });
+  ASSERT_NE(entry, texts.end());
+  EXPECT_GT(entry->Rect.Top, lowest);
+}
+
+TEST_F(SeriesBarChartTest, ALegendPassingTheAreaLiftsThePlotUnderItsTitle) {
+  // Area height 600, plot 400 centred at 100. One legend row ends a few
+  // pixels past the bottom: the plot moves up just enough. Fourteen rows of
+  // forty cannot fit: the plot moves up to two lines under the area top.
+  struct Case {
+    std::size_t items;
+    bool full;
+    bool fits;
+  };
+  const Case cases[] = {{3, true, true}, {3, false, true}, {40, true, false}};
+  for (const Case& c : cases) {
+    std::vector<TLegendItem> legend;
+    for (std::size_t i = 0; i < c.items; ++i) legend.push_back({{"Country " + std::to_string(i)}, {}, kEquity});
+    TSeriesBarChart chart = Laid(History(30,
+                                         [](int) {
+                                           return std::vector<TWeightedName>{{"Country 0", 0.4}};
+                                         }),
+                                 legend);
+    chart.HoverLabel = "Country 0";
+    const float centred = chart.PlotTop;
+    RecordingCanvas canvas;
+    chart.Draw(canvas, 1200.0f, c.full);
+    const float textHeight = 1.2f * widgets::TextSize();
+    float legendBottom = 0.0f;
+    for (const TCanvasOp& op : canvas.OpsOfKind(TCanvasOpKind::FillText))
+      if (op.Text.rfind("Country ", 0) == 0) legendBottom = std::max(legendBottom, op.Rect.Bottom);
+    ASSERT_GT(legendBottom, 0.0f) << c.items;
+    EXPECT_LT(chart.PlotTop, centred) << c.items << " " << c.full;
+    if (c.fits) {
+      EXPECT_LE(legendBottom, 600.5f) << c.items << " " << c.full;
+      EXPECT_GT(legendBottom, 599.0f) << "moved no further than needed";
+    } else {
+      EXPECT_FLOAT_EQ(chart.PlotTop, 2.0f * textHeight);
+    }
+    // Drawing again starts from the centred plot: the lift does not add up.
+    const float lifted = chart.PlotTop;
+    chart.Draw(canvas, 1200.0f, c.full);
+    EXPECT_FLOAT_EQ(chart.PlotTop, lifted);
+  }
 }
 
 TEST_F(SeriesBarChartTest, WindowAndIndexesClamped) {

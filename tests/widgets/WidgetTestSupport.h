@@ -23,6 +23,7 @@
 #include <QImage>
 #include <cstdlib>
 
+#include "platform/qt/ImageInk.h"
 #include "platform/qt/QtCanvas.h"
 #include "widgets/gallery/WidgetFixture.h"
 #define QUORVANE_WIDGET_PNG 1
@@ -133,16 +134,7 @@ inline void RenderPng(const std::string& name, const std::function<void(platform
   }
   const QRgb background = QColor::fromRgba(claApplicationBkgColor).rgba();
   int inked = 0;
-  bool twoColours = false;
-  QRgb firstInk = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      if (line[x] == background) continue;
-      if (inked++ == 0) firstInk = line[x];
-      if (line[x] != firstInk) twoColours = true;
-    }
-  }
+  const bool twoColours = platform::HasTwoColours(image, background, inked);
   EXPECT_GT(inked, 1000) << name << ": nearly nothing drawn";
   EXPECT_TRUE(twoColours) << name << ": uniform picture";
   if (const char* dir = std::getenv("QUORVANE_WIDGET_PNG_DIR"); dir != nullptr && *dir != '\0') {

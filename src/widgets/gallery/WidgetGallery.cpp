@@ -10,28 +10,9 @@
 #include <string>
 
 #include "common/Globals.h"
+#include "platform/qt/ImageInk.h"
 #include "platform/qt/QtCanvas.h"
 #include "widgets/gallery/WidgetFixture.h"
-
-namespace {
-
-// Pixels differing from the background, and whether they differ from each other.
-bool HasTwoColours(const QImage& image, QRgb background, int& inked) {
-  inked = 0;
-  QRgb first = 0;
-  bool twoColours = false;
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      if (line[x] == background) continue;
-      if (inked++ == 0) first = line[x];
-      if (line[x] != first) twoColours = true;
-    }
-  }
-  return twoColours;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -61,7 +42,7 @@ int main(int argc, char** argv) {
       }
     }
     int inked = 0;
-    const bool twoColours = HasTwoColours(image, background, inked);
+    const bool twoColours = platform::HasTwoColours(image, background, inked);
     const QString path = dir + "/" + QString::fromStdString(item.Name) + ".png";
     const bool saved = image.save(path, "PNG");
     // Fewer than 1000 inked pixels is a picture with nearly nothing on it.

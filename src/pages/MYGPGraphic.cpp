@@ -1,0 +1,373 @@
+#include "pages/MYGPGraphic.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <utility>
+
+#include "common/Globals.h"
+#include "common/SeriesHelpers.h"
+#include "models/global/MYGPModel.h"
+#include "pages/FXHedgingPositions.h"
+#include "pages/MYGPRegimePanels.h"
+#include "pages/PageCommon.h"
+#include "portfolio/EquityResultRecords.h"
+
+namespace {
+
+// Left edge and the width taken off of the regime overview's column.
+constexpr float kPanelLeft = 288.0f;
+constexpr float kPanelInset = 576.0f;
+// Gap between two stacked choice panels.
+constexpr float kChoiceGap = 25.0f;
+
+constexpr std::int32_t kMaxWindow = 25;
+
+// Runs one stage of Update; a stage that throws leaves what it filled so far
+// and the later stages still run.
+template <typename TStage>
+void RunStage(TStage&& stage) {
+  try {
+    stage();
+  } catch (const std::exception&) {
+  } catch (...) {
+  }
+}
+
+bool HasRows(const TRegimePanel& panel) { return !panel.Rows().empty(); }
+
+bool HasItems(const TPercentBarChart& chart) {
+  const auto& items = chart.RowItems();
+  return std::any_of(items.begin(), items.end(), [](std::int32_t item) { return item >= 0; });
+}
+
+bool HasBody(const TCountryRankingTable& table) { return !table.Columns().empty() && !table.ChildCounts().empty(); }
+
+}  // namespace
+
+TMYGPGraphic::TMYGPGraphic() : Record(&cMyExternMYGPGraphicData) {}
+
+TMYGPGraphic::TMYGPGraphic(TMYGPGraphicData& record) : Record(&record) {}
+
+void TMYGPGraphic::Init() {
+  CurrentView = kViewCount;
+  WealthChart = {};
+  DrawdownChart = {};
+  RollingChart = {};
+  StatisticsTable = {};
+  ParameterTable = {};
+  AllocationChart = {};
+  RankingTable = {};
+  SecondRankingTable = {};
+  EquityBondChoicePanel = {};
+  BondChoicePanel = {};
+  CurrencyChoicePanel = {};
+  MacroeconomyPanel = {};
+  BehavioralFinancePanel = {};
+  MonetaryPolicyPanel = {};
+  LiquidityPanel = {};
+  AssetClassChart = {};
+  HedgingTable = {};
+}
+
+void TMYGPGraphic::Update() {
+  TMYGPGraphicData& record = *Record;
+  TPortfolioPerformance& performance = record.Performance;
+
+  RunStage([&] {
+    WealthChart.SetData(performance.IndexCharts, 0, 1, 2, -1, -1.0, -1.0);
+    DrawdownChart.SetData(performance.DrawdownCharts, 3, 0, 2, -1, -1.0, -1.0);
+    RollingChart.SetData(performance.OneYearCharts, 0, 0, 2, -1, -1.0, -1.0);
+  });
+
+  RunStage([&] {
+    const std::vector<TChartItem> items{{{"Equity"}, {}, claGraphicPalette[1]},
+                                        {{"Fixed Rate Bond"}, {}, claGraphicPalette[5]},
+                                        {{"Inflation-Linked Bond"}, {}, claGraphicPalette[4]},
+                                        {{"Gold"}, {}, claGraphicPalette[7]}};
+    // The window is counted before the history gains its grid entries.
+    const auto window = static_cast<std::int32_t>(
+        std::min<std::size_t>(performance.AllocationHistory.size(), static_cast<std::size_t>(kMaxWindow)));
+    ExtendSeriesToSignalGrid(std::vector<TCountry>(record.Countries), performance.AllocationHistory);
+    AllocationChart.SetData(performance.AllocationTitle, performance.AllocationHistory, items, window, 0.0, 1.0);
+  });
+
+  RunStage([&] {
+    const std::vector<TAlphaColor> colours{pages::kOtherRegionColour, claGraphicPalette[1], claGraphicPalette[3],
+                                           claGraphicPalette[7], claGraphicPalette[6]};
+    AssetClassChart.SetData({record.ColumnCaption1, record.ColumnCaption2, record.AssetShares}, colours);
+  });
+
+  RunStage([&] { LoadRegimePanels(); });
+  RunStage([&] { LoadCountryRanking(); });
+  RunStage([&] { UpdateFXHedgingPositions(); });
+
+  RunStage([&] { StatisticsTable.SetStatistics(performance.Statistics, TTextTable::kMYGP, true); });
+  RunStage([&] { ParameterTable.SetParameters(performance.Parameters, TTextTable::kMYGP, true); });
+}
+
+void TMYGPGraphic::LoadRegimePanels() {
+  const TRegimePanelsData data = BuildRegimePanels(
+      {vcMyExternCountryList, usMyExternUserSettings, cMyExternEQQVGraphicData, cMyExternEQBLGraphicData,
+       cMyExternEQSLGraphicData, cMyExternFISLGraphicData, cMyExternFIGFGraphicData, cMyExternFICYGraphicData});
+  SetPanel(MacroeconomyPanel, data.MacroeconomyPanel);
+  SetPanel(BehavioralFinancePanel, data.BehavioralFinancePanel);
+  SetPanel(MonetaryPolicyPanel, data.MonetaryPolicyPanel);
+  SetPanel(LiquidityPanel, data.LiquidityPanel);
+  SetPanel(EquityBondChoicePanel, data.EquityBondChoicePanel);
+  SetPanel(BondChoicePanel, data.BondChoicePanel);
+  SetPanel(CurrencyChoicePanel, data.CurrencyChoicePanel);
+}
+
+void TMYGPGraphic::LoadCountryRanking() {
+  models::FlagMYGPAllocationItems(Record, std::vector<TLabelledSeries>(cMyExternEQQVGraphicData.Rows1),
+                                  std::vector<TLabelledSeries>(cMyExternEQBLGraphicData.Rows1));
+  const std::vector<TRegionAllocationRow> rows = Record->AllocationItems;
+  RankingTable.SetData(rows, true, "Model", "Benchmark");
+  SecondRankingTable.SetData(rows, false, "Model", "Benchmark");
+
+  // The six regions in list order; set anew, never appended to.
+  std::vector<TLegendItem> legend;
+  const std::size_t regions = std::min(strRegionNameList.size(), claRegionColors.size());
+  for (std::size_t r = 0; r < regions; ++r) legend.push_back({{strRegionNameList[r]}, {}, claRegionColors[r]});
+  RankingTable.Legend = legend;
+  SecondRankingTable.Legend = std::move(legend);
+}
+
+void TMYGPGraphic::UpdateFXHedgingPositions() {
+  // The zero rows first: they stay when the positions cannot be computed.
+  HedgingTable.SetData(BuildFXHedgingRows(vcMyExternCountryList));
+  HedgingTable.SetData(MYGPFXHedgingPositions(*Record, vExternFIGPFXHedgingPosition, vcMyExternCountryList,
+                                              usMyExternUserSettings.PortfolioCcy));
+}
+
+void TMYGPGraphic::SelectView(std::int32_t group, std::int32_t entry, std::int32_t choice, std::int32_t option,
+                              std::int32_t subEntry) {
+  if (group == 0) {
+    CurrentView = 0;
+    return;
+  }
+  if (group != 2) return;
+  if (entry >= 1 && entry <= 5) {
+    CurrentView = 7 + entry;
+    return;
+  }
+  if (entry != 0) return;
+  switch (subEntry) {
+    case 0:
+      if (option == 1) CurrentView = 1;
+      if (option == 0) CurrentView = 2;
+      break;
+    case 1:
+      if (choice == 1) CurrentView = 4;
+      if (choice == 0) CurrentView = 3;
+      break;
+    case 2:
+      if (choice == 1) CurrentView = 6;
+      if (choice == 0) CurrentView = 5;
+      break;
+    case 3:
+      CurrentView = 7;
+      break;
+    default:
+      break;
+  }
+}
+
+bool TMYGPGraphic::ViewHasFeature(std::uint32_t feature) const {
+  switch (feature) {
+    case 0:
+    case 2:
+      return pages::IsOneOf(CurrentView, {1, 9, 10, 11});
+    case 1:
+    case 3:
+      return CurrentView == 1;
+    default:
+      return false;
+  }
+}
+
+void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float /*tabWidth*/) {
+  const float top32 = 32.0f * aspect;
+  const float top64 = 64.0f * aspect;
+  switch (CurrentView) {
+    case 0: {
+      const float panelWidth = width - kPanelInset;
+      // Indicator panels stack down from the top, each overlapping the one
+      // above by half a text height: top k x (h - 0.5 x T).
+      MacroeconomyPanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth, height);
+      const float step = MacroeconomyPanel.ViewArea().Height - 0.5f * canvas.TextHeight("X");
+      BehavioralFinancePanel.Layout(canvas, kPanelLeft, step, panelWidth, height);
+      MonetaryPolicyPanel.Layout(canvas, kPanelLeft, 2.0f * step, panelWidth, height);
+      LiquidityPanel.Layout(canvas, kPanelLeft, 3.0f * step, panelWidth, height);
+      // Choice panels sit on the bottom of their area and stack upwards, 25 apart.
+      EquityBondChoicePanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth, height);
+      BondChoicePanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth,
+                             height - EquityBondChoicePanel.ViewArea().Height - kChoiceGap);
+      CurrencyChoicePanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth,
+                                 height - 2.0f * (BondChoicePanel.ViewArea().Height + kChoiceGap));
+      break;
+    }
+    case 1:
+      AllocationChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
+      break;
+    case 2:
+      AssetClassChart.Layout(canvas, 32.0f, top32, width - 64.0f, height - top64);
+      break;
+    case 3:
+    case 4:
+      RankingTable.Layout(canvas, 32.0f, top32, width - 64.0f, height - top64, CurrentView == 3);
+      break;
+    case 5:
+    case 6:
+      SecondRankingTable.Layout(canvas, 34.0f, top32, width - 64.0f, height - top64, CurrentView == 5);
+      break;
+    case 7:
+      HedgingTable.Layout(canvas, 32.0f, top64, width - 64.0f, height - 128.0f * aspect);
+      break;
+    case 8:
+      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
+      break;
+    case 9:
+      WealthChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
+      break;
+    case 10:
+      DrawdownChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
+      break;
+    case 11:
+      RollingChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
+      break;
+    case 12:
+      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
+      break;
+    default:
+      break;
+  }
+}
+
+bool TMYGPGraphic::Draw(platform::Canvas& canvas, float width) {
+  switch (CurrentView) {
+    case 0: {
+      const TRegimePanel* panels[] = {&MacroeconomyPanel,  &BehavioralFinancePanel, &MonetaryPolicyPanel,
+                                      &LiquidityPanel,     &EquityBondChoicePanel,  &BondChoicePanel,
+                                      &CurrencyChoicePanel};
+      bool any = false;
+      for (const TRegimePanel* panel : panels) {
+        panel->Draw(canvas);
+        any = any || HasRows(*panel);
+      }
+      return any;
+    }
+    case 1:
+      AllocationChart.Draw(canvas, width, true);
+      return true;
+    case 2:
+      AssetClassChart.Draw(canvas);
+      return HasItems(AssetClassChart);
+    case 3:
+    case 4:
+      RankingTable.Draw(canvas, CurrentView == 3);
+      return HasBody(RankingTable);
+    case 5:
+    case 6:
+      SecondRankingTable.Draw(canvas, CurrentView == 5);
+      return HasBody(SecondRankingTable);
+    case 7:
+      HedgingTable.Draw(canvas, "USD");
+      return HedgingTable.RowCount() > 0;
+    case 8:
+      StatisticsTable.Draw(canvas, width);
+      return true;
+    case 9:
+      WealthChart.Draw(canvas, width);
+      return true;
+    case 10:
+      DrawdownChart.Draw(canvas, width);
+      return true;
+    case 11:
+      RollingChart.Draw(canvas, width);
+      return true;
+    case 12:
+      ParameterTable.Draw(canvas, width);
+      return true;
+    default:
+      return true;
+  }
+}
+
+void TMYGPGraphic::ResetCursors() { pages::ResetBarCursor(AllocationChart); }
+
+void TMYGPGraphic::GetViewData(TSeriesComparisonChart& chart) const {
+  if (CurrentView == 9) chart = WealthChart;
+}
+
+TViewArea TMYGPGraphic::GetViewRange() const {
+  switch (CurrentView) {
+    case 1:
+      return AllocationChart.ViewArea();
+    case 4:
+      return RankingTable.ViewArea();
+    case 6:
+      return SecondRankingTable.ViewArea();
+    case 7:
+      return HedgingTable.ViewArea();
+    case 9:
+      return WealthChart.ViewArea();
+    case 10:
+      return DrawdownChart.ViewArea();
+    case 11:
+      return RollingChart.ViewArea();
+    default:
+      return {};
+  }
+}
+
+void TMYGPGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
+  // step x count in 64 bits, held to the 32-bit range: a long drag cannot wrap.
+  const std::int64_t delta =
+      std::clamp<std::int64_t>(static_cast<std::int64_t>(step) * count, std::numeric_limits<std::int32_t>::min(),
+                               std::numeric_limits<std::int32_t>::max());
+  pages::MoveBarCursor(AllocationChart, static_cast<std::int32_t>(delta));
+}
+
+bool TMYGPGraphic::HasNextItem() const { return CurrentView == 1 && pages::BarHasNext(AllocationChart); }
+
+platform::TPointF TMYGPGraphic::GetCurrentItem() const {
+  if (CurrentView == 1) return AllocationChart.CaptionAnchor;
+  return {};
+}
+
+std::vector<TDataPoint> TMYGPGraphic::GetValuesAt(float x, float y) {
+  switch (CurrentView) {
+    case 1:
+      return AllocationChart.GetValuesAt(x, y);
+    case 9:
+      return WealthChart.GetValuesAt(x);
+    case 10:
+      return DrawdownChart.GetValuesAt(x);
+    case 11:
+      return RollingChart.GetValuesAt(x);
+    default:
+      return {};
+  }
+}
+
+platform::TPointF TMYGPGraphic::DataToScreen(TDataPoint point) const {
+  switch (CurrentView) {
+    case 1:
+      return AllocationChart.DataToScreen(point);
+    case 9:
+      return WealthChart.DataToScreen(point);
+    case 10:
+      return DrawdownChart.DataToScreen(point);
+    case 11:
+      return RollingChart.DataToScreen(point);
+    default:
+      return {};
+  }
+}
+
+void TMYGPGraphic::FormatValue(double value, std::string& text) const {
+  text.clear();
+  pages::FormatViewValue(CurrentView, value, {1, 10, 11}, {9}, text);
+}
