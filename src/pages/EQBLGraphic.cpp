@@ -1,9 +1,8 @@
 #include "pages/EQBLGraphic.h"
 
-#include <algorithm>
 #include <exception>
 
-#include "common/SeriesHelpers.h"
+#include "pages/PortfolioViews.h"
 
 namespace {
 
@@ -25,10 +24,7 @@ std::string LabelOf(const TLabelledSeries& row, std::size_t index) {
 void LoadAllocation(TSeriesBarChart& chart, TPercentTable& table, const std::vector<TCountry>& countries,
                     const std::string& title, std::vector<TAllocationRow>& history,
                     const std::vector<TLegendItem>& legend, const std::vector<TStateItem>& items) {
-  const auto window = static_cast<std::int32_t>(
-      std::min<std::size_t>(history.size(), static_cast<std::size_t>(TEQBLGraphic::kAllocationWindow)));
-  ExtendSeriesToSignalGrid(countries, history);
-  chart.SetData(title, history, legend, window, 0.0, 1.0);
+  pages::LoadAllocationBars(chart, title, history, countries, legend);
   table.SetData(items);
 }
 
@@ -276,11 +272,8 @@ void TEQBLGraphic::Layout(platform::Canvas& canvas, float width, float height, f
     default:
       break;
   }
-  if (TSeriesComparisonChart* chart = ComparisonChartOfView())
-    chart->Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-  else if (TSeriesBarChart* bars = BarChartOfView())
-    bars->Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-  else if (TPercentTable* table = AllocationTableOfView())
+  if (pages::LayoutTimeChart(canvas, ComparisonChartOfView(), BarChartOfView(), width, height, a)) return;
+  if (TPercentTable* table = AllocationTableOfView())
     table->Layout(canvas, tabWidth, 0.0f, width - 2.0f * tabWidth, height);
 }
 
@@ -310,12 +303,9 @@ void TEQBLGraphic::Draw(platform::Canvas& canvas, float width) {
     default:
       break;
   }
-  if (TSeriesComparisonChart* chart = ComparisonChartOfView())
-    chart->Draw(canvas, width);
-  else if (TSeriesBarChart* bars = BarChartOfView())
-    bars->Draw(canvas, width, CurrentView == 10);  // the total chart shows its full legend
-  else if (const TPercentTable* table = AllocationTableOfView())
-    table->Draw(canvas);
+  // The total allocation chart (view 10) shows its full legend.
+  if (pages::DrawTimeChart(canvas, ComparisonChartOfView(), BarChartOfView(), width, CurrentView == 10)) return;
+  if (const TPercentTable* table = AllocationTableOfView()) table->Draw(canvas);
 }
 
 void TEQBLGraphic::ResetCursors() {
@@ -331,18 +321,13 @@ void TEQBLGraphic::ResetCursors() {
 }
 
 void TEQBLGraphic::GetViewData(TSeriesComparisonChart& chart) const {
-  if (CurrentView == 16)
-    chart = TotalCharts.Wealth;
-  else if (CurrentView == 4)
-    chart = CountryCharts.Wealth;
+  if (CurrentView == 16 || CurrentView == 4) chart = *ComparisonChartOfView();
 }
 
 TViewArea TEQBLGraphic::GetViewRange() const {
   if (CurrentView == 1) return GroupHistoryChart.ViewArea();
   if (CurrentView == 2) return CountryDetailChart.ViewArea();
-  if (const TSeriesComparisonChart* chart = ComparisonChartOfView()) return chart->ViewArea();
-  if (const TSeriesBarChart* bars = BarChartOfView()) return bars->ViewArea();
-  return {};
+  return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
 }
 
 std::string TEQBLGraphic::GetHintAt(float x, float y) const {
@@ -362,9 +347,7 @@ void TEQBLGraphic::HighlightAt(platform::Canvas& canvas, float x, float y, float
 }
 
 void TEQBLGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  // 64-bit product, clamped: the cursor rule clamps to the data anyway.
-  const std::int64_t product = static_cast<std::int64_t>(step) * count;
-  const auto d = static_cast<std::int32_t>(std::clamp<std::int64_t>(product, -2147483647, 2147483647));
+  const std::int32_t d = pages::CursorDelta(step, count);
   pages::MoveRegionCursor(GroupHistoryChart, d);
   pages::MoveRegionCursor(CountryDetailChart, d);
   pages::MoveBarCursor(AllocationChart1, d);
@@ -387,15 +370,11 @@ platform::TPointF TEQBLGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TEQBLGraphic::GetValuesAt(float x, float y) {
-  if (const TSeriesComparisonChart* chart = ComparisonChartOfView()) return chart->GetValuesAt(x);
-  if (TSeriesBarChart* bars = BarChartOfView()) return bars->GetValuesAt(x, y);
-  return {};
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TEQBLGraphic::DataToScreen(TDataPoint point) const {
-  if (const TSeriesComparisonChart* chart = ComparisonChartOfView()) return chart->DataToScreen(point);
-  if (const TSeriesBarChart* bars = BarChartOfView()) return bars->DataToScreen(point);
-  return {0.0f, 0.0f};
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
 }
 
 void TEQBLGraphic::FormatValue(double value, std::string& text) const {

@@ -1,11 +1,8 @@
 #include "pages/EQGPGraphic.h"
 
-#include <algorithm>
-#include <limits>
-
-#include "common/SeriesHelpers.h"
 #include "models/equity/EQGPModel.h"
 #include "pages/FXHedgingPositions.h"
+#include "pages/PortfolioViews.h"
 
 namespace {
 
@@ -22,8 +19,6 @@ enum : std::int32_t {
   kParameterView = 9,
 };
 
-constexpr std::int32_t kMaxBarWindow = 25;  // months shown by the allocation bars
-
 // Runs one refill step; a step that throws leaves its widget as it stands and
 // the others still run, so that no exception leaves Update.
 template <typename TStep>
@@ -31,21 +26,6 @@ void RunStep(TStep&& step) {
   try {
     step();
   } catch (...) {
-  }
-}
-
-// The history chart of the current view; nullptr for the other views.
-template <typename TPage>
-auto HistoryChartOf(TPage& page) -> decltype(&page.HistoryCharts.Wealth) {
-  switch (page.CurrentView) {
-    case kWealthView:
-      return &page.HistoryCharts.Wealth;
-    case kDrawdownView:
-      return &page.HistoryCharts.Drawdown;
-    case kOneYearView:
-      return &page.HistoryCharts.Rolling;
-    default:
-      return nullptr;
   }
 }
 
@@ -92,14 +72,9 @@ void TEQGPGraphic::Update(const std::vector<TLabelledSeries>& eqslRankingRows) {
     AllocationGrid.SetData(record.Ranking1,
                            HasData ? pages::CountryLegend(eqslRankingRows) : std::vector<TLegendItem>{});
   });
-  // Window = min(months before the extension, 25): the empty months put in
-  // front to start the history on the signal grid do not count.
   RunStep([&] {
-    const std::vector<TLegendItem> legend = BarLegend();
-    const auto months = static_cast<std::int32_t>(
-        std::min<std::size_t>(total.AllocationHistory.size(), static_cast<std::size_t>(kMaxBarWindow)));
-    ExtendSeriesToSignalGrid(record.Countries, total.AllocationHistory);
-    AllocationChart.SetData(total.AllocationTitle, total.AllocationHistory, legend, months, 0.0, 1.0);
+    pages::LoadAllocationBars(AllocationChart, total.AllocationTitle, total.AllocationHistory, record.Countries,
+                              BarLegend());
   });
   RunStep([&] { LoadCountryRanking(); });
   RunStep([&] { UpdateFXHedgingPositions(); });
@@ -113,13 +88,7 @@ void TEQGPGraphic::LoadCountryRanking() {
   RankingTable.SetData(Record->AllocationItems, true, "Equity", "Bond");
   // The table keeps its legend across SetData: the six region items replace
   // those of the previous update instead of piling up behind them.
-  RankingTable.Legend.clear();
-  for (std::size_t i = 0; i < strRegionNameList.size() && i < claRegionColors.size(); ++i) {
-    TLegendItem item;
-    item.Labels = {strRegionNameList[i]};
-    item.Colour = claRegionColors[i];
-    RankingTable.Legend.push_back(std::move(item));
-  }
+  RankingTable.Legend = pages::RegionLegend();
 }
 
 void TEQGPGraphic::UpdateFXHedgingPositions() {
@@ -178,9 +147,6 @@ bool TEQGPGraphic::ViewHasFeature(std::uint32_t feature) const {
 
 void TEQGPGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float tabWidth) {
   switch (CurrentView) {
-    case kBarsView:
-      AllocationChart.Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 64.0f * aspect);
-      break;
     case kGridView:
       AllocationGrid.Layout(canvas, tabWidth, 0.0f, width - 2.0f * tabWidth, height);
       break;
@@ -192,18 +158,10 @@ void TEQGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
     case kHedgingView:
       HedgingTable.Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 128.0f * aspect);
       break;
-    case kStatisticsView:
-      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case kParameterView:
-      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case kWealthView:
-    case kDrawdownView:
-    case kOneYearView:
-      HistoryChartOf(*this)->Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 64.0f * aspect);
-      break;
     default:
+      pages::LayoutPortfolioView(canvas,
+                                 pages::SummaryTableAt(CurrentView, kStatisticsView, StatisticsTable, ParameterTable),
+                                 ComparisonChartOfView(), BarChartOfView(), width, height, aspect);
       break;
   }
 }
@@ -211,9 +169,6 @@ void TEQGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
 bool TEQGPGraphic::Draw(platform::Canvas& canvas, float width) {
   if (!HasData) return false;
   switch (CurrentView) {
-    case kBarsView:
-      AllocationChart.Draw(canvas, width, true);
-      break;
     case kGridView:
       AllocationGrid.Draw(canvas);
       break;
@@ -224,18 +179,10 @@ bool TEQGPGraphic::Draw(platform::Canvas& canvas, float width) {
     case kHedgingView:
       HedgingTable.Draw(canvas, "USD");
       break;
-    case kStatisticsView:
-      StatisticsTable.Draw(canvas, width);
-      break;
-    case kParameterView:
-      ParameterTable.Draw(canvas, width);
-      break;
-    case kWealthView:
-    case kDrawdownView:
-    case kOneYearView:
-      HistoryChartOf(*this)->Draw(canvas, width);
-      break;
     default:
+      pages::DrawPortfolioView(canvas,
+                               pages::SummaryTableAt(CurrentView, kStatisticsView, StatisticsTable, ParameterTable),
+                               ComparisonChartOfView(), BarChartOfView(), width, true);
       break;
   }
   return true;
@@ -248,19 +195,13 @@ void TEQGPGraphic::GetViewData(TSeriesComparisonChart& chart) const {
 }
 
 TViewArea TEQGPGraphic::GetViewRange() const {
-  if (CurrentView == kBarsView) return AllocationChart.ViewArea();
   if (CurrentView == kFullRankingView) return RankingTable.ViewArea();
   if (CurrentView == kHedgingView) return HedgingTable.ViewArea();
-  if (const TSeriesComparisonChart* chart = HistoryChartOf(*this)) return chart->ViewArea();
-  return {};
+  return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
 }
 
 void TEQGPGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  // d = step x count, held within 32 bits (the cursor clamps to the series anyway).
-  const std::int64_t d =
-      std::clamp<std::int64_t>(static_cast<std::int64_t>(step) * count, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max());
-  pages::MoveBarCursor(AllocationChart, static_cast<std::int32_t>(d));
+  pages::MoveBarCursor(AllocationChart, pages::CursorDelta(step, count));
 }
 
 bool TEQGPGraphic::HasNextItem() const { return CurrentView == kBarsView && pages::BarHasNext(AllocationChart); }
@@ -271,17 +212,29 @@ platform::TPointF TEQGPGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TEQGPGraphic::GetValuesAt(float x, float y) {
-  if (CurrentView == kBarsView) return AllocationChart.GetValuesAt(x, y);
-  if (const TSeriesComparisonChart* chart = HistoryChartOf(*this)) return chart->GetValuesAt(x);
-  return {};
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TEQGPGraphic::DataToScreen(TDataPoint point) const {
-  if (CurrentView == kBarsView) return AllocationChart.DataToScreen(point);
-  if (const TSeriesComparisonChart* chart = HistoryChartOf(*this)) return chart->DataToScreen(point);
-  return {};
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
 }
 
 void TEQGPGraphic::FormatValue(double value, std::string& text) const {
   pages::FormatViewValue(CurrentView, value, {kBarsView, kDrawdownView, kOneYearView}, {kWealthView}, text);
+}
+
+TSeriesBarChart* TEQGPGraphic::BarChartOfView() { return CurrentView == kBarsView ? &AllocationChart : nullptr; }
+
+const TSeriesBarChart* TEQGPGraphic::BarChartOfView() const {
+  return CurrentView == kBarsView ? &AllocationChart : nullptr;
+}
+
+TSeriesComparisonChart* TEQGPGraphic::ComparisonChartOfView() {
+  return pages::PerformanceChartAt(CurrentView, kWealthView, HistoryCharts.Wealth, HistoryCharts.Drawdown,
+                                   HistoryCharts.Rolling);
+}
+
+const TSeriesComparisonChart* TEQGPGraphic::ComparisonChartOfView() const {
+  return pages::PerformanceChartAt(CurrentView, kWealthView, HistoryCharts.Wealth, HistoryCharts.Drawdown,
+                                   HistoryCharts.Rolling);
 }

@@ -76,4 +76,11 @@ class TEQGPGraphic {
   // and the currency hedging positions.
   void LoadCountryRanking();
   void UpdateFXHedgingPositions();
+
+  // The allocation bars in view 0, the history chart of views 6, 7, 8
+  // (nullptr otherwise).
+  TSeriesBarChart* BarChartOfView();
+  const TSeriesBarChart* BarChartOfView() const;
+  TSeriesComparisonChart* ComparisonChartOfView();
+  const TSeriesComparisonChart* ComparisonChartOfView() const;
 };

@@ -1,22 +1,12 @@
 #include "pages/FIGFGraphic.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "common/Globals.h"
-#include "common/SeriesHelpers.h"
 #include "pages/PageCommon.h"
+#include "pages/PortfolioViews.h"
 
 namespace {
 
-constexpr std::int32_t kChartWindow = 25;
-
-// The three asset classes of the allocation bars.
-std::vector<TLegendItem> AssetClassItems() {
-  return {{{"Fixed Rate Bond"}, {}, claGraphicPalette[5]},
-          {{"Inflation-Linked Bond"}, {}, claGraphicPalette[4]},
-          {{"Gold"}, {}, claGraphicPalette[7]}};
-}
+constexpr std::int32_t kGroupWindow = 25;  // months the group chart shows at once
 
 }  // namespace
 
@@ -44,7 +34,7 @@ void TFIGFGraphic::LoadGroupSeries(bool /*relayout*/, std::int32_t /*group*/) {
                                         {{"Gold"}, {}, claGraphicPalette[7]}};
   const std::vector<TLabelledSeries>& rows = Record->Rows1;
   // Every group row is shown (no cap), mode 1: plain grid with a legend.
-  GroupChart.SetData(rows, kChartWindow, static_cast<std::int32_t>(rows.size()), 1);
+  GroupChart.SetData(rows, kGroupWindow, static_cast<std::int32_t>(rows.size()), 1);
   GroupChart.SetLegend(legend);
   // A share row's first value is its place in the legend: 0 fiat, 1 gold.
   BulletList.SetData(Record->Rows2, GroupChart.Legend(), 1, false);
@@ -57,23 +47,13 @@ void TFIGFGraphic::Update() {
     LoadGroupSeries(true, 0);
 
     TPortfolioPerformance& performance = record.Performance;
-    pages::TPerformanceCharts charts;
-    pages::SetPerformanceCharts(charts, performance.IndexCharts, performance.DrawdownCharts, performance.OneYearCharts,
-                                2);
-    WealthChart = std::move(charts.Wealth);
-    DrawdownChart = std::move(charts.Drawdown);
-    RollingChart = std::move(charts.Rolling);
+    pages::SetPerformanceCharts(WealthChart, DrawdownChart, RollingChart, performance, true);
 
     StatisticsTable.SetStatistics(performance.Statistics, TTextTable::kFIGF, true);
     ParameterTable.SetParameters(performance.Parameters, TTextTable::kFIGF, true);
 
-    // The window is counted before the history is extended to the signal grid.
-    const std::int32_t window =
-        static_cast<std::int32_t>(std::min<std::size_t>(performance.AllocationHistory.size(), kChartWindow));
-    const std::vector<TCountry> countries = record.Countries;
-    ExtendSeriesToSignalGrid(countries, performance.AllocationHistory);
-    AllocationChart.SetData(performance.AllocationTitle, performance.AllocationHistory, AssetClassItems(), window, 0.0,
-                            1.0);
+    pages::LoadAllocationBars(AllocationChart, performance.AllocationTitle, performance.AllocationHistory,
+                              record.Countries, pages::BondAssetClassItems());
 
     // Colour groups: 0 the text colour, 1 bonds, 2 gold.
     AssetBarChart.SetData({record.ColumnCaption1, record.ColumnCaption2, record.AssetShares},
@@ -114,8 +94,6 @@ bool TFIGFGraphic::ViewHasFeature(std::uint32_t feature) const {
 }
 
 void TFIGFGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float /*tabWidth*/) {
-  const float chartTop = 64.0f * aspect;
-  const float chartHeight = height - 64.0f * aspect;
   switch (CurrentView) {
     case 0:
       if (HasData) BulletList.Layout(canvas, 0.0f, 0.0f, width, height);
@@ -123,28 +101,12 @@ void TFIGFGraphic::Layout(platform::Canvas& canvas, float width, float height, f
     case 1:
       if (HasData) GroupChart.Layout(canvas, 0.0f, 32.0f * aspect, width, height - 64.0f * aspect);
       break;
-    case 4:
-      AllocationChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
     case 5:
       AssetBarChart.Layout(canvas, 32.0f, 32.0f * aspect, width - 64.0f, height - 64.0f * aspect);
       break;
-    case 6:
-      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case 7:
-      WealthChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 8:
-      DrawdownChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 9:
-      RollingChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 10:
-      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
     default:  // 2, 3 and none show nothing
+      pages::LayoutPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 6, StatisticsTable, ParameterTable),
+                                 ComparisonChartOfView(), BarChartOfView(), width, height, aspect);
       break;
   }
 }
@@ -158,28 +120,12 @@ bool TFIGFGraphic::Draw(platform::Canvas& canvas, float width) {
     case 1:
       GroupChart.Draw(canvas, -2.0f);
       break;
-    case 4:
-      AllocationChart.Draw(canvas, width, true);
-      break;
     case 5:
       AssetBarChart.Draw(canvas);
       break;
-    case 6:
-      StatisticsTable.Draw(canvas, width);
-      break;
-    case 7:
-      WealthChart.Draw(canvas, width);
-      break;
-    case 8:
-      DrawdownChart.Draw(canvas, width);
-      break;
-    case 9:
-      RollingChart.Draw(canvas, width);
-      break;
-    case 10:
-      ParameterTable.Draw(canvas, width);
-      break;
     default:
+      pages::DrawPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 6, StatisticsTable, ParameterTable),
+                               ComparisonChartOfView(), BarChartOfView(), width, true);
       break;
   }
   return true;
@@ -195,24 +141,12 @@ void TFIGFGraphic::GetViewData(TSeriesComparisonChart& chart) const {
 }
 
 TViewArea TFIGFGraphic::GetViewRange() const {
-  switch (CurrentView) {
-    case 1:
-      return GroupChart.ViewArea();
-    case 4:
-      return AllocationChart.ViewArea();
-    case 7:
-      return WealthChart.ViewArea();
-    case 8:
-      return DrawdownChart.ViewArea();
-    case 9:
-      return RollingChart.ViewArea();
-    default:
-      return {};
-  }
+  if (CurrentView == 1) return GroupChart.ViewArea();
+  return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
 }
 
 void TFIGFGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  const std::int32_t delta = step * count;
+  const std::int32_t delta = pages::CursorDelta(step, count);
   pages::MoveRegionCursor(GroupChart, delta);
   pages::MoveBarCursor(AllocationChart, delta);
 }
@@ -230,37 +164,27 @@ platform::TPointF TFIGFGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TFIGFGraphic::GetValuesAt(float x, float y) {
-  switch (CurrentView) {
-    case 4:
-      return AllocationChart.GetValuesAt(x, y);
-    case 7:
-      return WealthChart.GetValuesAt(x);
-    case 8:
-      return DrawdownChart.GetValuesAt(x);
-    case 9:
-      return RollingChart.GetValuesAt(x);
-    default:
-      return {};
-  }
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TFIGFGraphic::DataToScreen(TDataPoint point) const {
-  switch (CurrentView) {
-    case 4:
-      return AllocationChart.DataToScreen(point);
-    case 7:
-      return WealthChart.DataToScreen(point);
-    case 8:
-      return DrawdownChart.DataToScreen(point);
-    case 9:
-      return RollingChart.DataToScreen(point);
-    default:
-      return {};
-  }
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
 }
 
 void TFIGFGraphic::FormatValue(double value, std::string& text) const {
   // Allocation shares, drawdowns and one-year returns are fractions.
   text.clear();
   pages::FormatViewValue(CurrentView, value, {4, 8, 9}, {7}, text);
+}
+
+TSeriesBarChart* TFIGFGraphic::BarChartOfView() { return CurrentView == 4 ? &AllocationChart : nullptr; }
+
+const TSeriesBarChart* TFIGFGraphic::BarChartOfView() const { return CurrentView == 4 ? &AllocationChart : nullptr; }
+
+TSeriesComparisonChart* TFIGFGraphic::ComparisonChartOfView() {
+  return pages::PerformanceChartAt(CurrentView, 7, WealthChart, DrawdownChart, RollingChart);
+}
+
+const TSeriesComparisonChart* TFIGFGraphic::ComparisonChartOfView() const {
+  return pages::PerformanceChartAt(CurrentView, 7, WealthChart, DrawdownChart, RollingChart);
 }

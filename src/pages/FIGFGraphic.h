@@ -65,4 +65,11 @@ class TFIGFGraphic {
   // Views 4, 8, 9: value x 100 with two decimals and "%"; view 7: the value
   // with two decimals; other views: empty text.
   void FormatValue(double value, std::string& text) const;
+
+  // The allocation bars in view 4, the performance chart of views 7, 8, 9
+  // (nullptr otherwise).
+  TSeriesBarChart* BarChartOfView();
+  const TSeriesBarChart* BarChartOfView() const;
+  TSeriesComparisonChart* ComparisonChartOfView();
+  const TSeriesComparisonChart* ComparisonChartOfView() const;
 };

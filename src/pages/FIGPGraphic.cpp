@@ -1,25 +1,9 @@
 #include "pages/FIGPGraphic.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "common/Globals.h"
-#include "common/SeriesHelpers.h"
 #include "pages/FXHedgingPositions.h"
 #include "pages/PageCommon.h"
-
-namespace {
-
-constexpr std::int32_t kChartWindow = 25;
-
-// The three asset classes of the allocation bars.
-std::vector<TLegendItem> AssetClassItems() {
-  return {{{"Fixed Rate Bond"}, {}, claGraphicPalette[5]},
-          {{"Inflation-Linked Bond"}, {}, claGraphicPalette[4]},
-          {{"Gold"}, {}, claGraphicPalette[7]}};
-}
-
-}  // namespace
+#include "pages/PortfolioViews.h"
 
 TFIGPGraphic::TFIGPGraphic() : Record(&cMyExternFIGPGraphicData) {}
 
@@ -44,20 +28,9 @@ void TFIGPGraphic::Update(const std::vector<TLabelledSeries>& figfRows1) {
     HasData = pages::HasFullRecentHistory(figfRows1);
 
     TPortfolioPerformance& performance = record.Performance;
-    pages::TPerformanceCharts charts;
-    pages::SetPerformanceCharts(charts, performance.IndexCharts, performance.DrawdownCharts, performance.OneYearCharts,
-                                2);
-    WealthChart = std::move(charts.Wealth);
-    DrawdownChart = std::move(charts.Drawdown);
-    RollingChart = std::move(charts.Rolling);
-
-    // The window is counted before the history is extended to the signal grid.
-    const std::int32_t window =
-        static_cast<std::int32_t>(std::min<std::size_t>(performance.AllocationHistory.size(), kChartWindow));
-    const std::vector<TCountry> countries = record.Countries;
-    ExtendSeriesToSignalGrid(countries, performance.AllocationHistory);
-    AllocationChart.SetData(performance.AllocationTitle, performance.AllocationHistory, AssetClassItems(), window, 0.0,
-                            1.0);
+    pages::SetPerformanceCharts(WealthChart, DrawdownChart, RollingChart, performance, true);
+    pages::LoadAllocationBars(AllocationChart, performance.AllocationTitle, performance.AllocationHistory,
+                              record.Countries, pages::BondAssetClassItems());
 
     // Colour groups: 0 the text colour, 1 bonds, 2 gold, 3 further rows.
     AssetBarChart.SetData(
@@ -77,9 +50,7 @@ void TFIGPGraphic::Update(const std::vector<TLabelledSeries>& figfRows1) {
 
 void TFIGPGraphic::LoadCountryRanking() {
   RankingTable.SetData(Record->AllocationItems, false, "Model", "Benchmark");
-  RankingTable.Legend.clear();
-  for (std::size_t r = 0; r < strRegionNameList.size(); ++r)
-    RankingTable.Legend.push_back({{strRegionNameList[r]}, {}, claRegionColors[r]});
+  RankingTable.Legend = pages::RegionLegend();
 }
 
 void TFIGPGraphic::UpdateFXHedgingPositions() {
@@ -124,12 +95,7 @@ bool TFIGPGraphic::ViewHasFeature(std::uint32_t feature) const {
 }
 
 void TFIGPGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float /*tabWidth*/) {
-  const float chartTop = 64.0f * aspect;
-  const float chartHeight = height - 64.0f * aspect;
   switch (CurrentView) {
-    case 0:
-      AllocationChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
     case 1:
       AssetBarChart.Layout(canvas, 32.0f, 32.0f * aspect, width - 64.0f, height - 64.0f * aspect);
       break;
@@ -139,24 +105,11 @@ void TFIGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
       RankingTable.Layout(canvas, 34.0f, 32.0f * aspect, width - 64.0f, height - 64.0f * aspect, CurrentView == 2);
       break;
     case 4:
-      HedgingTable.Layout(canvas, 32.0f, chartTop, width - 64.0f, height - 128.0f * aspect);
-      break;
-    case 5:
-      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case 6:
-      WealthChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 7:
-      DrawdownChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 8:
-      RollingChart.Layout(canvas, 32.0f, chartTop, width - 64.0f, chartHeight);
-      break;
-    case 9:
-      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
+      HedgingTable.Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 128.0f * aspect);
       break;
     default:
+      pages::LayoutPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 5, StatisticsTable, ParameterTable),
+                                 ComparisonChartOfView(), BarChartOfView(), width, height, aspect);
       break;
   }
 }
@@ -164,9 +117,6 @@ void TFIGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
 bool TFIGPGraphic::Draw(platform::Canvas& canvas, float width) {
   if (!HasData) return false;
   switch (CurrentView) {
-    case 0:
-      AllocationChart.Draw(canvas, width, true);
-      break;
     case 1:
       AssetBarChart.Draw(canvas);
       break;
@@ -177,22 +127,9 @@ bool TFIGPGraphic::Draw(platform::Canvas& canvas, float width) {
     case 4:
       HedgingTable.Draw(canvas, "USD");
       break;
-    case 5:
-      StatisticsTable.Draw(canvas, width);
-      break;
-    case 6:
-      WealthChart.Draw(canvas, width);
-      break;
-    case 7:
-      DrawdownChart.Draw(canvas, width);
-      break;
-    case 8:
-      RollingChart.Draw(canvas, width);
-      break;
-    case 9:
-      ParameterTable.Draw(canvas, width);
-      break;
     default:
+      pages::DrawPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 5, StatisticsTable, ParameterTable),
+                               ComparisonChartOfView(), BarChartOfView(), width, true);
       break;
   }
   return true;
@@ -205,26 +142,14 @@ void TFIGPGraphic::GetViewData(TSeriesComparisonChart& chart) const {
 }
 
 TViewArea TFIGPGraphic::GetViewRange() const {
-  switch (CurrentView) {
-    case 0:
-      return AllocationChart.ViewArea();
-    case 3:
-      return RankingTable.ViewArea();
-    case 4:
-      return HedgingTable.ViewArea();
-    case 6:
-      return WealthChart.ViewArea();
-    case 7:
-      return DrawdownChart.ViewArea();
-    case 8:
-      return RollingChart.ViewArea();
-    default:  // view 2 included: the region rows have no track bar
-      return {};
-  }
+  // View 2 is left out: the region rows have no track bar.
+  if (CurrentView == 3) return RankingTable.ViewArea();
+  if (CurrentView == 4) return HedgingTable.ViewArea();
+  return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
 }
 
 void TFIGPGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  pages::MoveBarCursor(AllocationChart, step * count);
+  pages::MoveBarCursor(AllocationChart, pages::CursorDelta(step, count));
 }
 
 bool TFIGPGraphic::HasNextItem() const { return CurrentView == 0 && pages::BarHasNext(AllocationChart); }
@@ -235,37 +160,27 @@ platform::TPointF TFIGPGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TFIGPGraphic::GetValuesAt(float x, float y) {
-  switch (CurrentView) {
-    case 0:
-      return AllocationChart.GetValuesAt(x, y);
-    case 6:
-      return WealthChart.GetValuesAt(x);
-    case 7:
-      return DrawdownChart.GetValuesAt(x);
-    case 8:
-      return RollingChart.GetValuesAt(x);
-    default:
-      return {};
-  }
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TFIGPGraphic::DataToScreen(TDataPoint point) const {
-  switch (CurrentView) {
-    case 0:
-      return AllocationChart.DataToScreen(point);
-    case 6:
-      return WealthChart.DataToScreen(point);
-    case 7:
-      return DrawdownChart.DataToScreen(point);
-    case 8:
-      return RollingChart.DataToScreen(point);
-    default:
-      return {};
-  }
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
 }
 
 void TFIGPGraphic::FormatValue(double value, std::string& text) const {
   // Allocation shares, drawdowns and one-year returns are fractions.
   text.clear();
   pages::FormatViewValue(CurrentView, value, {0, 7, 8}, {6}, text);
+}
+
+TSeriesBarChart* TFIGPGraphic::BarChartOfView() { return CurrentView == 0 ? &AllocationChart : nullptr; }
+
+const TSeriesBarChart* TFIGPGraphic::BarChartOfView() const { return CurrentView == 0 ? &AllocationChart : nullptr; }
+
+TSeriesComparisonChart* TFIGPGraphic::ComparisonChartOfView() {
+  return pages::PerformanceChartAt(CurrentView, 6, WealthChart, DrawdownChart, RollingChart);
+}
+
+const TSeriesComparisonChart* TFIGPGraphic::ComparisonChartOfView() const {
+  return pages::PerformanceChartAt(CurrentView, 6, WealthChart, DrawdownChart, RollingChart);
 }

@@ -72,4 +72,11 @@ class TFIGPGraphic {
   // Views 0, 7, 8: value x 100 with two decimals and "%"; view 6: the value
   // with two decimals; other views: empty text.
   void FormatValue(double value, std::string& text) const;
+
+  // The allocation bars in view 0, the performance chart of views 6, 7, 8
+  // (nullptr otherwise).
+  TSeriesBarChart* BarChartOfView();
+  const TSeriesBarChart* BarChartOfView() const;
+  TSeriesComparisonChart* ComparisonChartOfView();
+  const TSeriesComparisonChart* ComparisonChartOfView() const;
 };

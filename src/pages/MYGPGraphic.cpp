@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <exception>
-#include <limits>
 #include <utility>
 
 #include "common/Globals.h"
-#include "common/SeriesHelpers.h"
 #include "models/global/MYGPModel.h"
 #include "pages/FXHedgingPositions.h"
 #include "pages/MYGPRegimePanels.h"
 #include "pages/PageCommon.h"
+#include "pages/PortfolioViews.h"
 #include "portfolio/EquityResultRecords.h"
 
 namespace {
@@ -20,8 +19,6 @@ constexpr float kPanelLeft = 288.0f;
 constexpr float kPanelInset = 576.0f;
 // Gap between two stacked choice panels.
 constexpr float kChoiceGap = 25.0f;
-
-constexpr std::int32_t kMaxWindow = 25;
 
 // Runs one stage of Update; a stage that throws leaves what it filled so far
 // and the later stages still run.
@@ -74,22 +71,15 @@ void TMYGPGraphic::Update() {
   TMYGPGraphicData& record = *Record;
   TPortfolioPerformance& performance = record.Performance;
 
-  RunStage([&] {
-    WealthChart.SetData(performance.IndexCharts, 0, 1, 2, -1, -1.0, -1.0);
-    DrawdownChart.SetData(performance.DrawdownCharts, 3, 0, 2, -1, -1.0, -1.0);
-    RollingChart.SetData(performance.OneYearCharts, 0, 0, 2, -1, -1.0, -1.0);
-  });
+  RunStage([&] { pages::SetPerformanceCharts(WealthChart, DrawdownChart, RollingChart, performance, false); });
 
   RunStage([&] {
     const std::vector<TChartItem> items{{{"Equity"}, {}, claGraphicPalette[1]},
                                         {{"Fixed Rate Bond"}, {}, claGraphicPalette[5]},
                                         {{"Inflation-Linked Bond"}, {}, claGraphicPalette[4]},
                                         {{"Gold"}, {}, claGraphicPalette[7]}};
-    // The window is counted before the history gains its grid entries.
-    const auto window = static_cast<std::int32_t>(
-        std::min<std::size_t>(performance.AllocationHistory.size(), static_cast<std::size_t>(kMaxWindow)));
-    ExtendSeriesToSignalGrid(std::vector<TCountry>(record.Countries), performance.AllocationHistory);
-    AllocationChart.SetData(performance.AllocationTitle, performance.AllocationHistory, items, window, 0.0, 1.0);
+    pages::LoadAllocationBars(AllocationChart, performance.AllocationTitle, performance.AllocationHistory,
+                              record.Countries, items);
   });
 
   RunStage([&] {
@@ -127,11 +117,8 @@ void TMYGPGraphic::LoadCountryRanking() {
   SecondRankingTable.SetData(rows, false, "Model", "Benchmark");
 
   // The six regions in list order; set anew, never appended to.
-  std::vector<TLegendItem> legend;
-  const std::size_t regions = std::min(strRegionNameList.size(), claRegionColors.size());
-  for (std::size_t r = 0; r < regions; ++r) legend.push_back({{strRegionNameList[r]}, {}, claRegionColors[r]});
-  RankingTable.Legend = legend;
-  SecondRankingTable.Legend = std::move(legend);
+  RankingTable.Legend = pages::RegionLegend();
+  SecondRankingTable.Legend = RankingTable.Legend;
 }
 
 void TMYGPGraphic::UpdateFXHedgingPositions() {
@@ -208,9 +195,6 @@ void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
                                  height - 2.0f * (BondChoicePanel.ViewArea().Height + kChoiceGap));
       break;
     }
-    case 1:
-      AllocationChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
-      break;
     case 2:
       AssetClassChart.Layout(canvas, 32.0f, top32, width - 64.0f, height - top64);
       break;
@@ -225,22 +209,9 @@ void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
     case 7:
       HedgingTable.Layout(canvas, 32.0f, top64, width - 64.0f, height - 128.0f * aspect);
       break;
-    case 8:
-      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case 9:
-      WealthChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
-      break;
-    case 10:
-      DrawdownChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
-      break;
-    case 11:
-      RollingChart.Layout(canvas, 32.0f, top64, width - 64.0f, height - top64);
-      break;
-    case 12:
-      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
     default:
+      pages::LayoutPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 8, StatisticsTable, ParameterTable),
+                                 ComparisonChartOfView(), BarChartOfView(), width, height, aspect);
       break;
   }
 }
@@ -258,9 +229,6 @@ bool TMYGPGraphic::Draw(platform::Canvas& canvas, float width) {
       }
       return any;
     }
-    case 1:
-      AllocationChart.Draw(canvas, width, true);
-      return true;
     case 2:
       AssetClassChart.Draw(canvas);
       return HasItems(AssetClassChart);
@@ -275,22 +243,9 @@ bool TMYGPGraphic::Draw(platform::Canvas& canvas, float width) {
     case 7:
       HedgingTable.Draw(canvas, "USD");
       return HedgingTable.RowCount() > 0;
-    case 8:
-      StatisticsTable.Draw(canvas, width);
-      return true;
-    case 9:
-      WealthChart.Draw(canvas, width);
-      return true;
-    case 10:
-      DrawdownChart.Draw(canvas, width);
-      return true;
-    case 11:
-      RollingChart.Draw(canvas, width);
-      return true;
-    case 12:
-      ParameterTable.Draw(canvas, width);
-      return true;
-    default:
+    default:  // none included: nothing to draw, no "No Data"
+      pages::DrawPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 8, StatisticsTable, ParameterTable),
+                               ComparisonChartOfView(), BarChartOfView(), width, true);
       return true;
   }
 }
@@ -303,31 +258,19 @@ void TMYGPGraphic::GetViewData(TSeriesComparisonChart& chart) const {
 
 TViewArea TMYGPGraphic::GetViewRange() const {
   switch (CurrentView) {
-    case 1:
-      return AllocationChart.ViewArea();
     case 4:
       return RankingTable.ViewArea();
     case 6:
       return SecondRankingTable.ViewArea();
     case 7:
       return HedgingTable.ViewArea();
-    case 9:
-      return WealthChart.ViewArea();
-    case 10:
-      return DrawdownChart.ViewArea();
-    case 11:
-      return RollingChart.ViewArea();
     default:
-      return {};
+      return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
   }
 }
 
 void TMYGPGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  // step x count in 64 bits, held to the 32-bit range: a long drag cannot wrap.
-  const std::int64_t delta =
-      std::clamp<std::int64_t>(static_cast<std::int64_t>(step) * count, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max());
-  pages::MoveBarCursor(AllocationChart, static_cast<std::int32_t>(delta));
+  pages::MoveBarCursor(AllocationChart, pages::CursorDelta(step, count));
 }
 
 bool TMYGPGraphic::HasNextItem() const { return CurrentView == 1 && pages::BarHasNext(AllocationChart); }
@@ -338,36 +281,26 @@ platform::TPointF TMYGPGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TMYGPGraphic::GetValuesAt(float x, float y) {
-  switch (CurrentView) {
-    case 1:
-      return AllocationChart.GetValuesAt(x, y);
-    case 9:
-      return WealthChart.GetValuesAt(x);
-    case 10:
-      return DrawdownChart.GetValuesAt(x);
-    case 11:
-      return RollingChart.GetValuesAt(x);
-    default:
-      return {};
-  }
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TMYGPGraphic::DataToScreen(TDataPoint point) const {
-  switch (CurrentView) {
-    case 1:
-      return AllocationChart.DataToScreen(point);
-    case 9:
-      return WealthChart.DataToScreen(point);
-    case 10:
-      return DrawdownChart.DataToScreen(point);
-    case 11:
-      return RollingChart.DataToScreen(point);
-    default:
-      return {};
-  }
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
 }
 
 void TMYGPGraphic::FormatValue(double value, std::string& text) const {
   text.clear();
   pages::FormatViewValue(CurrentView, value, {1, 10, 11}, {9}, text);
+}
+
+TSeriesBarChart* TMYGPGraphic::BarChartOfView() { return CurrentView == 1 ? &AllocationChart : nullptr; }
+
+const TSeriesBarChart* TMYGPGraphic::BarChartOfView() const { return CurrentView == 1 ? &AllocationChart : nullptr; }
+
+TSeriesComparisonChart* TMYGPGraphic::ComparisonChartOfView() {
+  return pages::PerformanceChartAt(CurrentView, 9, WealthChart, DrawdownChart, RollingChart);
+}
+
+const TSeriesComparisonChart* TMYGPGraphic::ComparisonChartOfView() const {
+  return pages::PerformanceChartAt(CurrentView, 9, WealthChart, DrawdownChart, RollingChart);
 }

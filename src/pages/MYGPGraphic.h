@@ -105,4 +105,11 @@ class TMYGPGraphic {
   // Views 1, 10, 11: value x 100 with two decimals and "%"; view 9: the
   // value with two decimals; other views: empty text.
   void FormatValue(double value, std::string& text) const;
+
+  // The allocation bars in view 1, the performance chart of views 9, 10, 11
+  // (nullptr otherwise).
+  TSeriesBarChart* BarChartOfView();
+  const TSeriesBarChart* BarChartOfView() const;
+  TSeriesComparisonChart* ComparisonChartOfView();
+  const TSeriesComparisonChart* ComparisonChartOfView() const;
 };

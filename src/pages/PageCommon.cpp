@@ -1,6 +1,7 @@
 #include "pages/PageCommon.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "common/CountryHelpers.h"
 #include "platform/Format.h"
@@ -117,6 +118,48 @@ void SetPerformanceCharts(TPerformanceCharts& charts, const TNamedSeriesSet& wea
   charts.Wealth.SetData(wealth, 0, 1, seriesCount, -1, -1.0, -1.0);
   charts.Drawdown.SetData(drawdown, 3, 0, seriesCount, -1, -1.0, -1.0);
   charts.Rolling.SetData(rolling, 0, 0, seriesCount, -1, -1.0, -1.0);
+}
+
+std::int32_t CursorDelta(std::int32_t step, std::int32_t count) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(static_cast<std::int64_t>(step) * count,
+                                                            std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+std::vector<TDataPoint> ValuesAt(const TSeriesComparisonChart* chart, TSeriesBarChart* bars, float x, float y) {
+  if (chart != nullptr) return chart->GetValuesAt(x);
+  if (bars != nullptr) return bars->GetValuesAt(x, y);
+  return {};
+}
+
+platform::TPointF ScreenPoint(const TSeriesComparisonChart* chart, const TSeriesBarChart* bars, TDataPoint point) {
+  if (chart != nullptr) return chart->DataToScreen(point);
+  if (bars != nullptr) return bars->DataToScreen(point);
+  return {0.0f, 0.0f};
+}
+
+TViewArea RangeOf(const TSeriesComparisonChart* chart, const TSeriesBarChart* bars) {
+  if (chart != nullptr) return chart->ViewArea();
+  if (bars != nullptr) return bars->ViewArea();
+  return {};
+}
+
+bool LayoutTimeChart(platform::Canvas& canvas, TSeriesComparisonChart* chart, TSeriesBarChart* bars, float width,
+                     float height, float aspect) {
+  if (chart != nullptr)
+    chart->Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 64.0f * aspect);
+  else if (bars != nullptr)
+    bars->Layout(canvas, 32.0f, 64.0f * aspect, width - 64.0f, height - 64.0f * aspect);
+  return chart != nullptr || bars != nullptr;
+}
+
+bool DrawTimeChart(platform::Canvas& canvas, TSeriesComparisonChart* chart, TSeriesBarChart* bars, float width,
+                   bool fullLegend) {
+  if (chart != nullptr)
+    chart->Draw(canvas, width);
+  else if (bars != nullptr)
+    bars->Draw(canvas, width, fullLegend);
+  return chart != nullptr || bars != nullptr;
 }
 
 }  // namespace pages

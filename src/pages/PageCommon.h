@@ -89,6 +89,36 @@ struct TPerformanceCharts {
 void SetPerformanceCharts(TPerformanceCharts& charts, const TNamedSeriesSet& wealth, const TNamedSeriesSet& drawdown,
                           const TNamedSeriesSet& rolling, std::int32_t seriesCount);
 
+// step x count in 64 bits, held to the 32-bit range: a long drag cannot
+// wrap (the cursor rule clamps to the data anyway).
+std::int32_t CursorDelta(std::int32_t step, std::int32_t count);
+
+// The performance chart a view shows: wealth at wealthView, drawdown at
+// wealthView + 1, rolling return at wealthView + 2; nullptr for other views.
+template <typename TChart>
+TChart* PerformanceChartAt(std::int32_t view, std::int32_t wealthView, TChart& wealth, TChart& drawdown,
+                           TChart& rolling) {
+  if (view == wealthView) return &wealth;
+  if (view == wealthView + 1) return &drawdown;
+  if (view == wealthView + 2) return &rolling;
+  return nullptr;
+}
+
+// The time chart of the current view is the comparison chart or the bar
+// chart given (at most one of them is not nullptr); these forward to it and
+// give nothing (no values, (0, 0), a zero area) when both are nullptr.
+std::vector<TDataPoint> ValuesAt(const TSeriesComparisonChart* chart, TSeriesBarChart* bars, float x, float y);
+platform::TPointF ScreenPoint(const TSeriesComparisonChart* chart, const TSeriesBarChart* bars, TDataPoint point);
+TViewArea RangeOf(const TSeriesComparisonChart* chart, const TSeriesBarChart* bars);
+// Lays the time chart out at (32, 64 x aspect), width - 64 wide and
+// height - 64 x aspect high; false when both are nullptr.
+bool LayoutTimeChart(platform::Canvas& canvas, TSeriesComparisonChart* chart, TSeriesBarChart* bars, float width,
+                     float height, float aspect);
+// Draws the time chart (a bar chart with its full legend when fullLegend);
+// false when both are nullptr.
+bool DrawTimeChart(platform::Canvas& canvas, TSeriesComparisonChart* chart, TSeriesBarChart* bars, float width,
+                   bool fullLegend);
+
 // Element index of a vector when it lies inside, else nullptr.
 template <typename T>
 const T* At(const std::vector<T>& items, std::int64_t index) {

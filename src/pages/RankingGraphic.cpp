@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <exception>
-#include <limits>
 
 #include "common/Globals.h"
 #include "common/SeriesHelpers.h"
 #include "pages/PageCommon.h"
+#include "pages/PortfolioViews.h"
 
 namespace {
 
@@ -171,12 +171,7 @@ void TRankingGraphic::Update(std::int32_t start) {
                              kVisibleColumns, VisibleRows(rows), 0);
     }
 
-    pages::TPerformanceCharts charts{WealthChart, DrawdownChart, RollingChart};
-    pages::SetPerformanceCharts(charts, performance.IndexCharts, performance.DrawdownCharts, performance.OneYearCharts,
-                                2);
-    WealthChart = std::move(charts.Wealth);
-    DrawdownChart = std::move(charts.Drawdown);
-    RollingChart = std::move(charts.Rolling);
+    pages::SetPerformanceCharts(WealthChart, DrawdownChart, RollingChart, performance, false);
 
     // The bar window is counted before the history is extended.
     const auto window = static_cast<std::int32_t>(
@@ -236,28 +231,13 @@ void TRankingGraphic::Layout(platform::Canvas& canvas, float width, float height
     case kRankingView:
       if (DataAvailable) RankingChart.Layout(canvas, 0.0f, 32.0f * a, width, height - 64.0f * a);
       break;
-    case kCompositionView:
-      AllocationChart.Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-      break;
     case kAllocationGridView:
       AllocationGrid.Layout(canvas, tabWidth, 0.0f, width - 2.0f * tabWidth, height);
       break;
-    case kStatisticsView:
-      StatisticsTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
-    case kWealthView:
-      WealthChart.Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-      break;
-    case kDrawdownView:
-      DrawdownChart.Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-      break;
-    case kRollingView:
-      RollingChart.Layout(canvas, 32.0f, 64.0f * a, width - 64.0f, height - 64.0f * a);
-      break;
-    case kParameterView:
-      ParameterTable.Layout(canvas, 0.0f, 0.0f, width, height);
-      break;
     default:
+      pages::LayoutPortfolioView(canvas,
+                                 pages::SummaryTableAt(CurrentView, kStatisticsView, StatisticsTable, ParameterTable),
+                                 ComparisonChartOfView(), BarChartOfView(), width, height, aspect);
       break;
   }
 }
@@ -277,29 +257,14 @@ bool TRankingGraphic::Draw(platform::Canvas& canvas, float width, std::int32_t r
     case kRankingView:
       RankingChart.Draw(canvas, static_cast<float>(rank));
       break;
-    case kCompositionView:
-      AllocationChart.Draw(canvas, width, false);
-      break;
     case kAllocationGridView:
       AllocationGrid.Draw(canvas);
       break;
-    case kStatisticsView:
-      StatisticsTable.Draw(canvas, width);
+    default:  // no view: nothing drawn, still content-ready
+      pages::DrawPortfolioView(canvas,
+                               pages::SummaryTableAt(CurrentView, kStatisticsView, StatisticsTable, ParameterTable),
+                               ComparisonChartOfView(), BarChartOfView(), width, false);
       break;
-    case kWealthView:
-      WealthChart.Draw(canvas, width);
-      break;
-    case kDrawdownView:
-      DrawdownChart.Draw(canvas, width);
-      break;
-    case kRollingView:
-      RollingChart.Draw(canvas, width);
-      break;
-    case kParameterView:
-      ParameterTable.Draw(canvas, width);
-      break;
-    default:
-      break;  // no view: nothing drawn, still content-ready
   }
   return true;
 }
@@ -315,22 +280,9 @@ void TRankingGraphic::GetViewData(TSeriesComparisonChart& chart) const {
 }
 
 TViewArea TRankingGraphic::GetViewRange() const {
-  switch (CurrentView) {
-    case kSelectionView:
-      return SelectionChart.ViewArea();
-    case kRankingView:
-      return RankingChart.ViewArea();
-    case kCompositionView:
-      return AllocationChart.ViewArea();
-    case kWealthView:
-      return WealthChart.ViewArea();
-    case kDrawdownView:
-      return DrawdownChart.ViewArea();
-    case kRollingView:
-      return RollingChart.ViewArea();
-    default:
-      return {};
-  }
+  if (CurrentView == kSelectionView) return SelectionChart.ViewArea();
+  if (CurrentView == kRankingView) return RankingChart.ViewArea();
+  return pages::RangeOf(ComparisonChartOfView(), BarChartOfView());
 }
 
 std::string TRankingGraphic::GetHintAt(float x, float y) const {
@@ -355,10 +307,7 @@ void TRankingGraphic::HighlightAt(platform::Canvas& /*canvas*/, float /*x*/, flo
 }
 
 void TRankingGraphic::MoveCursors(std::int32_t step, std::int32_t count) {
-  // d = step x count, kept inside the 32-bit range.
-  const std::int64_t d = static_cast<std::int64_t>(step) * count;
-  const auto delta = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(d, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  const std::int32_t delta = pages::CursorDelta(step, count);
   pages::MoveRegionCursor(RankingChart, delta);
   pages::MoveRegionCursor(SelectionChart, delta);
   pages::MoveBarCursor(AllocationChart, delta);
@@ -391,33 +340,27 @@ platform::TPointF TRankingGraphic::GetCurrentItem() const {
 }
 
 std::vector<TDataPoint> TRankingGraphic::GetValuesAt(float x, float y) {
-  switch (CurrentView) {
-    case kCompositionView:
-      return AllocationChart.GetValuesAt(x, y);
-    case kWealthView:
-      return WealthChart.GetValuesAt(x);
-    case kDrawdownView:
-      return DrawdownChart.GetValuesAt(x);
-    case kRollingView:
-      return RollingChart.GetValuesAt(x);
-    default:
-      return {};
-  }
+  return pages::ValuesAt(ComparisonChartOfView(), BarChartOfView(), x, y);
 }
 
 platform::TPointF TRankingGraphic::DataToScreen(TDataPoint point) const {
-  switch (CurrentView) {
-    case kCompositionView:
-      return AllocationChart.DataToScreen(point);
-    case kWealthView:
-      return WealthChart.DataToScreen(point);
-    case kDrawdownView:
-      return DrawdownChart.DataToScreen(point);
-    case kRollingView:
-      return RollingChart.DataToScreen(point);
-    default:
-      return {};
-  }
+  return pages::ScreenPoint(ComparisonChartOfView(), BarChartOfView(), point);
+}
+
+TSeriesBarChart* TRankingGraphic::BarChartOfView() {
+  return CurrentView == kCompositionView ? &AllocationChart : nullptr;
+}
+
+const TSeriesBarChart* TRankingGraphic::BarChartOfView() const {
+  return CurrentView == kCompositionView ? &AllocationChart : nullptr;
+}
+
+TSeriesComparisonChart* TRankingGraphic::ComparisonChartOfView() {
+  return pages::PerformanceChartAt(CurrentView, kWealthView, WealthChart, DrawdownChart, RollingChart);
+}
+
+const TSeriesComparisonChart* TRankingGraphic::ComparisonChartOfView() const {
+  return pages::PerformanceChartAt(CurrentView, kWealthView, WealthChart, DrawdownChart, RollingChart);
 }
 
 void TRankingGraphic::FormatValue(double value, std::string& text) const {

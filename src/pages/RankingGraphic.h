@@ -129,6 +129,13 @@ class TRankingGraphic {
   std::vector<TDataPoint> GetValuesAt(float x, float y);
   platform::TPointF DataToScreen(TDataPoint point) const;
   void FormatValue(double value, std::string& text) const;
+
+  // The composition bars in view 4, the performance chart of views 7, 8, 9
+  // (nullptr otherwise).
+  TSeriesBarChart* BarChartOfView();
+  const TSeriesBarChart* BarChartOfView() const;
+  TSeriesComparisonChart* ComparisonChartOfView();
+  const TSeriesComparisonChart* ComparisonChartOfView() const;
 };
 
 // "Equity Risk Premium Ranking" page over cMyExternEQSLGraphicData.

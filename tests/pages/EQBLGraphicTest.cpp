@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "pages/EQBLGraphic.h"
 #include "platform/RecordingCanvas.h"
 
@@ -85,15 +86,12 @@ TEQBLGraphicData MakeRecord(std::size_t groups, std::size_t entries) {
 class EQBLGraphicTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fScreenWidthRatio = fScreenHeightRatio = 1.0f;
     strDecimalSeparator = ".";
     SetRiskFreeTitle("2Y Gov Bond");
     cMyExternEQSLGraphicData.RankingRows = {Row("Alpha", strRegionNameList[0], {}),
                                             Row("Beta", strRegionNameList[4], {})};
   }
   void TearDown() override {
-    fScreenWidthRatio = savedWidth_;
-    fScreenHeightRatio = savedHeight_;
     strDecimalSeparator = savedSeparator_;
     vcMyExternCountryList = savedCountries_;
     cMyExternEQSLGraphicData = savedEQSL_;
@@ -126,8 +124,7 @@ class EQBLGraphicTest : public ::testing::Test {
   }
 
  private:
-  float savedWidth_ = fScreenWidthRatio;
-  float savedHeight_ = fScreenHeightRatio;
+  pagetest::TUnitScreen screen_;
   std::string savedSeparator_ = strDecimalSeparator;
   std::vector<TCountry> savedCountries_ = vcMyExternCountryList;
   TEQSLGraphicData savedEQSL_ = cMyExternEQSLGraphicData;

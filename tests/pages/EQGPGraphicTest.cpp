@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "common/DateHelpers.h"
 #include "models/equity/EQGPModel.h"
 #include "pages/EQGPGraphic.h"
@@ -96,7 +97,6 @@ struct SavedGlobals {
   TEQQVGraphicData eqqv = cMyExternEQQVGraphicData;
   TEQBLGraphicData eqbl = cMyExternEQBLGraphicData;
   std::vector<TFXHedgingPosition> positions = vExternEQGPFXHedgingPosition;
-  float widthRatio = fScreenWidthRatio, heightRatio = fScreenHeightRatio;
   ~SavedGlobals() {
     vcMyExternCountryList = countries;
     usMyExternUserSettings = settings;
@@ -104,8 +104,6 @@ struct SavedGlobals {
     cMyExternEQQVGraphicData = eqqv;
     cMyExternEQBLGraphicData = eqbl;
     vExternEQGPFXHedgingPosition = positions;
-    fScreenWidthRatio = widthRatio;
-    fScreenHeightRatio = heightRatio;
   }
 };
 
@@ -121,11 +119,11 @@ class EQGPGraphicTest : public ::testing::Test {
     cMyExternEQSLGraphicData = {};
     cMyExternEQQVGraphicData = {};
     cMyExternEQBLGraphicData = {};
-    fScreenWidthRatio = fScreenHeightRatio = 1.0f;
     page_.Init();
   }
 
   SavedGlobals saved_;
+  pagetest::TUnitScreen screen_;
   TEQGPGraphicData record_ = FilledRecord(30);
   TEQGPGraphic page_{record_};
   platform::RecordingCanvas canvas_;

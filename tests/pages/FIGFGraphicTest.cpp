@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "common/DateHelpers.h"
+#include "PageTestSupport.h"
 #include "common/Globals.h"
 #include "pages/FIGFGraphic.h"
-#include "platform/DateTime.h"
 #include "platform/RecordingCanvas.h"
 
 namespace {
@@ -18,13 +17,8 @@ namespace {
 constexpr float kW = 1920.0f;
 constexpr float kH = 1080.0f;
 
-double MonthEnd(int i) { return GetEndOfMonth(platform::EncodeDate(2010 + i / 12, 1 + i % 12, 1)); }
-
-TLabelledSeries Row(const std::string& name, int count, double value) {
-  TLabelledSeries row{{name, ""}, {}, false};
-  for (int i = 0; i < count; ++i) row.Series.push_back({MonthEnd(i), value});
-  return row;
-}
+using pagetest::MonthEnd;
+constexpr auto Row = pagetest::MonthlyRow;
 
 // groupRows group rows of 30 points; history allocation entries from month
 // 20 on, and a signal grid of months 0..49 that puts 20 entries before them.
@@ -48,15 +42,8 @@ TFIGFGraphicData Record(int groupRows = 20, int history = 10) {
 // after each test.
 class FIGFGraphicTest : public testing::Test {
  protected:
-  void SetUp() override { fScreenWidthRatio = fScreenHeightRatio = 1.0f; }
-  void TearDown() override {
-    fScreenWidthRatio = savedWidth_;
-    fScreenHeightRatio = savedHeight_;
-    cMyExternFIGFGraphicData = savedRecord_;
-  }
-  float savedWidth_ = fScreenWidthRatio;
-  float savedHeight_ = fScreenHeightRatio;
-  TFIGFGraphicData savedRecord_ = cMyExternFIGFGraphicData;
+  pagetest::TUnitScreen screen_;
+  pagetest::TKeep<TFIGFGraphicData> record_{cMyExternFIGFGraphicData};
 };
 
 TEST_F(FIGFGraphicTest, SelectViewFollowsTheTableAndKeepsTheViewOtherwise) {
@@ -181,9 +168,7 @@ TEST_F(FIGFGraphicTest, LayoutAreasAtScaleOneAndTwo) {
         const widgets::TTimeChartFrame* frames[] = {&page.AllocationChart, &page.WealthChart, &page.DrawdownChart,
                                                     &page.RollingChart};
         const widgets::TTimeChartFrame* frame = frames[c.view == 4 ? 0 : c.view - 6];
-        EXPECT_FLOAT_EQ(frame->PlotWidth, 2.0f * c.width / 3.0f);
-        EXPECT_FLOAT_EQ(frame->PlotHeight, 2.0f * c.height / 3.0f);
-        EXPECT_FLOAT_EQ(frame->PlotTop, c.top + c.height / 6.0f);
+        pagetest::ExpectPlotOf(*frame, c.top, c.width, c.height);
         continue;
       }
       const TTextTable& table = c.view == 6 ? page.StatisticsTable : page.ParameterTable;
@@ -191,12 +176,8 @@ TEST_F(FIGFGraphicTest, LayoutAreasAtScaleOneAndTwo) {
                                                   page.BulletList.TotalWidth(), page.BulletList.TotalHeight()}
                           : c.view == 5 ? page.AssetBarChart.ViewArea()
                                         : TViewArea{table.Left, table.Top, table.Width, table.Height};
-      EXPECT_GT(a.Width * a.Height, 0.0f);
       // The statistics table moves its percent cells after centring itself.
-      if (c.view != 6) {
-        EXPECT_NEAR(a.Left + a.Width / 2, c.left + c.width / 2, 0.01f);
-      }
-      EXPECT_NEAR(a.Top + a.Height / 2, c.top + c.height / 2, 0.01f);
+      pagetest::ExpectCentredIn(a, c.left, c.top, c.width, c.height, c.view != 6);
     }
     // The group chart lies in its band from 32 x s to height - 32 x s.
     platform::RecordingCanvas canvas;
@@ -285,17 +266,9 @@ TEST_F(FIGFGraphicTest, EveryViewWithAndWithoutData) {
       // The time charts are laid out without data too; the group chart only with data.
       const bool timeChart = view == 4 || view == 7 || view == 8 || view == 9;
       EXPECT_EQ(page.GetViewRange().Width > 0.0f, timeChart || (withData && view == 1));
-      TSeriesComparisonChart copy;
-      page.GetViewData(copy);
-      EXPECT_EQ(copy.Loaded, view == 7);
       const platform::TPointF item = page.GetCurrentItem();
       EXPECT_EQ(item.X != 0.0f || item.Y != 0.0f, withData && (view == 1 || view == 4));
-      if (view != 4) {
-        EXPECT_EQ(!page.GetValuesAt(kW / 2, kH / 2).empty(), withData && timeChart);
-      }
-      const platform::TPointF p = page.DataToScreen({MonthEnd(15), 1.1});
-      EXPECT_TRUE(std::isfinite(p.X) && std::isfinite(p.Y));
-      EXPECT_EQ(p.X != 0.0f, timeChart);
+      pagetest::ExpectTimeChartAnswers(page, 7, 4, withData, timeChart, kW / 2, kH / 2);
       page.ResetCursors();
     }
   }

@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "common/DateHelpers.h"
+#include "PageTestSupport.h"
 #include "common/Globals.h"
 #include "pages/FIGPGraphic.h"
 #include "pages/FXHedgingPositions.h"
-#include "platform/DateTime.h"
 #include "platform/RecordingCanvas.h"
 
 namespace {
@@ -21,23 +20,12 @@ namespace {
 constexpr float kW = 1920.0f;
 constexpr float kH = 1080.0f;
 
-double MonthEnd(int i) { return GetEndOfMonth(platform::EncodeDate(2010 + i / 12, 1 + i % 12, 1)); }
-
-TLabelledSeries Row(const std::string& name, int count, double value) {
-  TLabelledSeries row{{name, ""}, {}, false};
-  for (int i = 0; i < count; ++i) row.Series.push_back({MonthEnd(i), value});
-  return row;
-}
+using pagetest::Country;
+using pagetest::MonthEnd;
+constexpr auto Row = pagetest::MonthlyRow;
 
 // FIGF group rows: 24 points or more give data, 23 never.
 std::vector<TLabelledSeries> GroupRows(int points = 30) { return {Row("USD", points, 1.0), Row("Gold", points, 0.0)}; }
-
-TCountry Country(const std::string& name, const std::string& currency) {
-  TCountry c;
-  c.Name = name;
-  c.Currency = currency;
-  return c;
-}
 
 // Six region rows of one country each, then "TOTAL"; allocation entries of
 // 80 % fixed rate, 10 % inflation-linked and 10 % gold.
@@ -69,7 +57,6 @@ TFIGPGraphicData Record(int history = 30) {
 class FIGPGraphicTest : public testing::Test {
  protected:
   void SetUp() override {
-    fScreenWidthRatio = fScreenHeightRatio = 1.0f;
     vcMyExternCountryList = {Country("USA", "USD"), Country("Germany", "EUR"), Country("France", "EUR"),
                              Country("Brazil", "BRL")};
     usMyExternUserSettings.PortfolioCcy = "USD";
@@ -80,24 +67,13 @@ class FIGPGraphicTest : public testing::Test {
     cMyExternFISLGraphicData.RegionItems[1].Name = "Brazil";
     cMyExternFISLGraphicData.RegionItems[0].Value = cMyExternFISLGraphicData.RegionItems[1].Value = 0.5;
   }
-  void TearDown() override {
-    fScreenWidthRatio = savedWidth_;
-    fScreenHeightRatio = savedHeight_;
-    vcMyExternCountryList = savedCountries_;
-    usMyExternUserSettings = savedSettings_;
-    cMyExternFICYGraphicData = savedFicy_;
-    cMyExternFISLGraphicData = savedFisl_;
-    cMyExternFIGPGraphicData = savedFigp_;
-    vExternFIGPFXHedgingPosition = savedPositions_;
-  }
-  float savedWidth_ = fScreenWidthRatio;
-  float savedHeight_ = fScreenHeightRatio;
-  std::vector<TCountry> savedCountries_ = vcMyExternCountryList;
-  TUserSettings savedSettings_ = usMyExternUserSettings;
-  TFICYGraphicData savedFicy_ = cMyExternFICYGraphicData;
-  TFISLGraphicData savedFisl_ = cMyExternFISLGraphicData;
-  TFIGPGraphicData savedFigp_ = cMyExternFIGPGraphicData;
-  std::vector<TFXHedgingPosition> savedPositions_ = vExternFIGPFXHedgingPosition;
+  pagetest::TUnitScreen screen_;
+  pagetest::TKeep<std::vector<TCountry>> countries_{vcMyExternCountryList};
+  pagetest::TKeep<TUserSettings> settings_{usMyExternUserSettings};
+  pagetest::TKeep<TFICYGraphicData> ficy_{cMyExternFICYGraphicData};
+  pagetest::TKeep<TFISLGraphicData> fisl_{cMyExternFISLGraphicData};
+  pagetest::TKeep<TFIGPGraphicData> figp_{cMyExternFIGPGraphicData};
+  pagetest::TKeep<std::vector<TFXHedgingPosition>> positions_{vExternFIGPFXHedgingPosition};
 };
 
 TEST_F(FIGPGraphicTest, SelectViewFollowsTheTableAndKeepsTheViewOtherwise) {
@@ -246,9 +222,7 @@ TEST_F(FIGPGraphicTest, LayoutAreasAtScaleOneAndTwo) {
         const widgets::TTimeChartFrame* frames[] = {&page.AllocationChart, &page.WealthChart, &page.DrawdownChart,
                                                     &page.RollingChart};
         const widgets::TTimeChartFrame* frame = frames[c.view == 0 ? 0 : c.view - 5];
-        EXPECT_FLOAT_EQ(frame->PlotWidth, 2.0f * c.width / 3.0f);
-        EXPECT_FLOAT_EQ(frame->PlotHeight, 2.0f * c.height / 3.0f);
-        EXPECT_FLOAT_EQ(frame->PlotTop, c.top + c.height / 6.0f);
+        pagetest::ExpectPlotOf(*frame, c.top, c.width, c.height);
       } else if (c.kind == kRanking) {
         // The header starts at the area's corner; view 2 shows the region rows only.
         const TTableCell& corner = page.RankingTable.Columns().at(0).at(0);
@@ -260,12 +234,8 @@ TEST_F(FIGPGraphicTest, LayoutAreasAtScaleOneAndTwo) {
         const TViewArea a = c.view == 1   ? page.AssetBarChart.ViewArea()
                             : c.view == 4 ? page.HedgingTable.ViewArea()
                                           : TViewArea{table.Left, table.Top, table.Width, table.Height};
-        EXPECT_GT(a.Width * a.Height, 0.0f);
         // The statistics table moves its percent cells after centring itself.
-        if (c.view != 5) {
-          EXPECT_NEAR(a.Left + a.Width / 2, c.left + c.width / 2, 0.01f);
-        }
-        EXPECT_NEAR(a.Top + a.Height / 2, c.top + c.height / 2, 0.01f);
+        pagetest::ExpectCentredIn(a, c.left, c.top, c.width, c.height, c.view != 5);
       }
     }
   }
@@ -318,17 +288,9 @@ TEST_F(FIGPGraphicTest, EveryViewWithAndWithoutData) {
       if (withData) {
         EXPECT_EQ(page.GetViewRange().Width > 0.0f, timeChart || view == 3 || view == 4);
       }
-      TSeriesComparisonChart copy;
-      page.GetViewData(copy);
-      EXPECT_EQ(copy.Loaded, view == 6);
       const platform::TPointF item = page.GetCurrentItem();
       EXPECT_EQ(item.X != 0.0f || item.Y != 0.0f, withData && view == 0);
-      if (view != 0) {
-        EXPECT_EQ(!page.GetValuesAt(kW / 2, kH / 2).empty(), withData && timeChart);
-      }
-      const platform::TPointF p = page.DataToScreen({MonthEnd(15), 1.1});
-      EXPECT_TRUE(std::isfinite(p.X) && std::isfinite(p.Y));
-      EXPECT_EQ(p.X != 0.0f, timeChart);
+      pagetest::ExpectTimeChartAnswers(page, 6, 0, withData, timeChart, kW / 2, kH / 2);
       page.ResetCursors();
     }
   }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "pages/FXHedgingPositions.h"
 
 namespace {
@@ -16,12 +17,7 @@ using Rows = std::vector<TFXHedgingPosition>;
 using Texts = std::vector<std::string>;
 using Weights = std::vector<std::pair<std::string, double>>;
 
-TCountry Country(const std::string& name, const std::string& currency) {
-  TCountry c;
-  c.Name = name;
-  c.Currency = currency;
-  return c;
-}
+using pagetest::Country;
 
 const std::vector<TCountry> kFour{Country("USA", "USD"), Country("Germany", "EUR"), Country("France", "EUR"),
                                   Country("United Kingdom", "GBP"), Country("Japan", "JPY")};

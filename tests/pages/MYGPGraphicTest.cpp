@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "PageTestSupport.h"
 #include "pages/FXHedgingPositions.h"
 #include "pages/MYGPGraphic.h"
 #include "platform/RecordingCanvas.h"
@@ -28,7 +29,6 @@ constexpr float kH = 900.0f;
 class MYGPGraphicTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fScreenWidthRatio = fScreenHeightRatio = 1.0f;
     strDecimalSeparator = ".";
     vcMyExternCountryList.clear();
     usMyExternUserSettings = {};
@@ -36,8 +36,6 @@ class MYGPGraphicTest : public ::testing::Test {
     ClearRecords();
   }
   void TearDown() override {
-    fScreenWidthRatio = saved_.width;
-    fScreenHeightRatio = saved_.height;
     strDecimalSeparator = saved_.separator;
     vcMyExternCountryList = saved_.countries;
     usMyExternUserSettings = saved_.settings;
@@ -63,8 +61,8 @@ class MYGPGraphicTest : public ::testing::Test {
   std::unique_ptr<TMYGPGraphicData> record = std::make_unique<TMYGPGraphicData>();
 
  private:
+  pagetest::TUnitScreen screen_;
   struct {
-    float width = fScreenWidthRatio, height = fScreenHeightRatio;
     std::string separator = strDecimalSeparator;
     std::vector<TCountry> countries = vcMyExternCountryList;
     TUserSettings settings = usMyExternUserSettings;

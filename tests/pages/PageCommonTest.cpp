@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "pages/PageCommon.h"
+#include "platform/RecordingCanvas.h"
 
 namespace {
 
@@ -126,6 +128,42 @@ TEST(PageCommonTest, FullRecentHistoryNeedsTwentyFourRankedPointsInOneRow) {
       {"one good row among bad ones", {Row("A", "", late), Row("B", "", Points(23)), Row("C", "", Points(25))}, true},
   };
   for (const Case& c : cases) EXPECT_EQ(pages::HasFullRecentHistory(c.rows), c.expected) << c.name;
+}
+
+TEST(PageCommonTest, CursorDeltaHoldsTheProductToThirtyTwoBits) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const struct {
+    std::int32_t step, count, expected;
+  } cases[] = {{2, -3, -6}, {0, kMax, 0}, {kMax, 2, kMax}, {kMax, -2, kMin}, {kMin, -1, kMax}, {-65536, 65536, kMin}};
+  for (const auto& c : cases) EXPECT_EQ(pages::CursorDelta(c.step, c.count), c.expected) << c.step << " x " << c.count;
+}
+
+TEST(PageCommonTest, TimeChartForwardersPickTheGivenChartAndAnswerNothingWithoutOne) {
+  TNamedSeriesSet set;
+  set[0].Series = set[2].Series = Points(30);
+  TSeriesComparisonChart chart;
+  chart.SetData(set, 0, 0, 2, -1, -1.0, -1.0);
+  platform::RecordingCanvas canvas;
+  EXPECT_FALSE(pages::LayoutTimeChart(canvas, nullptr, nullptr, 1000.0f, 600.0f, 2.0f));
+  EXPECT_FALSE(pages::DrawTimeChart(canvas, nullptr, nullptr, 1000.0f, true));
+  EXPECT_TRUE(canvas.Ops.empty());
+  EXPECT_TRUE(pages::ValuesAt(nullptr, nullptr, 500.0f, 300.0f).empty());
+  EXPECT_EQ(pages::RangeOf(nullptr, nullptr).Width, 0.0f);
+  const platform::TPointF none = pages::ScreenPoint(nullptr, nullptr, {40300.0, 1.0});
+  EXPECT_EQ(none.X, 0.0f);
+  EXPECT_EQ(none.Y, 0.0f);
+
+  // The chart takes the time-chart frame: (32, 64 x aspect), width - 64, height - 64 x aspect.
+  ASSERT_TRUE(pages::LayoutTimeChart(canvas, &chart, nullptr, 1000.0f, 600.0f, 2.0f));
+  EXPECT_FLOAT_EQ(chart.PlotWidth, 2.0f * 936.0f / 3.0f);
+  EXPECT_FLOAT_EQ(chart.PlotTop, 128.0f + 472.0f / 6.0f);
+  EXPECT_TRUE(pages::DrawTimeChart(canvas, &chart, nullptr, 1000.0f, true));
+  EXPECT_FALSE(canvas.Ops.empty());
+  EXPECT_EQ(pages::RangeOf(&chart, nullptr).Width, chart.ViewArea().Width);
+  EXPECT_GT(pages::RangeOf(&chart, nullptr).Width, 0.0f);
+  EXPECT_FALSE(pages::ValuesAt(&chart, nullptr, 500.0f, 300.0f).empty());
+  EXPECT_GT(pages::ScreenPoint(&chart, nullptr, {40300.0, 1.0}).X, 0.0f);
 }
 
 TEST(PageCommonTest, ValueTextsOfPercentAndPlainViews) {
