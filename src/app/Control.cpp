@@ -23,6 +23,16 @@ void TControl::SetColours(platform::TAlphaColor fill, platform::TAlphaColor stro
   update();
 }
 
+void TControl::SetFontColour(platform::TAlphaColor colour) {
+  FontColour = colour;
+  update();
+}
+
+void TControl::SetStrokeThickness(float thickness) {
+  StrokeThickness = thickness;
+  update();
+}
+
 void PaintControl(const TControl& control, platform::Canvas& canvas, float width, float height) {
   // Half the frame inside the rectangle, so a 2 px hover frame is not clipped.
   const float inset = control.StrokeThickness / 2.0f;
@@ -54,15 +64,22 @@ void TControl::paintEvent(QPaintEvent*) {
 }
 
 void TControl::mousePressEvent(QMouseEvent* event) {
+  emit PointerPressed(this, event->buttons(), event->position());
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
   Down_ = true;
   emit Pressed(this);
 }
 
 void TControl::mouseReleaseEvent(QMouseEvent* event) {
+  emit PointerReleased(this, event->buttons(), event->position());
   if (event->button() != Qt::LeftButton || !Down_) return QWidget::mouseReleaseEvent(event);
   Down_ = false;
   if (rect().contains(event->position().toPoint())) emit Clicked(this);
+}
+
+void TControl::mouseMoveEvent(QMouseEvent* event) {
+  emit PointerMoved(this, event->buttons(), event->position());
+  QWidget::mouseMoveEvent(event);
 }
 
 void TControl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -2,7 +2,9 @@
 // One control of the main window: a rectangle (or circle) with an optional
 // centred text, or a custom drawing, painted through platform::Canvas.
 // Buttons, tabs, labels, lamps and step images are all controls; they tell
-// their handlers about presses, hovers and leaves.
+// their handlers about presses, hovers and leaves. The object name is the
+// control's name in the window; its text, colours and frame thickness are
+// also readable and writable as Qt properties.
 
 #include <QWidget>
 #include <functional>
@@ -14,6 +16,11 @@ namespace app {
 
 class TControl : public QWidget {
   Q_OBJECT
+  Q_PROPERTY(QString text READ TextProperty WRITE SetTextProperty)
+  Q_PROPERTY(quint32 fillColour READ FillProperty WRITE SetFillProperty)
+  Q_PROPERTY(quint32 strokeColour READ StrokeProperty WRITE SetStrokeProperty)
+  Q_PROPERTY(double strokeThickness READ ThicknessProperty WRITE SetThicknessProperty)
+  Q_PROPERTY(quint32 fontColour READ FontColourProperty WRITE SetFontColourProperty)
  public:
   enum class TShape { None, Rectangle, Circle };
 
@@ -36,6 +43,19 @@ class TControl : public QWidget {
   // Sets the text and repaints.
   void SetText(const std::string& text);
   void SetColours(platform::TAlphaColor fill, platform::TAlphaColor stroke);
+  void SetFontColour(platform::TAlphaColor colour);
+  void SetStrokeThickness(float thickness);
+
+  QString TextProperty() const { return QString::fromStdString(Text); }
+  void SetTextProperty(const QString& text) { SetText(text.toStdString()); }
+  quint32 FillProperty() const { return FillColour; }
+  void SetFillProperty(quint32 colour) { SetColours(colour, StrokeColour); }
+  quint32 StrokeProperty() const { return StrokeColour; }
+  void SetStrokeProperty(quint32 colour) { SetColours(FillColour, colour); }
+  double ThicknessProperty() const { return StrokeThickness; }
+  void SetThicknessProperty(double thickness) { SetStrokeThickness(static_cast<float>(thickness)); }
+  quint32 FontColourProperty() const { return FontColour; }
+  void SetFontColourProperty(quint32 colour) { SetFontColour(colour); }
 
  signals:
   void Pressed(app::TControl* sender);
@@ -43,11 +63,17 @@ class TControl : public QWidget {
   void DoubleClicked(app::TControl* sender);
   void Entered(app::TControl* sender);
   void Left(app::TControl* sender);
+  // Every press, move and release with the buttons held after the event and
+  // the position in the control (track-bar panels, list arrows).
+  void PointerPressed(app::TControl* sender, Qt::MouseButtons buttons, QPointF position);
+  void PointerMoved(app::TControl* sender, Qt::MouseButtons buttons, QPointF position);
+  void PointerReleased(app::TControl* sender, Qt::MouseButtons buttons, QPointF position);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;

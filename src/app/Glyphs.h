@@ -8,17 +8,17 @@
 namespace app {
 
 enum class TGlyph {
-  LocalStorage,     // database cylinder
-  ServerStorage,    // server with a downward arrow
-  DisabledServer,   // server crossed out
-  ServerState,      // server with signal arcs
-  Success,          // check mark in a circle
-  Failure,          // exclamation mark in a red circle
+  LocalStorage,       // database cylinder
+  ServerStorage,      // server with a downward arrow
+  DisabledServer,     // server crossed out
+  ServerState,        // server with signal arcs
+  Success,            // check mark in a circle
+  Failure,            // exclamation mark in a red circle
   FailureConnection,  // broken link
-  MailSent,         // envelope
-  ServerMessage,    // speech bubble
-  Connect,          // person with an arrow (sign-in and download)
-  Parameters,       // sliders
+  MailSent,           // envelope
+  ServerMessage,      // speech bubble
+  Connect,            // person with an arrow (sign-in and download)
+  Parameters,         // sliders
   Minimize,
   Maximize,
   Restore,

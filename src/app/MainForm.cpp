@@ -4,10 +4,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/Glyphs.h"
-#include "app/PagesWorkspace.h"
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
 #include "common/TextHelpers.h"
@@ -22,6 +23,8 @@
 #include "platform/CurlTransport.h"
 #include "session/DateButtons.h"
 #include "session/ModelStateTransfer.h"
+#include "session/PageRefresh.h"
+#include "session/ValueIndicators.h"
 #include "session/WindowTexts.h"
 
 namespace app {
@@ -50,6 +53,65 @@ constexpr std::array<std::pair<int, const char*>, 9> kThemeTabs{{{0, ""},
                                                                  {8, "Cash Ranking"},
                                                                  {6, "Monetary"}}};
 
+using session::TTabGroup;
+using session::TTabRef;
+using session::TTrackBar;
+
+// The main tab and sub-index that theme tab n chooses.
+constexpr std::array<std::pair<std::int32_t, std::int32_t>, 9> kThemeChoice{
+    {{0, 0}, {1, 0}, {1, 2}, {1, 3}, {1, 1}, {2, 0}, {2, 3}, {2, 1}, {2, 2}}};
+
+// The six track bars in window order (session::TTrackBar); each is
+// <stem>MainSupport holding the panel <stem>Support with <stem>Guide and <stem>Cursor.
+constexpr std::array<const char*, 6> kTrackBarStems{"VFIHeatMapTrackBar", "VEQHeatMapTrackBar", "VCYHeatMapTrackBar",
+                                                    "VHistoryTrackBar",   "VZoneTrackBar",      "VFXTrackBar"};
+constexpr float kTrackBarWidth = 16.0f;
+constexpr float kTrackBarHeight = 400.0f;  // at the reference height
+constexpr float kTrackCursorHeight = 48.0f;
+
+// Tab names: "MainTabsheet_n" (main n - 1), "ThemeSelectionTabsheet_n"
+// (theme n), "VLTabsheet_n" and likes (index n - 1).
+constexpr std::array<std::pair<TTabGroup, const char*>, 6> kTabPrefixes{{{TTabGroup::Main, "MainTabsheet_"},
+                                                                         {TTabGroup::Theme, "ThemeSelectionTabsheet_"},
+                                                                         {TTabGroup::VL, "VLTabsheet_"},
+                                                                         {TTabGroup::HA, "HATabsheet_"},
+                                                                         {TTabGroup::VR, "VRTabsheet_"},
+                                                                         {TTabGroup::HB, "HBTabsheet_"}}};
+
+std::optional<TTabRef> TabOf(const QString& name) {
+  for (const auto& [group, prefix] : kTabPrefixes) {
+    if (!name.startsWith(prefix)) continue;
+    bool ok = false;
+    const int number = name.mid(static_cast<int>(std::strlen(prefix))).toInt(&ok);
+    if (!ok) return std::nullopt;
+    return TTabRef{group, group == TTabGroup::Theme ? number : number - 1};
+  }
+  return std::nullopt;
+}
+
+std::string TabName(TTabRef tab) {
+  for (const auto& [group, prefix] : kTabPrefixes)
+    if (group == tab.Group) return prefix + std::to_string(tab.Group == TTabGroup::Theme ? tab.Index : tab.Index + 1);
+  return {};
+}
+
+TControl* TitleOf(TControl* tab) { return static_cast<TControl*>(tab->children().front()); }
+
+TTrackBar TrackBarOf(const TControl* panel) {
+  for (std::size_t i = 0; i < kTrackBarStems.size(); ++i)
+    if (panel->objectName() == QString(kTrackBarStems[i]) + "Support") return static_cast<TTrackBar>(i);
+  return TTrackBar::None;
+}
+
+// The cursor's Y for a bar's position: Position x R / D with D = ItemCount -
+// PageSize and R = guide height - cursor height; the top when nothing travels.
+double CursorYFor(const session::TrackBarState& state, double guideHeight, double cursorHeight) {
+  const double d = state.ItemCount - state.PageSize;
+  const double r = guideHeight - cursorHeight;
+  if (d <= 0.0 || r <= 0.0) return 0.0;
+  return std::clamp(state.Position * r / d, 0.0, r);
+}
+
 void Place(QWidget* widget, const session::TRectGeometry& rect) {
   widget->setGeometry(static_cast<int>(rect.X), static_cast<int>(rect.Y), static_cast<int>(rect.Width),
                       static_cast<int>(rect.Height));
@@ -57,7 +119,8 @@ void Place(QWidget* widget, const session::TRectGeometry& rect) {
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Workspace_(std::make_unique<TPagesWorkspace>()) {
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Pages_(std::make_unique<TModelPages>()) {
+  Pages_->Init();
   setObjectName("MainForm");
   setWindowTitle("Quorvane");
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -166,6 +229,13 @@ TControl* TMainForm::AddTab(QWidget* parent, const std::string& name, const std:
   text->Text = title;
   text->FontColour = kWhite;
   text->setAttribute(Qt::WA_TransparentForMouseEvents);
+  if (name.rfind("ThemeSelectionTabsheet_", 0) == 0) {
+    connect(tab, &TControl::Clicked, this, [this](TControl* sender) { OnThemesSelectionTabsheetClick(sender); });
+  } else {
+    connect(tab, &TControl::Clicked, this, [this](TControl* sender) { OnTabsheetClick(sender); });
+  }
+  connect(tab, &TControl::Entered, this, [this](TControl* sender) { OnTabsheetMouseEnter(sender); });
+  connect(tab, &TControl::Left, this, [this](TControl* sender) { OnTabsheetMouseLeave(sender); });
   return tab;
 }
 
@@ -177,15 +247,8 @@ TControl* TMainForm::AddTextButton(QWidget* parent, const char* name, const char
   text->Text = title;
   text->FontSize = 14.0f;
   connect(text, &TControl::Clicked, this, [this](TControl* sender) { OnClassicButtonClick(sender); });
-  // Hover widens the frame.
-  connect(text, &TControl::Entered, button, [button] {
-    button->StrokeThickness = 2.0f;
-    button->update();
-  });
-  connect(text, &TControl::Left, button, [button] {
-    button->StrokeThickness = 1.0f;
-    button->update();
-  });
+  connect(text, &TControl::Entered, this, [this](TControl* sender) { OnClassicButtonMouseEnter(sender); });
+  connect(text, &TControl::Left, this, [this](TControl* sender) { OnClassicButtonMouseLeave(sender); });
   return button;
 }
 
@@ -199,24 +262,17 @@ void TMainForm::BuildControls() {
   logo->FontColour = 0xFF293556;
   connect(logo, &TControl::Clicked, this, [this](TControl* sender) { OnButtonClick(sender); });
 
-  // Image buttons: the glyph turns active on hover.
+  // Image buttons: the "glyph" property is the picture, "active" its hover look.
   auto imageButton = [this](QWidget* parent, const char* name, TGlyph glyph) {
     TControl* button = AddControl(parent, name);
-    auto active = std::make_shared<bool>(false);
-    auto shown = std::make_shared<TGlyph>(glyph);
     button->setProperty("glyph", static_cast<int>(glyph));
-    button->Painter = [button, active](platform::Canvas& canvas, float w, float h) {
+    button->setProperty("active", false);
+    button->Painter = [button](platform::Canvas& canvas, float w, float h) {
       PaintGlyph(static_cast<TGlyph>(button->property("glyph").toInt()), canvas, w, h,
-                 *active ? kActiveGlyphColour : kGlyphColour);
+                 button->property("active").toBool() ? kActiveGlyphColour : kGlyphColour);
     };
-    connect(button, &TControl::Entered, button, [button, active] {
-      *active = true;
-      button->update();
-    });
-    connect(button, &TControl::Left, button, [button, active] {
-      *active = false;  // the not-active look
-      button->update();
-    });
+    connect(button, &TControl::Entered, this, [this](TControl* sender) { OnButtonEnter(sender); });
+    connect(button, &TControl::Left, this, [this](TControl* sender) { OnButtonLeave(sender); });
     connect(button, &TControl::Clicked, this, [this](TControl* sender) { OnButtonClick(sender); });
     return button;
   };
@@ -241,6 +297,8 @@ void TMainForm::BuildControls() {
     TControl* title = AddControl(button, (std::string(name) + "Title").c_str());
     title->FontColour = kListTitleColour;
     connect(title, &TControl::Clicked, this, [this](TControl* sender) { OnClassicButtonClick(sender); });
+    connect(title, &TControl::Entered, this, [this](TControl* sender) { OnClassicButtonMouseEnter(sender); });
+    connect(title, &TControl::Left, this, [this](TControl* sender) { OnClassicButtonMouseLeave(sender); });
   }
   auto intraMonth = AddGroup(TWindowGroup::IntraMonthTitleSupport, this);
   TControl* intraMonthTitle = AddControl(intraMonth, "IntraMonthTitle");
@@ -274,8 +332,25 @@ void TMainForm::BuildControls() {
     const std::string suffix = cut == std::string::npos ? "" : base.substr(cut);
     TControl* title = AddControl(support, (stem + "Title" + suffix).c_str());
     title->FontColour = kListTitleColour;
-    AddControl(support, (stem + "Up" + suffix).c_str());
-    AddControl(support, (stem + "Down" + suffix).c_str());
+    for (const bool up : {true, false}) {
+      TControl* arrow = AddControl(support, (stem + (up ? "UpControl" : "DownControl") + suffix).c_str());
+      arrow->setProperty("active", false);
+      // A chevron pointing up or down; the active look while hovered.
+      arrow->Painter = [arrow, up](platform::Canvas& canvas, float w, float h) {
+        const float cx = w / 2.0f, cy = h / 2.0f, half = std::min(w, h) * 0.22f;
+        const float tip = up ? cy - half / 2.0f : cy + half / 2.0f;
+        const float foot = up ? cy + half / 2.0f : cy - half / 2.0f;
+        canvas.Stroke = {platform::TBrushKind::Solid,
+                         arrow->property("active").toBool() ? kActiveGlyphColour : kListTitleColour, 2.0f};
+        canvas.DrawLine({cx - half, foot}, {cx, tip}, 1.0f);
+        canvas.DrawLine({cx, tip}, {cx + half, foot}, 1.0f);
+      };
+      connect(arrow, &TControl::PointerPressed, this, [this, up](TControl* sender, Qt::MouseButtons, QPointF) {
+        up ? OnUpControlMouseDown(sender) : OnDownControlMouseDown(sender);
+      });
+      connect(arrow, &TControl::Entered, this, [this](TControl* sender) { OnArrowMouseEnter(sender); });
+      connect(arrow, &TControl::Left, this, [this](TControl* sender) { OnArrowMouseLeave(sender); });
+    }
   }
   const std::pair<TWindowGroup, const char*> tracks[] = {
       {TWindowGroup::VFIHeatMapTrackBarMainSupport, "VFIHeatMapTrackBar"},
@@ -286,20 +361,26 @@ void TMainForm::BuildControls() {
       {TWindowGroup::VFXTrackBarMainSupport, "VFXTrackBar"}};
   for (const auto& [group, prefix] : tracks) {
     TControl* support = AddControl(AddGroup(group, this), (std::string(prefix) + "Support").c_str());
-    AddControl(support, (std::string(prefix) + "Guide").c_str(), Shape::Rectangle)->SetColours(kTabColour, kTabColour);
-    AddControl(support, (std::string(prefix) + "Cursor").c_str(), Shape::Rectangle)->SetColours(0xFF708CD5, 0xFF708CD5);
+    // The panel takes the pointer; guide and cursor let it through.
+    TControl* guide = AddControl(support, (std::string(prefix) + "Guide").c_str(), Shape::Rectangle);
+    guide->SetColours(kTabColour, kTabColour);
+    guide->Radius = 4.0f;
+    TControl* cursor = AddControl(support, (std::string(prefix) + "Cursor").c_str(), Shape::Rectangle);
+    cursor->SetColours(0xFF708CD5, 0xFF708CD5);
+    cursor->Radius = 4.0f;
+    for (TControl* part : {guide, cursor}) part->setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(support, &TControl::PointerPressed, this, [this](TControl* sender, Qt::MouseButtons buttons, QPointF at) {
+      OnTrackBarMouseDown(sender, buttons, at.y());
+    });
+    connect(support, &TControl::PointerMoved, this, [this](TControl* sender, Qt::MouseButtons buttons, QPointF at) {
+      OnTrackBarMouseMove(sender, buttons, at.y());
+    });
+    connect(support, &TControl::PointerReleased, this,
+            [this](TControl* sender, Qt::MouseButtons, QPointF) { OnTrackBarMouseUp(sender); });
   }
 
   auto chart = AddGroup(TWindowGroup::GeneralInformationAndGraphicSupport, this);
-  TControl* paintBox = AddControl(chart, "MainPaintBox");
-  paintBox->Painter = [this](platform::Canvas& canvas, float w, float h) {
-    if (View.WorkspaceShown) Workspace_->PaintChart(View, canvas, w, h, Geometry.HATabsheets[0].Width);
-  };
-  AddGroup(TWindowGroup::DatasetValueIndicatorSupport, chart);
-  AddGroup(TWindowGroup::GraphicSelectedZoneInfosSupport, chart);
-  AddGroup(TWindowGroup::ValuePositionIndicator_1, chart);
-  AddGroup(TWindowGroup::ValuePositionIndicator_2, chart);
-  AddGroup(TWindowGroup::ValuePositionIndicator_3, chart);
+  BuildChartArea(chart);
 
   for (TWindowGroup group :
        {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3, TWindowGroup::MainTitle_4}) {
@@ -389,7 +470,14 @@ void TMainForm::BuildControls() {
 // ---------------------------------------------------------------- screen
 
 void TMainForm::ApplyScreen() {
-  for (std::size_t i = 0; i < session::kWindowGroupCount; ++i) Groups_[i]->setVisible(Screen.Visible[i]);
+  for (std::size_t i = 0; i < session::kWindowGroupCount; ++i) {
+    // The chart area shows its boxes and markers itself; the screen only hides them.
+    const auto group = static_cast<TWindowGroup>(i);
+    const bool overChart =
+        group == TWindowGroup::DatasetValueIndicatorSupport || group == TWindowGroup::GraphicSelectedZoneInfosSupport ||
+        (group >= TWindowGroup::ValuePositionIndicator_1 && group <= TWindowGroup::ValuePositionIndicator_3);
+    if (!overChart || !Screen.Visible[i]) Groups_[i]->setVisible(Screen.Visible[i]);
+  }
   TControl* message = Find("MessageContent");
   message->FontColour = Screen.MessageColour;
   message->SetText(Screen.MessageContent);
@@ -447,8 +535,18 @@ void TMainForm::ShowProgressMessage(int mode, const std::string& text, bool fail
 
 void TMainForm::SetScreenMode(int mode) {
   const bool intraMonth = DateSelectionForm != nullptr && DateSelectionForm->IntraMonth;
-  // Until the pages arrive, the workspace shows no tab group.
-  session::SetScreenMode(Screen, mode, intraMonth, [] {});
+  // Mode 3 arranges the tab groups: those of the selection being applied, else afresh.
+  session::SetScreenMode(Screen, mode, intraMonth, [this] {
+    if (PendingTabs_ != nullptr) {
+      ApplyTabs(*PendingTabs_);
+    } else if (TModelPages* pages = Pages()) {
+      session::TTabSelection::TTabs tabs;
+      tabs.Titles = session::SetTabsheetTitles(View);
+      tabs.Arrangement = session::ArrangeTabsheets(View, session::RankingFacts(*pages));
+      if (tabs.Arrangement.Applies) tabs.Colours = session::SetTabsheetColours(View, false);
+      ApplyTabs(tabs);
+    }
+  });
   if (!ParametersDialogAvailable) Screen.SetVisible(TWindowGroup::SetParametersButtonSupport, false);
   ApplyScreen();
 }
@@ -477,11 +575,35 @@ void TMainForm::OnFormResize() {
       session::LayoutWindow(Geometry, width(), height(), true, View.WorkspaceShown, StartupDone);
   if (result.Width != width() || result.Height != height()) resize(result.Width, result.Height);
   ApplyGeometry();
-  if (result.Repaint) {
-    View.PaintPhase = 2;
-    Find("MainPaintBox")->update();
-  }
+  if (result.Repaint) RequestChartRepaint(2);
   if (result.EnableTimer && !MainTimer.isActive()) MainTimer.start();
+}
+
+void TMainForm::BuildChartArea(TControl* chart) {
+  ChartArea_ = new TChartArea(View, *Pages_, chart);
+  // The controls over the chart are the window's groups: the screen modes hide them.
+  Groups_[static_cast<std::size_t>(TWindowGroup::DatasetValueIndicatorSupport)] = ChartArea_->ValueBox;
+  Groups_[static_cast<std::size_t>(TWindowGroup::GraphicSelectedZoneInfosSupport)] = ChartArea_->ZoneBox;
+  for (std::size_t i = 0; i < 3; ++i)
+    Groups_[static_cast<std::size_t>(TWindowGroup::ValuePositionIndicator_1) + i] = ChartArea_->ValueMarkers[i];
+  ChartArea_->TrackBarGeometries = [this] { return TrackBarGeometries(); };
+  ChartArea_->PagesBusy = [this] { return !WorkspaceIdle(); };
+  ChartArea_->PlaceTrackBarSupports = [this](const std::vector<TTrackBarSupportPlacement>& placements) {
+    for (const TTrackBarSupportPlacement& p : placements)
+      MoveTrackBarSupport(p.Bar, p.SetX ? std::optional<float>(p.X) : std::nullopt, p.SetY);
+  };
+  connect(ChartArea_, &TChartArea::TrackBarCursorMoved, this,
+          [this](TTrackBar bar, double cursorTop) { PlaceTrackBarCursor(bar, cursorTop); });
+  connect(ChartArea_, &TChartArea::TrackBarsReset, this, [this] {
+    for (std::size_t i = 0; i < kTrackBarStems.size(); ++i) PlaceTrackBarCursor(static_cast<TTrackBar>(i), 0.0);
+  });
+  connect(ChartArea_, &TChartArea::TitlesChanged, this,
+          [this] { Find("QVListSelectionTitle_1")->SetText(session::ShownText(View.QVListTitle1)); });
+  // A country chosen on the chart shows that country's first view.
+  connect(ChartArea_, &TChartArea::CountryChosen, this, [this] {
+    ApplyTabSelection(session::OnTabsheetClick(View, *Pages_, {TTabGroup::VL, 3}));
+    ApplyTabSelection(session::OnTabsheetClick(View, *Pages_, {TTabGroup::HA, 0}));
+  });
 }
 
 void TMainForm::ApplyGeometry() {
@@ -568,7 +690,9 @@ void TMainForm::ApplyGeometry() {
   }
   TControl* chart = Group(TWindowGroup::GeneralInformationAndGraphicSupport);
   Place(chart, g.GeneralInformationAndGraphicSupport);
-  Find("MainPaintBox")->setGeometry(0, 0, chart->width(), chart->height());
+  ChartArea_->setGeometry(0, 0, chart->width(), chart->height());
+  ChartArea_->TabWidth = g.HATabsheets[0].Width;
+  PlaceTrackBars();
   const TWindowGroup titles[] = {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3,
                                  TWindowGroup::MainTitle_4};
   for (std::size_t i = 0; i < 4; ++i) {
@@ -582,8 +706,6 @@ void TMainForm::ApplyGeometry() {
 void TMainForm::SetTransportFactory(std::function<std::unique_ptr<platform::HttpTransport>()> factory) {
   TransportFactory_ = std::move(factory);
 }
-
-void TMainForm::SetWorkspace(std::unique_ptr<TWorkspace> workspace) { Workspace_ = std::move(workspace); }
 
 void TMainForm::OnFormTimer(QTimer* sender) {
   if (sender != &MainTimer) return;
@@ -748,13 +870,16 @@ void TMainForm::ShowWorkspace() {
   ShowProgressMessage(3, "", false);
   View.WorkspaceShown = true;
   const std::int32_t noted = View.SelectedMainTab;
-  Workspace_->RefreshModelGraphics(View);
-  if (noted == session::kNoMainTab) {
-    // The first main tab, as its click selects it.
-    View.SelectedMainTab = 0;
+  session::RefreshModelGraphics(View, *Pages_);
+  PlaceTrackBars();  // the refresh put the bars back to their first position
+  if (noted == session::kNoMainTab && Pages() != nullptr) {
+    // No main tab chosen yet: the first one, as its click.
+    ApplyTabSelection(session::OnTabsheetClick(View, *Pages(), {TTabGroup::Main, 0}));
+  } else {
+    if (noted == session::kNoMainTab) View.SelectedMainTab = 0;
+    session::SelectCurrentModelRecord(View);
+    ShowSelectedView();
   }
-  session::SelectCurrentModelRecord(View);
-  ShowSelectedView();
   if (!SyncWarning.empty()) {
     const std::string warning = "The daily data could not be synchronised: " + SyncWarning;
     SyncWarning.clear();
@@ -762,13 +887,7 @@ void TMainForm::ShowWorkspace() {
   }
 }
 
-void TMainForm::ShowSelectedView() {
-  SetScreenMode(2);
-  Workspace_->ShowSelectedView(View);
-  View.PaintPhase = 2;
-  Find("MainPaintBox")->update();
-  SetScreenMode(3);
-}
+void TMainForm::ShowSelectedView() { ApplyTabSelection(session::ShowSelectedView(View, *Pages_)); }
 
 // ---------------------------------------------------------------- buttons
 
@@ -892,7 +1011,22 @@ void TMainForm::InitWorkspace() {
   Find("SLListSelectionTitle_1")->SetText(View.SLListTitle1);
   Find("SLListSelectionTitle_2")->SetText(View.SLListTitle2);
   Find("COListSelectionTitle")->SetText(View.COListTitle);
-  Find("IntraMonthTitle")->FontColour = claRegionColors[5];
+  Find("IntraMonthTitle")->SetFontColour(claRegionColors[5]);
+  for (std::size_t i = 0; i < kTrackBarStems.size(); ++i) PlaceTrackBarCursor(static_cast<TTrackBar>(i), 0.0);
+  // Every model back on its default tabs, painted; the default theme of each main tab highlighted.
+  const session::TTabColours colours = session::SetTabsheetColours(View, true);
+  auto paintAll = [this](TTabGroup group, const auto& paints) {
+    for (std::size_t i = 0; i < paints.size(); ++i) {
+      TControl* tab = Find(TabName({group, static_cast<std::int32_t>(i)}).c_str());
+      tab->SetColours(paints[i].Fill, paints[i].Fill);
+      if (paints[i].FontColor) TitleOf(tab)->SetFontColour(*paints[i].FontColor);
+    }
+  };
+  paintAll(TTabGroup::VL, colours.VL);
+  paintAll(TTabGroup::HA, colours.HA);
+  paintAll(TTabGroup::VR, colours.VR);
+  paintAll(TTabGroup::HB, colours.HB);
+  for (int theme = 0; theme < 9; ++theme) PaintTab({TTabGroup::Theme, theme}, theme == 0 || theme == 1 || theme == 5);
   session::FinishInitWorkspace(View);
 }
 
@@ -1002,6 +1136,393 @@ void TMainForm::mouseMoveEvent(QMouseEvent* event) {
 void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
   Dragging_ = false;
   QWidget::mouseReleaseEvent(event);
+}
+
+// ---------------------------------------------------------------- tabs
+
+void TMainForm::PaintTab(TTabRef tab, bool highlighted) {
+  TControl* control = Find(TabName(tab).c_str());
+  if (control == nullptr) return;
+  const session::TTabGroupColours colours = session::TabGroupColours(tab.Group);
+  const platform::TAlphaColor fill = highlighted ? colours.HighlightFill : colours.NormalFill;
+  control->SetColours(fill, fill);
+  TitleOf(control)->SetFontColour(colours.FontColor);
+}
+
+// The chosen tab of its group: the main tab, the theme of its main tab, and
+// the selected entries on the path of the current model's record.
+bool TMainForm::TabIsChosen(TTabRef tab) const {
+  const std::size_t i = static_cast<std::size_t>(tab.Index);
+  switch (tab.Group) {
+    case TTabGroup::Main:
+      return View.SelectedMainTab == tab.Index;
+    case TTabGroup::Theme: {
+      if (i >= kThemeChoice.size()) return false;
+      const auto [main, sub] = kThemeChoice[i];
+      const std::int32_t chosen = main == 0 ? View.GlobalSubIndex : main == 1 ? View.EquitySubIndex : View.BondSubIndex;
+      return chosen == sub;
+    }
+    default:
+      break;
+  }
+  if (View.CurrentModelRecord < 0 || View.CurrentModelRecord >= static_cast<std::int32_t>(View.ModelRecords.size()))
+    return false;
+  const session::TModelRecord& record = View.ModelRecords[static_cast<std::size_t>(View.CurrentModelRecord)];
+  for (std::size_t v = 0; v < record.VLTabs.size(); ++v) {
+    const session::TVLTabEntry& vl = record.VLTabs[v];
+    if (!vl.Selected) continue;
+    if (tab.Group == TTabGroup::VL && v == i) return true;
+    if (tab.Group == TTabGroup::HB && i < vl.HBTabs.size() && vl.HBTabs[i].Selected) return true;
+    for (std::size_t h = 0; h < vl.HATabs.size(); ++h) {
+      const session::THATabEntry& ha = vl.HATabs[h];
+      if (!ha.Selected) continue;
+      if (tab.Group == TTabGroup::HA && h == i) return true;
+      if (tab.Group == TTabGroup::VR && i < ha.VRTabs.size() && ha.VRTabs[i].Selected) return true;
+    }
+  }
+  return false;
+}
+
+void TMainForm::OnTabsheetMouseEnter(TControl* sender) {
+  if (const std::optional<TTabRef> tab = TabOf(sender->objectName())) PaintTab(*tab, true);
+}
+
+void TMainForm::OnTabsheetMouseLeave(TControl* sender) {
+  const std::optional<TTabRef> tab = TabOf(sender->objectName());
+  if (tab && !TabIsChosen(*tab)) PaintTab(*tab, false);
+}
+
+void TMainForm::OnTabsheetClick(TControl* sender) {
+  const std::optional<TTabRef> tab = TabOf(sender->objectName());
+  if (!tab || !WorkspaceIdle()) return;
+  if (tab->Group == TTabGroup::Theme) return OnThemesSelectionTabsheetClick(sender);
+  ApplyTabSelection(session::OnTabsheetClick(View, *Pages(), *tab));
+}
+
+void TMainForm::OnThemesSelectionTabsheetClick(TControl* sender) {
+  const std::optional<TTabRef> tab = TabOf(sender->objectName());
+  if (!tab || tab->Group != TTabGroup::Theme || !WorkspaceIdle()) return;
+  ApplyTabSelection(session::OnThemesSelectionTabsheetClick(View, *Pages(), tab->Index));
+}
+
+// In the order the selection lists it: paints, theme tabs, the view shown
+// (indicators hidden, repaint, screens 2 and 3 with the arrangement, titles),
+// or the arrangement alone; last the intra-month title's colour.
+void TMainForm::ApplyTabSelection(const session::TTabSelection& selection) {
+  if (!selection.Handled) return;
+  for (const session::TTabHighlight& paint : selection.Paints) PaintTab(paint.Tab, paint.Highlighted);
+  if (selection.ThemeTabVisible) Screen.ThemeTabVisible = *selection.ThemeTabVisible;
+  if (selection.ViewShown) {
+    if (selection.HideValueIndicators) HideValueIndicators();
+    if (selection.Repaint) RequestChartRepaint(2);
+    SetScreenMode(2);
+    PendingTabs_ = selection.Tabs ? &*selection.Tabs : nullptr;
+    SetScreenMode(3);
+    PendingTabs_ = nullptr;
+    ApplyMainTitles(selection.Titles);
+    Find("SLListSelectionTitle_2")->SetText(session::ShownText(View.SLListTitle2));
+  } else if (selection.Tabs) {
+    ApplyTabs(*selection.Tabs);
+  }
+  if (selection.IntraMonthTitleFontColor) Find("IntraMonthTitle")->SetFontColour(*selection.IntraMonthTitleFontColor);
+  ApplyScreen();
+}
+
+// Titles, then visibility and placement, then colours. Visibility of the
+// groups goes into Screen; the caller applies it.
+void TMainForm::ApplyTabs(const session::TTabSelection::TTabs& tabs) {
+  auto writeTitles = [this](TTabGroup group, const auto& titles) {
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+      if (!titles[i]) continue;
+      TitleOf(Find(TabName({group, static_cast<std::int32_t>(i)}).c_str()))->SetText(session::ShownText(*titles[i]));
+    }
+  };
+  writeTitles(TTabGroup::VL, tabs.Titles.VL);
+  writeTitles(TTabGroup::HA, tabs.Titles.HA);
+  writeTitles(TTabGroup::VR, tabs.Titles.VR);
+  writeTitles(TTabGroup::HB, tabs.Titles.HB);
+  const session::TTabArrangement& a = tabs.Arrangement;
+  if (!a.Applies) return;
+
+  auto showTabs = [this](TTabGroup group, const auto& visible, auto& rects) {
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+      rects[i].Visible = visible[i];
+      Find(TabName({group, static_cast<std::int32_t>(i)}).c_str())->setVisible(visible[i]);
+    }
+  };
+  showTabs(TTabGroup::VL, a.VLTabsheet, Geometry.VLTabsheets);
+  session::PlaceMainAndVLTabsheets(Geometry);
+  if (a.HATabsheet) {
+    showTabs(TTabGroup::HA, *a.HATabsheet, Geometry.HATabsheets);
+    if (a.PlaceHATabsheets) session::PlaceHATabsheets(Geometry);
+  }
+  if (a.VRTabsheet) {
+    showTabs(TTabGroup::VR, *a.VRTabsheet, Geometry.VRTabsheets);
+    session::PlaceVRAndHBTabsheets(Geometry);
+  }
+  const std::pair<TWindowGroup, bool> groups[] = {
+      {TWindowGroup::VLTabsheetSupport, a.VLTabsheetSupport},
+      {TWindowGroup::HATabsheetSupport, a.HATabsheetSupport},
+      {TWindowGroup::VRTabsheetSupport, a.VRTabsheetSupport},
+      {TWindowGroup::HBTabsheetSupport, a.HBTabsheetSupport},
+      {TWindowGroup::COListSelectionSupport, a.COListSelectionSupport},
+      {TWindowGroup::QVListSelectionSupport_1, a.QVListSelectionSupport_1},
+      {TWindowGroup::QVListSelectionSupport_2, a.QVListSelectionSupport_2},
+      {TWindowGroup::SLListSelectionSupport_1, a.SLListSelectionSupport_1},
+      {TWindowGroup::SLListSelectionSupport_2, a.SLListSelectionSupport_2},
+      {TWindowGroup::VHistoryTrackBarMainSupport, a.VHistoryTrackBarMainSupport},
+      {TWindowGroup::VFIHeatMapTrackBarMainSupport, a.VFIHeatMapTrackBarMainSupport},
+      {TWindowGroup::VEQHeatMapTrackBarMainSupport, a.VEQHeatMapTrackBarMainSupport},
+      {TWindowGroup::VCYHeatMapTrackBarMainSupport, a.VCYHeatMapTrackBarMainSupport},
+      {TWindowGroup::VZoneTrackBarMainSupport, a.VZoneTrackBarMainSupport},
+      {TWindowGroup::VFXTrackBarMainSupport, a.VFXTrackBarMainSupport}};
+  for (const auto& [group, visible] : groups) Screen.SetVisible(group, visible);
+  if (a.COListSelectionTitle) Find("COListSelectionTitle")->SetText(session::ShownText(*a.COListSelectionTitle));
+
+  auto paintTabs = [this](TTabGroup group, const auto& paints) {
+    for (std::size_t i = 0; i < paints.size(); ++i) {
+      TControl* tab = Find(TabName({group, static_cast<std::int32_t>(i)}).c_str());
+      tab->SetColours(paints[i].Fill, paints[i].Fill);
+      if (paints[i].FontColor) TitleOf(tab)->SetFontColour(*paints[i].FontColor);
+    }
+  };
+  paintTabs(TTabGroup::VL, tabs.Colours.VL);
+  paintTabs(TTabGroup::VR, tabs.Colours.VR);
+  paintTabs(TTabGroup::HA, tabs.Colours.HA);
+  paintTabs(TTabGroup::HB, tabs.Colours.HB);
+  ApplyGeometry();
+}
+
+void TMainForm::ArrangeTabsheets() {
+  TModelPages* pages = Pages();
+  if (pages == nullptr) return;
+  session::TTabSelection::TTabs tabs;
+  tabs.Titles = session::SetTabsheetTitles(View);
+  tabs.Arrangement = session::ArrangeTabsheets(View, session::RankingFacts(*pages));
+  if (tabs.Arrangement.Applies) tabs.Colours = session::SetTabsheetColours(View, false);
+  ApplyTabs(tabs);
+  ApplyScreen();
+}
+
+void TMainForm::ApplyMainTitles(const session::TMainTitles& titles) {
+  const std::pair<TWindowGroup, const std::string*> texts[] = {{TWindowGroup::MainTitle_1, &titles.Title1},
+                                                               {TWindowGroup::MainTitle_2, &titles.Title2},
+                                                               {TWindowGroup::MainTitle_3, &titles.Title3},
+                                                               {TWindowGroup::MainTitle_4, &titles.Title4}};
+  for (const auto& [group, text] : texts) Group(group)->SetText(*text);
+}
+
+void TMainForm::UpdateMainTitles() {
+  TModelPages* pages = Pages();
+  if (pages == nullptr) return;
+  std::int32_t view = -1;
+  pages->WithPage(PageForTab(View.SelectedMainTab, View.GlobalSubIndex, View.EquitySubIndex, View.BondSubIndex),
+                  [&view](const auto& page) { view = page.CurrentView; });
+  ApplyMainTitles(session::UpdateMainTitles(View, view));
+}
+
+void TMainForm::RequestChartRepaint(std::int32_t phase) { ChartArea_->RequestRepaint(phase); }
+
+void TMainForm::HideValueIndicators() { ChartArea_->HideValueIndicators(); }
+
+// ---------------------------------------------------------------- list arrows
+
+void TMainForm::OnDownControlMouseDown(TControl* sender) { StepList(sender, session::TListArrow::Down); }
+
+void TMainForm::OnUpControlMouseDown(TControl* sender) { StepList(sender, session::TListArrow::Up); }
+
+void TMainForm::StepList(TControl* sender, session::TListArrow arrow) {
+  if (!WorkspaceIdle()) return;
+  // "<list>ListSelectionUpControl[_n]": the list from the first two letters, the number from the suffix.
+  const QString name = sender->objectName();
+  session::TListSelector selector = session::TListSelector::CO;
+  if (name.startsWith("QV")) selector = name.endsWith("_2") ? session::TListSelector::QV2 : session::TListSelector::QV1;
+  if (name.startsWith("SL")) selector = name.endsWith("_2") ? session::TListSelector::SL2 : session::TListSelector::SL1;
+  ApplyListStep(session::StepList(View, *Pages(), selector, arrow));
+}
+
+void TMainForm::ApplyListStep(const session::TListStepResult& result) {
+  const std::pair<const char*, const std::optional<std::string>*> titles[] = {
+      {"COListSelectionTitle", &result.COListSelectionTitle},
+      {"QVListSelectionTitle_1", &result.QVListSelectionTitle_1},
+      {"QVListSelectionTitle_2", &result.QVListSelectionTitle_2},
+      {"SLListSelectionTitle_2", &result.SLListSelectionTitle_2}};
+  for (const auto& [name, text] : titles)
+    if (*text) Find(name)->SetText(session::ShownText(**text));
+  if (result.ArrangeTabsheets) ArrangeTabsheets();
+  if (result.ShowSelectedView) ShowSelectedView();
+  if (result.Repaint && View.WorkspaceShown) RequestChartRepaint(View.PaintPhase);
+  if (result.Titles) ApplyMainTitles(*result.Titles);
+}
+
+// ---------------------------------------------------------------- track bars
+
+TControl* TMainForm::TrackBarPanel(TTrackBar bar) const {
+  const auto i = static_cast<std::size_t>(bar);
+  return i < kTrackBarStems.size() ? Find((std::string(kTrackBarStems[i]) + "Support").c_str()) : nullptr;
+}
+
+session::TTrackBarGeometries TMainForm::TrackBarGeometries() const {
+  session::TTrackBarGeometries geometries;
+  for (std::size_t i = 0; i < kTrackBarStems.size(); ++i) {
+    const std::string stem = kTrackBarStems[i];
+    const TControl* guide = Find((stem + "Guide").c_str());
+    const TControl* cursor = Find((stem + "Cursor").c_str());
+    geometries[i] = {static_cast<double>(guide->y()), static_cast<double>(guide->height()), TrackCursorY_[i],
+                     static_cast<double>(cursor->height())};
+  }
+  return geometries;
+}
+
+void TMainForm::PlaceTrackBarCursor(TTrackBar bar, double y) {
+  const auto i = static_cast<std::size_t>(bar);
+  if (i >= kTrackBarStems.size()) return;
+  TrackCursorY_[i] = y;
+  TControl* cursor = Find((std::string(kTrackBarStems[i]) + "Cursor").c_str());
+  cursor->move(cursor->x(), static_cast<int>(std::lround(y)));
+}
+
+// Sizes of the six bars (the chart pass moves them beside its widgets) and
+// their cursors at the bars' positions.
+void TMainForm::PlaceTrackBars() {
+  const int width = static_cast<int>(kTrackBarWidth);
+  const int height = static_cast<int>(kTrackBarHeight * fScreenHeightRatio);
+  const int cursorHeight = static_cast<int>(kTrackCursorHeight * fScreenHeightRatio);
+  std::array<session::TrackBarState*, 6> states = View.TrackBars();
+  for (std::size_t i = 0; i < kTrackBarStems.size(); ++i) {
+    const std::string stem = kTrackBarStems[i];
+    TControl* support = Find((stem + "MainSupport").c_str());
+    support->resize(width, height);
+    // Until the chart pass places a bar beside its widget: at the chart's right edge.
+    if (!TrackSupportPlaced_[i]) {
+      const session::TRectGeometry& chart = Geometry.GeneralInformationAndGraphicSupport;
+      support->move(static_cast<int>(chart.X + chart.Width - 60.0f),
+                    static_cast<int>(Geometry.VLTabsheetSupport.Y + Geometry.VLTabsheets[1].Y));
+    }
+    Find((stem + "Support").c_str())->setGeometry(0, 0, width, height);
+    Find((stem + "Guide").c_str())->setGeometry(width / 4, 0, width / 2, height);
+    TControl* cursor = Find((stem + "Cursor").c_str());
+    cursor->resize(width, cursorHeight);
+    PlaceTrackBarCursor(static_cast<TTrackBar>(i), CursorYFor(*states[i], height, cursorHeight));
+  }
+}
+
+void TMainForm::MoveTrackBarSupport(TTrackBar bar, std::optional<float> chartX, bool setY) {
+  const auto i = static_cast<std::size_t>(bar);
+  if (i >= kTrackBarStems.size()) return;
+  TrackSupportPlaced_[i] = true;
+  TControl* support = Find((std::string(kTrackBarStems[i]) + "MainSupport").c_str());
+  const int x = chartX ? static_cast<int>(Geometry.GeneralInformationAndGraphicSupport.X + *chartX) : support->x();
+  const int y = setY ? static_cast<int>(Geometry.VLTabsheetSupport.Y + Geometry.VLTabsheets[1].Y) : support->y();
+  support->move(x, y);
+}
+
+void TMainForm::OnTrackBarMouseDown(TControl* sender, Qt::MouseButtons buttons, double y) {
+  const TTrackBar bar = TrackBarOf(sender);
+  if (bar == TTrackBar::None || !WorkspaceIdle()) return;
+  HideValueIndicators();
+  ApplyTrackBarOutcome(
+      session::PressTrackBar(View, *Pages(), bar, (buttons & Qt::LeftButton) != 0, y, TrackBarGeometries()));
+  ApplyScreen();
+}
+
+void TMainForm::OnTrackBarMouseMove(TControl* sender, Qt::MouseButtons buttons, double y) {
+  const TTrackBar bar = TrackBarOf(sender);
+  if (bar == TTrackBar::None || !WorkspaceIdle()) return;
+  ApplyTrackBarOutcome(
+      session::DragTrackBar(View, *Pages(), bar, (buttons & Qt::LeftButton) != 0, y, TrackBarGeometries()));
+}
+
+void TMainForm::OnTrackBarMouseUp(TControl* sender) {
+  const TTrackBar bar = TrackBarOf(sender);
+  if (bar != TTrackBar::None) session::ReleaseTrackBar(View, bar);
+}
+
+void TMainForm::ApplyTrackBarOutcome(const session::TTrackBarOutcome& outcome) {
+  if (outcome.Moved != TTrackBar::None) PlaceTrackBarCursor(outcome.Moved, outcome.CursorTop);
+  if (outcome.RepaintPhase != session::kNoRepaint && View.WorkspaceShown) RequestChartRepaint(outcome.RepaintPhase);
+  if (outcome.UpdateTitles) UpdateMainTitles();
+}
+
+// ---------------------------------------------------------------- hover looks
+
+void TMainForm::OnButtonEnter(TControl* sender) {
+  const QString name = sender->objectName();
+  for (const char* button : {"ConnectButton", "SetParametersButton", "CloseButton", "MinimizeButton"}) {
+    if (name != button) continue;
+    sender->setProperty("active", true);
+    sender->update();
+    return;
+  }
+  if (name == "MaximizeOrRestoreButton") {
+    sender->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
+    sender->setProperty("active", true);
+    sender->update();
+  }
+}
+
+void TMainForm::OnButtonLeave(TControl* sender) {
+  const QString name = sender->objectName();
+  for (const char* button : {"ConnectButton", "SetParametersButton", "CloseButton", "MinimizeButton"}) {
+    if (name != button) continue;
+    sender->setProperty("active", false);
+    sender->update();
+    return;
+  }
+  if (name == "MaximizeOrRestoreButton") {
+    sender->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
+    sender->setProperty("active", false);
+    sender->update();
+  }
+}
+
+namespace {
+
+// The frame rule of the panel's text buttons: a disabled frame (0xFFB6C8D6)
+// stays; else fill 0xFFFDFDFD, frame 0xFF4C4C4E of the given thickness.
+void FrameRule(TControl* button, float thickness) {
+  if (button->StrokeColour == session::kDisabledButtonColour) return;
+  button->FillColour = 0xFFFDFDFD;
+  button->StrokeColour = 0xFF4C4C4E;
+  button->SetStrokeThickness(thickness);
+}
+
+// The date rule: fill, frame and title in the title colour pair; the end
+// date in the sixth region colour while the intra-month title shows.
+void DateRule(TControl* button, TControl* title, bool intraMonthEnd, float thickness) {
+  const platform::TAlphaColor colour = intraMonthEnd ? claRegionColors[5] : claTitleColorPair[1];
+  button->FillColour = claTitleColorPair[0];
+  button->StrokeColour = colour;
+  button->SetStrokeThickness(thickness);
+  title->SetFontColour(colour);
+}
+
+}  // namespace
+
+void TMainForm::OnClassicButtonMouseEnter(TControl* sender) { ClassicButtonHover(sender, 2.0f); }
+
+void TMainForm::OnClassicButtonMouseLeave(TControl* sender) { ClassicButtonHover(sender, 1.0f); }
+
+// Frame and date rules of the text and date buttons: thickness 2 under the pointer, 1 after.
+void TMainForm::ClassicButtonHover(TControl* sender, float thickness) {
+  const QString name = sender->objectName();
+  if (name == "GoBackToWorkspaceButtonTitle" || name == "DownloadDataButtonTitle" || name == "ParameterButtonTitle") {
+    FrameRule(static_cast<TControl*>(sender->parentWidget()), thickness);
+  } else if (name == "StartDateButtonTitle") {
+    DateRule(Find("StartDateButton"), sender, false, thickness);
+  } else if (name == "EndDateButtonTitle") {
+    DateRule(Find("EndDateButton"), sender, Screen.IsVisible(TWindowGroup::IntraMonthTitleSupport), thickness);
+  }
+}
+
+void TMainForm::OnArrowMouseEnter(TControl* sender) {
+  sender->setProperty("active", true);
+  sender->update();
+}
+
+void TMainForm::OnArrowMouseLeave(TControl* sender) {
+  sender->setProperty("active", false);
+  sender->update();
 }
 
 }  // namespace app

@@ -10,16 +10,20 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/ChartArea.h"
 #include "app/Control.h"
 #include "app/StepWorker.h"
-#include "app/Workspace.h"
 #include "data/RegistrySettings.h"
 #include "session/AccessCode.h"
+#include "session/ListStepping.h"
 #include "session/ScreenModes.h"
 #include "session/StepMachine.h"
+#include "session/TabSelection.h"
+#include "session/TrackBars.h"
 #include "session/ViewState.h"
 #include "session/WindowLayout.h"
 
@@ -104,12 +108,50 @@ class TMainForm : public QWidget {
   // Starts the model-state transfer (the access code was typed).
   void TransferModelStates();
 
-  // The result pages (TPagesWorkspace unless replaced).
-  void SetWorkspace(std::unique_ptr<TWorkspace> workspace);
-  TWorkspace& Workspace() const { return *Workspace_; }
   // Test hooks: the pause before each progress change, and the transport of the client.
   void SetStepPause(int milliseconds) { Context.PauseMs = milliseconds; }
   void SetTransportFactory(std::function<std::unique_ptr<platform::HttpTransport>()> factory);
+
+  // The nine result pages, refreshed after each calculation, and the chart
+  // area that shows the page of the selected tab.
+  TModelPages* Pages() const { return Pages_.get(); }
+  TChartArea* ChartArea() const { return ChartArea_; }
+
+  // ---- workspace interaction (ignored while a step runs)
+  // Tab clicks: main, VL, HA, VR and HB tabs, and the theme tabs.
+  void OnTabsheetClick(TControl* sender);
+  void OnThemesSelectionTabsheetClick(TControl* sender);
+  // Hover on a tab: highlight; leave: normal colours unless it is the chosen tab of its group.
+  void OnTabsheetMouseEnter(TControl* sender);
+  void OnTabsheetMouseLeave(TControl* sender);
+  // The list selectors' arrows (on press).
+  void OnDownControlMouseDown(TControl* sender);
+  void OnUpControlMouseDown(TControl* sender);
+  // The six track-bar panels; y inside the panel.
+  void OnTrackBarMouseDown(TControl* sender, Qt::MouseButtons buttons, double y);
+  void OnTrackBarMouseMove(TControl* sender, Qt::MouseButtons buttons, double y);
+  void OnTrackBarMouseUp(TControl* sender);
+  // Hover looks: image buttons, the panel's text buttons and the date buttons, list arrows.
+  void OnButtonEnter(TControl* sender);
+  void OnButtonLeave(TControl* sender);
+  void OnClassicButtonMouseEnter(TControl* sender);
+  void OnClassicButtonMouseLeave(TControl* sender);
+  void ClassicButtonHover(TControl* sender, float thickness);
+  void OnArrowMouseEnter(TControl* sender);
+  void OnArrowMouseLeave(TControl* sender);
+  // Titles, visibility and colours of the tab groups, lists and track bars for the selection.
+  void ArrangeTabsheets();
+  void UpdateMainTitles();
+  // Asks for a repaint of the chart area. Requests made before the paint
+  // coalesce: a pending layout or draw is never dropped (0 lay out, 1 draw, 2 both).
+  void RequestChartRepaint(std::int32_t phase);
+  // The guide and cursor of each track bar as the controls place them (window order).
+  session::TTrackBarGeometries TrackBarGeometries() const;
+  // The panel of a bar (the control that takes its pointer events).
+  TControl* TrackBarPanel(session::TTrackBar bar) const;
+  // Places a bar's outer support for the chart pass: X at the chart area's X
+  // + chartX when given, Y at the top of the second left tab when setY.
+  void MoveTrackBarSupport(session::TTrackBar bar, std::optional<float> chartX, bool setY);
 
   TQVDBClient* Client() const { return Client_.get(); }
   TLocalQuorvaneDB* Database() const { return Database_.get(); }
@@ -134,6 +176,8 @@ class TMainForm : public QWidget {
 
  private:
   void BuildControls();
+  // The chart area and the window's side of its signals and hooks.
+  void BuildChartArea(TControl* chart);
   TControl* AddGroup(session::TWindowGroup group, QWidget* parent, TControl::TShape shape = TControl::TShape::None);
   TControl* AddControl(QWidget* parent, const char* name, TControl::TShape shape = TControl::TShape::None);
   TControl* AddTab(QWidget* parent, const std::string& name, const std::string& title);
@@ -153,6 +197,18 @@ class TMainForm : public QWidget {
   void ShowRequestReplies();
   void SetDateTitles();
   void SetMainTitlesVisible(bool visible);
+  void ApplyTabSelection(const session::TTabSelection& selection);
+  void ApplyTabs(const session::TTabSelection::TTabs& tabs);
+  void ApplyListStep(const session::TListStepResult& result);
+  void ApplyTrackBarOutcome(const session::TTrackBarOutcome& outcome);
+  void ApplyMainTitles(const session::TMainTitles& titles);
+  void PaintTab(session::TTabRef tab, bool highlighted);
+  bool TabIsChosen(session::TTabRef tab) const;
+  void StepList(TControl* sender, session::TListArrow arrow);
+  void PlaceTrackBarCursor(session::TTrackBar bar, double y);
+  void PlaceTrackBars();
+  void HideValueIndicators();
+  bool WorkspaceIdle() const { return !Worker_.Busy(); }
 
   std::array<TControl*, session::kWindowGroupCount> Groups_{};
   TStepWorker Worker_;
@@ -161,13 +217,18 @@ class TMainForm : public QWidget {
   std::unique_ptr<TQVDBClient> Client_;
   std::unique_ptr<TLocalQuorvaneDB> Database_;
   TRegistrySettings Registry_;
-  std::unique_ptr<TWorkspace> Workspace_;
+  std::unique_ptr<TModelPages> Pages_;
+  TChartArea* ChartArea_ = nullptr;
   QTimer SpinnerTimer_;  // turns the spinner while it shows
   float SpinnerAngle_ = 0.0f;
   std::string ConnectFailure_;  // the step's file could not be opened
   bool TransferRunning_ = false;
   bool CloseRequested_ = false;
   bool Dragging_ = false;
+  // The tab groups that the next SetScreenMode(3) applies (a selection's own arrangement).
+  const session::TTabSelection::TTabs* PendingTabs_ = nullptr;
+  std::array<double, 6> TrackCursorY_{};      // each cursor's Y as placed (window order)
+  std::array<bool, 6> TrackSupportPlaced_{};  // placed by the chart pass at least once
   QPoint DragOffset_;
 };
 

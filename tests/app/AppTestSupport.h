@@ -114,8 +114,8 @@ inline bool RunToEnd(app::TMainForm& form) {
   form.OnFormTimer(&form.MainTimer);
   return QTest::qWaitFor(
       [&form] {
-        return !form.StepRunning() &&
-               (form.View.WorkspaceShown || form.Screen.IsVisible(session::TWindowGroup::FailureDownloadingOrSavingImage));
+        return !form.StepRunning() && (form.View.WorkspaceShown ||
+                                       form.Screen.IsVisible(session::TWindowGroup::FailureDownloadingOrSavingImage));
       },
       kRoadTimeoutMs);
 }

@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 
 #include "AppTestSupport.h"
-#include "app/PagesWorkspace.h"
 #include "common/Globals.h"
 #include "dialogs/DateSelectionForm.h"
 #include "pages/FXHedgingPositions.h"
@@ -50,9 +49,7 @@ void ExpectWorkspace(const app::TMainForm& form) {
   EXPECT_EQ(vcMyExternCountryList.size(), 40u);
   // The pages hold the run: the ranking pages have data, the currency table
   // lists every currency, and the FX track bar counts them.
-  auto* workspace = dynamic_cast<app::TPagesWorkspace*>(&form.Workspace());
-  ASSERT_NE(workspace, nullptr);
-  TModelPages& pages = workspace->Pages();
+  TModelPages& pages = *form.Pages();
   EXPECT_TRUE(pages.EQSLGraphic.DataAvailable);
   EXPECT_TRUE(pages.FICYGraphic.DataAvailable);
   EXPECT_EQ(vExternFIGPFXHedgingPosition.size(), 29u);

@@ -90,7 +90,7 @@ TEST_F(MainFormTest, CloseDuringAStepWaitsForItsEnd) {
   Form.OnFormTimer(&Form.MainTimer);
   ASSERT_TRUE(Form.StepRunning());
   Form.close();
-  EXPECT_TRUE(Form.isVisible());  // deferred
+  EXPECT_TRUE(Form.isVisible());          // deferred
   EXPECT_FALSE(Form.StartCalculation());  // no second step while one runs
   ASSERT_TRUE(handled.wait(60000));
   EXPECT_FALSE(Form.isVisible());
