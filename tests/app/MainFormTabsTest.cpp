@@ -182,6 +182,14 @@ TEST_F(MainFormTabsTest, EveryViewIsReachedByClicksWithItsTitlesGroupsAndColours
       }
     }
 
+    // The chart area draws the view: content, no "No Data".
+    F().ChartArea()->repaint();
+    EXPECT_FALSE(F().ChartArea()->NoDataShown());
+    EXPECT_EQ(v.PaintPhase, 1);
+    apptest::SaveShot(F(), ("view-" + std::to_string(e.MainTab) + std::to_string(e.SubIndex) + "-" +
+                            std::to_string(e.ViewId) + "-" + std::to_string(pageView))
+                               .c_str());
+
     // The four main titles are those of the page's view.
     const session::TMainTitles titles = session::UpdateMainTitles(v, pageView);
     EXPECT_FALSE(titles.Title1.empty());
