@@ -119,6 +119,7 @@ TChartArea::TChartArea(session::TViewState& view, TModelPages& pages, QWidget* p
   setMouseTracking(true);
   setAttribute(Qt::WA_AcceptTouchEvents);
   grabGesture(Qt::PanGesture);
+  grabGesture(Qt::SwipeGesture);
   // The window's creation handler gives the date row the text colour.
   Indicators.Rows[0].FontColour = kTextColour;
   WheelRunTimer.setSingleShot(true);
@@ -602,6 +603,20 @@ void TChartArea::EndWheelRun() {
 }
 
 bool TChartArea::HandleGesture(QGestureEvent* event) {
+  // A left or right swipe goes through the pan's handler at its hot spot,
+  // once when it ends: it shifts nothing by itself, it refreshes the
+  // indicators where it ended.
+  if (auto* swipe = static_cast<QSwipeGesture*>(event->gesture(Qt::SwipeGesture))) {
+    const bool sideways = swipe->horizontalDirection() != QSwipeGesture::NoDirection;
+    if (!InputBlocked() && sideways && swipe->state() == Qt::GestureFinished) {
+      const QPointF at = swipe->hasHotSpot() ? mapFromGlobal(swipe->hotSpot())
+                                             : QPointF(static_cast<double>(Shift.LastPointerX), Shift.LastPointerY);
+      PanGesture(0, static_cast<float>(at.x()), static_cast<float>(at.y()));
+      PanGesture(3, static_cast<float>(at.x()), static_cast<float>(at.y()));
+    }
+    event->accept(swipe);
+    if (event->gesture(Qt::PanGesture) == nullptr) return true;
+  }
   auto* pan = static_cast<QPanGesture*>(event->gesture(Qt::PanGesture));
   if (pan == nullptr) return false;
   if (InputBlocked()) {
