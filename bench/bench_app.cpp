@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "DataServer.h"
+#include "AppBenchSupport.h"
 #include "SampleData.h"
 #include "ServerStore.h"
 #include "app/MainForm.h"
@@ -31,17 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kFolder = fs::temp_directory_path() / "quorvane-bench-app";
-
-// Runs the event loop until done() holds (checked after every event batch).
-void RunUntil(const std::function<bool()>& done) {
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (done()) loop.quit();
-  });
-  poll.start(1);
-  if (!done()) loop.exec();
-}
 
 // Longest interval between ticks of a 5 ms timer of the window's thread.
 class TGapMeter {
@@ -70,19 +59,6 @@ class TGapMeter {
   qint64 Longest_ = 0;
 };
 
-// An empty home whose two files hold their tables and no rows.
-void EmptyHome() {
-  fs::remove_all(kFolder / "home");
-  ::setenv("QUORVANE_HOME", (kFolder / "home").c_str(), 1);
-  TLocalQuorvaneDB db;
-  for (const std::int32_t kind : {kMarketDataDatabase, kSettingsDatabase}) {
-    db.DatabaseKind = kind;
-    db.Connect();
-    kind == kMarketDataDatabase ? db.CreateMarketDataTables() : db.CreateUserSettingsTables();
-    db.Disconnect();
-  }
-}
-
 // A window whose first tick only creates the client and the database.
 std::unique_ptr<app::TMainForm> NewWindow(int pauseMs, bool startOnFirstTick) {
   auto form = std::make_unique<app::TMainForm>();
@@ -102,7 +78,7 @@ double RunStep(app::TMainForm& form, std::int32_t kind) {
   QElapsedTimer clock;
   clock.start();
   form.StartStep(kind);
-  RunUntil([&] { return ended; });
+  appbench::RunUntil([&] { return ended; });
   const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
   QObject::disconnect(connection);
   return ms;
@@ -112,7 +88,7 @@ void BM_FullDownloadIntoEmptyFile(benchmark::State& state) {
   const int pause = static_cast<int>(state.range(0));
   double longestGap = 0.0;
   for (auto _ : state) {
-    EmptyHome();
+    appbench::EmptyHome(kFolder);
     auto form = NewWindow(pause, false);
     // Each download step is timed to its own end; the steps the machine
     // chains after it (load, settings, models) run before the next one.
@@ -123,28 +99,33 @@ void BM_FullDownloadIntoEmptyFile(benchmark::State& state) {
       download += RunStep(*form, kind);
       longestGap = std::max(longestGap, gaps.StopMs());
       if (!form->Step.ErrorText.empty() && form->Step.Kind == kind) state.SkipWithError(form->Step.ErrorText.c_str());
-      RunUntil([&] { return !form->StepRunning(); });
+      appbench::RunUntil([&] { return !form->StepRunning(); });
     }
     state.SetIterationTime(download / 1000.0);
   }
   state.counters["longest_gui_gap_ms"] = longestGap;
 }
-BENCHMARK(BM_FullDownloadIntoEmptyFile)->Arg(0)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FullDownloadIntoEmptyFile)
+    ->Arg(0)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_StartToWorkspace(benchmark::State& state) {
   const int pause = static_cast<int>(state.range(0));
   // An up-to-date local file: one full download first.
-  EmptyHome();
+  appbench::EmptyHome(kFolder);
   {
     auto form = NewWindow(0, false);
     RunStep(*form, 4);
-    RunUntil([&] { return !form->StepRunning(); });
+    appbench::RunUntil([&] { return !form->StepRunning(); });
   }
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
     auto form = NewWindow(pause, true);
-    RunUntil([&] { return form->View.WorkspaceShown || !form->LastErrorText.empty(); });
+    appbench::RunUntil([&] { return form->View.WorkspaceShown || !form->LastErrorText.empty(); });
     form->repaint();  // the first paint of the workspace
     state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
     if (!form->View.WorkspaceShown) state.SkipWithError(form->LastErrorText.c_str());
@@ -159,16 +140,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   fs::remove_all(kFolder);
   fs::create_directories(kFolder);
-  qvserver::TServerStore store((kFolder / "server.sqlite").string());
-  qvserver::TSampleDataOptions options;
-  options.Today = platform::EncodeDate(2026, 3, 12);
-  qvserver::WriteSampleData(store, options);
-  qvserver::TDataServerOptions serverOptions;
-  serverOptions.LogRequests = false;
-  qvserver::DataServer server(store, serverOptions);
+  appbench::TSampleServer server(kFolder);
   std::string error;
-  if (!server.Start("127.0.0.1", 0, error)) return 1;
-  ::setenv("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Port())).c_str(), 1);
+  if (!server.Start(error)) return 1;
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

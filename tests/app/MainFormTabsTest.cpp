@@ -457,6 +457,30 @@ TEST_F(MainFormTabsTest, HoverLooksFollowTheirRules) {
   EXPECT_EQ(Control("MainTabsheet_1")->FillColour, kMainChosen);
 }
 
+// The value indicators follow the pointer over a NAV chart of the window and
+// hide when another tab is chosen.
+TEST_F(MainFormTabsTest, ValueIndicatorsHideOnATabChange) {
+  ASSERT_NO_FATAL_FAILURE(Click("MainTabsheet_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("ThemeSelectionTabsheet_3"));  // Behavioral: the EQBL page
+  ASSERT_NO_FATAL_FAILURE(Click("VLTabsheet_3"));
+  ASSERT_NO_FATAL_FAILURE(Click("HATabsheet_3"));  // NAV
+  app::TChartArea* area = F().ChartArea();
+  area->repaint();
+  ASSERT_TRUE(Pages().EQBLGraphic.ViewHasFeature(0));
+  const TViewArea range = Pages().EQBLGraphic.GetViewRange();
+  const QPoint at(qRound(range.Left + range.Width * 0.5f), qRound((range.SpanTop + range.SpanBottom) * 0.5f));
+  QMouseEvent hover(QEvent::MouseMove, QPointF(at), area->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(area, &hover);
+  ASSERT_TRUE(area->ValueBox->isVisible());
+  EXPECT_TRUE(area->ValueMarkers[0]->isVisible());
+
+  ASSERT_NO_FATAL_FAILURE(Click("HATabsheet_4"));  // Drawdown
+  EXPECT_FALSE(area->ValueBox->isVisible());
+  EXPECT_FALSE(area->ValueMarkers[0]->isVisible());
+  EXPECT_FALSE(area->Indicators.ValueIndicatorsShown);
+}
+
 TEST_F(MainFormTabsTest, RepaintRequestsNeverLowerAPendingPhaseAndCtrlReleaseEmptiesTheLetters) {
   QWidget* paintBox = F().ChartArea();
   ASSERT_TRUE(paintBox->isVisibleTo(Form.get()));
