@@ -78,52 +78,77 @@ struct TCountryProfile {
   double FxStart;         // units of the currency per US dollar in January 1990
   double RateLevel;       // long-run short rate, percent
   double InflationLevel;  // long-run inflation, percent a year
+  int Stream;             // index of the country's own draws, 0..39; fixed, so that moving
+                          // a country in the list changes its place and rank, not its series
 };
 
-// The forty countries in display order (place 1 first). The countries of one
-// currency agree on every currency field (quote, rate level, first rate).
+// The forty countries in display order (place 1 first). Place 3 holds a euro
+// country without bond weights, place 4 Germany (the euro country with bond
+// weights) and place 23 Russia (the commodity exporter without bond weights):
+// the settings pages grey those fixed rows. The countries of one currency
+// agree on every currency field (quote, rate level, first rate).
 constexpr std::array<TCountryProfile, 40> kCountries{{
-    {"USA", "USD", "USA", true, false, 1990, 1, 1997, 1.0, 4.0, 2.5},
-    {"CANADA", "CAD", "CAN", true, false, 1990, 1, 1991, 1.16, 4.5, 2.2},
-    {"AUSTRIA", "EUR", "AUT", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"BELGIUM", "EUR", "BEL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"EURO AREA", "EUR", "EUA", true, true, 1999, 1, 2001, 0.8, 3.5, 2.0},
-    {"FINLAND", "EUR", "FIN", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"FRANCE", "EUR", "FRA", true, true, 1990, 1, 1998, 0.8, 3.5, 2.0},
-    {"GERMANY", "EUR", "DEU", true, true, 1990, 1, 2006, 0.8, 3.5, 2.0},
-    {"IRELAND", "EUR", "IRL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"ITALY", "EUR", "ITA", true, true, 1990, 1, 2003, 0.8, 3.5, 2.0},
-    {"LUXEMBOURG", "EUR", "LUX", true, true, 1992, 1, 0, 0.8, 3.5, 2.0},
-    {"NETHERLANDS", "EUR", "NLD", true, true, 1990, 1, 0, 0.8, 3.5, 2.0},
-    {"PORTUGAL", "EUR", "PRT", true, true, 1993, 1, 0, 0.8, 3.5, 2.0},
-    {"SPAIN", "EUR", "ESP", true, true, 1990, 1, 2014, 0.8, 3.5, 2.0},
-    {"UNITED KINGDOM", "GBP", "GBR", true, true, 1990, 1, 1990, 0.62, 5.0, 2.8},
-    {"SWITZERLAND", "CHF", "CHE", true, false, 1990, 1, 0, 1.4, 1.5, 1.0},
-    {"SWEDEN", "SEK", "SWE", true, false, 1990, 1, 1994, 6.0, 3.5, 2.0},
-    {"NORWAY", "NOK", "NOR", true, false, 1990, 1, 0, 6.3, 4.0, 2.3},
-    {"DENMARK", "DKK", "DNK", true, false, 1990, 1, 2012, 6.2, 3.2, 2.0},
-    {"CZECH REPUBLIC", "CZK", "CZE", false, false, 1994, 4, 0, 28.0, 5.0, 4.0},
-    {"HUNGARY", "HUF", "HUN", false, false, 1991, 1, 0, 62.0, 9.0, 8.0},
-    {"ICELAND", "ISK", "ISL", true, false, 1993, 1, 1995, 58.0, 7.0, 5.0},
-    {"AUSTRALIA", "AUD", "AUS", true, true, 1990, 1, 1990, 1.28, 5.0, 2.8},
-    {"NEW ZEALAND", "NZD", "NZL", true, true, 1990, 1, 1995, 1.67, 5.5, 2.5},
-    {"BRAZIL", "BRL", "BRA", false, false, 1994, 7, 2000, 0.9, 14.0, 7.0},
-    {"CHILE", "CLP", "CHL", false, false, 1990, 1, 1990, 300.0, 6.0, 4.0},
-    {"MEXICO", "MXN", "MEX", false, false, 1990, 1, 1996, 2.9, 10.0, 7.0},
-    {"SOUTH AFRICA", "ZAR", "ZAF", false, false, 1990, 1, 2000, 2.6, 9.0, 6.0},
-    {"RUSSIA", "RUB", "RUS", false, false, 1997, 9, 0, 5.8, 12.0, 10.0},
-    {"JAPAN", "JPY", "JPN", true, false, 1990, 1, 2004, 145.0, 1.0, 0.3},
-    {"CHINA", "CNY", "CHN", false, false, 1993, 1, 0, 5.8, 4.0, 3.0},
-    {"HONG KONG", "HKD", "HKG", true, false, 1990, 1, 0, 7.8, 4.0, 2.5},
-    {"INDIA", "INR", "IND", false, false, 1995, 11, 2013, 35.0, 8.0, 6.0},
-    {"INDONESIA", "IDR", "IDN", false, false, 1990, 1, 0, 1800.0, 10.0, 7.0},
-    {"MALAYSIA", "MYR", "MYS", false, false, 1990, 1, 0, 2.7, 4.0, 2.5},
-    {"PHILIPPINES", "PHP", "PHL", false, false, 1990, 1, 0, 24.0, 8.0, 5.0},
-    {"SINGAPORE", "SGD", "SGP", true, false, 1990, 1, 0, 1.8, 2.5, 1.8},
-    {"SOUTH KOREA", "KRW", "KOR", false, false, 1990, 1, 2007, 710.0, 6.0, 3.5},
-    {"TAIWAN", "TWD", "TWN", false, false, 1990, 1, 0, 27.0, 4.0, 1.5},
-    {"TURKEY", "TRY", "TUR", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0},
+    {"USA", "USD", "USA", true, false, 1990, 1, 1997, 1.0, 4.0, 2.5, 0},
+    {"CANADA", "CAD", "CAN", true, false, 1990, 1, 1991, 1.16, 4.5, 2.2, 1},
+    {"AUSTRIA", "EUR", "AUT", true, true, 1990, 1, 0, 0.8, 3.5, 2.0, 2},
+    {"GERMANY", "EUR", "DEU", true, true, 1990, 1, 2006, 0.8, 3.5, 2.0, 7},
+    {"BELGIUM", "EUR", "BEL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0, 3},
+    {"EURO AREA", "EUR", "EUA", true, true, 1999, 1, 2001, 0.8, 3.5, 2.0, 4},
+    {"FINLAND", "EUR", "FIN", true, true, 1990, 1, 0, 0.8, 3.5, 2.0, 5},
+    {"FRANCE", "EUR", "FRA", true, true, 1990, 1, 1998, 0.8, 3.5, 2.0, 6},
+    {"IRELAND", "EUR", "IRL", true, true, 1990, 1, 0, 0.8, 3.5, 2.0, 8},
+    {"ITALY", "EUR", "ITA", true, true, 1990, 1, 2003, 0.8, 3.5, 2.0, 9},
+    {"LUXEMBOURG", "EUR", "LUX", true, true, 1992, 1, 0, 0.8, 3.5, 2.0, 10},
+    {"NETHERLANDS", "EUR", "NLD", true, true, 1990, 1, 0, 0.8, 3.5, 2.0, 11},
+    {"PORTUGAL", "EUR", "PRT", true, true, 1993, 1, 0, 0.8, 3.5, 2.0, 12},
+    {"SPAIN", "EUR", "ESP", true, true, 1990, 1, 2014, 0.8, 3.5, 2.0, 13},
+    {"UNITED KINGDOM", "GBP", "GBR", true, true, 1990, 1, 1990, 0.62, 5.0, 2.8, 14},
+    {"SWITZERLAND", "CHF", "CHE", true, false, 1990, 1, 0, 1.4, 1.5, 1.0, 15},
+    {"SWEDEN", "SEK", "SWE", true, false, 1990, 1, 1994, 6.0, 3.5, 2.0, 16},
+    {"NORWAY", "NOK", "NOR", true, false, 1990, 1, 0, 6.3, 4.0, 2.3, 17},
+    {"DENMARK", "DKK", "DNK", true, false, 1990, 1, 2012, 6.2, 3.2, 2.0, 18},
+    {"CZECH REPUBLIC", "CZK", "CZE", false, false, 1994, 4, 0, 28.0, 5.0, 4.0, 19},
+    {"HUNGARY", "HUF", "HUN", false, false, 1991, 1, 0, 62.0, 9.0, 8.0, 20},
+    {"ICELAND", "ISK", "ISL", true, false, 1993, 1, 1995, 58.0, 7.0, 5.0, 21},
+    {"RUSSIA", "RUB", "RUS", false, false, 1997, 9, 0, 5.8, 12.0, 10.0, 28},
+    {"AUSTRALIA", "AUD", "AUS", true, true, 1990, 1, 1990, 1.28, 5.0, 2.8, 22},
+    {"NEW ZEALAND", "NZD", "NZL", true, true, 1990, 1, 1995, 1.67, 5.5, 2.5, 23},
+    {"BRAZIL", "BRL", "BRA", false, false, 1994, 7, 2000, 0.9, 14.0, 7.0, 24},
+    {"CHILE", "CLP", "CHL", false, false, 1990, 1, 1990, 300.0, 6.0, 4.0, 25},
+    {"MEXICO", "MXN", "MEX", false, false, 1990, 1, 1996, 2.9, 10.0, 7.0, 26},
+    {"SOUTH AFRICA", "ZAR", "ZAF", false, false, 1990, 1, 2000, 2.6, 9.0, 6.0, 27},
+    {"JAPAN", "JPY", "JPN", true, false, 1990, 1, 2004, 145.0, 1.0, 0.3, 29},
+    {"CHINA", "CNY", "CHN", false, false, 1993, 1, 0, 5.8, 4.0, 3.0, 30},
+    {"HONG KONG", "HKD", "HKG", true, false, 1990, 1, 0, 7.8, 4.0, 2.5, 31},
+    {"INDIA", "INR", "IND", false, false, 1995, 11, 2013, 35.0, 8.0, 6.0, 32},
+    {"INDONESIA", "IDR", "IDN", false, false, 1990, 1, 0, 1800.0, 10.0, 7.0, 33},
+    {"MALAYSIA", "MYR", "MYS", false, false, 1990, 1, 0, 2.7, 4.0, 2.5, 34},
+    {"PHILIPPINES", "PHP", "PHL", false, false, 1990, 1, 0, 24.0, 8.0, 5.0, 35},
+    {"SINGAPORE", "SGD", "SGP", true, false, 1990, 1, 0, 1.8, 2.5, 1.8, 36},
+    {"SOUTH KOREA", "KRW", "KOR", false, false, 1990, 1, 2007, 710.0, 6.0, 3.5, 37},
+    {"TAIWAN", "TWD", "TWN", false, false, 1990, 1, 0, 27.0, 4.0, 1.5, 38},
+    {"TURKEY", "TRY", "TUR", false, false, 1990, 1, 2007, 0.3, 14.0, 12.0, 39},
 }};
+
+// The draw streams number the countries 0..39, each once.
+constexpr bool StreamsArePermutation() {
+  std::array<bool, kCountries.size()> seen{};
+  for (const TCountryProfile& c : kCountries) {
+    if (c.Stream < 0 || c.Stream >= static_cast<int>(seen.size()) || seen[static_cast<std::size_t>(c.Stream)])
+      return false;
+    seen[static_cast<std::size_t>(c.Stream)] = true;
+  }
+  return true;
+}
+static_assert(StreamsArePermutation(), "one draw stream per country");
+
+// The countries in draw-stream order: the currencies take their own streams
+// in the order their first country appears here.
+std::vector<const TCountryProfile*> ByStream() {
+  std::vector<const TCountryProfile*> result(kCountries.size());
+  for (const TCountryProfile& c : kCountries) result[static_cast<std::size_t>(c.Stream)] = &c;
+  return result;
+}
 
 // The equity index of a country: a made-up name and ticker naming no index
 // product, e.g. "Euro Area Equity Index", "EUAEQ".
@@ -215,7 +240,7 @@ TGlobalPaths GlobalPaths(std::uint64_t seed, std::size_t months) {
 // its other assets hold -1000.0.
 struct TCurrencyPath {
   std::string Currency;
-  const TCountryProfile* Profile = nullptr;  // the first country of the currency
+  const TCountryProfile* Profile = nullptr;  // the first country of the currency in stream order
   double StartDate = 0.0;                    // the earliest first month of its countries
   std::vector<double> UnitsPerUsd;           // every month
   std::vector<double> ShortRate;             // percent, every month
@@ -227,7 +252,8 @@ struct TCurrencyPath {
 std::vector<TCurrencyPath> CurrencyPaths(std::uint64_t seed, const std::vector<double>& monthEnds, std::size_t days,
                                          const TGlobalPaths& g) {
   std::vector<TCurrencyPath> paths;
-  for (const TCountryProfile& c : kCountries) {
+  for (const TCountryProfile* country : ByStream()) {
+    const TCountryProfile& c = *country;
     const auto known =
         std::find_if(paths.begin(), paths.end(), [&](const TCurrencyPath& p) { return p.Currency == c.Currency; });
     if (known == paths.end()) {
@@ -330,7 +356,7 @@ TValues CountryMonthly(std::uint64_t seed, int place, int region, const std::vec
   const TCountryProfile& profile = kCountries[static_cast<std::size_t>(place)];
   const std::size_t n = monthEnds.size();
   const std::size_t r = static_cast<std::size_t>(region);
-  TSampleRng rng = StreamRng(seed, sCountry, static_cast<std::uint64_t>(place));
+  TSampleRng rng = StreamRng(seed, sCountry, static_cast<std::uint64_t>(profile.Stream));
   TValues v;
   for (auto& series : v) series.assign(n, kNoValue);
   // Shared by every country of the currency, on every date.
@@ -459,7 +485,8 @@ double DailyVolatility(int asset) {
 // and spot are the currency's.
 TValues CountryDaily(std::uint64_t seed, int place, const TValues& monthly, const TCurrencyPath& currency,
                      std::size_t days) {
-  TSampleRng rng = StreamRng(seed, sCountryDaily, static_cast<std::uint64_t>(place));
+  const TCountryProfile& profile = kCountries[static_cast<std::size_t>(place)];
+  TSampleRng rng = StreamRng(seed, sCountryDaily, static_cast<std::uint64_t>(profile.Stream));
   TValues v;
   for (int a = 0; a < kSampleAssetCount; ++a) {
     const auto& m = monthly[static_cast<std::size_t>(a)];

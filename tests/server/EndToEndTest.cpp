@@ -276,6 +276,9 @@ TEST_F(EndToEndTest, DownloadSynchroniseReadBackAndSignIn) {
   EXPECT_EQ(countries[0].Name, "USA");
   EXPECT_EQ(countries[29].Name, "Japan");
   EXPECT_EQ(countries[29].RegionName, "Japan");
+  // The settings pages grey fixed rows: Germany at place 4, Russia at 23.
+  EXPECT_EQ(countries[3].Name, "Germany");
+  EXPECT_EQ(countries[22].Name, "Russia");
   const std::vector<std::string> serverNames = qvserver::SampleCountryNames();
   for (std::size_t place = 0; place < countries.size(); ++place) {
     const TCountry& c = countries[place];
@@ -306,7 +309,10 @@ TEST_F(EndToEndTest, DownloadSynchroniseReadBackAndSignIn) {
   std::vector<TDataPoint> served;
   for (const TDataPoint& p : Server_.Store().Series("SOUTH AFRICA", "RISKFREEASSET1"))
     if (p.Value != kStoredMissingValue) served.push_back(p);
-  const auto& riskFree = countries[27].RiskFreeAssets;
+  const auto southAfrica =
+      std::find_if(countries.begin(), countries.end(), [](const TCountry& c) { return c.Name == "South Africa"; });
+  ASSERT_NE(southAfrica, countries.end());
+  const auto& riskFree = southAfrica->RiskFreeAssets;
   const auto bond =
       std::find_if(riskFree.begin(), riskFree.end(), [](const TAssetSeries& a) { return a.ID == "RISKFREEASSET1"; });
   ASSERT_NE(bond, riskFree.end());

@@ -11,6 +11,7 @@
 #include "ServerStore.h"
 #include "ServerTestSupport.h"
 #include "common/CountryHelpers.h"
+#include "common/DefaultSettings.h"
 #include "common/Globals.h"
 #include "platform/DateTime.h"
 
@@ -168,6 +169,36 @@ TEST_F(SampleDataTest, CountriesFallIntoTheirRegionsAfterTheDisplayOrdering) {
       EXPECT_EQ(c.Currency, "EUR") << c.Name;
     }
   }
+}
+
+// The settings pages grey fixed rows 3, 5-14 and 23: the countries without
+// bond weights must sit exactly there once the client has ordered the list.
+TEST_F(SampleDataTest, CountriesWithoutBondWeightsSitOnTheGreyedRows) {
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Path());
+  const std::vector<TCountry> shown = SortCountryList(store.Countries());
+  ASSERT_EQ(shown.size(), 40u);
+  const std::vector<std::string> names = qvserver::SampleCountryNames();
+  for (std::size_t p = 0; p < shown.size(); ++p) EXPECT_EQ(shown[p].Name, names[p]) << "place " << p + 1;
+  EXPECT_EQ(shown[2].Currency, "EUR");
+  EXPECT_EQ(shown[3].Name, "GERMANY");
+  EXPECT_EQ(shown[22].Name, "RUSSIA");
+
+  const TUserSettings defaults = BuildDefaultUserSettings(shown);
+  ASSERT_EQ(defaults.CountrySettings.size(), 40u);
+  for (int place = 1; place <= 40; ++place) {
+    const bool greyed = place == 3 || (place >= 5 && place <= 14) || place == 23;
+    const double fiWeight = defaults.CountrySettings[static_cast<std::size_t>(place - 1)].FiWeight;
+    EXPECT_EQ(fiWeight == 0.0, greyed) << shown[static_cast<std::size_t>(place - 1)].Name << " at place " << place;
+  }
+
+  // The generator agrees: Germany carries inflation-linked bonds, place 3 and Russia none.
+  auto hasIlb = [&](const std::string& country) {
+    return Count(Db_, "SELECT COUNT(*) FROM DATA WHERE COUNTRYNAME='" + country +
+                          "' AND ASSETID='IBINDEX2' AND VALUE<>-1000.0") > 0;
+  };
+  EXPECT_FALSE(hasIlb(shown[2].Name));
+  EXPECT_TRUE(hasIlb("GERMANY"));
+  EXPECT_FALSE(hasIlb("RUSSIA"));
 }
 
 TEST_F(SampleDataTest, AssetListHoldsTheEighteenAssetsTheModelsLookFor) {
