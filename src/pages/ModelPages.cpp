@@ -41,6 +41,41 @@ void TModelPages::Refresh(const TPageRefreshInputs& inputs) {
   MYGPGraphic.Update();
 }
 
+void TModelPages::SelectView(TPageKind kind, std::int32_t vl, std::int32_t ha, std::int32_t vr, std::int32_t hb,
+                             std::int32_t co) {
+  switch (kind) {
+    case TPageKind::MYGP:
+      MYGPGraphic.SelectView(vl, ha, vr, hb, co);
+      break;
+    case TPageKind::EQGP:
+      EQGPGraphic.SelectView(vl, ha, vr, hb, co);
+      break;
+    case TPageKind::FIGP:
+      FIGPGraphic.SelectView(vl, ha, vr, hb, co);
+      break;
+    case TPageKind::EQQV:
+      EQQVGraphic.SelectView(vl, ha, hb, co);
+      break;
+    case TPageKind::EQBL:
+      EQBLGraphic.SelectView(vl, ha, hb, co);
+      break;
+    case TPageKind::EQSL:
+      EQSLGraphic.SelectView(vl, ha, hb);
+      break;
+    case TPageKind::FISL:
+      FISLGraphic.SelectView(vl, ha, hb);
+      break;
+    case TPageKind::FICY:
+      FICYGraphic.SelectView(vl, ha, hb);
+      break;
+    case TPageKind::FIGF:
+      FIGFGraphic.SelectView(vl, ha, hb);
+      break;
+    case TPageKind::None:
+      break;
+  }
+}
+
 void TModelPages::Layout(TPageKind kind, platform::Canvas& canvas, float width, float height, float aspect,
                          float tabWidth) {
   WithPage(kind, [&](auto& page) { page.Layout(canvas, width, height, aspect, tabWidth); });

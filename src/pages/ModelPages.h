@@ -103,6 +103,11 @@ class TModelPages {
     f(FIGPGraphic);
   }
 
+  // Gives the page of kind the selector values of the selected tabs, each
+  // page the ones its SelectView takes: MYGP, EQGP, FIGP (vl, ha, vr, hb,
+  // co); EQQV, EQBL (vl, ha, hb, co); EQSL, FISL, FICY, FIGF (vl, ha, hb).
+  void SelectView(TPageKind kind, std::int32_t vl, std::int32_t ha, std::int32_t vr, std::int32_t hb, std::int32_t co);
+
   // Lays out the page's current view in the chart area.
   void Layout(TPageKind kind, platform::Canvas& canvas, float width, float height, float aspect, float tabWidth);
   // Draws the page's current view; rank goes to the three ranking pages.

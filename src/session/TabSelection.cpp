@@ -200,40 +200,6 @@ TSelectors ModelSelectors(const TViewState& state, TPageKind kind, const TVLTabE
   return s;
 }
 
-void SelectPageView(TModelPages& pages, TPageKind kind, std::int32_t vl, const TSelectors& s) {
-  switch (kind) {
-    case TPageKind::MYGP:
-      pages.MYGPGraphic.SelectView(vl, s.HA, s.VR, s.HB, s.CO);
-      break;
-    case TPageKind::EQGP:
-      pages.EQGPGraphic.SelectView(vl, s.HA, s.VR, s.HB, s.CO);
-      break;
-    case TPageKind::FIGP:
-      pages.FIGPGraphic.SelectView(vl, s.HA, s.VR, s.HB, s.CO);
-      break;
-    case TPageKind::EQQV:
-      pages.EQQVGraphic.SelectView(vl, s.HA, s.HB, s.CO);
-      break;
-    case TPageKind::EQBL:
-      pages.EQBLGraphic.SelectView(vl, s.HA, s.HB, s.CO);
-      break;
-    case TPageKind::EQSL:
-      pages.EQSLGraphic.SelectView(vl, s.HA, s.HB);
-      break;
-    case TPageKind::FISL:
-      pages.FISLGraphic.SelectView(vl, s.HA, s.HB);
-      break;
-    case TPageKind::FICY:
-      pages.FICYGraphic.SelectView(vl, s.HA, s.HB);
-      break;
-    case TPageKind::FIGF:
-      pages.FIGFGraphic.SelectView(vl, s.HA, s.HB);
-      break;
-    case TPageKind::None:
-      break;
-  }
-}
-
 // The click handler's body; the VL click issues the click of its HA tab into the same result.
 void Click(TViewState& state, TModelPages& pages, TTabRef tab, TTabSelection& out) {
   out.Handled = true;
@@ -359,7 +325,7 @@ void ShowSelectedView(TViewState& state, TModelPages& pages, TTabSelection& out)
                                                            : nullptr;
       if (rank) state.SLListTitle2 = "Rank " + std::to_string(*rank);
     }
-    SelectPageView(pages, kind, vl, s);
+    pages.SelectView(kind, vl, s.HA, s.VR, s.HB, s.CO);
     const std::int32_t main = state.SelectedMainTab;
     state.CurrentViewId = FindViewId(state, main, SubIndexOf(state, main), vl, s.HA, s.VR, s.HB, s.CO);
   }

@@ -132,38 +132,13 @@ const std::vector<TPageView>& ReachableViews() {
 
 void SelectPageView(TModelPages& pages, const TPageView& view) {
   const Choices& c = view.Choices;
-  switch (view.Kind) {
-    case TPageKind::MYGP:
-      pages.MYGPGraphic.SelectView(c[0], c[1], c[2], c[3], c[4]);
-      break;
-    case TPageKind::EQGP:
-      pages.EQGPGraphic.SelectView(c[0], c[1], c[2], c[3], c[4]);
-      break;
-    case TPageKind::FIGP:
-      pages.FIGPGraphic.SelectView(c[0], c[1], c[2], c[3], c[4]);
-      break;
-    case TPageKind::EQSL:
-      pages.EQSLGraphic.SelectView(c[0], c[1], c[2]);
-      break;
-    case TPageKind::FISL:
-      pages.FISLGraphic.SelectView(c[0], c[1], c[2]);
-      break;
-    case TPageKind::FICY:
-      pages.FICYGraphic.SelectView(c[0], c[1], c[2]);
-      break;
-    case TPageKind::FIGF:
-      pages.FIGFGraphic.SelectView(c[0], c[1], c[2]);
-      break;
-    case TPageKind::EQQV:
-      pages.EQQVGraphic.LoadGroupSeries(false, view.Group);
-      pages.EQQVGraphic.SelectView(c[0], c[1], c[2], c[3]);
-      break;
-    case TPageKind::EQBL:
-      pages.EQBLGraphic.SelectView(c[0], c[1], c[2], c[3]);
-      break;
-    case TPageKind::None:
-      break;
-  }
+  if (view.Kind == TPageKind::EQQV) pages.EQQVGraphic.LoadGroupSeries(false, view.Group);
+  if (c.size() == 5)
+    pages.SelectView(view.Kind, c[0], c[1], c[2], c[3], c[4]);  // vl, ha, vr, hb, co
+  else if (c.size() == 4)
+    pages.SelectView(view.Kind, c[0], c[1], -1, c[2], c[3]);  // vl, ha, hb, co
+  else
+    pages.SelectView(view.Kind, c[0], c[1], -1, c[2], -1);  // vl, ha, hb
 }
 
 std::int32_t CurrentView(TModelPages& pages, TPageKind kind) {
