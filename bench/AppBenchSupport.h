@@ -1,11 +1,15 @@
 #pragma once
 // What the window benchmarks share: an event loop run until a condition
-// holds, an empty home folder, and the sample-data server they download from.
+// holds, an empty home folder, the sample-data server they download from,
+// and a window started up to its painted workspace.
 
+#include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,6 +18,7 @@
 #include "DataServer.h"
 #include "SampleData.h"
 #include "ServerStore.h"
+#include "app/MainForm.h"
 #include "data/LocalQuorvaneDB.h"
 #include "platform/DateTime.h"
 
@@ -65,5 +70,66 @@ class TSampleServer {
   qvserver::TServerStore Store_;
   std::unique_ptr<qvserver::DataServer> Server_;
 };
+
+// The start of a window benchmark program: the offscreen platform unless
+// QT_QPA_PLATFORM names one, the application, the benchmark options, an
+// emptied folder and the sample server in it (Started false on a failure).
+// The folder is removed at the end.
+class TBenchProgram {
+ public:
+  TBenchProgram(int& argc, char** argv, std::filesystem::path folder) : Folder(std::move(folder)) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application = std::make_unique<QApplication>(argc, argv);
+    std::filesystem::remove_all(Folder);
+    std::filesystem::create_directories(Folder);
+    Server = std::make_unique<TSampleServer>(Folder);
+    Started = Server->Start(Error);
+    benchmark::Initialize(&argc, argv);
+  }
+  ~TBenchProgram() {
+    Server.reset();
+    std::filesystem::remove_all(Folder);
+  }
+  std::filesystem::path Folder;
+  std::unique_ptr<QApplication> Application;
+  std::unique_ptr<TSampleServer> Server;
+  std::string Error;
+  bool Started = false;
+};
+
+// A shown window whose first tick has run: it starts the update process
+// (startOnFirstTick) or only creates the client and the database.
+inline std::unique_ptr<app::TMainForm> NewWindow(int pauseMs, bool startOnFirstTick) {
+  auto form = std::make_unique<app::TMainForm>();
+  form->SetStepPause(pauseMs);
+  form->StartOnFirstTick = startOnFirstTick;
+  form->show();
+  form->OnFormTimer(&form->MainTimer);
+  return form;
+}
+
+// A full download into an empty file under folder, then a new window
+// started on it up to the painted workspace; null after printing why it
+// failed under the program's name.
+inline std::unique_ptr<app::TMainForm> WindowOnWorkspace(const std::filesystem::path& folder, const char* program) {
+  EmptyHome(folder);
+  {
+    auto form = NewWindow(0, false);
+    bool ended = false;
+    QObject::connect(form.get(), &app::TMainForm::StepHandled, [&](int kind) { ended = ended || kind == 4; });
+    form->StartStep(4);
+    RunUntil([&] { return ended; });
+    RunUntil([&] { return !form->StepRunning(); });
+  }
+  auto form = NewWindow(0, true);
+  RunUntil([&] { return (form->View.WorkspaceShown && !form->StepRunning()) || !form->LastErrorText.empty(); });
+  if (!form->View.WorkspaceShown) {
+    std::fprintf(stderr, "%s: %s\n", program,
+                 form->LastErrorText.empty() ? "the workspace did not show" : form->LastErrorText.c_str());
+    return nullptr;
+  }
+  form->repaint();
+  return form;
+}
 
 }  // namespace appbench

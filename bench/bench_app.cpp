@@ -59,16 +59,6 @@ class TGapMeter {
   qint64 Longest_ = 0;
 };
 
-// A window whose first tick only creates the client and the database.
-std::unique_ptr<app::TMainForm> NewWindow(int pauseMs, bool startOnFirstTick) {
-  auto form = std::make_unique<app::TMainForm>();
-  form->SetStepPause(pauseMs);
-  form->StartOnFirstTick = startOnFirstTick;
-  form->show();
-  form->OnFormTimer(&form->MainTimer);
-  return form;
-}
-
 // Runs one step and what the step machine chains after it, until the step itself has ended.
 double RunStep(app::TMainForm& form, std::int32_t kind) {
   bool ended = false;
@@ -89,7 +79,7 @@ void BM_FullDownloadIntoEmptyFile(benchmark::State& state) {
   double longestGap = 0.0;
   for (auto _ : state) {
     appbench::EmptyHome(kFolder);
-    auto form = NewWindow(pause, false);
+    auto form = appbench::NewWindow(pause, false);
     // Each download step is timed to its own end; the steps the machine
     // chains after it (load, settings, models) run before the next one.
     double download = 0.0;
@@ -117,14 +107,14 @@ void BM_StartToWorkspace(benchmark::State& state) {
   // An up-to-date local file: one full download first.
   appbench::EmptyHome(kFolder);
   {
-    auto form = NewWindow(0, false);
+    auto form = appbench::NewWindow(0, false);
     RunStep(*form, 4);
     appbench::RunUntil([&] { return !form->StepRunning(); });
   }
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    auto form = NewWindow(pause, true);
+    auto form = appbench::NewWindow(pause, true);
     appbench::RunUntil([&] { return form->View.WorkspaceShown || !form->LastErrorText.empty(); });
     form->repaint();  // the first paint of the workspace
     state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
@@ -136,16 +126,9 @@ BENCHMARK(BM_StartToWorkspace)->Arg(0)->Arg(100)->UseManualTime()->Unit(benchmar
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  fs::remove_all(kFolder);
-  fs::create_directories(kFolder);
-  appbench::TSampleServer server(kFolder);
-  std::string error;
-  if (!server.Start(error)) return 1;
-  benchmark::Initialize(&argc, argv);
+  appbench::TBenchProgram program(argc, argv, kFolder);
+  if (!program.Started) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  fs::remove_all(kFolder);
   return 0;
 }

@@ -51,38 +51,6 @@ constexpr float kDragStep = 20.0f;
 
 app::TMainForm* Form = nullptr;
 
-// A window whose first tick starts the update process (or only creates the client and the database).
-std::unique_ptr<app::TMainForm> NewWindow(bool startOnFirstTick) {
-  auto form = std::make_unique<app::TMainForm>();
-  form->SetStepPause(0);
-  form->StartOnFirstTick = startOnFirstTick;
-  form->show();
-  form->OnFormTimer(&form->MainTimer);
-  return form;
-}
-
-// A full download into an empty file, then a new window started on it up to the painted workspace.
-std::unique_ptr<app::TMainForm> WindowOnWorkspace(std::string& error) {
-  appbench::EmptyHome(kFolder);
-  {
-    auto form = NewWindow(false);
-    bool ended = false;
-    QObject::connect(form.get(), &app::TMainForm::StepHandled, [&](int kind) { ended = ended || kind == 4; });
-    form->StartStep(4);
-    appbench::RunUntil([&] { return ended; });
-    appbench::RunUntil([&] { return !form->StepRunning(); });
-  }
-  auto form = NewWindow(true);
-  appbench::RunUntil(
-      [&] { return (form->View.WorkspaceShown && !form->StepRunning()) || !form->LastErrorText.empty(); });
-  if (!form->View.WorkspaceShown) {
-    error = form->LastErrorText.empty() ? "the workspace did not show" : form->LastErrorText;
-    return nullptr;
-  }
-  form->repaint();
-  return form;
-}
-
 // ---- the window's selection
 
 constexpr std::array<const char*, 9> kModelNames{"MYGP", "EQGP", "EQSL", "EQQV", "EQBL",
@@ -477,20 +445,10 @@ void BM_HoverFrame(benchmark::State& state, TChartView view) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  fs::remove_all(kFolder);
-  fs::create_directories(kFolder);
-  appbench::TSampleServer server(kFolder);
-  std::string error;
-  if (!server.Start(error)) return 1;
-  benchmark::Initialize(&argc, argv);
-
-  std::unique_ptr<app::TMainForm> form = WindowOnWorkspace(error);
-  if (!form) {
-    std::fprintf(stderr, "bench_chart_area: %s\n", error.c_str());
-    return 1;
-  }
+  appbench::TBenchProgram program(argc, argv, kFolder);
+  if (!program.Started) return 1;
+  std::unique_ptr<app::TMainForm> form = appbench::WindowOnWorkspace(kFolder, "bench_chart_area");
+  if (!form) return 1;
   Form = form.get();
   std::fprintf(stderr, "window %d x %d, chart area %d x %d, platform %s\n", Form->width(), Form->height(),
                Form->ChartArea()->width(), Form->ChartArea()->height(), qPrintable(QApplication::platformName()));
@@ -526,6 +484,5 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   Form = nullptr;
   form.reset();
-  fs::remove_all(kFolder);
   return 0;
 }

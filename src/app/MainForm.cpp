@@ -14,9 +14,11 @@
 #include "common/TextHelpers.h"
 #include "data/LocalQuorvaneDB.h"
 #include "data/QVDBClient.h"
+#include "dialogs/CurrencySelectionForm.h"
 #include "dialogs/DateSelectionForm.h"
 #include "dialogs/LoginForm.h"
 #include "dialogs/NewUserRequestForm.h"
+#include "dialogs/ParameterSelectionForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "dialogs/QuestionForm.h"
 #include "dialogs/RequestForm.h"
@@ -150,6 +152,20 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Pages_(std::make_unique
   MessageForm = new TMessageForm(this);
   QuestionForm = new TQuestionForm(this);
   DateSelectionForm = new TDateSelectionForm(this);
+  CurrencySelectionForm = new TCurrencySelectionForm(this);
+  ParameterSelectionForm = new TParameterSelectionForm(
+      this, usMyExternUserSettings, vcMyExternCountryList,
+      [this](const std::string& question, const std::string& first, const std::string& second) {
+        return ShowQuestionForm(QuestionForm, question, first, second);
+      },
+      [this](std::string& code) {
+        if (!ShowCurrencySelectionForm(CurrencySelectionForm, false)) return false;
+        code = CurrencySelectionForm->SelectedCurrency == "LOCAL" ? "Local" : CurrencySelectionForm->SelectedCurrency;
+        return true;
+      });
+  ParameterSelectionForm->hide();
+  ParameterSelectionForm->OnAction = [this](const session::TDialogAction& action) { OnParameterAction(action); };
+  ParameterSelectionForm->CalculationFailure = [this] { return CalculationFailure_; };
 
   Screen = session::TWindowScreen::Created();
   ShowProgressMessage(0, "", false);
@@ -626,6 +642,8 @@ void TMainForm::ApplyGeometry() {
   }
   Place(Group(TWindowGroup::ProgressSupport), g.ProgressSupport);
   Place(Group(TWindowGroup::ParameterSelectionFormContainer), g.ParameterSelectionFormContainer);
+  if (ParameterSelectionForm != nullptr && ParametersDialogAvailable)
+    ParameterSelectionForm->setGeometry(Group(TWindowGroup::ParameterSelectionFormContainer)->rect());
 
   auto placeTabs = [this](TWindowGroup group, const session::TRectGeometry& support, const char* prefix,
                           const auto& tabs, int first, float font) {
@@ -724,6 +742,12 @@ void TMainForm::OnFormTimer(QTimer* sender) {
   // The workspace start is done before step 0 shows anything: the step's
   // first look arrives through the event queue.
   if (StartOnFirstTick) StartDataStorageCheck();
+  // From now on the parameter dialog is part of the window (screen mode 1 shows it).
+  QWidget* container = Group(TWindowGroup::ParameterSelectionFormContainer);
+  ParameterSelectionForm->setParent(container);
+  ParameterSelectionForm->setGeometry(container->rect());
+  ParameterSelectionForm->show();
+  ParametersDialogAvailable = true;
   InitWorkspace();
 }
 
@@ -783,6 +807,13 @@ void TMainForm::OnWorkerFinished() {
   } else if (!ConnectFailure_.empty()) {
     // The step's file could not be opened: the failure shows red and nothing runs.
     ShowProgressMessage(3, ConnectFailure_, true);
+    if (Step.Kind == 8 && Screen.IsVisible(TWindowGroup::ParameterSelectionFormContainer)) {
+      // A save from the parameter dialog: nothing was stored, so the settings
+      // in use go back to the dialog's saved copy; the edits stay on the
+      // pages and the text shows over the dialog.
+      usMyExternUserSettings = ParameterSelectionForm->Dialog.SavedUserSettings;
+      ShowMessageForm(MessageForm, ConnectFailure_);
+    }
     emit StepHandled(-1);
   } else {
     OnThreadTerminate();
@@ -820,6 +851,7 @@ void TMainForm::OnThreadTerminate() {
       break;
     case session::TStepEndAction::ShowFailure:
       if (end.StoreLastError) LastErrorText = end.Text;
+      if (end.ShowParameterButton) CalculationFailure_ = end.Text;
       ShowProgressMessage(3, end.Text, true);
       if (end.FailureDisplay) ShowFailureDisplay();
       if (end.ShowDownloadButton) Screen.SetVisible(TWindowGroup::DownloadDataButton, true);
@@ -867,6 +899,7 @@ void TMainForm::SetDateTitles() {
 }
 
 void TMainForm::ShowWorkspace() {
+  CalculationFailure_.clear();
   ShowProgressMessage(3, "", false);
   View.WorkspaceShown = true;
   const std::int32_t noted = View.SelectedMainTab;
@@ -934,7 +967,10 @@ void TMainForm::OnButtonClick(TControl* sender) {
   if (name == "ConnectButton") {
     SignInAndDownload();
   } else if (name == "SetParametersButton") {
-    // The parameter dialog is not part of the window yet: the button stays hidden.
+    if (ParametersDialogAvailable && !Worker_.Busy()) {
+      ParameterSelectionForm->SelectParameterGroup(View.SelectedMainTab);
+      SetScreenMode(1);
+    }
   } else if (name == "CloseButton") {
     if (ShowQuestionForm(QuestionForm, "Do you really want to quit application ?", "Quit", "Cancel")) close();
   }
@@ -982,12 +1018,40 @@ void TMainForm::OnClassicButtonClick(TControl* sender) {
     ApplyScreen();
     StartSettingsSave(result.SaveSelector);
   } else if (name == "ParameterButtonTitle") {
-    // "Resume": until the parameter dialog is part of the window, it recalculates.
-    StartCalculation();
+    // "Resume": before any workspace view was chosen it recalculates, afterwards it opens the parameters.
+    if (View.SelectedMainTab == session::kNoMainTab || !ParametersDialogAvailable)
+      StartCalculation();
+    else
+      OnButtonClick(Find("SetParametersButton"));
   } else if (name == "DownloadDataButtonTitle") {
     OnButtonClick(Find("ConnectButton"));
   } else if (name == "GoBackToWorkspaceButtonTitle") {
     OnButtonClick(nullptr);
+  }
+}
+
+void TMainForm::OnParameterAction(const session::TDialogAction& action) {
+  switch (action.Kind) {
+    case session::TDialogActionKind::None:
+      break;
+    case session::TDialogActionKind::ShowWorkspace:
+      SetScreenMode(3);
+      RequestChartRepaint(2);
+      break;
+    case session::TDialogActionKind::ShowFailurePanel:
+      // The panel as the failed calculation left it: its red text and "Resume".
+      SetScreenMode(4);
+      ShowProgressMessage(3, action.FailureText, true);
+      ShowFailureDisplay();
+      Screen.SetVisible(TWindowGroup::ParameterButton, true);
+      ApplyScreen();
+      break;
+    case session::TDialogActionKind::StartCalculation:
+      StartCalculation();
+      break;
+    case session::TDialogActionKind::StartSettingsSave:
+      StartSettingsSave(action.Selector);
+      break;
   }
 }
 

@@ -20,6 +20,7 @@
 #include "data/RegistrySettings.h"
 #include "session/AccessCode.h"
 #include "session/ListStepping.h"
+#include "session/ParameterDialog.h"
 #include "session/ScreenModes.h"
 #include "session/StepMachine.h"
 #include "session/TabSelection.h"
@@ -38,6 +39,8 @@ class TNewUserRequestForm;
 class TPwdRequestForm;
 class TQuestionForm;
 class TDateSelectionForm;
+class TCurrencySelectionForm;
+class TParameterSelectionForm;
 
 namespace app {
 
@@ -80,6 +83,9 @@ class TMainForm : public QWidget {
   TPwdRequestForm* PwdRequestForm = nullptr;
   TQuestionForm* QuestionForm = nullptr;
   TDateSelectionForm* DateSelectionForm = nullptr;
+  TCurrencySelectionForm* CurrencySelectionForm = nullptr;
+  // The parameter dialog; its layout moves into ParameterSelectionFormContainer at the first tick.
+  TParameterSelectionForm* ParameterSelectionForm = nullptr;
 
   QTimer MainTimer;
   QTimer ProgressCounterTimer;
@@ -107,6 +113,11 @@ class TMainForm : public QWidget {
   void InitWorkspace();
   // Starts the model-state transfer (the access code was typed).
   void TransferModelStates();
+  // What a button of the parameter dialog asks for: the workspace, the
+  // failure panel again, a calculation or a save.
+  void OnParameterAction(const session::TDialogAction& action);
+  // The text of the last failed calculation while its results are missing; empty otherwise.
+  const std::string& CalculationFailure() const { return CalculationFailure_; }
 
   // Test hooks: the pause before each progress change, and the transport of the client.
   void SetStepPause(int milliseconds) { Context.PauseMs = milliseconds; }
@@ -222,6 +233,7 @@ class TMainForm : public QWidget {
   QTimer SpinnerTimer_;  // turns the spinner while it shows
   float SpinnerAngle_ = 0.0f;
   std::string ConnectFailure_;  // the step's file could not be opened
+  std::string CalculationFailure_;
   bool TransferRunning_ = false;
   bool CloseRequested_ = false;
   bool Dragging_ = false;

@@ -187,7 +187,8 @@ TPictureButton::TPictureButton(QWidget* parent, const QString& name, TPicture pi
     : QWidget(parent), Picture_(picture), Color_(color) {
   setObjectName(name);
   setGeometry(x, y, size, size);
-  if (picture == TPicture::Close || picture == TPicture::Clear || picture == TPicture::Eye)
+  if (picture == TPicture::Close || picture == TPicture::Clear || picture == TPicture::Eye ||
+      picture == TPicture::ArrowUp || picture == TPicture::ArrowDown)
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -203,6 +204,8 @@ void TPictureButton::paintEvent(QPaintEvent*) {
   QColor color = QColor::fromRgba(Color_);
   if ((Picture_ == TPicture::Close || Picture_ == TPicture::Clear || Picture_ == TPicture::Eye) && Active_)
     color = QColor::fromRgba(kErrorColor);
+  if ((Picture_ == TPicture::ArrowUp || Picture_ == TPicture::ArrowDown) && Active_)
+    color = QColor::fromRgba(kActiveColor);
   QPen pen(color, std::max<qreal>(1.5, s / 10.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   painter.setPen(pen);
   painter.setBrush(Qt::NoBrush);
@@ -238,6 +241,15 @@ void TPictureButton::paintEvent(QPaintEvent*) {
       painter.drawEllipse(QRectF(s * 0.3, 1, s * 0.4, s - 2));
       painter.drawLine(QPointF(1, s / 2), QPointF(s - 1, s / 2));
       break;
+    case TPicture::ArrowUp:
+    case TPicture::ArrowDown: {
+      // A chevron pointing up or down, as the window's list arrows.
+      const qreal tip = Picture_ == TPicture::ArrowUp ? s * 0.38 : s * 0.62;
+      const qreal foot = Picture_ == TPicture::ArrowUp ? s * 0.58 : s * 0.42;
+      painter.drawLine(QPointF(s * 0.3, foot), QPointF(s * 0.5, tip));
+      painter.drawLine(QPointF(s * 0.5, tip), QPointF(s * 0.7, foot));
+      break;
+    }
   }
 }
 

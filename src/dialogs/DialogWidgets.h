@@ -19,6 +19,9 @@ inline constexpr QRgb kButtonFill = 0xFFFDFDFD;     // button and form fill
 inline constexpr QRgb kEntryFill = 0xFFE7E7E8;      // entry frames
 inline constexpr QRgb kTitleRed = 0xFFCC455B;       // area titles
 inline constexpr QRgb kLinkColor = 0xFF1E336C;      // the password link
+inline constexpr QRgb kActiveColor = 0xFF708CD5;    // hovered arrows, chosen tabs and buttons
+inline constexpr QRgb kTabColor = 0xFFC5D2DD;       // tabs and buttons in their normal look
+inline constexpr QRgb kWhiteColor = 0xFFFFFFFF;     // titles on tabs and coloured buttons
 
 // "Yu Gothic UI" at a pixel size, falling back to "DejaVu Sans".
 QFont DialogFont(int pixelSize, bool bold = false);
@@ -107,7 +110,8 @@ class TFrame : public QWidget {
 };
 
 // The small pictures of the dialogs, drawn in code.
-enum class TPicture { Close, Clear, User, Door, Check, Eye, Globe };
+// ArrowUp and ArrowDown are the chevrons of the step arrows, blue while hovered.
+enum class TPicture { Close, Clear, User, Door, Check, Eye, Globe, ArrowUp, ArrowDown };
 
 class TPictureButton : public QWidget {
   Q_OBJECT

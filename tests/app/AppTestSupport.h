@@ -19,6 +19,7 @@
 #include "dialogs/DialogWidgets.h"
 #include "dialogs/LoginForm.h"
 #include "dialogs/QuestionForm.h"
+#include "server/ServerTestSupport.h"
 
 namespace apptest {
 
@@ -43,15 +44,15 @@ class TAnswerer {
  private:
   void Poll() {
     TQuestionForm* question = Form_.QuestionForm;
-    if (question->Showing() && question->ModalResult == 0 && !Answered_) {
-      Answered_ = true;
+    // A showing without a result is unanswered (a question asked right after
+    // another shows again before any poll sees it hidden).
+    if (question->Showing() && question->ModalResult == 0) {
       ++Questions;
       LastQuestion = question->Value->text().toStdString();
       question->FinishAnimations();
       Click(DownloadAnswer ? question->YesButton : question->NoButton);
       return;
     }
-    if (!question->Showing()) Answered_ = false;
     TLoginForm* login = Form_.LoginForm;
     if (login->Showing() && !login->Busy() && login->ModalResult == 0 && !SignedIn_) {
       SignedIn_ = true;
@@ -67,7 +68,6 @@ class TAnswerer {
 
   app::TMainForm& Form_;
   QTimer Timer_;
-  bool Answered_ = false;
   bool SignedIn_ = false;
 };
 
@@ -119,5 +119,30 @@ inline bool RunToEnd(app::TMainForm& form) {
       },
       kRoadTimeoutMs);
 }
+
+// A window on an in-process sample server with a private home, started up
+// to the workspace (Ready), and the answerer that plays the user. Test
+// suites that share one start hold one of these.
+struct TSampleWorkspace {
+  TSampleWorkspace()
+      : Server(std::make_unique<qvtest::TRunningServer>()),
+        Folder(Home.UseAsHome("home")),
+        Host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(Server->Server().Port())).c_str()),
+        Form(std::make_unique<app::TMainForm>()),
+        Answerer(std::make_unique<TAnswerer>(*Form)) {
+    Ready = RunToEnd(*Form) && Form->View.WorkspaceShown;
+  }
+  ~TSampleWorkspace() {
+    Answerer.reset();
+    Form.reset();
+  }
+  std::unique_ptr<qvtest::TRunningServer> Server;
+  TempDir Home;
+  std::string Folder;
+  ScopedEnv Host;
+  std::unique_ptr<app::TMainForm> Form;
+  std::unique_ptr<TAnswerer> Answerer;
+  bool Ready = false;
+};
 
 }  // namespace apptest

@@ -41,7 +41,7 @@ void ExpectWorkspace(const app::TMainForm& form) {
   EXPECT_FALSE(form.Screen.IsVisible(TWindowGroup::ProgressSupport));
   EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
   EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
-  EXPECT_FALSE(form.Group(TWindowGroup::SetParametersButtonSupport)->isVisibleTo(&form));  // no parameter dialog yet
+  EXPECT_TRUE(form.Group(TWindowGroup::SetParametersButtonSupport)->isVisibleTo(&form));
   EXPECT_EQ(form.View.SelectedMainTab, 0);
   EXPECT_EQ(form.View.CurrentModelRecord, 0);
   EXPECT_EQ(form.Find("EndDateButtonTitle")->Text, "28 February 2026");

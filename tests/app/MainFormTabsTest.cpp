@@ -33,41 +33,26 @@ int ThemeTab(int main, int sub) {
 
 class MainFormTabsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    Server = std::make_unique<qvtest::TRunningServer>();
-    Home = std::make_unique<TempDir>();
-    Home->UseAsHome("home");
-    Host = std::make_unique<ScopedEnv>("QUORVANE_SERVER_HOST",
-                                       ("127.0.0.1:" + std::to_string(Server->Server().Port())).c_str());
-    Form = std::make_unique<app::TMainForm>();
-    Answerer = std::make_unique<apptest::TAnswerer>(*Form);
-    Ready = apptest::RunToEnd(*Form) && Form->View.WorkspaceShown;
-  }
-  static void TearDownTestSuite() {
-    Answerer.reset();
-    Form.reset();
-    Host.reset();
-    Home.reset();
-    Server.reset();
-  }
-  void SetUp() override { ASSERT_TRUE(Ready) << Form->Screen.MessageContent; }
+  static void SetUpTestSuite() { Workspace = std::make_unique<apptest::TSampleWorkspace>(); }
+  static void TearDownTestSuite() { Workspace.reset(); }
+  void SetUp() override { ASSERT_TRUE(Workspace->Ready) << Workspace->Form->Screen.MessageContent; }
 
-  static app::TMainForm& F() { return *Form; }
+  static app::TMainForm& F() { return *Workspace->Form; }
   static TModelPages& Pages() { return *F().Pages(); }
   static app::TControl* Control(const std::string& name) { return F().Find(name.c_str()); }
-  static bool Shown(TWindowGroup group) { return F().Group(group)->isVisibleTo(Form.get()); }
-  static bool Shown(const std::string& name) { return Control(name)->isVisibleTo(Form.get()); }
+  static bool Shown(TWindowGroup group) { return F().Group(group)->isVisibleTo(Workspace->Form.get()); }
+  static bool Shown(const std::string& name) { return Control(name)->isVisibleTo(Workspace->Form.get()); }
 
   // Clicks a control that must be on screen.
   static void Click(const std::string& name) {
     app::TControl* control = Control(name);
     ASSERT_NE(control, nullptr) << name;
-    ASSERT_TRUE(control->isVisibleTo(Form.get())) << name << " is hidden";
+    ASSERT_TRUE(control->isVisibleTo(Workspace->Form.get())) << name << " is hidden";
     QTest::mouseClick(control, Qt::LeftButton);
   }
   static void Press(const std::string& name) {
     app::TControl* control = Control(name);
-    ASSERT_TRUE(control->isVisibleTo(Form.get())) << name << " is hidden";
+    ASSERT_TRUE(control->isVisibleTo(Workspace->Form.get())) << name << " is hidden";
     QTest::mousePress(control, Qt::LeftButton);
     QTest::mouseRelease(control, Qt::LeftButton);
   }
@@ -126,20 +111,10 @@ class MainFormTabsTest : public ::testing::Test {
     QApplication::sendEvent(panel, &event);
   }
 
-  static std::unique_ptr<qvtest::TRunningServer> Server;
-  static std::unique_ptr<TempDir> Home;
-  static std::unique_ptr<ScopedEnv> Host;
-  static std::unique_ptr<app::TMainForm> Form;
-  static std::unique_ptr<apptest::TAnswerer> Answerer;
-  static bool Ready;
+  static std::unique_ptr<apptest::TSampleWorkspace> Workspace;
 };
 
-std::unique_ptr<qvtest::TRunningServer> MainFormTabsTest::Server;
-std::unique_ptr<TempDir> MainFormTabsTest::Home;
-std::unique_ptr<ScopedEnv> MainFormTabsTest::Host;
-std::unique_ptr<app::TMainForm> MainFormTabsTest::Form;
-std::unique_ptr<apptest::TAnswerer> MainFormTabsTest::Answerer;
-bool MainFormTabsTest::Ready = false;
+std::unique_ptr<apptest::TSampleWorkspace> MainFormTabsTest::Workspace;
 
 // Page views the track bars and the chart pass name: the zone and FX views of
 // the allocation pages, the heat map and history views of the ranking pages.
@@ -483,7 +458,7 @@ TEST_F(MainFormTabsTest, ValueIndicatorsHideOnATabChange) {
 
 TEST_F(MainFormTabsTest, RepaintRequestsNeverLowerAPendingPhaseAndCtrlReleaseEmptiesTheLetters) {
   QWidget* paintBox = F().ChartArea();
-  ASSERT_TRUE(paintBox->isVisibleTo(Form.get()));
+  ASSERT_TRUE(paintBox->isVisibleTo(Workspace->Form.get()));
   paintBox->repaint();  // serves whatever was asked
   EXPECT_EQ(F().View.PaintPhase, 1);
   struct TCase {
@@ -500,7 +475,7 @@ TEST_F(MainFormTabsTest, RepaintRequestsNeverLowerAPendingPhaseAndCtrlReleaseEmp
 
   auto key = [](QEvent::Type type, int code, Qt::KeyboardModifiers modifiers) {
     QKeyEvent event(type, code, modifiers);
-    QApplication::sendEvent(Form.get(), &event);
+    QApplication::sendEvent(Workspace->Form.get(), &event);
   };
   key(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
   key(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
