@@ -449,37 +449,47 @@ void TChartArea::UpdateIndicators(std::int32_t request, float x, float y) {
 
 // ---- pointer
 
+namespace {
+
+// Where a mouse event is and which buttons are held after it.
+struct TPointer {
+  float X;
+  float Y;
+  bool Left;
+  bool Right;
+};
+
+TPointer PointerOf(const QMouseEvent* event) {
+  return {static_cast<float>(event->position().x()), static_cast<float>(event->position().y()),
+          event->buttons().testFlag(Qt::LeftButton), event->buttons().testFlag(Qt::RightButton)};
+}
+
+}  // namespace
+
+void TChartArea::ZonePointer(float x, float y, bool press) {
+  const std::int32_t before = View_.PaintPhase;
+  const bool inSpan = session::GetSelectedViewRange(View_, Pages_, x, y);
+  ApplyZone(
+      press ? session::ZonePress(Zone, View_, Pages_, x, inSpan) : session::ZoneDrag(Zone, View_, Pages_, x, inSpan),
+      before);
+}
+
 void TChartArea::mousePressEvent(QMouseEvent* event) {
   if (InputBlocked()) return;
-  const float x = static_cast<float>(event->position().x());
-  const float y = static_cast<float>(event->position().y());
-  const bool left = event->buttons().testFlag(Qt::LeftButton);
-  const bool right = event->buttons().testFlag(Qt::RightButton);
+  const auto [x, y, left, right] = PointerOf(event);
   if (left && Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
   session::PressChart(Shift, View_, Pages_, x, y, left, right);
-  if (left) {
-    const std::int32_t before = View_.PaintPhase;
-    const bool inSpan = session::GetSelectedViewRange(View_, Pages_, x, y);
-    ApplyZone(session::ZonePress(Zone, View_, Pages_, x, inSpan), before);
-  }
+  if (left) ZonePointer(x, y, true);
   if (right && Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
   event->accept();
 }
 
 void TChartArea::mouseMoveEvent(QMouseEvent* event) {
   if (InputBlocked()) return;
-  const float x = static_cast<float>(event->position().x());
-  const float y = static_cast<float>(event->position().y());
-  const bool left = event->buttons().testFlag(Qt::LeftButton);
-  const bool right = event->buttons().testFlag(Qt::RightButton);
+  const auto [x, y, left, right] = PointerOf(event);
   if (left && Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
   ApplyShift(session::MoveOverChart(Shift, View_, Pages_, x, y, left, Geometries()));
-  if (left) {
-    const std::int32_t before = View_.PaintPhase;
-    const bool inSpan = session::GetSelectedViewRange(View_, Pages_, x, y);
-    ApplyZone(session::ZoneDrag(Zone, View_, Pages_, x, inSpan), before);
-  }
-  if (right && Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
+  if (left) ZonePointer(x, y, false);
   if (left || right) {
     UpdateIndicators(session::kHideValues, x, y);
     return;

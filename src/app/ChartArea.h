@@ -148,6 +148,8 @@ class TChartArea : public QWidget {
   // Session results carried to the controls and the repaint.
   void ApplyShift(const session::TShiftOutcome& outcome);
   void ApplyZone(const session::TZoneUpdate& update, std::int32_t phaseBefore);
+  // A left-button press starts the zone and a drag extends it, inside the view's time span.
+  void ZonePointer(float x, float y, bool press);
   void ApplyIndicators(const session::TIndicatorUpdate& update, std::int32_t phaseBefore);
   void UpdateIndicators(std::int32_t request, float x, float y);
 
