@@ -164,11 +164,7 @@ TEST_F(FIGFGraphicTest, LayoutAreasAtScaleOneAndTwo) {
       page.CurrentView = c.view;
       page.Layout(canvas, kW, kH, s, 100.0f);
       if (c.kind == kPlot) {
-        // A time chart centres a plot of two thirds of its area.
-        const widgets::TTimeChartFrame* frames[] = {&page.AllocationChart, &page.WealthChart, &page.DrawdownChart,
-                                                    &page.RollingChart};
-        const widgets::TTimeChartFrame* frame = frames[c.view == 4 ? 0 : c.view - 6];
-        pagetest::ExpectPlotOf(*frame, c.top, c.width, c.height);
+        pagetest::ExpectTimeChartPlot(page, c.view == 4 ? 0 : c.view - 6, c.top, c.width, c.height);
         continue;
       }
       const TTextTable& table = c.view == 6 ? page.StatisticsTable : page.ParameterTable;

@@ -218,11 +218,7 @@ TEST_F(FIGPGraphicTest, LayoutAreasAtScaleOneAndTwo) {
       page.CurrentView = c.view;
       page.Layout(canvas, kW, kH, s, 100.0f);
       if (c.kind == kPlot) {
-        // A time chart centres a plot of two thirds of its area.
-        const widgets::TTimeChartFrame* frames[] = {&page.AllocationChart, &page.WealthChart, &page.DrawdownChart,
-                                                    &page.RollingChart};
-        const widgets::TTimeChartFrame* frame = frames[c.view == 0 ? 0 : c.view - 5];
-        pagetest::ExpectPlotOf(*frame, c.top, c.width, c.height);
+        pagetest::ExpectTimeChartPlot(page, c.view == 0 ? 0 : c.view - 5, c.top, c.width, c.height);
       } else if (c.kind == kRanking) {
         // The header starts at the area's corner; view 2 shows the region rows only.
         const TTableCell& corner = page.RankingTable.Columns().at(0).at(0);

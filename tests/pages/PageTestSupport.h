@@ -45,6 +45,15 @@ inline void ExpectPlotOf(const widgets::TTimeChartFrame& frame, float top, float
   EXPECT_FLOAT_EQ(frame.PlotTop, top + height / 6.0f);
 }
 
+// The page's time chart `chart` (0 allocation, 1 wealth, 2 drawdown, 3
+// rolling returns) laid out on (top, width, height).
+template <typename TPage>
+void ExpectTimeChartPlot(const TPage& page, int chart, float top, float width, float height) {
+  const widgets::TTimeChartFrame* frames[] = {&page.AllocationChart, &page.WealthChart, &page.DrawdownChart,
+                                              &page.RollingChart};
+  ExpectPlotOf(*frames[chart], top, width, height);
+}
+
 // A widget centred in (left, top, width, height) shows a non-empty area with
 // the same centre (horizontally only when checkLeft).
 inline void ExpectCentredIn(const TViewArea& a, float left, float top, float width, float height, bool checkLeft) {
