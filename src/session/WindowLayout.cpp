@@ -39,8 +39,9 @@ TWindowGeometry DefaultWindowGeometry() {
   g.MainTabsheetSupport = Rect(100, 24, 474, t);
   for (std::size_t i = 0; i < g.MainTabsheets.size(); ++i) g.MainTabsheets[i] = Rect(162.0f * i, 0, 150, t);
   g.DatesSelectionSupport = Rect(100, 84, 474, t);
-  g.StartDateButton = Rect(0, 0, 225, t);
-  g.EndDateButton = Rect(249, 0, 225, t);
+  // The date buttons stand under the first two main tabs; the parameters button under the third.
+  g.StartDateButton = Rect(0, 0, 150, t);
+  g.EndDateButton = Rect(162, 0, 150, t);
   g.VLTabsheetSupport = Rect(0, 432, 250, 4 * t + 72);
   for (std::size_t i = 0; i < g.VLTabsheets.size(); ++i) g.VLTabsheets[i] = Rect(0, 60.0f * i, 250, t);
   g.HATabsheetSupport = Rect(1620, 84, 200, 7 * t + 72);

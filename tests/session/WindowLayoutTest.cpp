@@ -44,6 +44,12 @@ TEST(WindowLayoutTest, GroupsAroundTheLogoAndEdges) {
   EXPECT_FLOAT_EQ(chart.Width, 1620 - 250);
   EXPECT_FLOAT_EQ(chart.Height, 1080 - (6 * 36 + 120));
   EXPECT_FLOAT_EQ(g.MainTitles[2].X + g.MainTitles[2].Width / 2, chart.X + chart.Width / 2);
+  // The parameters button, under the third main tab, stands clear of the end-date button on the same line.
+  const TRectGeometry& parameters = g.SetParametersButtonSupport;
+  EXPECT_FLOAT_EQ(parameters.X + parameters.Width / 2,
+                  g.MainTabsheetSupport.X + g.MainTabsheets[2].X + g.MainTabsheets[2].Width / 2);
+  EXPECT_GT(parameters.X, g.DatesSelectionSupport.X + g.EndDateButton.X + g.EndDateButton.Width);
+  EXPECT_LE(parameters.X + parameters.Width, g.DatesSelectionSupport.X + g.DatesSelectionSupport.Width);
   const TLayoutResult later = LayoutWindow(g, 1920, 1080, true, false, true);
   EXPECT_FALSE(later.Repaint || later.EnableTimer);
 }
