@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/DateHelpers.h"
+#include "platform/Format.h"
 
 namespace axis {
 
@@ -137,5 +138,26 @@ TLogBounds ComputeLogBounds(double lowest, double highest) {
 }
 
 double RangeFraction(double v, double a, double b) { return b > a ? (v - a) / (b - a) : 0.0; }
+
+std::int32_t StepDecimals(double step) {
+  constexpr std::int32_t kMostDecimals = 6;
+  double scaled = std::fabs(step);
+  for (std::int32_t d = 0; d < kMostDecimals; ++d, scaled *= 10.0)
+    if (std::fabs(scaled - std::round(scaled)) <= 1e-6 * std::max(1.0, scaled)) return d;
+  return kMostDecimals;
+}
+
+std::string GridValueText(double v, double step) {
+  const std::int32_t decimals = StepDecimals(step);
+  std::string text = platform::FloatToStrF(v, platform::ffFixed, 15, decimals);
+  if (decimals > 0 && text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  return text;
+}
+
+std::string PercentGridLabel(double v, double step) { return GridValueText(100.0 * v, 100.0 * step) + "%"; }
 
 }  // namespace axis

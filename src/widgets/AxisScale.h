@@ -1,9 +1,11 @@
 #pragma once
 // Date ticks and value grid of the two time charts (comparison chart and
 // bar chart): month-end or equal-step date ticks, the power-of-ten value
-// grid and the power-of-two brackets of the logarithmic scale.
+// grid, the power-of-two brackets of the logarithmic scale and the texts
+// of the grid lines.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace axis {
@@ -70,5 +72,19 @@ TLogBounds ComputeLogBounds(double lowest, double highest);
 
 // Position (0..1) of v in [a, b]; 0 when the range is empty.
 double RangeFraction(double v, double a, double b);
+
+// Decimals that write every multiple of step exactly: the fewest d in 0..6
+// with |step| x 10^d within 1e-6 of a whole number (6 when none is).
+std::int32_t StepDecimals(double step);
+
+// Text of a grid line's value v on a grid of the given step (both in the
+// unit shown): v rounded to StepDecimals(step) decimals, trailing zeros
+// after the point dropped, "-0" written as "0". Step 1.25: "0", "-1.25",
+// "-2.5", "-3.75", "-5"; step 5: "0", "5", "10".
+std::string GridValueText(double v, double step);
+
+// Label of a percent grid line at the fraction v on a grid of step (a
+// fraction too): GridValueText(100 v, 100 step) followed by "%".
+std::string PercentGridLabel(double v, double step);
 
 }  // namespace axis

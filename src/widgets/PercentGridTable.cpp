@@ -121,8 +121,9 @@ void TPercentGridTable::Draw(platform::Canvas& canvas) {
     if (i >= GroupCells.size()) continue;
     const std::string& group = GroupCells[i].Text;
     if (group != previous) {
+      // A name that is no region keeps the name's colour for its box.
       GroupCells[i].Bounds = widgets::DrawGroupHeader(canvas, name.Bounds, widgets::IsLeftHalf(i), group,
-                                                      widgets::RegionColour(group, kWidgetTextColour));
+                                                      widgets::RegionColour(group, GroupCells[i].Colour));
       HeaderDrawn_[i] = 1;
     }
     previous = group;

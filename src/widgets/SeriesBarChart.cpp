@@ -221,18 +221,7 @@ void TSeriesBarChart::DrawFrame(platform::Canvas& canvas) {
   GridTopY = GridBottomY = baseline;
   for (std::int32_t i = 0; i <= ValueGrid.Steps + 1; ++i) {
     const double v = ValueGrid.Start + i * ValueGrid.Step;
-    const float y = ValueY(v);
-    widgets::SetLine(canvas, kWidgetGridColour);
-    canvas.DrawLine({labelRight - 4.0f, y}, {axisEnd, y}, 1.0f);
-    const std::string label = platform::FloatToStrF(100.0 * v, platform::ffFixed, 15, 0) + "%";
-    widgets::SetFill(canvas, kWidgetTextColour);
-    widgets::WriteText(
-        canvas,
-        {labelRight - xWidth - canvas.TextWidth(label), y - textHeight * 0.5f, labelRight, y + textHeight * 0.5f},
-        label, 1);
-    if (i == 0) GridTopY = GridBottomY = y;
-    GridTopY = std::min(GridTopY, y);
-    GridBottomY = std::max(GridBottomY, y);
+    DrawGridLine(canvas, ValueY(v), axis::PercentGridLabel(v, ValueGrid.Step), labelRight, axisEnd, i == 0);
   }
   widgets::SetLine(canvas, kWidgetTextColour);
   canvas.DrawLine({PlotLeft - 2.0f, baseline}, {axisEnd, baseline}, 1.0f);

@@ -14,8 +14,6 @@ namespace {
 constexpr std::int32_t kMinBarDates = 24;
 constexpr float kRotation = -std::numbers::pi_v<float> / 4.0f;
 
-std::string GridLabel(double value) { return platform::FloatToStrF(value, platform::ffFixed, 15, 0); }
-
 }  // namespace
 
 void TSeriesComparisonChart::SetData(const TNamedSeriesSet& series, std::int32_t kind, std::int32_t scaleFlag,
@@ -259,33 +257,26 @@ void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
   // Caption under the axis end.
   CaptionAnchor = DrawMonthEndCaption(canvas, baseline, xWidth, textHeight);
 
-  // Value grid.
+  // Value grid: each label states its own line's value.
   widgets::SetFont(canvas, widgets::TextSize());
   const float labelRight = Kind == 1 ? PlotLeft - 2.0f : PlotLeft;
   bool anyLine = false;
   const auto gridLine = [&](float y, const std::string& label) {
-    widgets::SetLine(canvas, kWidgetGridColour);
-    canvas.DrawLine({labelRight - 4.0f, y}, {axisEnd, y}, 1.0f);
-    widgets::SetFill(canvas, kWidgetTextColour);
-    const float labelWidth = canvas.TextWidth(label);
-    widgets::WriteText(
-        canvas, {labelRight - xWidth - labelWidth, y - textHeight * 0.5f, labelRight, y + textHeight * 0.5f}, label, 1);
-    if (!anyLine) GridTopY = GridBottomY = y;
-    GridTopY = std::min(GridTopY, y);
-    GridBottomY = std::max(GridBottomY, y);
+    DrawGridLine(canvas, y, label, labelRight, axisEnd, !anyLine);
     anyLine = true;
   };
   if (ScaleFlag == 1) {
+    // Powers of two (whole numbers of hundredths), without a suffix.
     const std::int32_t n = LogBounds.Count();
     double level = LogBounds.Lower;
     for (std::int32_t i = 0; i < n; ++i, level *= 2.0)
-      gridLine(baseline - i * (PlotHeight - 1.0f) / static_cast<float>(n - 1), GridLabel(level));
+      gridLine(baseline - i * (PlotHeight - 1.0f) / static_cast<float>(n - 1), axis::GridValueText(level, 1.0));
   } else {
     for (std::int32_t i = 0; i <= ValueGrid.Steps + 1; ++i) {
       const double v = ValueGrid.Start + i * ValueGrid.Step;
       const float y = LinearY(v, 1.0f);
       if (Kind == 3 && (v > 0.01 || y < baseline)) continue;
-      gridLine(y, GridLabel(100.0 * v) + "%");
+      gridLine(y, axis::PercentGridLabel(v, ValueGrid.Step));
     }
   }
   if (!anyLine) GridTopY = GridBottomY = baseline;
@@ -452,7 +443,8 @@ void TSeriesComparisonChart::DrawPeriod(platform::Canvas& canvas, double from, d
 std::vector<TDataPoint> TSeriesComparisonChart::GetValuesAt(float x) const {
   std::vector<TDataPoint> result;
   if (!HasData() || !(LastDate > FirstDate)) return result;
-  if (x < PlotLeft || x > PlotLeft + PlotWidth) return result;
+  // Left or right of the plot the date under x lies before the first or
+  // after the last shown date: the nearest is that first or last one.
   const float e = Kind == 0 ? 3.0f : 1.0f;
   if (!(PlotWidth > e)) return result;
   const double date = (x - PlotLeft) / ((PlotWidth - e) / (LastDate - FirstDate)) + FirstDate;

@@ -62,7 +62,8 @@ class TSeriesComparisonChart : public widgets::TTimeChartFrame {
   // the shown dates in [from, to], opacity 0.5.
   void DrawPeriod(platform::Canvas& canvas, double from, double to, TAlphaColor colour);
   // (date, value) of each series at the shown date nearest x (the later on
-  // a tie); empty without data or when x lies outside the plot.
+  // a tie; left or right of the plot the first or last shown date); empty
+  // without data.
   std::vector<TDataPoint> GetValuesAt(float x) const;
   platform::TPointF DataToScreen(TDataPoint point) const;
   // Points of series 0 model, 1 first reference, 2 second reference dated

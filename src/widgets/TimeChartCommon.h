@@ -1,7 +1,9 @@
 #pragma once
 // What the two time charts (comparison chart and bar chart) share: the plot
-// rectangle, the date-axis band and the value-grid extent, and how the plot
-// is placed in the chart's area.
+// rectangle, the date-axis band and the value-grid extent, how the plot is
+// placed in the chart's area and how a value-grid line is drawn.
+
+#include <string>
 
 #include "platform/Canvas.h"
 
@@ -32,6 +34,13 @@ struct TTimeChartFrame {
   // on the axis baseline; returns the anchor under it: (caption centre - 8,
   // baseline + 7).
   platform::TPointF DrawMonthEndCaption(platform::Canvas& canvas, float baseline, float xWidth, float textHeight) const;
+  // One value-grid line at y in the current font: the line from labelRight
+  // - 4 to axisEnd in the grid colour, the label leading-aligned in a box
+  // that ends at labelRight and starts TextWidth("X") + the label's width
+  // before it, centred on y. GridTopY and GridBottomY take in y (first: they
+  // start at y).
+  void DrawGridLine(platform::Canvas& canvas, float y, const std::string& label, float labelRight, float axisEnd,
+                    bool first);
 };
 
 }  // namespace widgets

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "common/DateHelpers.h"
 #include "platform/DateTime.h"
@@ -154,6 +156,32 @@ TEST(AxisScaleTest, LogBrackets) {
     EXPECT_DOUBLE_EQ(bounds.Upper, c.Upper);
     EXPECT_EQ(bounds.Count(), c.Count);
   }
+}
+
+// A label states its own line's value with the decimals the step needs,
+// trailing zeros dropped: the drawdown grid of -10.1 % .. 0 steps 1.25 %.
+TEST(AxisScaleTest, GridLabelsStateTheirLinesValue) {
+  const struct {
+    double Step;
+    std::int32_t Decimals;
+  } steps[] = {{5.0, 0}, {1.25, 2}, {0.5, 1}, {0.025, 3}, {12.5, 1}, {1.0 / 3.0, 6}, {-1.25, 2}, {0.0, 0}};
+  for (const auto& c : steps) EXPECT_EQ(axis::StepDecimals(c.Step), c.Decimals) << c.Step;
+
+  const struct {
+    double Value, Step;
+    const char* Text;
+  } texts[] = {{-2.5, 1.25, "-2.5"},     {-3.75, 1.25, "-3.75"},   {-5.0, 1.25, "-5"},  {0.0, 1.25, "0"},
+               {-1e-13, 1.25, "0"},      {10.0, 5.0, "10"},        {-0.5, 0.5, "-0.5"}, {64.0, 1.0, "64"},
+               {2.4999999, 1.25, "2.5"}, {1.2500001, 0.25, "1.25"}};
+  for (const auto& c : texts) EXPECT_EQ(axis::GridValueText(c.Value, c.Step), c.Text) << c.Value << " / " << c.Step;
+
+  const axis::TValueGrid grid = axis::ComputeValueGrid(-0.101, 0.0);
+  ASSERT_NEAR(grid.Step, 0.0125, 1e-12);
+  std::vector<std::string> labels;
+  for (std::int32_t i = 0; i <= grid.Steps + 1; ++i)
+    labels.push_back(axis::PercentGridLabel(grid.Start + i * grid.Step, grid.Step));
+  EXPECT_EQ(labels, (std::vector<std::string>{"-11.25%", "-10%", "-8.75%", "-7.5%", "-6.25%", "-5%", "-3.75%", "-2.5%",
+                                              "-1.25%", "0%"}));
 }
 
 }  // namespace

@@ -117,9 +117,10 @@ TEST(PercentGridTableTest, RankCellsBetweenNameAndCentre) {
 TEST(PercentGridTableTest, HintAnswersOnlyRegionHeaders) {
   widgettest::SetWindowGlobals();
   TPercentGridTable table;
-  table.SetData({Item("Japan", "Japan", 0.2, 1), Item("Kiribati", "Atlantis", 0.1, 2),
-                 Item("Canada", "North America", 0.3, 3), Item("Mexico", "North America", 0.1, 4)},
-                {TLegendItem{{"Legend"}, {}, 0xFF000000}});
+  table.SetData(
+      {Item("Japan", "Japan", 0.2, 1), Item("Kiribati", "Atlantis", 0.1, 2), Item("Canada", "North America", 0.3, 3),
+       Item("Mexico", "North America", 0.1, 4), Item("Lemuria", "Mu", 0.1, 5, 2)},
+      {TLegendItem{{"Legend"}, {}, 0xFF000000}});
   EXPECT_EQ(table.Legend.size(), 1u);
   RecordingCanvas canvas;
   table.Layout(canvas, 0, 0, 1200, 800);
@@ -137,14 +138,17 @@ TEST(PercentGridTableTest, HintAnswersOnlyRegionHeaders) {
   EXPECT_EQ(table.GetHintAt(mexico.Left + 1, mexico.Top + 1), "");
   const platform::TRectF japanName = table.Columns[0][0].Bounds;
   EXPECT_EQ(table.GetHintAt(japanName.Left + 1, japanName.Top + 1), "Japan");
-  // The header of a group that is no region: grey box, no hint; no header for a continuing group.
+  // The header of a group that is no region keeps the name's colour (blue,
+  // grey for a country that takes no part) and gives no hint; no header for
+  // a continuing group.
   std::vector<platform::TCanvasOp> boxes;
   for (const auto& op : canvas.OpsOfKind(TCanvasOpKind::FillRect))
     if (op.Stroke.Color != op.Fill.Color || op.Stroke.Kind != platform::TBrushKind::Solid) boxes.push_back(op);
-  ASSERT_EQ(boxes.size(), 3u);
+  ASSERT_EQ(boxes.size(), 4u);
   EXPECT_EQ(boxes[0].Fill.Color, claRegionColors[4]);
-  EXPECT_EQ(boxes[1].Fill.Color, kWidgetTextColour);
+  EXPECT_EQ(boxes[1].Fill.Color, kBlue);
   EXPECT_EQ(boxes[2].Fill.Color, claRegionColors[0]);
+  EXPECT_EQ(boxes[3].Fill.Color, kWidgetGridColour);
   const platform::TRectF atlantis = table.GroupCells[1].Bounds;
   EXPECT_EQ(table.GetHintAt(atlantis.Left + 1, atlantis.Top + 1), "");
   TPercentGridTable empty;

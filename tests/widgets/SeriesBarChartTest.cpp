@@ -124,6 +124,28 @@ TEST_F(SeriesBarChartTest, StacksByLegendName) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "0%"), texts.end());
 }
 
+// Bounds [-0.25, 1] step 12.5 %: each label states its own line's value.
+TEST_F(SeriesBarChartTest, GridLabelsStateTheirLinesValue) {
+  const struct {
+    double Lower, Upper;
+    std::vector<std::string> Labels;
+  } cases[] = {
+      {-0.25, 1.0, {"-25%", "-12.5%", "0%", "12.5%", "25%", "37.5%", "50%", "62.5%", "75%", "87.5%", "100%"}},
+      {0.0, 1.0, {"0%", "10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%", "90%", "100%"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Lower);
+    TSeriesBarChart chart;
+    chart.SetData("Allocation History", History(30, Mix), Legend(), 25, c.Lower, c.Upper);
+    RecordingCanvas canvas;
+    chart.Layout(canvas, 0.0f, 0.0f, 1200.0f, 600.0f);
+    chart.Draw(canvas, 1200.0f, true);
+    EXPECT_EQ(
+        widgettest::ExpectLabelsOnTheirLines(canvas, chart.Lowest, chart.Highest, chart.PlotTop, chart.PlotHeight),
+        c.Labels);
+  }
+}
+
 TEST_F(SeriesBarChartTest, FocusFollowsTheMouse) {
   // Equity weight 0 in the even records: no percentage written there.
   TSeriesBarChart chart = Laid(History(30, [](int i) {

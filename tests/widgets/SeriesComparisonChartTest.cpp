@@ -134,6 +134,30 @@ TEST_F(SeriesComparisonChartTest, NoDataCases) {
   EXPECT_TRUE(std::isfinite(p.X) && std::isfinite(p.Y));
 }
 
+// A grid step that is not a whole percent labels each line with its own
+// value (1.25 % on a drawdown to -10.1 %); whole steps write whole numbers.
+TEST_F(SeriesComparisonChartTest, GridLabelsStateTheirLinesValue) {
+  const struct {
+    int Kind;
+    double Low, High;
+    std::vector<std::string> Labels;
+  } cases[] = {
+      {3, -0.101, 0.0, {"-11.25%", "-10%", "-8.75%", "-7.5%", "-6.25%", "-5%", "-3.75%", "-2.5%", "-1.25%", "0%"}},
+      {0, -0.2, 0.6, {"-20%", "-10%", "0%", "10%", "20%", "30%", "40%", "50%", "60%"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    const TSeries model = Monthly(2010, 1, 36, [&](int i) { return c.Low + (c.High - c.Low) * i / 35.0; });
+    const TSeries bench = Monthly(2010, 1, 36, [&](int i) { return c.High - (c.High - c.Low) * i / 70.0; });
+    TSeriesComparisonChart chart = Laid(Set(model, bench), c.Kind, 0, 2);
+    RecordingCanvas canvas;
+    chart.Draw(canvas, 1200.0f);
+    EXPECT_EQ(
+        widgettest::ExpectLabelsOnTheirLines(canvas, chart.Lowest, chart.Highest, chart.PlotTop, chart.PlotHeight),
+        c.Labels);
+  }
+}
+
 TEST_F(SeriesComparisonChartTest, ValuesAtHalfwayTakeTheLaterDate) {
   // Dates 31 Jan, 29 Feb, 31 Mar 2020 (60 days); width 364.5 gives a plot
   // 243 wide at 60.75, so (243 - 3) / 60 = 4 units a day: halfway between
@@ -153,7 +177,11 @@ TEST_F(SeriesComparisonChartTest, ValuesAtHalfwayTakeTheLaterDate) {
     EXPECT_EQ(tie[0], (TDataPoint{EncodeDate(2020, 2, 29), 2.0 * factor}));
     EXPECT_EQ(tie[1], (TDataPoint{EncodeDate(2020, 2, 29), 1.5 * factor}));
     EXPECT_DOUBLE_EQ(chart.GetValuesAt(118.5f)[0].Date, EncodeDate(2020, 1, 31));
-    EXPECT_TRUE(chart.GetValuesAt(20.0f).empty());  // left of the plot
+    // Left and right of the plot: the first and the last shown date.
+    EXPECT_EQ(chart.GetValuesAt(20.0f), (std::vector<TDataPoint>{{EncodeDate(2020, 1, 31), 1.0 * factor},
+                                                                 {EncodeDate(2020, 1, 31), 0.5 * factor}}));
+    EXPECT_EQ(chart.GetValuesAt(900.0f), (std::vector<TDataPoint>{{EncodeDate(2020, 3, 31), 3.0 * factor},
+                                                                  {EncodeDate(2020, 3, 31), 2.5 * factor}}));
   }
 }
 

@@ -8,7 +8,9 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,30 @@ inline const platform::TCanvasOp* FindText(const platform::RecordingCanvas& canv
   for (const platform::TCanvasOp& op : canvas.Ops)
     if (op.Kind == platform::TCanvasOpKind::FillText && op.Text == text) return &op;
   return nullptr;
+}
+
+// The value-grid labels of a time chart ("-2.5%", "10%"), in drawing order.
+inline std::vector<platform::TCanvasOp> PercentGridLabels(const platform::RecordingCanvas& canvas) {
+  static const std::regex kLabel("-?[0-9]+(\\.[0-9]+)?%");
+  std::vector<platform::TCanvasOp> labels;
+  for (const platform::TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::FillText))
+    if (std::regex_match(op.Text, kLabel)) labels.push_back(op);
+  return labels;
+}
+
+// Each label is centred on the line of the value it states: y = plot top +
+// plot height - (v - lowest) x (plot height - 1) / (highest - lowest) for
+// the fraction v its percent text reads; returns the texts in order.
+inline std::vector<std::string> ExpectLabelsOnTheirLines(const platform::RecordingCanvas& canvas, double lowest,
+                                                         double highest, float plotTop, float plotHeight) {
+  std::vector<std::string> texts;
+  for (const platform::TCanvasOp& op : PercentGridLabels(canvas)) {
+    const double v = std::strtod(op.Text.c_str(), nullptr) / 100.0;
+    const double y = plotTop + plotHeight - (v - lowest) * (plotHeight - 1.0) / (highest - lowest);
+    EXPECT_NEAR((op.Rect.Top + op.Rect.Bottom) / 2.0, y, 0.01) << op.Text;
+    texts.push_back(op.Text);
+  }
+  return texts;
 }
 
 // Recorded metrics at ratio 1, regular 16 (a character 9.6 wide, rows

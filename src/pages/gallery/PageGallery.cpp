@@ -1,9 +1,9 @@
-// quorvane-page-gallery DIR: runs the nine models on the sample data, then
-// draws every reachable view of the nine pages into the chart area of a
-// 1920 x 1080 window picture, as the window paints it ("No Data" where a
-// page has nothing to show), and writes DIR/<page>_v<view>[_g<group>].png.
-// Exit code 1 when the run fails or a picture is blank or cannot be written,
-// 2 on a wrong call.
+// quorvane-page-gallery DIR [WIDTHxHEIGHT]: runs the nine models on the
+// sample data, then draws every reachable view of the nine pages into the
+// chart area of a window picture (1920 x 1080 unless a size is given, e.g.
+// 1728x972), as the window paints it ("No Data" where a page has nothing to
+// show), and writes DIR/<page>_v<view>[_g<group>].png. Exit code 1 when the
+// run fails or a picture is blank or cannot be written, 2 on a wrong call.
 
 #include <QDir>
 #include <QGuiApplication>
@@ -18,9 +18,23 @@
 #include "platform/qt/ImageInk.h"
 #include "platform/qt/QtCanvas.h"
 
+namespace {
+
+// "WIDTHxHEIGHT" with both at least 1; false otherwise.
+bool ParseSize(const char* text, int& width, int& height) {
+  char separator = 0;
+  char rest = 0;
+  return std::sscanf(text, "%d%c%d%c", &width, &separator, &height, &rest) == 3 && separator == 'x' && width > 0 &&
+         height > 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: quorvane-page-gallery DIR\n");
+  int screenWidth = pagefixture::kScreenWidth;
+  int screenHeight = pagefixture::kScreenHeight;
+  if (argc < 2 || argc > 3 || (argc == 3 && !ParseSize(argv[2], screenWidth, screenHeight))) {
+    std::fprintf(stderr, "usage: quorvane-page-gallery DIR [WIDTHxHEIGHT]\n");
     return 2;
   }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -38,8 +52,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the calculation failed: %s\n", message.c_str());
     return 1;
   }
-  const pagefixture::TChartArea area = pagefixture::ChartArea();
+  // The window's globals, then the layout of the window size (its screen ratios).
   pagefixture::SetWindowGlobals();
+  const pagefixture::TChartArea area = pagefixture::ChartArea(screenWidth, screenHeight);
   const QRgb background = QColor::fromRgba(claApplicationBkgColor).rgba();
   int failures = 0;
   for (const pagefixture::TPageView& view : pagefixture::ReachableViews()) {
@@ -57,7 +72,7 @@ int main(int argc, char** argv) {
     }
     int inkedPixels = 0;
     const bool inked = platform::HasTwoColours(chart, background, inkedPixels) && inkedPixels >= 1000;
-    QImage screen(pagefixture::kScreenWidth, pagefixture::kScreenHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage screen(screenWidth, screenHeight, QImage::Format_ARGB32_Premultiplied);
     screen.fill(background);
     {
       QPainter painter(&screen);
