@@ -83,33 +83,73 @@ void TRegimePanel::Layout(platform::Canvas& canvas, float left, float top, float
   }
 
   // Choice panel: 5h high at the bottom of the area; each row's boxes spread
-  // with equal gaps (width - n x box) / (n + 1) before, between and after them.
+  // with equal gaps (width - sum of box widths) / (n + 1) before, between and
+  // after them.
   Top_ = top + height - 5.0f * h;
   Height_ = 5.0f * h;
+  RowFontSizes_.assign(Rows_.size(), widgets::TextSize());
   float rowTop = Top_ + h;
   for (std::size_t r = 0; r < Rows_.size(); ++r) {
     auto& row = Rows_[r];
     const float boxHeight = (CurrencyFlag_ && r == 1) ? 2.0f * h : 1.2f * h;
-    float boxWidth = 0.0f;
-    int n = 0;
-    for (const TTableCell& cell : row) {
-      boxWidth = std::max(boxWidth, canvas.TextWidth(cell.Text));
-      if (!cell.Text.empty()) ++n;
-    }
-    boxWidth += x;
-    const float gap = (width - static_cast<float>(n) * boxWidth) / static_cast<float>(n + 1);
+    const std::vector<float> boxWidths = FitBoxes(canvas, r, width, 0.5f * x);
+    float used = 0.0f;
+    for (float boxWidth : boxWidths) used += boxWidth;
+    const float gap = (width - used) / static_cast<float>(boxWidths.size() + 1);
     float boxLeft = std::trunc(left) + gap;
+    std::size_t box = 0;
     for (TTableCell& cell : row) {
       if (cell.Text.empty()) {
         cell.Bounds = {};
         continue;
       }
+      const float boxWidth = boxWidths[box++];
       cell.Bounds = {boxLeft, rowTop, boxLeft + boxWidth, rowTop + boxHeight};
       boxLeft += boxWidth + gap;
     }
     const bool tallNext = CurrencyFlag_ && r == 0;
     rowTop += boxHeight + (tallNext ? 0.5f * h : h);
   }
+  widgets::SetFont(canvas, widgets::TextSize(), true);
+}
+
+float TRegimePanel::BoxTextWidth(platform::Canvas& canvas, const TTableCell& cell) const {
+  const std::string currency = CurrencyFlag_ ? GetCountryCurrency(cell.Text) : std::string();
+  const float name = canvas.TextWidth(cell.Text);
+  return currency.empty() ? name : std::max(name, canvas.TextWidth("(" + currency + ")"));
+}
+
+std::vector<float> TRegimePanel::FitBoxes(platform::Canvas& canvas, std::size_t r, float width, float minimumGap) {
+  const auto& row = Rows_[r];
+  const auto n =
+      static_cast<float>(std::count_if(row.begin(), row.end(), [](const TTableCell& c) { return !c.Text.empty(); }));
+  const float room = width - (n + 1.0f) * minimumGap;
+  // Equal boxes, each as wide as the widest text and one "X".
+  widgets::SetFont(canvas, RowFontSizes_[r], true);
+  float widest = 0.0f;
+  for (const TTableCell& cell : row) widest = std::max(widest, BoxTextWidth(canvas, cell));
+  const float equal = widest + canvas.TextWidth("X");
+  std::vector<float> widths;
+  if (n * equal <= room) {
+    widths.assign(static_cast<std::size_t>(n), equal);
+    return widths;
+  }
+  // Too narrow for equal boxes: each box as wide as its own text and one
+  // "X", the type one size smaller until the row fits.
+  for (float size = RowFontSizes_[r]; size >= kSmallestBoxFontSize; size -= 1.0f) {
+    RowFontSizes_[r] = size;
+    widgets::SetFont(canvas, size, true);
+    const float pad = canvas.TextWidth("X");
+    widths.clear();
+    float used = 0.0f;
+    for (const TTableCell& cell : row) {
+      if (cell.Text.empty()) continue;
+      widths.push_back(BoxTextWidth(canvas, cell) + pad);
+      used += widths.back();
+    }
+    if (used <= room) break;
+  }
+  return widths;
 }
 
 void TRegimePanel::DrawBox(platform::Canvas& canvas, const platform::TRectF& rect, TAlphaColor fillColour,
@@ -161,17 +201,20 @@ void TRegimePanel::DrawChoice(platform::Canvas& canvas) const {
           claReferenceGraphicColor_1, 0, 0, WholeSize(widgets::PanelTitleSize()), platform::fsBold, Title3_);
   widgets::SetFont(canvas, widgets::TextSize(), true);
 
-  for (const auto& row : Rows_) {
-    for (const TTableCell& cell : row) {
+  for (std::size_t r = 0; r < Rows_.size(); ++r) {
+    // The row's type size: smaller where its boxes would not fit otherwise.
+    const int boxSize = r < RowFontSizes_.size() ? WholeSize(RowFontSizes_[r]) : size;
+    widgets::SetFont(canvas, static_cast<float>(boxSize), true);
+    for (const TTableCell& cell : Rows_[r]) {
       if (cell.Text.empty()) continue;
       const std::string currency = CurrencyFlag_ ? GetCountryCurrency(cell.Text) : std::string();
       if (currency.empty()) {
-        DrawBox(canvas, cell.Bounds, cell.FillColour, 1.0f, kWidgetOnFillColour, 0, 0, size, platform::fsBold,
+        DrawBox(canvas, cell.Bounds, cell.FillColour, 1.0f, kWidgetOnFillColour, 0, 0, boxSize, platform::fsBold,
                 cell.Text);
         continue;
       }
       // Two lines: the name above the middle, "(currency)" below it.
-      DrawBox(canvas, cell.Bounds, cell.FillColour, 1.0f, kWidgetOnFillColour, 0, 0, size, platform::fsBold, "");
+      DrawBox(canvas, cell.Bounds, cell.FillColour, 1.0f, kWidgetOnFillColour, 0, 0, boxSize, platform::fsBold, "");
       const float middle = cell.Bounds.Top + cell.Bounds.Height() / 2.0f;
       widgets::SetFill(canvas, kWidgetOnFillColour);
       canvas.FillText({cell.Bounds.Left, cell.Bounds.Top, cell.Bounds.Right, middle}, cell.Text, false, 1.0f,

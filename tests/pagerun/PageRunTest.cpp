@@ -1,15 +1,21 @@
 // The nine pages after a calculation on the sample data, as the window uses
 // them: every reachable view selected by its tab choices, laid out and drawn
-// at two screen sizes, cursors moved both ways and reset, drawn again.
+// at two screen sizes, cursors moved both ways and reset, drawn again; the
+// regime overview's boxes and texts at the three window sizes with real
+// type metrics.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <regex>
 #include <string>
+#include <vector>
 
+#include "TextMeasuringCanvas.h"
 #include "common/Globals.h"
+#include "pages/MYGPRegimePanels.h"
 #include "pages/gallery/PageFixture.h"
 #include "platform/RecordingCanvas.h"
 #include "session/PageRefresh.h"
@@ -38,6 +44,52 @@ bool ShowsNoData(const RecordingCanvas& canvas) {
   for (const TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::FillText))
     if (op.Text == "No Data") return true;
   return false;
+}
+
+// Where a text of width x height lands in [from, to] by its alignment.
+std::pair<float, float> Placed(platform::TTextAlign align, float from, float to, float size) {
+  if (align == platform::TTextAlign::Leading) return {from, from + size};
+  if (align == platform::TTextAlign::Trailing) return {to - size, to};
+  const float centre = (from + to) / 2.0f;
+  return {centre - size / 2.0f, centre + size / 2.0f};
+}
+
+bool Overlap(const platform::TRectF& a, const platform::TRectF& b) {
+  constexpr float kTouch = 0.01f;  // shared edges do not count
+  return a.Left < b.Right - kTouch && b.Left < a.Right - kTouch && a.Top < b.Bottom - kTouch &&
+         b.Top < a.Bottom - kTouch;
+}
+
+// What a drawing of the regime overview must hold in a chart area of width
+// x height: the coloured boxes lie apart and inside the area's width; every
+// text fits its rectangle, lies inside the area and, outside the boxes,
+// crosses none.
+void ExpectBoxesApartAndTextsWhole(pagerun::TTextMeasuringCanvas& canvas, float width, float height) {
+  constexpr TAlphaColor kPanelBackground = 0xFFFDFDFD;
+  std::vector<platform::TRectF> boxes;
+  for (const TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::FillRect))
+    if (op.RadiusX == 2.0f && op.Fill.Color != kPanelBackground) boxes.push_back(op.Rect);
+  ASSERT_GE(boxes.size(), 20u);
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    EXPECT_TRUE(boxes[i].Left >= 0.0f && boxes[i].Right <= width) << "box " << i << " leaves the area";
+    for (std::size_t j = i + 1; j < boxes.size(); ++j)
+      EXPECT_FALSE(Overlap(boxes[i], boxes[j])) << "boxes " << i << " and " << j;
+  }
+  for (const TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::FillText)) {
+    if (op.Text.empty()) continue;
+    canvas.Font = op.Font;
+    const float textWidth = canvas.TextWidth(op.Text);
+    EXPECT_LE(textWidth, op.Rect.Width() + 0.01f) << op.Text << " is cut";
+    const auto [left, right] = Placed(op.HorizontalAlign, op.Rect.Left, op.Rect.Right, textWidth);
+    const auto [top, bottom] = Placed(op.VerticalAlign, op.Rect.Top, op.Rect.Bottom, canvas.TextHeight(op.Text));
+    const platform::TRectF written{left, top, right, bottom};
+    EXPECT_TRUE(left >= 0.0f && right <= width && top >= 0.0f && bottom <= height) << op.Text << " leaves the area";
+    const platform::TPointF centre{(left + right) / 2.0f, (top + bottom) / 2.0f};
+    const bool inBox =
+        std::any_of(boxes.begin(), boxes.end(), [&](const platform::TRectF& box) { return box.Contains(centre); });
+    if (inBox) continue;
+    for (const platform::TRectF& box : boxes) EXPECT_FALSE(Overlap(written, box)) << op.Text << " crosses a box";
+  }
 }
 
 class PageRunTest : public ::testing::Test {
@@ -78,6 +130,52 @@ TEST_F(PageRunTest, EveryReachableViewIsSelectedByItsChoicesAndDrawsContent) {
     EXPECT_TRUE(Paint(view, 1728, 972, view.Name + " at 0.9")) << view.Name << " at ratio 0.9";
     pagefixture::SetWindowGlobals();
   }
+}
+
+// At the smallest (1728 x 972), the reference and the largest window the
+// regime overview's boxes lie apart and no text is cut: with the sample
+// run's best lists and with the six widest country names in every list.
+TEST_F(PageRunTest, RegimeOverviewBoxesApartAndTextsWholeAtEverySize) {
+  // The six widest names of the run's country list in bold type.
+  pagerun::TTextMeasuringCanvas measure;
+  measure.Font = {"Yu Gothic UI", 16.0f, platform::fsBold};
+  std::vector<std::string> names;
+  for (const TCountry& country : vcMyExternCountryList) names.push_back(country.Name);
+  ASSERT_GE(names.size(), 6u);
+  std::sort(names.begin(), names.end(),
+            [&](const std::string& a, const std::string& b) { return measure.TextWidth(a) > measure.TextWidth(b); });
+  names.resize(6);
+
+  for (const auto& [w, h] : {std::pair{1728, 972}, std::pair{1920, 1080}, std::pair{2560, 1440}}) {
+    for (const bool widest : {false, true}) {
+      SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h) + (widest ? " widest names" : " sample lists"));
+      auto page = std::make_unique<TMYGPGraphic>(pages_->MYGPGraphic);
+      page->SelectView(0, -1, -1, -1, -1);
+      ASSERT_EQ(page->CurrentView, 0);
+      if (widest) {
+        TRegimePanelsData data = BuildRegimePanels(
+            {vcMyExternCountryList, usMyExternUserSettings, cMyExternEQQVGraphicData, cMyExternEQBLGraphicData,
+             cMyExternEQSLGraphicData, cMyExternFISLGraphicData, cMyExternFIGFGraphicData, cMyExternFICYGraphicData});
+        for (TChoicePanelData* panel :
+             {&data.EquityBondChoicePanel, &data.BondChoicePanel, &data.CurrencyChoicePanel}) {
+          panel->Labels.resize(12);
+          panel->Colours.resize(12, claRegionColors[0]);
+          std::copy(names.begin(), names.end(), panel->Labels.begin() + 6);
+        }
+        SetPanel(page->EquityBondChoicePanel, data.EquityBondChoicePanel);
+        SetPanel(page->BondChoicePanel, data.BondChoicePanel);
+        SetPanel(page->CurrencyChoicePanel, data.CurrencyChoicePanel);
+      }
+      const pagefixture::TChartArea area = pagefixture::ChartArea(w, h);
+      pagerun::TTextMeasuringCanvas canvas;
+      canvas.BeginScene();
+      page->Layout(canvas, area.Width, area.Height, area.Aspect, area.TabWidth);
+      EXPECT_TRUE(page->Draw(canvas, area.Width));
+      canvas.EndScene();
+      ExpectBoxesApartAndTextsWhole(canvas, area.Width, area.Height);
+    }
+  }
+  pagefixture::SetWindowGlobals();
 }
 
 TEST_F(PageRunTest, CursorsMoveBothWaysAndResetOnEveryView) {

@@ -69,6 +69,54 @@ TEST(RegimePanelTest, ChoiceLayout) {
   }
 }
 
+// A row too narrow for equal boxes takes boxes as wide as their own texts,
+// then smaller type: no box overlaps another (at least half an "X" apart,
+// inside the panel) and every text fits its box at the size it is written.
+TEST(RegimePanelTest, NarrowRowsKeepBoxesApartAndTextsWhole) {
+  widgettest::SetWindowGlobals();
+  const std::vector<std::string> names{"Czech Republic", "USA", "South Africa", "Japan", "Netherlands", "Turkey"};
+  // 51 characters: equal boxes need 6 x 144 + 7 x 4.8 = 897.6, own boxes
+  // 547.2 + 33.6 = 580.8; at size s the row needs 34.2 s + 33.6.
+  const struct {
+    float Width;
+    float Size;
+    bool Equal;
+  } cases[] = {{1000, 16, true}, {898, 16, true},  {897, 16, false}, {581, 16, false},
+               {580, 15, false}, {500, 13, false}, {300, 8, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Width);
+    TRegimePanel panel;
+    panel.SetChoiceData(ChoiceTexts({"Bonds", "Equities"}, names), std::vector<TAlphaColor>(12, kBlue), "", "", "",
+                        false);
+    RecordingCanvas canvas;
+    panel.Layout(canvas, 300, 0, c.Width, 400);
+    panel.Draw(canvas);
+    EXPECT_EQ(panel.RowFontSize(0), 16.0f);
+    EXPECT_EQ(panel.RowFontSize(1), c.Size);
+    const auto& row = panel.Rows()[1];
+    float previousRight = 300.0f;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const platform::TRectF box = row[i].Bounds;
+      const TCanvasOp* text = FindTexts(canvas, names[i]).at(0);
+      EXPECT_EQ(text->Font.Size, c.Size) << names[i];
+      const float textWidth = 0.6f * c.Size * static_cast<float>(names[i].size());
+      EXPECT_NEAR(
+          box.Width(),
+          (c.Equal ? 14.0f : static_cast<float>(names[i].size()) + 1.0f) * 0.6f * c.Size + (c.Equal ? 9.6f : 0.0f),
+          1e-3)
+          << names[i];
+      EXPECT_GE(box.Width(), textWidth) << names[i];
+      if (c.Size > TRegimePanel::kSmallestBoxFontSize) {
+        EXPECT_GE(box.Left - previousRight, 4.8f - 1e-3f) << names[i];
+      }
+      previousRight = box.Right;
+    }
+    if (c.Size > TRegimePanel::kSmallestBoxFontSize) {
+      EXPECT_LE(previousRight, 300.0f + c.Width - 4.8f + 1e-3f);
+    }
+  }
+}
+
 TEST(RegimePanelTest, ChoiceDrawing) {
   struct Case {
     float Ratio;
