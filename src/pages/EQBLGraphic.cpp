@@ -246,6 +246,7 @@ const TSeriesComparisonChart* TEQBLGraphic::ComparisonChartOfView() const {
 }
 
 void TEQBLGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float tabWidth) {
+  AreaHeight = height;
   const float a = aspect;
   switch (CurrentView) {
     case 0:
@@ -278,15 +279,29 @@ void TEQBLGraphic::Layout(platform::Canvas& canvas, float width, float height, f
 }
 
 void TEQBLGraphic::Draw(platform::Canvas& canvas, float width) {
+  // The country grid, the region charts and the allocation tables draw
+  // nothing without rows (a group the record lacks, an item past the
+  // per-country data, no calculation yet): the page writes their "No Data",
+  // as the statistics tables and the time charts do themselves.
+  const auto noData = [&] { widgets::DrawNoData(canvas, width, 0.0f, AreaHeight); };
+  const auto drawRegionChart = [&](TRegionSeriesChart& chart) {
+    if (chart.PointCount() > 0 && chart.SeriesCount() > 0)
+      chart.Draw(canvas, 0.0f);
+    else
+      noData();
+  };
   switch (CurrentView) {
     case 0:
-      CountryGrid.Draw(canvas);
+      if (CountryGrid.Blocks().empty())
+        noData();
+      else
+        CountryGrid.Draw(canvas);
       return;
     case 1:
-      GroupHistoryChart.Draw(canvas, 0.0f);
+      drawRegionChart(GroupHistoryChart);
       return;
     case 2:
-      CountryDetailChart.Draw(canvas, 0.0f);
+      drawRegionChart(CountryDetailChart);
       return;
     case 3:
       CountryStatisticsTable.Draw(canvas, width);
@@ -305,7 +320,12 @@ void TEQBLGraphic::Draw(platform::Canvas& canvas, float width) {
   }
   // The total allocation chart (view 10) shows its full legend.
   if (pages::DrawTimeChart(canvas, ComparisonChartOfView(), BarChartOfView(), width, CurrentView == 10)) return;
-  if (const TPercentTable* table = AllocationTableOfView()) table->Draw(canvas);
+  if (const TPercentTable* table = AllocationTableOfView()) {
+    if (table->Columns.size() < 3 || table->Columns[0].empty())
+      noData();
+    else
+      table->Draw(canvas);
+  }
 }
 
 void TEQBLGraphic::ResetCursors() {

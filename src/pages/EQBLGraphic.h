@@ -57,6 +57,8 @@ class TEQBLGraphic {
   // and the model kind passed to the text tables.
   TEQBLGraphicData* Record = nullptr;
   std::int32_t ModelKind = TTextTable::kEQBL;
+  // Height of the chart area of the last Layout (the band of "No Data").
+  float AreaHeight = 0.0f;
 
   explicit TEQBLGraphic(TEQBLGraphicData& record = cMyExternEQBLGraphicData,
                         std::int32_t modelKind = TTextTable::kEQBL);
@@ -78,7 +80,10 @@ class TEQBLGraphic {
   void SelectView(std::int32_t choice1, std::int32_t choice2, std::int32_t choice3, std::int32_t option);
   bool ViewHasFeature(std::uint32_t feature) const;
   void Layout(platform::Canvas& canvas, float width, float height, float aspect, float tabWidth);
-  // The widgets paint their own empty state; view 7 and none paint nothing.
+  // Draws the current view. Every view with a widget shows its empty state
+  // ("No Data"; for the grid, the region charts and the allocation tables
+  // written by the page over the area of the last Layout); view 7 and none
+  // paint nothing.
   void Draw(platform::Canvas& canvas, float width);
   void ResetCursors();
   void GetViewData(TSeriesComparisonChart& chart) const;

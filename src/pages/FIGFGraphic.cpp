@@ -172,8 +172,8 @@ platform::TPointF TFIGFGraphic::DataToScreen(TDataPoint point) const {
 }
 
 void TFIGFGraphic::FormatValue(double value, std::string& text) const {
-  // Allocation shares, drawdowns and one-year returns are fractions.
-  text.clear();
+  // Allocation shares, drawdowns and one-year returns are fractions; other
+  // views leave the text as it was.
   pages::FormatViewValue(CurrentView, value, {4, 8, 9}, {7}, text);
 }
 

@@ -63,7 +63,7 @@ class TFIGFGraphic {
   std::vector<TDataPoint> GetValuesAt(float x, float y);
   platform::TPointF DataToScreen(TDataPoint point) const;
   // Views 4, 8, 9: value x 100 with two decimals and "%"; view 7: the value
-  // with two decimals; other views: empty text.
+  // with two decimals; other views leave text as it was.
   void FormatValue(double value, std::string& text) const;
 
   // The allocation bars in view 4, the performance chart of views 7, 8, 9

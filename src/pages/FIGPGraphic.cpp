@@ -168,8 +168,8 @@ platform::TPointF TFIGPGraphic::DataToScreen(TDataPoint point) const {
 }
 
 void TFIGPGraphic::FormatValue(double value, std::string& text) const {
-  // Allocation shares, drawdowns and one-year returns are fractions.
-  text.clear();
+  // Allocation shares, drawdowns and one-year returns are fractions; other
+  // views leave the text as it was.
   pages::FormatViewValue(CurrentView, value, {0, 7, 8}, {6}, text);
 }
 

@@ -70,7 +70,7 @@ class TFIGPGraphic {
   std::vector<TDataPoint> GetValuesAt(float x, float y);
   platform::TPointF DataToScreen(TDataPoint point) const;
   // Views 0, 7, 8: value x 100 with two decimals and "%"; view 6: the value
-  // with two decimals; other views: empty text.
+  // with two decimals; other views leave text as it was.
   void FormatValue(double value, std::string& text) const;
 
   // The allocation bars in view 0, the performance chart of views 6, 7, 8

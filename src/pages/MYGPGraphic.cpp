@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include "common/Globals.h"
@@ -110,8 +111,9 @@ void TMYGPGraphic::LoadRegimePanels() {
 }
 
 void TMYGPGraphic::LoadCountryRanking() {
-  models::FlagMYGPAllocationItems(Record, std::vector<TLabelledSeries>(cMyExternEQQVGraphicData.Rows1),
-                                  std::vector<TLabelledSeries>(cMyExternEQBLGraphicData.Rows1));
+  // The current states: each country's last signal point (as on the EQGP page).
+  models::FlagMYGPAllocationItems(Record, std::vector<TLabelledSeries>(cMyExternEQQVGraphicData.Rows4),
+                                  std::vector<TLabelledSeries>(cMyExternEQBLGraphicData.Rows4));
   const std::vector<TRegionAllocationRow> rows = Record->AllocationItems;
   RankingTable.SetData(rows, true, "Model", "Benchmark");
   SecondRankingTable.SetData(rows, false, "Model", "Benchmark");
@@ -175,6 +177,7 @@ bool TMYGPGraphic::ViewHasFeature(std::uint32_t feature) const {
 }
 
 void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, float aspect, float /*tabWidth*/) {
+  AreaHeight = height;
   const float top32 = 32.0f * aspect;
   const float top64 = 64.0f * aspect;
   switch (CurrentView) {
@@ -217,37 +220,43 @@ void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
 }
 
 bool TMYGPGraphic::Draw(platform::Canvas& canvas, float width) {
+  bool empty = false;
   switch (CurrentView) {
     case 0: {
       const TRegimePanel* panels[] = {&MacroeconomyPanel,  &BehavioralFinancePanel, &MonetaryPolicyPanel,
                                       &LiquidityPanel,     &EquityBondChoicePanel,  &BondChoicePanel,
                                       &CurrencyChoicePanel};
-      bool any = false;
-      for (const TRegimePanel* panel : panels) {
-        panel->Draw(canvas);
-        any = any || HasRows(*panel);
-      }
-      return any;
+      for (const TRegimePanel* panel : panels) panel->Draw(canvas);
+      empty = std::none_of(std::begin(panels), std::end(panels), [](const TRegimePanel* p) { return HasRows(*p); });
+      break;
     }
     case 2:
       AssetClassChart.Draw(canvas);
-      return HasItems(AssetClassChart);
+      empty = !HasItems(AssetClassChart);
+      break;
     case 3:
     case 4:
       RankingTable.Draw(canvas, CurrentView == 3);
-      return HasBody(RankingTable);
+      empty = !HasBody(RankingTable);
+      break;
     case 5:
     case 6:
       SecondRankingTable.Draw(canvas, CurrentView == 5);
-      return HasBody(SecondRankingTable);
+      empty = !HasBody(SecondRankingTable);
+      break;
     case 7:
       HedgingTable.Draw(canvas, "USD");
-      return HedgingTable.RowCount() > 0;
+      empty = HedgingTable.RowCount() <= 0;
+      break;
     default:  // none included: nothing to draw, no "No Data"
       pages::DrawPortfolioView(canvas, pages::SummaryTableAt(CurrentView, 8, StatisticsTable, ParameterTable),
                                ComparisonChartOfView(), BarChartOfView(), width, true);
-      return true;
+      break;
   }
+  // The widgets of these views draw nothing when empty: the page writes
+  // their "No Data" itself, as the tables and charts do.
+  if (empty) widgets::DrawNoData(canvas, width, 0.0f, AreaHeight);
+  return true;
 }
 
 void TMYGPGraphic::ResetCursors() { pages::ResetBarCursor(AllocationChart); }
@@ -289,7 +298,6 @@ platform::TPointF TMYGPGraphic::DataToScreen(TDataPoint point) const {
 }
 
 void TMYGPGraphic::FormatValue(double value, std::string& text) const {
-  text.clear();
   pages::FormatViewValue(CurrentView, value, {1, 10, 11}, {9}, text);
 }
 

@@ -56,6 +56,8 @@ class TMYGPGraphic {
   TFXHedgingTable HedgingTable;
   // The result record Update reads and extends (never null).
   TMYGPGraphicData* Record;
+  // Height of the chart area of the last Layout (the band of "No Data").
+  float AreaHeight = 0.0f;
 
   // Bound to cMyExternMYGPGraphicData.
   TMYGPGraphic();
@@ -69,8 +71,9 @@ class TMYGPGraphic {
   void Update();
   // Indicator panels "MACROECONOMY" .. "LIQUIDITY" and the three choice panels.
   void LoadRegimePanels();
-  // Flags the record's allocation rows from the EQQV and EQBL state rows,
-  // fills both ranking tables and sets their six-region legend.
+  // Flags the record's allocation rows with each country's current EQQV and
+  // EQBL state (their last-signal rows), fills both ranking tables and sets
+  // their six-region legend.
   void LoadCountryRanking();
   // The currency hedging rows of the global portfolio, one per currency of
   // the country list (their number follows the list).
@@ -82,10 +85,10 @@ class TMYGPGraphic {
   // 0 and 2: views 1, 9, 10, 11; 1 and 3: view 1; else false.
   bool ViewHasFeature(std::uint32_t feature) const;
   void Layout(platform::Canvas& canvas, float width, float height, float aspect, float tabWidth);
-  // False when the current view's widget has nothing to show and paints no
-  // "No Data" of its own (empty panels, ranking tables, asset classes or
-  // hedging rows): the window then paints "No Data". True otherwise, also
-  // for none.
+  // Draws the current view; a view whose widget has nothing to show (no
+  // panels, ranking rows, asset classes or hedging rows; the charts and
+  // tables draw their own) gets "No Data" centred over the area of the last
+  // Layout. True for every view, none included (which draws nothing).
   bool Draw(platform::Canvas& canvas, float width);
   // Allocation bars back on their newest entry, whatever the view.
   void ResetCursors();
@@ -103,7 +106,7 @@ class TMYGPGraphic {
   std::vector<TDataPoint> GetValuesAt(float x, float y);
   platform::TPointF DataToScreen(TDataPoint point) const;
   // Views 1, 10, 11: value x 100 with two decimals and "%"; view 9: the
-  // value with two decimals; other views: empty text.
+  // value with two decimals; other views leave text as it was.
   void FormatValue(double value, std::string& text) const;
 
   // The allocation bars in view 1, the performance chart of views 9, 10, 11

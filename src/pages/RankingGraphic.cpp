@@ -66,7 +66,6 @@ TRankingPageKind TRankingPageKind::FixedIncome() {
   kind.Weight = &TCountrySettings::FiWeight;
   kind.StatisticsKind = TTextTable::kFISL;
   kind.ParameterKind = TTextTable::kFISL;
-  kind.ClearsOtherValueTexts = true;
   return kind;
 }
 
@@ -365,12 +364,9 @@ const TSeriesComparisonChart* TRankingGraphic::ComparisonChartOfView() const {
 
 void TRankingGraphic::FormatValue(double value, std::string& text) const {
   // Composition, drawdown and rolling return are fractions shown in percent
-  // (value x 100 + "%"); the wealth index is a plain number.
-  const bool percent = pages::IsOneOf(CurrentView, {kCompositionView, kDrawdownView, kRollingView});
-  if (percent || CurrentView == kWealthView)
-    text = pages::ValueText(value, percent);
-  else if (Kind.ClearsOtherValueTexts)
-    text.clear();
+  // (value x 100 + "%"); the wealth index is a plain number; other views
+  // leave the text as it was.
+  pages::FormatViewValue(CurrentView, value, {kCompositionView, kDrawdownView, kRollingView}, {kWealthView}, text);
 }
 
 TEQSLGraphic::TEQSLGraphic() : TEQSLGraphic(cMyExternEQSLGraphicData) {}

@@ -55,8 +55,6 @@ struct TRankingPageKind {
   bool CurrencyLine = false;
   std::int32_t StatisticsKind = TTextTable::kEQSL;
   std::int32_t ParameterKind = TTextTable::kEQSL;
-  // FormatValue writes "" outside its views instead of keeping the text.
-  bool ClearsOtherValueTexts = false;
 
   static TRankingPageKind Equity();
   static TRankingPageKind Currency();

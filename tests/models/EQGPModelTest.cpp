@@ -349,8 +349,14 @@ TEST(EQGPFlags, EachListIsMatchedByCountryName) {
   EXPECT_EQ(flags(0), std::make_pair(false, true));  // USA
   EXPECT_EQ(flags(1), std::make_pair(true, false));  // GERMANY
   EXPECT_EQ(flags(4), std::make_pair(true, false));  // JAPAN
+  // Without a row of its name in a list an item keeps that list's flag.
   models::FlagEQGPAllocationItems(&result, {}, {});
-  EXPECT_EQ(flags(4), std::make_pair(false, false));
+  EXPECT_EQ(flags(4), std::make_pair(true, false));
+  models::FlagEQGPAllocationItems(&result, {SignalRow("USA", Monthly(2001, 1, {1.0}))},
+                                  {SignalRow("JAPAN", Monthly(2001, 1, {1.0}))});
+  EXPECT_EQ(flags(0), std::make_pair(true, true));   // USA: macro set, behaviour kept
+  EXPECT_EQ(flags(1), std::make_pair(true, false));  // GERMANY: both kept
+  EXPECT_EQ(flags(4), std::make_pair(true, true));   // JAPAN: macro kept, behaviour set
 }
 
 }  // namespace

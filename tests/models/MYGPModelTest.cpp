@@ -541,9 +541,12 @@ TEST_F(MYGPComposition, DollarRemainderIsFlooredAtZero) {
 }
 
 // The flags follow each list's own row of the item's name (the last one),
-// whatever the order of the two lists; a row without points gives false.
+// whatever the order of the two lists; a row without points gives false; an
+// item without a row of its name keeps its flag.
 TEST_F(MYGPComposition, FlagsMatchRowsByName) {
   models::ComposeMYGPPortfolio(&result);
+  for (auto& allocationRow : result.AllocationItems)
+    for (TCountryAllocationItem& item : allocationRow.Items) item.MacroOn = item.BehaviourOn = true;
   const auto row = [](const std::string& name, std::vector<double> values) {
     return TLabelledSeries{{name, "region"}, Monthly(2001, 1, values), true};
   };
@@ -558,7 +561,7 @@ TEST_F(MYGPComposition, FlagsMatchRowsByName) {
   };
   for (const Case& c : std::vector<Case>{{0, "USA", false, true},
                                          {1, "GERMANY", true, false},
-                                         {2, "Russia", false, false},
+                                         {2, "Russia", true, true},
                                          {5, "PANAMA", true, false}}) {
     const TCountryAllocationItem& item = result.AllocationItems.at(c.row).Items.at(0);
     EXPECT_EQ(item.Name, c.name);

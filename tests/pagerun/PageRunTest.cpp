@@ -178,6 +178,28 @@ TEST_F(PageRunTest, RegimeOverviewBoxesApartAndTextsWholeAtEverySize) {
   pagefixture::SetWindowGlobals();
 }
 
+// Before any calculation every reachable view shows "No Data": drawn by the
+// view's widget or page, or, where the page reports that it drew nothing
+// (PageReportsNoData), by the window. The two signal-timing pages draw their
+// own, their grid and group views included.
+TEST_F(PageRunTest, PageReportsNoDataOrDrawsItOnEveryEmptyView) {
+  auto empty = std::make_unique<TModelPages>();
+  empty->Init();
+  for (const pagefixture::TPageView& view : pagefixture::ReachableViews()) {
+    pagefixture::SelectPageView(*empty, view, false);
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{1728, 972}}) {
+      const pagefixture::TChartArea area = pagefixture::ChartArea(w, h);
+      RecordingCanvas canvas;
+      empty->Layout(view.Kind, canvas, area.Width, area.Height, area.Aspect, area.TabWidth);
+      const bool drawn = empty->Draw(view.Kind, canvas, area.Width, 1);
+      const bool windowWrites = !drawn && PageReportsNoData(view.Kind);
+      EXPECT_NE(ShowsNoData(canvas), windowWrites) << view.Name << " at " << w;
+      EXPECT_EQ(drawn, !windowWrites) << view.Name;
+    }
+  }
+  pagefixture::SetWindowGlobals();
+}
+
 TEST_F(PageRunTest, CursorsMoveBothWaysAndResetOnEveryView) {
   for (const pagefixture::TPageView& view : pagefixture::ReachableViews()) {
     pagefixture::SelectPageView(*pages_, view);

@@ -65,8 +65,10 @@ TEST_F(FIGFGraphicTest, SelectViewFollowsTheTableAndKeepsTheViewOtherwise) {
 TEST_F(FIGFGraphicTest, ViewHasFeatureAndFormatValueForEveryView) {
   // Bit f: feature f holds (0, 2 time charts; 1 cursor views; 3 bar view); 4 never.
   const unsigned features[12] = {0, 0b0010, 0, 0, 0b1111, 0, 0, 0b0101, 0b0101, 0b0101, 0, 0};
-  // Fractions in percent views (the mend: -0.25 is "-25.00%"), plain in view 7.
-  const char* texts[12] = {"", "", "", "", "-25.00%", "", "", "-0.25", "-25.00%", "-25.00%", "", ""};
+  // Fractions in percent views (the mend: -0.25 is "-25.00%"), plain in view
+  // 7; the other views keep the text.
+  const char* texts[12] = {"previous", "previous", "previous", "previous", "-25.00%",  "previous",
+                           "previous", "-0.25",    "-25.00%",  "-25.00%",  "previous", "previous"};
   TFIGFGraphic page;
   page.Init();
   for (std::int32_t view = 0; view <= 11; ++view) {

@@ -98,8 +98,10 @@ TEST_F(FIGPGraphicTest, SelectViewFollowsTheTableAndKeepsTheViewOtherwise) {
 TEST_F(FIGPGraphicTest, ViewHasFeatureAndFormatValueForEveryView) {
   // Bit f: feature f holds; feature 4 never.
   const unsigned features[11] = {0b1111, 0, 0, 0, 0, 0, 0b0101, 0b0101, 0b0101, 0, 0};
-  // Fractions in percent views (the mend: -0.25 is "-25.00%"), plain in view 6.
-  const char* texts[11] = {"-25.00%", "", "", "", "", "", "-0.25", "-25.00%", "-25.00%", "", ""};
+  // Fractions in percent views (the mend: -0.25 is "-25.00%"), plain in view
+  // 6; the other views keep the text.
+  const char* texts[11] = {"-25.00%", "previous", "previous", "previous", "previous", "previous",
+                           "-0.25",   "-25.00%",  "-25.00%",  "previous", "previous"};
   TFIGPGraphic page;
   page.Init();
   for (std::int32_t view = 0; view <= 10; ++view) {

@@ -210,9 +210,9 @@ TEST_F(RankingGraphicTest, FormatValueWritesFractionsInPercent) {
       {"EQSL", 8, -0.25, "-25.00%"}, {"EQSL", 4, 0.1234, "12.34%"}, {"EQSL", 9, 0.5, "50.00%"},
       {"EQSL", 7, 1.5, "1.50"}, {"EQSL", 0, 1.5, "keep"}, {"EQSL", 11, 1.5, "keep"},
       {"FICY", 8, -0.25, "-25.00%"}, {"FICY", 7, 1234.5, "1234.50"}, {"FICY", 5, 1.5, "keep"},
-      // Fixed-rate bond page: fractions too (mended), and "" outside its views.
+      // Fixed-rate bond page: fractions too (mended); outside its views the text stays.
       {"FISL", 8, -0.25, "-25.00%"}, {"FISL", 8, 12.3456, "1234.56%"}, {"FISL", 4, 0.0, "0.00%"},
-      {"FISL", 7, 12.3456, "12.35"}, {"FISL", 5, 12.3456, ""}, {"FISL", 11, 1.0, ""},
+      {"FISL", 7, 12.3456, "12.35"}, {"FISL", 5, 12.3456, "keep"}, {"FISL", 11, 1.0, "keep"},
       // clang-format on
   };
   for (TNamedPage& p : ThreePages()) {

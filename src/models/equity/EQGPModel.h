@@ -30,7 +30,8 @@ std::vector<TRegionAllocationRow> BuildRegionTotalRows(const std::vector<TCountr
 void AddFIGPTotalRows(TFIGPGraphicData* result);
 // Sets MacroOn and BehaviourOn of every country item: true when the last row
 // of the same country name (EQQV and EQBL last-signal rows) has the first
-// point 1.0; false without such a row or when the row has no points.
+// point 1.0, false when it has another first point or none; an item without
+// a row of its name in a list keeps that flag.
 void FlagEQGPAllocationItems(TEQGPGraphicData* result, const std::vector<TLabelledSeries>& macroRows,
                              const std::vector<TLabelledSeries>& behaviouralRows);
 

@@ -92,8 +92,8 @@ void SetIndexWeights(std::vector<TRegionAllocationRow>& rows, TCountryDetailItem
   });
 }
 
-bool SignalOn(const std::vector<TLabelledSeries>& rows, const std::string& name) {
-  bool on = false;
+std::optional<bool> SignalOn(const std::vector<TLabelledSeries>& rows, const std::string& name) {
+  std::optional<bool> on;
   for (const TLabelledSeries& row : rows) {
     if (row.Labels.empty() || row.Labels.front() != name) continue;
     on = !row.Series.empty() && row.Series.front().Value == 1.0;
@@ -105,8 +105,8 @@ void FlagAllocationItems(std::vector<TRegionAllocationRow>& rows, const std::vec
                          const std::vector<TLabelledSeries>& behaviourRows) {
   for (TRegionAllocationRow& row : rows) {
     for (TCountryAllocationItem& item : row.Items) {
-      item.MacroOn = SignalOn(macroRows, item.Name);
-      item.BehaviourOn = SignalOn(behaviourRows, item.Name);
+      if (const std::optional<bool> on = SignalOn(macroRows, item.Name)) item.MacroOn = *on;
+      if (const std::optional<bool> on = SignalOn(behaviourRows, item.Name)) item.BehaviourOn = *on;
     }
   }
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,12 +109,13 @@ void SumDetailItems(TRegionAllocationRow& row);
 void SetIndexWeights(std::vector<TRegionAllocationRow>& rows, TCountryDetailItem& total,
                      const std::vector<TSLHolding>& index, double scale);
 
-// true when the last row whose first label is `name` has the first point
-// 1.0; false without such a row or when that row has no points.
-bool SignalOn(const std::vector<TLabelledSeries>& rows, const std::string& name);
+// Whether the last row whose first label is `name` has the first point 1.0
+// (false when that row has no points); nothing without such a row.
+std::optional<bool> SignalOn(const std::vector<TLabelledSeries>& rows, const std::string& name);
 
 // MacroOn and BehaviourOn of every equity item of every row (the total row
-// included): SignalOn of the item's name in each list.
+// included): SignalOn of the item's name in each list; an item without a
+// row of its name in a list keeps that list's flag.
 void FlagAllocationItems(std::vector<TRegionAllocationRow>& rows, const std::vector<TLabelledSeries>& macroRows,
                          const std::vector<TLabelledSeries>& behaviourRows);
 

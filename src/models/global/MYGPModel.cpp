@@ -283,8 +283,9 @@ void ComposeMYGPPortfolio(TMYGPGraphicData* result) {
   TRegionAllocationRow& total = LastOf(rows, "MYGP rows");
   const TEquityBounds bounds = BoundsOf(r);
 
-  // 1. The bond strategy's split at its last date; the switch share goes per
-  // inflation-linked range of the country.
+  // 1. The bond strategy's split at its last date. A country's switch share
+  // goes, once, to its inflation-linked bonds when one of its inflation-
+  // linked ranges covers that date, else to its fixed-rate bonds.
   const TBondSplit split =
       LastBondSplit(cMyExternFIGPGraphicData.Rule2, "FIGP allocations");
 

@@ -68,7 +68,8 @@ void ComputeMYGPAssetRows(TMYGPGraphicData* result);
 
 // Sets MacroOn and BehaviourOn of every country item of every row: true when
 // the last row of the same country name (macro and behavioural state rows)
-// has the first point 1.0; false without such a row or when it has no points.
+// has the first point 1.0, false when it has another first point or none; an
+// item without a row of its name in a list keeps that flag.
 void FlagMYGPAllocationItems(TMYGPGraphicData* result, const std::vector<TLabelledSeries>& macroRows,
                              const std::vector<TLabelledSeries>& behaviourRows);
 

@@ -130,9 +130,9 @@ const std::vector<TPageView>& ReachableViews() {
   return views;
 }
 
-void SelectPageView(TModelPages& pages, const TPageView& view) {
+void SelectPageView(TModelPages& pages, const TPageView& view, bool loadGroup) {
   const Choices& c = view.Choices;
-  if (view.Kind == TPageKind::EQQV) pages.EQQVGraphic.LoadGroupSeries(false, view.Group);
+  if (view.Kind == TPageKind::EQQV && loadGroup) pages.EQQVGraphic.LoadGroupSeries(false, view.Group);
   if (c.size() == 5)
     pages.SelectView(view.Kind, c[0], c[1], c[2], c[3], c[4]);  // vl, ha, vr, hb, co
   else if (c.size() == 4)

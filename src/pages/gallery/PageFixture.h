@@ -52,8 +52,9 @@ bool LoadSampleRun(TModelPages& pages, std::string& message);
 const std::vector<TPageView>& ReachableViews();
 
 // Selects the view the way the window does: the EQQV group first (its group
-// rows reloaded without a new layout), then SelectView with the choices.
-void SelectPageView(TModelPages& pages, const TPageView& view);
+// rows reloaded without a new layout; not with loadGroup false, so that a
+// page without data stays empty), then SelectView with the choices.
+void SelectPageView(TModelPages& pages, const TPageView& view, bool loadGroup = true);
 
 // The page's current view.
 std::int32_t CurrentView(TModelPages& pages, TPageKind kind);
