@@ -234,8 +234,9 @@ TEST_F(ValueIndicatorsTest, NoValuesHideEverything) {
   const TRow rows[] = {
       {"no main tab chosen", [](ValueIndicatorsTest& t) { t.State.SelectedMainTab = 3; }, at.X},
       {"sub-index outside the table", [](ValueIndicatorsTest& t) { t.State.GlobalSubIndex = 1; }, at.X},
-      {"pointer left of the data", [](ValueIndicatorsTest&) {}, page.WealthChart.PlotLeft - 20.0f},
       {"a view without values", [](ValueIndicatorsTest& t) { t.Pages->MYGPGraphic.CurrentView = 8; }, at.X},
+      // Last: the chart stays without data.
+      {"a chart without data", [](ValueIndicatorsTest& t) { t.Pages->MYGPGraphic.WealthChart.Loaded = false; }, at.X},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
