@@ -26,7 +26,7 @@ struct DataServer::TConnection {
   bool Answered = false;       // a reply was queued before the body was read
   std::size_t ReplyBytes = 0;  // counted in PendingReplyBytes_ until the connection completes
   std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
-  // A sign-in check answered later: the connection is suspended until then.
+  // Password work answered later: the connection is suspended until then.
   std::mutex Lock;
   bool Suspended = false;
   std::optional<THttpAnswer> Deferred;
@@ -311,7 +311,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
   }
   if (state->Answered) return MHD_YES;
   // The request has arrived whole: its deadline is met, however long a
-  // sign-in check now waits.
+  // password job now waits.
   SetReplying(connection, true);
 
   if (PendingReplyBytes_.load() > Options_.MaxPendingReplyBytes) {
@@ -335,7 +335,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
                    Handler_.Handle(method, url, state->Body, state->TooLarge, PeerAddress(connection)));
     ++Outstanding_;
   }
-  // A sign-in check answers later on another thread: the connection is
+  // Password work answers later on another thread: the connection is
   // suspended meanwhile and resumed with its answer, so no serving thread
   // waits for a check.
   std::optional<THttpAnswer> answer =
@@ -401,7 +401,7 @@ int DataServer::Queue(void* connectionHandle, TConnection& state, const char* me
     }
   }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.ContentType.c_str());
-  // The idle timer restarts with the reply: a sign-in check may have waited
+  // The idle timer restarts with the reply: password work may have waited
   // longer than the idle timeout (a new value after 0 restarts the timer).
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, 0u);
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, Options_.IdleTimeoutSeconds);

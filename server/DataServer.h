@@ -42,10 +42,11 @@ struct TDataServerOptions {
   // Reply bytes handed to connections and not yet delivered, over all
   // connections; a request arriving above it is answered 503.
   std::size_t MaxPendingReplyBytes = std::size_t{1} << 30;
-  // Sign-in checks. A waiting check holds a queue place, not a serving thread,
-  // so the queue can take every connection one address may open (16) twice
-  // over: clients behind one address signing in together are never refused,
-  // while a flooding address holds at most half of the places.
+  // Password work: sign-in checks and the hashes of new-user requests. A
+  // waiting job holds a queue place, not a serving thread, so the queue can
+  // take every connection one address may open (16) twice over: clients
+  // behind one address signing in together are never refused, while a
+  // flooding address holds at most half of the places.
   TSignInLimits SignIn{.MaxChecks = 32};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.
@@ -82,6 +83,9 @@ class DataServer {
   void OnSocketClosed(void** socketContext);
   // Reply bytes handed out and not yet delivered (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
+  // Password work (sign-in checks, new-user hashes) waiting or running, in all and of one address.
+  int PasswordJobs() const { return Handler_.PasswordJobs(); }
+  int PasswordJobsFrom(const std::string& address) const { return Handler_.PasswordJobsFrom(address); }
 
  private:
   int Queue(void* connection, TConnection& state, const char* method, const char* url, THttpAnswer answer);
