@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -48,6 +49,10 @@ struct TDataServerOptions {
   // behind one address signing in together are never refused, while a
   // flooding address holds at most half of the places.
   TSignInLimits SignIn{.MaxChecks = 32};
+  // A busy answer (status 503) goes this long after its request arrived, the
+  // connection suspended meanwhile: a client that retries at once cannot
+  // keep the server busy with refusals.
+  std::chrono::milliseconds BusyPause{250};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.
   std::function<void(const std::string&)> LogSink;
@@ -83,6 +88,11 @@ class DataServer {
   void OnSocketClosed(void** socketContext);
   // Reply bytes handed out and not yet delivered (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
+  // Busy answers waiting for the pause.
+  std::size_t HeldAnswers() {
+    std::lock_guard lock(PauseLock_);
+    return Paused_.size();
+  }
   // Password work (sign-in checks, new-user hashes) waiting or running, in all and of one address.
   int PasswordJobs() const { return Handler_.PasswordJobs(); }
   int PasswordJobsFrom(const std::string& address) const { return Handler_.PasswordJobsFrom(address); }
@@ -93,6 +103,9 @@ class DataServer {
   void Log(const std::string& line) const;
   void WatchRequestDeadlines();
   void FinishAsync();
+  bool Held(const THttpAnswer& answer) const;
+  void HoldThenResume(void* connection, TConnection* state);
+  void RunPauses();
 
   TServerStore& Store_;
   TDataServerOptions Options_;
@@ -113,6 +126,13 @@ class DataServer {
   std::condition_variable AsyncDone_;
   int Outstanding_ = 0;
   bool Stopping_ = false;
+
+  // Suspended connections whose busy answer waits for the pause, by due time.
+  std::mutex PauseLock_;
+  std::condition_variable PauseWake_;
+  std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> Paused_;
+  bool PauseStop_ = false;
+  std::thread Pauser_;
 };
 
 }  // namespace qvserver

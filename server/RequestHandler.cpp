@@ -336,7 +336,10 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
     case TStatementShape::PasswordRequest:
       return StoredOrRefused(kind, "SENT", [&] { Store_.StorePasswordRequest(texts, clientAddress, platform::Now()); });
     case TStatementShape::NewUserRequest: {
-      // Refused before the costly hash when a limit is reached already; checked again when stored.
+      // Refused before any other work when the address has no place in the
+      // queue, and before the costly hash when a limit of the store is
+      // reached already; both are checked again.
+      if (!Gate_.HasPlaceFor(clientAddress)) return BusyAnswer(kind);
       try {
         Store_.CheckNewUserRequest(texts, clientAddress);
       } catch (const TStoreRefusal& e) {

@@ -97,28 +97,44 @@ int TSignInGate::QueuedFrom(const std::string& address) {
   return CountLocked(address, false);
 }
 
-bool TSignInGate::AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<std::function<void()>>& refused) {
-  if (Limits_.MaxChecks <= 0 || Stopping_) return false;
-  const int own = CountLocked(entry->Address, false);
-  // One address never holds more than half of the queue (at least one place).
-  if (own >= std::max(1, Limits_.MaxChecks / 2)) return false;
-  if (static_cast<int>(Queue_.size()) >= Limits_.MaxChecks) {
-    // Full: refuse the newest waiting job of the address holding most
-    // places, when it holds at least two more than the newcomer's address.
-    const std::string* heaviest = nullptr;
-    int most = 0;
-    for (const auto& candidate : Queue_) {
-      if (candidate->Running) continue;
-      const int count = CountLocked(candidate->Address, true);
-      if (count > most) {
-        most = count;
-        heaviest = &candidate->Address;
-      }
+TSignInGate::TQueue::iterator TSignInGate::VictimLocked(const std::string& address) {
+  const std::string* heaviest = nullptr;
+  int most = 0;
+  for (const auto& candidate : Queue_) {
+    if (candidate->Running) continue;
+    const int count = CountLocked(candidate->Address, true);
+    if (count > most) {
+      most = count;
+      heaviest = &candidate->Address;
     }
-    if (!heaviest || most < own + 2) return false;
-    auto victim = Queue_.end();
-    for (auto it = Queue_.begin(); it != Queue_.end(); ++it)
-      if (!(*it)->Running && (*it)->Address == *heaviest) victim = it;
+  }
+  auto victim = Queue_.end();
+  if (!heaviest || most < CountLocked(address, false) + 2) return victim;
+  for (auto it = Queue_.begin(); it != Queue_.end(); ++it)
+    if (!(*it)->Running && (*it)->Address == *heaviest) victim = it;
+  return victim;
+}
+
+bool TSignInGate::PlaceLocked(const std::string& address, TQueue::iterator& victim) {
+  victim = Queue_.end();
+  if (Limits_.MaxChecks <= 0 || Stopping_) return false;
+  // One address never holds more than half of the queue (at least one place).
+  if (CountLocked(address, false) >= std::max(1, Limits_.MaxChecks / 2)) return false;
+  if (static_cast<int>(Queue_.size()) < Limits_.MaxChecks) return true;
+  victim = VictimLocked(address);
+  return victim != Queue_.end();
+}
+
+bool TSignInGate::HasPlaceFor(const std::string& address) {
+  std::lock_guard lock(Mutex_);
+  TQueue::iterator victim;
+  return PlaceLocked(address, victim);
+}
+
+bool TSignInGate::AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<std::function<void()>>& refused) {
+  TQueue::iterator victim;
+  if (!PlaceLocked(entry->Address, victim)) return false;
+  if (victim != Queue_.end()) {
     refused.push_back(std::move((*victim)->Refuse));
     Queue_.erase(victim);
   }

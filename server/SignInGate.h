@@ -75,6 +75,8 @@ class TSignInGate {
   // once admitted; when the queue has no place, or the job is refused later
   // while it waits, `refused` runs instead (on the calling or a gate thread).
   void SubmitHash(const std::string& address, std::function<void()> run, std::function<void()> refused);
+  // Whether a job of `address` would find a place now (it may not when it comes).
+  bool HasPlaceFor(const std::string& address);
   // True when `userId` (letter case aside) signed in from `address` within the validity.
   bool SignedInRecently(const std::string& userId, const std::string& address);
   // Jobs waiting or running, in all and of one address.
@@ -98,6 +100,12 @@ class TSignInGate {
   TClock::duration LockLocked(const std::string& address, TClock::time_point now);
   void RecordFailureLocked(const std::string& address, TClock::time_point now);
   void RecordSignInLocked(const std::string& userId, const std::string& address, TClock::time_point now);
+  // The waiting job that a newcomer of `address` would displace from the
+  // full queue: the newest of the address holding most waiting places, when
+  // it holds at least two more than `address`. End when there is none.
+  TQueue::iterator VictimLocked(const std::string& address);
+  // Whether a job of `address` finds a place: under its share, and the queue not full or a victim found.
+  bool PlaceLocked(const std::string& address, TQueue::iterator& victim);
   // Places `entry`; a refused waiting job goes to `refused`. False when the entry itself is refused.
   bool AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<std::function<void()>>& refused);
   int CountLocked(const std::string& address, bool waitingOnly) const;

@@ -375,6 +375,42 @@ TEST(ServerHardeningSignIn, TheQueueIsBoundedSharedAndServesLightAddressesFirst)
   EXPECT_EQ(ran, (std::vector<std::string>{"A1", "A2", "C8", "D10", "B5", "B6"}));
 }
 
+// A busy answer waits for the pause on a suspended connection: the one
+// serving thread answers others meanwhile, and a stop sends it at once.
+TEST(ServerHardeningOverload, BusyAnswersWaitThePauseWithoutAServingThread) {
+  qvtest::THeldHash hash;
+  qvserver::TDataServerOptions options = Quiet();
+  options.ThreadCount = 1;
+  options.SignIn.MaxChecks = 2;  // one place per address
+  options.BusyPause = std::chrono::minutes(1);
+  qvserver::TServerStoreOptions storeOptions;
+  storeOptions.HashFunction = hash.Function();
+  TServer server(options, storeOptions);
+
+  std::string queued;
+  std::thread first([&] { queued = server.NewUser("Ann", "127.0.0.2"); });
+  ASSERT_TRUE(hash.WaitHeld(1));
+  std::atomic<bool> answered{false};
+  std::string busy;
+  std::thread second([&] {
+    busy = server.NewUser("Bob", "127.0.0.2");
+    answered = true;
+  });
+  ASSERT_TRUE(qvtest::WaitUntil([&] { return server.Server.HeldAnswers() == 1; }));
+  const qvtest::TReply assets =
+      qvtest::ParseReply(Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST"), "127.0.0.3"));
+  EXPECT_EQ(assets.Rows.size(), 18u);
+  EXPECT_FALSE(answered.load());
+  hash.Release();
+  first.join();
+  EXPECT_EQ(queued, "SENT");
+  EXPECT_FALSE(answered.load());
+  server.Server.Stop();
+  second.join();
+  EXPECT_EQ(busy, "busy");
+  EXPECT_EQ(server.Server.HeldAnswers(), 0u);
+}
+
 // A table reply goes out in pieces of whole dates that join to exactly the
 // text of one reply built at once.
 TEST(ServerHardeningOverload, TableRepliesAreProducedInBoundedPiecesOfTheSameText) {
