@@ -45,7 +45,7 @@ class TRequestHandler {
  public:
   // `maxPasswordChecks`: sign-in checks and new-user hashes waiting or
   // running at once; one refused by the queue is answered "busy" (status 503)
-  // at once, so that a burst cannot hold every serving thread.
+  // without waiting, so that a burst cannot hold every serving thread.
   explicit TRequestHandler(TServerStore& store, int maxPasswordChecks = 8)
       : TRequestHandler(store, LimitsWithChecks(maxPasswordChecks)) {}
   TRequestHandler(TServerStore& store, const TSignInLimits& limits) : Store_(store), Gate_(limits) {}

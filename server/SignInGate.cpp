@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <future>
 
 namespace qvserver {
 namespace {
@@ -195,15 +194,6 @@ void TSignInGate::Submit(const std::string& address, const std::string& userId, 
     done(outcome);
   };
   SubmitHash(address, std::move(run), [done] { done(TCheckOutcome{}); });
-}
-
-TCheckOutcome TSignInGate::Check(const std::string& address, const std::string& userId, bool knownUser,
-                                 std::function<bool()> verify) {
-  std::promise<TCheckOutcome> outcome;
-  std::future<TCheckOutcome> result = outcome.get_future();
-  Submit(address, userId, knownUser, std::move(verify),
-         [&outcome](const TCheckOutcome& value) { outcome.set_value(value); });
-  return result.get();
 }
 
 void TSignInGate::Drain() {

@@ -68,9 +68,6 @@ class TSignInGate {
   // unknown user, refused), else on a gate thread.
   void Submit(const std::string& address, const std::string& userId, bool knownUser, std::function<bool()> verify,
               TDone done);
-  // Submit, waiting for the outcome.
-  TCheckOutcome Check(const std::string& address, const std::string& userId, bool knownUser,
-                      std::function<bool()> verify);
   // Queues a hash for a write from `address`: `run` runs on a gate thread
   // once admitted; when the queue has no place, or the job is refused later
   // while it waits, `refused` runs instead (on the calling or a gate thread).
