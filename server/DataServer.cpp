@@ -26,10 +26,11 @@ struct DataServer::TConnection {
   bool Answered = false;       // a reply was queued before the body was read
   std::size_t ReplyBytes = 0;  // counted in PendingReplyBytes_ until the connection completes
   std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
-  // A sign-in check answered later: the connection is suspended until then.
+  // Password work answered later: the connection is suspended until then.
   std::mutex Lock;
   bool Suspended = false;
   std::optional<THttpAnswer> Deferred;
+  bool Held = false;  // Deferred is a busy answer that waits for the pause
 };
 
 // One open socket, watched for the request deadline.
@@ -202,7 +203,12 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
     std::lock_guard lock(AsyncLock_);
     Stopping_ = false;
   }
+  {
+    std::lock_guard lock(PauseLock_);
+    PauseStop_ = false;
+  }
   Watch_ = std::thread([this] { WatchRequestDeadlines(); });
+  Pauser_ = std::thread([this] { RunPauses(); });
   return true;
 }
 
@@ -215,6 +221,12 @@ void DataServer::Stop() {
     Stopping_ = true;
   }
   Handler_.DrainSignIns();
+  {
+    std::lock_guard lock(PauseLock_);
+    PauseStop_ = true;
+  }
+  PauseWake_.notify_all();
+  if (Pauser_.joinable()) Pauser_.join();
   {
     std::unique_lock lock(AsyncLock_);
     AsyncDone_.wait(lock, [&] { return Outstanding_ == 0; });
@@ -311,15 +323,9 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
   }
   if (state->Answered) return MHD_YES;
   // The request has arrived whole: its deadline is met, however long a
-  // sign-in check now waits.
+  // password job now waits.
   SetReplying(connection, true);
 
-  if (PendingReplyBytes_.load() > Options_.MaxPendingReplyBytes) {
-    THttpAnswer busy;
-    busy.Status = 503;
-    busy.Body = StatusReply("", "Server busy, try again later");
-    return Queue(connection, *state, method, url, std::move(busy));
-  }
   {
     std::lock_guard lock(state->Lock);
     if (state->Deferred) {
@@ -335,28 +341,52 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
                    Handler_.Handle(method, url, state->Body, state->TooLarge, PeerAddress(connection)));
     ++Outstanding_;
   }
-  // A sign-in check answers later on another thread: the connection is
+  // Password work answers later on another thread: the connection is
   // suspended meanwhile and resumed with its answer, so no serving thread
-  // waits for a check.
-  std::optional<THttpAnswer> answer =
-      Handler_.HandleAsync(method, url, state->Body, state->TooLarge, PeerAddress(connection),
-                           [this, connection, state](THttpAnswer later) {
-                             {
-                               std::lock_guard lock(state->Lock);
-                               state->Deferred = std::move(later);
-                               if (state->Suspended) {
-                                 state->Suspended = false;
-                                 MHD_resume_connection(connection);
-                               }
-                             }
-                             FinishAsync();
-                           });
+  // waits for a check. A busy answer is held back for the pause first.
+  auto later = [this, connection, state](THttpAnswer given) {
+    const bool held = Held(given);
+    bool pause = false;
+    {
+      std::lock_guard lock(state->Lock);
+      state->Deferred = std::move(given);
+      state->Held = held;
+      if (state->Suspended && !held) {
+        state->Suspended = false;
+        MHD_resume_connection(connection);
+      }
+      pause = state->Suspended;  // suspended and held: resumed after the pause
+    }
+    // A held answer given before the connection was suspended is left to the request's thread.
+    if (pause)
+      HoldThenResume(connection, state);
+    else if (!held)
+      FinishAsync();
+  };
+  std::optional<THttpAnswer> answer;
+  if (PendingReplyBytes_.load() > Options_.MaxPendingReplyBytes) {
+    answer = THttpAnswer{};
+    answer->Status = 503;
+    answer->Body = StatusReply("", "Server busy, try again later");
+  } else {
+    answer = Handler_.HandleAsync(method, url, state->Body, state->TooLarge, PeerAddress(connection), later);
+  }
   if (answer) {
+    if (Held(*answer)) {
+      {
+        std::lock_guard lock(state->Lock);
+        state->Deferred = std::move(*answer);
+        state->Suspended = true;
+        MHD_suspend_connection(connection);
+      }
+      HoldThenResume(connection, state);
+      return MHD_YES;
+    }
     FinishAsync();
     return Queue(connection, *state, method, url, std::move(*answer));
   }
-  std::lock_guard lock(state->Lock);
-  if (state->Deferred) {
+  std::unique_lock lock(state->Lock);
+  if (state->Deferred && !state->Held) {
     // Answered already (refused at once): no need to suspend.
     THttpAnswer ready = std::move(*state->Deferred);
     state->Deferred.reset();
@@ -364,7 +394,65 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
   }
   state->Suspended = true;
   MHD_suspend_connection(connection);
+  // A held answer given already: this thread sees to its pause.
+  const bool held = state->Deferred && state->Held;
+  lock.unlock();
+  if (held) HoldThenResume(connection, state);
   return MHD_YES;
+}
+
+bool DataServer::Held(const THttpAnswer& answer) const {
+  return answer.Status == 503 && Options_.BusyPause.count() > 0;
+}
+
+// Resumes the suspended connection once the busy pause has passed (at once
+// when the server stops), and ends its outstanding answer.
+void DataServer::HoldThenResume(void* connectionHandle, TConnection* state) {
+  auto resume = [this, connectionHandle, state] {
+    {
+      std::lock_guard lock(state->Lock);
+      state->Held = false;
+      if (state->Suspended) {
+        state->Suspended = false;
+        MHD_resume_connection(static_cast<MHD_Connection*>(connectionHandle));
+      }
+    }
+    FinishAsync();
+  };
+  {
+    std::lock_guard lock(PauseLock_);
+    if (!PauseStop_) {
+      Paused_.emplace(std::chrono::steady_clock::now() + Options_.BusyPause, std::move(resume));
+      PauseWake_.notify_all();
+      return;
+    }
+  }
+  resume();
+}
+
+void DataServer::RunPauses() {
+  std::unique_lock lock(PauseLock_);
+  while (!PauseStop_) {
+    if (Paused_.empty()) {
+      PauseWake_.wait(lock);
+      continue;
+    }
+    const auto first = Paused_.begin();
+    if (first->first > std::chrono::steady_clock::now()) {
+      PauseWake_.wait_until(lock, first->first);
+      continue;
+    }
+    std::function<void()> resume = std::move(first->second);
+    Paused_.erase(first);
+    lock.unlock();
+    resume();
+    lock.lock();
+  }
+  // Stopping: every held answer goes at once.
+  auto rest = std::move(Paused_);
+  Paused_.clear();
+  lock.unlock();
+  for (auto& [due, resume] : rest) resume();
 }
 
 void DataServer::FinishAsync() {
@@ -401,7 +489,7 @@ int DataServer::Queue(void* connectionHandle, TConnection& state, const char* me
     }
   }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.ContentType.c_str());
-  // The idle timer restarts with the reply: a sign-in check may have waited
+  // The idle timer restarts with the reply: password work may have waited
   // longer than the idle timeout (a new value after 0 restarts the timer).
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, 0u);
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, Options_.IdleTimeoutSeconds);

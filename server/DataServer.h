@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,11 +43,16 @@ struct TDataServerOptions {
   // Reply bytes handed to connections and not yet delivered, over all
   // connections; a request arriving above it is answered 503.
   std::size_t MaxPendingReplyBytes = std::size_t{1} << 30;
-  // Sign-in checks. A waiting check holds a queue place, not a serving thread,
-  // so the queue can take every connection one address may open (16) twice
-  // over: clients behind one address signing in together are never refused,
-  // while a flooding address holds at most half of the places.
+  // Password work: sign-in checks and the hashes of new-user requests. A
+  // waiting job holds a queue place, not a serving thread, so the queue can
+  // take every connection one address may open (16) twice over: clients
+  // behind one address signing in together are never refused, while a
+  // flooding address holds at most half of the places.
   TSignInLimits SignIn{.MaxChecks = 32};
+  // A busy answer (status 503) goes this long after its request arrived, the
+  // connection suspended meanwhile: a client that retries at once cannot
+  // keep the server busy with refusals.
+  std::chrono::milliseconds BusyPause{250};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.
   std::function<void(const std::string&)> LogSink;
@@ -82,6 +88,14 @@ class DataServer {
   void OnSocketClosed(void** socketContext);
   // Reply bytes handed out and not yet delivered (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
+  // Busy answers waiting for the pause.
+  std::size_t HeldAnswers() {
+    std::lock_guard lock(PauseLock_);
+    return Paused_.size();
+  }
+  // Password work (sign-in checks, new-user hashes) waiting or running, in all and of one address.
+  int PasswordJobs() const { return Handler_.PasswordJobs(); }
+  int PasswordJobsFrom(const std::string& address) const { return Handler_.PasswordJobsFrom(address); }
 
  private:
   int Queue(void* connection, TConnection& state, const char* method, const char* url, THttpAnswer answer);
@@ -89,6 +103,9 @@ class DataServer {
   void Log(const std::string& line) const;
   void WatchRequestDeadlines();
   void FinishAsync();
+  bool Held(const THttpAnswer& answer) const;
+  void HoldThenResume(void* connection, TConnection* state);
+  void RunPauses();
 
   TServerStore& Store_;
   TDataServerOptions Options_;
@@ -109,6 +126,13 @@ class DataServer {
   std::condition_variable AsyncDone_;
   int Outstanding_ = 0;
   bool Stopping_ = false;
+
+  // Suspended connections whose busy answer waits for the pause, by due time.
+  std::mutex PauseLock_;
+  std::condition_variable PauseWake_;
+  std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> Paused_;
+  bool PauseStop_ = false;
+  std::thread Pauser_;
 };
 
 }  // namespace qvserver

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <optional>
 
@@ -147,16 +148,23 @@ class TRowsSincePieces {
 };
 
 // Stores through `store` and answers `status`; a store limit (size or count)
-// is answered as an ordinary refusal in the layout of the kind.
+// is answered as an ordinary refusal in the layout of the kind, any other
+// failure as a server failure.
 template <class Store>
 THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
   try {
     store();
   } catch (const TStoreRefusal& e) {
     return ErrorAnswer(200, kind, e.what());
+  } catch (const std::exception& e) {
+    return ErrorAnswer(500, kind, std::string("Server failure: ") + e.what());
   }
   return Answer(kind, StatusReply(status, ""));
 }
+
+// A password job refused by the full queue: answered at once, so that a
+// burst cannot hold every serving thread.
+THttpAnswer BusyAnswer(int kind) { return ErrorAnswer(503, kind, "Server busy, try again later"); }
 
 }  // namespace
 
@@ -170,19 +178,24 @@ std::string WholeBody(THttpAnswer& answer) {
 
 THttpAnswer TRequestHandler::Handle(const std::string& method, const std::string& path, const std::string& body,
                                     bool bodyTooLarge, const std::string& clientAddress) const {
-  return *Dispatch(method, path, body, bodyTooLarge, clientAddress, nullptr);
+  // The answers given later (sign-in checks, new-user requests) are waited for here.
+  std::promise<THttpAnswer> later;
+  std::future<THttpAnswer> answer = later.get_future();
+  const TAnswerDone done = [&later](THttpAnswer value) { later.set_value(std::move(value)); };
+  if (std::optional<THttpAnswer> now = Dispatch(method, path, body, bodyTooLarge, clientAddress, done)) return *now;
+  return answer.get();
 }
 
 std::optional<THttpAnswer> TRequestHandler::HandleAsync(const std::string& method, const std::string& path,
                                                         const std::string& body, bool bodyTooLarge,
                                                         const std::string& clientAddress,
                                                         const TAnswerDone& done) const {
-  return Dispatch(method, path, body, bodyTooLarge, clientAddress, &done);
+  return Dispatch(method, path, body, bodyTooLarge, clientAddress, done);
 }
 
 std::optional<THttpAnswer> TRequestHandler::Dispatch(const std::string& method, const std::string& path,
                                                      const std::string& body, bool bodyTooLarge,
-                                                     const std::string& clientAddress, const TAnswerDone* done) const {
+                                                     const std::string& clientAddress, const TAnswerDone& done) const {
   std::string resource = path;
   while (resource.size() > 1 && resource.back() == '/') resource.pop_back();
   if (resource == "/Default" || resource == "/") {
@@ -207,7 +220,7 @@ std::optional<THttpAnswer> TRequestHandler::Dispatch(const std::string& method, 
 
 std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& method, const std::string& body,
                                                         const std::string& clientAddress,
-                                                        const TAnswerDone* done) const {
+                                                        const TAnswerDone& done) const {
   TRequest request;
   if (const std::string error = ReadRequest(body, request); !error.empty()) return ErrorAnswer(400, -1, error);
   const int kind = request.Kind;
@@ -216,7 +229,7 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
 
   // The model-state report is stored as received, never interpreted.
   if (kind == 11) {
-    return StoredOrRefused(kind, "OK", [&] { Store_.StoreReport(request.Content, platform::Now()); });
+    return StoredOrRefused(kind, "OK", [&] { Store_.StoreReport(request.Content, clientAddress, platform::Now()); });
   }
 
   std::string why;
@@ -233,13 +246,19 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       const std::optional<std::string> hash = Store_.PasswordHashOf(texts[0]);
       // The hash runs on the gate's threads, outside the store's lock: it is deliberately slow.
       auto verify = [hash, password = texts[1]] { return VerifyPassword(*hash, password); };
-      auto answerOf = [kind](std::optional<bool> match) {
-        if (!match) return ErrorAnswer(503, kind, "Server busy, try again later");
-        return Answer(kind, StatusReply(*match ? "1" : "0", ""));
-      };
-      if (!done) return answerOf(Gate_.Check(clientAddress, hash.has_value(), verify));
-      Gate_.Submit(clientAddress, hash.has_value(), verify,
-                   [answerOf, done = *done](std::optional<bool> match) { done(answerOf(match)); });
+      Gate_.Submit(clientAddress, texts[0], hash.has_value(), verify, [kind, done](const TCheckOutcome& outcome) {
+        switch (outcome.Kind) {
+          case TCheckOutcome::TKind::Match:
+          case TCheckOutcome::TKind::NoMatch:
+            return done(Answer(kind, StatusReply(outcome.Kind == TCheckOutcome::TKind::Match ? "1" : "0", "")));
+          case TCheckOutcome::TKind::Locked:
+            // Answered at once with a text the client shows, instead of a wait longer than it waits.
+            return done(ErrorAnswer(200, kind, TooManyAttemptsText(outcome.RetryAfterSeconds)));
+          case TCheckOutcome::TKind::Busy:
+            break;
+        }
+        done(BusyAnswer(kind));
+      });
       return std::nullopt;
     }
     case TStatementShape::SelectUserValue: {
@@ -257,6 +276,8 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
     case TStatementShape::UpdateStartDate: {
       const std::optional<double> date = ParseReal(texts[0]);
       if (!date) return ErrorAnswer(200, kind, "STARTDATETOUPDATE must be a date number");
+      // Only the user's own download clears its demand: it signs in just before.
+      if (!Gate_.SignedInRecently(texts[1], clientAddress)) return ErrorAnswer(200, kind, kNotSignedInText);
       if (Store_.UpdateStartDate(texts[1], *date) == 0) return ErrorAnswer(200, kind, "Unknown user");
       return Answer(kind, StatusReply("OK", ""));
     }
@@ -313,9 +334,28 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       return answer;
     }
     case TStatementShape::PasswordRequest:
-      return StoredOrRefused(kind, "SENT", [&] { Store_.StorePasswordRequest(texts, platform::Now()); });
-    case TStatementShape::NewUserRequest:
-      return StoredOrRefused(kind, "SENT", [&] { Store_.StoreNewUserRequest(texts, platform::Now()); });
+      return StoredOrRefused(kind, "SENT", [&] { Store_.StorePasswordRequest(texts, clientAddress, platform::Now()); });
+    case TStatementShape::NewUserRequest: {
+      // Refused before any other work when the address has no place in the
+      // queue, and before the costly hash when a limit of the store is
+      // reached already; both are checked again.
+      if (!Gate_.HasPlaceFor(clientAddress)) return BusyAnswer(kind);
+      try {
+        Store_.CheckNewUserRequest(texts, clientAddress);
+      } catch (const TStoreRefusal& e) {
+        return ErrorAnswer(200, kind, e.what());
+      }
+      // The hash runs on the gate's threads, with the sign-in checks' bound and share per address.
+      auto run = [this, kind, texts, clientAddress, done] {
+        THttpAnswer answer = StoredOrRefused(kind, "SENT", [&] {
+          const std::string hash = Store_.HashNewUserPassword(texts);
+          Store_.StoreNewUserRequest(texts, hash, clientAddress, platform::Now());
+        });
+        done(std::move(answer));
+      };
+      Gate_.SubmitHash(clientAddress, std::move(run), [kind, done] { done(BusyAnswer(kind)); });
+      return std::nullopt;
+    }
   }
   return ErrorAnswer(200, kind, "Statement not supported by this server");
 }

@@ -33,29 +33,42 @@ struct THttpAnswer {
 // The whole body of an answer, its pieces drawn when it has them.
 std::string WholeBody(THttpAnswer& answer);
 
+// The error text of a sign-in from a locked address.
+inline std::string TooManyAttemptsText(int seconds) {
+  return "Too many attempts: try again in " + std::to_string(seconds) + " s";
+}
+// The error text of a change of STARTDATETOUPDATE without a recent sign-in.
+inline constexpr const char* kNotSignedInText =
+    "STARTDATETOUPDATE is changed only for a user signed in from this address within the last hour";
+
 class TRequestHandler {
  public:
-  // `maxPasswordChecks`: sign-in checks hashing or waiting at once; a check
-  // refused by the queue is answered "busy" (status 503) at once, so that a
-  // burst of sign-ins cannot hold every serving thread.
+  // `maxPasswordChecks`: sign-in checks and new-user hashes waiting or
+  // running at once; one refused by the queue is answered "busy" (status 503)
+  // without waiting, so that a burst cannot hold every serving thread.
   explicit TRequestHandler(TServerStore& store, int maxPasswordChecks = 8)
       : TRequestHandler(store, LimitsWithChecks(maxPasswordChecks)) {}
   TRequestHandler(TServerStore& store, const TSignInLimits& limits) : Store_(store), Gate_(limits) {}
 
   // `path` is the request target without query ("/QuorvaneDB"); `bodyTooLarge`
   // tells that the body exceeded the limit and was dropped; `clientAddress`
-  // is the peer's address, by which failed sign-ins are counted.
+  // is the peer's address, by which failed sign-ins, sign-ins, password work
+  // and stored bytes are counted. Waits for an answer given later.
   THttpAnswer Handle(const std::string& method, const std::string& path, const std::string& body, bool bodyTooLarge,
                      const std::string& clientAddress = {}) const;
-  // As Handle, but a sign-in check never blocks the caller: its answer goes
-  // to `done` later, from another thread, and nullopt is returned. Every
-  // other answer is returned and `done` is not called.
+  // As Handle, but password work (a sign-in check, the hash of a new-user
+  // request) never blocks the caller: its answer goes to `done` later, from
+  // another thread, and nullopt is returned. Every other answer is returned
+  // and `done` is not called.
   using TAnswerDone = std::function<void(THttpAnswer)>;
   std::optional<THttpAnswer> HandleAsync(const std::string& method, const std::string& path, const std::string& body,
                                          bool bodyTooLarge, const std::string& clientAddress,
                                          const TAnswerDone& done) const;
-  // Refuses the sign-in checks still waiting and returns once none runs.
+  // Refuses the password work still waiting and returns once none runs.
   void DrainSignIns() const { Gate_.Drain(); }
+  // Password work waiting or running, in all and of one address.
+  int PasswordJobs() const { return Gate_.Queued(); }
+  int PasswordJobsFrom(const std::string& address) const { return Gate_.QueuedFrom(address); }
 
  private:
   static TSignInLimits LimitsWithChecks(int maxChecks) {
@@ -63,12 +76,12 @@ class TRequestHandler {
     limits.MaxChecks = maxChecks;
     return limits;
   }
-  // `done` set: a sign-in check answers through it and nullopt is returned.
+  // Password work answers through `done` and nullopt is returned.
   std::optional<THttpAnswer> Dispatch(const std::string& method, const std::string& path, const std::string& body,
                                       bool bodyTooLarge, const std::string& clientAddress,
-                                      const TAnswerDone* done) const;
+                                      const TAnswerDone& done) const;
   std::optional<THttpAnswer> HandleQuery(const std::string& method, const std::string& body,
-                                         const std::string& clientAddress, const TAnswerDone* done) const;
+                                         const std::string& clientAddress, const TAnswerDone& done) const;
 
   TServerStore& Store_;
   mutable TSignInGate Gate_;

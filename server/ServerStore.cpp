@@ -1,5 +1,6 @@
 #include "ServerStore.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -38,6 +39,7 @@ CREATE TABLE IF NOT EXISTS NEW_USER_REQUEST(FIRSTNAME TEXT NOT NULL, LASTNAME TE
   PASSWORD TEXT NOT NULL, RESPONSE TEXT NOT NULL, REQUESTDATE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
 CREATE TABLE IF NOT EXISTS RECEIVED_REPORT(ID INTEGER PRIMARY KEY, RECEIVEDAT REAL NOT NULL,
   CONTENT TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS REQUEST_SOURCES(ADDRESS TEXT NOT NULL PRIMARY KEY, STOREDBYTES INTEGER NOT NULL);
 )SQL";
 
 // The table names that our own statements may carry; anything else throws.
@@ -65,6 +67,92 @@ constexpr std::array<TUserColumn, 5> kUserColumns{{{"USER_LIST", "FIRSTNAME"},
 
 }  // namespace
 
+// A table of what anyone may send: the columns of the received values in
+// their order, its row limit, and whether its one value is a report (limited
+// in bytes) rather than a request's fields (limited in characters).
+struct TReceivedTable {
+  const char* Table;
+  const char* What;
+  std::vector<const char*> Columns;
+  std::int64_t TServerStoreOptions::*MaxRows;
+  bool Report;
+};
+
+namespace {
+
+const TReceivedTable kPasswordRequests{"PWD_REQUEST",
+                                       "password requests",
+                                       {"USERID", "USEREMAIL", "RESPONSE"},
+                                       &TServerStoreOptions::MaxStoredRequests,
+                                       false};
+const TReceivedTable kNewUserRequests{
+    "NEW_USER_REQUEST",
+    "new-user requests",
+    {"FIRSTNAME", "LASTNAME", "COMPANYNAME", "POSITION", "MAILADDRESS", "PHONENUMBER", "STREET", "CITY",
+     "STATEORZIPCODE", "COUNTRY", "PASSWORD", "RESPONSE", "REQUESTDATE"},
+    &TServerStoreOptions::MaxStoredRequests,
+    false};
+const TReceivedTable kReports{"RECEIVED_REPORT", "reports", {"CONTENT"}, &TServerStoreOptions::MaxStoredReports, true};
+constexpr std::size_t kNewUserPassword = 10;
+
+// Characters of a UTF-8 text: its bytes that do not continue a character.
+std::size_t CharacterCount(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::int64_t ByteCount(const std::vector<std::string>& values) {
+  std::int64_t bytes = 0;
+  for (const std::string& value : values) bytes += static_cast<std::int64_t>(value.size());
+  return bytes;
+}
+
+// The first column of the first row of `sql` as a whole number; 0 without row.
+std::int64_t SingleInteger(const TSqliteDb& db, const std::string& sql) {
+  TSqliteStmt stmt(db, sql);
+  return stmt.Step() ? stmt.Integer(0) : 0;
+}
+
+// As above, with `text` bound to the statement's ?1.
+std::int64_t SingleInteger(const TSqliteDb& db, const std::string& sql, const std::string& text) {
+  TSqliteStmt stmt(db, sql);
+  stmt.Bind(1, text);
+  return stmt.Step() ? stmt.Integer(0) : 0;
+}
+
+// Throws TStoreRefusal when a value is longer than allowed.
+void CheckValues(const TReceivedTable& table, const std::vector<std::string>& values,
+                 const TServerStoreOptions& options) {
+  if (values.size() != table.Columns.size())
+    throw TSqliteError(std::string("A row of ") + table.Table + " has " + std::to_string(table.Columns.size()) +
+                       " values");
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::string& value = values[i];
+    if (table.Report && value.size() > options.MaxReportBytes)
+      throw TStoreRefusal("Report too large: " + std::to_string(value.size()) + " bytes, at most " +
+                          std::to_string(options.MaxReportBytes));
+    if (!table.Report && CharacterCount(value) > options.MaxFieldChars)
+      throw TStoreRefusal(std::string("Value of ") + table.Columns[i] +
+                          " too long: " + std::to_string(CharacterCount(value)) + " characters, at most " +
+                          std::to_string(options.MaxFieldChars) + "; refused");
+  }
+}
+
+// Requests and reports stored before addresses were counted, counted under
+// the address "" once, when the table of counts is new.
+void CountEarlierRows(TSqliteDb& db) {
+  std::string sum = "0";
+  for (const TReceivedTable* table : {&kPasswordRequests, &kNewUserRequests, &kReports}) {
+    std::string row;
+    for (const char* column : table->Columns)
+      row += std::string(row.empty() ? "" : " + ") + "LENGTH(CAST(" + column + " AS BLOB))";
+    sum += " + (SELECT CAST(TOTAL(" + row + ") AS INTEGER) FROM " + table->Table + ")";
+  }
+  db.Exec("INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) SELECT '', B FROM (SELECT " + sum + " AS B) WHERE B > 0");
+}
+
+}  // namespace
+
 std::string FormatReal(double value) {
   if (!std::isfinite(value)) return "0";
   if (value == 0.0) return "0";  // also turns -0 into "0"
@@ -88,9 +176,14 @@ std::string ColumnText(const TSqliteStmt& stmt, int column) {
 }
 
 TServerStore::TServerStore(const std::string& path, TServerStoreOptions options)
-    : Options_(options), Db_(path) {
+    : Options_(std::move(options)), Db_(path) {
   Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-  Db_.Exec(kSchema);
+  InTransaction(Db_, [&] {
+    const bool counted =
+        SingleInteger(Db_, "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='REQUEST_SOURCES'") > 0;
+    Db_.Exec(kSchema);
+    if (!counted) CountEarlierRows(Db_);
+  });
 }
 
 bool TServerStore::IsEmpty() {
@@ -226,59 +319,88 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
   return stmt.Integer(0);
 }
 
-void TServerStore::RequireRoom(const char* table, std::int64_t limit, const char* what) {
-  TSqliteStmt stmt(Db_, std::string("SELECT COUNT(*) FROM ") + table);
-  stmt.Step();
-  if (stmt.Integer(0) >= limit)
-    throw TStoreRefusal(std::string("Too many stored ") + what + " (at most " + std::to_string(limit) +
+void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::string& address, std::int64_t bytes) {
+  const std::int64_t maxRows = Options_.*table.MaxRows;
+  if (SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table) >= maxRows)
+    throw TStoreRefusal(std::string("Too many stored ") + table.What + " (at most " + std::to_string(maxRows) +
                         "); refused");
+  const std::int64_t fromAddress =
+      SingleInteger(Db_, "SELECT STOREDBYTES FROM REQUEST_SOURCES WHERE ADDRESS=?1", address);
+  if (fromAddress + bytes > Options_.MaxStoredBytesPerAddress)
+    throw TStoreRefusal("Too much stored from this address (at most " +
+                        std::to_string(Options_.MaxStoredBytesPerAddress) + " bytes); refused");
+  const std::int64_t total = SingleInteger(Db_, "SELECT CAST(TOTAL(STOREDBYTES) AS INTEGER) FROM REQUEST_SOURCES");
+  if (total + bytes > Options_.MaxStoredBytesTotal)
+    throw TStoreRefusal("Too much stored in all (at most " + std::to_string(Options_.MaxStoredBytesTotal) +
+                        " bytes); refused");
 }
 
-void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, double receivedAt) {
-  std::lock_guard lock(Lock_);
-  RequireRoom("PWD_REQUEST", Options_.MaxStoredRequests, "password requests");
-  TSqliteStmt stmt(Db_, "INSERT INTO PWD_REQUEST(USERID, USEREMAIL, RESPONSE, RECEIVEDAT) VALUES(?1, ?2, ?3, ?4)");
-  for (int i = 0; i < 3; ++i) stmt.Bind(i + 1, values.at(static_cast<std::size_t>(i)));
-  stmt.Bind(4, receivedAt).Step();
-}
-
-void TServerStore::StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt) {
-  constexpr const char* kWhat = "new-user requests";
-  constexpr std::size_t kPassword = 10;
-  if (values.size() < 13) throw TSqliteError("A new-user request has 13 values");
-  // Refused before the costly hash when already full; checked again below.
-  {
-    std::lock_guard lock(Lock_);
-    RequireRoom("NEW_USER_REQUEST", Options_.MaxStoredRequests, kWhat);
+void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
+                                const std::string& address, std::int64_t bytes) {
+  std::string columns;
+  std::string places;
+  for (std::size_t i = 0; i <= table.Columns.size(); ++i) {
+    columns += std::string(i ? ", " : "") + (i < table.Columns.size() ? table.Columns[i] : "RECEIVEDAT");
+    places += (i ? ", ?" : "?") + std::to_string(i + 1);
   }
-  std::string hash;
-  {
-    // The hash runs outside the lock: it is deliberately slow.
-    Hashing_.acquire();
-    struct TRelease {
-      std::counting_semaphore<2>& Slots;
-      ~TRelease() { Slots.release(); }
-    } release{Hashing_};
-    hash = HashPassword(values[kPassword], Options_.HashLimits);
-  }
-  std::lock_guard lock(Lock_);
-  RequireRoom("NEW_USER_REQUEST", Options_.MaxStoredRequests, kWhat);
-  TSqliteStmt stmt(Db_,
-                   "INSERT INTO NEW_USER_REQUEST(FIRSTNAME, LASTNAME, COMPANYNAME, POSITION, MAILADDRESS, "
-                   "PHONENUMBER, STREET, CITY, STATEORZIPCODE, COUNTRY, PASSWORD, RESPONSE, REQUESTDATE, RECEIVEDAT) "
-                   "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
-  for (std::size_t i = 0; i < 13; ++i) stmt.Bind(static_cast<int>(i) + 1, i == kPassword ? hash : values[i]);
-  stmt.Bind(14, receivedAt).Step();
+  InTransaction(Db_, [&] {
+    TSqliteStmt insert(Db_, std::string("INSERT INTO ") + table.Table + "(" + columns + ") VALUES(" + places + ")");
+    for (std::size_t i = 0; i < values.size(); ++i) insert.Bind(static_cast<int>(i) + 1, values[i]);
+    insert.Bind(static_cast<int>(values.size()) + 1, receivedAt).Step();
+    TSqliteStmt count(Db_,
+                      "INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) VALUES(?1, ?2) "
+                      "ON CONFLICT(ADDRESS) DO UPDATE SET STOREDBYTES=STOREDBYTES+excluded.STOREDBYTES");
+    count.Bind(1, address).Bind(2, bytes).Step();
+  });
 }
 
-void TServerStore::StoreReport(const std::string& content, double receivedAt) {
-  if (content.size() > Options_.MaxReportBytes)
-    throw TStoreRefusal("Report too large: " + std::to_string(content.size()) + " bytes, at most " +
-                        std::to_string(Options_.MaxReportBytes));
+void TServerStore::Receive(const TReceivedTable& table, const std::vector<std::string>& values,
+                           const std::string& address, double receivedAt) {
+  CheckValues(table, values, Options_);
+  const std::int64_t bytes = ByteCount(values);
   std::lock_guard lock(Lock_);
-  RequireRoom("RECEIVED_REPORT", Options_.MaxStoredReports, "reports");
-  TSqliteStmt stmt(Db_, "INSERT INTO RECEIVED_REPORT(RECEIVEDAT, CONTENT) VALUES(?1, ?2)");
-  stmt.Bind(1, receivedAt).Bind(2, content).Step();
+  RequireRoomLocked(table, address, bytes);
+  InsertLocked(table, values, receivedAt, address, bytes);
+}
+
+void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, const std::string& address,
+                                        double receivedAt) {
+  Receive(kPasswordRequests, values, address, receivedAt);
+}
+
+void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address) {
+  // The bytes with the typed password: close to those with its hash, checked again when stored.
+  CheckValues(kNewUserRequests, values, Options_);
+  std::lock_guard lock(Lock_);
+  RequireRoomLocked(kNewUserRequests, address, ByteCount(values));
+}
+
+std::string TServerStore::HashNewUserPassword(const std::vector<std::string>& values) const {
+  const std::string& password = values.at(kNewUserPassword);
+  return Options_.HashFunction ? Options_.HashFunction(password) : HashPassword(password, Options_.HashLimits);
+}
+
+void TServerStore::StoreNewUserRequest(const std::vector<std::string>& values, const std::string& passwordHash,
+                                       const std::string& address, double receivedAt) {
+  // The typed values pass the length check; the hash is what is stored and counted.
+  CheckValues(kNewUserRequests, values, Options_);
+  std::vector<std::string> stored = values;
+  stored[kNewUserPassword] = passwordHash;
+  Receive(kNewUserRequests, stored, address, receivedAt);
+}
+
+void TServerStore::StoreReport(const std::string& content, const std::string& address, double receivedAt) {
+  Receive(kReports, {content}, address, receivedAt);
+}
+
+std::int64_t TServerStore::StoredBytesFrom(const std::string& address) {
+  std::lock_guard lock(Lock_);
+  return SingleInteger(Db_, "SELECT STOREDBYTES FROM REQUEST_SOURCES WHERE ADDRESS=?1", address);
+}
+
+std::int64_t TServerStore::StoredBytesTotal() {
+  std::lock_guard lock(Lock_);
+  return SingleInteger(Db_, "SELECT CAST(TOTAL(STOREDBYTES) AS INTEGER) FROM REQUEST_SOURCES");
 }
 
 void TServerStore::Write(const std::function<void(TSqliteDb&)>& body) {

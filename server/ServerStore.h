@@ -9,7 +9,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <semaphore>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,10 +36,19 @@ class TStoreRefusal : public std::runtime_error {
 struct TServerStoreOptions {
   // Hash limits of the passwords carried by new-user requests.
   TPasswordHashLimits HashLimits = InteractiveHashLimits();
+  // The hash of a new-user password; unset: HashPassword with HashLimits.
+  std::function<std::string(const std::string&)> HashFunction{};
+  std::size_t MaxFieldChars = 256;          // one value of a password or new-user request, in characters
   std::size_t MaxReportBytes = 256 * 1024;  // content of one model-state report
   std::int64_t MaxStoredReports = 10000;
   std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
+  // Bytes of requests and reports stored from one client address, and from all.
+  std::int64_t MaxStoredBytesPerAddress = std::int64_t{16} << 20;
+  std::int64_t MaxStoredBytesTotal = std::int64_t{256} << 20;
 };
+
+// One table of received requests or reports (described in ServerStore.cpp).
+struct TReceivedTable;
 
 class TServerStore {
  public:
@@ -79,26 +87,44 @@ class TServerStore {
   std::int64_t CountRows(const std::string& table);
 
   // --- received requests ---------------------------------------------------
-  // Each throws TStoreRefusal when its table already holds the most rows
-  // allowed, or when a report is larger than allowed.
-  void StorePasswordRequest(const std::vector<std::string>& values, double receivedAt);
-  // The password (values[10]) is stored as its hash, never as typed.
-  void StoreNewUserRequest(const std::vector<std::string>& values, double receivedAt);
-  void StoreReport(const std::string& content, double receivedAt);
+  // Each stores one request or report received from `address`, or throws
+  // TStoreRefusal and stores nothing: a value longer than MaxFieldChars
+  // characters, a report larger than MaxReportBytes, a table already holding
+  // the most rows allowed, or bytes from the address or from all that would
+  // pass their cap. The bytes of a row are those of its stored values.
+  void StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
+  // The checks of StoreNewUserRequest, made before the costly hash.
+  void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address);
+  // The stored form of the password among a new-user request's values (slow
+  // by design: run it off the serving threads).
+  std::string HashNewUserPassword(const std::vector<std::string>& values) const;
+  // The typed password values[10] is stored as `passwordHash`, never as typed.
+  void StoreNewUserRequest(const std::vector<std::string>& values, const std::string& passwordHash,
+                           const std::string& address, double receivedAt);
+  void StoreReport(const std::string& content, const std::string& address, double receivedAt);
+  // Bytes of the requests and reports stored from `address`, and from all
+  // (those stored before addresses were counted count under the address "").
+  std::int64_t StoredBytesFrom(const std::string& address);
+  std::int64_t StoredBytesTotal();
 
   // --- writing the sample set -----------------------------------------------
   // Runs `body` with the connection inside one transaction, under the lock.
   void Write(const std::function<void(TSqliteDb&)>& body);
 
  private:
-  // Throws TStoreRefusal when `table` holds `limit` rows or more; the lock is held.
-  void RequireRoom(const char* table, std::int64_t limit, const char* what);
+  // Throws TStoreRefusal when a row of `bytes` from `address` would pass a
+  // limit of `table`: its rows, the address's bytes or all bytes; the lock is held.
+  void RequireRoomLocked(const TReceivedTable& table, const std::string& address, std::int64_t bytes);
+  // Checks and stores one row of `table` from `address`.
+  void Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
+               double receivedAt);
+  // Inserts one row and counts its bytes for `address`, in one transaction; the lock is held.
+  void InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
+                    const std::string& address, std::int64_t bytes);
 
   TServerStoreOptions Options_;
   std::mutex Lock_;
   TSqliteDb Db_;
-  // A hash takes tens of megabytes for a moment: two new-user hashes at most at once.
-  std::counting_semaphore<2> Hashing_{2};
 };
 
 // Text of a stored value in a reply: integers as "%i", reals by FormatReal.

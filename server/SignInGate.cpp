@@ -1,13 +1,20 @@
 #include "SignInGate.h"
 
 #include <algorithm>
-#include <future>
+#include <cctype>
 
 namespace qvserver {
 namespace {
 
-// Enough failure times to reach any ceiling: the wait doubles with each one.
+// Enough failure times to reach any ceiling: the lock doubles with each one.
 constexpr std::size_t kMaxFailuresKept = 40;
+
+// The key of a sign-in: user ids compare without letter case, as the store's do.
+std::string SignInKey(const std::string& userId, const std::string& address) {
+  std::string key = userId;
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key + '\n' + address;
+}
 
 }  // namespace
 
@@ -25,34 +32,51 @@ TSignInGate::~TSignInGate() {
   for (std::thread& worker : Workers_) worker.join();
 }
 
-std::chrono::milliseconds TSignInGate::WaitLocked(const std::string& address, TClock::time_point now) {
+// lock = FirstWait x 2^(failures - FailuresBeforeWait), at most MaxWait,
+// counted from the latest failure; failures older than the window are forgotten.
+TSignInGate::TClock::duration TSignInGate::LockLocked(const std::string& address, TClock::time_point now) {
   const auto found = Failures_.find(address);
   if (found == Failures_.end()) return {};
   std::deque<TClock::time_point>& times = found->second;
   while (!times.empty() && now - times.front() > Limits_.FailureWindow) times.pop_front();
+  if (times.empty()) {
+    Failures_.erase(found);
+    return {};
+  }
   const int failures = static_cast<int>(times.size());
-  if (times.empty()) Failures_.erase(found);
   if (failures < Limits_.FailuresBeforeWait) return {};
-  std::chrono::milliseconds wait = Limits_.FirstWait;
-  for (int i = Limits_.FailuresBeforeWait; i < failures && wait < Limits_.MaxWait; ++i) wait *= 2;
-  return std::min(wait, Limits_.MaxWait);
+  std::chrono::milliseconds lock = Limits_.FirstWait;
+  for (int i = Limits_.FailuresBeforeWait; i < failures && lock < Limits_.MaxWait; ++i) lock *= 2;
+  const TClock::time_point until = times.back() + std::min(lock, Limits_.MaxWait);
+  return until > now ? until - now : TClock::duration{};
 }
 
 void TSignInGate::RecordFailureLocked(const std::string& address, TClock::time_point now) {
   // Forget addresses without a failure in the window once the map has grown;
   // the next pruning waits until it has doubled, so pruning stays cheap.
   if (Failures_.size() >= NextPrune_) {
-    for (auto it = Failures_.begin(); it != Failures_.end();) {
-      if (it->second.empty() || now - it->second.back() > Limits_.FailureWindow)
-        it = Failures_.erase(it);
-      else
-        ++it;
-    }
+    std::erase_if(Failures_, [&](const auto& item) {
+      return item.second.empty() || now - item.second.back() > Limits_.FailureWindow;
+    });
     NextPrune_ = std::max<std::size_t>(1024, 2 * Failures_.size());
   }
   std::deque<TClock::time_point>& times = Failures_[address];
   times.push_back(now);
   if (times.size() > kMaxFailuresKept) times.pop_front();
+}
+
+void TSignInGate::RecordSignInLocked(const std::string& userId, const std::string& address, TClock::time_point now) {
+  if (SignIns_.size() >= NextSignInPrune_) {
+    std::erase_if(SignIns_, [&](const auto& item) { return now - item.second > Limits_.SignInValidity; });
+    NextSignInPrune_ = std::max<std::size_t>(1024, 2 * SignIns_.size());
+  }
+  SignIns_[SignInKey(userId, address)] = now;
+}
+
+bool TSignInGate::SignedInRecently(const std::string& userId, const std::string& address) {
+  std::lock_guard lock(Mutex_);
+  const auto found = SignIns_.find(SignInKey(userId, address));
+  return found != SignIns_.end() && Now() - found->second <= Limits_.SignInValidity;
 }
 
 int TSignInGate::CountLocked(const std::string& address, bool waitingOnly) const {
@@ -62,29 +86,55 @@ int TSignInGate::CountLocked(const std::string& address, bool waitingOnly) const
   return count;
 }
 
-bool TSignInGate::AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<TDone>& refused) {
-  if (Limits_.MaxChecks <= 0 || Stopping_) return false;
-  const int own = CountLocked(entry->Address, false);
-  // One address never holds more than half of the queue (at least one place).
-  if (own >= std::max(1, Limits_.MaxChecks / 2)) return false;
-  if (static_cast<int>(Queue_.size()) >= Limits_.MaxChecks) {
-    // Full: refuse the newest waiting check of the address holding most
-    // places, when it holds at least two more than the newcomer's address.
-    const std::string* heaviest = nullptr;
-    int most = 0;
-    for (const auto& candidate : Queue_) {
-      if (candidate->Running) continue;
-      const int count = CountLocked(candidate->Address, true);
-      if (count > most) {
-        most = count;
-        heaviest = &candidate->Address;
-      }
+int TSignInGate::Queued() {
+  std::lock_guard lock(Mutex_);
+  return static_cast<int>(Queue_.size());
+}
+
+int TSignInGate::QueuedFrom(const std::string& address) {
+  std::lock_guard lock(Mutex_);
+  return CountLocked(address, false);
+}
+
+TSignInGate::TQueue::iterator TSignInGate::VictimLocked(const std::string& address) {
+  const std::string* heaviest = nullptr;
+  int most = 0;
+  for (const auto& candidate : Queue_) {
+    if (candidate->Running) continue;
+    const int count = CountLocked(candidate->Address, true);
+    if (count > most) {
+      most = count;
+      heaviest = &candidate->Address;
     }
-    if (!heaviest || most < own + 2) return false;
-    auto victim = Queue_.end();
-    for (auto it = Queue_.begin(); it != Queue_.end(); ++it)
-      if (!(*it)->Running && (*it)->Address == *heaviest) victim = it;
-    refused.push_back(std::move((*victim)->Done));
+  }
+  auto victim = Queue_.end();
+  if (!heaviest || most < CountLocked(address, false) + 2) return victim;
+  for (auto it = Queue_.begin(); it != Queue_.end(); ++it)
+    if (!(*it)->Running && (*it)->Address == *heaviest) victim = it;
+  return victim;
+}
+
+bool TSignInGate::PlaceLocked(const std::string& address, TQueue::iterator& victim) {
+  victim = Queue_.end();
+  if (Limits_.MaxChecks <= 0 || Stopping_) return false;
+  // One address never holds more than half of the queue (at least one place).
+  if (CountLocked(address, false) >= std::max(1, Limits_.MaxChecks / 2)) return false;
+  if (static_cast<int>(Queue_.size()) < Limits_.MaxChecks) return true;
+  victim = VictimLocked(address);
+  return victim != Queue_.end();
+}
+
+bool TSignInGate::HasPlaceFor(const std::string& address) {
+  std::lock_guard lock(Mutex_);
+  TQueue::iterator victim;
+  return PlaceLocked(address, victim);
+}
+
+bool TSignInGate::AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<std::function<void()>>& refused) {
+  TQueue::iterator victim;
+  if (!PlaceLocked(entry->Address, victim)) return false;
+  if (victim != Queue_.end()) {
+    refused.push_back(std::move((*victim)->Refuse));
     Queue_.erase(victim);
   }
   entry->Order = NextOrder_++;
@@ -92,70 +142,86 @@ bool TSignInGate::AdmitLocked(std::unique_ptr<TEntry>& entry, std::vector<TDone>
   return true;
 }
 
-void TSignInGate::Submit(const std::string& address, bool knownUser, std::function<bool()> verify, TDone done) {
-  std::vector<TDone> refused;
+void TSignInGate::SubmitHash(const std::string& address, std::function<void()> run, std::function<void()> refused) {
+  std::vector<std::function<void()>> refusals;
   {
     std::lock_guard lock(Mutex_);
-    const TClock::time_point now = TClock::now();
-    const std::chrono::milliseconds wait = WaitLocked(address, now);
-    // An unknown user needs no hash: answered at once unless the address must wait.
-    if (!knownUser && wait.count() == 0) {
-      RecordFailureLocked(address, now);
-    } else {
-      auto entry = std::make_unique<TEntry>();
-      entry->Address = address;
-      entry->KnownUser = knownUser;
-      entry->Verify = std::move(verify);
-      entry->Done = std::move(done);
-      entry->ReadyAt = now + wait;
-      if (!AdmitLocked(entry, refused)) {
-        refused.push_back(std::move(entry->Done));
-      }
-      done = nullptr;
-    }
+    auto entry = std::make_unique<TEntry>();
+    entry->Address = address;
+    entry->Run = std::move(run);
+    entry->Refuse = std::move(refused);
+    if (!AdmitLocked(entry, refusals)) refusals.push_back(std::move(entry->Refuse));
   }
   Changed_.notify_all();
-  if (done) done(false);
-  for (TDone& other : refused) other(std::nullopt);
+  for (const std::function<void()>& refuse : refusals) refuse();
 }
 
-std::optional<bool> TSignInGate::Check(const std::string& address, bool knownUser, std::function<bool()> verify) {
-  std::promise<std::optional<bool>> outcome;
-  std::future<std::optional<bool>> result = outcome.get_future();
-  Submit(address, knownUser, std::move(verify), [&outcome](std::optional<bool> match) { outcome.set_value(match); });
-  return result.get();
+void TSignInGate::Submit(const std::string& address, const std::string& userId, bool knownUser,
+                         std::function<bool()> verify, TDone done) {
+  TCheckOutcome atOnce;
+  bool hash = false;
+  {
+    std::lock_guard lock(Mutex_);
+    const TClock::time_point now = Now();
+    const TClock::duration locked = LockLocked(address, now);
+    if (locked > TClock::duration::zero()) {
+      atOnce.Kind = TCheckOutcome::TKind::Locked;
+      // Whole seconds, rounded up: the address may try again once they have passed.
+      atOnce.RetryAfterSeconds = std::max(1, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(locked).count()));
+    } else if (!knownUser) {
+      // An unknown user needs no hash: answered at once, and counted as a failure.
+      RecordFailureLocked(address, now);
+      atOnce.Kind = TCheckOutcome::TKind::NoMatch;
+    } else {
+      hash = true;
+    }
+  }
+  if (!hash) {
+    done(atOnce);
+    return;
+  }
+  auto run = [this, address, userId, verify = std::move(verify), done] {
+    TCheckOutcome outcome;  // a failed hash is answered as refused
+    try {
+      outcome.Kind = verify() ? TCheckOutcome::TKind::Match : TCheckOutcome::TKind::NoMatch;
+    } catch (...) {
+    }
+    {
+      std::lock_guard lock(Mutex_);
+      if (outcome.Kind == TCheckOutcome::TKind::NoMatch) RecordFailureLocked(address, Now());
+      if (outcome.Kind == TCheckOutcome::TKind::Match) RecordSignInLocked(userId, address, Now());
+    }
+    done(outcome);
+  };
+  SubmitHash(address, std::move(run), [done] { done(TCheckOutcome{}); });
 }
 
 void TSignInGate::Drain() {
-  std::vector<TDone> refused;
+  std::vector<std::function<void()>> refused;
   {
-    std::unique_lock lock(Mutex_);
+    std::lock_guard lock(Mutex_);
     for (auto it = Queue_.begin(); it != Queue_.end();) {
       if ((*it)->Running) {
         ++it;
       } else {
-        refused.push_back(std::move((*it)->Done));
+        refused.push_back(std::move((*it)->Refuse));
         it = Queue_.erase(it);
       }
     }
   }
   Changed_.notify_all();
-  for (TDone& done : refused) done(std::nullopt);
+  for (const std::function<void()>& refuse : refused) refuse();
   std::unique_lock lock(Mutex_);
   Changed_.wait(lock, [&] { return Queue_.empty(); });
 }
 
-TSignInGate::TQueue::iterator TSignInGate::NextReadyLocked(TClock::time_point now, TClock::time_point& earliest) {
+// The waiting job of the address with the fewest places, the oldest among equals.
+TSignInGate::TQueue::iterator TSignInGate::NextLocked() {
   auto best = Queue_.end();
   int bestCount = 0;
-  earliest = TClock::time_point::max();
   for (auto it = Queue_.begin(); it != Queue_.end(); ++it) {
     const TEntry& entry = **it;
     if (entry.Running) continue;
-    if (entry.ReadyAt > now) {
-      earliest = std::min(earliest, entry.ReadyAt);
-      continue;
-    }
     const int count = CountLocked(entry.Address, false);
     if (best == Queue_.end() || count < bestCount || (count == bestCount && entry.Order < (*best)->Order)) {
       best = it;
@@ -168,31 +234,24 @@ TSignInGate::TQueue::iterator TSignInGate::NextReadyLocked(TClock::time_point no
 void TSignInGate::Work() {
   std::unique_lock lock(Mutex_);
   while (!Stopping_) {
-    TClock::time_point earliest;
-    const auto next = NextReadyLocked(TClock::now(), earliest);
+    const auto next = NextLocked();
     if (next == Queue_.end()) {
-      if (earliest == TClock::time_point::max())
-        Changed_.wait(lock);
-      else
-        Changed_.wait_until(lock, earliest);
+      Changed_.wait(lock);
       continue;
     }
     TEntry& entry = **next;
     entry.Running = true;
     lock.unlock();
-    std::optional<bool> match;
     try {
-      match = entry.KnownUser && entry.Verify();
+      entry.Run();
     } catch (...) {
-      match.reset();  // a failed hash is answered as refused
+      // A job answers through its own callbacks; one that throws before it did is refused.
+      if (entry.Refuse) entry.Refuse();
     }
     lock.lock();
-    if (match == false) RecordFailureLocked(entry.Address, TClock::now());
-    TDone done = std::move(entry.Done);
     Queue_.erase(next);
     lock.unlock();
     Changed_.notify_all();
-    done(match);
     lock.lock();
   }
 }

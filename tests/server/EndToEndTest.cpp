@@ -1,7 +1,7 @@
 // The client against the stand-in server: a full download and the daily
 // synchronisation into a temporary market-data file, read back into the
-// country list, the sign-in of the sample user, a repeated download, and a
-// download cut off by a stopped server.
+// country list, the sign-in of the sample user (also from a locked address),
+// a repeated download, and a download cut off by a stopped server.
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -24,7 +24,9 @@
 #include "common/Globals.h"
 #include "data/LocalQuorvaneDB.h"
 #include "data/QVDBClient.h"
+#include "data/RegistrySettings.h"
 #include "platform/CurlTransport.h"
+#include "session/DialogRules.h"
 #include "session/UpdateStep.h"
 
 namespace {
@@ -438,14 +440,54 @@ TEST_F(EndToEndInterrupted, AReplyCutMidwayLeavesTheLocalFileAsBefore) {
   EXPECT_TRUE(dailyCut.Ok) << dailyCut.ErrorText;
   EXPECT_EQ(Snapshot(Db_), Before_);
 
-  // Straight to the server again: the forced download fetches the rows from
-  // the start date on, stores the same values and clears the server's demand.
+  // Straight to the server again, signed in as before a download: the forced
+  // download fetches the rows from the start date on, stores the same values
+  // and clears the server's demand.
   Client_.SetBaseUrl(Server_.BaseUrl());
+  ASSERT_TRUE(Client_.CheckLogin(qvserver::kSampleUserId, qvserver::kSamplePassword)) << Client_.LastMessage;
   const TDownloadResult redone = DownloadAllData(Client_, Db_, qvserver::kSampleUserId, forcedStart);
   ASSERT_TRUE(redone.Ok) << redone.ErrorText;
   EXPECT_EQ(redone.RowsStored, 720u * 16u);  // January 1992 to April 1993
   EXPECT_EQ(Snapshot(Db_), Before_);
   EXPECT_EQ(Server_.Store().UserValue("LOGIN_LIST", "STARTDATETOUPDATE", qvserver::kSampleUserId), "2");
+}
+
+// The sign-in as the dialog runs it from an address that guessed twelve
+// times: the server answers at once, and the dialog's status line reads the
+// lock's seconds instead of "Connection to server failed"; once they have
+// passed the sign-in succeeds. The start date is cleared only after it.
+TEST(EndToEndSignIn, ALockedAddressReadsTheSecondsLeftInTheSignInMessage) {
+  TLocalHome home;
+  qvtest::TManualClock clock;
+  qvserver::TDataServerOptions options = qvtest::QuietServerOptions();
+  options.SignIn.Now = clock.Source();
+  options.SignIn.FailureWindow = std::chrono::minutes(10);  // holds twelve failures 30 s apart
+  const qvtest::TOptionsServer server(options);
+  platform::CurlTransport transport;
+  TQVDBClient client(transport, "NO_RESULT");
+  client.SetBaseUrl("http://127.0.0.1:" + std::to_string(server.Server.Port()) + "/");
+  client.SetProxySource([] { return TProxySettings{}; });
+  const std::string user = qvserver::kSampleUserId;
+
+  EXPECT_FALSE(client.SetStartDateToUpdate(user, kMissingDate));
+  EXPECT_EQ(client.LastMessage, qvserver::kNotSignedInText);
+  for (int guess = 0; guess < 12; ++guess) {
+    clock.Advance(std::chrono::seconds(30));  // every lock has passed
+    EXPECT_FALSE(client.CheckLogin(user, "wrong"));
+    EXPECT_EQ(client.LastMessage, "") << guess;
+  }
+  TRegistrySettings registry;
+  const session::TSignInResult locked = session::RunSignIn(client, registry, user, qvserver::kSamplePassword, false);
+  EXPECT_FALSE(locked.LoginOk);
+  EXPECT_EQ(locked.Message, "Too many attempts: try again in 30 s");
+  clock.Advance(std::chrono::seconds(29));
+  EXPECT_EQ(session::RunSignIn(client, registry, user, qvserver::kSamplePassword, false).Message,
+            "Too many attempts: try again in 1 s");
+  clock.Advance(std::chrono::seconds(1));
+  const session::TSignInResult signedIn = session::RunSignIn(client, registry, user, qvserver::kSamplePassword, false);
+  EXPECT_TRUE(signedIn.LoginOk) << signedIn.Message;
+  EXPECT_EQ(signedIn.Message, "");
+  EXPECT_TRUE(client.SetStartDateToUpdate(user, kMissingDate)) << client.LastMessage;
 }
 
 TEST(EndToEndConcurrent, TenClientsDownloadAtOnce) {

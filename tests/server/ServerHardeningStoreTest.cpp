@@ -1,11 +1,12 @@
 // The store's protection of what anyone may send without signing in: the
 // password of a new-user request is stored as its hash, the database files
-// are owner-only, and reports and requests have size and count limits.
+// are owner-only, and reports and requests have size, count and byte limits.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -19,13 +20,6 @@ using qvtest::TReply;
 using qvtest::TRunningServer;
 
 namespace {
-
-std::string NewUserRequest(const std::string& firstName, const std::string& password) {
-  return "INSERT INTO NEW_USER_REQUEST (FIRSTNAME,LASTNAME,COMPANYNAME,POSITION,MAILADDRESS,PHONENUMBER,STREET,CITY,"
-         "STATEORZIPCODE,COUNTRY,PASSWORD,RESPONSE,REQUESTDATE)VALUES ('" +
-         firstName + "','Lee','Co','Cio','ann@co.test','1','St','Town','1000','FRANCE','" + password +
-         "','1','46093');";
-}
 
 std::string PasswordRequest(const std::string& userId) {
   return "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + userId + "','NC','1');";
@@ -81,10 +75,12 @@ class TStoreServer {
     std::string error;
     if (!Server_.Start("127.0.0.1", 0, error)) throw std::runtime_error(error);
   }
-  TReply Query(int kind, const std::string& content) const {
+  // One request of `kind` sent from the loopback address `from`.
+  TReply Query(int kind, const std::string& content, const std::string& from = "127.0.0.1") const {
     const std::string url = "http://127.0.0.1:" + std::to_string(Server_.Port()) + "/QuorvaneDB";
-    return qvtest::ParseReply(qvtest::Http(qvtest::MethodOfKind(kind), url, qvtest::RequestBody(kind, content)));
+    return qvtest::ParseReply(qvtest::Http(qvtest::MethodOfKind(kind), url, qvtest::RequestBody(kind, content), from));
   }
+  qvserver::TServerStore& Store() { return Store_; }
   const std::string& Path() const { return Path_; }
 
  private:
@@ -102,7 +98,7 @@ class TStoreServer {
 TEST(ServerHardeningStore, NewUserPasswordIsStoredAsAVerifiableHash) {
   TRunningServer server;  // the default store: interactive hash limits
   const std::string typed = "Xy7$abcd";
-  const TReply reply = server.Query(10, NewUserRequest("Ann", typed));
+  const TReply reply = server.Query(10, qvtest::NewUserStatement("Ann", typed));
   ASSERT_TRUE(reply.Parsed);
   EXPECT_EQ(reply.Error, "");
   EXPECT_EQ(reply.Rows[0]["String"], "SENT");
@@ -199,7 +195,7 @@ TEST(ServerHardeningStore, StoredRequestsAndReportsAreCappedPerKindKeepingTheEar
   const std::vector<TCase> cases{
       {9, [](const std::string& id) { return PasswordRequest(id + "@x.test"); },
        "SELECT USERID FROM PWD_REQUEST ORDER BY rowid", "SENT"},
-      {10, [](const std::string& id) { return NewUserRequest(id + "@x.test", "pw"); },
+      {10, [](const std::string& id) { return qvtest::NewUserStatement(id + "@x.test", "pw"); },
        "SELECT FIRSTNAME FROM NEW_USER_REQUEST ORDER BY rowid", "SENT"},
       {11, [](const std::string& id) { return id + "@x.test"; }, "SELECT CONTENT FROM RECEIVED_REPORT ORDER BY rowid",
        "OK"},
@@ -224,6 +220,155 @@ TEST(ServerHardeningStore, StoredRequestsAndReportsAreCappedPerKindKeepingTheEar
     }
     EXPECT_EQ(Column(server.Path(), c.StoredSql), sent);
   }
+}
+
+// The store options of the tests below: a quick stand-in hash that counts its calls.
+qvserver::TServerStoreOptions CountingHashOptions(std::atomic<int>& hashes) {
+  qvserver::TServerStoreOptions options;
+  options.HashFunction = [&hashes](const std::string&) {
+    ++hashes;
+    return std::string("$testhash$");
+  };
+  return options;
+}
+
+std::int64_t RowCount(const std::string& path, const char* table) {
+  return std::stoll(Column(path, std::string("SELECT COUNT(*) FROM ") + table).at(0));
+}
+
+// Values of password and new-user requests longer than 256 characters are
+// refused with an error naming the column, before any hash, and nothing of
+// them is stored; characters are counted, not bytes.
+TEST(ServerHardeningStore, OverlongValuesAreRefusedBeforeAnythingIsHashedOrStored) {
+  std::atomic<int> hashes{0};
+  TStoreServer server(CountingHashOptions(hashes));
+  const std::string e256 = [] {
+    std::string text;
+    for (int i = 0; i < 256; ++i) text += "\xc3\xa9";  // 256 characters, 512 bytes
+    return text;
+  }();
+  const std::string megabyte(1000000, 'x');  // still under the body limit
+  auto pwd = [](const std::string& userId) { return PasswordRequest(userId); };
+  auto newUser = [](int column, const std::string& value) {
+    std::string first = "Ann", password = "pw", statement;
+    if (column == 0) first = value;
+    if (column == 10) password = value;
+    statement = qvtest::NewUserStatement(first, password);
+    if (column == 12) statement.replace(statement.rfind("'46093'"), 7, "'" + value + "'");
+    return statement;
+  };
+  struct TCase {
+    const char* Name;
+    int Kind;
+    std::string Content;
+    std::string Error;  // empty: stored
+  };
+  const std::vector<TCase> cases{
+      {"user id of 256", 9, pwd(std::string(256, 'u')), ""},
+      {"user id of 257", 9, pwd(std::string(257, 'u')),
+       "Value of USERID too long: 257 characters, at most 256; refused"},
+      {"user id of 256 two-byte characters", 9, pwd(e256), ""},
+      {"user id of a megabyte", 9, pwd(megabyte), "Value of USERID too long: 1000000 characters, at most 256; refused"},
+      {"first name of 257", 10, newUser(0, std::string(257, 'f')),
+       "Value of FIRSTNAME too long: 257 characters, at most 256; refused"},
+      {"password of 257", 10, newUser(10, std::string(257, 'p')),
+       "Value of PASSWORD too long: 257 characters, at most 256; refused"},
+      {"password of a megabyte", 10, newUser(10, megabyte),
+       "Value of PASSWORD too long: 1000000 characters, at most 256; refused"},
+      {"request date of 256", 10, newUser(12, std::string(256, '4')), ""},
+      {"password of 256", 10, newUser(10, std::string(256, 'p')), ""},
+  };
+  std::int64_t passwordRows = 0;
+  std::int64_t newUserRows = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TReply reply = server.Query(c.Kind, c.Content);
+    ASSERT_TRUE(reply.Parsed);
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Error, c.Error);
+    if (c.Error.empty()) ++(c.Kind == 9 ? passwordRows : newUserRows);
+    EXPECT_EQ(RowCount(server.Path(), "PWD_REQUEST"), passwordRows);
+    EXPECT_EQ(RowCount(server.Path(), "NEW_USER_REQUEST"), newUserRows);
+    EXPECT_EQ(hashes.load(), newUserRows);  // a refused request is never hashed
+  }
+  // The longest values are stored whole.
+  EXPECT_EQ(Column(server.Path(), "SELECT USERID FROM PWD_REQUEST WHERE LENGTH(USERID) = 256 ORDER BY rowid"),
+            (std::vector<std::string>{std::string(256, 'u'), e256}));
+}
+
+// Bytes stored from one address and from all have caps: a request or report
+// past either is refused with an error and nothing of it is stored (a
+// new-user request before its hash); other addresses go on until the total
+// is reached.
+TEST(ServerHardeningStore, StoredBytesAreCappedPerAddressAndInAll) {
+  std::atomic<int> hashes{0};
+  qvserver::TServerStoreOptions options = CountingHashOptions(hashes);
+  options.MaxStoredBytesPerAddress = 1000;
+  options.MaxStoredBytesTotal = 2500;
+  TStoreServer server(options);
+  const std::string fromAddress = "Too much stored from this address (at most 1000 bytes); refused";
+  const std::string inAll = "Too much stored in all (at most 2500 bytes); refused";
+  struct TCase {
+    const char* From;
+    int Kind;
+    std::string Content;  // a password request counts its user id and 3 bytes
+    std::string Error;
+  };
+  const std::vector<TCase> cases{
+      {"127.0.0.2", 11, std::string(800, 'r'), ""},
+      {"127.0.0.2", 9, PasswordRequest(std::string(197, 'u')), ""},  // 1000 bytes: at the cap
+      {"127.0.0.2", 9, PasswordRequest("u"), fromAddress},
+      {"127.0.0.2", 10, qvtest::NewUserStatement("Ann", "pw"), fromAddress},
+      {"127.0.0.2", 11, "r", fromAddress},
+      {"127.0.0.3", 11, std::string(900, 'r'), ""},
+      {"127.0.0.4", 11, std::string(600, 'r'), ""},  // 2500 bytes in all: at the cap
+      {"127.0.0.5", 9, PasswordRequest("u"), inAll},
+      {"127.0.0.5", 10, qvtest::NewUserStatement("Ann", "pw"), inAll},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.From) + " kind " + std::to_string(c.Kind));
+    const TReply reply = server.Query(c.Kind, c.Content, c.From);
+    ASSERT_TRUE(reply.Parsed);
+    EXPECT_EQ(reply.Status, 200);
+    EXPECT_EQ(reply.Error, c.Error);
+  }
+  const std::vector<std::pair<std::string, std::int64_t>> stored{
+      {"127.0.0.2", 1000}, {"127.0.0.3", 900}, {"127.0.0.4", 600}, {"127.0.0.5", 0}};
+  for (const auto& [address, bytes] : stored) EXPECT_EQ(server.Store().StoredBytesFrom(address), bytes) << address;
+  EXPECT_EQ(server.Store().StoredBytesTotal(), 2500);
+  EXPECT_EQ(RowCount(server.Path(), "RECEIVED_REPORT"), 3);
+  EXPECT_EQ(RowCount(server.Path(), "PWD_REQUEST"), 1);
+  EXPECT_EQ(RowCount(server.Path(), "NEW_USER_REQUEST"), 0);
+  EXPECT_EQ(hashes.load(), 0);
+}
+
+// A database from before the byte counts: its stored requests and reports
+// count once, under no address, toward the total; opening it again counts
+// nothing twice.
+TEST(ServerHardeningStore, RequestsStoredBeforeTheCountsCountOnceTowardTheTotal) {
+  const qvtest::TTempDir dir;
+  const std::string path = dir.File("old.sqlite");
+  { qvserver::TServerStore created(path); }
+  {
+    const TRawConnection old(path,
+                             "DROP TABLE REQUEST_SOURCES;"
+                             "INSERT INTO PWD_REQUEST VALUES('ab@c.test', 'NC', '1', 46000);"  // 12 bytes
+                             "INSERT INTO RECEIVED_REPORT(RECEIVEDAT, CONTENT) VALUES(46000, '{\"R\":1}');");  // 7
+  }
+  for (int opening = 0; opening < 2; ++opening) {
+    qvserver::TServerStoreOptions options;
+    options.MaxStoredBytesTotal = 29;
+    qvserver::TServerStore store(path, options);
+    EXPECT_EQ(store.StoredBytesFrom(""), 19) << opening;
+    EXPECT_EQ(store.StoredBytesTotal(), 19) << opening;
+  }
+  qvserver::TServerStoreOptions options;
+  options.MaxStoredBytesTotal = 29;
+  qvserver::TServerStore store(path, options);
+  EXPECT_THROW(store.StoreReport(std::string(11, 'r'), "10.0.0.1", 46001.0), qvserver::TStoreRefusal);
+  store.StoreReport(std::string(10, 'r'), "10.0.0.1", 46001.0);
+  EXPECT_EQ(store.StoredBytesFrom("10.0.0.1"), 10);
+  EXPECT_EQ(store.StoredBytesTotal(), 29);
 }
 
 }  // namespace

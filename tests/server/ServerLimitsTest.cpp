@@ -26,17 +26,6 @@ std::string RawRequest(const std::string& method, const std::string& body) {
          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
-// Waits up to ten seconds for `done`.
-template <class Condition>
-bool WaitFor(Condition done) {
-  // Up to a minute: a loaded machine running the sanitizer build is slow.
-  for (int i = 0; i < 6000; ++i) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
-}
-
 // A server over a copy of the sample set with the given limits.
 struct TLimitedServer : qvtest::TOptionsServer {
   using TOptionsServer::TOptionsServer;
@@ -92,7 +81,7 @@ TEST(ServerLimits, UnreadRepliesAboveTheCapGetBusy) {
     // Asks for every monthly row and never reads the reply.
     TRawClient hog(server.Server.Port());
     ASSERT_TRUE(hog.Send(RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"))));
-    ASSERT_TRUE(WaitFor([&] { return server.Server.PendingReplyBytes() > options.MaxPendingReplyBytes; }));
+    ASSERT_TRUE(qvtest::WaitUntil([&] { return server.Server.PendingReplyBytes() > options.MaxPendingReplyBytes; }));
     const qvtest::TReply busy =
         qvtest::ParseReply(Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST")));
     EXPECT_EQ(busy.Status, 503);
@@ -100,7 +89,7 @@ TEST(ServerLimits, UnreadRepliesAboveTheCapGetBusy) {
     EXPECT_FALSE(busy.Error.empty());
   }
   // Once the reader went away its reply no longer counts.
-  EXPECT_TRUE(WaitFor([&] { return server.Server.PendingReplyBytes() == 0; }));
+  EXPECT_TRUE(qvtest::WaitUntil([&] { return server.Server.PendingReplyBytes() == 0; }));
   EXPECT_EQ(server.AssetListStatus(), 200);
 }
 

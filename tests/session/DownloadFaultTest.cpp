@@ -72,6 +72,8 @@ class DownloadFaultTest : public ::testing::Test {
     bench.Db.Connect();
     Point(bench);
     ASSERT_EQ(Server_->Store().UpdateStartDate(UserId(), kForcedStart), 1);
+    // The user signed in from this address, as before every download.
+    ASSERT_EQ(Server_->SignIn(UserId(), qvserver::kSamplePassword), "1");
     bench.Context.SignIn = {UserId(), kForcedStart};
   }
   std::string ServerStartDate() {

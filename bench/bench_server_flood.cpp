@@ -1,0 +1,324 @@
+// The data server under unauthenticated load, from outside over HTTP, so that
+// it measures any server binary (bench/server_flood.sh runs it against the
+// current and an earlier build in turn). One mode per run, figures printed as
+// "name=value" on one line:
+//   speed   small-request latency from 127.0.0.1 (the asset list, a new
+//           connection each) and the time of a full download of the monthly
+//           table, without load and under a flood of new-user requests from
+//           ten addresses (127.0.0.2 to 127.0.0.11, 16 connections each);
+//   bytes   1 MB password and new-user requests from 127.0.0.20 for a few
+//           seconds, then 256 KB reports from 127.0.0.22: the bytes the
+//           server stored of each (read from its database file);
+//   signin  twelve wrong sign-ins at once from 127.0.0.21, then the correct
+//           one: its time and its answer.
+// Usage: bench_server_flood speed BASE_URL [FLOOD_SECONDS]
+//        bench_server_flood bytes BASE_URL DATABASE [SECONDS]
+//        bench_server_flood signin BASE_URL
+
+#include <curl/curl.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+constexpr const char* kUser = "demo@quorvane.test";
+constexpr const char* kPassword = "demo";
+
+double Seconds(TClock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+std::string RequestBody(int kind, const std::string& content) {
+  nlohmann::ordered_json item;
+  item["ResponseType"] = std::to_string(kind);
+  item["Content"] = content;
+  item["Field"] = "";
+  nlohmann::ordered_json body;
+  body["SQLRequest"] = nlohmann::ordered_json::array({item});
+  return body.dump();
+}
+
+std::string NewUserStatement(const std::string& firstName, const std::string& password) {
+  return "INSERT INTO NEW_USER_REQUEST (FIRSTNAME,LASTNAME,COMPANYNAME,POSITION,MAILADDRESS,PHONENUMBER,STREET,CITY,"
+         "STATEORZIPCODE,COUNTRY,PASSWORD,RESPONSE,REQUESTDATE)VALUES ('" +
+         firstName + "','Lee','Co','Cio','ann@co.test','1','St','Town','1000','FRANCE','" + password +
+         "','1','46093');";
+}
+
+std::string SignInStatement(const std::string& password) {
+  return std::string("SELECT * FROM LOGIN_LIST WHERE USERID='") + kUser + "' AND PASSWORD='" + password + "'";
+}
+
+std::size_t Append(char* data, std::size_t size, std::size_t count, void* target) {
+  static_cast<std::string*>(target)->append(data, size * count);
+  return size * count;
+}
+
+// One client connection from a loopback address; kept alive between
+// requests unless `fresh`.
+class TClient {
+ public:
+  TClient(std::string url, const std::string& from, bool fresh) : Url_(std::move(url)) {
+    Curl_ = curl_easy_init();
+    Headers_ = curl_slist_append(Headers_, "Content-Type: application/json");
+    Headers_ = curl_slist_append(Headers_, "Expect:");
+    curl_easy_setopt(Curl_, CURLOPT_URL, Url_.c_str());
+    curl_easy_setopt(Curl_, CURLOPT_HTTPHEADER, Headers_);
+    curl_easy_setopt(Curl_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(Curl_, CURLOPT_TIMEOUT, 120L);
+    curl_easy_setopt(Curl_, CURLOPT_INTERFACE, from.c_str());
+    curl_easy_setopt(Curl_, CURLOPT_WRITEFUNCTION, &Append);
+    curl_easy_setopt(Curl_, CURLOPT_WRITEDATA, &Reply);
+    if (fresh) {
+      curl_easy_setopt(Curl_, CURLOPT_FRESH_CONNECT, 1L);
+      curl_easy_setopt(Curl_, CURLOPT_FORBID_REUSE, 1L);
+    }
+  }
+  ~TClient() {
+    curl_slist_free_all(Headers_);
+    curl_easy_cleanup(Curl_);
+  }
+  TClient(const TClient&) = delete;
+  TClient& operator=(const TClient&) = delete;
+
+  // Status code of one request of `kind`; -1 without a reply. The body is in Reply.
+  long Send(int kind, const std::string& content) {
+    const std::string body = RequestBody(kind, content);
+    Reply.clear();
+    const char* method = kind == 0 ? "PUT" : (kind >= 9 ? "POST" : "GET");
+    curl_easy_setopt(Curl_, CURLOPT_CUSTOMREQUEST, method);
+    curl_easy_setopt(Curl_, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(Curl_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    long status = -1;
+    if (curl_easy_perform(Curl_) == CURLE_OK) curl_easy_getinfo(Curl_, CURLINFO_RESPONSE_CODE, &status);
+    return status;
+  }
+  // The reply's error text, else its first status value.
+  std::string Answer() const {
+    const nlohmann::json doc = nlohmann::json::parse(Reply, nullptr, false);
+    if (doc.is_discarded() || !doc.is_object()) return "<no reply>";
+    const std::string error = doc.value("/ErrorMessage/0/Content"_json_pointer, std::string());
+    if (!error.empty()) return error;
+    return doc.value("/Response/0/String"_json_pointer, std::string());
+  }
+  std::string Reply;
+
+ private:
+  std::string Url_;
+  CURL* Curl_ = nullptr;
+  curl_slist* Headers_ = nullptr;
+};
+
+// Times of requests in milliseconds, a failed one (no answer, or not status
+// 200) counted with the time it took to fail.
+struct TLatencies {
+  std::vector<double> Ms;
+  int Failed = 0;
+  double Quantile(double q) const {
+    if (Ms.empty()) return -1.0;
+    std::vector<double> sorted = Ms;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[static_cast<std::size_t>(q * static_cast<double>(sorted.size() - 1) + 0.5)];
+  }
+};
+
+// Small requests until `stop`, at least `minimum` of them, 20 ms apart.
+TLatencies Probe(const std::string& url, const std::atomic<bool>& stop, int minimum) {
+  TLatencies latencies;
+  while (!stop || static_cast<int>(latencies.Ms.size()) < minimum) {
+    TClient client(url, "127.0.0.1", true);
+    const auto start = TClock::now();
+    const long status = client.Send(6, "SELECT * FROM ASSET_LIST");
+    latencies.Ms.push_back(Seconds(TClock::now() - start) * 1000.0);
+    if (status != 200) ++latencies.Failed;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return latencies;
+}
+
+// Seconds of one download of every monthly row (to its failure when it
+// failed: no whole reply within the client's 120 s); `ok` tells which.
+double Download(const std::string& url, bool& ok) {
+  TClient client(url, "127.0.0.1", true);
+  const auto start = TClock::now();
+  const long status = client.Send(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC");
+  ok = status == 200 && client.Reply.size() > (1u << 20);
+  return Seconds(TClock::now() - start);
+}
+
+int RunSpeed(const std::string& url, double floodSeconds) {
+  // Without load.
+  std::atomic<bool> stopNow{true};
+  const TLatencies quiet = Probe(url, stopNow, 20);
+  std::vector<double> downloads;
+  bool quietOk = true;
+  for (int i = 0; i < 3; ++i) {
+    bool ok = false;
+    downloads.push_back(Download(url, ok));
+    quietOk = quietOk && ok;
+  }
+  std::sort(downloads.begin(), downloads.end());
+
+  // Under the flood: ten addresses, 16 kept-alive connections each, sending
+  // new-user requests as fast as they are answered.
+  std::atomic<bool> stopFlood{false};
+  std::atomic<long> sent{0}, stored{0}, busy{0}, refused{0}, failed{0};
+  std::vector<std::thread> flood;
+  for (int a = 0; a < 10; ++a) {
+    for (int c = 0; c < 16; ++c) {
+      flood.emplace_back([&, a, c] {
+        // The flood stands for machines elsewhere: its own work runs at the
+        // lowest priority, so that it slows neither the server nor the measured client.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+        TClient sender(url, "127.0.0." + std::to_string(a + 2), false);
+        for (long n = 0; !stopFlood; ++n) {
+          const long status = sender.Send(
+              10, NewUserStatement("F" + std::to_string(a) + "c" + std::to_string(c) + "n" + std::to_string(n),
+                                   "Pw" + std::to_string(n)));
+          ++sent;
+          if (status == 503) {
+            ++busy;
+          } else if (status != 200) {
+            ++failed;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          } else if (sender.Answer() == "SENT") {
+            ++stored;
+          } else {
+            ++refused;
+          }
+        }
+      });
+    }
+  }
+  std::this_thread::sleep_for(std::chrono::seconds(2));  // the queue fills
+  const auto floodStart = TClock::now();
+  std::atomic<bool> stopProbe{false};
+  TLatencies loaded;
+  std::thread probe([&] { loaded = Probe(url, stopProbe, 20); });
+  bool loadedOk = false;
+  const double loadedDownload = Download(url, loadedOk);
+  while (Seconds(TClock::now() - floodStart) < floodSeconds) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  stopProbe = true;
+  probe.join();
+  stopFlood = true;
+  for (std::thread& t : flood) t.join();
+
+  std::printf(
+      "quiet_small_ms_p50=%.2f quiet_small_ms_max=%.2f quiet_download_s=%.3f quiet_failed=%d flood_small_ms_p50=%.2f "
+      "flood_small_ms_p99=%.2f flood_small_ms_max=%.2f flood_small_n=%zu flood_small_failed=%d flood_download_s=%.3f "
+      "flood_download_ok=%d flood_sent=%ld flood_stored=%ld flood_busy=%ld flood_refused=%ld flood_failed=%ld\n",
+      quiet.Quantile(0.5), quiet.Quantile(1.0), downloads[1], quiet.Failed + (quietOk ? 0 : 1), loaded.Quantile(0.5),
+      loaded.Quantile(0.99), loaded.Quantile(1.0), loaded.Ms.size(), loaded.Failed, loadedDownload, loadedOk ? 1 : 0,
+      sent.load(), stored.load(), busy.load(), refused.load(), failed.load());
+  return 0;
+}
+
+// Bytes of the stored values of a table's rows.
+long long StoredBytes(const std::string& database, const char* table, const std::vector<const char*>& columns) {
+  sqlite3* db = nullptr;
+  long long bytes = -1;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    std::string sum;
+    for (const char* column : columns)
+      sum += std::string(sum.empty() ? "" : " + ") + "LENGTH(CAST(" + column + " AS BLOB))";
+    const std::string sql = "SELECT CAST(TOTAL(" + sum + ") AS INTEGER) FROM " + table;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+      bytes = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_close(db);
+  return bytes;
+}
+
+// Sends from four connections of `from` for `seconds`; `content(n)` gives
+// the n-th request's kind and statement. Returns the requests answered without error.
+template <class Content>
+long SendFor(const std::string& url, const char* from, double seconds, Content content) {
+  std::atomic<long> accepted{0};
+  const auto start = TClock::now();
+  std::vector<std::thread> senders;
+  for (int s = 0; s < 4; ++s) {
+    senders.emplace_back([&, s] {
+      TClient client(url, from, false);
+      for (long n = s; Seconds(TClock::now() - start) < seconds; n += 4) {
+        const auto [kind, statement] = content(n);
+        if (client.Send(kind, statement) == 200 && client.Answer() == (kind == 11 ? "OK" : "SENT")) ++accepted;
+      }
+    });
+  }
+  for (std::thread& t : senders) t.join();
+  return accepted.load();
+}
+
+int RunBytes(const std::string& url, const std::string& database, double seconds) {
+  const std::string megabyte(1000000, 'x');  // with the request around it, just under the 1 MiB body limit
+  const long requests = SendFor(url, "127.0.0.20", seconds, [&](long n) {
+    if (n % 2 == 0)
+      return std::pair{9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + megabyte + "','NC','1');"};
+    return std::pair{10, NewUserStatement(megabyte, "Pw" + std::to_string(n))};
+  });
+  const std::string report(256 * 1024, 'r');  // the largest report allowed
+  const long reports = SendFor(url, "127.0.0.22", seconds, [&](long) { return std::pair{11, report}; });
+  const long long requestBytes =
+      StoredBytes(database, "PWD_REQUEST", {"USERID", "USEREMAIL", "RESPONSE"}) +
+      StoredBytes(database, "NEW_USER_REQUEST",
+                  {"FIRSTNAME", "LASTNAME", "COMPANYNAME", "POSITION", "MAILADDRESS", "PHONENUMBER", "STREET", "CITY",
+                   "STATEORZIPCODE", "COUNTRY", "PASSWORD", "RESPONSE", "REQUESTDATE"});
+  const long long reportBytes = StoredBytes(database, "RECEIVED_REPORT", {"CONTENT"});
+  std::printf(
+      "megabyte_requests_accepted=%ld megabyte_requests_stored_bytes=%lld reports_accepted=%ld "
+      "reports_stored_bytes=%lld\n",
+      requests, requestBytes, reports, reportBytes);
+  return 0;
+}
+
+int RunSignIn(const std::string& url) {
+  std::vector<std::thread> guesses;
+  std::atomic<int> wrong{0};
+  for (int i = 0; i < 12; ++i) {
+    guesses.emplace_back([&, i] {
+      TClient client(url, "127.0.0.21", true);
+      if (client.Send(1, SignInStatement("wrong" + std::to_string(i))) == 200 && client.Answer() == "0") ++wrong;
+    });
+  }
+  for (std::thread& t : guesses) t.join();
+  TClient client(url, "127.0.0.21", true);
+  const auto start = TClock::now();
+  const long status = client.Send(1, SignInStatement(kPassword));
+  std::printf("wrong_guesses_checked=%d signin_after_guesses_s=%.3f signin_status=%ld signin_answer=\"%s\"\n",
+              wrong.load(), Seconds(TClock::now() - start), status, client.Answer().c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr,
+                 "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL\n",
+                 argv[0]);
+    return 2;
+  }
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  const std::string mode = argv[1];
+  const std::string url = std::string(argv[2]) + "QuorvaneDB";
+  const double seconds = argc > 4 ? std::atof(argv[4]) : 3.0;
+  int result = 2;
+  if (mode == "speed") result = RunSpeed(url, argc > 3 ? std::atof(argv[3]) : 5.0);
+  if (mode == "bytes" && argc > 3) result = RunBytes(url, argv[3], seconds);
+  if (mode == "signin") result = RunSignIn(url);
+  curl_global_cleanup();
+  return result;
+}

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The stand-in data server under unauthenticated load (bench_server_flood):
+# small-request latency and full-download time without load and under a flood
+# of new-user requests from ten addresses, the bytes stored of oversized
+# writes from one address, and the sign-in after twelve wrong guesses.
+# With --before REV the server of that commit runs side by side: each round
+# runs both servers in turn, each on a fresh copy of one sample database, and
+# the after/before ratios are printed per round with their median last.
+#
+# Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+before="" rounds=5 port=18221 flood=5
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --before) before=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
+    --port) port=$2; shift 2 ;;
+    --flood-seconds) flood=$2; shift 2 ;;
+    *) echo "Unknown option $1" >&2; exit 2 ;;
+  esac
+done
+if ss -ltn "( sport = :$port )" | grep -q LISTEN; then
+  echo "Port $port is in use: choose another with --port" >&2
+  exit 1
+fi
+
+build=${BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_TESTS=OFF \
+  -DQUORVANE_BUILD_QT=OFF >/dev/null
+cmake --build "$build" -j4 --target quorvane-dataserver bench_server_flood >/dev/null
+flooder="$build/bench/bench_server_flood"
+
+work=$(mktemp -d)
+server=""
+cleanup() {
+  if [[ -n "$server" ]]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+declare -A binaries=([after]="$build/server/quorvane-dataserver")
+names=(after)
+if [[ -n "$before" ]]; then
+  mkdir "$work/src"
+  git archive "$before" | tar -x -C "$work/src"
+  cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_TESTS=OFF \
+    -DQUORVANE_BUILD_BENCH=OFF -DQUORVANE_BUILD_QT=OFF >/dev/null
+  cmake --build "$work/build" -j4 --target quorvane-dataserver >/dev/null
+  binaries[before]="$work/build/server/quorvane-dataserver"
+  names=(before after)
+fi
+
+# Starts a server binary on a copy of the sample database (log dropped: one
+# line per request would weigh on the flood).
+start_server() {
+  "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" "${@:2}" 2>/dev/null &
+  server=$!
+  for _ in $(seq 1 600); do
+    if curl -sf "http://127.0.0.1:$port/Default" >/dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  echo "The server did not start" >&2
+  exit 1
+}
+stop_server() {
+  kill "$server"
+  wait "$server" 2>/dev/null || true
+  server=""
+}
+fresh_run() {
+  rm -f "$work"/run.sqlite*
+  cp "$work/sample.sqlite" "$work/run.sqlite"
+  start_server "${binaries[$1]}"
+}
+
+# One sample database for every run.
+start_server "${binaries[after]}" --generate
+stop_server
+mv "$work/run.sqlite" "$work/sample.sqlite"
+rm -f "$work"/run.sqlite-*
+
+url="http://127.0.0.1:$port/"
+for round in $(seq 1 "$rounds"); do
+  for name in "${names[@]}"; do
+    fresh_run "$name"
+    echo "round=$round server=$name $("$flooder" speed "$url" "$flood")" | tee -a "$work/speed.txt"
+    stop_server
+  done
+done
+for name in "${names[@]}"; do
+  fresh_run "$name"
+  echo "server=$name $("$flooder" bytes "$url" "$work/run.sqlite" 3)"
+  stop_server
+  fresh_run "$name"
+  echo "server=$name $("$flooder" signin "$url")"
+  stop_server
+done
+
+python3 - "$work/speed.txt" <<'EOF'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    fields = dict(item.split("=", 1) for item in line.split())
+    rows.setdefault(fields["round"], {})[fields["server"]] = {k: float(v) for k, v in fields.items()
+                                                              if k not in ("round", "server")}
+keys = ["quiet_small_ms_p50", "flood_small_ms_p50", "flood_small_ms_p99", "flood_small_ms_max", "quiet_download_s",
+        "flood_download_s"]
+def slowdown(r):  # the full download under the flood over the same server's unloaded download
+    return r["flood_download_s"] / r["quiet_download_s"]
+for name in ("before", "after"):
+    runs = [r[name] for r in rows.values() if name in r]
+    if runs:
+        print(f"{name}: median " + " ".join(f"{k}={statistics.median(r[k] for r in runs):.3f}" for k in keys) +
+              f" download_slowdown={statistics.median(slowdown(r) for r in runs):.2f}"
+              f" failed_small_requests={sum(r['flood_small_failed'] for r in runs):.0f}"
+              f" failed_downloads={sum(1 - r['flood_download_ok'] for r in runs):.0f} of {len(runs)}")
+pairs = [r for r in rows.values() if "before" in r and "after" in r]
+if pairs:
+    # A failed request counts with the time it took to fail: its ratio is an upper bound.
+    print("after/before, median of per-round ratios: " +
+          " ".join(f"{k}={statistics.median(r['after'][k] / r['before'][k] for r in pairs):.4f}" for k in keys))
+EOF
