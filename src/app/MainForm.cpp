@@ -1160,8 +1160,11 @@ void TMainForm::OnTransferFinished() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (Worker_.Busy()) {
-    // A running step or transfer ends first; the window closes after it.
+    // A running step or transfer is stopped (its transfer cut, its writes
+    // rolled back); the window closes once the worker is done.
     CloseRequested_ = true;
+    Context.AbortRequested = true;
+    if (Transport_) Transport_->Abort();
     event->ignore();
     return;
   }

@@ -1,8 +1,9 @@
 #pragma once
 // Abstract HTTP transport through which the data-server client talks to the server.
 // One synchronous exchange per call; implementations must not keep state between calls
-// other than connection reuse.
+// other than connection reuse and the abort request.
 
+#include <atomic>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -97,6 +98,15 @@ class HttpTransport {
   // Performs the request and returns the reply, whatever its status code.
   // Throws HttpTransportError when no reply was received.
   virtual HttpReply Execute(const HttpRequest& request) = 0;
+
+  // Makes the running request, and every later one, fail with
+  // HttpTransportError as soon as it can (the window is closing). Any thread
+  // may call it while another runs Execute. Overrides call this first.
+  virtual void Abort() { Aborted_.store(true); }
+  bool Aborted() const { return Aborted_.load(); }
+
+ private:
+  std::atomic<bool> Aborted_{false};
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <stdexcept>
 #include <thread>
 
 #include "common/DefaultSettings.h"
@@ -73,6 +74,38 @@ void ShowStepProgress(const TUpdateStep& step, TStepContext& context, std::int32
   if (context.Reporter != nullptr) context.Reporter->ShowLook(StepProgressLook(step.Kind, subStep));
 }
 
+namespace {
+
+struct TStepAborted : std::runtime_error {
+  TStepAborted() : std::runtime_error(kStepAbortedText) {}
+};
+
+// Passes everything to the step's reporter; a progress change and a message
+// pump first end the step when its abort was asked for.
+class TAbortingReporter : public TStepReporter {
+ public:
+  TAbortingReporter(TStepReporter& target, const std::atomic<bool>& abort) : Target_(target), Abort_(abort) {}
+  void SetText(const std::string& text) override { Target_.SetText(text); }
+  void ProcessMessages() override {
+    Check();
+    Target_.ProcessMessages();
+  }
+  void ShowLook(const TStepLook& look) override {
+    Check();
+    Target_.ShowLook(look);
+  }
+  void SetIndicator(int number, bool lit) override { Target_.SetIndicator(number, lit); }
+  void Check() const {
+    if (Abort_.load()) throw TStepAborted();
+  }
+
+ private:
+  TStepReporter& Target_;
+  const std::atomic<bool>& Abort_;
+};
+
+}  // namespace
+
 void ExecuteStep(TUpdateStep& step, TStepContext& context) {
   step.ErrorText.clear();
   context.WarningText.clear();
@@ -80,8 +113,10 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
   if (step.Kind == 0 || step.Kind == 1) step.DatabaseMode = step.Kind;
   TSilentReporter silent;
   TStepReporter* const givenReporter = context.Reporter;
-  if (givenReporter == nullptr) context.Reporter = &silent;
+  TAbortingReporter reporter(givenReporter != nullptr ? *givenReporter : silent, context.AbortRequested);
+  context.Reporter = &reporter;
   try {
+    reporter.Check();
     switch (step.Kind) {
       case 0:
       case 1:
@@ -112,6 +147,9 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
         CalculateModels(step, context);
         break;
     }
+    // A step that ran into the abort (a request cut short counts as an
+    // unreadable server in the daily step) ends failed all the same.
+    if (step.ErrorText.empty() && context.AbortRequested.load()) step.ErrorText = kStepAbortedText;
   } catch (const std::exception& error) {
     // A local-database failure (platform::SqliteError) or any other fault
     // ends the step with its message; an open transaction has rolled back.

@@ -138,4 +138,39 @@ TEST_F(DownloadFaultTest, AFailedLocalWriteRollsEverythingBack) {
   }
 }
 
+// The window closing stops the running download (it asks the step to stop
+// and aborts the transport): at any request, or halfway through storing the
+// rows, the step ends failed, the local file keeps its old snapshot and the
+// server its demand, and no later step sends anything.
+TEST_F(DownloadFaultTest, AnAbortAtAnyPointLeavesTheOldFile) {
+  // Requests 0..6 (assets to rows), then -1: when the store shows 50 %.
+  for (int at : {0, 1, 2, 3, 4, 5, 6, -1}) {
+    TStepBench bench;
+    Prepare(bench);
+    const std::string old = Snapshot(bench.Db);
+    bench.Transport.Script = [&bench, at](const TSQLRequest&) -> std::optional<std::string> {
+      if (static_cast<int>(bench.Transport.Sent.size()) - 1 == at) {
+        bench.Context.AbortRequested = true;
+        bench.Transport.Abort();
+      }
+      return std::nullopt;
+    };
+    bench.Reporter.OnText = [&bench, at](const std::string& text) {
+      if (at < 0 && text == "50%") {
+        bench.Context.AbortRequested = true;
+        bench.Transport.Abort();
+      }
+    };
+    const session::TUpdateStep step = bench.Run(4);
+    EXPECT_EQ(step.ErrorText, at < 0 ? session::kStepAbortedText : "Connection to server failed") << at;
+    EXPECT_EQ(bench.Transport.Sent.size(), at < 0 ? 7u : static_cast<std::size_t>(at) + 1) << at;
+    EXPECT_EQ(Snapshot(bench.Db), old) << at;
+    EXPECT_EQ(bench.Context.RowsStored, 0u) << at;
+    EXPECT_EQ(ServerStartDate(), qvserver::FormatReal(kForcedStart)) << at;
+    // Every later step stops before its first request.
+    EXPECT_EQ(bench.Run(5).ErrorText, session::kStepAbortedText) << at;
+    EXPECT_EQ(bench.Transport.Sent.size(), at < 0 ? 7u : static_cast<std::size_t>(at) + 1) << at;
+  }
+}
+
 }  // namespace
