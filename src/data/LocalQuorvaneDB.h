@@ -17,6 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,9 @@ class TLocalQuorvaneDB {
   bool OpenTable(const std::string& table);
 
   // ---- series ("DATA" or "DATA_BIS"; other table names throw)
+  //
+  // Rows that no series can hold (SeriesRowRules.h; stored by earlier
+  // versions) are left out of the dates and series read below.
 
   // Latest / earliest DATE of the series in the table; 2.0 when none.
   double GetSeriesLastDate(const std::string& table, const std::string& countryName, const std::string& assetId);
@@ -136,6 +140,17 @@ class TLocalQuorvaneDB {
   void InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows, platform::ProgressSink* label);
   // Deletes the rows dated on or after date.
   void DeleteSeriesFrom(const std::string& table, double date);
+  // Deletes the rows dated after date.
+  void DeleteSeriesAfter(const std::string& table, double date);
+  // The rows of the table that no series can hold, and the earliest date
+  // among those whose date is one a series can hold (their rows are to be
+  // fetched again); infinity when there is none.
+  struct TFaultyRows {
+    std::vector<std::int64_t> RowIds;
+    double FetchAgainFrom = std::numeric_limits<double>::infinity();
+  };
+  TFaultyRows FindFaultySeriesRows(const std::string& table);
+  void DeleteSeriesRows(const std::string& table, const std::vector<std::int64_t>& rowIds);
 
   // ---- settings database
 

@@ -1,6 +1,9 @@
 // The market-data steps: full download (kind 4), daily synchronisation
 // (kind 5) and work-data loading (kind 6).
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -60,11 +63,16 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 4);
   ShowStepProgress(step, context, 5);
   // With a forced start date the rows from that date on are fetched again:
-  // the local last date is the one left once they are deleted.
+  // the local last date is the one left once they are deleted. Local rows
+  // that no series can hold are dropped, and those of them dated where a
+  // series can be are fetched again from their earliest date.
   const double forcedStart = context.SignIn.StartDateToUpdate;
   const bool forced = forcedStart != kMissingDate;
-  const double localLast = forced ? db.GetSeriesLastDateBefore("DATA", kReferenceCountry, kReferenceAsset, forcedStart)
-                                  : db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  const TLocalQuorvaneDB::TFaultyRows faulty = db.FindFaultySeriesRows("DATA");
+  const double fetchAgainFrom = forced ? std::min(forcedStart, faulty.FetchAgainFrom) : faulty.FetchAgainFrom;
+  const double localLast = std::isfinite(fetchAgainFrom)
+                               ? db.GetSeriesLastDateBefore("DATA", kReferenceCountry, kReferenceAsset, fetchAgainFrom)
+                               : db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
   ShowStepProgress(step, context, 6);
   const std::vector<TDataRow> rows = client.GetTableRowsSince("DATA", localLast);
   if (RequestFailed(step, client)) return;
@@ -83,7 +91,9 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
       db.SavePortfolioTemplateList(templates);
       db.SavePortfolioTemplateData(templates);
     }
-    if (forced) db.DeleteSeriesFrom("DATA", forcedStart);
+    // Every local row dated after the date fetched from is replaced by what came.
+    db.DeleteSeriesRows("DATA", faulty.RowIds);
+    db.DeleteSeriesAfter("DATA", localLast);
     if (!rows.empty()) {
       ShowStepProgress(step, context, 7);
       db.InsertSeriesRows("DATA", rows, context.Reporter);
@@ -140,7 +150,7 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 3);
   {
     platform::SqliteTransaction transaction = db.BeginTransaction();
-    db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
+    db.DeleteSeriesFrom("DATA_BIS", -std::numeric_limits<double>::infinity());  // every row
     db.InsertSeriesRows("DATA_BIS", rows, context.Reporter);
     transaction.Commit();
   }

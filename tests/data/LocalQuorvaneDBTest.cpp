@@ -398,6 +398,43 @@ TEST_F(LocalMarketDataTest, LoadSeriesBisGivesTheFirstDailyPoint) {
   EXPECT_TRUE(Db.LoadSeries("France", "EQINDEX").empty());  // DATA_BIS rows are not DATA rows
 }
 
+// Rows that no series can hold, stored by an earlier version, never count:
+// the dates and series read leave them out, and the download finds them
+// (to drop them, and to fetch those dated where a series can be again).
+TEST_F(LocalMarketDataTest, RowsNoSeriesCanHoldAreLeftOutAndFound) {
+  const std::vector<TDataRow> good{Row("SOUTH AFRICA", "EQINDEX", 100.0, 1.0), Row("SOUTH AFRICA", "EQINDEX", 200.0, 2.0)};
+  const std::vector<TDataRow> faulty{
+      Row("SOUTH AFRICA", "EQINDEX", 1e15, 1.0),                          // far future
+      Row("SOUTH AFRICA", "EQINDEX", 1.0, 1.0),                           // before 1900
+      Row("SOUTH AFRICA", "EQINDEX", 150.0, 1e300),                       // absurd value, fetched again
+      Row("SOUTH AFRICA", "EQINDEX", 160.0, -std::numeric_limits<double>::infinity()),
+      Row(std::string(65, 'N'), "EQINDEX", 120.0, 1.0),                  // long name, fetched again from 120
+      Row("SOUTH AFRICA", "EQ\x01INDEX", 130.0, 1.0),                     // control byte
+  };
+  for (const char* table : {"DATA", "DATA_BIS"}) {
+    std::vector<TDataRow> rows = faulty;
+    rows.insert(rows.begin() + 2, good.begin(), good.end());
+    Db.InsertSeriesRows(table, rows, nullptr);
+  }
+  EXPECT_EQ(Db.GetSeriesLastDate("DATA", "South Africa", "EQINDEX"), 200.0);
+  EXPECT_EQ(Db.GetSeriesFirstDate("DATA_BIS", "South Africa", "EQINDEX"), 100.0);
+  EXPECT_EQ(Db.GetSeriesLastDateBefore("DATA", "South Africa", "EQINDEX", 1e16), 200.0);
+  EXPECT_EQ(Db.LoadSeries("South Africa", "EQINDEX"), (TSeries{{100.0, 1.0}, {200.0, 2.0}}));
+  EXPECT_EQ(Db.LoadSeriesBis("South Africa", "EQINDEX"), (TDataPoint{100.0, 1.0}));
+
+  const TLocalQuorvaneDB::TFaultyRows found = Db.FindFaultySeriesRows("DATA");
+  EXPECT_EQ(found.RowIds.size(), faulty.size());
+  EXPECT_EQ(found.FetchAgainFrom, 120.0);
+  Db.DeleteSeriesRows("DATA", found.RowIds);
+  EXPECT_EQ(Query("SELECT DATE,VALUE FROM DATA ORDER BY DATE"), (std::vector<std::string>{"100.0|1.0", "200.0|2.0"}));
+  const TLocalQuorvaneDB::TFaultyRows none = Db.FindFaultySeriesRows("DATA");
+  EXPECT_TRUE(none.RowIds.empty());
+  EXPECT_TRUE(std::isinf(none.FetchAgainFrom));
+  EXPECT_EQ(Db.FindFaultySeriesRows("DATA_BIS").RowIds.size(), faulty.size());
+  Db.DeleteSeriesAfter("DATA", 100.0);
+  EXPECT_EQ(Query("SELECT DATE FROM DATA"), (std::vector<std::string>{"100.0"}));
+}
+
 TEST_F(LocalMarketDataTest, NamesAreStoredUpperCasedWithQuotesKept) {
   Db.InsertSeriesRows("DATA", {Row("Cote d'Ivoire", "eqIndex", 1.0, 1.0)}, nullptr);
   EXPECT_EQ(Query("SELECT COUNTRYNAME,ASSETID FROM DATA"), std::vector<std::string>{"COTE D'IVOIRE|EQINDEX"});
