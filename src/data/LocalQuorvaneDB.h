@@ -56,8 +56,9 @@ class TLocalQuorvaneDB {
   std::string DatabasePath() const;
 
   // Opens the file of DatabaseKind, creating the folder and the file when
-  // missing. LastMessage is empty when connected, else the engine's message
-  // or "Connection failed". Already connected to that file: stays connected
+  // missing. LastMessage is empty when connected, else DamagedFileText() for
+  // a file that is no database, else "Connection failed" and the engine's
+  // message. Already connected to that file: stays connected
   // and succeeds; connected to the other file: stays on it and leaves
   // "Connection failed" (switch files with Disconnect first). A file
   // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
@@ -65,6 +66,24 @@ class TLocalQuorvaneDB {
   void Connect();
   void Disconnect();
   bool IsConnected() const;
+  // True while connected to a file that can only be read (write-protected
+  // file or folder); every write then fails.
+  bool IsReadOnly() const;
+  // Runs the engine's quick integrity check on the open file: false with
+  // DamagedFileText() in LastMessage when the file is damaged. Writes nothing.
+  bool CheckFileIntegrity();
+
+  // What the window shows for the file of DatabaseKind:
+  //   "<path> is damaged: move it away and start again to download a fresh
+  //   copy" (market data; settings: "... to start with the default settings")
+  //   "<path> is read-only: make it writable and start again to download
+  //   new data" (settings: "... to save your settings")
+  std::string DamagedFileText() const;
+  std::string ReadOnlyFileText() const;
+  // The text of an engine failure that says something of the file itself:
+  // damaged (SQLITE_CORRUPT, SQLITE_NOTADB) or read-only (SQLITE_READONLY);
+  // empty for any other failure.
+  std::string FileFailureText(const platform::SqliteError& error) const;
   // Groups several operations (a whole download) into one transaction; the
   // operations' own transactions become savepoints inside it. A download
   // fetches and checks everything first (GetSeriesLastDateBefore gives the

@@ -215,6 +215,8 @@ std::int64_t SqliteConnection::LastInsertRowId() const { return Db_ != nullptr ?
 
 bool SqliteConnection::InTransaction() const { return Db_ != nullptr && sqlite3_get_autocommit(Db_) == 0; }
 
+bool SqliteConnection::IsReadOnly() const { return Db_ != nullptr && sqlite3_db_readonly(Db_, "main") == 1; }
+
 std::string SqliteConnection::ErrorMessage() const { return Db_ != nullptr ? sqlite3_errmsg(Db_) : "not connected"; }
 
 void SqliteConnection::Fail(int rc, sqlite3* db) const {

@@ -119,6 +119,9 @@ class SqliteConnection {
   std::int64_t LastInsertRowId() const;
   // True while a transaction is open (the engine is not in autocommit mode).
   bool InTransaction() const;
+  // True when the open file could be opened for reading only (a write-protected
+  // file or folder): every write then fails with SQLITE_READONLY.
+  bool IsReadOnly() const;
   std::string ErrorMessage() const;
 
   // Raises SqliteError for rc with the engine's message of db (the open

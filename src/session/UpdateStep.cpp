@@ -150,9 +150,14 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
     // A step that ran into the abort (a request cut short counts as an
     // unreadable server in the daily step) ends failed all the same.
     if (step.ErrorText.empty() && context.AbortRequested.load()) step.ErrorText = kStepAbortedText;
+  } catch (const platform::SqliteError& error) {
+    // A local-database failure ends the step with its message (a damaged or
+    // read-only file named with what to do); an open transaction has rolled back.
+    step.ErrorText = context.Database != nullptr ? context.Database->FileFailureText(error) : std::string();
+    if (step.ErrorText.empty()) step.ErrorText = error.what();
+    if (step.ErrorText.empty()) step.ErrorText = kUnexpectedFailureText;
   } catch (const std::exception& error) {
-    // A local-database failure (platform::SqliteError) or any other fault
-    // ends the step with its message; an open transaction has rolled back.
+    // Any other fault ends the step with its message.
     step.ErrorText = error.what();
     if (step.ErrorText.empty()) step.ErrorText = kUnexpectedFailureText;
   } catch (...) {
@@ -164,6 +169,11 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
 void CreateLocalTables(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 0);
   TLocalQuorvaneDB& db = RequireDatabase(context);
+  // A damaged file stops the start here, before any step writes to it.
+  if (!db.CheckFileIntegrity()) {
+    step.ErrorText = db.LastMessage;
+    return;
+  }
   const bool created = step.DatabaseMode == 0 ? db.CreateMarketDataTables() : db.CreateUserSettingsTables();
   if (!created) step.ErrorText = db.LastMessage.empty() ? "Unable to create table" : db.LastMessage;
 }
@@ -176,7 +186,10 @@ void CheckServerState(TUpdateStep& step, TStepContext& context) {
 void VerifyNewAvailableData(TUpdateStep& step, TStepContext& context) {
   context.DataUpToDate = 1;
   ShowStepProgress(step, context, 1);
-  const double localLast = RequireDatabase(context).GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  TLocalQuorvaneDB& db = RequireDatabase(context);
+  // New data could not be stored in a file that cannot be written: nothing is offered.
+  if (db.IsReadOnly()) return;
+  const double localLast = db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
   if (localLast == kMissingDate) {
     context.DataUpToDate = 0;
     return;

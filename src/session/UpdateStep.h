@@ -92,9 +92,10 @@ struct TStepContext {
   std::int32_t DataUpToDate = 1;    // kind 3: 1 nothing new, 0 new data
   double DailyDataStartDate = 0.0;  // kind 5: first stored daily row
   double LatestDailyDate = 0.0;     // kind 5: last stored daily row
-  // Kind 5: the client's message when the server could not be read; the
-  // step still succeeds and the start goes on with the local daily rows.
-  // Emptied by ExecuteStep.
+  // Kind 5: the client's message when the server could not be read, or
+  // ReadOnlyFileText() when the market-data file cannot be written (kind 3
+  // then offers nothing new); the step still succeeds and the start goes on
+  // with the local rows. Emptied by ExecuteStep.
   std::string WarningText;
   std::size_t RowsStored = 0;  // kinds 4 and 5: rows received and stored
 };

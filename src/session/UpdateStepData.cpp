@@ -43,6 +43,10 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
   TQVDBClient& client = RequireClient(context);
   TLocalQuorvaneDB& db = RequireDatabase(context);
   context.RowsStored = 0;
+  if (db.IsReadOnly()) {
+    step.ErrorText = db.ReadOnlyFileText();
+    return;
+  }
   // Everything is fetched and checked before anything local changes, so a
   // failed request or an incomplete row set leaves the local file as it was.
   ShowStepProgress(step, context, 1);
@@ -128,6 +132,13 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
   };
 
   ShowStepProgress(step, context, 1);
+  // A file that cannot be written is used as it is: the start goes on as
+  // without server, with the file named in the warning.
+  if (db.IsReadOnly()) {
+    context.WarningText = db.ReadOnlyFileText();
+    keepLocalDates();
+    return;
+  }
   const double localLast = db.GetSeriesLastDate("DATA_BIS", kReferenceCountry, kReferenceAsset);
   if (localLast != kMissingDate) {
     const double serverLast = client.GetSeriesLastDate("DATA_BIS", kReferenceCountry, kReferenceAsset);

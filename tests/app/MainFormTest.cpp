@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "AppTestSupport.h"
+#include "data/DataFixtures.h"
 #include "app/Glyphs.h"
 #include "common/Globals.h"
 #include "data/LocalQuorvaneDB.h"
@@ -196,6 +197,47 @@ TEST_F(MainFormTest, QuitDuringATransferCutsItAndClosesTheWindow) {
   db.Connect();
   EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM DATA_BIS WHERE DATE=46000 AND VALUE=101.5"), 1);
   EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM DATA_BIS"), 1);
+}
+
+// A damaged market-data file at the start (bytes that are no database: the
+// file does not open; a page overwritten: the storage check finds it): the
+// red text names the file and what to do, the toolbar shows so the window
+// can be closed at its close button, and the file keeps its bytes.
+TEST_F(MainFormTest, DamagedFileIsNamedAndTheWindowCanBeClosed) {
+  const std::string file = Folder + "/QVDBV4.sqlite";
+  for (const TDamage damage : {TDamage::Garbage, TDamage::PageOverwritten}) {
+    {
+      TLocalQuorvaneDB db;
+      db.Connect();
+      ASSERT_TRUE(db.CreateMarketDataTables());
+      std::vector<TDataRow> rows;
+      for (int i = 0; i < 3000; ++i) rows.push_back({"USA", "CASH", {33000.0 + i, 1.0}});
+      db.InsertSeriesRows("DATA", rows, nullptr);
+    }
+    DamageFile(file, damage);
+    const std::string bytes = FileBytes(file);
+    app::TMainForm form;
+    form.SetStepPause(0);
+    QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+    form.show();
+    form.OnFormTimer(&form.MainTimer);
+    ASSERT_TRUE(handled.wait(60000)) << DamageName(damage);
+    EXPECT_EQ(form.Screen.MessageContent,
+              file + " is damaged: move it away and start again to download a fresh copy")
+        << DamageName(damage);
+    EXPECT_EQ(form.Screen.MessageColour, claErrorColor);
+    EXPECT_TRUE(form.Group(TWindowGroup::SystemToolbarSupport)->isVisibleTo(&form)) << DamageName(damage);
+    EXPECT_FALSE(form.StepRunning());
+    apptest::SaveShot(form, damage == TDamage::Garbage ? "damaged-file-unopened" : "damaged-file-checked");
+    QTimer::singleShot(0, [&form] {
+      form.QuestionForm->FinishAnimations();
+      ClickWindowPoint(form, CentreInWindow(form, form.QuestionForm->YesButton));  // "Quit"
+    });
+    ClickWindowPoint(form, CentreInWindow(form, form.Find("CloseButton")));
+    EXPECT_FALSE(form.isVisible()) << DamageName(damage);
+    EXPECT_TRUE(FileBytes(file) == bytes) << DamageName(damage);
+    std::filesystem::remove(file);
+  }
 }
 
 TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {

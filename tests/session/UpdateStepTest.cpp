@@ -5,12 +5,14 @@
 #include <algorithm>
 
 #include "SessionTestSupport.h"
+#include "data/DataFixtures.h"
 #include "common/DateHelpers.h"
 #include "common/DefaultSettings.h"
 #include "common/Globals.h"
 #include "data/RegistrySettings.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "session/StepMachine.h"
 
 namespace {
 
@@ -321,6 +323,79 @@ TEST(LoadWorkData, NamesTheFirstMissingPiece) {
       EXPECT_TRUE(vptMyExternPortfolioTemplateList.empty()) << c.Name;  // read also after a failure
       EXPECT_EQ(usMyExternUserSettings.InceptionDate, EncodeDate(2000, 1, 31)) << c.Name;
     }
+  }
+}
+
+// ---- a market-data file that cannot be written, a damaged file
+
+// With a read-only file and a reachable server the start goes on as without
+// server: the daily step warns naming the file and asks the server nothing,
+// the check for new data offers none, a full download fails naming the
+// file, and the work data load; a read-only settings file cannot be saved.
+TEST(ReadOnlyFiles, TheStartGoesOnWithoutServerAndNamesTheFile) {
+  TStepBench bench;
+  FillWorkData(bench, 2);
+  const double localDaily = EncodeDate(2024, 3, 15);
+  bench.Db.InsertSeriesRows("DATA_BIS", {Row("SOUTH AFRICA", "EQINDEX", localDaily, 1.0)}, nullptr);
+  const std::string path = bench.Db.DatabasePath();
+  bench.Db.Disconnect();
+  ReadOnlyFile readOnly(path);
+  if (!readOnly.Effective()) GTEST_SKIP() << "the file stays writable for this user";
+  bench.Db.Connect();
+  ASSERT_EQ(bench.Db.LastMessage, "");
+  // A server with a newer date for everything it is asked.
+  bench.Transport.Script = [](const TSQLRequest&) -> std::optional<std::string> { return WriteStatusReply("99999", ""); };
+  const std::string text = path + " is read-only: make it writable and start again to download new data";
+  struct TCase {
+    std::int32_t Kind;
+    std::string Error, Warning;
+  };
+  for (const TCase& c : {TCase{0, "", ""}, TCase{5, "", text}, TCase{3, "", ""}, TCase{4, text, ""}, TCase{6, "", ""}}) {
+    const session::TUpdateStep step = bench.Run(c.Kind);
+    EXPECT_EQ(step.ErrorText, c.Error) << c.Kind;
+    EXPECT_EQ(bench.Context.WarningText, c.Warning) << c.Kind;
+    EXPECT_EQ(session::StepWarning(step, bench.Context.WarningText),
+              c.Warning.empty() ? "" : "The daily data could not be synchronised: " + text)
+        << c.Kind;
+  }
+  EXPECT_EQ(bench.Context.DataUpToDate, 1);
+  EXPECT_EQ(bench.Context.LatestDailyDate, localDaily);
+  EXPECT_TRUE(bench.Transport.Sent.empty());
+  EXPECT_EQ(vcMyExternCountryList.size(), 2u);
+
+  bench.Db.Disconnect();
+  bench.Db.DatabaseKind = kSettingsDatabase;
+  bench.Db.Connect();
+  ASSERT_EQ(bench.Run(1).ErrorText, "");
+  const std::string settings = bench.Db.DatabasePath();
+  bench.Db.Disconnect();
+  ReadOnlyFile readOnlySettings(settings);
+  bench.Db.Connect();
+  EXPECT_EQ(bench.Run(7).ErrorText, "");
+  EXPECT_EQ(bench.Run(8, 2).ErrorText,
+            settings + " is read-only: make it writable and start again to save your settings");
+}
+
+// A damaged market-data file: the storage check at the start names it and
+// what to do before any step writes; a damaged page met later (the work
+// data) gives the same text; the file keeps its bytes.
+TEST(DamagedFiles, TheStorageCheckAndLaterReadsNameTheFile) {
+  for (const std::int32_t kind : {0, 6}) {
+    TStepBench bench;
+    FillWorkData(bench, 2);
+    std::vector<TDataRow> rows;
+    for (int i = 0; i < 4000; ++i) rows.push_back(Row("USA", "CASH", EncodeDate(1990, 1, 1) + i, 1.0));
+    bench.Db.InsertSeriesRows("DATA", rows, nullptr);
+    const std::string path = bench.Db.DatabasePath();
+    bench.Db.Disconnect();
+    DamageFile(path, TDamage::PageOverwritten);
+    const std::string bytes = FileBytes(path);
+    bench.Db.Connect();
+    ASSERT_EQ(bench.Db.LastMessage, "") << kind;  // the damage is not seen on opening
+    EXPECT_EQ(bench.Run(kind).ErrorText, path + " is damaged: move it away and start again to download a fresh copy")
+        << kind;
+    bench.Db.Disconnect();
+    EXPECT_TRUE(FileBytes(path) == bytes) << kind;
   }
 }
 
