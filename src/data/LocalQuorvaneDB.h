@@ -172,6 +172,9 @@ class TLocalQuorvaneDB {
   void DeleteSeriesRows(const std::string& table, const std::vector<std::int64_t>& rowIds);
 
   // ---- settings database
+  //
+  // The loaders give a stored value that is no number (a text that does not
+  // read as one, no value) as NaN; the caller takes values into their ranges.
 
   // Creates the nine settings tables when missing. False with "Unable to
   // create table  (USDB:UGS)" or "Unable to create table (USDB:UBS)" in

@@ -142,6 +142,11 @@ int SqliteStatement::ColumnIndex(std::string_view name) const {
 
 bool SqliteStatement::IsNull(int index) const { return sqlite3_column_type(Stmt_, index) == SQLITE_NULL; }
 
+bool SqliteStatement::IsNumber(int index) const {
+  const int type = sqlite3_column_type(Stmt_, index);
+  return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
 std::string SqliteStatement::ColumnText(int index) const {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(Stmt_, index));
   if (text == nullptr) return {};

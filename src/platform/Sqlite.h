@@ -67,6 +67,8 @@ class SqliteStatement {
   // Index of a column by name, case-insensitive; throws when unknown.
   int ColumnIndex(std::string_view name) const;
   bool IsNull(int index) const;
+  // True when the column's value is stored as an integer or a real number.
+  bool IsNumber(int index) const;
   std::string ColumnText(int index) const;
   double ColumnDouble(int index) const;
   std::int64_t ColumnInt64(int index) const;

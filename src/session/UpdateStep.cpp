@@ -11,7 +11,10 @@
 #include "data/QVDBClient.h"
 #include "data/QVDBCodec.h"
 #include "data/RegistrySettings.h"
+#include "data/SeriesRowRules.h"
 #include "models/global/ModelCalculation.h"
+#include "platform/DateTime.h"
+#include "session/SettingsRanges.h"
 #include "session/UpdateStepSupport.h"
 
 namespace session {
@@ -247,8 +250,17 @@ void LoadUserSettings(TUpdateStep& step, TStepContext& context) {
       }
     }
   }
+  // Values the pages could not show (out of range, texts) are taken into
+  // their ranges, and a stored start date that no series can hold is
+  // dropped; one warning names the file and the columns.
+  std::vector<std::string> columns = TakeSettingsIntoRanges(settings);
   const double storedStart = db.LoadUserDateSettings();
-  if (storedStart != kMissingDate) settings.InceptionDate = storedStart;
+  std::string problem;
+  if (storedStart != kMissingDate && CheckSeriesDate(storedStart, LatestSeriesDate(platform::Today()), problem))
+    settings.InceptionDate = storedStart;
+  else if (storedStart != kMissingDate)
+    columns.emplace_back("USER_DATE_SETTINGS.INCEPTIONDATE");
+  context.WarningText = SettingsRangeWarning(db.DatabasePath(), columns);
   settings.EndDate = GetEquityIndexDateBound(std::vector<TCountry>(vcMyExternCountryList), true, true);
   usMyExternUserSettings = std::move(settings);
 }

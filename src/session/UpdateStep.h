@@ -95,7 +95,8 @@ struct TStepContext {
   // Kind 5: the client's message when the server could not be read, or
   // ReadOnlyFileText() when the market-data file cannot be written (kind 3
   // then offers nothing new); the step still succeeds and the start goes on
-  // with the local rows. Emptied by ExecuteStep.
+  // with the local rows. Kind 7: the settings taken into their ranges
+  // (SettingsRangeWarning). Emptied by ExecuteStep.
   std::string WarningText;
   std::size_t RowsStored = 0;  // kinds 4 and 5: rows received and stored
 };
