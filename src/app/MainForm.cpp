@@ -933,6 +933,8 @@ bool TMainForm::SignInAndDownload() {
     View.WorkDataReady = LoginForm->LoginOk;
     if (LoginForm->LoginOk) {
       SignedInThisSession = true;
+      // Remembered values that could not be written: the download goes on, the warning waits for the workspace.
+      if (!LoginForm->SignInWarning.empty()) Warnings.push_back(LoginForm->SignInWarning);
       InitWorkspace();
       if (View.WorkDataReady) return StartDataSynchronization(true);
     }

@@ -100,16 +100,25 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
   }
   {  // Second start: nothing new, no question; a row no series can hold (stored by an
-     // earlier version) changes nothing.
+     // earlier version) changes nothing; a setting out of range is taken into it with a
+     // warning once the workspace is up.
     {
       TLocalQuorvaneDB db;
       db.Connect();
       db.InsertSeriesRows("DATA", {{"SOUTH AFRICA", "EQINDEX", {1e15, 1.0}}}, nullptr);
+      db.Disconnect();
+      db.DatabaseKind = kSettingsDatabase;
+      db.Connect();
+      db.Connection().Exec("INSERT INTO USER_FI_COMPETITION_SETTINGS VALUES (10, 250, 15)");  // 250 % of TIPS
     }
     app::TMainForm form;
     apptest::TAnswerer answerer(form);
     ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
     EXPECT_EQ(answerer.Questions, 0);
+    EXPECT_EQ(answerer.Messages, std::vector<std::string>{folder + "/USDBV4.sqlite: values out of range or not numbers "
+                                                          "were taken into their ranges "
+                                                          "(USER_FI_COMPETITION_SETTINGS.MAXTIPSALLOCATION)"});
+    EXPECT_EQ(usMyExternUserSettings.MaxTipsAllocation, 100.0);
     EXPECT_FALSE(form.SignedInThisSession);
     ExpectWorkspace(form);
     // A new start date is stored, then the models run again.
