@@ -19,8 +19,7 @@ void GlobalInit() {
 
 struct ReceiveState {
   std::string* Content = nullptr;
-  std::vector<std::string>* Pieces = nullptr;  // set when the body may come in pieces
-  bool LengthAnnounced = false;
+  std::vector<std::string>* Pieces = nullptr;  // set when the body is taken in pieces
   std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
@@ -36,12 +35,12 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     return 0;  // makes curl abort with CURLE_WRITE_ERROR
   }
   state->Received += n;
-  if (state->Pieces == nullptr || state->LengthAnnounced) {
+  if (state->Pieces == nullptr) {
     state->Content->append(data, n);
     return n;
   }
-  // No announced length: fill pieces of a fixed size, so that the body is
-  // never copied into a larger buffer while it grows.
+  // Pieces of a fixed size: the body is never copied into a larger buffer
+  // while it grows, and its reader can free each piece once it is read.
   std::vector<std::string>& pieces = *state->Pieces;
   std::size_t done = 0;
   while (done < n) {
@@ -56,10 +55,11 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   return n;
 }
 
-// Reads a "Content-Length" header line. Reserves the body buffer once, so that
-// a large download is not copied while it grows, and refuses (false) a length
-// over the limit before any of the body is read. Lengths over kMaxReserve
-// without limit are left to the normal growth.
+// Reads a "Content-Length" header line. Reserves the whole body's buffer once
+// (when the body is not taken in pieces), so that a large download is not
+// copied while it grows, and refuses (false) a length over the limit before
+// any of the body is read. Lengths over kMaxReserve without limit are left to
+// the normal growth.
 bool CheckContentLength(ReceiveState& state, const std::string& line) {
   constexpr std::size_t kMaxReserve = std::size_t{1} << 30;
   static constexpr char kName[] = "content-length:";
@@ -76,8 +76,7 @@ bool CheckContentLength(ReceiveState& state, const std::string& line) {
     return false;
   }
   const std::size_t cap = state.Limit != 0 ? state.Limit : kMaxReserve;
-  state.LengthAnnounced = true;
-  if (length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
+  if (state.Pieces == nullptr && length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
   return true;
 }
 

@@ -48,9 +48,9 @@ struct HttpRequest {
   // 0: no limit. A longer reply raises HttpReplyTooLarge, without its body
   // being read when its announced length is already too long.
   std::size_t MaxReplyBytes = 0;
-  // A reply without announced length may arrive in HttpReply::ContentPieces
-  // instead of Content: a growing body is then never copied into a larger
-  // buffer, which would hold it twice for a moment.
+  // The reply may arrive in HttpReply::ContentPieces instead of Content: a
+  // growing body is then never copied into a larger buffer (which would hold
+  // it twice for a moment), and its reader can free each piece once read.
   bool AllowPieces = false;
 };
 
@@ -58,8 +58,8 @@ struct HttpReply {
   int StatusCode = -1;     // -1 until a status line was received
   std::string StatusText;  // reason phrase of the status line, e.g. "Not Found"
   std::string Content;     // reply body as received
-  // With HttpRequest::AllowPieces and no announced length: the body in
-  // pieces of at most kReplyPieceBytes, in order (Content is then empty).
+  // With HttpRequest::AllowPieces: the body in pieces of at most
+  // kReplyPieceBytes, in order (Content is then empty).
   std::vector<std::string> ContentPieces;
 };
 

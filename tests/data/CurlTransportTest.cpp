@@ -218,11 +218,10 @@ TEST(CurlTransportTest, LongReplyIsCutOff) {
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
 }
 
-// A reply without announced length (chunked, as the server streams a table)
-// arrives in pieces of at most 1 MB when the request allows it, and whole
-// otherwise; an announced length always gives one whole body; the cap counts
-// every piece.
-TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
+// A reply, with or without announced length (chunked, as the server streams
+// a table), arrives in pieces of at most 1 MB when the request allows it, and
+// whole otherwise; the cap counts every piece.
+TEST(CurlTransportTest, RepliesArriveInPiecesWhenAllowed) {
   std::string body;
   for (int i = 0; body.size() < 2500000; ++i) body += std::to_string(i) + ",";
   std::string chunked = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
@@ -239,7 +238,8 @@ TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
     bool allowPieces;
     bool expectPieces;
   };
-  for (const Case& c : {Case{true, true, true}, Case{true, false, false}, Case{false, true, false}}) {
+  for (const Case& c :
+       {Case{true, true, true}, Case{true, false, false}, Case{false, true, true}, Case{false, false, false}}) {
     LoopbackResponder responder(c.chunkedReply ? chunked : HttpReplyText("HTTP/1.1 200 OK", body), 1);
     platform::CurlTransport transport;
     platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
@@ -254,10 +254,10 @@ TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
         EXPECT_LE(piece.size(), platform::kReplyPieceBytes);
         joined += piece;
       }
-      EXPECT_EQ(joined, body);
+      EXPECT_TRUE(joined == body) << joined.size() << " bytes";
     } else {
       EXPECT_TRUE(reply.ContentPieces.empty());
-      EXPECT_EQ(reply.Content, body);
+      EXPECT_TRUE(reply.Content == body) << reply.Content.size() << " bytes";
     }
   }
   LoopbackResponder capped(chunked, 1);
@@ -485,6 +485,20 @@ TEST(CurlTransportTest, LongStatusAndErrorTextsAreCut) {
       EXPECT_EQ(message, "Connection to server failed") << c.Name;
     }
   }
+}
+
+// The client's default cap is 64 MiB (the whole table takes about 25 MB): a
+// reply announced one byte longer is refused on its head.
+TEST(CurlTransportTest, ClientRefusesRepliesOverItsDefaultCap) {
+  static_assert(kDefaultMaxReplyBytes == 64u << 20);
+  LoopbackResponder responder([](int connection, const std::atomic<bool>& stop) {
+    if (SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: 67108865\r\n\r\n{\"ErrorMessage\""))
+      HoldOpen(connection, stop);
+  });
+  CurlClient curl(responder.BaseUrl());
+  EXPECT_TRUE(curl.Client.GetTableRowsSince("DATA", 2.0).empty());
+  responder.Stop();
+  EXPECT_EQ(curl.Client.LastMessage, "Invalid server reply: larger than 67108864 bytes");
 }
 
 // A reply announced longer than the limit is refused on its head, before its
