@@ -805,8 +805,11 @@ void TMainForm::OnWorkerFinished() {
   if (TransferRunning_) {
     OnTransferFinished();
   } else if (!ConnectFailure_.empty()) {
-    // The step's file could not be opened: the failure shows red and nothing runs.
+    // The step's file could not be opened: the failure shows red, with the
+    // toolbar to close the window, and nothing runs.
     ShowProgressMessage(3, ConnectFailure_, true);
+    Screen.SetVisible(TWindowGroup::SystemToolbarSupport, true);
+    ApplyScreen();
     if (Step.Kind == 8 && Screen.IsVisible(TWindowGroup::ParameterSelectionFormContainer)) {
       // A save from the parameter dialog: nothing was stored, so the settings
       // in use go back to the dialog's saved copy; the edits stay on the
@@ -838,9 +841,10 @@ void TMainForm::OnThreadTerminate() {
   if (kind == 5 && Step.ErrorText.empty()) {
     DailyDataStartDate = Context.DailyDataStartDate;
     LatestDailyDate = Context.LatestDailyDate;
-    // A failed daily request keeps the local daily rows; the start goes on with them.
-    SyncWarning = Context.WarningText;
   }
+  // A failed daily request or a read-only file: the start goes on with the local rows.
+  if (const std::string warning = session::StepWarning(Step, Context.WarningText); !warning.empty())
+    Warnings.push_back(warning);
   const session::TStepEnd end = session::DecideStepEnd(Step, DataUpToDate);
   if (CloseRequested_) {
     emit StepHandled(kind);
@@ -856,6 +860,7 @@ void TMainForm::OnThreadTerminate() {
       if (end.FailureDisplay) ShowFailureDisplay();
       if (end.ShowDownloadButton) Screen.SetVisible(TWindowGroup::DownloadDataButton, true);
       if (end.ShowParameterButton) Screen.SetVisible(TWindowGroup::ParameterButton, true);
+      if (end.ShowSystemButtons) Screen.SetVisible(TWindowGroup::SystemToolbarSupport, true);
       ApplyScreen();
       break;
     case session::TStepEndAction::StartStep:
@@ -913,11 +918,9 @@ void TMainForm::ShowWorkspace() {
     session::SelectCurrentModelRecord(View);
     ShowSelectedView();
   }
-  if (!SyncWarning.empty()) {
-    const std::string warning = "The daily data could not be synchronised: " + SyncWarning;
-    SyncWarning.clear();
-    ShowMessageForm(MessageForm, warning);
-  }
+  const std::vector<std::string> warnings = std::move(Warnings);
+  Warnings.clear();
+  for (const std::string& warning : warnings) ShowMessageForm(MessageForm, warning);
 }
 
 void TMainForm::ShowSelectedView() { ApplyTabSelection(session::ShowSelectedView(View, *Pages_)); }
@@ -930,6 +933,8 @@ bool TMainForm::SignInAndDownload() {
     View.WorkDataReady = LoginForm->LoginOk;
     if (LoginForm->LoginOk) {
       SignedInThisSession = true;
+      // Remembered values that could not be written: the download goes on, the warning waits for the workspace.
+      if (!LoginForm->SignInWarning.empty()) Warnings.push_back(LoginForm->SignInWarning);
       InitWorkspace();
       if (View.WorkDataReady) return StartDataSynchronization(true);
     }
@@ -1160,8 +1165,11 @@ void TMainForm::OnTransferFinished() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (Worker_.Busy()) {
-    // A running step or transfer ends first; the window closes after it.
+    // A running step or transfer is stopped (its transfer cut, its writes
+    // rolled back); the window closes once the worker is done.
     CloseRequested_ = true;
+    Context.AbortRequested = true;
+    if (Transport_) Transport_->Abort();
     event->ignore();
     return;
   }

@@ -73,8 +73,10 @@ class TMainForm : public QWidget {
   bool StartOnFirstTick = true;
   // The parameters button shows in the workspace once the parameter dialog is part of the window.
   bool ParametersDialogAvailable = false;
-  // The client's message of a failed daily synchronisation, shown once the workspace is up.
-  std::string SyncWarning;
+  // Warnings of the steps and the sign-in (no daily synchronisation, a
+  // read-only file, settings taken into their ranges, sign-in values not
+  // stored), each shown in a message box once the workspace is up.
+  std::vector<std::string> Warnings;
 
   // ---- dialogs (children of the window)
   TLoginForm* LoginForm = nullptr;

@@ -1,12 +1,15 @@
 // Market-data lists (countries, assets, portfolio templates) and the two
 // series tables of the local market-data file.
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
 #include "common/CountryHelpers.h"
 #include "data/LocalQuorvaneDB.h"
 #include "data/LocalSqlHelpers.h"
+#include "data/SeriesRowRules.h"
+#include "platform/DateTime.h"
 
 using localdb::StoredName;
 
@@ -208,11 +211,14 @@ bool TLocalQuorvaneDB::OpenTable(const std::string& table) {
 double TLocalQuorvaneDB::SeriesBoundDate(const std::string& table, const std::string& countryName,
                                          const std::string& assetId, bool last, double before) {
   auto& db = Open();
-  const bool bounded = before != std::numeric_limits<double>::infinity();
-  auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) + " WHERE COUNTRYNAME=?1 AND ASSETID=?2" +
-                          (bounded ? " AND DATE<?3" : "") + " ORDER BY DATE " + (last ? "DESC" : "ASC") + " LIMIT 1");
+  // Dates that no series can hold (before 1900, more than a year ahead) are
+  // not counted: a poisoned row never decides what is fetched.
+  auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) +
+                          " WHERE COUNTRYNAME=?1 AND ASSETID=?2 AND DATE>=?3 AND DATE<=?4 AND DATE<?5 ORDER BY DATE " +
+                          (last ? "DESC" : "ASC") + " LIMIT 1");
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
-  if (bounded) query.BindDouble(3, before);  // NaN binds NULL, which no date is below
+  query.BindDouble(3, kEarliestSeriesDate).BindDouble(4, LatestSeriesDate(platform::Today()));
+  query.BindDouble(5, before);  // NaN binds NULL, which no date is below
   return query.Step() ? query.ColumnDouble(0) : kMissingDate;
 }
 
@@ -234,20 +240,50 @@ double TLocalQuorvaneDB::GetSeriesLastDateBefore(const std::string& table, const
 TSeries TLocalQuorvaneDB::LoadSeries(const std::string& countryName, const std::string& assetId) {
   auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
+  const double latest = LatestSeriesDate(platform::Today());
   TSeries series;
+  std::string problem;
   while (query.Step()) {
-    const double value = query.ColumnDouble(1);
-    if (value != kStoredMissingValue) series.push_back(TDataPoint{query.ColumnDouble(0), value});
+    const TDataPoint point{query.ColumnDouble(0), query.ColumnDouble(1)};
+    if (point.Value != kStoredMissingValue && CheckSeriesPoint(point, latest, problem)) series.push_back(point);
   }
   return series;
 }
 
 TDataPoint TLocalQuorvaneDB::LoadSeriesBis(const std::string& countryName, const std::string& assetId) {
-  auto query =
-      Open().Prepare("SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC LIMIT 1");
+  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
-  if (!query.Step()) return TDataPoint{kMissingDate, kNoFigure};
-  return TDataPoint{query.ColumnDouble(0), query.ColumnDouble(1)};
+  const double latest = LatestSeriesDate(platform::Today());
+  std::string problem;
+  while (query.Step()) {
+    const TDataPoint point{query.ColumnDouble(0), query.ColumnDouble(1)};
+    if (CheckSeriesPoint(point, latest, problem)) return point;
+  }
+  return TDataPoint{kMissingDate, kNoFigure};
+}
+
+TLocalQuorvaneDB::TFaultyRows TLocalQuorvaneDB::FindFaultySeriesRows(const std::string& table) {
+  auto& db = Open();
+  auto query = db.Prepare("SELECT rowid,COUNTRYNAME,ASSETID,DATE,VALUE FROM " + SeriesTableName(db, table));
+  const double latest = LatestSeriesDate(platform::Today());
+  TFaultyRows faulty;
+  std::string problem;
+  while (query.Step()) {
+    const TDataPoint point{query.ColumnDouble(3), query.ColumnDouble(4)};
+    if (CheckSeriesRow(query.ColumnText(1), query.ColumnText(2), point, latest, problem)) continue;
+    faulty.RowIds.push_back(query.ColumnInt64(0));
+    if (CheckSeriesDate(point.Date, latest, problem)) faulty.FetchAgainFrom = std::min(faulty.FetchAgainFrom, point.Date);
+  }
+  return faulty;
+}
+
+void TLocalQuorvaneDB::DeleteSeriesRows(const std::string& table, const std::vector<std::int64_t>& rowIds) {
+  auto& db = Open();
+  auto statement = db.Prepare("DELETE FROM " + SeriesTableName(db, table) + " WHERE rowid=?1");
+  for (const std::int64_t rowId : rowIds) {
+    statement.BindInt(1, rowId);
+    statement.Execute();
+  }
 }
 
 void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows,
@@ -331,6 +367,13 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
 void TLocalQuorvaneDB::DeleteSeriesFrom(const std::string& table, double date) {
   auto& db = Open();
   auto statement = db.Prepare("DELETE FROM " + SeriesTableName(db, table) + " WHERE DATE>=?1");
+  statement.BindDouble(1, date);
+  statement.Execute();
+}
+
+void TLocalQuorvaneDB::DeleteSeriesAfter(const std::string& table, double date) {
+  auto& db = Open();
+  auto statement = db.Prepare("DELETE FROM " + SeriesTableName(db, table) + " WHERE DATE>?1");
   statement.BindDouble(1, date);
   statement.Execute();
 }

@@ -115,14 +115,55 @@ void TLocalQuorvaneDB::Connect() {
     ResetLastMessage();
   } catch (const platform::SqliteError& failure) {
     Connection_.Close();
-    // The engine's reason follows the plain failure text, so the message says both.
-    LastMessage = *failure.what() != '\0' ? std::string("Connection failed: ") + failure.what() : "Connection failed";
+    // A damaged file is named with what to do; otherwise the engine's reason
+    // follows the plain failure text, so the message says both.
+    LastMessage = FileFailureText(failure);
+    if (LastMessage.empty())
+      LastMessage = *failure.what() != '\0' ? std::string("Connection failed: ") + failure.what() : "Connection failed";
   }
 }
 
 void TLocalQuorvaneDB::Disconnect() { Connection_.Close(); }
 
 bool TLocalQuorvaneDB::IsConnected() const { return Connection_.IsOpen(); }
+
+bool TLocalQuorvaneDB::IsReadOnly() const { return Connection_.IsReadOnly(); }
+
+bool TLocalQuorvaneDB::CheckFileIntegrity() {
+  LastMessage.clear();
+  try {
+    auto check = Open().Prepare("PRAGMA quick_check");
+    // One row "ok" for a sound file, else one row per problem found.
+    if (check.Step() && check.ColumnText(0) == "ok" && !check.Step()) return true;
+  } catch (const platform::SqliteError& failure) {
+    const std::string text = FileFailureText(failure);
+    if (text.empty()) throw;
+  }
+  LastMessage = DamagedFileText();
+  return false;
+}
+
+std::string TLocalQuorvaneDB::DamagedFileText() const {
+  return DatabasePath() + " is damaged: move it away and start again to " +
+         (DatabaseKind == kSettingsDatabase ? "start with the default settings" : "download a fresh copy");
+}
+
+std::string TLocalQuorvaneDB::ReadOnlyFileText() const {
+  return DatabasePath() + " is read-only: make it writable and start again to " +
+         (DatabaseKind == kSettingsDatabase ? "save your settings" : "download new data");
+}
+
+std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error) const {
+  switch (error.PrimaryCode()) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return DamagedFileText();
+    case SQLITE_READONLY:
+      return ReadOnlyFileText();
+    default:
+      return {};
+  }
+}
 
 platform::SqliteTransaction TLocalQuorvaneDB::BeginTransaction() { return platform::SqliteTransaction(Open()); }
 

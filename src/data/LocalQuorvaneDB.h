@@ -17,6 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,9 @@ class TLocalQuorvaneDB {
   std::string DatabasePath() const;
 
   // Opens the file of DatabaseKind, creating the folder and the file when
-  // missing. LastMessage is empty when connected, else the engine's message
-  // or "Connection failed". Already connected to that file: stays connected
+  // missing. LastMessage is empty when connected, else DamagedFileText() for
+  // a file that is no database, else "Connection failed" and the engine's
+  // message. Already connected to that file: stays connected
   // and succeeds; connected to the other file: stays on it and leaves
   // "Connection failed" (switch files with Disconnect first). A file
   // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
@@ -64,6 +66,24 @@ class TLocalQuorvaneDB {
   void Connect();
   void Disconnect();
   bool IsConnected() const;
+  // True while connected to a file that can only be read (write-protected
+  // file or folder); every write then fails.
+  bool IsReadOnly() const;
+  // Runs the engine's quick integrity check on the open file: false with
+  // DamagedFileText() in LastMessage when the file is damaged. Writes nothing.
+  bool CheckFileIntegrity();
+
+  // What the window shows for the file of DatabaseKind:
+  //   "<path> is damaged: move it away and start again to download a fresh
+  //   copy" (market data; settings: "... to start with the default settings")
+  //   "<path> is read-only: make it writable and start again to download
+  //   new data" (settings: "... to save your settings")
+  std::string DamagedFileText() const;
+  std::string ReadOnlyFileText() const;
+  // The text of an engine failure that says something of the file itself:
+  // damaged (SQLITE_CORRUPT, SQLITE_NOTADB) or read-only (SQLITE_READONLY);
+  // empty for any other failure.
+  std::string FileFailureText(const platform::SqliteError& error) const;
   // Groups several operations (a whole download) into one transaction; the
   // operations' own transactions become savepoints inside it. A download
   // fetches and checks everything first (GetSeriesLastDateBefore gives the
@@ -115,6 +135,9 @@ class TLocalQuorvaneDB {
   bool OpenTable(const std::string& table);
 
   // ---- series ("DATA" or "DATA_BIS"; other table names throw)
+  //
+  // Rows that no series can hold (SeriesRowRules.h; stored by earlier
+  // versions) are left out of the dates and series read below.
 
   // Latest / earliest DATE of the series in the table; 2.0 when none.
   double GetSeriesLastDate(const std::string& table, const std::string& countryName, const std::string& assetId);
@@ -136,8 +159,22 @@ class TLocalQuorvaneDB {
   void InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows, platform::ProgressSink* label);
   // Deletes the rows dated on or after date.
   void DeleteSeriesFrom(const std::string& table, double date);
+  // Deletes the rows dated after date.
+  void DeleteSeriesAfter(const std::string& table, double date);
+  // The rows of the table that no series can hold, and the earliest date
+  // among those whose date is one a series can hold (their rows are to be
+  // fetched again); infinity when there is none.
+  struct TFaultyRows {
+    std::vector<std::int64_t> RowIds;
+    double FetchAgainFrom = std::numeric_limits<double>::infinity();
+  };
+  TFaultyRows FindFaultySeriesRows(const std::string& table);
+  void DeleteSeriesRows(const std::string& table, const std::vector<std::int64_t>& rowIds);
 
   // ---- settings database
+  //
+  // The loaders give a stored value that is no number (a text that does not
+  // read as one, no value) as NaN; the caller takes values into their ranges.
 
   // Creates the nine settings tables when missing. False with "Unable to
   // create table  (USDB:UGS)" or "Unable to create table (USDB:UBS)" in

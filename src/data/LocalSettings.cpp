@@ -2,11 +2,13 @@
 // save selectors.
 
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "common/CountryHelpers.h"
 #include "data/LocalQuorvaneDB.h"
 #include "data/LocalSqlHelpers.h"
+#include "data/QVDBCodec.h"
 
 using localdb::StoredName;
 
@@ -61,6 +63,16 @@ const char* const kCompetitionTables[] = {
 };
 
 bool IsAssetClass(int assetClass) { return assetClass >= sacEquity && assetClass <= sacCurrency; }
+
+// A stored setting as a number: a number as stored, a text that reads as one
+// ("." or "," as separator), else (other text, no value) NaN, so that the
+// caller sees it is no number instead of a 0.
+double StoredNumber(const platform::SqliteStatement& query, int column) {
+  if (query.IsNumber(column)) return query.ColumnDouble(column);
+  double value = 0.0;
+  if (!query.IsNull(column) && ParseReplyReal(query.ColumnText(column), value)) return value;
+  return std::numeric_limits<double>::quiet_NaN();
+}
 
 const TByCountryTable& ByCountryTable(const platform::SqliteConnection& db, int assetClass) {
   if (!IsAssetClass(assetClass)) db.Fail("no settings table for asset class " + std::to_string(assetClass));
@@ -178,7 +190,7 @@ bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSc
 
 double TLocalQuorvaneDB::LoadUserDateSettings() {
   auto query = Open().Prepare("SELECT INCEPTIONDATE FROM USER_DATE_SETTINGS LIMIT 1");
-  return query.Step() ? query.ColumnDouble(0) : kMissingDate;
+  return query.Step() ? StoredNumber(query, 0) : kMissingDate;
 }
 
 bool TLocalQuorvaneDB::SaveUserDateSettings(double inceptionDate) {
@@ -198,11 +210,11 @@ TUserSettings TLocalQuorvaneDB::LoadUserGlobalPortfolioSettings(const TUserSetti
     values.PortfolioCcy = query.ColumnText(0);
     values.RiskFreeId = query.ColumnText(1);
     values.FxHedging = query.ColumnInt(2) != 0;
-    values.MaxEqVsFiAllocation = query.ColumnDouble(3);
-    values.MinEqVsFiAllocation = query.ColumnDouble(4);
-    values.QVTrustLevel = query.ColumnDouble(5);
-    values.BLTrustLevel = query.ColumnDouble(6);
-    values.SLTrustLevel = query.ColumnDouble(7);
+    values.MaxEqVsFiAllocation = StoredNumber(query, 3);
+    values.MinEqVsFiAllocation = StoredNumber(query, 4);
+    values.QVTrustLevel = StoredNumber(query, 5);
+    values.BLTrustLevel = StoredNumber(query, 6);
+    values.SLTrustLevel = StoredNumber(query, 7);
   }
   return values;
 }
@@ -240,7 +252,7 @@ std::vector<TCountrySettings> TLocalQuorvaneDB::LoadUserCountrySettings(const st
     row.RegionName = query.ColumnText(1);
     row.CountryRank = query.ColumnInt(2);
     std::array<double, 3> values{0.0, 0.0, 0.0};
-    for (int k = 0; k < table.ClassColumnCount; ++k) values[static_cast<std::size_t>(k)] = query.ColumnDouble(3 + k);
+    for (int k = 0; k < table.ClassColumnCount; ++k) values[static_cast<std::size_t>(k)] = StoredNumber(query, 3 + k);
     SetClassValues(row, assetClass, values);
     storedNames.push_back(query.ColumnText(0));
     stored.push_back(std::move(row));
@@ -324,7 +336,7 @@ TSettingsTriple TLocalQuorvaneDB::LoadUserCountryCompetitionSettings(const TSett
   auto query =
       db.Prepare(std::string("SELECT COUNTRYRANKINGCRITERIA FROM ") + CompetitionTable(db, assetClass) + " LIMIT 1");
   TSettingsTriple result = defaults;
-  if (query.Step()) result[static_cast<std::size_t>(assetClass)] = query.ColumnDouble(0);
+  if (query.Step()) result[static_cast<std::size_t>(assetClass)] = StoredNumber(query, 0);
   return result;
 }
 
@@ -341,7 +353,7 @@ TSettingsTriple TLocalQuorvaneDB::LoadUserFICompetitionSettings(const TSettingsT
   auto query = Open().Prepare(
       "SELECT MAXGOLDALLOCATION,MAXTIPSALLOCATION,MAXFXRISKALLOCATION FROM USER_FI_COMPETITION_SETTINGS LIMIT 1");
   TSettingsTriple result = defaults;
-  if (query.Step()) result = {query.ColumnDouble(0), query.ColumnDouble(1), query.ColumnDouble(2)};
+  if (query.Step()) result = {StoredNumber(query, 0), StoredNumber(query, 1), StoredNumber(query, 2)};
   return result;
 }
 

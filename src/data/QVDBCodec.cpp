@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "data/SeriesRowRules.h"
+#include "platform/DateTime.h"
 #include "platform/Format.h"
 
 namespace {
@@ -291,13 +293,16 @@ struct StatusSink {
   }
 };
 
+// Rows of series and names of countries and assets pass the series row
+// rules (SeriesRowRules.h); the sinks check each row as they read it, today
+// taken once per reply.
 struct CountrySink {
   static constexpr std::size_t kMembers = 11;
   std::vector<TCountry>* Out;
   bool Row(std::size_t, std::vector<std::string>& m, std::string& problem) {
     TCountry c;
     std::int32_t developped = 0, reverse = 0;
-    if (!ToInteger(m[5], 5, c.Rank, problem) || !ToInteger(m[6], 6, c.RegionRank, problem) ||
+    if (!CheckSeriesName(m[0], "NAME", problem) || !ToInteger(m[5], 5, c.Rank, problem) || !ToInteger(m[6], 6, c.RegionRank, problem) ||
         !ToInteger(m[7], 7, developped, problem) || !ToInteger(m[8], 8, reverse, problem) ||
         !ToReal(m[9], 9, c.EstimationDate, problem) || !ToReal(m[10], 10, c.EstimatedSignal, problem))
       return false;
@@ -316,7 +321,8 @@ struct CountrySink {
 struct AssetSink {
   static constexpr std::size_t kMembers = 3;
   std::vector<TAssetSeries>* Out;
-  bool Row(std::size_t, std::vector<std::string>& m, std::string&) {
+  bool Row(std::size_t, std::vector<std::string>& m, std::string& problem) {
+    if (!CheckSeriesName(m[0], "ID", problem)) return false;
     TAssetSeries a;
     a.ID = std::move(m[0]);
     a.Title = std::move(m[1]);
@@ -334,9 +340,10 @@ bool ToPoint(const std::vector<std::string>& m, std::size_t date, TDataPoint& p,
 struct PointSink {
   static constexpr std::size_t kMembers = 2;
   std::vector<TDataPoint>* Out;
+  double LatestDate = LatestSeriesDate(platform::Today());
   bool Row(std::size_t, std::vector<std::string>& m, std::string& problem) {
     TDataPoint p;
-    if (!ToPoint(m, 0, p, problem)) return false;
+    if (!ToPoint(m, 0, p, problem) || !CheckSeriesPoint(p, LatestDate, problem)) return false;
     Out->push_back(p);
     return true;
   }
@@ -345,9 +352,10 @@ struct PointSink {
 struct TableRowSink {
   static constexpr std::size_t kMembers = 4;
   std::vector<TDataRow>* Out;
+  double LatestDate = LatestSeriesDate(platform::Today());
   bool Row(std::size_t, std::vector<std::string>& m, std::string& problem) {
     TDataPoint p;
-    if (!ToPoint(m, 2, p, problem)) return false;
+    if (!ToPoint(m, 2, p, problem) || !CheckSeriesRow(m[0], m[1], p, LatestDate, problem)) return false;
     TDataRow& row = Out->emplace_back();
     row.CountryName.assign(m[0]);  // copies keep the members' buffers for the next row
     row.AssetId.assign(m[1]);

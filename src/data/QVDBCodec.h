@@ -15,8 +15,10 @@
 //
 // The readers never throw. A reply that is not JSON, is truncated, has members
 // of the wrong JSON type, lacks "ErrorMessage" or "Response", has rows with
-// fewer members than their layout or values that do not convert, leaves the
-// output empty and puts a text starting with "Invalid server reply: " into
+// fewer members than their layout or values that do not convert, or holds a
+// row that no series can hold (SeriesRowRules.h: the series rows of kinds 7
+// and 8, the names of kinds 5 and 6), leaves the output empty and puts a
+// text starting with "Invalid server reply: " and naming the row into
 // errorText. Otherwise errorText receives the server's error text (empty on
 // success) and the output the rows read. Callers pass an empty errorText.
 

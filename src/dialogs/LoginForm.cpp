@@ -392,6 +392,7 @@ void TLoginForm::StartConnectionTest() {
 
 void TLoginForm::OnLoginThreadTerminate() {
   const session::TSignInResult result = LoginWatcher_.result();
+  SignInWarning = result.Warning;
   Busy_ = false;
   SetControlsEnabled(true);
   PasswordEntryValue->setEnabled(true);

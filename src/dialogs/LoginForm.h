@@ -35,6 +35,9 @@ class TLoginForm : public dialogs::TModalForm {
   std::string FirstName;             // as the server gave it at the last sign-in
   // User id and STARTDATETOUPDATE of the last successful sign-in (read by the full download).
   session::TSignInState SignIn;
+  // The last attempt's warning: its remembered values could not be written
+  // (the sign-in went on); the main window shows it.
+  std::string SignInWarning;
 
   TNewUserRequestForm* NewUserRequestForm;
   TPwdRequestForm* PwdRequestForm;

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -18,8 +19,7 @@ void GlobalInit() {
 
 struct ReceiveState {
   std::string* Content = nullptr;
-  std::vector<std::string>* Pieces = nullptr;  // set when the body may come in pieces
-  bool LengthAnnounced = false;
+  std::vector<std::string>* Pieces = nullptr;  // set when the body is taken in pieces
   std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
@@ -35,12 +35,12 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     return 0;  // makes curl abort with CURLE_WRITE_ERROR
   }
   state->Received += n;
-  if (state->Pieces == nullptr || state->LengthAnnounced) {
+  if (state->Pieces == nullptr) {
     state->Content->append(data, n);
     return n;
   }
-  // No announced length: fill pieces of a fixed size, so that the body is
-  // never copied into a larger buffer while it grows.
+  // Pieces of a fixed size: the body is never copied into a larger buffer
+  // while it grows, and its reader can free each piece once it is read.
   std::vector<std::string>& pieces = *state->Pieces;
   std::size_t done = 0;
   while (done < n) {
@@ -55,10 +55,11 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
   return n;
 }
 
-// Reads a "Content-Length" header line. Reserves the body buffer once, so that
-// a large download is not copied while it grows, and refuses (false) a length
-// over the limit before any of the body is read. Lengths over kMaxReserve
-// without limit are left to the normal growth.
+// Reads a "Content-Length" header line. Reserves the whole body's buffer once
+// (when the body is not taken in pieces), so that a large download is not
+// copied while it grows, and refuses (false) a length over the limit before
+// any of the body is read. Lengths over kMaxReserve without limit are left to
+// the normal growth.
 bool CheckContentLength(ReceiveState& state, const std::string& line) {
   constexpr std::size_t kMaxReserve = std::size_t{1} << 30;
   static constexpr char kName[] = "content-length:";
@@ -75,8 +76,7 @@ bool CheckContentLength(ReceiveState& state, const std::string& line) {
     return false;
   }
   const std::size_t cap = state.Limit != 0 ? state.Limit : kMaxReserve;
-  state.LengthAnnounced = true;
-  if (length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
+  if (state.Pieces == nullptr && length > 0 && length <= cap) state.Content->reserve(static_cast<std::size_t>(length));
   return true;
 }
 
@@ -116,10 +116,12 @@ void SetOpt(CURL* curl, CURLoption option, T value) {
 CurlTransport::CurlTransport() {
   GlobalInit();
   Handle_ = curl_easy_init();
+  Multi_ = curl_multi_init();
 }
 
 CurlTransport::~CurlTransport() {
   if (Handle_ != nullptr) curl_easy_cleanup(static_cast<CURL*>(Handle_));
+  if (Multi_ != nullptr) curl_multi_cleanup(static_cast<CURLM*>(Multi_));
 }
 
 void CurlTransport::SetLowSpeedLimit(long bytesPerSecond, long seconds) {
@@ -128,9 +130,68 @@ void CurlTransport::SetLowSpeedLimit(long bytesPerSecond, long seconds) {
   LowSpeedSeconds_ = seconds;
 }
 
+void CurlTransport::SetRequestFloor(long bytesPerSecond, long graceSeconds) {
+  if (bytesPerSecond <= 0 || graceSeconds <= 0) return;
+  FloorBytes_ = bytesPerSecond;
+  GraceSeconds_ = graceSeconds;
+}
+
+void CurlTransport::Abort() {
+  HttpTransport::Abort();
+  // Safe from any thread: the wait in Perform returns at once.
+  if (Multi_ != nullptr) curl_multi_wakeup(static_cast<CURLM*>(Multi_));
+}
+
+int CurlTransport::Perform(std::string& stopReason) {
+  // The wait for the socket wakes at least this often to check the limit.
+  constexpr int kCheckEveryMs = 250;
+  auto* curl = static_cast<CURL*>(Handle_);
+  auto* multi = static_cast<CURLM*>(Multi_);
+  if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
+  const auto start = std::chrono::steady_clock::now();
+  CURLcode result = CURLE_OK;
+  while (true) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == curl) result = message->data.result;
+      }
+      break;
+    }
+    if (Aborted()) {
+      stopReason = "request aborted";
+      break;
+    }
+    // limit(t) = grace + bytes moved / floor, in seconds since the start.
+    curl_off_t received = 0, sent = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &sent);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double moved = static_cast<double>(received) + static_cast<double>(sent);
+    if (seconds > static_cast<double>(GraceSeconds_) + moved / static_cast<double>(FloorBytes_)) {
+      stopReason = "request too slow: " + std::to_string(static_cast<long long>(moved)) + " bytes in " +
+                   std::to_string(static_cast<long long>(seconds)) + " s";
+      break;
+    }
+    if (curl_multi_poll(multi, nullptr, 0, kCheckEveryMs, nullptr) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+  }
+  // Removing an unfinished transfer closes its connection.
+  curl_multi_remove_handle(multi, curl);
+  return result;
+}
+
 HttpReply CurlTransport::Execute(const HttpRequest& request) {
   auto* curl = static_cast<CURL*>(Handle_);
-  if (curl == nullptr) throw HttpTransportError("HTTP layer not available");
+  if (curl == nullptr || Multi_ == nullptr) throw HttpTransportError("HTTP layer not available");
+  if (Aborted()) throw HttpTransportError("request aborted");
   curl_easy_reset(curl);  // keeps the connection cache
 
   HttpReply reply;
@@ -197,12 +258,14 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   if (!request.Accept.empty()) addHeader("Accept: " + request.Accept);
   if (!request.AcceptCharset.empty()) addHeader("Accept-Charset: " + request.AcceptCharset);
   if (hasBody && !request.ContentType.empty()) addHeader("Content-Type: " + request.ContentType);
+  std::string stopReason;
   CURLcode rc = curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  if (rc == CURLE_OK) rc = curl_easy_perform(curl);
+  if (rc == CURLE_OK) rc = static_cast<CURLcode>(Perform(stopReason));
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
   curl_slist_free_all(headers);
 
   if (state.Overflow) throw HttpReplyTooLarge("reply larger than " + std::to_string(request.MaxReplyBytes) + " bytes");
+  if (!stopReason.empty()) throw HttpTransportError(stopReason);
   if (rc != CURLE_OK) throw HttpTransportError(curl_easy_strerror(rc));
 
   long code = -1;

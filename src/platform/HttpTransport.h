@@ -1,8 +1,9 @@
 #pragma once
 // Abstract HTTP transport through which the data-server client talks to the server.
 // One synchronous exchange per call; implementations must not keep state between calls
-// other than connection reuse.
+// other than connection reuse and the abort request.
 
+#include <atomic>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -47,9 +48,9 @@ struct HttpRequest {
   // 0: no limit. A longer reply raises HttpReplyTooLarge, without its body
   // being read when its announced length is already too long.
   std::size_t MaxReplyBytes = 0;
-  // A reply without announced length may arrive in HttpReply::ContentPieces
-  // instead of Content: a growing body is then never copied into a larger
-  // buffer, which would hold it twice for a moment.
+  // The reply may arrive in HttpReply::ContentPieces instead of Content: a
+  // growing body is then never copied into a larger buffer (which would hold
+  // it twice for a moment), and its reader can free each piece once read.
   bool AllowPieces = false;
 };
 
@@ -57,8 +58,8 @@ struct HttpReply {
   int StatusCode = -1;     // -1 until a status line was received
   std::string StatusText;  // reason phrase of the status line, e.g. "Not Found"
   std::string Content;     // reply body as received
-  // With HttpRequest::AllowPieces and no announced length: the body in
-  // pieces of at most kReplyPieceBytes, in order (Content is then empty).
+  // With HttpRequest::AllowPieces: the body in pieces of at most
+  // kReplyPieceBytes, in order (Content is then empty).
   std::vector<std::string> ContentPieces;
 };
 
@@ -97,6 +98,15 @@ class HttpTransport {
   // Performs the request and returns the reply, whatever its status code.
   // Throws HttpTransportError when no reply was received.
   virtual HttpReply Execute(const HttpRequest& request) = 0;
+
+  // Makes the running request, and every later one, fail with
+  // HttpTransportError as soon as it can (the window is closing). Any thread
+  // may call it while another runs Execute. Overrides call this first.
+  virtual void Abort() { Aborted_.store(true); }
+  bool Aborted() const { return Aborted_.load(); }
+
+ private:
+  std::atomic<bool> Aborted_{false};
 };
 
 }  // namespace platform

@@ -142,6 +142,11 @@ int SqliteStatement::ColumnIndex(std::string_view name) const {
 
 bool SqliteStatement::IsNull(int index) const { return sqlite3_column_type(Stmt_, index) == SQLITE_NULL; }
 
+bool SqliteStatement::IsNumber(int index) const {
+  const int type = sqlite3_column_type(Stmt_, index);
+  return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
 std::string SqliteStatement::ColumnText(int index) const {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(Stmt_, index));
   if (text == nullptr) return {};
@@ -214,6 +219,8 @@ std::int64_t SqliteConnection::Changes() const { return Db_ != nullptr ? sqlite3
 std::int64_t SqliteConnection::LastInsertRowId() const { return Db_ != nullptr ? sqlite3_last_insert_rowid(Db_) : 0; }
 
 bool SqliteConnection::InTransaction() const { return Db_ != nullptr && sqlite3_get_autocommit(Db_) == 0; }
+
+bool SqliteConnection::IsReadOnly() const { return Db_ != nullptr && sqlite3_db_readonly(Db_, "main") == 1; }
 
 std::string SqliteConnection::ErrorMessage() const { return Db_ != nullptr ? sqlite3_errmsg(Db_) : "not connected"; }
 

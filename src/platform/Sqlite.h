@@ -67,6 +67,8 @@ class SqliteStatement {
   // Index of a column by name, case-insensitive; throws when unknown.
   int ColumnIndex(std::string_view name) const;
   bool IsNull(int index) const;
+  // True when the column's value is stored as an integer or a real number.
+  bool IsNumber(int index) const;
   std::string ColumnText(int index) const;
   double ColumnDouble(int index) const;
   std::int64_t ColumnInt64(int index) const;
@@ -119,6 +121,9 @@ class SqliteConnection {
   std::int64_t LastInsertRowId() const;
   // True while a transaction is open (the engine is not in autocommit mode).
   bool InTransaction() const;
+  // True when the open file could be opened for reading only (a write-protected
+  // file or folder): every write then fails with SQLITE_READONLY.
+  bool IsReadOnly() const;
   std::string ErrorMessage() const;
 
   // Raises SqliteError for rc with the engine's message of db (the open

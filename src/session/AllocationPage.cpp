@@ -7,6 +7,7 @@
 
 #include "common/Globals.h"
 #include "platform/Format.h"
+#include "session/ValueEditors.h"
 
 namespace session {
 
@@ -44,7 +45,7 @@ void TAllocationPage::LoadCountrySettings(const std::vector<TCountrySettings>& s
     // What a file brings is held to the page's range [0, 100]; not a number is 0.
     for (double* value : {&entry.EqWeight, &entry.FiWeight, &entry.CyWeight, &entry.EqTransactionCost,
                           &entry.FiTransactionCost, &entry.EqFxSwapBorrowingCost})
-      *value = std::isnan(*value) ? 0.0 : std::clamp(*value, 0.0, 100.0);
+      *value = ClampSetting(*value, kSettingPercentMin, kSettingPercentMax);
     const std::string name = Upper(entry.CountryName);
     for (const TCountry& country : currentList) {
       if (Upper(country.Name) == name) {

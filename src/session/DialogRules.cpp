@@ -9,6 +9,7 @@
 #include "data/QVDBClient.h"
 #include "data/RegistrySettings.h"
 #include "platform/Format.h"
+#include "platform/SettingsStore.h"
 
 namespace session {
 
@@ -136,8 +137,8 @@ TSignInResult RunSignIn(TQVDBClient& client, TRegistrySettings& registry, const 
                  {kRegPassword, rememberMe ? password : ""},
                  {kRegRememberMe, rememberMe ? "1" : "0"}},
                 rvkInteger, failure)) {
-    result.Message = "Unable to save the sign-in values: " + failure;
-    return result;
+    const std::string where = platform::SettingsStore::DefaultPath() + " could not be written (" + failure + ")";
+    result.Warning = rememberMe ? "Your credentials were not stored: " + where : "The sign-in choices were not stored: " + where;
   }
   result.StartDateToUpdate = startDate;
   result.UpdateAuthorized = std::trunc(authorized) != 0.0;

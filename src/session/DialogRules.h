@@ -56,14 +56,18 @@ struct TSignInResult {
   std::string FirstName;
   double StartDateToUpdate = 0.0;
   std::string Message;  // status line text (red) when not empty
+  // A signed-in attempt whose remembered values could not be written (the
+  // sign-in and the download go on): the window shows it later.
+  std::string Warning;
   TRefusedEntry Refused = TRefusedEntry::None;
 };
 
 // The sign-in sequence: user check, password check, first name,
 // STARTDATETOUPDATE, AUTHORIZEUPDATE, usage statistics, then the remembered
 // values ("Username", "Password", "RememberMe"). It stops at the first failed
-// request with the client's message; a failed registry write also ends it
-// without success.
+// request with the client's message. A failed registry write does not stop
+// the sign-in: Warning then says so, naming the store's file ("Your
+// credentials were not stored: ..." when they were to be remembered).
 TSignInResult RunSignIn(TQVDBClient& client, TRegistrySettings& registry, const std::string& userName,
                         const std::string& password, bool rememberMe);
 

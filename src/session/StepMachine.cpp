@@ -35,6 +35,9 @@ TStepEnd Failure(const std::string& text, bool storeLastError, bool failureDispl
   end.Text = text;
   end.StoreLastError = storeLastError;
   end.FailureDisplay = failureDisplay;
+  // The window has no frame of its own: without its toolbar a failure at
+  // the start (a damaged file) could not be closed.
+  end.ShowSystemButtons = true;
   return end;
 }
 
@@ -62,6 +65,11 @@ std::int32_t OpenLocalDBSelector(std::int32_t kind) {
     default:
       return 1;
   }
+}
+
+std::string StepWarning(const TUpdateStep& step, const std::string& warningText) {
+  if (!step.ErrorText.empty() || warningText.empty()) return {};
+  return step.Kind == 5 ? "The daily data could not be synchronised: " + warningText : warningText;
 }
 
 std::string ModelFailureText(std::int32_t modelNumber, std::int32_t modelStep) {

@@ -37,6 +37,7 @@ struct TStepEnd {
   std::string Text;                   // failure text shown red
   bool StoreLastError = false;        // LastErrorText := Text
   bool FailureDisplay = false;        // logo, connect and toolbar shown, parameters hidden, workspace off
+  bool ShowSystemButtons = false;     // every failure: the toolbar shows, so the window can be closed
   bool ShowDownloadButton = false;    // kind 6 failure naming "EMPTY"
   bool ShowParameterButton = false;   // model failure ("Resume")
   bool ClearProgress = false;         // kind 3: panel and spinner hidden before going on
@@ -48,6 +49,12 @@ struct TStepEnd {
 // The step machine's decision for a finished step; dataUpToDate is the
 // window's flag written by kind 3.
 TStepEnd DecideStepEnd(const TUpdateStep& step, std::int32_t dataUpToDate);
+
+// The warning that a step which succeeded leaves for the window (shown once
+// the workspace is up), from the context's WarningText: for kind 5 "The
+// daily data could not be synchronised: " and the text, for the others the
+// text as it is; empty for a failed step or no warning.
+std::string StepWarning(const TUpdateStep& step, const std::string& warningText);
 
 // "<CODE> Failed (Step <n>)" of model number 1..9; empty for other numbers.
 std::string ModelFailureText(std::int32_t modelNumber, std::int32_t modelStep);

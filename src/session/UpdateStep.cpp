@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <stdexcept>
 #include <thread>
 
 #include "common/DefaultSettings.h"
@@ -10,7 +11,10 @@
 #include "data/QVDBClient.h"
 #include "data/QVDBCodec.h"
 #include "data/RegistrySettings.h"
+#include "data/SeriesRowRules.h"
 #include "models/global/ModelCalculation.h"
+#include "platform/DateTime.h"
+#include "session/SettingsRanges.h"
 #include "session/UpdateStepSupport.h"
 
 namespace session {
@@ -73,6 +77,38 @@ void ShowStepProgress(const TUpdateStep& step, TStepContext& context, std::int32
   if (context.Reporter != nullptr) context.Reporter->ShowLook(StepProgressLook(step.Kind, subStep));
 }
 
+namespace {
+
+struct TStepAborted : std::runtime_error {
+  TStepAborted() : std::runtime_error(kStepAbortedText) {}
+};
+
+// Passes everything to the step's reporter; a progress change and a message
+// pump first end the step when its abort was asked for.
+class TAbortingReporter : public TStepReporter {
+ public:
+  TAbortingReporter(TStepReporter& target, const std::atomic<bool>& abort) : Target_(target), Abort_(abort) {}
+  void SetText(const std::string& text) override { Target_.SetText(text); }
+  void ProcessMessages() override {
+    Check();
+    Target_.ProcessMessages();
+  }
+  void ShowLook(const TStepLook& look) override {
+    Check();
+    Target_.ShowLook(look);
+  }
+  void SetIndicator(int number, bool lit) override { Target_.SetIndicator(number, lit); }
+  void Check() const {
+    if (Abort_.load()) throw TStepAborted();
+  }
+
+ private:
+  TStepReporter& Target_;
+  const std::atomic<bool>& Abort_;
+};
+
+}  // namespace
+
 void ExecuteStep(TUpdateStep& step, TStepContext& context) {
   step.ErrorText.clear();
   context.WarningText.clear();
@@ -80,8 +116,10 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
   if (step.Kind == 0 || step.Kind == 1) step.DatabaseMode = step.Kind;
   TSilentReporter silent;
   TStepReporter* const givenReporter = context.Reporter;
-  if (givenReporter == nullptr) context.Reporter = &silent;
+  TAbortingReporter reporter(givenReporter != nullptr ? *givenReporter : silent, context.AbortRequested);
+  context.Reporter = &reporter;
   try {
+    reporter.Check();
     switch (step.Kind) {
       case 0:
       case 1:
@@ -112,9 +150,17 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
         CalculateModels(step, context);
         break;
     }
+    // A step that ran into the abort (a request cut short counts as an
+    // unreadable server in the daily step) ends failed all the same.
+    if (step.ErrorText.empty() && context.AbortRequested.load()) step.ErrorText = kStepAbortedText;
+  } catch (const platform::SqliteError& error) {
+    // A local-database failure ends the step with its message (a damaged or
+    // read-only file named with what to do); an open transaction has rolled back.
+    step.ErrorText = context.Database != nullptr ? context.Database->FileFailureText(error) : std::string();
+    if (step.ErrorText.empty()) step.ErrorText = error.what();
+    if (step.ErrorText.empty()) step.ErrorText = kUnexpectedFailureText;
   } catch (const std::exception& error) {
-    // A local-database failure (platform::SqliteError) or any other fault
-    // ends the step with its message; an open transaction has rolled back.
+    // Any other fault ends the step with its message.
     step.ErrorText = error.what();
     if (step.ErrorText.empty()) step.ErrorText = kUnexpectedFailureText;
   } catch (...) {
@@ -126,6 +172,11 @@ void ExecuteStep(TUpdateStep& step, TStepContext& context) {
 void CreateLocalTables(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 0);
   TLocalQuorvaneDB& db = RequireDatabase(context);
+  // A damaged file stops the start here, before any step writes to it.
+  if (!db.CheckFileIntegrity()) {
+    step.ErrorText = db.LastMessage;
+    return;
+  }
   const bool created = step.DatabaseMode == 0 ? db.CreateMarketDataTables() : db.CreateUserSettingsTables();
   if (!created) step.ErrorText = db.LastMessage.empty() ? "Unable to create table" : db.LastMessage;
 }
@@ -138,7 +189,10 @@ void CheckServerState(TUpdateStep& step, TStepContext& context) {
 void VerifyNewAvailableData(TUpdateStep& step, TStepContext& context) {
   context.DataUpToDate = 1;
   ShowStepProgress(step, context, 1);
-  const double localLast = RequireDatabase(context).GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  TLocalQuorvaneDB& db = RequireDatabase(context);
+  // New data could not be stored in a file that cannot be written: nothing is offered.
+  if (db.IsReadOnly()) return;
+  const double localLast = db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
   if (localLast == kMissingDate) {
     context.DataUpToDate = 0;
     return;
@@ -196,8 +250,17 @@ void LoadUserSettings(TUpdateStep& step, TStepContext& context) {
       }
     }
   }
+  // Values the pages could not show (out of range, texts) are taken into
+  // their ranges, and a stored start date that no series can hold is
+  // dropped; one warning names the file and the columns.
+  std::vector<std::string> columns = TakeSettingsIntoRanges(settings);
   const double storedStart = db.LoadUserDateSettings();
-  if (storedStart != kMissingDate) settings.InceptionDate = storedStart;
+  std::string problem;
+  if (storedStart != kMissingDate && CheckSeriesDate(storedStart, LatestSeriesDate(platform::Today()), problem))
+    settings.InceptionDate = storedStart;
+  else if (storedStart != kMissingDate)
+    columns.emplace_back("USER_DATE_SETTINGS.INCEPTIONDATE");
+  context.WarningText = SettingsRangeWarning(db.DatabasePath(), columns);
   settings.EndDate = GetEquityIndexDateBound(std::vector<TCountry>(vcMyExternCountryList), true, true);
   usMyExternUserSettings = std::move(settings);
 }

@@ -16,6 +16,7 @@
 //   8     SaveUserSettings          settings
 //   9     CalculateModels           unchanged
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -81,17 +82,27 @@ struct TStepContext {
   int PauseMs = 100;        // pause before every progress change
   TSignInState SignIn;      // read by kind 4
   bool IntraMonth = false;  // read by kind 9 (the date dialog's choice)
+  // Set from any thread (the window closing) to end the running step early:
+  // its next progress change or message pump throws, so the step ends
+  // failed with kStepAbortedText and a write under way rolls back. The
+  // window aborts the client's transport as well. Stays set.
+  std::atomic<bool> AbortRequested{false};
 
   // Outputs.
   std::int32_t DataUpToDate = 1;    // kind 3: 1 nothing new, 0 new data
   double DailyDataStartDate = 0.0;  // kind 5: first stored daily row
   double LatestDailyDate = 0.0;     // kind 5: last stored daily row
-  // Kind 5: the client's message when the server could not be read; the
-  // step still succeeds and the start goes on with the local daily rows.
-  // Emptied by ExecuteStep.
+  // Kind 5: the client's message when the server could not be read, or
+  // ReadOnlyFileText() when the market-data file cannot be written (kind 3
+  // then offers nothing new); the step still succeeds and the start goes on
+  // with the local rows. Kind 7: the settings taken into their ranges
+  // (SettingsRangeWarning). Emptied by ExecuteStep.
   std::string WarningText;
   std::size_t RowsStored = 0;  // kinds 4 and 5: rows received and stored
 };
+
+// Failure text of a step ended by TStepContext::AbortRequested.
+inline constexpr const char* kStepAbortedText = "Stopped: the window is closing";
 
 // A reporter that shows nothing (tools, tests and benchmarks).
 class TSilentReporter : public TStepReporter {
@@ -103,7 +114,8 @@ class TSilentReporter : public TStepReporter {
 
 // Runs the step of step.Kind (empties ErrorText and WarningText first). No
 // exception leaves it: a failure of the local database or any other
-// exception becomes ErrorText.
+// exception becomes ErrorText. With AbortRequested set the step does not
+// start, or ends at its next progress point, with kStepAbortedText.
 void ExecuteStep(TUpdateStep& step, TStepContext& context);
 
 // The step bodies.

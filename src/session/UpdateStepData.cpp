@@ -1,6 +1,9 @@
 // The market-data steps: full download (kind 4), daily synchronisation
 // (kind 5) and work-data loading (kind 6).
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,10 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
   TQVDBClient& client = RequireClient(context);
   TLocalQuorvaneDB& db = RequireDatabase(context);
   context.RowsStored = 0;
+  if (db.IsReadOnly()) {
+    step.ErrorText = db.ReadOnlyFileText();
+    return;
+  }
   // Everything is fetched and checked before anything local changes, so a
   // failed request or an incomplete row set leaves the local file as it was.
   ShowStepProgress(step, context, 1);
@@ -60,11 +67,16 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 4);
   ShowStepProgress(step, context, 5);
   // With a forced start date the rows from that date on are fetched again:
-  // the local last date is the one left once they are deleted.
+  // the local last date is the one left once they are deleted. Local rows
+  // that no series can hold are dropped, and those of them dated where a
+  // series can be are fetched again from their earliest date.
   const double forcedStart = context.SignIn.StartDateToUpdate;
   const bool forced = forcedStart != kMissingDate;
-  const double localLast = forced ? db.GetSeriesLastDateBefore("DATA", kReferenceCountry, kReferenceAsset, forcedStart)
-                                  : db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
+  const TLocalQuorvaneDB::TFaultyRows faulty = db.FindFaultySeriesRows("DATA");
+  const double fetchAgainFrom = forced ? std::min(forcedStart, faulty.FetchAgainFrom) : faulty.FetchAgainFrom;
+  const double localLast = std::isfinite(fetchAgainFrom)
+                               ? db.GetSeriesLastDateBefore("DATA", kReferenceCountry, kReferenceAsset, fetchAgainFrom)
+                               : db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
   ShowStepProgress(step, context, 6);
   const std::vector<TDataRow> rows = client.GetTableRowsSince("DATA", localLast);
   if (RequestFailed(step, client)) return;
@@ -83,7 +95,9 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
       db.SavePortfolioTemplateList(templates);
       db.SavePortfolioTemplateData(templates);
     }
-    if (forced) db.DeleteSeriesFrom("DATA", forcedStart);
+    // Every local row dated after the date fetched from is replaced by what came.
+    db.DeleteSeriesRows("DATA", faulty.RowIds);
+    db.DeleteSeriesAfter("DATA", localLast);
     if (!rows.empty()) {
       ShowStepProgress(step, context, 7);
       db.InsertSeriesRows("DATA", rows, context.Reporter);
@@ -118,6 +132,13 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
   };
 
   ShowStepProgress(step, context, 1);
+  // A file that cannot be written is used as it is: the start goes on as
+  // without server, with the file named in the warning.
+  if (db.IsReadOnly()) {
+    context.WarningText = db.ReadOnlyFileText();
+    keepLocalDates();
+    return;
+  }
   const double localLast = db.GetSeriesLastDate("DATA_BIS", kReferenceCountry, kReferenceAsset);
   if (localLast != kMissingDate) {
     const double serverLast = client.GetSeriesLastDate("DATA_BIS", kReferenceCountry, kReferenceAsset);
@@ -140,7 +161,7 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 3);
   {
     platform::SqliteTransaction transaction = db.BeginTransaction();
-    db.DeleteSeriesFrom("DATA_BIS", kMissingDate);
+    db.DeleteSeriesFrom("DATA_BIS", -std::numeric_limits<double>::infinity());  // every row
     db.InsertSeriesRows("DATA_BIS", rows, context.Reporter);
     transaction.Commit();
   }

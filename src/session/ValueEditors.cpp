@@ -25,10 +25,12 @@ std::string ValueEditorText(double value, int decimals) {
 
 // --- TValueEditor ------------------------------------------------------------
 
-void TValueEditor::Clamp() {
-  if (!(Value >= MinValue)) Value = MinValue;  // also a value that is no number
-  if (Value > MaxValue) Value = MaxValue;
+double ClampSetting(double value, double min, double max) {
+  if (!(value >= min)) return min;  // also a value that is no number
+  return value > max ? max : value;
 }
+
+void TValueEditor::Clamp() { Value = ClampSetting(Value, MinValue, MaxValue); }
 
 bool TValueEditor::StepBy(double multiplier) {
   if (Direction != kDirectionUp && Direction != kDirectionDown) return false;
@@ -125,8 +127,8 @@ void TConcentrationPage::ShowPage(std::int32_t kind) {
   for (std::int32_t i = 0; i < 2; ++i) {
     TValueEditor& e = Editors[static_cast<std::size_t>(i)];
     double& criterion = CountryRankingCriteria[CriterionOf(i)];
-    e.MinValue = 5.0;
-    e.MaxValue = 100.0;
+    e.MinValue = kConcentrationPercentMin;
+    e.MaxValue = kSettingPercentMax;
     e.Value = 100.0 * criterion;
     const double loaded = e.Value;
     e.Clamp();
@@ -146,8 +148,8 @@ void TGoldPage::ShowPage() {
   double* stored[2] = {&MaxGoldAllocation, &MaxFxRiskAllocation};
   for (std::size_t i = 0; i < 2; ++i) {
     TValueEditor& e = Editors[i];
-    e.MinValue = 0.0;
-    e.MaxValue = 100.0;
+    e.MinValue = kSettingPercentMin;
+    e.MaxValue = kSettingPercentMax;
     e.Value = *stored[i];
     e.Clamp();
     if (e.Value != *stored[i]) *stored[i] = e.Value;
@@ -227,8 +229,8 @@ void TPortfolioPage::ShowPage() {
   }
   TValueEditor& max = Editors[0];
   TValueEditor& min = Editors[1];
-  max.MinValue = min.MinValue = 0.0;
-  max.MaxValue = min.MaxValue = 100.0;
+  max.MinValue = min.MinValue = kSettingPercentMin;
+  max.MaxValue = min.MaxValue = kSettingPercentMax;
   // As the models read them: 0 <= Max <= 100, then 0 <= Min <= Max.
   max.Value = MaxEqVsFiAllocation;
   max.Clamp();

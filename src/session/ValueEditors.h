@@ -13,6 +13,16 @@
 
 namespace session {
 
+// The ranges in which the settings pages show values, in whole percent:
+// weights, costs, limits, equity shares and trust levels 0 to 100;
+// concentration levels 5 to 100 (stored as fractions, 0.05 to 1).
+inline constexpr double kSettingPercentMin = 0.0;
+inline constexpr double kSettingPercentMax = 100.0;
+inline constexpr double kConcentrationPercentMin = 5.0;
+
+// value kept in [min, max]; a value that is no number takes min.
+double ClampSetting(double value, double min, double max);
+
 inline constexpr std::int32_t kDirectionUp = 0;
 inline constexpr std::int32_t kDirectionDown = 1;
 inline constexpr std::int32_t kDirectionNone = 2;

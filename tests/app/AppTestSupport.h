@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "data/TempDir.h"
@@ -26,7 +27,7 @@ namespace apptest {
 // How long a whole road (download, load, nine models) may take in a sanitizer build.
 inline constexpr int kRoadTimeoutMs = 600000;
 
-// Answers the questions and the sign-in while a modal loop runs.
+// Answers the questions, the sign-in and the message boxes while a modal loop runs.
 class TAnswerer {
  public:
   explicit TAnswerer(app::TMainForm& form) : Form_(form) {
@@ -40,6 +41,7 @@ class TAnswerer {
   int Questions = 0;
   int SignIns = 0;
   std::string LastQuestion;
+  std::vector<std::string> Messages;  // the message boxes closed with "Return", in order
 
  private:
   void Poll() {
@@ -51,6 +53,13 @@ class TAnswerer {
       LastQuestion = question->Value->text().toStdString();
       question->FinishAnimations();
       Click(DownloadAnswer ? question->YesButton : question->NoButton);
+      return;
+    }
+    TMessageForm* message = Form_.MessageForm;
+    if (message->Showing() && message->ModalResult == 0) {
+      Messages.push_back(message->Value->text().toStdString());
+      message->FinishAnimations();
+      Click(message->ExitButton);
       return;
     }
     TLoginForm* login = Form_.LoginForm;

@@ -9,6 +9,7 @@
 
 #include "AppTestSupport.h"
 #include "common/Globals.h"
+#include "data/LocalQuorvaneDB.h"
 #include "dialogs/DateSelectionForm.h"
 #include "pages/FXHedgingPositions.h"
 #include "platform/DateTime.h"
@@ -98,11 +99,26 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_FALSE(form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&form));
     EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
   }
-  {  // Second start: nothing new, no question.
+  {  // Second start: nothing new, no question; a row no series can hold (stored by an
+     // earlier version) changes nothing; a setting out of range is taken into it with a
+     // warning once the workspace is up.
+    {
+      TLocalQuorvaneDB db;
+      db.Connect();
+      db.InsertSeriesRows("DATA", {{"SOUTH AFRICA", "EQINDEX", {1e15, 1.0}}}, nullptr);
+      db.Disconnect();
+      db.DatabaseKind = kSettingsDatabase;
+      db.Connect();
+      db.Connection().Exec("INSERT INTO USER_FI_COMPETITION_SETTINGS VALUES (10, 250, 15)");  // 250 % of TIPS
+    }
     app::TMainForm form;
     apptest::TAnswerer answerer(form);
     ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
     EXPECT_EQ(answerer.Questions, 0);
+    EXPECT_EQ(answerer.Messages, std::vector<std::string>{folder + "/USDBV4.sqlite: values out of range or not numbers "
+                                                          "were taken into their ranges "
+                                                          "(USER_FI_COMPETITION_SETTINGS.MAXTIPSALLOCATION)"});
+    EXPECT_EQ(usMyExternUserSettings.MaxTipsAllocation, 100.0);
     EXPECT_FALSE(form.SignedInThisSession);
     ExpectWorkspace(form);
     // A new start date is stored, then the models run again.
@@ -132,7 +148,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     ASSERT_TRUE(apptest::RunToEnd(form)) << form.Screen.MessageContent;
     EXPECT_EQ(answerer.Questions, 0);
     ExpectWorkspace(form);
-    EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
+    EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434 + 1);  // the poisoned row waits for a download
     EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");  // stored by the second start
   }
 }

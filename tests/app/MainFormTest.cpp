@@ -5,17 +5,79 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "AppTestSupport.h"
+#include "data/DataFixtures.h"
 #include "app/Glyphs.h"
 #include "common/Globals.h"
+#include "data/LocalQuorvaneDB.h"
+#include "data/QVDBCodec.h"
 #include "dialogs/NewUserRequestForm.h"
 #include "dialogs/PwdRequestForm.h"
+#include "platform/HttpTransport.h"
 
 namespace {
 
 using session::TWindowGroup;
+
+// What the test sees of its transport, which the window owns and deletes.
+struct THangingSeen {
+  std::atomic<bool> Hanging{false};
+  std::atomic<bool> Aborted{false};
+  std::atomic<int> Requests{0};
+};
+
+// A server that answers the banner and one-value requests at once and never
+// answers a table request: Execute blocks until the transport is aborted,
+// then fails as a cut transfer does.
+class THangingTransport : public platform::HttpTransport {
+ public:
+  explicit THangingTransport(THangingSeen& seen) : Seen_(seen) {}
+  platform::HttpReply Execute(const platform::HttpRequest& request) override {
+    std::unique_lock<std::mutex> lock(Mutex_);
+    ++Seen_.Requests;
+    if (Aborted()) throw platform::HttpTransportError("aborted");
+    platform::HttpReply reply;
+    reply.StatusCode = 200;
+    if (request.Resource == "Default") {
+      reply.Content = "VOSKER SERVER";
+      return reply;
+    }
+    if (ReadSQLRequest(request.Body).ResponseType != 8) {
+      reply.Content = WriteStatusReply("99999", "");  // a server date after every local one
+      return reply;
+    }
+    Seen_.Hanging = true;
+    Woken_.wait(lock, [this] { return Aborted(); });
+    throw platform::HttpTransportError("aborted");
+  }
+  void Abort() override {
+    platform::HttpTransport::Abort();
+    Seen_.Aborted = true;
+    std::lock_guard<std::mutex> lock(Mutex_);
+    Woken_.notify_all();
+  }
+
+ private:
+  THangingSeen& Seen_;
+  std::mutex Mutex_;
+  std::condition_variable Woken_;
+};
+
+// Presses and releases the left button at a point of the window, on the
+// control the window finds there (a control covered by another is missed).
+void ClickWindowPoint(QWidget& window, QPoint point) {
+  QWidget* target = window.childAt(point);
+  ASSERT_NE(target, nullptr) << point.x() << "," << point.y();
+  QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, point));
+}
+
+QPoint CentreInWindow(QWidget& window, const QWidget* control) {
+  return control->mapTo(&window, control->rect().center());
+}
 
 class MainFormTest : public ::testing::Test {
  protected:
@@ -97,6 +159,85 @@ TEST_F(MainFormTest, CloseDuringAStepWaitsForItsEnd) {
   EXPECT_EQ(Form.Client(), nullptr);  // closing deletes the client and the database
   EXPECT_EQ(Form.Database(), nullptr);
   EXPECT_EQ(handled.count(), 1);  // the chain stopped after the step that ran
+}
+
+// "Quit" while the daily synchronisation waits for a table reply that never
+// comes: the transfer is cut, the step ends failed, nothing later runs or
+// is sent, the window closes and the local daily rows stay as they were.
+TEST_F(MainFormTest, QuitDuringATransferCutsItAndClosesTheWindow) {
+  const std::string file = Folder + "/QVDBV4.sqlite";
+  {
+    TLocalQuorvaneDB db;
+    db.Connect();
+    ASSERT_TRUE(db.CreateMarketDataTables());
+    db.InsertSeriesRows("DATA_BIS", {{"SOUTH AFRICA", "EQINDEX", {46000.0, 101.5}}}, nullptr);
+  }
+  THangingSeen seen;
+  Form.SetTransportFactory([&seen] { return std::make_unique<THangingTransport>(seen); });
+  QSignalSpy handled(&Form, &app::TMainForm::StepHandled);
+  Form.show();
+  Form.OnFormTimer(&Form.MainTimer);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return seen.Hanging.load(); }, 60000));
+  EXPECT_EQ(Form.Step.Kind, 5);
+  const int requests = seen.Requests;
+  QTimer::singleShot(0, [this] {
+    Form.QuestionForm->FinishAnimations();
+    ClickWindowPoint(Form, CentreInWindow(Form, Form.QuestionForm->YesButton));  // "Quit"
+  });
+  ClickWindowPoint(Form, CentreInWindow(Form, Form.Find("CloseButton")));
+  EXPECT_EQ(Form.QuestionForm->Value->text(), "Do you really want to quit application ?");
+  EXPECT_TRUE(seen.Aborted);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Form.isVisible(); }, 60000));
+  EXPECT_EQ(Form.Step.Kind, 5);
+  EXPECT_EQ(Form.Step.ErrorText, session::kStepAbortedText);
+  EXPECT_EQ(seen.Requests, requests);  // nothing was sent after the cut
+  EXPECT_EQ(Form.Client(), nullptr);
+  EXPECT_EQ(handled.count(), 4);  // steps 0, 1, 2 and 5: the chain ends with the cut step
+  TLocalQuorvaneDB db;
+  db.Connect();
+  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM DATA_BIS WHERE DATE=46000 AND VALUE=101.5"), 1);
+  EXPECT_EQ(db.Connection().QueryInt("SELECT count(*) FROM DATA_BIS"), 1);
+}
+
+// A damaged market-data file at the start (bytes that are no database: the
+// file does not open; a page overwritten: the storage check finds it): the
+// red text names the file and what to do, the toolbar shows so the window
+// can be closed at its close button, and the file keeps its bytes.
+TEST_F(MainFormTest, DamagedFileIsNamedAndTheWindowCanBeClosed) {
+  const std::string file = Folder + "/QVDBV4.sqlite";
+  for (const TDamage damage : {TDamage::Garbage, TDamage::PageOverwritten}) {
+    {
+      TLocalQuorvaneDB db;
+      db.Connect();
+      ASSERT_TRUE(db.CreateMarketDataTables());
+      std::vector<TDataRow> rows;
+      for (int i = 0; i < 3000; ++i) rows.push_back({"USA", "CASH", {33000.0 + i, 1.0}});
+      db.InsertSeriesRows("DATA", rows, nullptr);
+    }
+    DamageFile(file, damage);
+    const std::string bytes = FileBytes(file);
+    app::TMainForm form;
+    form.SetStepPause(0);
+    QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+    form.show();
+    form.OnFormTimer(&form.MainTimer);
+    ASSERT_TRUE(handled.wait(60000)) << DamageName(damage);
+    EXPECT_EQ(form.Screen.MessageContent,
+              file + " is damaged: move it away and start again to download a fresh copy")
+        << DamageName(damage);
+    EXPECT_EQ(form.Screen.MessageColour, claErrorColor);
+    EXPECT_TRUE(form.Group(TWindowGroup::SystemToolbarSupport)->isVisibleTo(&form)) << DamageName(damage);
+    EXPECT_FALSE(form.StepRunning());
+    apptest::SaveShot(form, damage == TDamage::Garbage ? "damaged-file-unopened" : "damaged-file-checked");
+    QTimer::singleShot(0, [&form] {
+      form.QuestionForm->FinishAnimations();
+      ClickWindowPoint(form, CentreInWindow(form, form.QuestionForm->YesButton));  // "Quit"
+    });
+    ClickWindowPoint(form, CentreInWindow(form, form.Find("CloseButton")));
+    EXPECT_FALSE(form.isVisible()) << DamageName(damage);
+    EXPECT_TRUE(FileBytes(file) == bytes) << DamageName(damage);
+    std::filesystem::remove(file);
+  }
 }
 
 TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {

@@ -507,6 +507,15 @@ TEST_F(ParameterDialogTest, RestartLoadsSavedSettingsAndSurvivesDamagedValues) {
   apptest::TAnswerer answerer(restarted);
   answerer.DownloadAnswer = false;
   ASSERT_TRUE(apptest::RunToEnd(restarted));
+  // One warning, once the workspace is up, names the file and the columns taken into their ranges.
+  EXPECT_EQ(answerer.Messages,
+            std::vector<std::string>{
+                SettingsFile() +
+                ": values out of range or not numbers were taken into their ranges (USER_EQBYCOUNTRY_SETTINGS.WEIGHT, "
+                "USER_EQCOUNTRY_COMPETITION_SETTINGS.COUNTRYRANKINGCRITERIA, "
+                "USER_FICOUNTRY_COMPETITION_SETTINGS.COUNTRYRANKINGCRITERIA, "
+                "USER_FI_COMPETITION_SETTINGS.MAXGOLDALLOCATION, USER_GLOBALPORTFOLIO_SETTINGS.MINEQVSFIALLOCATION, "
+                "USER_GLOBALPORTFOLIO_SETTINGS.QVTRUSTLEVEL, USER_GLOBALPORTFOLIO_SETTINGS.BLTRUSTLEVEL)"});
   const TUserSettings loaded = usMyExternUserSettings;
   TParameterSelectionForm& dialog = *restarted.ParameterSelectionForm;
   struct Case {

@@ -218,11 +218,10 @@ TEST(CurlTransportTest, LongReplyIsCutOff) {
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
 }
 
-// A reply without announced length (chunked, as the server streams a table)
-// arrives in pieces of at most 1 MB when the request allows it, and whole
-// otherwise; an announced length always gives one whole body; the cap counts
-// every piece.
-TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
+// A reply, with or without announced length (chunked, as the server streams
+// a table), arrives in pieces of at most 1 MB when the request allows it, and
+// whole otherwise; the cap counts every piece.
+TEST(CurlTransportTest, RepliesArriveInPiecesWhenAllowed) {
   std::string body;
   for (int i = 0; body.size() < 2500000; ++i) body += std::to_string(i) + ",";
   std::string chunked = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n"
@@ -239,7 +238,8 @@ TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
     bool allowPieces;
     bool expectPieces;
   };
-  for (const Case& c : {Case{true, true, true}, Case{true, false, false}, Case{false, true, false}}) {
+  for (const Case& c :
+       {Case{true, true, true}, Case{true, false, false}, Case{false, true, true}, Case{false, false, false}}) {
     LoopbackResponder responder(c.chunkedReply ? chunked : HttpReplyText("HTTP/1.1 200 OK", body), 1);
     platform::CurlTransport transport;
     platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
@@ -254,10 +254,10 @@ TEST(CurlTransportTest, UnannouncedRepliesArriveInPiecesWhenAllowed) {
         EXPECT_LE(piece.size(), platform::kReplyPieceBytes);
         joined += piece;
       }
-      EXPECT_EQ(joined, body);
+      EXPECT_TRUE(joined == body) << joined.size() << " bytes";
     } else {
       EXPECT_TRUE(reply.ContentPieces.empty());
-      EXPECT_EQ(reply.Content, body);
+      EXPECT_TRUE(reply.Content == body) << reply.Content.size() << " bytes";
     }
   }
   LoopbackResponder capped(chunked, 1);
@@ -376,6 +376,76 @@ TEST(CurlTransportTest, TricklingReplyIsAbandoned) {
   }
 }
 
+// The whole-request limit (here a floor of 4 KB/s after a grace of 2 s, the
+// default being 4 KB/s after 20 s): a reply trickling at 1.2 KB/s, above the
+// stall limit, ends after grace / (1 - 1.2 / 4) = 2.9 s; one arriving at
+// 8 KB/s keeps ahead of the limit and completes.
+TEST(CurlTransportTest, WholeRequestLimitEndsATrickleButNotASlowLine) {
+  static_assert(platform::CurlTransport::kRequestFloorBytesPerSecond == 4096);
+  static_assert(platform::CurlTransport::kRequestGraceSeconds == 20);
+  struct Case {
+    const char* Name;
+    std::size_t BytesPerSecond;
+    std::size_t Length;
+    bool Completes;
+  };
+  const std::vector<Case> cases{{"trickle at 1.2 KB/s", 1200, 100000, false},
+                                {"slow line at 8 KB/s", 8000, 20000, true}};
+  for (const Case& c : cases) {
+    const std::string body = R"({"ErrorMessage":[{"Content":""}],"Response":[)" +
+                             std::string(c.Length - 50, ' ') + R"({"String":"1"}]})";
+    LoopbackResponder responder([&c, &body](int connection, const std::atomic<bool>& stop) {
+      if (!SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"))
+        return;
+      // Blocks of a tenth of the rate, one every 100 ms.
+      const std::size_t block = c.BytesPerSecond / 10;
+      for (std::size_t at = 0; at < body.size() && !stop; at += block) {
+        if (!SendAll(connection, std::string_view(body).substr(at, block))) return;
+        Pause(100, stop);
+      }
+    });
+    CurlClient curl(responder.BaseUrl());
+    curl.Transport.SetRequestFloor(4096, 2);
+    const auto start = std::chrono::steady_clock::now();
+    const bool exists = curl.Client.UserExists("u");
+    const double seconds = SecondsSince(start);
+    responder.Stop();
+    EXPECT_EQ(exists, c.Completes) << c.Name;
+    EXPECT_EQ(curl.Client.LastMessage, c.Completes ? "" : "Connection to server failed") << c.Name;
+    if (!c.Completes) {
+      EXPECT_GE(seconds, 2.0) << c.Name;
+      EXPECT_LT(seconds, 10.0) << c.Name;  // well before the trickle's own end (83 s)
+    }
+  }
+}
+
+// Abort, called from another thread, ends a transfer that waits for its
+// reply (the server holds the connection and sends nothing) long before any
+// limit, and every later request fails at once without reaching the server.
+TEST(CurlTransportTest, AbortEndsTheRunningTransferAndEveryLaterOne) {
+  std::atomic<bool> served{false};
+  LoopbackResponder responder([&served](int connection, const std::atomic<bool>& stop) {
+    served = true;
+    HoldOpen(connection, stop);
+  });
+  CurlClient curl(responder.BaseUrl());
+  std::thread closer([&] {
+    while (!served) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    curl.Transport.Abort();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(curl.Client.GetCountryList().empty());
+  const double seconds = SecondsSince(start);
+  closer.join();
+  EXPECT_EQ(curl.Client.LastMessage, "Connection to server failed");
+  EXPECT_LT(seconds, 10.0);  // the stall limit would take 20 s
+  EXPECT_TRUE(curl.Transport.Aborted());
+  EXPECT_FALSE(curl.Client.IsServerAvailable());
+  EXPECT_THROW(curl.Transport.Execute(Request(responder.BaseUrl(), "Default")), platform::HttpTransportError);
+  responder.Stop();
+  EXPECT_EQ(responder.Requests.size(), 1u);
+}
+
 // Long status and error texts reach LastMessage cut to 1,000 characters and
 // "..."; the server streams them without building them in memory. libcurl
 // refuses a status line longer than its header limit outright.
@@ -415,6 +485,20 @@ TEST(CurlTransportTest, LongStatusAndErrorTextsAreCut) {
       EXPECT_EQ(message, "Connection to server failed") << c.Name;
     }
   }
+}
+
+// The client's default cap is 64 MiB (the whole table takes about 25 MB): a
+// reply announced one byte longer is refused on its head.
+TEST(CurlTransportTest, ClientRefusesRepliesOverItsDefaultCap) {
+  static_assert(kDefaultMaxReplyBytes == 64u << 20);
+  LoopbackResponder responder([](int connection, const std::atomic<bool>& stop) {
+    if (SendAll(connection, "HTTP/1.1 200 OK\r\nContent-Length: 67108865\r\n\r\n{\"ErrorMessage\""))
+      HoldOpen(connection, stop);
+  });
+  CurlClient curl(responder.BaseUrl());
+  EXPECT_TRUE(curl.Client.GetTableRowsSince("DATA", 2.0).empty());
+  responder.Stop();
+  EXPECT_EQ(curl.Client.LastMessage, "Invalid server reply: larger than 67108864 bytes");
 }
 
 // A reply announced longer than the limit is refused on its head, before its

@@ -3,11 +3,19 @@
 // sqlite3 shell, a foreign connection holding a file's lock, and a private
 // home folder with the one local-database object.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,6 +80,67 @@ class ForeignLock {
 
  private:
   sqlite3* Db_ = nullptr;
+};
+
+// The bytes of a file ("" when it cannot be read).
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Ways a database file is found damaged: bytes that are no database, a file
+// cut to half its length, a page in the middle overwritten.
+enum class TDamage { Garbage, CutInHalf, PageOverwritten };
+
+inline const char* DamageName(TDamage damage) {
+  return damage == TDamage::Garbage ? "garbage" : damage == TDamage::CutInHalf ? "cut in half" : "page overwritten";
+}
+
+inline void DamageFile(const std::string& path, TDamage damage) {
+  const std::string bytes = FileBytes(path);
+  std::string damaged = bytes;
+  if (damage == TDamage::Garbage) damaged = std::string(8192, 'x');
+  if (damage == TDamage::CutInHalf) damaged.resize(bytes.size() / 2);
+  if (damage == TDamage::PageOverwritten) damaged.replace(bytes.size() / 2, 4096, 4096, '\x55');
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
+}
+
+// Makes a file read-only for this process while it lives: mode 0444 and,
+// for a process that may write whatever the mode (root), the file system's
+// immutable flag. Effective() tells whether the file now refuses writing.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(std::string path) : Path_(std::move(path)) {
+    ::chmod(Path_.c_str(), 0444);
+    if (Writable()) SetImmutable(true);
+  }
+  ~ReadOnlyFile() {
+    if (Immutable_) SetImmutable(false);
+    ::chmod(Path_.c_str(), 0644);
+  }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  bool Effective() const { return !Writable(); }
+
+ private:
+  bool Writable() const {
+    const int fd = ::open(Path_.c_str(), O_RDWR);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+  }
+  void SetImmutable(bool on) {
+    const int fd = ::open(Path_.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0) Immutable_ = on;
+    }
+    ::close(fd);
+  }
+  std::string Path_;
+  bool Immutable_ = false;
 };
 
 // A private home folder and the local-database object, not yet connected;

@@ -116,7 +116,8 @@ TEST_F(LocalQuorvaneDBConnectTest, EachKindKeepsItsOwnFile) {
 TEST_F(LocalQuorvaneDBConnectTest, UnusableFileReportsEngineMessage) {
   std::ofstream(File("QVDBV4.sqlite")) << std::string(8192, 'x');
   Db.Connect();
-  EXPECT_EQ(Db.LastMessage, "Connection failed: file is not a database");
+  EXPECT_EQ(Db.LastMessage,
+            File("QVDBV4.sqlite") + " is damaged: move it away and start again to download a fresh copy");
   EXPECT_FALSE(Db.IsConnected());
 
   std::filesystem::remove(File("QVDBV4.sqlite"));
@@ -128,6 +129,64 @@ TEST_F(LocalQuorvaneDBConnectTest, UnusableFileReportsEngineMessage) {
   other.Release();
   Db.Connect();
   EXPECT_EQ(Db.LastMessage, "");
+}
+
+// A damaged file of either kind is found by the connection or by the
+// integrity check, named with what to do, and left byte for byte as it was.
+TEST_F(LocalQuorvaneDBConnectTest, DamagedFileIsNamedWithWhatToDoAndLeftAsItWas) {
+  const std::pair<std::int32_t, const char*> kinds[] = {
+      {kMarketDataDatabase, "download a fresh copy"}, {kSettingsDatabase, "start with the default settings"}};
+  for (const auto& [kind, advice] : kinds) {
+    for (const TDamage damage : {TDamage::Garbage, TDamage::CutInHalf, TDamage::PageOverwritten}) {
+      const std::string where = std::to_string(kind) + " " + DamageName(damage);
+      ASSERT_NO_FATAL_FAILURE(Open(kind));
+      Db.Connection().Exec("CREATE TABLE FILLER(T TEXT)");
+      auto insert = Db.Connection().Prepare("INSERT INTO FILLER VALUES (?1)");
+      for (int i = 0; i < 3000; ++i) {
+        insert.BindText(1, "row " + std::to_string(i) + std::string(40, 'f'));
+        insert.Execute();
+      }
+      const std::string path = Db.DatabasePath();
+      Db.Disconnect();
+      DamageFile(path, damage);
+      const std::string bytes = FileBytes(path);
+      Db.Connect();
+      if (Db.LastMessage.empty()) {
+        EXPECT_FALSE(Db.CheckFileIntegrity()) << where;
+      }
+      EXPECT_EQ(Db.LastMessage, path + " is damaged: move it away and start again to " + advice) << where;
+      Db.Disconnect();
+      EXPECT_TRUE(FileBytes(path) == bytes) << where;
+      std::filesystem::remove(path);
+    }
+  }
+}
+
+// A file the application cannot write is opened for reading: it reads as
+// before and passes the checks, and every write fails naming the file.
+TEST_F(LocalQuorvaneDBConnectTest, ReadOnlyFileIsReadAndEveryWriteNamesIt) {
+  ASSERT_NO_FATAL_FAILURE(Open(kMarketDataDatabase));
+  Db.InsertSeriesRows("DATA", {Row("SOUTH AFRICA", "EQINDEX", 45000.0, 7.0)}, nullptr);
+  Db.Disconnect();
+  ReadOnlyFile readOnly(File("QVDBV4.sqlite"));
+  if (!readOnly.Effective()) GTEST_SKIP() << "the file stays writable for this user";
+  Db.Connect();
+  EXPECT_EQ(Db.LastMessage, "");
+  EXPECT_TRUE(Db.IsReadOnly());
+  EXPECT_TRUE(Db.CheckFileIntegrity());
+  EXPECT_TRUE(Db.CreateMarketDataTables());  // the tables are there: nothing to write
+  EXPECT_EQ(Db.LoadSeries("South Africa", "EQINDEX"), (TSeries{{45000.0, 7.0}}));
+  try {
+    Db.InsertSeriesRows("DATA", {Row("SOUTH AFRICA", "EQINDEX", 45001.0, 7.0)}, nullptr);
+    ADD_FAILURE() << "a write to a read-only file succeeded";
+  } catch (const platform::SqliteError& error) {
+    EXPECT_EQ(Db.FileFailureText(error),
+              File("QVDBV4.sqlite") + " is read-only: make it writable and start again to download new data");
+  }
+  Db.Disconnect();
+  Db.DatabaseKind = kSettingsDatabase;
+  EXPECT_EQ(Db.ReadOnlyFileText(),
+            File("USDBV4.sqlite") + " is read-only: make it writable and start again to save your settings");
 }
 
 TEST_F(LocalQuorvaneDBConnectTest, LargeFreeListIsCompactedOnConnect) {
@@ -396,6 +455,43 @@ TEST_F(LocalMarketDataTest, LoadSeriesBisGivesTheFirstDailyPoint) {
                       nullptr);
   EXPECT_EQ(Db.LoadSeriesBis("FRANCE", "eqindex"), (TDataPoint{11.0, -1000.0}));
   EXPECT_TRUE(Db.LoadSeries("France", "EQINDEX").empty());  // DATA_BIS rows are not DATA rows
+}
+
+// Rows that no series can hold, stored by an earlier version, never count:
+// the dates and series read leave them out, and the download finds them
+// (to drop them, and to fetch those dated where a series can be again).
+TEST_F(LocalMarketDataTest, RowsNoSeriesCanHoldAreLeftOutAndFound) {
+  const std::vector<TDataRow> good{Row("SOUTH AFRICA", "EQINDEX", 100.0, 1.0), Row("SOUTH AFRICA", "EQINDEX", 200.0, 2.0)};
+  const std::vector<TDataRow> faulty{
+      Row("SOUTH AFRICA", "EQINDEX", 1e15, 1.0),                          // far future
+      Row("SOUTH AFRICA", "EQINDEX", 1.0, 1.0),                           // before 1900
+      Row("SOUTH AFRICA", "EQINDEX", 150.0, 1e300),                       // absurd value, fetched again
+      Row("SOUTH AFRICA", "EQINDEX", 160.0, -std::numeric_limits<double>::infinity()),
+      Row(std::string(65, 'N'), "EQINDEX", 120.0, 1.0),                  // long name, fetched again from 120
+      Row("SOUTH AFRICA", "EQ\x01INDEX", 130.0, 1.0),                     // control byte
+  };
+  for (const char* table : {"DATA", "DATA_BIS"}) {
+    std::vector<TDataRow> rows = faulty;
+    rows.insert(rows.begin() + 2, good.begin(), good.end());
+    Db.InsertSeriesRows(table, rows, nullptr);
+  }
+  EXPECT_EQ(Db.GetSeriesLastDate("DATA", "South Africa", "EQINDEX"), 200.0);
+  EXPECT_EQ(Db.GetSeriesFirstDate("DATA_BIS", "South Africa", "EQINDEX"), 100.0);
+  EXPECT_EQ(Db.GetSeriesLastDateBefore("DATA", "South Africa", "EQINDEX", 1e16), 200.0);
+  EXPECT_EQ(Db.LoadSeries("South Africa", "EQINDEX"), (TSeries{{100.0, 1.0}, {200.0, 2.0}}));
+  EXPECT_EQ(Db.LoadSeriesBis("South Africa", "EQINDEX"), (TDataPoint{100.0, 1.0}));
+
+  const TLocalQuorvaneDB::TFaultyRows found = Db.FindFaultySeriesRows("DATA");
+  EXPECT_EQ(found.RowIds.size(), faulty.size());
+  EXPECT_EQ(found.FetchAgainFrom, 120.0);
+  Db.DeleteSeriesRows("DATA", found.RowIds);
+  EXPECT_EQ(Query("SELECT DATE,VALUE FROM DATA ORDER BY DATE"), (std::vector<std::string>{"100.0|1.0", "200.0|2.0"}));
+  const TLocalQuorvaneDB::TFaultyRows none = Db.FindFaultySeriesRows("DATA");
+  EXPECT_TRUE(none.RowIds.empty());
+  EXPECT_TRUE(std::isinf(none.FetchAgainFrom));
+  EXPECT_EQ(Db.FindFaultySeriesRows("DATA_BIS").RowIds.size(), faulty.size());
+  Db.DeleteSeriesAfter("DATA", 100.0);
+  EXPECT_EQ(Query("SELECT DATE FROM DATA"), (std::vector<std::string>{"100.0"}));
 }
 
 TEST_F(LocalMarketDataTest, NamesAreStoredUpperCasedWithQuotesKept) {

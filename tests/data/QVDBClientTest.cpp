@@ -370,7 +370,7 @@ TEST_F(QVDBClientTest, LongMessagesAreCutAndRowsStayOut) {
     std::string Prefix;
   };
   const std::vector<Case> cases{
-      {"error text", Answer(200, "OK", WriteTableRowsReply({{"A", "B", {1.0, 2.0}}}, longText)), rows, cut, ""},
+      {"error text", Answer(200, "OK", WriteTableRowsReply({{"A", "B", {45000.0, 2.0}}}, longText)), rows, cut, ""},
       {"error text in two-byte characters", StatusAnswer("", accents), update, accentsCut, ""},
       {"status text, rows in the body", Answer(500, longText, rowsReply), rows, cut, ""},
       {"status text, short", Answer(502, "Bad Gateway", rowsReply), rows, "Bad Gateway", ""},

@@ -10,6 +10,9 @@
 
 #include "data/DataFixtures.h"
 #include "data/QVDBCodec.h"
+#include "data/SeriesRowRules.h"
+#include "platform/DateTime.h"
+#include "platform/Format.h"
 
 namespace {
 
@@ -249,15 +252,73 @@ TEST(QVDBCodecTest, WrittenRepliesHaveTheServerLayoutAndReadBack) {
 
 // Every finite value a writer prints reads back, the largest doubles too
 // (printed as "1.79769313486232E308", past the largest double).
+// A reply holding one row that no series can hold (second row below) is
+// refused whole with the row named; rows at the bounds are read. Dates count
+// from today: a year after today is today + 366.
+TEST(QVDBCodecTest, RowsNoSeriesCanHoldRefuseTheWholeReply) {
+  const double today = platform::Today();
+  const std::string name64(64, 'N'), name65(65, 'N');
+  std::string accents64;  // 64 two-byte characters
+  for (int i = 0; i < 64; ++i) accents64 += "\xC3\xA9";  // U+00E9
+  const TDataRow good{"SOUTH AFRICA", "EQINDEX", {45000.0, 1.0}};
+  const std::string row2 = "Invalid server reply: row 2 of \"Response\": ";
+  struct Case {
+    const char* Name;
+    TDataRow Bad;
+    std::string Error;  // empty: both rows are read
+  };
+  const std::vector<Case> cases{
+      {"date of 1 January 1900", {"A", "B", {2.0, 1.0}}, ""},
+      {"date before 1900", {"A", "B", {1.5, 1.0}}, row2 + "DATE 1.5 is before 1 January 1900"},
+      {"negative date", {"A", "B", {-5.0, 1.0}}, row2 + "DATE -5 is before 1 January 1900"},
+      {"a year after today", {"A", "B", {today + 366.0, 1.0}}, ""},
+      {"a day later", {"A", "B", {today + 367.0, 1.0}},
+       row2 + "DATE " + platform::FloatToStr(today + 367.0) + " is more than a year after today"},
+      {"date 1E15", {"A", "B", {1e15, 1.0}}, row2 + "DATE 1E15 is more than a year after today"},
+      {"value 1E12", {"A", "B", {45000.0, 1e12}}, ""},
+      {"value -1E12", {"A", "B", {45000.0, -1e12}}, ""},
+      {"value no value", {"A", "B", {45000.0, -1000.0}}, ""},
+      {"value above 1E12", {"A", "B", {45000.0, 1.5e12}}, row2 + "VALUE 1500000000000 is out of range (size above 1E12)"},
+      {"value 1E300", {"A", "B", {45000.0, -1e300}}, row2 + "VALUE -1E300 is out of range (size above 1E12)"},
+      {"country of 64 characters", {name64, "B", {45000.0, 1.0}}, ""},
+      {"country of 64 two-byte characters", {accents64, "B", {45000.0, 1.0}}, ""},
+      {"country of 65 characters", {name65, "B", {45000.0, 1.0}},
+       row2 + "COUNTRYNAME '" + name65 + "' is longer than 64 characters"},
+      {"country with a control byte", {"SOUTH\x01" "AFRICA", "B", {45000.0, 1.0}},
+       row2 + "COUNTRYNAME 'SOUTH?AFRICA' holds a control byte"},
+      {"asset with a line break", {"A", "EQ\nINDEX", {45000.0, 1.0}}, row2 + "ASSETID 'EQ?INDEX' holds a control byte"},
+      {"asset with DEL", {"A", "EQINDEX\x7F", {45000.0, 1.0}}, row2 + "ASSETID 'EQINDEX?' holds a control byte"},
+  };
+  for (const Case& c : cases) {
+    const auto [error, rows] = Read(ReadTableRowsReply, WriteTableRowsReply({good, c.Bad}, ""));
+    EXPECT_EQ(error, c.Error) << c.Name;
+    EXPECT_EQ(rows.size(), c.Error.empty() ? 2u : 0u) << c.Name;
+    // The series reply (date and value only) and the list replies (names) refuse alike.
+    const bool pointBad = c.Error.find("DATE") != std::string::npos || c.Error.find("VALUE") != std::string::npos;
+    const auto [seriesError, points] = Read(ReadSeriesReply, WriteSeriesReply({good.Point, c.Bad.Point}, ""));
+    EXPECT_EQ(seriesError, pointBad ? c.Error : "") << c.Name;
+    EXPECT_EQ(points.size(), pointBad ? 0u : 2u) << c.Name;
+  }
+  TCountry country;
+  country.Name = name65;
+  const auto [countryError, countries] = Read(ReadCountryListReply, WriteCountryListReply({TCountry{}, country}, ""));
+  EXPECT_EQ(countryError, row2 + "NAME '" + name65 + "' is longer than 64 characters");
+  EXPECT_TRUE(countries.empty());
+  TAssetSeries asset;
+  asset.ID = "EQ\tINDEX";
+  const auto [assetError, assets] = Read(ReadAssetListReply, WriteAssetListReply({TAssetSeries{}, asset}, ""));
+  EXPECT_EQ(assetError, row2 + "ID 'EQ?INDEX' holds a control byte");
+  EXPECT_TRUE(assets.empty());
+}
+
+// Extreme numbers survive the writer and a reader without series rules (a
+// series reply refuses them: SeriesRowsTest).
 TEST(QVDBCodecTest, ExtremeValuesReadBack) {
   constexpr double kMax = std::numeric_limits<double>::max();
-  const std::vector<TDataPoint> points{{45291.0, kMax}, {45292.0, -kMax}, {45293.0, 4.9e-324}};
-  const auto [error, back] = Read(ReadSeriesReply, WriteSeriesReply(points, ""));
+  const std::vector<double> values{kMax, -kMax, 4.9e-324};
+  const auto [error, back] = Read(ReadPortfolioTemplateDataReply, WriteValueListReply(values, ""));
   EXPECT_EQ(error, "");
-  ASSERT_EQ(back.size(), points.size());
-  EXPECT_EQ(back[0].Value, kMax);
-  EXPECT_EQ(back[1].Value, -kMax);
-  EXPECT_EQ(back[2].Value, 4.9e-324);
+  EXPECT_EQ(back, values);
   double v = 0.0;
   EXPECT_TRUE(ParseReplyReal("1,79769313486232E308", v));
   EXPECT_EQ(v, kMax);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <fstream>
 
+#include "data/FakeTransport.h"
 #include "data/QVDBClient.h"
 #include "data/RegistrySettings.h"
 #include "data/TempDir.h"
@@ -136,6 +137,68 @@ TEST_F(LoginFormTest, StoppedServerShowsTheClientsMessage) {
     Escape(&Form);
   });
   EXPECT_FALSE(ShowLoginForm(&Form));
+}
+
+// Presses and releases the left button on the control the main window finds
+// at the control's centre (a control covered by another is missed).
+void ClickThroughWindow(QWidget& window, QWidget* control) {
+  const QPoint point = control->mapTo(&window, control->rect().center());
+  QWidget* target = window.childAt(point);
+  ASSERT_EQ(target, control) << control->objectName().toStdString();
+  QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, point));
+}
+
+// The server's own error text (as a throttled sign-in answers) shows red in
+// the status line, for the user check and for the password check alike;
+// no entry is marked refused and the dialog stays open.
+TEST_F(LoginFormTest, ServerErrorTextsShowRed) {
+  const std::string throttled = "Too many attempts: try again in 12 s";
+  const std::vector<std::vector<FakeStep>> cases{{StatusAnswer("", throttled)},
+                                                 {StatusAnswer("1"), StatusAnswer("", throttled)}};
+  for (const std::vector<FakeStep>& replies : cases) {
+    FakeServer fake;
+    fake.Transport.Queue(replies);
+    ptrMyExternQVDBClient = &fake.Client;
+    WhenShown([this, &throttled] {
+      Form.UsernameEntryValue->setText(qvserver::kSampleUserId);
+      Form.PasswordEntryValue->setText(qvserver::kSamplePassword);
+      auto connection = std::make_shared<QMetaObject::Connection>();
+      *connection = QObject::connect(&Form, &TLoginForm::LoginFinished, [this, connection, &throttled] {
+        QObject::disconnect(*connection);
+        EXPECT_FALSE(Form.LoginOk);
+        EXPECT_EQ(Form.MessageTitle_1->text().toStdString(), throttled);
+        EXPECT_EQ(TextColor(Form.MessageTitle_1), dialogs::kErrorColor);
+        EXPECT_NE(Form.UsernameEntrySupport->Stroke(), dialogs::kErrorColor);
+        EXPECT_NE(Form.PasswordEntrySupport->Stroke(), dialogs::kErrorColor);
+        Escape(&Form);
+      });
+      ClickThroughWindow(Main.Window, Form.SignInButton);
+    });
+    EXPECT_FALSE(ShowLoginForm(&Form));
+    EXPECT_EQ(fake.Transport.Requests.size(), replies.size());
+  }
+}
+
+// A settings store that cannot be written: the sign-in succeeds and the
+// dialog closes for the download, with the warning kept for the window; it
+// says the credentials were not stored when "Remember me" was ticked.
+TEST_F(LoginFormTest, UnwritableSettingsStoreWarnsAndTheSignInSucceeds) {
+  std::ofstream(Home / "file") << "x";
+  Home.UseAsHome("file/home");  // below a plain file: nothing can be written
+  for (const bool remember : {false, true}) {
+    WhenShown([this, remember] {
+      Form.UsernameEntryValue->setText(qvserver::kSampleUserId);
+      Form.PasswordEntryValue->setText(qvserver::kSamplePassword);
+      if (remember) ClickThroughWindow(Main.Window, Form.RememberMeCheckBoxFrame);
+      EXPECT_EQ(Form.RememberMe, remember);
+      ClickThroughWindow(Main.Window, Form.SignInButton);
+    });
+    ASSERT_TRUE(ShowLoginForm(&Form)) << Form.MessageTitle_1->text().toStdString();
+    EXPECT_TRUE(Form.LoginOk);
+    const std::string lead = remember ? "Your credentials were not stored: " : "The sign-in choices were not stored: ";
+    EXPECT_EQ(Form.SignInWarning.rfind(lead, 0), 0u) << Form.SignInWarning;
+    EXPECT_NE(Form.SignInWarning.find("registry.conf"), std::string::npos) << Form.SignInWarning;
+  }
 }
 
 TEST_F(LoginFormTest, EnablingRulesAndProxy) {

@@ -131,18 +131,30 @@ TEST_F(SignInTest, SuccessStoresTheRememberedValues) {
   EXPECT_EQ(Stored(kRegRememberMe), "0");
 }
 
-TEST_F(SignInTest, FailedRegistryWriteIsNoSuccess) {
+// A settings store that cannot be written does not stop the sign-in: the
+// result says what was not stored, naming the file; nothing is written.
+TEST_F(SignInTest, FailedRegistryWriteWarnsAndTheSignInGoesOn) {
   std::ofstream(Dir / "file") << "x";
-  Dir.UseAsHome("file/home");  // below a plain file: nothing can be written
-  Server.Transport.Queue(SuccessReplies("1"));
-  const session::TSignInResult result = Run(true);
-  EXPECT_FALSE(result.LoginOk);
-  EXPECT_NE(result.Message.find("Unable to save the sign-in values"), std::string::npos) << result.Message;
+  const std::string path = Dir.UseAsHome("file/home") + "/registry.conf";  // below a plain file: nothing can be written
+  for (const bool remember : {true, false}) {
+    Server.Transport.Queue(SuccessReplies("1"));
+    const session::TSignInResult result = Run(remember);
+    EXPECT_TRUE(result.LoginOk) << remember;
+    EXPECT_TRUE(result.UpdateAuthorized) << remember;
+    EXPECT_EQ(result.Message, "") << remember;
+    const std::string lead = remember ? "Your credentials were not stored: " : "The sign-in choices were not stored: ";
+    EXPECT_EQ(result.Warning.rfind(lead + path + " could not be written (", 0), 0u) << result.Warning;
+    EXPECT_EQ(Stored(kRegRememberMe), "<none>");
+  }
 
   TRegistrySettings registry;
   std::string error;
   EXPECT_FALSE(session::SaveProxySettings(registry, true, "proxy:8080", "", "", error));
   EXPECT_FALSE(error.empty());
+
+  Server.Transport.Queue(SuccessReplies("1"));
+  Dir.UseAsHome("home");
+  EXPECT_EQ(Run(true).Warning, "");  // a store that can be written warns nothing
 }
 
 TEST_F(SignInTest, ProxySaveAndRegistryRead) {

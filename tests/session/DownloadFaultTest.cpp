@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "SessionTestSupport.h"
+#include "common/Globals.h"
 #include "platform/DateTime.h"
 
 namespace {
@@ -138,6 +139,77 @@ TEST_F(DownloadFaultTest, AFailedLocalWriteRollsEverythingBack) {
     EXPECT_EQ(Snapshot(bench.Db), old) << target;
     EXPECT_EQ(ServerStartDate(), qvserver::FormatReal(kForcedStart)) << target;
   }
+}
+
+// The window closing stops the running download (it asks the step to stop
+// and aborts the transport): at any request, or halfway through storing the
+// rows, the step ends failed, the local file keeps its old snapshot and the
+// server its demand, and no later step sends anything.
+TEST_F(DownloadFaultTest, AnAbortAtAnyPointLeavesTheOldFile) {
+  // Requests 0..6 (assets to rows), then -1: when the store shows 50 %.
+  for (int at : {0, 1, 2, 3, 4, 5, 6, -1}) {
+    TStepBench bench;
+    Prepare(bench);
+    const std::string old = Snapshot(bench.Db);
+    bench.Transport.Script = [&bench, at](const TSQLRequest&) -> std::optional<std::string> {
+      if (static_cast<int>(bench.Transport.Sent.size()) - 1 == at) {
+        bench.Context.AbortRequested = true;
+        bench.Transport.Abort();
+      }
+      return std::nullopt;
+    };
+    bench.Reporter.OnText = [&bench, at](const std::string& text) {
+      if (at < 0 && text == "50%") {
+        bench.Context.AbortRequested = true;
+        bench.Transport.Abort();
+      }
+    };
+    const session::TUpdateStep step = bench.Run(4);
+    EXPECT_EQ(step.ErrorText, at < 0 ? session::kStepAbortedText : "Connection to server failed") << at;
+    EXPECT_EQ(bench.Transport.Sent.size(), at < 0 ? 7u : static_cast<std::size_t>(at) + 1) << at;
+    EXPECT_EQ(Snapshot(bench.Db), old) << at;
+    EXPECT_EQ(bench.Context.RowsStored, 0u) << at;
+    EXPECT_EQ(ServerStartDate(), qvserver::FormatReal(kForcedStart)) << at;
+    // Every later step stops before its first request.
+    EXPECT_EQ(bench.Run(5).ErrorText, session::kStepAbortedText) << at;
+    EXPECT_EQ(bench.Transport.Sent.size(), at < 0 ? 7u : static_cast<std::size_t>(at) + 1) << at;
+  }
+}
+
+// A file holding rows that no series can hold (a DATE 1E15 row of the
+// reference series, an absurd value in 1991) still sees the new data, and
+// one download replaces them: the file then equals a clean download and
+// the work data load.
+TEST_F(DownloadFaultTest, PoisonedRowsAreReplacedByOneDownload) {
+  std::string clean, cleanLoad;
+  {
+    TStepBench reference;
+    Point(reference);
+    reference.Context.SignIn = {UserId(), kMissingDate};
+    ASSERT_EQ(reference.Run(4).ErrorText, "");
+    clean = Snapshot(reference.Db);
+    cleanLoad = reference.Run(6).ErrorText;
+  }
+  TStepBench bench;
+  Prepare(bench);
+  bench.Context.SignIn = {UserId(), kMissingDate};
+  const double poisonedMonth = EncodeDate(1991, 6, 30);
+  bench.Db.InsertSeriesRows("DATA", {{"SOUTH AFRICA", "EQINDEX", {1e15, 1.0}}}, nullptr);
+  bench.Db.Connection().Exec("UPDATE DATA SET VALUE=1e300 WHERE COUNTRYNAME='USA' AND ASSETID='EQINDEX' AND DATE=" +
+                             std::to_string(poisonedMonth));
+  ASSERT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE VALUE=1e300"), 1);
+  EXPECT_EQ(bench.Db.GetSeriesLastDate("DATA", "SOUTH AFRICA", "EQINDEX"), EncodeDate(1993, 2, 28));
+  ASSERT_EQ(bench.Run(3).ErrorText, "");
+  EXPECT_EQ(bench.Context.DataUpToDate, 0);  // the server's April 1993 is newer
+
+  ASSERT_EQ(bench.Run(4).ErrorText, "");
+  EXPECT_EQ(Snapshot(bench.Db), clean);
+  EXPECT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE DATE>100000 OR abs(VALUE)>1e12"), 0);
+  // Fetched again after the month before the poisoned one.
+  EXPECT_EQ(bench.Transport.Statements(8).back(),
+            "SELECT * FROM DATA WHERE DATE>" + std::to_string(static_cast<int>(EncodeDate(1991, 5, 31))) +
+                " ORDER BY DATE ASC");
+  EXPECT_EQ(bench.Run(6).ErrorText, cleanLoad);  // the short sample set lacks some series
 }
 
 }  // namespace

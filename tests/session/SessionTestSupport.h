@@ -42,8 +42,9 @@ class TLocalHome {
 };
 
 // Records each request's statement; request number FailAt (0-based) gets no
-// reply; Script may answer a request with a reply body; the others go to
-// the server when Forward is set, else get no reply.
+// reply; Script may answer a request with a reply body (or abort the
+// transport: the request then gets no reply); the others go to the server
+// when Forward is set, else get no reply.
 class TTestTransport : public platform::HttpTransport {
  public:
   platform::HttpReply Execute(const platform::HttpRequest& request) override {
@@ -52,7 +53,9 @@ class TTestTransport : public platform::HttpTransport {
     Sent.push_back(sql);
     if (number == FailAt) throw platform::HttpTransportError("injected");
     if (Script) {
-      if (std::optional<std::string> body = Script(sql)) {
+      std::optional<std::string> body = Script(sql);
+      if (Aborted()) throw platform::HttpTransportError("aborted");
+      if (body) {
         platform::HttpReply reply;
         reply.StatusCode = 200;
         reply.StatusText = "OK";
@@ -82,12 +85,16 @@ class TTestTransport : public platform::HttpTransport {
 
 class TRecordingReporter : public session::TStepReporter {
  public:
-  void SetText(const std::string& text) override { Texts.push_back(text); }
+  void SetText(const std::string& text) override {
+    Texts.push_back(text);
+    if (OnText) OnText(text);
+  }
   void ShowLook(const session::TStepLook& look) override { Looks.push_back(look.Text); }
   void SetIndicator(int number, bool lit) override { Lamps.emplace_back(number, lit); }
   std::vector<std::string> Texts;
   std::vector<std::string> Looks;  // the panel text of each look ("" when unchanged)
   std::vector<std::pair<int, bool>> Lamps;
+  std::function<void(const std::string&)> OnText;  // called after each text is recorded
 };
 
 // A client over a test transport and a local market-data file in a temporary home.

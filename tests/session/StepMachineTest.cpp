@@ -79,6 +79,8 @@ TEST(StepMachineTest, FailureRowsShowTheTextAndKeepItByKind) {
     EXPECT_EQ(end.StoreLastError, row.store) << row.kind;
     EXPECT_EQ(end.FailureDisplay, row.display) << row.kind;
     EXPECT_EQ(end.ShowDownloadButton, row.download) << row.text;
+    // Every failure leaves the window's toolbar to close it (a damaged file at step 0).
+    EXPECT_EQ(end.ShowSystemButtons, row.action == TStepEndAction::ShowFailure) << row.kind;
     EXPECT_EQ(end.NextKind, -1);
   }
 }

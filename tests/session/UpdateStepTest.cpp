@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "SessionTestSupport.h"
 #include "common/DateHelpers.h"
 #include "common/DefaultSettings.h"
 #include "common/Globals.h"
+#include "data/DataFixtures.h"
 #include "data/RegistrySettings.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "session/StepMachine.h"
 
 namespace {
 
@@ -324,6 +327,79 @@ TEST(LoadWorkData, NamesTheFirstMissingPiece) {
   }
 }
 
+// ---- a market-data file that cannot be written, a damaged file
+
+// With a read-only file and a reachable server the start goes on as without
+// server: the daily step warns naming the file and asks the server nothing,
+// the check for new data offers none, a full download fails naming the
+// file, and the work data load; a read-only settings file cannot be saved.
+TEST(ReadOnlyFiles, TheStartGoesOnWithoutServerAndNamesTheFile) {
+  TStepBench bench;
+  FillWorkData(bench, 2);
+  const double localDaily = EncodeDate(2024, 3, 15);
+  bench.Db.InsertSeriesRows("DATA_BIS", {Row("SOUTH AFRICA", "EQINDEX", localDaily, 1.0)}, nullptr);
+  const std::string path = bench.Db.DatabasePath();
+  bench.Db.Disconnect();
+  ReadOnlyFile readOnly(path);
+  if (!readOnly.Effective()) GTEST_SKIP() << "the file stays writable for this user";
+  bench.Db.Connect();
+  ASSERT_EQ(bench.Db.LastMessage, "");
+  // A server with a newer date for everything it is asked.
+  bench.Transport.Script = [](const TSQLRequest&) -> std::optional<std::string> { return WriteStatusReply("99999", ""); };
+  const std::string text = path + " is read-only: make it writable and start again to download new data";
+  struct TCase {
+    std::int32_t Kind;
+    std::string Error, Warning;
+  };
+  for (const TCase& c : {TCase{0, "", ""}, TCase{5, "", text}, TCase{3, "", ""}, TCase{4, text, ""}, TCase{6, "", ""}}) {
+    const session::TUpdateStep step = bench.Run(c.Kind);
+    EXPECT_EQ(step.ErrorText, c.Error) << c.Kind;
+    EXPECT_EQ(bench.Context.WarningText, c.Warning) << c.Kind;
+    EXPECT_EQ(session::StepWarning(step, bench.Context.WarningText),
+              c.Warning.empty() ? "" : "The daily data could not be synchronised: " + text)
+        << c.Kind;
+  }
+  EXPECT_EQ(bench.Context.DataUpToDate, 1);
+  EXPECT_EQ(bench.Context.LatestDailyDate, localDaily);
+  EXPECT_TRUE(bench.Transport.Sent.empty());
+  EXPECT_EQ(vcMyExternCountryList.size(), 2u);
+
+  bench.Db.Disconnect();
+  bench.Db.DatabaseKind = kSettingsDatabase;
+  bench.Db.Connect();
+  ASSERT_EQ(bench.Run(1).ErrorText, "");
+  const std::string settings = bench.Db.DatabasePath();
+  bench.Db.Disconnect();
+  ReadOnlyFile readOnlySettings(settings);
+  bench.Db.Connect();
+  EXPECT_EQ(bench.Run(7).ErrorText, "");
+  EXPECT_EQ(bench.Run(8, 2).ErrorText,
+            settings + " is read-only: make it writable and start again to save your settings");
+}
+
+// A damaged market-data file: the storage check at the start names it and
+// what to do before any step writes; a damaged page met later (the work
+// data) gives the same text; the file keeps its bytes.
+TEST(DamagedFiles, TheStorageCheckAndLaterReadsNameTheFile) {
+  for (const std::int32_t kind : {0, 6}) {
+    TStepBench bench;
+    FillWorkData(bench, 2);
+    std::vector<TDataRow> rows;
+    for (int i = 0; i < 4000; ++i) rows.push_back(Row("USA", "CASH", EncodeDate(1990, 1, 1) + i, 1.0));
+    bench.Db.InsertSeriesRows("DATA", rows, nullptr);
+    const std::string path = bench.Db.DatabasePath();
+    bench.Db.Disconnect();
+    DamageFile(path, TDamage::PageOverwritten);
+    const std::string bytes = FileBytes(path);
+    bench.Db.Connect();
+    ASSERT_EQ(bench.Db.LastMessage, "") << kind;  // the damage is not seen on opening
+    EXPECT_EQ(bench.Run(kind).ErrorText, path + " is damaged: move it away and start again to download a fresh copy")
+        << kind;
+    bench.Db.Disconnect();
+    EXPECT_TRUE(FileBytes(path) == bytes) << kind;
+  }
+}
+
 // ---- kinds 7 and 8: settings
 
 class SettingsStepTest : public ::testing::Test {
@@ -379,10 +455,13 @@ TEST_F(SettingsStepTest, LoadingStartsFromTheDefaultsAndTakesAStoredStartDate) {
   struct TCase {
     double StoredStart;  // 0: none stored
     double Expected;
+    bool Warned;  // a start date no series can hold is dropped with a warning
   };
-  for (const TCase& c : std::vector<TCase>{{0.0, defaults.InceptionDate},
-                                           {kMissingDate, defaults.InceptionDate},
-                                           {EncodeDate(2010, 5, 31), EncodeDate(2010, 5, 31)}}) {
+  for (const TCase& c : std::vector<TCase>{{0.0, defaults.InceptionDate, false},
+                                           {kMissingDate, defaults.InceptionDate, false},
+                                           {EncodeDate(2010, 5, 31), EncodeDate(2010, 5, 31), false},
+                                           {1e15, defaults.InceptionDate, true},
+                                           {1.0, defaults.InceptionDate, true}}) {
     Bench.Db.Connection().Exec("DELETE FROM USER_DATE_SETTINGS");
     if (c.StoredStart != 0.0) {
       ASSERT_TRUE(Bench.Db.SaveUserDateSettings(c.StoredStart));
@@ -393,12 +472,87 @@ TEST_F(SettingsStepTest, LoadingStartsFromTheDefaultsAndTakesAStoredStartDate) {
     TUserSettings expected = defaults;
     expected.InceptionDate = c.Expected;
     EXPECT_EQ(usMyExternUserSettings, expected) << c.StoredStart;
+    EXPECT_EQ(Bench.Context.WarningText, c.Warned
+                                             ? Bench.Db.DatabasePath() +
+                                                   ": values out of range or not numbers were taken into their ranges "
+                                                   "(USER_DATE_SETTINGS.INCEPTIONDATE)"
+                                             : "")
+        << c.StoredStart;
     EXPECT_EQ(Bench.Reporter.Texts,
               (std::vector<std::string>{"12%", "25%", "37%", "50%", "62%", "75%", "87%", "100%"}));
   }
   // A settings table that cannot be read fails the step.
   Bench.Db.Connection().Exec("DROP TABLE USER_FI_COMPETITION_SETTINGS");
   EXPECT_NE(Bench.Run(7).ErrorText, "");
+}
+
+// A settings file holding values the pages cannot show (out of range, texts)
+// loads them into the pages' ranges, with one warning naming the file and
+// the columns; values at the ends of their ranges stay and warn nothing.
+TEST_F(SettingsStepTest, ValuesOutOfRangeOrNotNumbersAreTakenIntoTheirRanges) {
+  const TUserSettings defaults = BuildDefaultUserSettings(vcMyExternCountryList);
+  ASSERT_TRUE(Bench.Db.SaveUserSettings(defaults, 1));
+  ASSERT_TRUE(Bench.Db.SaveUserSettings(defaults, 2));
+  ASSERT_TRUE(Bench.Db.SaveUserSettings(defaults, 4));
+  struct TCase {
+    const char* Sql;  // run on the saved defaults
+    std::function<double(const TUserSettings&)> Field;
+    double Expected;
+    const char* Column;  // nullptr: no warning
+  };
+  const std::vector<TCase> cases{
+      {"UPDATE USER_EQBYCOUNTRY_SETTINGS SET WEIGHT=250", [](auto& s) { return s.CountrySettings[0].EqWeight; }, 100.0,
+       "USER_EQBYCOUNTRY_SETTINGS.WEIGHT"},
+      {"UPDATE USER_EQBYCOUNTRY_SETTINGS SET TRANSACTIONCOST='abc'",
+       [](auto& s) { return s.CountrySettings[1].EqTransactionCost; }, 0.0,
+       "USER_EQBYCOUNTRY_SETTINGS.TRANSACTIONCOST"},
+      {"UPDATE USER_EQBYCOUNTRY_SETTINGS SET FXSWAPBORROWINGCOST='2,5'",  // a decimal comma reads as a number
+       [](auto& s) { return s.CountrySettings[0].EqFxSwapBorrowingCost; }, 2.5, nullptr},
+      {"UPDATE USER_FIBYCOUNTRY_SETTINGS SET WEIGHT=-3", [](auto& s) { return s.CountrySettings[0].FiWeight; }, 0.0,
+       "USER_FIBYCOUNTRY_SETTINGS.WEIGHT"},
+      {"UPDATE USER_CYBYCOUNTRY_SETTINGS SET WEIGHT=100", [](auto& s) { return s.CountrySettings[0].CyWeight; }, 100.0,
+       nullptr},
+      {"UPDATE USER_EQCOUNTRY_COMPETITION_SETTINGS SET COUNTRYRANKINGCRITERIA=0.01",
+       [](auto& s) { return s.CountryRankingCriteria[0]; }, 0.05,
+       "USER_EQCOUNTRY_COMPETITION_SETTINGS.COUNTRYRANKINGCRITERIA"},
+      {"UPDATE USER_FICOUNTRY_COMPETITION_SETTINGS SET COUNTRYRANKINGCRITERIA=7",
+       [](auto& s) { return s.CountryRankingCriteria[1]; }, 1.0,
+       "USER_FICOUNTRY_COMPETITION_SETTINGS.COUNTRYRANKINGCRITERIA"},
+      {"UPDATE USER_CYCOUNTRY_COMPETITION_SETTINGS SET COUNTRYRANKINGCRITERIA=0.05",
+       [](auto& s) { return s.CountryRankingCriteria[2]; }, 0.05, nullptr},
+      {"UPDATE USER_FI_COMPETITION_SETTINGS SET MAXGOLDALLOCATION='lots'", [](auto& s) { return s.MaxGoldAllocation; },
+       0.0, "USER_FI_COMPETITION_SETTINGS.MAXGOLDALLOCATION"},
+      {"UPDATE USER_FI_COMPETITION_SETTINGS SET MAXFXRISKALLOCATION=1e300",
+       [](auto& s) { return s.MaxFxRiskAllocation; }, 100.0, "USER_FI_COMPETITION_SETTINGS.MAXFXRISKALLOCATION"},
+      {"UPDATE USER_GLOBALPORTFOLIO_SETTINGS SET MAXEQVSFIALLOCATION=40, MINEQVSFIALLOCATION=60",
+       [](auto& s) { return s.MinEqVsFiAllocation; }, 40.0, "USER_GLOBALPORTFOLIO_SETTINGS.MINEQVSFIALLOCATION"},
+      {"UPDATE USER_GLOBALPORTFOLIO_SETTINGS SET QVTRUSTLEVEL=-5", [](auto& s) { return s.QVTrustLevel; }, 0.0,
+       "USER_GLOBALPORTFOLIO_SETTINGS.QVTRUSTLEVEL"},
+      {"UPDATE USER_GLOBALPORTFOLIO_SETTINGS SET SLTRUSTLEVEL=X'00'", [](auto& s) { return s.SLTrustLevel; }, 0.0,
+       "USER_GLOBALPORTFOLIO_SETTINGS.SLTRUSTLEVEL"},
+  };
+  const std::string file = Bench.Db.DatabasePath();
+  for (const TCase& c : cases) {
+    Bench.Db.Connection().Exec("SAVEPOINT one_case");
+    Bench.Db.Connection().Exec(c.Sql);
+    const session::TUpdateStep step = Bench.Run(7);
+    Bench.Db.Connection().Exec("ROLLBACK TO one_case; RELEASE one_case");
+    EXPECT_EQ(step.ErrorText, "") << c.Sql;
+    EXPECT_EQ(c.Field(usMyExternUserSettings), c.Expected) << c.Sql;
+    EXPECT_EQ(Bench.Context.WarningText,
+              c.Column == nullptr
+                  ? ""
+                  : file + ": values out of range or not numbers were taken into their ranges (" + c.Column + ")")
+        << c.Sql;
+  }
+  // Several at once: one line, each column once, in the order of the pages.
+  Bench.Db.Connection().Exec(
+      "UPDATE USER_EQBYCOUNTRY_SETTINGS SET WEIGHT=-1; UPDATE USER_GLOBALPORTFOLIO_SETTINGS SET BLTRUSTLEVEL=101");
+  EXPECT_EQ(Bench.Run(7).ErrorText, "");
+  EXPECT_EQ(Bench.Context.WarningText,
+            file +
+                ": values out of range or not numbers were taken into their ranges "
+                "(USER_EQBYCOUNTRY_SETTINGS.WEIGHT, USER_GLOBALPORTFOLIO_SETTINGS.BLTRUSTLEVEL)");
 }
 
 }  // namespace
