@@ -290,6 +290,10 @@ void TMainForm::BuildControls() {
       connect(arrow, &TControl::Left, this, [this](TControl* sender) { OnArrowMouseLeave(sender); });
     }
   }
+  // The chart area before the track bars: a child made later lies above, and
+  // the bars stand over the chart, beside the widget they scroll.
+  auto chart = AddGroup(TWindowGroup::GeneralInformationAndGraphicSupport, this);
+  BuildChartArea(chart);
   const std::pair<TWindowGroup, const char*> tracks[] = {
       {TWindowGroup::VFIHeatMapTrackBarMainSupport, "VFIHeatMapTrackBar"},
       {TWindowGroup::VEQHeatMapTrackBarMainSupport, "VEQHeatMapTrackBar"},
@@ -317,8 +321,6 @@ void TMainForm::BuildControls() {
             [this](TControl* sender, Qt::MouseButtons, QPointF) { OnTrackBarMouseUp(sender); });
   }
 
-  auto chart = AddGroup(TWindowGroup::GeneralInformationAndGraphicSupport, this);
-  BuildChartArea(chart);
 
   for (TWindowGroup group :
        {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3, TWindowGroup::MainTitle_4}) {
