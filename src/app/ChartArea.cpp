@@ -254,7 +254,6 @@ void TChartArea::paintEvent(QPaintEvent*) {
     Cache_.setDevicePixelRatio(ratio);
     Cache_.fill(Qt::transparent);
     CacheValid_ = false;
-    OverlayActive_ = false;
   }
   std::int32_t phase = View_.PaintPhase;
   // An expose nobody asked for shows the cached drawing; a cache that lost
@@ -278,8 +277,6 @@ bool TChartArea::PaintPass(std::int32_t phase) {
   const bool draws = phase == 1 || phase == 2;
   if (draws) {
     Cache_.fill(Qt::transparent);
-    Overlay_ = QImage();
-    OverlayActive_ = false;
     NoDataShown_ = false;
   }
   // One scene covers the layout, the zone band, the page and "No Data". A
@@ -337,8 +334,6 @@ void TChartArea::DrawSelectedGraphic(platform::Canvas& canvas, TPageKind kind) {
 
 void TChartArea::ShowNoDataAfterFailure() {
   Cache_.fill(Qt::transparent);
-  Overlay_ = QImage();
-  OverlayActive_ = false;
   platform::QtCanvas canvas(&Cache_);
   if (canvas.BeginScene()) {
     DrawNoDataText(canvas, "No Data", static_cast<float>(width()), static_cast<float>(height()));
@@ -359,15 +354,18 @@ void TChartArea::UpdateShiftIndicator() {
   SetVisible(ShiftIndicator, visible);
 }
 
-// Highlights the element under the pointer on a copy of the page's drawing
-// (only the EQSL, EQQV, EQBL and FISL pages highlight).
+// Highlights the element under the pointer on the page's drawing itself
+// (only the EQSL, EQQV, EQBL and FISL pages highlight). The page draws the
+// element the pointer enters in its hover look and the one it leaves in its
+// normal look, and nothing while the pointer stays on one element: so the
+// highlight stays until the pointer leaves the element or the page is drawn
+// again, and a move draws nothing but that change.
 void TChartArea::Highlight(float x, float y) {
   const TPageKind kind = SelectedPage();
   if (kind != TPageKind::EQSL && kind != TPageKind::EQQV && kind != TPageKind::EQBL && kind != TPageKind::FISL) return;
   if (!CacheValid_ || NoDataShown_) return;
-  Overlay_ = Cache_.copy();
   try {
-    platform::QtCanvas canvas(&Overlay_);
+    platform::QtCanvas canvas(&Cache_);
     if (canvas.BeginScene()) {
       try {
         Pages_.WithPage(kind, [&](auto& page) {
@@ -382,7 +380,6 @@ void TChartArea::Highlight(float x, float y) {
       }
       canvas.EndScene();
     }
-    OverlayActive_ = true;
   } catch (...) {
     ShowNoDataAfterFailure();
   }
@@ -459,6 +456,11 @@ struct TPointer {
   bool Right;
 };
 
+// A mouse event made from a touch (Qt turns a touch the chart does not take into mouse events).
+bool IsTouch(const QMouseEvent* event) {
+  return event->device() != nullptr && event->device()->type() == QInputDevice::DeviceType::TouchScreen;
+}
+
 TPointer PointerOf(const QMouseEvent* event) {
   return {static_cast<float>(event->position().x()), static_cast<float>(event->position().y()),
           event->buttons().testFlag(Qt::LeftButton), event->buttons().testFlag(Qt::RightButton)};
@@ -476,6 +478,7 @@ void TChartArea::ZonePointer(float x, float y, bool press) {
 
 void TChartArea::mousePressEvent(QMouseEvent* event) {
   if (InputBlocked()) return;
+  PressAt_ = event->position();
   const auto [x, y, left, right] = PointerOf(event);
   if (left && Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
   session::PressChart(Shift, View_, Pages_, x, y, left, right);
@@ -509,20 +512,34 @@ void TChartArea::mouseReleaseEvent(QMouseEvent* event) {
   const std::int32_t before = View_.PaintPhase;
   ApplyZone(session::ZoneRelease(Zone, View_, Pages_, x), before);
   if (Indicators.ValueIndicatorsShown) UpdateIndicators(session::kHideValues, x, y);
+  const bool left = event->button() == Qt::LeftButton;
+  // A touch that ends where it began is a tap.
+  if (left && IsTouch(event) && (event->position() - PressAt_).manhattanLength() < kTapDistance) Tap();
   // A click: the left button released over the chart.
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) ChartClick();
+  if (left && rect().contains(event->position().toPoint())) ChartClick();
   event->accept();
 }
 
+// A tap shows the value indicators at the tapped point (the last pointer
+// position, where the touch pressed) inside the view's span, else hides them.
+void TChartArea::Tap() {
+  const float x = Shift.LastPointerX;
+  const float y = Shift.LastPointerY;
+  UpdateIndicators(session::GetSelectedViewRange(View_, Pages_, x, y) ? session::kShowValues : session::kHideValues, x,
+                   y);
+}
+
+// The second press of a double click: a press like any other, then the
+// double click's own reset of every track bar and cursor.
 void TChartArea::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (InputBlocked()) return;
+  mousePressEvent(event);
+  if (InputBlocked() || event->button() != Qt::LeftButton) return;
   Shift.LastPointerX = static_cast<float>(event->position().x());
   Shift.LastPointerY = static_cast<float>(event->position().y());
   const session::TDoubleClickOutcome outcome =
       session::ResetTrackBarsOnDoubleClick(View_, Pages_, Shift.LastPointerX, Shift.LastPointerY);
   if (outcome.Reset) emit TrackBarsReset();
   if (outcome.RepaintPhase != session::kNoRepaint) RequestRepaint(outcome.RepaintPhase);
-  event->accept();
 }
 
 void TChartArea::leaveEvent(QEvent* event) {

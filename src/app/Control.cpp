@@ -82,10 +82,6 @@ void TControl::mouseMoveEvent(QMouseEvent* event) {
   QWidget::mouseMoveEvent(event);
 }
 
-void TControl::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit DoubleClicked(this);
-}
-
 void TControl::enterEvent(QEnterEvent*) { emit Entered(this); }
 
 void TControl::leaveEvent(QEvent*) { emit Left(this); }

@@ -145,6 +145,7 @@ class TMainForm : public QWidget {
   // Hover looks: image buttons, the panel's text buttons and the date buttons, list arrows.
   void OnButtonEnter(TControl* sender);
   void OnButtonLeave(TControl* sender);
+  void ImageButtonLook(TControl* sender, bool active);
   void OnClassicButtonMouseEnter(TControl* sender);
   void OnClassicButtonMouseLeave(TControl* sender);
   void ClassicButtonHover(TControl* sender, float thickness);

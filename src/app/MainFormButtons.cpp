@@ -58,6 +58,8 @@ void TMainForm::ShowRequestReplies() {
 
 void TMainForm::OnButtonClick(TControl* sender) {
   const QString name = sender != nullptr ? sender->objectName() : QString();
+  // The button takes its normal look first (a dialog it opens covers it, so no leave arrives).
+  if (name != "MaximizeOrRestoreButton") OnButtonLeave(sender);
   if (name != "MinimizeButton" && name != "MaximizeOrRestoreButton" &&
       !Screen.IsVisible(TWindowGroup::FailureDownloadingOrSavingImage)) {
     Screen.MessageContent.clear();
@@ -195,34 +197,23 @@ void TMainForm::InitWorkspace() {
 
 // ---------------------------------------------------------------- hover looks
 
-void TMainForm::OnButtonEnter(TControl* sender) {
-  const QString name = sender->objectName();
-  for (const char* button : {"ConnectButton", "SetParametersButton", "CloseButton", "MinimizeButton"}) {
-    if (name != button) continue;
-    sender->setProperty("active", true);
-    sender->update();
-    return;
-  }
-  if (name == "MaximizeOrRestoreButton") {
-    sender->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
-    sender->setProperty("active", true);
-    sender->update();
-  }
-}
+void TMainForm::OnButtonEnter(TControl* sender) { ImageButtonLook(sender, true); }
 
-void TMainForm::OnButtonLeave(TControl* sender) {
+void TMainForm::OnButtonLeave(TControl* sender) { ImageButtonLook(sender, false); }
+
+// The hover look (active) or the normal look of the five image buttons; the
+// maximise button shows the restore picture while the window is maximised.
+// Any other sender (the logo) keeps its look.
+void TMainForm::ImageButtonLook(TControl* sender, bool active) {
+  if (sender == nullptr) return;
   const QString name = sender->objectName();
-  for (const char* button : {"ConnectButton", "SetParametersButton", "CloseButton", "MinimizeButton"}) {
-    if (name != button) continue;
-    sender->setProperty("active", false);
-    sender->update();
+  const bool maximize = name == "MaximizeOrRestoreButton";
+  if (!maximize && name != "ConnectButton" && name != "SetParametersButton" && name != "CloseButton" &&
+      name != "MinimizeButton")
     return;
-  }
-  if (name == "MaximizeOrRestoreButton") {
-    sender->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
-    sender->setProperty("active", false);
-    sender->update();
-  }
+  if (maximize) sender->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));
+  sender->setProperty("active", active);
+  sender->update();
 }
 
 namespace {
