@@ -24,14 +24,14 @@ class MainFormTest : public ::testing::Test {
     std::filesystem::create_directories(Folder);
     Form.SetStepPause(0);
   }
-  void Click(const char* name) { QTest::mouseClick(Form.Find(name), Qt::LeftButton); }
+  // Clicks a control at its face, where the window must find it.
+  void Click(const char* name) { EXPECT_TRUE(Pointer.ClickOn(Form.Find(name))); }
   // Answers the next question box with its first (true) or second button.
   void AnswerNextQuestion(bool first) {
     QTimer::singleShot(0, [this, first] {
       TQuestionForm* question = Form.QuestionForm;
       question->FinishAnimations();
-      QWidget* button = first ? static_cast<QWidget*>(question->YesButton) : question->NoButton;
-      QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+      EXPECT_TRUE(Pointer.ClickOn(first ? static_cast<QWidget*>(question->YesButton) : question->NoButton));
     });
   }
 
@@ -39,6 +39,7 @@ class MainFormTest : public ::testing::Test {
   ScopedEnv Host{"QUORVANE_SERVER_HOST", "127.0.0.1:1"};  // no server
   std::string Folder;
   app::TMainForm Form;
+  qttest::TWindowPointer Pointer{&Form};
 };
 
 TEST_F(MainFormTest, CreatedWindowShowsTheEmptyPanelAndNamesItsControls) {
@@ -100,7 +101,7 @@ TEST_F(MainFormTest, CloseDuringAStepWaitsForItsEnd) {
 }
 
 TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {
-  Form.show();
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // the failure panel with the window's buttons
   AnswerNextQuestion(false);
   Click("CloseButton");
   EXPECT_TRUE(Form.isVisible());
@@ -111,7 +112,7 @@ TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {
 }
 
 TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
-  Form.show();
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // the failure panel with the window's buttons
   Click("MaximizeOrRestoreButton");
   EXPECT_TRUE(Form.isMaximized());
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Restore));
@@ -127,6 +128,26 @@ TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Maximize));
 }
 
+// The panel's text buttons under the pointer: an enabled frame thickens to
+// 2 and back to 1 when the pointer leaves; a disabled frame stays.
+TEST_F(MainFormTest, PanelTextButtonsThickenTheirFrameUnderThePointer) {
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // empty home, no server: "Download Data" shows
+  app::TControl* download = Form.Find("DownloadDataButton");
+  app::TControl* title = Form.Find("DownloadDataButtonTitle");
+  const QPoint away(Form.width() / 2, 8);
+  ASSERT_EQ(Pointer.WidgetAt(away), &Form);
+  download->SetColours(0xFFEEEEEE, session::kEnabledButtonColour);
+  ASSERT_TRUE(Pointer.HoverOn(title));
+  EXPECT_EQ(download->StrokeThickness, 2.0f);
+  EXPECT_EQ(download->FillColour, 0xFFFDFDFDu);
+  Pointer.Move(away);
+  EXPECT_EQ(download->StrokeThickness, 1.0f);
+  download->SetColours(0xFFFDFDFD, session::kDisabledButtonColour);
+  ASSERT_TRUE(Pointer.HoverOn(title));
+  EXPECT_EQ(download->StrokeColour, session::kDisabledButtonColour);
+  EXPECT_EQ(download->StrokeThickness, 1.0f);
+}
+
 TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
   const std::vector<TCountry> saved = vcMyExternCountryList;
   vcMyExternCountryList.clear();  // EQSL fails at its first stage on an empty list
@@ -138,7 +159,7 @@ TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
     if (attempt == 0) {
       ASSERT_TRUE(Form.StartCalculation());
     } else {
-      QTest::mouseClick(Form.Find("ParameterButtonTitle"), Qt::LeftButton);  // "Resume"
+      Click("ParameterButtonTitle");  // "Resume"
       ASSERT_TRUE(Form.StepRunning());
     }
     ASSERT_TRUE(handled.wait(60000));
@@ -154,7 +175,9 @@ TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
 }
 
 TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
-  Form.show();
+  // No server and an empty home: the start ends on the failure panel, whose connect button shows.
+  ASSERT_TRUE(apptest::RunToEnd(Form));
+  ASSERT_TRUE(Form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&Form));
   Form.PwdRequestForm->RequestReply = "Your request has been SENT";
   apptest::WhenShowing(Form.LoginForm, [this] { Form.LoginForm->SetModalResult(2); });
   Click("ConnectButton");
@@ -166,7 +189,7 @@ TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
   EXPECT_EQ(Form.PwdRequestForm->RequestReply, "");
   EXPECT_FALSE(Form.StepRunning());  // a cancelled sign-in starts nothing
   // The next button other than minimise and maximise empties the panel text.
-  QTest::mouseClick(Form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
+  Click("GoBackToWorkspaceButtonTitle");
   EXPECT_EQ(Form.Screen.MessageContent, "");
 }
 
