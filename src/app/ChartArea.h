@@ -6,10 +6,12 @@
 // chart: the shift indicator, the zone box and the value indicator box with
 // its markers; all of them let the pointer through.
 //
-// The page's drawing is kept in an image: a repaint that nobody requested
-// (an expose, a moved indicator) shows the image again without drawing the
-// page. Hover highlights are drawn into that image; they last until the
-// pointer leaves their element or the page is drawn again.
+// The page's drawing is kept in an opaque image on the window's background
+// colour: a repaint that nobody requested (an expose, a moved indicator)
+// shows the image again without drawing the page. Hover highlights are drawn
+// into that image; they last until the pointer leaves their element or the
+// page is drawn again. The page is laid out and drawn on a thread of Qt's
+// global pool while the window's thread waits (RunOnFillThread).
 
 #include <QImage>
 #include <QTimer>
@@ -139,7 +141,8 @@ class TChartArea : public QWidget {
   // The paint pass into the cache: lay out and/or draw by phase; false
   // when a page call failed (the cache then shows "No Data").
   bool PaintPass(std::int32_t phase);
-  void PlaceTrackBars(platform::Canvas& canvas, TPageKind kind);
+  // The selected page laid out over the chart's size; false without a page.
+  bool LayOutPage(platform::Canvas& canvas, TPageKind kind, float scale);
   void DrawSelectedGraphic(platform::Canvas& canvas, TPageKind kind);
   // The cache emptied and "No Data" written in it (a page that failed).
   void ShowNoDataAfterFailure();

@@ -18,17 +18,20 @@ void TControl::SetText(const std::string& text) {
 }
 
 void TControl::SetColours(platform::TAlphaColor fill, platform::TAlphaColor stroke) {
+  if (FillColour == fill && StrokeColour == stroke) return;
   FillColour = fill;
   StrokeColour = stroke;
   update();
 }
 
 void TControl::SetFontColour(platform::TAlphaColor colour) {
+  if (FontColour == colour) return;
   FontColour = colour;
   update();
 }
 
 void TControl::SetStrokeThickness(float thickness) {
+  if (StrokeThickness == thickness) return;
   StrokeThickness = thickness;
   update();
 }

@@ -42,7 +42,7 @@ class TControl : public QWidget {
   // Drawn after the shape and the text (step images, spinner, glyphs).
   std::function<void(platform::Canvas&, float width, float height)> Painter;
 
-  // Sets the text and repaints.
+  // Each setter repaints the control when the value changes.
   void SetText(const std::string& text);
   void SetColours(platform::TAlphaColor fill, platform::TAlphaColor stroke);
   void SetFontColour(platform::TAlphaColor colour);

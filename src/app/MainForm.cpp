@@ -66,6 +66,10 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Pages_(std::make_unique
   claReferenceGraphicColor_3 = 0xFFE4E4E4;
 
   BuildControls();
+  // Every control is made: Find reads the index from now on (the first of a name, as a search finds it).
+  for (TControl* control : findChildren<TControl*>()) {
+    if (!Controls_.contains(control->objectName())) Controls_.insert(control->objectName(), control);
+  }
 
   // The dialogs, in the order the program creates them.
   NewUserRequestForm = new TNewUserRequestForm(this);
@@ -190,7 +194,11 @@ TControl* TMainForm::AddTextButton(QWidget* parent, const char* name, const char
   return button;
 }
 
-TControl* TMainForm::Find(const char* name) const { return findChild<TControl*>(name); }
+// By name: from the index once the window is built, a search of its children before.
+TControl* TMainForm::Find(const char* name) const {
+  if (Controls_.isEmpty()) return findChild<TControl*>(name);
+  return Controls_.value(QLatin1String(name), nullptr);
+}
 
 void TMainForm::BuildControls() {
   auto logo = AddGroup(TWindowGroup::Logo, this);
@@ -320,7 +328,6 @@ void TMainForm::BuildControls() {
     connect(support, &TControl::PointerReleased, this,
             [this](TControl* sender, Qt::MouseButtons, QPointF) { OnTrackBarMouseUp(sender); });
   }
-
 
   for (TWindowGroup group :
        {TWindowGroup::MainTitle_1, TWindowGroup::MainTitle_2, TWindowGroup::MainTitle_3, TWindowGroup::MainTitle_4}) {

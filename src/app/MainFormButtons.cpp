@@ -163,13 +163,13 @@ void TMainForm::InitWorkspace() {
       TControl* tab = Find((std::string(prefix) + std::to_string(i)).c_str());
       if (tab == nullptr) continue;
       tab->SetColours(kTabColour, kTabColour);
-      static_cast<TControl*>(tab->children().front())->FontColour = kWhite;
+      TitleOf(tab)->SetFontColour(kWhite);
     }
   }
   for (const char* name : {"StartDateButton", "EndDateButton"}) {
     TControl* button = Find(name);
     button->SetColours(kButtonFill, kListTitleColour);
-    static_cast<TControl*>(button->children().front())->FontColour = kListTitleColour;
+    TitleOf(button)->SetFontColour(kListTitleColour);
   }
   Find("QVListSelectionTitle_1")->SetText(View.QVListTitle1);
   Find("QVListSelectionTitle_2")->SetText(View.QVListTitle2);
@@ -222,8 +222,7 @@ namespace {
 // stays; else fill 0xFFFDFDFD, frame 0xFF4C4C4E of the given thickness.
 void FrameRule(TControl* button, float thickness) {
   if (button->StrokeColour == session::kDisabledButtonColour) return;
-  button->FillColour = 0xFFFDFDFD;
-  button->StrokeColour = 0xFF4C4C4E;
+  button->SetColours(0xFFFDFDFD, 0xFF4C4C4E);
   button->SetStrokeThickness(thickness);
 }
 
@@ -231,8 +230,7 @@ void FrameRule(TControl* button, float thickness) {
 // date in the sixth region colour while the intra-month title shows.
 void DateRule(TControl* button, TControl* title, bool intraMonthEnd, float thickness) {
   const platform::TAlphaColor colour = intraMonthEnd ? claRegionColors[5] : claTitleColorPair[1];
-  button->FillColour = claTitleColorPair[0];
-  button->StrokeColour = colour;
+  button->SetColours(claTitleColorPair[0], colour);
   button->SetStrokeThickness(thickness);
   title->SetFontColour(colour);
 }

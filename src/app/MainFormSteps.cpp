@@ -92,6 +92,11 @@ void TMainForm::ShowProgressMessage(int mode, const std::string& text, bool fail
 }
 
 void TMainForm::SetScreenMode(int mode) {
+  SetScreenState(mode);
+  ApplyScreen();
+}
+
+void TMainForm::SetScreenState(int mode) {
   const bool intraMonth = DateSelectionForm != nullptr && DateSelectionForm->IntraMonth;
   // Mode 3 arranges the tab groups: those of the selection being applied, else afresh.
   session::SetScreenMode(Screen, mode, intraMonth, [this] {
@@ -106,7 +111,6 @@ void TMainForm::SetScreenMode(int mode) {
     }
   });
   if (!ParametersDialogAvailable) Screen.SetVisible(TWindowGroup::SetParametersButtonSupport, false);
-  ApplyScreen();
 }
 
 void TMainForm::SetMainTitlesVisible(bool visible) {

@@ -95,7 +95,10 @@ void TMainForm::ApplyTabSelection(const session::TTabSelection& selection) {
   if (selection.ViewShown) {
     if (selection.HideValueIndicators) HideValueIndicators();
     if (selection.Repaint) RequestChartRepaint(2);
-    SetScreenMode(2);
+    // Screen 2 (the view being rebuilt) reaches the controls only as the
+    // state screen 3 starts from: nothing is drawn between the two, and
+    // hiding and showing every group would repaint them all.
+    SetScreenState(2);
     PendingTabs_ = selection.Tabs ? &*selection.Tabs : nullptr;
     SetScreenMode(3);
     PendingTabs_ = nullptr;

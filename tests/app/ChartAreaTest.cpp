@@ -123,10 +123,11 @@ class ChartAreaTest : public ::testing::Test {
     return {area.Left + area.Width * fx, (area.SpanTop + area.SpanBottom) * 0.5};
   }
 
+  // Some pixel is not the window's background colour.
   static bool HasInk(const QImage& image) {
     for (int y = 0; y < image.height(); y += 3)
       for (int x = 0; x < image.width(); x += 3)
-        if (qAlpha(image.pixel(x, y)) != 0) return true;
+        if (image.pixel(x, y) != claApplicationBkgColor) return true;
     return false;
   }
 

@@ -6,12 +6,16 @@
 
 #include <QSignalSpy>
 #include <filesystem>
+#include <set>
 
 #include "AppTestSupport.h"
 #include "app/Glyphs.h"
 #include "common/Globals.h"
 #include "dialogs/NewUserRequestForm.h"
 #include "dialogs/PwdRequestForm.h"
+#include "platform/DateTime.h"
+#include "platform/qt/QtCanvas.h"
+#include "session/WindowTexts.h"
 
 namespace {
 
@@ -57,6 +61,32 @@ TEST_F(MainFormTest, CreatedWindowShowsTheEmptyPanelAndNamesItsControls) {
   }
   EXPECT_EQ(Form.View.SelectedMainTab, 3);
   EXPECT_EQ(Form.Client(), nullptr);  // nothing is opened before the first tick
+  // Every control has a name of its own, by which Find gives it.
+  std::set<QString> names;
+  for (app::TControl* control : Form.findChildren<app::TControl*>()) {
+    EXPECT_TRUE(names.insert(control->objectName()).second) << control->objectName().toStdString();
+    EXPECT_EQ(Form.Find(control->objectName().toLatin1().constData()), control);
+  }
+  EXPECT_EQ(Form.Find("NoSuchControl"), nullptr);
+}
+
+// The intra-month title holds the widest date it shows, at every window size.
+TEST_F(MainFormTest, IntraMonthTitleHoldsTheWidestDate) {
+  Form.show();
+  app::TControl* title = Form.Find("IntraMonthTitle");
+  QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+  platform::QtCanvas canvas(&image);
+  ASSERT_TRUE(canvas.BeginScene());
+  canvas.Font = {"Yu Gothic UI", title->FontSize, title->FontStyle};
+  const std::string widest = "[ " + session::DateTitle(platform::EncodeDate(2026, 9, 30)) + " ]";
+  const float width = canvas.TextWidth(widest);
+  const float height = canvas.TextHeight(widest);
+  canvas.EndScene();
+  for (const QSize size : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    Form.resize(size);
+    EXPECT_LE(width, title->width()) << widest;
+    EXPECT_LE(height, title->height());
+  }
 }
 
 TEST_F(MainFormTest, SmallWindowIsEnlargedToTheMinimumWithRatiosOfNineTenths) {
