@@ -9,7 +9,8 @@
 //    the chart (view shift, zone extended, repaint), on a NAV chart and on a
 //    bar chart;
 //  - one hover frame: a move without buttons over a NAV chart (value
-//    indicators, highlight, repaint).
+//    indicators, repaint), and over the country grid of a signal page,
+//    where the element under the pointer is highlighted.
 // Every timed action ends with ChartArea()->repaint(), so the paint is part
 // of the time; the way back to the state before a click is not timed.
 
@@ -36,6 +37,7 @@
 #include "ServerStore.h"
 #include "app/MainForm.h"
 #include "data/LocalQuorvaneDB.h"
+#include "pages/EQBLGraphic.h"
 #include "platform/DateTime.h"
 #include "session/ChartShift.h"
 
@@ -402,22 +404,16 @@ void BM_DragFrame(benchmark::State& state, TChartView view) {
   state.counters["shift_active_share"] = samples.empty() ? 0.0 : static_cast<double>(shiftFrames) / samples.size();
 }
 
-// A move without buttons across the chart span and back, 20 px a frame,
-// with the value indicators shown.
-void BM_HoverFrame(benchmark::State& state, TChartView view) {
-  if (!SelectView(view.MainTab, view.Theme, view.VL, view.HA)) {
-    state.SkipWithError("the view cannot be selected or shows no data");
-    return;
-  }
-  const TChartRow row = WidestRow(true);
-  if (row.Right - row.Left < 4 * kDragStep) {
-    state.SkipWithError("no chart span wide enough for the hover");
-    return;
-  }
+// Moves without buttons along a row, 20 px a frame, to its end and back;
+// each frame is timed to the end of the repaint. Reports the frames where
+// `counted` held after the move (as counter `share`) and the page drawings
+// per frame.
+void HoverAlong(benchmark::State& state, const TChartRow& row, const char* share,
+                const std::function<bool(QPointF)>& counted) {
   const int steps = static_cast<int>((row.Right - row.Left) / kDragStep);
   const int drawsBefore = Form->ChartArea()->PageDrawCount();
   std::vector<double> samples;
-  int shownFrames = 0;
+  int countedFrames = 0;
   int step = 0;
   int direction = 1;
   for (auto _ : state) {
@@ -429,7 +425,7 @@ void BM_HoverFrame(benchmark::State& state, TChartView view) {
     SendMouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
     Form->ChartArea()->repaint();
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    if (Form->ChartArea()->Indicators.ValueIndicatorsShown) ++shownFrames;
+    if (counted(at)) ++countedFrames;
     QCoreApplication::processEvents();
     samples.push_back(ms);
     state.SetIterationTime(ms / 1000.0);
@@ -437,9 +433,62 @@ void BM_HoverFrame(benchmark::State& state, TChartView view) {
   const int draws = Form->ChartArea()->PageDrawCount() - drawsBefore;
   ReportSamples(state, samples);
   const double frames = samples.empty() ? 1.0 : static_cast<double>(samples.size());
-  state.counters["indicators_shown_share"] = shownFrames / frames;
+  state.counters[share] = countedFrames / frames;
   state.counters["page_draws_per_frame"] = draws / frames;
   state.counters["view_id"] = Form->View.CurrentViewId;
+}
+
+// A move without buttons across the chart span and back, with the value
+// indicators shown.
+void BM_HoverFrame(benchmark::State& state, TChartView view) {
+  if (!SelectView(view.MainTab, view.Theme, view.VL, view.HA)) {
+    state.SkipWithError("the view cannot be selected or shows no data");
+    return;
+  }
+  const TChartRow row = WidestRow(true);
+  if (row.Right - row.Left < 4 * kDragStep) {
+    state.SkipWithError("no chart span wide enough for the hover");
+    return;
+  }
+  HoverAlong(state, row, "indicators_shown_share",
+             [](QPointF) { return Form->ChartArea()->Indicators.ValueIndicatorsShown; });
+}
+
+// The row (step 4 px) of the chart area where most points lie on a
+// highlighted element of the EQBL page (its hint is not empty).
+TChartRow HintedRow() {
+  app::TChartArea* area = Form->ChartArea();
+  const TEQBLGraphic& page = Form->Pages()->EQBLGraphic;
+  TChartRow best;
+  int most = 0;
+  for (int y = 2; y < area->height(); y += 4) {
+    int hinted = 0;
+    for (int x = 0; x < area->width(); x += 5)
+      if (!page.GetHintAt(static_cast<float>(x), static_cast<float>(y)).empty()) ++hinted;
+    if (hinted > most) {
+      most = hinted;
+      best = {static_cast<float>(y), 0.0f, static_cast<float>(area->width() - 1)};
+    }
+  }
+  return best;
+}
+
+// A move without buttons across the EQBL country grid and back: each frame
+// leaves one element and enters the next, whose highlight is drawn into the
+// chart's drawing.
+void BM_HighlightFrame(benchmark::State& state, TChartView view) {
+  if (!SelectView(view.MainTab, view.Theme, view.VL, view.HA)) {
+    state.SkipWithError("the view cannot be selected or shows no data");
+    return;
+  }
+  const TChartRow row = HintedRow();
+  if (row.Right <= row.Left) {
+    state.SkipWithError("no element to highlight");
+    return;
+  }
+  HoverAlong(state, row, "on_element_share", [](QPointF at) {
+    return !Form->Pages()->EQBLGraphic.GetHintAt(static_cast<float>(at.x()), static_cast<float>(at.y())).empty();
+  });
 }
 
 }  // namespace
@@ -476,6 +525,12 @@ int main(int argc, char** argv) {
         ->Iterations(kFrameIterations);
   }
   benchmark::RegisterBenchmark("BM_HoverFrame/NAV_EQBL_Portfolio_NAV", BM_HoverFrame, nav)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(kFrameIterations);
+  // Equity, "Behavioral" (EQBL): the heat map of the countries' signals.
+  benchmark::RegisterBenchmark("BM_HighlightFrame/Grid_EQBL_Heat_Map", BM_HighlightFrame,
+                               TChartView{2, 3, "Heat Map", ""})
       ->UseManualTime()
       ->Unit(benchmark::kMillisecond)
       ->Iterations(kFrameIterations);

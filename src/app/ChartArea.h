@@ -6,10 +6,12 @@
 // chart: the shift indicator, the zone box and the value indicator box with
 // its markers; all of them let the pointer through.
 //
-// The page's drawing is kept in an image: a repaint that nobody requested
-// (an expose, a moved indicator) shows the image again without drawing the
-// page. Hover highlights are drawn on a copy of that image until the page is
-// drawn again.
+// The page's drawing is kept in an opaque image on the window's background
+// colour: a repaint that nobody requested (an expose, a moved indicator)
+// shows the image again without drawing the page. Hover highlights are drawn
+// into that image; they last until the pointer leaves their element or the
+// page is drawn again. The page is laid out and drawn on a thread of Qt's
+// global pool while the window's thread waits (RunOnFillThread).
 
 #include <QImage>
 #include <QTimer>
@@ -55,6 +57,8 @@ class TChartArea : public QWidget {
   static constexpr int kPanGesture = 260;
   // A wheel run ends after this quiet time.
   static constexpr int kWheelRunQuietMs = 150;
+  // A touch released within this distance (Manhattan, px) of its press is a tap.
+  static constexpr qreal kTapDistance = 10.0;
 
   TChartArea(session::TViewState& view, TModelPages& pages, QWidget* parent = nullptr);
 
@@ -99,10 +103,9 @@ class TChartArea : public QWidget {
   int PageDrawCount() const { return PageDraws_; }
   // The last drawing of the chart showed "No Data".
   bool NoDataShown() const { return NoDataShown_; }
-  bool HighlightShown() const { return OverlayActive_; }
   bool WheelRunActive() const { return WheelRun_; }
-  // The image the chart area shows (page drawing, or its highlighted copy).
-  const QImage& ShownImage() const { return OverlayActive_ ? Overlay_ : Cache_; }
+  // The image the chart area shows: the page's drawing with its highlight.
+  const QImage& ShownImage() const { return Cache_; }
   // Called before each call of a page's Layout, Draw and HighlightAt with
   // the call's name (tests throw from it).
   std::function<void(const char* call)> BeforePageCall;
@@ -138,7 +141,8 @@ class TChartArea : public QWidget {
   // The paint pass into the cache: lay out and/or draw by phase; false
   // when a page call failed (the cache then shows "No Data").
   bool PaintPass(std::int32_t phase);
-  void PlaceTrackBars(platform::Canvas& canvas, TPageKind kind);
+  // The selected page laid out over the chart's size; false without a page.
+  bool LayOutPage(platform::Canvas& canvas, TPageKind kind, float scale);
   void DrawSelectedGraphic(platform::Canvas& canvas, TPageKind kind);
   // The cache emptied and "No Data" written in it (a page that failed).
   void ShowNoDataAfterFailure();
@@ -154,6 +158,7 @@ class TChartArea : public QWidget {
   void UpdateIndicators(std::int32_t request, float x, float y);
 
   void ChartClick();
+  void Tap();
   // One event of the pan gesture at (x, y): phase 0 begin, 1 move, 3 end.
   void PanGesture(std::int32_t phase, float x, float y);
   void EndWheelRun();
@@ -164,8 +169,6 @@ class TChartArea : public QWidget {
   session::TViewState& View_;
   TModelPages& Pages_;
   QImage Cache_;
-  QImage Overlay_;
-  bool OverlayActive_ = false;
   bool CacheValid_ = false;
   bool RepaintPending_ = false;
   bool NoDataShown_ = false;
@@ -175,6 +178,7 @@ class TChartArea : public QWidget {
   QPointF WheelStart_;
   QPointF WheelOffset_;
   QPointF PanStart_;
+  QPointF PressAt_;  // where the last press was
 };
 
 }  // namespace app

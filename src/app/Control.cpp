@@ -18,17 +18,20 @@ void TControl::SetText(const std::string& text) {
 }
 
 void TControl::SetColours(platform::TAlphaColor fill, platform::TAlphaColor stroke) {
+  if (FillColour == fill && StrokeColour == stroke) return;
   FillColour = fill;
   StrokeColour = stroke;
   update();
 }
 
 void TControl::SetFontColour(platform::TAlphaColor colour) {
+  if (FontColour == colour) return;
   FontColour = colour;
   update();
 }
 
 void TControl::SetStrokeThickness(float thickness) {
+  if (StrokeThickness == thickness) return;
   StrokeThickness = thickness;
   update();
 }
@@ -80,10 +83,6 @@ void TControl::mouseReleaseEvent(QMouseEvent* event) {
 void TControl::mouseMoveEvent(QMouseEvent* event) {
   emit PointerMoved(this, event->buttons(), event->position());
   QWidget::mouseMoveEvent(event);
-}
-
-void TControl::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit DoubleClicked(this);
 }
 
 void TControl::enterEvent(QEnterEvent*) { emit Entered(this); }

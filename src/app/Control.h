@@ -4,7 +4,9 @@
 // Buttons, tabs, labels, lamps and step images are all controls; they tell
 // their handlers about presses, hovers and leaves. The object name is the
 // control's name in the window; its text, colours and frame thickness are
-// also readable and writable as Qt properties.
+// also readable and writable as Qt properties. The second press of a quick
+// double click reaches a control as a double click, which Qt hands on as a
+// press: every press acts as a press (no control adds a double-click action).
 
 #include <QWidget>
 #include <functional>
@@ -40,7 +42,7 @@ class TControl : public QWidget {
   // Drawn after the shape and the text (step images, spinner, glyphs).
   std::function<void(platform::Canvas&, float width, float height)> Painter;
 
-  // Sets the text and repaints.
+  // Each setter repaints the control when the value changes.
   void SetText(const std::string& text);
   void SetColours(platform::TAlphaColor fill, platform::TAlphaColor stroke);
   void SetFontColour(platform::TAlphaColor colour);
@@ -60,7 +62,6 @@ class TControl : public QWidget {
  signals:
   void Pressed(app::TControl* sender);
   void Clicked(app::TControl* sender);
-  void DoubleClicked(app::TControl* sender);
   void Entered(app::TControl* sender);
   void Left(app::TControl* sender);
   // Every press, move and release with the buttons held after the event and
@@ -74,7 +75,6 @@ class TControl : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
 

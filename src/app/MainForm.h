@@ -6,6 +6,7 @@
 // decisions live in the session layer (step machine, screen modes, layout,
 // view state, date buttons, access code); this class applies them.
 
+#include <QHash>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -147,6 +148,7 @@ class TMainForm : public QWidget {
   // Hover looks: image buttons, the panel's text buttons and the date buttons, list arrows.
   void OnButtonEnter(TControl* sender);
   void OnButtonLeave(TControl* sender);
+  void ImageButtonLook(TControl* sender, bool active);
   void OnClassicButtonMouseEnter(TControl* sender);
   void OnClassicButtonMouseLeave(TControl* sender);
   void ClassicButtonHover(TControl* sender, float thickness);
@@ -198,6 +200,8 @@ class TMainForm : public QWidget {
   void OnFormResize();
   void ApplyGeometry();
   void ApplyScreen();
+  // SetScreenMode without applying the screen to the controls.
+  void SetScreenState(int mode);
   void PlacePanelButtons();
   void OnStepStarted();
   void OnWorkerFinished();
@@ -224,6 +228,8 @@ class TMainForm : public QWidget {
   bool WorkspaceIdle() const { return !Worker_.Busy(); }
 
   std::array<TControl*, session::kWindowGroupCount> Groups_{};
+  // Every control by name, filled once the window is built (Find).
+  QHash<QString, TControl*> Controls_;
   TStepWorker Worker_;
   std::function<std::unique_ptr<platform::HttpTransport>()> TransportFactory_;
   std::unique_ptr<platform::HttpTransport> Transport_;

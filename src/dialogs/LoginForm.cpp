@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <array>
 
 #include "data/QVDBClient.h"
 #include "data/RegistrySettings.h"
@@ -122,9 +124,15 @@ void TLoginForm::BuildControls() {
                                "After your registration has been validate by",
                                "support team, you should shortly receive an", "e-mail with your login credentials."};
   const int explanationY[] = {140, 166, 193, 220, 247};
-  for (int i = 0; i < 5; ++i)
-    MakeLabel(p, QStringLiteral("Title_%1").arg(6 + i), QString::fromLatin1(explanation[i]), 439, explanationY[i], 320,
-              24, 14);
+  // Set at 16 px; the paragraph keeps one size, the largest at which every line fits.
+  std::array<QLabel*, 5> lines{};
+  int fitted = 16;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    lines[i] = MakeLabel(p, QStringLiteral("Title_%1").arg(6 + i), QString::fromLatin1(explanation[i]), 439,
+                         explanationY[i], 320, 24, 16);
+    fitted = std::min(fitted, lines[i]->font().pixelSize());
+  }
+  for (QLabel* line : lines) line->setFont(DialogFont(fitted));
   NewUserButton =
       new TDialogButton(p, QStringLiteral("NewUserButton"), QStringLiteral("Register"), 579, 292, 175, 42, 18, true);
 

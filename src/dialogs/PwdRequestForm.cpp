@@ -16,7 +16,7 @@ TPwdRequestForm::TPwdRequestForm(QWidget* parent) : TRequestForm(parent, QString
             kTextColor, Qt::AlignCenter);
   AddCloseButton(347, 10);
   MakeLabel(p, QStringLiteral("Title_1"), QStringLiteral("Enter your E-mail Address ID (registered customers)"), 10, 91,
-            365, 24, 14);
+            365, 24, 16);
   UsernameEntrySupport =
       new TFrame(p, QStringLiteral("UsernameEntrySupport"), 10, 116, 360, 40, kEntryFill, kTextColor, 2.0);
   UsernameEntryIndicatorSupport = new TFrame(UsernameEntrySupport, QStringLiteral("UsernameEntryIndicatorSupport"), 0,

@@ -117,7 +117,9 @@ TIndicatorUpdate UpdateValueIndicators(TValueIndicators& indicators, TViewState&
   const TPageKind kind = SelectedPage(state);
 
   if (request == kHideValues) {
-    if (TSeriesBarChart* chart = HoverLabelChart(pages, kind)) {
+    // A label on the bars goes with a new drawing; with none shown there is nothing to draw again.
+    TSeriesBarChart* chart = HoverLabelChart(pages, kind);
+    if (chart != nullptr && (!chart->HoverLabel.empty() || !chart->PreviousHoverLabel.empty())) {
       chart->HoverLabel.clear();
       chart->PreviousHoverLabel.clear();
       RequestRepaint(state, update);

@@ -10,6 +10,9 @@ namespace {
 
 TRectGeometry Rect(float x, float y, float width, float height) { return {x, y, width, height, true}; }
 
+// The least gap between the date row, the intra-month title and the list selectors.
+constexpr float kRowGap = 2.0f;
+
 // Stacks the tabs from Y 0 with the gap, each after the previous visible one;
 // returns the height of n visible tabs (0 when none).
 float StackTabs(TRectGeometry* tabs, std::size_t count, float gap) {
@@ -38,8 +41,9 @@ TWindowGeometry DefaultWindowGeometry() {
   g.ParameterSelectionFormContainer = Rect(0, 0, 1920, 1080);
   g.MainTabsheetSupport = Rect(100, 24, 474, t);
   for (std::size_t i = 0; i < g.MainTabsheets.size(); ++i) g.MainTabsheets[i] = Rect(162.0f * i, 0, 150, t);
-  g.DatesSelectionSupport = Rect(100, 84, 474, t);
-  // The date buttons stand under the first two main tabs; the parameters button under the third.
+  // The date buttons stand under the first two main tabs and their group ends
+  // with them; the parameters button stands under the third.
+  g.DatesSelectionSupport = Rect(100, 84, 312, t);
   g.StartDateButton = Rect(0, 0, 150, t);
   g.EndDateButton = Rect(162, 0, 150, t);
   g.VLTabsheetSupport = Rect(0, 432, 250, 4 * t + 72);
@@ -52,7 +56,7 @@ TWindowGeometry DefaultWindowGeometry() {
   for (std::size_t i = 0; i < g.HBTabsheets.size(); ++i) g.HBTabsheets[i] = Rect(0, 48.0f * i, 200, t);
   g.ThemeSelectionSupport = Rect(374, 1044, 9 * 150 + 8 * 12, t);
   for (std::size_t i = 0; i < g.MainTitles.size(); ++i) g.MainTitles[i] = Rect(250, 87 + 26.0f * i, 1101, 30);
-  g.IntraMonthTitleSupport = Rect(381, 113, 160, 24);
+  g.IntraMonthTitleSupport = Rect(381, 113, 160, 20);
   g.COListSelectionSupport = Rect(227, 126, 220, 30);
   g.QVListSelectionSupport_1 = g.COListSelectionSupport;
   g.QVListSelectionSupport_2 = g.COListSelectionSupport;
@@ -124,6 +128,8 @@ TLayoutResult LayoutWindow(TWindowGeometry& g, int w, int h, bool screenServiceO
   g.ParameterSelectionFormContainer = {0, 0, fw, fh, g.ParameterSelectionFormContainer.Visible};
   g.MainTabsheetSupport.X = M;
   g.DatesSelectionSupport.X = M;
+  // The date group holds only its two buttons: nothing of it lies over the parameters button.
+  g.DatesSelectionSupport.Width = g.EndDateButton.X + g.EndDateButton.Width;
 
   PlaceMainAndVLTabsheets(g);
   g.VLTabsheetSupport.X = 0;
@@ -160,19 +166,25 @@ TLayoutResult LayoutWindow(TWindowGeometry& g, int w, int h, bool screenServiceO
   for (std::size_t i = 1; i < titles.size(); ++i)
     titles[i].Y = titles[i - 1].Y + titles[i - 1].Height * 0.5f + h1 * 0.25f;
 
+  // The intra-month title: centred under the end-date button on the line of
+  // the second title, but never higher than 2 px below that button.
   const TRectGeometry& dates = g.DatesSelectionSupport;
   TRectGeometry& intraMonth = g.IntraMonthTitleSupport;
   intraMonth.X = dates.X + g.EndDateButton.X + (g.EndDateButton.Width - intraMonth.Width) / 2;
-  intraMonth.Y = titles[1].Y + (titles[1].Height - intraMonth.Height) / 2;
+  const float belowDates = dates.Y + g.EndDateButton.Y + g.EndDateButton.Height + kRowGap;
+  intraMonth.Y = std::max(titles[1].Y + (titles[1].Height - intraMonth.Height) / 2, belowDates);
 
-  // List selectors on the line of the third title.
+  // List selectors on the line of the third title, below the intra-month
+  // title; the first four centred under the main tab row, the rank list
+  // under the third main tab.
+  const TRectGeometry& mainTabs = g.MainTabsheetSupport;
   for (TRectGeometry* list : {&g.COListSelectionSupport, &g.QVListSelectionSupport_1, &g.QVListSelectionSupport_2,
                               &g.SLListSelectionSupport_1})
-    list->X = dates.X + (dates.Width - list->Width) / 2;
-  g.SLListSelectionSupport_2.X = g.MainTabsheetSupport.X + tab3.X + (tab3.Width - g.SLListSelectionSupport_2.Width) / 2;
+    list->X = mainTabs.X + (mainTabs.Width - list->Width) / 2;
+  g.SLListSelectionSupport_2.X = mainTabs.X + tab3.X + (tab3.Width - g.SLListSelectionSupport_2.Width) / 2;
   for (TRectGeometry* list : {&g.COListSelectionSupport, &g.QVListSelectionSupport_1, &g.QVListSelectionSupport_2,
                               &g.SLListSelectionSupport_1, &g.SLListSelectionSupport_2})
-    list->Y = titles[2].Y + (titles[2].Height - list->Height) / 2;
+    list->Y = std::max(titles[2].Y + (titles[2].Height - list->Height) / 2, intraMonth.Y + intraMonth.Height + kRowGap);
 
   // Chart area between the left and the top tab groups: Y 4t + 72, height H - (6t + 120).
   const float t = g.HATabsheets[0].Height;

@@ -56,11 +56,11 @@ struct TWindowGeometry {
 // The window resource, designed for 1920 x 1080:
 //   tabs (main, VL, HA, VR, HB) 150 x 36 (HA, VR and HB 200 wide), theme row
 //   of nine tabs 1446 x 36 (9 x 150 + 8 gaps of 12), main tab row 474 x 36,
-//   date buttons 225 x 36 in a 474 x 36 row at Y 84 (main tabs at Y 24),
-//   logo 180 x 56, connect button 160 x 40, toolbar 120 x 40, parameters
-//   button 40 x 40, progress panel 640 x 420, main titles 30 high, list
-//   selectors 220 x 30, intra-month title 160 x 24, left group 250 wide,
-//   tab title font 14, main title font 20.
+//   date buttons 150 x 36 under the first two main tabs, in a 312 x 36 row
+//   at Y 84 (main tabs at Y 24), logo 180 x 56, connect button 160 x 40,
+//   toolbar 120 x 40, parameters button 40 x 40, progress panel 640 x 420,
+//   main titles 30 high, list selectors 220 x 30, intra-month title 160 x 20,
+//   left group 250 wide, tab title font 14, main title font 20.
 TWindowGeometry DefaultWindowGeometry();
 
 struct TLayoutResult {
@@ -77,7 +77,8 @@ struct TLayoutResult {
 // offered, else 1.0 (also written to fScreenWidthRatio and
 // fScreenHeightRatio); tab and date fonts base x width ratio, main title
 // font base (x width ratio below 1.0), the other titles 2 smaller; then
-// every group placed.
+// every group placed. The date row, the intra-month title under it and the
+// list selectors under that are stacked with gaps of 2: none covers another.
 TLayoutResult LayoutWindow(TWindowGeometry& g, int w, int h, bool screenServiceOffered, bool workspaceReady,
                            bool startupDone);
 

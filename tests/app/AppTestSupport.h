@@ -2,7 +2,8 @@
 // Helpers of the window tests: a main window on an in-process data server
 // with a private home folder, and an answerer that plays the user in the
 // modal dialogs while the update process runs (it is driven by a zero-delay
-// timer; nothing waits on the clock but for the steps' own ends).
+// timer; nothing waits on the clock but for the steps' own ends). Every
+// click reaches the window at a window point (support/WindowPointer.h).
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include "dialogs/LoginForm.h"
 #include "dialogs/QuestionForm.h"
 #include "server/ServerTestSupport.h"
+#include "support/WindowPointer.h"
 
 namespace apptest {
 
@@ -73,7 +75,7 @@ class TAnswerer {
     }
     if (!login->Showing()) SignedIn_ = false;
   }
-  static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+  void Click(QWidget* widget) { EXPECT_TRUE(qttest::TWindowPointer(&Form_).ClickOn(widget)); }
 
   app::TMainForm& Form_;
   QTimer Timer_;

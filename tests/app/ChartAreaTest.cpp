@@ -61,19 +61,31 @@ class ChartAreaTest : public ::testing::Test {
     Area = MakeArea(*Pages);
   }
 
+  // The chart area inside a window of its own, kMargin from its edges (the
+  // pointer leaves the chart onto the window).
   std::unique_ptr<TChartArea> MakeArea(TModelPages& pages) {
     View = session::TViewState();
     View.WorkspaceShown = true;
     View.WorkDataReady = true;
-    auto area = std::make_unique<TChartArea>(View, pages);
+    Pointer.reset();
+    Area.reset();  // before the window that holds it
+    Window = std::make_unique<QWidget>();
+    Window->resize(kWidth + 2 * kMargin, kHeight + 2 * kMargin);
+    auto area = std::make_unique<TChartArea>(View, pages, Window.get());
     area->PlaceTrackBarSupports = [this](const std::vector<app::TTrackBarSupportPlacement>& placements) {
       ++Layouts;
       Placements = placements;
     };
-    area->resize(kWidth, kHeight);
-    area->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(area.get()));
+    area->setGeometry(kMargin, kMargin, kWidth, kHeight);
+    Window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    Pointer = std::make_unique<qttest::TWindowPointer>(Window.get());
     return area;
+  }
+  void TearDown() override {
+    Pointer.reset();
+    Area.reset();
+    Window.reset();
   }
 
   // Selects page and view as the tabs do, then paints with a fresh layout.
@@ -94,35 +106,38 @@ class ChartAreaTest : public ::testing::Test {
     Area->repaint();
   }
 
-  void Mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, at, Area->mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(Area.get(), &event);
+  // Pointer events at points of the chart area, through its window.
+  QPoint OnChart(QPointF at) const { return Pointer->PointOf(Area.get(), at); }
+  void Press(QPointF at) {
+    Pointer->Wait(qttest::TWindowPointer::ApartMs());
+    Pointer->Press(OnChart(at));
   }
-  void Press(QPointF at) { Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
-  void Drag(QPointF at) { Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
-  void Hover(QPointF at) { Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton); }
-  void Release(QPointF at) { Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
-  void Leave() {
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(Area.get(), &event);
-  }
+  void Drag(QPointF at) { Pointer->Move(OnChart(at)); }
+  void Hover(QPointF at) { Pointer->Move(OnChart(at)); }
+  void Release(QPointF at) { Pointer->Release(OnChart(at)); }
+  void Click(QPointF at) { Pointer->Click(OnChart(at)); }
+  void Leave() { Pointer->Move(QPoint(kMargin / 2, kMargin / 2)); }
 
   // A point inside the page's plot, at fraction fx of its width, mid-span.
   static QPointF InPlot(const TViewArea& area, double fx) {
     return {area.Left + area.Width * fx, (area.SpanTop + area.SpanBottom) * 0.5};
   }
 
+  // Some pixel is not the window's background colour.
   static bool HasInk(const QImage& image) {
     for (int y = 0; y < image.height(); y += 3)
       for (int x = 0; x < image.width(); x += 3)
-        if (qAlpha(image.pixel(x, y)) != 0) return true;
+        if (image.pixel(x, y) != claApplicationBkgColor) return true;
     return false;
   }
 
+  static constexpr int kMargin = 20;
   static inline TModelPages* Pages = nullptr;
   static inline bool Loaded = false;
   static inline std::string LoadMessage;
   session::TViewState View;
+  std::unique_ptr<QWidget> Window;
+  std::unique_ptr<qttest::TWindowPointer> Pointer;
   std::unique_ptr<TChartArea> Area;
   int Layouts = 0;
   std::vector<app::TTrackBarSupportPlacement> Placements;
@@ -304,15 +319,21 @@ TEST_F(ChartAreaTest, ZoneDragShowsTheStatisticsOfTheChartPoints) {
   EXPECT_FALSE(Area->ZoneBox->isVisible());
   EXPECT_TRUE(Area->Zone.ZoneStartValues.empty());
 
+  // A drag of one pixel that stays on one month (the system drops a move that goes nowhere).
   const QPointF month = InPlot(range, 0.6);
+  const auto dateAt = [&chart](double x) { return chart.GetValuesAt(static_cast<float>(x)).front().Date; };
+  const double step = dateAt(month.x() + 1.0) == dateAt(month.x()) ? 1.0 : -1.0;
+  ASSERT_EQ(dateAt(month.x() + step), dateAt(month.x()));
   Press(month);
-  Drag(month);
+  Drag(month + QPointF(step, 0.0));
   ASSERT_TRUE(Area->ZoneBox->isVisible());
   for (std::size_t row = 0; row < 3; ++row)
     for (std::size_t i = 0; i < 3; ++i)
       EXPECT_EQ(Area->ZoneTexts[2 + row * 3 + i]->Text, static_cast<std::int32_t>(i) < chart.SeriesCount ? "n.c." : "")
           << row << " " << i;
+  // Out of the chart with the button held, released outside: the zone ends.
   Leave();
+  Pointer->Release(QPoint(kMargin / 2, kMargin / 2));
   EXPECT_FALSE(Area->ZoneBox->isVisible());
 }
 
@@ -396,11 +417,11 @@ TEST_F(ChartAreaTest, DragShiftsCursorsAndDoubleClickResets) {
 
   QSignalSpy resets(Area.get(), &TChartArea::TrackBarsReset);
   View.ZoneTrack.Position = 7;
-  QTest::mouseDClick(Area.get(), Qt::LeftButton, {}, QPoint(2, 2));  // outside the view
+  Pointer->DoubleClick(OnChart(QPointF(2, 2)));  // outside the view
   EXPECT_EQ(resets.count(), 0);
   EXPECT_TRUE(Pages->MYGPGraphic.HasNextItem());
   const QPointF at = InPlot(Pages->MYGPGraphic.GetViewRange(), 0.5);
-  QTest::mouseDClick(Area.get(), Qt::LeftButton, {}, at.toPoint());
+  Pointer->DoubleClick(OnChart(at));
   EXPECT_EQ(resets.count(), 1);
   EXPECT_FALSE(Pages->MYGPGraphic.HasNextItem());
   EXPECT_EQ(View.ZoneTrack.Position, 0);
@@ -415,9 +436,7 @@ TEST_F(ChartAreaTest, WheelRunPansAndEndsOnItsTimer) {
   Show(TPageKind::MYGP, 1);
   const QPointF at = InPlot(Pages->MYGPGraphic.GetViewRange(), 0.5);
   for (int i = 0; i < 2; ++i) {
-    QWheelEvent wheel(at, Area->mapToGlobal(at), QPoint(10, 0), QPoint(0, 0), Qt::NoButton, Qt::NoModifier,
-                      Qt::ScrollUpdate, false);
-    QApplication::sendEvent(Area.get(), &wheel);
+    Pointer->Wheel(OnChart(at), QPoint(10, 0), QPoint(0, 0));
   }
   EXPECT_TRUE(Area->WheelRunActive());
   EXPECT_TRUE(Area->Shift.ViewShiftActive);
@@ -457,20 +476,20 @@ TEST_F(ChartAreaTest, ChartClickOnACountryNameSelectsItOnBothPages) {
     const std::int32_t rank = country->Rank;
     const std::int32_t listIndex = View.CountryListIndex;
     country->Rank = static_cast<std::int32_t>(cMyExternEQQVGraphicData.CountryData.size()) + 1;
-    QTest::mouseClick(Area.get(), Qt::LeftButton, {}, hit);
+    Click(hit);
     country->Rank = rank;
     EXPECT_EQ(View.CountryListIndex, listIndex);
     EXPECT_EQ(chosen.count(), 0);
 
     // While a step runs the click reads nothing.
     Area->PagesBusy = [] { return true; };
-    QTest::mouseClick(Area.get(), Qt::LeftButton, {}, hit);
+    Click(hit);
     Area->PagesBusy = nullptr;
     EXPECT_EQ(chosen.count(), 0);
 
     const std::vector<double> qvBefore = Pages->EQQVGraphic.CountryCharts.Wealth.ModelValues;
     const std::vector<double> blBefore = Pages->EQBLGraphic.CountryCharts.Wealth.ModelValues;
-    QTest::mouseClick(Area.get(), Qt::LeftButton, {}, hit);
+    Click(hit);
     EXPECT_EQ(View.CountryListIndex, static_cast<std::int32_t>(index));
     EXPECT_EQ(View.QVListTitle1, cMyExternEQQVGraphicData.CountryData[index].Name);
     EXPECT_EQ(chosen.count(), 1);
@@ -484,10 +503,63 @@ TEST_F(ChartAreaTest, ChartClickOnACountryNameSelectsItOnBothPages) {
   const std::int32_t listIndex = View.CountryListIndex;
   QSignalSpy chosen(Area.get(), &TChartArea::CountryChosen);
   const TViewArea range = Pages->EQSLGraphic.GetViewRange();
-  QTest::mouseClick(Area.get(), Qt::LeftButton, {},
-                    QPoint(qRound(range.Left + range.Width / 2), qRound(range.Top + range.Height / 2)));
+  Click(QPointF(range.Left + range.Width / 2, range.Top + range.Height / 2));
   EXPECT_EQ(chosen.count(), 0);
   EXPECT_EQ(View.CountryListIndex, listIndex);
+}
+
+// A hovered grid element keeps its highlight while the pointer moves over
+// it, loses it when the pointer leaves it, and a new drawing of the page
+// shows it plain.
+TEST_F(ChartAreaTest, HoverHighlightLastsWhileThePointerStaysOnItsElement) {
+  Show(TPageKind::EQBL, 0);
+  const TEQBLGraphic& page = Pages->EQBLGraphic;
+  // An element three pixels wide at least (its hint the same), and a point on no element.
+  QPointF on(-1.0, -1.0), off(-1.0, -1.0);
+  for (int y = 0; y < kHeight && on.x() < 0.0; y += 4)
+    for (int x = 0; x + 3 < kWidth && on.x() < 0.0; x += 6) {
+      const std::string hint = page.GetHintAt(static_cast<float>(x), static_cast<float>(y));
+      if (!hint.empty() && hint == page.GetHintAt(static_cast<float>(x + 3), static_cast<float>(y)))
+        on = {x + 0.0, y + 0.0};
+    }
+  for (int y = kHeight - 5; y > 0 && off.x() < 0.0; y -= 7)
+    if (page.GetHintAt(5.0f, static_cast<float>(y)).empty()) off = {5.0, y + 0.0};
+  ASSERT_GE(on.x(), 0.0);
+  ASSERT_GE(off.x(), 0.0);
+  Hover(off);
+  const QImage plain = Area->ShownImage().copy();
+  const int draws = Area->PageDrawCount();
+  Hover(on);
+  const QImage highlighted = Area->ShownImage().copy();
+  EXPECT_NE(highlighted, plain);
+  Hover(on + QPointF(3.0, 0.0));  // still on the element
+  EXPECT_EQ(Area->ShownImage(), highlighted);
+  Hover(off);
+  EXPECT_NE(Area->ShownImage(), highlighted);
+  EXPECT_EQ(Area->PageDrawCount(), draws);  // hover draws the element, not the page
+  Area->RequestRepaint(1);
+  Area->repaint();
+  EXPECT_EQ(Area->ShownImage(), plain);
+}
+
+// A tap inside the chart's span shows the values at the tapped point; a tap
+// outside it hides them.
+TEST_F(ChartAreaTest, TapShowsTheValuesAtTheTappedPoint) {
+  Show(TPageKind::MYGP, 9);
+  TMYGPGraphic& page = Pages->MYGPGraphic;
+  const TViewArea range = page.GetViewRange();
+  const QPointF at = InPlot(range, 0.4);
+  Pointer->Tap(OnChart(at));
+  ASSERT_TRUE(Area->Indicators.ValueIndicatorsShown);
+  EXPECT_TRUE(Area->ValueBox->isVisible());
+  const std::vector<TDataPoint> values = page.GetValuesAt(static_cast<float>(at.x()), static_cast<float>(at.y()));
+  ASSERT_FALSE(values.empty());
+  std::string text;
+  page.FormatValue(values[0].Value, text);
+  EXPECT_EQ(Area->ValueRows[1]->Text, text);
+  Pointer->Tap(OnChart(QPointF(range.Left + range.Width * 0.5, range.SpanTop - 20.0)));
+  EXPECT_FALSE(Area->Indicators.ValueIndicatorsShown);
+  EXPECT_FALSE(Area->ValueBox->isVisible());
 }
 
 }  // namespace

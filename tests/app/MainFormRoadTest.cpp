@@ -95,7 +95,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     apptest::SaveShot(form, "transfer");
     EXPECT_EQ(form.Screen.Indicators.back(), session::kIndicatorDoneColour);
     EXPECT_EQ(CountRows(server.Path(), "SELECT COUNT(*) FROM RECEIVED_REPORT"), 2);
-    QTest::mouseClick(form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
+    EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("GoBackToWorkspaceButtonTitle")));
     EXPECT_FALSE(form.Group(TWindowGroup::ProgressSupport)->isVisibleTo(&form));
     EXPECT_TRUE(form.Group(TWindowGroup::GeneralInformationAndGraphicSupport)->isVisibleTo(&form));
   }
@@ -128,7 +128,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
       form.DateSelectionForm->ChosenDate = platform::EncodeDate(1990, 6, 30);
       form.DateSelectionForm->SetModalResult(1);
     });
-    QTest::mouseClick(form.Find("StartDateButtonTitle"), Qt::LeftButton);
+    EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("StartDateButtonTitle")));
     EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");
     ASSERT_TRUE(QTest::qWaitFor([&] { return handled.count() >= 2 && !form.StepRunning(); }, apptest::kRoadTimeoutMs));
     EXPECT_EQ(handled[0][0].toInt(), 8);

@@ -4,13 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QEnterEvent>
-#include <QMouseEvent>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <memory>
 #include <set>
 
 #include "AppTestSupport.h"
 #include "common/Globals.h"
+#include "dialogs/CurrencySelectionForm.h"
+#include "dialogs/DateSelectionForm.h"
+#include "dialogs/DialogWidgets.h"
+#include "dialogs/NewUserRequestForm.h"
+#include "dialogs/ParameterSelectionForm.h"
+#include "dialogs/PwdRequestForm.h"
+#include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
 #include "session/WindowTexts.h"
 
@@ -33,8 +40,14 @@ int ThemeTab(int main, int sub) {
 
 class MainFormTabsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Workspace = std::make_unique<apptest::TSampleWorkspace>(); }
-  static void TearDownTestSuite() { Workspace.reset(); }
+  static void SetUpTestSuite() {
+    Workspace = std::make_unique<apptest::TSampleWorkspace>();
+    WindowPointer = std::make_unique<qttest::TWindowPointer>(Workspace->Form.get());
+  }
+  static void TearDownTestSuite() {
+    WindowPointer.reset();
+    Workspace.reset();
+  }
   void SetUp() override { ASSERT_TRUE(Workspace->Ready) << Workspace->Form->Screen.MessageContent; }
 
   static app::TMainForm& F() { return *Workspace->Form; }
@@ -43,18 +56,12 @@ class MainFormTabsTest : public ::testing::Test {
   static bool Shown(TWindowGroup group) { return F().Group(group)->isVisibleTo(Workspace->Form.get()); }
   static bool Shown(const std::string& name) { return Control(name)->isVisibleTo(Workspace->Form.get()); }
 
-  // Clicks a control that must be on screen.
-  static void Click(const std::string& name) {
+  static qttest::TWindowPointer& Pointer() { return *WindowPointer; }
+  // Clicks a control at its face, where the window must find it.
+  static void Click(const std::string& name, int afterMs = -1) {
     app::TControl* control = Control(name);
     ASSERT_NE(control, nullptr) << name;
-    ASSERT_TRUE(control->isVisibleTo(Workspace->Form.get())) << name << " is hidden";
-    QTest::mouseClick(control, Qt::LeftButton);
-  }
-  static void Press(const std::string& name) {
-    app::TControl* control = Control(name);
-    ASSERT_TRUE(control->isVisibleTo(Workspace->Form.get())) << name << " is hidden";
-    QTest::mousePress(control, Qt::LeftButton);
-    QTest::mouseRelease(control, Qt::LeftButton);
+    ASSERT_TRUE(Pointer().ClickOn(control, afterMs));
   }
 
   static std::int32_t& COIndex(int main, int sub) {
@@ -87,7 +94,7 @@ class MainFormTabsTest : public ::testing::Test {
     }
     for (int presses = 0; e.ListIndex >= 0 && COIndex(e.MainTab, e.SubIndex) != e.ListIndex; ++presses) {
       ASSERT_LT(presses, 4) << "the CO list never reaches " << e.ListIndex;
-      ASSERT_NO_FATAL_FAILURE(Press("COListSelectionUpControl"));
+      ASSERT_NO_FATAL_FAILURE(Click("COListSelectionUpControl"));
     }
     if (e.VRIndex >= 0) {
       ASSERT_NO_FATAL_FAILURE(Click("VRTabsheet_" + std::to_string(e.VRIndex + 1)));
@@ -102,19 +109,18 @@ class MainFormTabsTest : public ::testing::Test {
     return static_cast<app::TControl*>(Control(tab)->children().front());
   }
 
-  // One mouse event on a track-bar panel at height y with the given buttons held.
-  static void PanelEvent(TTrackBar bar, QEvent::Type type, double y, Qt::MouseButtons buttons) {
-    QWidget* panel = F().TrackBarPanel(bar);
-    const QPointF at(panel->width() / 2.0, y);
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, at, panel->mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(panel, &event);
+  // The window point at height y of a track bar's panel, in its middle.
+  static QPoint OnBar(TTrackBar bar, double y) {
+    const QWidget* panel = F().TrackBarPanel(bar);
+    return Pointer().PointOf(panel, QPointF(panel->width() / 2.0, y));
   }
 
   static std::unique_ptr<apptest::TSampleWorkspace> Workspace;
+  static std::unique_ptr<qttest::TWindowPointer> WindowPointer;
 };
 
 std::unique_ptr<apptest::TSampleWorkspace> MainFormTabsTest::Workspace;
+std::unique_ptr<qttest::TWindowPointer> MainFormTabsTest::WindowPointer;
 
 // Page views the track bars and the chart pass name: the zone and FX views of
 // the allocation pages, the heat map and history views of the ranking pages.
@@ -266,28 +272,35 @@ TEST_F(MainFormTabsTest, ListArrowsWrapAround) {
   // MYGP Allocation: down from "All" gives "FX Hedging".
   ASSERT_NO_FATAL_FAILURE(Reach({5, 0, 0, 2, 0, -1, 0, 0}));
   ASSERT_EQ(F().View.GlobalCOIndex, 0);
-  ASSERT_NO_FATAL_FAILURE(Press("COListSelectionDownControl"));
+  ASSERT_NO_FATAL_FAILURE(Click("COListSelectionDownControl"));
   EXPECT_EQ(F().View.GlobalCOIndex, 3);
   EXPECT_EQ(Control("COListSelectionTitle")->Text, "FX Hedging");
   EXPECT_EQ(F().View.CurrentViewId, 15);
   EXPECT_TRUE(Shown(TWindowGroup::VFXTrackBarMainSupport));
   EXPECT_FALSE(Shown(TWindowGroup::HBTabsheetSupport));
   apptest::SaveShot(F(), "tabs-global-fx-hedging");
-  ASSERT_NO_FATAL_FAILURE(Press("COListSelectionUpControl"));
+  ASSERT_NO_FATAL_FAILURE(Click("COListSelectionUpControl"));
   EXPECT_EQ(F().View.GlobalCOIndex, 0);
   EXPECT_EQ(Control("COListSelectionTitle")->Text, "All");
 
-  // EQQV History: the group list from 0 back to 7 and up again to 0.
+  // EQQV History: the group list from 0 back to 7 and up again to 0. Quick
+  // clicks (120 and 150 ms apart, paired by the system into double clicks)
+  // step once each.
   ASSERT_NO_FATAL_FAILURE(Reach({2, 1, 2, 1, -1, -1, -1, -1}));
   ASSERT_TRUE(Shown(TWindowGroup::QVListSelectionSupport_2));
-  const std::int32_t start = F().View.QVList2Index;
-  for (std::int32_t i = start; i < 7; ++i) ASSERT_NO_FATAL_FAILURE(Press("QVListSelectionUpControl_2"));
+  while (F().View.QVList2Index != 0) ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2", 120));
+  EXPECT_EQ(F().View.QVList2Index, 2);
+  for (int i = 0; i < 4; ++i) ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2", i == 0 ? -1 : 150));
+  EXPECT_EQ(F().View.QVList2Index, 6);
+  ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2"));
   ASSERT_EQ(F().View.QVList2Index, 7);
   EXPECT_EQ(Control("QVListSelectionTitle_2")->Text, session::ShownText(session::sQVList2Titles[7]));
-  ASSERT_NO_FATAL_FAILURE(Press("QVListSelectionUpControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionUpControl_2"));
   EXPECT_EQ(F().View.QVList2Index, 0);
   EXPECT_EQ(Control("QVListSelectionTitle_2")->Text, "Equity Risk");
-  ASSERT_NO_FATAL_FAILURE(Press("QVListSelectionDownControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("QVListSelectionDownControl_2"));
   EXPECT_EQ(F().View.QVList2Index, 7);
 
   // EQSL History "Detailed": the rank list wraps between 1 and the rows of the history.
@@ -295,11 +308,11 @@ TEST_F(MainFormTabsTest, ListArrowsWrapAround) {
   ASSERT_TRUE(Shown(TWindowGroup::SLListSelectionSupport_2));
   const auto rows = static_cast<std::int32_t>(cMyExternEQSLGraphicData.RankingRows.size());
   ASSERT_GT(rows, 1);
-  while (F().View.EQSLRank != 1) ASSERT_NO_FATAL_FAILURE(Press("SLListSelectionDownControl_2"));
-  ASSERT_NO_FATAL_FAILURE(Press("SLListSelectionDownControl_2"));
+  while (F().View.EQSLRank != 1) ASSERT_NO_FATAL_FAILURE(Click("SLListSelectionDownControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("SLListSelectionDownControl_2"));
   EXPECT_EQ(F().View.EQSLRank, rows);
   EXPECT_EQ(Control("SLListSelectionTitle_2")->Text, "Rank " + std::to_string(rows));
-  ASSERT_NO_FATAL_FAILURE(Press("SLListSelectionUpControl_2"));
+  ASSERT_NO_FATAL_FAILURE(Click("SLListSelectionUpControl_2"));
   EXPECT_EQ(F().View.EQSLRank, 1);
   EXPECT_EQ(Control("SLListSelectionTitle_2")->Text, "Rank 1");
   EXPECT_EQ(F().View.CurrentViewId, 3);
@@ -316,10 +329,7 @@ TEST_F(MainFormTabsTest, TrackBarStepsHoldsAndFollowsThePointer) {
   const std::int32_t d = zone.ItemCount - zone.PageSize;
   ASSERT_GE(d, 2);
   // Back to the top by presses above the cursor.
-  for (int guard = 0; zone.Position > 0 && guard <= d; ++guard) {
-    PanelEvent(TTrackBar::Zone, QEvent::MouseButtonPress, 0.0, Qt::LeftButton);
-    PanelEvent(TTrackBar::Zone, QEvent::MouseButtonRelease, 0.0, Qt::NoButton);
-  }
+  for (int guard = 0; zone.Position > 0 && guard <= d; ++guard) Pointer().Click(OnBar(TTrackBar::Zone, 1.0));
   ASSERT_EQ(zone.Position, 0);
   app::TControl* cursor = F().Find("VZoneTrackBarCursor");
   auto cursorAt = [&](std::int32_t position) { return static_cast<int>(std::lround(position * r / d)); };
@@ -328,13 +338,14 @@ TEST_F(MainFormTabsTest, TrackBarStepsHoldsAndFollowsThePointer) {
     double Y;
     std::int32_t Position;  // after the press
   };
-  // Below the cursor: one down; on the cursor: nothing; above it: one up; beyond the guide: nothing.
+  // Below the cursor: one down; on the cursor: nothing; above it: one up;
+  // below the bar the chart takes the press: nothing.
   const TStep steps[] = {{guide - 2, 1}, {guide - 2, 2}, {cursorAt(2) + 2.0, 2}, {1.0, 1}, {guide + 5, 1}};
   for (const TStep& step : steps) {
-    PanelEvent(TTrackBar::Zone, QEvent::MouseButtonPress, step.Y, Qt::LeftButton);
-    // A move without the hold changes nothing.
-    PanelEvent(TTrackBar::Zone, QEvent::MouseMove, guide - 1, Qt::LeftButton);
-    PanelEvent(TTrackBar::Zone, QEvent::MouseButtonRelease, step.Y, Qt::NoButton);
+    Pointer().Wait(qttest::TWindowPointer::ApartMs());
+    Pointer().Press(OnBar(TTrackBar::Zone, step.Y));
+    Pointer().Move(OnBar(TTrackBar::Zone, guide - 1));  // a move without the hold changes nothing
+    Pointer().Release(OnBar(TTrackBar::Zone, guide - 1));
     EXPECT_EQ(zone.Position, step.Position) << "press at " << step.Y;
     EXPECT_EQ(zone.CommittedPosition, step.Position);
     EXPECT_EQ(cursor->y(), cursorAt(step.Position));
@@ -342,8 +353,10 @@ TEST_F(MainFormTabsTest, TrackBarStepsHoldsAndFollowsThePointer) {
     EXPECT_FALSE(zone.Pressed);
   }
 
-  // Held: from the sixth main-timer tick on, the cursor follows the pointer, centred and snapped.
-  PanelEvent(TTrackBar::Zone, QEvent::MouseButtonPress, guide - 2, Qt::LeftButton);
+  // Held: from the sixth main-timer tick on, the cursor follows the pointer,
+  // centred and snapped, also below the bar (the bar keeps the pointer while pressed).
+  Pointer().Wait(qttest::TWindowPointer::ApartMs());
+  Pointer().Press(OnBar(TTrackBar::Zone, guide - 2));
   ASSERT_EQ(zone.Position, 2);
   for (int tick = 1; tick <= 5; ++tick) {
     F().OnFormTimer(&F().MainTimer);
@@ -351,84 +364,61 @@ TEST_F(MainFormTabsTest, TrackBarStepsHoldsAndFollowsThePointer) {
   }
   F().OnFormTimer(&F().MainTimer);
   ASSERT_TRUE(zone.Held);
-  PanelEvent(TTrackBar::Zone, QEvent::MouseMove, guide - 1, Qt::LeftButton);
+  Pointer().Move(OnBar(TTrackBar::Zone, guide + 40));
   EXPECT_EQ(zone.Position, d);  // clamped at the last page
   EXPECT_EQ(cursor->y(), cursorAt(d));
   const double middle = cursorHeight / 2 + (d / 2 + 0.5) * r / d;  // inside item d / 2
-  PanelEvent(TTrackBar::Zone, QEvent::MouseMove, middle, Qt::LeftButton);
+  Pointer().Move(OnBar(TTrackBar::Zone, middle));
   EXPECT_EQ(zone.Position, d / 2);
   EXPECT_EQ(cursor->y(), cursorAt(d / 2));
   EXPECT_EQ(Pages().MYGPGraphic.SecondRankingTable.ScrollPosition(), d / 2);
   apptest::SaveShot(F(), "tabs-zone-track-bar");
-  PanelEvent(TTrackBar::Zone, QEvent::MouseButtonRelease, middle, Qt::NoButton);
+  Pointer().Release(OnBar(TTrackBar::Zone, middle));
   EXPECT_FALSE(zone.Held);
-  PanelEvent(TTrackBar::Zone, QEvent::MouseMove, guide - 1, Qt::LeftButton);
+  EXPECT_FALSE(zone.Pressed);
+  Pointer().Move(OnBar(TTrackBar::Zone, guide - 1));
   EXPECT_EQ(zone.Position, d / 2);
-
-  // A bar of another view moves nothing here but is pressed itself.
-  PanelEvent(TTrackBar::History, QEvent::MouseButtonPress, 1.0, Qt::LeftButton);
-  EXPECT_TRUE(F().View.HistoryTrack.Pressed);
-  EXPECT_EQ(zone.Position, d / 2 - 1);  // the bar of the selected view steps toward the pointer
-  PanelEvent(TTrackBar::History, QEvent::MouseButtonRelease, 1.0, Qt::NoButton);
-  EXPECT_FALSE(F().View.HistoryTrack.Pressed);
 }
 
 TEST_F(MainFormTabsTest, HoverLooksFollowTheirRules) {
-  auto enter = [](QWidget* widget) {
-    QEnterEvent event(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(widget, &event);
-  };
-  auto leave = [](QWidget* widget) {
-    QEvent event(QEvent::Leave);
-    QApplication::sendEvent(widget, &event);
-  };
-  // Image buttons and arrows: the active look while hovered.
-  for (const char* name : {"ConnectButton", "CloseButton", "MinimizeButton", "COListSelectionUpControl",
-                           "QVListSelectionDownControl_1", "SLListSelectionUpControl_2"}) {
+  // MYGP Allocation: the CO arrows show; the pointer rests on each control, then on the window's background.
+  ASSERT_NO_FATAL_FAILURE(Reach({5, 0, 0, 2, 0, -1, 0, 0}));
+  const QPoint background(F().width() / 2, 8);
+  ASSERT_EQ(Pointer().WidgetAt(background), Workspace->Form.get());
+  for (const char* name : {"ConnectButton", "CloseButton", "MinimizeButton", "SetParametersButton",
+                           "COListSelectionUpControl", "COListSelectionDownControl"}) {
     app::TControl* control = Control(name);
-    enter(control);
+    ASSERT_TRUE(Pointer().HoverOn(control));
     EXPECT_TRUE(control->property("active").toBool()) << name;
-    leave(control);
+    Pointer().Move(background);
     EXPECT_FALSE(control->property("active").toBool()) << name;
   }
-  // Frame rule: a disabled frame stays, an enabled one thickens to 2 and back to 1.
-  app::TControl* download = Control("DownloadDataButton");
-  download->SetColours(0xFFFDFDFD, session::kDisabledButtonColour);
-  enter(Control("DownloadDataButtonTitle"));
-  EXPECT_EQ(download->StrokeColour, session::kDisabledButtonColour);
-  EXPECT_EQ(download->StrokeThickness, 1.0f);
-  download->SetColours(0xFFEEEEEE, session::kEnabledButtonColour);
-  enter(Control("DownloadDataButtonTitle"));
-  EXPECT_EQ(download->property("strokeThickness").toDouble(), 2.0);
-  EXPECT_EQ(download->property("fillColour").toUInt(), 0xFFFDFDFDu);
-  leave(Control("DownloadDataButtonTitle"));
-  EXPECT_EQ(download->StrokeThickness, 1.0f);
 
   // Date rule: the title colour pair; the end date keeps the intra-month colour while its title shows.
-  enter(Control("StartDateButtonTitle"));
+  ASSERT_TRUE(Pointer().HoverOn(Control("StartDateButtonTitle")));
   EXPECT_EQ(Control("StartDateButton")->StrokeColour, 0xFF005890u);
   EXPECT_EQ(Control("StartDateButton")->StrokeThickness, 2.0f);
-  leave(Control("StartDateButtonTitle"));
+  Pointer().Move(background);
   EXPECT_EQ(Control("StartDateButton")->StrokeThickness, 1.0f);
   const bool intraMonth = F().Screen.IsVisible(TWindowGroup::IntraMonthTitleSupport);
   F().Screen.SetVisible(TWindowGroup::IntraMonthTitleSupport, true);
-  enter(Control("EndDateButtonTitle"));
+  ASSERT_TRUE(Pointer().HoverOn(Control("EndDateButtonTitle")));
   EXPECT_EQ(Control("EndDateButton")->StrokeColour, 0xFFF46075u);
   EXPECT_EQ(Control("EndDateButtonTitle")->FontColour, 0xFFF46075u);
   EXPECT_EQ(Control("EndDateButton")->StrokeThickness, 2.0f);
   F().Screen.SetVisible(TWindowGroup::IntraMonthTitleSupport, false);
-  leave(Control("EndDateButtonTitle"));
+  Pointer().Move(background);
   EXPECT_EQ(Control("EndDateButton")->StrokeColour, 0xFF005890u);
   EXPECT_EQ(Control("EndDateButton")->StrokeThickness, 1.0f);
   F().Screen.SetVisible(TWindowGroup::IntraMonthTitleSupport, intraMonth);
 
   // Tabs: hover highlights; leaving keeps the highlight only on the chosen tab.
   ASSERT_NO_FATAL_FAILURE(Click("MainTabsheet_1"));
-  enter(Control("MainTabsheet_2"));
+  ASSERT_TRUE(Pointer().HoverOn(Control("MainTabsheet_2")));
   EXPECT_EQ(Control("MainTabsheet_2")->FillColour, kMainChosen);
-  leave(Control("MainTabsheet_2"));
+  EXPECT_EQ(Control("MainTabsheet_1")->FillColour, kMainChosen);
+  Pointer().Move(background);
   EXPECT_EQ(Control("MainTabsheet_2")->FillColour, kNormal);
-  leave(Control("MainTabsheet_1"));
   EXPECT_EQ(Control("MainTabsheet_1")->FillColour, kMainChosen);
 }
 
@@ -443,10 +433,8 @@ TEST_F(MainFormTabsTest, ValueIndicatorsHideOnATabChange) {
   area->repaint();
   ASSERT_TRUE(Pages().EQBLGraphic.ViewHasFeature(0));
   const TViewArea range = Pages().EQBLGraphic.GetViewRange();
-  const QPoint at(qRound(range.Left + range.Width * 0.5f), qRound((range.SpanTop + range.SpanBottom) * 0.5f));
-  QMouseEvent hover(QEvent::MouseMove, QPointF(at), area->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(area, &hover);
+  const QPointF at(range.Left + range.Width * 0.5f, (range.SpanTop + range.SpanBottom) * 0.5f);
+  Pointer().Move(Pointer().PointOf(area, at));
   ASSERT_TRUE(area->ValueBox->isVisible());
   EXPECT_TRUE(area->ValueMarkers[0]->isVisible());
 
@@ -490,18 +478,19 @@ TEST_F(MainFormTabsTest, ClicksArrowsAndBarsChangeNothingWhileAStepRuns) {
   ASSERT_NO_FATAL_FAILURE(Reach({12, 0, 0, 2, 0, 1, -1, 1}));
   const std::int32_t start = F().View.ZoneTrack.Position;
   const std::int32_t last = F().View.ZoneTrack.ItemCount - F().View.ZoneTrack.PageSize;
-  PanelEvent(TTrackBar::Zone, QEvent::MouseButtonPress, Control("VZoneTrackBarGuide")->height() - 2.0, Qt::LeftButton);
-  PanelEvent(TTrackBar::Zone, QEvent::MouseButtonRelease, 0.0, Qt::NoButton);
+  Pointer().Click(OnBar(TTrackBar::Zone, Control("VZoneTrackBarGuide")->height() - 2.0));
   const session::TViewState before = F().View;
   ASSERT_EQ(before.ZoneTrack.Position, std::min(start + 1, last));
   // The step's end reaches the window through its event queue: until then the step runs.
   ASSERT_TRUE(F().StartCalculation());
   ASSERT_TRUE(F().StepRunning());
-  F().OnTabsheetClick(Control("MainTabsheet_2"));
-  F().OnThemesSelectionTabsheetClick(Control("ThemeSelectionTabsheet_7"));
-  F().OnTabsheetClick(Control("HATabsheet_2"));
-  F().OnUpControlMouseDown(Control("COListSelectionUpControl"));
-  F().OnTrackBarMouseDown(F().TrackBarPanel(TTrackBar::Zone), Qt::LeftButton, 1.0);
+  for (const char* name : {"MainTabsheet_2", "VLTabsheet_1", "HATabsheet_2", "COListSelectionUpControl"})
+    ASSERT_NO_FATAL_FAILURE(Click(name));
+  Pointer().Click(OnBar(TTrackBar::Zone, 1.0));
+  // The connect button opens nothing now; a click still ends its hover look, the pointer resting on it.
+  ASSERT_NO_FATAL_FAILURE(Click("ConnectButton"));
+  EXPECT_FALSE(Control("ConnectButton")->property("active").toBool());
+  EXPECT_FALSE(F().LoginForm->Showing());
   const session::TViewState& v = F().View;
   EXPECT_EQ(v.SelectedMainTab, before.SelectedMainTab);
   EXPECT_EQ(v.BondSubIndex, before.BondSubIndex);
@@ -517,6 +506,124 @@ TEST_F(MainFormTabsTest, ClicksArrowsAndBarsChangeNothingWhileAStepRuns) {
   EXPECT_EQ(Control("VZoneTrackBarCursor")->y(),
             std::lround(v.ZoneTrack.Position * r / (v.ZoneTrack.ItemCount - v.ZoneTrack.PageSize)));
   EXPECT_TRUE(Shown(TWindowGroup::VZoneTrackBarMainSupport));
+}
+
+// ---- where the window finds its controls
+
+// A control that takes the pointer: the window's tabs, list arrows, image
+// buttons, date buttons, track-bar panels and chart; the dialogs' buttons,
+// pictures, editors, check boxes, links and trust bars.
+bool TakesPointer(const QWidget* widget) {
+  static const QRegularExpression kWindowControl(
+      "^((Main|ThemeSelection|VL|HA|VR|HB)Tabsheet_\\d+|\\w+ListSelection(Up|Down)Control(_\\d)?|"
+      "(Connect|SetParameters|Minimize|MaximizeOrRestore|Close)Button|(Start|End)DateButtonTitle|"
+      "V\\w+TrackBarSupport|MainPaintBox)$");
+  const QString name = widget->objectName();
+  if (qobject_cast<const app::TControl*>(widget) != nullptr || name == "MainPaintBox")
+    return kWindowControl.match(name).hasMatch();
+  if (qobject_cast<const dialogs::TFrame*>(widget) != nullptr) return name.startsWith("CheckBoxFrame");
+  return qobject_cast<const QLineEdit*>(widget) != nullptr ||
+         qobject_cast<const dialogs::TDialogButton*>(widget) != nullptr ||
+         qobject_cast<const dialogs::TPictureButton*>(widget) != nullptr || name.startsWith("TrackBarSupport_") ||
+         (widget->testAttribute(Qt::WA_SetCursor) && widget->cursor().shape() == Qt::PointingHandCursor);
+}
+
+// Where a control must be found: its centre; a track-bar panel also at both ends.
+std::vector<QPointF> Probes(const QWidget* control) {
+  const QRectF r(control->rect());
+  const QPointF c = r.center();
+  if (control->objectName().endsWith("TrackBarSupport")) return {{c.x(), 1.0}, c, {c.x(), r.height() - 2.0}};
+  if (control->objectName().startsWith("TrackBarSupport_")) return {{1.0, c.y()}, c, {r.width() - 2.0, c.y()}};
+  return {c};
+}
+
+// Every shown control under root that takes the pointer is what the window
+// finds at each of its probes. Returns how many were checked.
+int ExpectEveryControlReached(const qttest::TWindowPointer& pointer, const QWidget& root, const std::string& where) {
+  int checked = 0;
+  for (const QWidget* widget : root.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(pointer.Window()) || !TakesPointer(widget)) continue;
+    ++checked;
+    for (const QPointF probe : Probes(widget))
+      EXPECT_TRUE(pointer.Reaches(widget, pointer.PointOf(widget, probe))) << where;
+  }
+  return checked;
+}
+
+// At the smallest, the reference and a large window, for every view of the
+// view table and every dialog (the parameter dialog on each of its pages):
+// each control that takes the pointer is the widget the window finds at its
+// face, as the system routes a press.
+TEST_F(MainFormTabsTest, EveryControlIsWhereTheWindowFindsItAtEverySize) {
+  app::TMainForm& form = F();
+  // Whatever happens, the window goes back to its size and the answerer to its place.
+  struct TRestore {
+    ~TRestore() {
+      F().resize(1920, 1080);
+      if (!Workspace->Answerer) Workspace->Answerer = std::make_unique<apptest::TAnswerer>(F());
+    }
+  } restore;
+  const std::vector<session::TViewTableEntry> table = form.View.ViewTable;
+  for (const QSize size : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    form.resize(size);
+    ASSERT_EQ(form.size(), size);
+    const std::string at = std::to_string(size.width()) + " x " + std::to_string(size.height());
+    for (const session::TViewTableEntry& e : table) {
+      ASSERT_NO_FATAL_FAILURE(Reach(e));
+      form.ChartArea()->repaint();  // the chart pass places the track bars beside the page's widgets
+      const std::string where = "view " + std::to_string(e.ViewId) + " of model (" + std::to_string(e.MainTab) + ", " +
+                                std::to_string(e.SubIndex) + ") at " + at;
+      EXPECT_GE(ExpectEveryControlReached(Pointer(), form, where), 12) << where;
+      if (HasFailure()) return;  // one view's report is enough
+    }
+
+    // The parameter dialog, on every page of its three groups.
+    for (int mainTab = 0; mainTab < 3; ++mainTab) {
+      ASSERT_NO_FATAL_FAILURE(Click("MainTabsheet_" + std::to_string(mainTab + 1)));
+      ASSERT_NO_FATAL_FAILURE(Click("SetParametersButton"));
+      TParameterSelectionForm& dialog = *form.ParameterSelectionForm;
+      for (dialogs::TDialogButton* tab : dialog.Tabsheets) {
+        if (!tab->isVisibleTo(&form)) continue;
+        ASSERT_TRUE(Pointer().ClickOn(tab));
+        const std::string where = "parameter page " + tab->objectName().toStdString() + " at " + at;
+        EXPECT_GE(ExpectEveryControlReached(Pointer(), dialog, where), 5) << where;
+      }
+      ASSERT_TRUE(Pointer().ClickOn(dialog.UndoButton));
+      if (HasFailure()) return;
+    }
+
+    // The modal dialogs over the window.
+    const double today = platform::EncodeDate(2024, 6, 30);
+    struct TDialog {
+      dialogs::TModalForm* Form;
+      std::function<void()> Show;
+    };
+    const TDialog modal[] = {
+        {form.LoginForm, [&] { ShowLoginForm(form.LoginForm); }},
+        {form.NewUserRequestForm, [&] { ShowNewUserRequestForm(form.NewUserRequestForm); }},
+        {form.PwdRequestForm, [&] { ShowPwdRequestForm(form.PwdRequestForm); }},
+        {form.QuestionForm,
+         [&] { ShowQuestionForm(form.QuestionForm, "Do you really want to quit application ?", "Quit", "Cancel"); }},
+        {form.MessageForm, [&] { ShowMessageForm(form.MessageForm, "Transfert has successfully "); }},
+        {form.DateSelectionForm,
+         [&] { ShowDateSelectionForm(form.DateSelectionForm, today, today - 3650.0, today, true); }},
+        {form.CurrencySelectionForm, [&] { ShowCurrencySelectionForm(form.CurrencySelectionForm, true); }},
+    };
+    Workspace->Answerer.reset();  // nobody else answers while the dialogs show
+    for (const TDialog& d : modal) {
+      const std::string where = d.Form->objectName().toStdString() + " at " + at;
+      int checked = 0;
+      apptest::WhenShowing(d.Form, [&] {
+        if (auto* sliding = dynamic_cast<TSlidingBox*>(d.Form)) sliding->FinishAnimations();
+        checked = ExpectEveryControlReached(Pointer(), *d.Form, where);
+        d.Form->SetModalResult(2);
+      });
+      d.Show();
+      EXPECT_GE(checked, 1) << where;
+    }
+    Workspace->Answerer = std::make_unique<apptest::TAnswerer>(form);
+    if (HasFailure()) return;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <set>
 
 #include "AppTestSupport.h"
 #include "data/DataFixtures.h"
@@ -18,6 +19,9 @@
 #include "dialogs/NewUserRequestForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "platform/HttpTransport.h"
+#include "platform/DateTime.h"
+#include "platform/qt/QtCanvas.h"
+#include "session/WindowTexts.h"
 
 namespace {
 
@@ -67,16 +71,10 @@ class THangingTransport : public platform::HttpTransport {
   std::condition_variable Woken_;
 };
 
-// Presses and releases the left button at a point of the window, on the
-// control the window finds there (a control covered by another is missed).
-void ClickWindowPoint(QWidget& window, QPoint point) {
-  QWidget* target = window.childAt(point);
-  ASSERT_NE(target, nullptr) << point.x() << "," << point.y();
-  QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, point));
-}
-
-QPoint CentreInWindow(QWidget& window, const QWidget* control) {
-  return control->mapTo(&window, control->rect().center());
+// A left click at the centre of a control, entering at its window point (a
+// control covered by another is missed).
+void ClickThroughWindow(QWidget& window, const QWidget* control) {
+  EXPECT_TRUE(qttest::TWindowPointer(&window).ClickOn(control));
 }
 
 class MainFormTest : public ::testing::Test {
@@ -86,14 +84,14 @@ class MainFormTest : public ::testing::Test {
     std::filesystem::create_directories(Folder);
     Form.SetStepPause(0);
   }
-  void Click(const char* name) { QTest::mouseClick(Form.Find(name), Qt::LeftButton); }
+  // Clicks a control at its face, where the window must find it.
+  void Click(const char* name) { EXPECT_TRUE(Pointer.ClickOn(Form.Find(name))); }
   // Answers the next question box with its first (true) or second button.
   void AnswerNextQuestion(bool first) {
     QTimer::singleShot(0, [this, first] {
       TQuestionForm* question = Form.QuestionForm;
       question->FinishAnimations();
-      QWidget* button = first ? static_cast<QWidget*>(question->YesButton) : question->NoButton;
-      QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+      EXPECT_TRUE(Pointer.ClickOn(first ? static_cast<QWidget*>(question->YesButton) : question->NoButton));
     });
   }
 
@@ -101,6 +99,7 @@ class MainFormTest : public ::testing::Test {
   ScopedEnv Host{"QUORVANE_SERVER_HOST", "127.0.0.1:1"};  // no server
   std::string Folder;
   app::TMainForm Form;
+  qttest::TWindowPointer Pointer{&Form};
 };
 
 TEST_F(MainFormTest, CreatedWindowShowsTheEmptyPanelAndNamesItsControls) {
@@ -118,6 +117,32 @@ TEST_F(MainFormTest, CreatedWindowShowsTheEmptyPanelAndNamesItsControls) {
   }
   EXPECT_EQ(Form.View.SelectedMainTab, 3);
   EXPECT_EQ(Form.Client(), nullptr);  // nothing is opened before the first tick
+  // Every control has a name of its own, by which Find gives it.
+  std::set<QString> names;
+  for (app::TControl* control : Form.findChildren<app::TControl*>()) {
+    EXPECT_TRUE(names.insert(control->objectName()).second) << control->objectName().toStdString();
+    EXPECT_EQ(Form.Find(control->objectName().toLatin1().constData()), control);
+  }
+  EXPECT_EQ(Form.Find("NoSuchControl"), nullptr);
+}
+
+// The intra-month title holds the widest date it shows, at every window size.
+TEST_F(MainFormTest, IntraMonthTitleHoldsTheWidestDate) {
+  Form.show();
+  app::TControl* title = Form.Find("IntraMonthTitle");
+  QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+  platform::QtCanvas canvas(&image);
+  ASSERT_TRUE(canvas.BeginScene());
+  canvas.Font = {"Yu Gothic UI", title->FontSize, title->FontStyle};
+  const std::string widest = "[ " + session::DateTitle(platform::EncodeDate(2026, 9, 30)) + " ]";
+  const float width = canvas.TextWidth(widest);
+  const float height = canvas.TextHeight(widest);
+  canvas.EndScene();
+  for (const QSize size : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    Form.resize(size);
+    EXPECT_LE(width, title->width()) << widest;
+    EXPECT_LE(height, title->height());
+  }
 }
 
 TEST_F(MainFormTest, SmallWindowIsEnlargedToTheMinimumWithRatiosOfNineTenths) {
@@ -182,9 +207,9 @@ TEST_F(MainFormTest, QuitDuringATransferCutsItAndClosesTheWindow) {
   const int requests = seen.Requests;
   QTimer::singleShot(0, [this] {
     Form.QuestionForm->FinishAnimations();
-    ClickWindowPoint(Form, CentreInWindow(Form, Form.QuestionForm->YesButton));  // "Quit"
+    ClickThroughWindow(Form, Form.QuestionForm->YesButton);  // "Quit"
   });
-  ClickWindowPoint(Form, CentreInWindow(Form, Form.Find("CloseButton")));
+  ClickThroughWindow(Form, Form.Find("CloseButton"));
   EXPECT_EQ(Form.QuestionForm->Value->text(), "Do you really want to quit application ?");
   EXPECT_TRUE(seen.Aborted);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Form.isVisible(); }, 60000));
@@ -231,9 +256,9 @@ TEST_F(MainFormTest, DamagedFileIsNamedAndTheWindowCanBeClosed) {
     apptest::SaveShot(form, damage == TDamage::Garbage ? "damaged-file-unopened" : "damaged-file-checked");
     QTimer::singleShot(0, [&form] {
       form.QuestionForm->FinishAnimations();
-      ClickWindowPoint(form, CentreInWindow(form, form.QuestionForm->YesButton));  // "Quit"
+      ClickThroughWindow(form, form.QuestionForm->YesButton);  // "Quit"
     });
-    ClickWindowPoint(form, CentreInWindow(form, form.Find("CloseButton")));
+    ClickThroughWindow(form, form.Find("CloseButton"));
     EXPECT_FALSE(form.isVisible()) << DamageName(damage);
     EXPECT_TRUE(FileBytes(file) == bytes) << DamageName(damage);
     std::filesystem::remove(file);
@@ -241,7 +266,7 @@ TEST_F(MainFormTest, DamagedFileIsNamedAndTheWindowCanBeClosed) {
 }
 
 TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {
-  Form.show();
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // the failure panel with the window's buttons
   AnswerNextQuestion(false);
   Click("CloseButton");
   EXPECT_TRUE(Form.isVisible());
@@ -252,7 +277,7 @@ TEST_F(MainFormTest, CloseButtonAsksAndCancelKeepsTheWindow) {
 }
 
 TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
-  Form.show();
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // the failure panel with the window's buttons
   Click("MaximizeOrRestoreButton");
   EXPECT_TRUE(Form.isMaximized());
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Restore));
@@ -268,6 +293,26 @@ TEST_F(MainFormTest, MaximiseRestoreAndMinimiseButtons) {
   EXPECT_EQ(Form.Find("MaximizeOrRestoreButton")->property("glyph").toInt(), static_cast<int>(app::TGlyph::Maximize));
 }
 
+// The panel's text buttons under the pointer: an enabled frame thickens to
+// 2 and back to 1 when the pointer leaves; a disabled frame stays.
+TEST_F(MainFormTest, PanelTextButtonsThickenTheirFrameUnderThePointer) {
+  ASSERT_TRUE(apptest::RunToEnd(Form));  // empty home, no server: "Download Data" shows
+  app::TControl* download = Form.Find("DownloadDataButton");
+  app::TControl* title = Form.Find("DownloadDataButtonTitle");
+  const QPoint away(Form.width() / 2, 8);
+  ASSERT_EQ(Pointer.WidgetAt(away), &Form);
+  download->SetColours(0xFFEEEEEE, session::kEnabledButtonColour);
+  ASSERT_TRUE(Pointer.HoverOn(title));
+  EXPECT_EQ(download->StrokeThickness, 2.0f);
+  EXPECT_EQ(download->FillColour, 0xFFFDFDFDu);
+  Pointer.Move(away);
+  EXPECT_EQ(download->StrokeThickness, 1.0f);
+  download->SetColours(0xFFFDFDFD, session::kDisabledButtonColour);
+  ASSERT_TRUE(Pointer.HoverOn(title));
+  EXPECT_EQ(download->StrokeColour, session::kDisabledButtonColour);
+  EXPECT_EQ(download->StrokeThickness, 1.0f);
+}
+
 TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
   const std::vector<TCountry> saved = vcMyExternCountryList;
   vcMyExternCountryList.clear();  // EQSL fails at its first stage on an empty list
@@ -279,7 +324,7 @@ TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
     if (attempt == 0) {
       ASSERT_TRUE(Form.StartCalculation());
     } else {
-      QTest::mouseClick(Form.Find("ParameterButtonTitle"), Qt::LeftButton);  // "Resume"
+      Click("ParameterButtonTitle");  // "Resume"
       ASSERT_TRUE(Form.StepRunning());
     }
     ASSERT_TRUE(handled.wait(60000));
@@ -295,7 +340,9 @@ TEST_F(MainFormTest, FailedCalculationNamesTheModelAndResumeRecalculates) {
 }
 
 TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
-  Form.show();
+  // No server and an empty home: the start ends on the failure panel, whose connect button shows.
+  ASSERT_TRUE(apptest::RunToEnd(Form));
+  ASSERT_TRUE(Form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&Form));
   Form.PwdRequestForm->RequestReply = "Your request has been SENT";
   apptest::WhenShowing(Form.LoginForm, [this] { Form.LoginForm->SetModalResult(2); });
   Click("ConnectButton");
@@ -307,7 +354,7 @@ TEST_F(MainFormTest, CancelledSignInShowsAWaitingRequestReplyOnce) {
   EXPECT_EQ(Form.PwdRequestForm->RequestReply, "");
   EXPECT_FALSE(Form.StepRunning());  // a cancelled sign-in starts nothing
   // The next button other than minimise and maximise empties the panel text.
-  QTest::mouseClick(Form.Find("GoBackToWorkspaceButtonTitle"), Qt::LeftButton);
+  Click("GoBackToWorkspaceButtonTitle");
   EXPECT_EQ(Form.Screen.MessageContent, "");
 }
 

@@ -120,10 +120,10 @@ class ParameterDialogTest : public ::testing::Test {
   static bool Shown(TWindowGroup group) { return F().Group(group)->isVisibleTo(Workspace->Form.get()); }
   static std::string SettingsFile() { return (fs::path(Workspace->Folder) / "USDBV4.sqlite").string(); }
 
+  // Clicks a control at its face, where the window must find it.
   static void ClickWidget(QWidget* widget) {
     ASSERT_NE(widget, nullptr);
-    ASSERT_TRUE(widget->isVisibleTo(Workspace->Form.get())) << widget->objectName().toStdString() << " is hidden";
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    ASSERT_TRUE(qttest::TWindowPointer(Workspace->Form.get()).ClickOn(widget));
   }
   static void Click(const char* name) { ClickWidget(F().Find(name)); }
   // A control of a settings page (or of the dialog's column), by name.
@@ -446,7 +446,7 @@ TEST_F(ParameterDialogTest, PagesInTheWindow) {
     asked = true;
     F().QuestionForm->FinishAnimations();
     apptest::SaveShot(F(), "parameters-question");
-    QTest::mouseClick(F().QuestionForm->NoButton, Qt::LeftButton);
+    ClickWidget(F().QuestionForm->NoButton);
   });
   ClickWidget(D().ApplyButton);
   Workspace->Answerer = std::make_unique<apptest::TAnswerer>(F());
@@ -544,7 +544,8 @@ TEST_F(ParameterDialogTest, RestartLoadsSavedSettingsAndSurvivesDamagedValues) {
       {2,
        [&] {
          dialog.SelectParameterGroup(2);
-         QTest::mouseClick(dialog.Tabsheets[5], Qt::LeftButton);  // the bond total is 100: no question
+         // The bond total is 100: no question.
+         EXPECT_TRUE(qttest::TWindowPointer(&restarted).ClickOn(dialog.Tabsheets[5]));
          EXPECT_EQ(dialog.Dialog.GoldPage.MaxGoldAllocation, 100.0);
          EXPECT_EQ(Text(dialog.USForm_3, "Value_1"), "100");
        }},
@@ -556,7 +557,7 @@ TEST_F(ParameterDialogTest, RestartLoadsSavedSettingsAndSurvivesDamagedValues) {
     restarted.SetScreenMode(1);
     c.Check();
     // Undo hands back what was loaded; memory and file stay as they were.
-    QTest::mouseClick(dialog.UndoButton, Qt::LeftButton);
+    EXPECT_TRUE(qttest::TWindowPointer(&restarted).ClickOn(dialog.UndoButton));
     EXPECT_TRUE(SameSettings(usMyExternUserSettings, loaded));
     EXPECT_FALSE(restarted.StepRunning());
   }

@@ -65,18 +65,26 @@ TEST_F(CurrencySelectionFormTest, CodeClickReturnsItsTitle) {
     const QString titleName =
         QString::fromLatin1(c.name).replace(QStringLiteral("Button"), QStringLiteral("ButtonTitle"));
     EXPECT_EQ(button->findChild<QLabel*>(titleName), button->Title());
-    EXPECT_TRUE(Show(true, [&] { Click(button); }));
+    // The clicked button shows the chosen look until the picker closes.
+    QRgb fill = 0, caption = 0;
+    EXPECT_TRUE(Show(true, [&] {
+      Click(button);
+      fill = button->Fill();
+      caption = TextColor(button->Title());
+    }));
     EXPECT_EQ(Form.SelectedCurrency, c.code);
     EXPECT_EQ(Form.ModalResult, 1);
-    EXPECT_EQ(button->Fill(), kHoverFill);
-    EXPECT_EQ(TextColor(button->Title()), 0xFFFFFFFFu);
+    EXPECT_EQ(fill, kHoverFill);
+    EXPECT_EQ(caption, 0xFFFFFFFFu);
   }
 }
 
 TEST_F(CurrencySelectionFormTest, ReopeningShowsNormalLookAndHoverFollowsMouse) {
   TDialogButton* eur = Form.Buttons[8];
-  ASSERT_TRUE(Show(false, [&] { Click(eur); }));
-  ASSERT_EQ(eur->Fill(), kHoverFill);
+  ASSERT_TRUE(Show(false, [&] {
+    Click(eur);
+    EXPECT_EQ(eur->Fill(), kHoverFill);
+  }));
   std::vector<QRgb> fills, strokes;
   QRgb hovered = 0, left = 0;
   EXPECT_FALSE(Show(false, [&] {
@@ -102,7 +110,7 @@ TEST_F(CurrencySelectionFormTest, CancelsKeepTheCode) {
   const std::pair<const char*, std::function<void()>> cancels[] = {
       {"Escape", [&] { Escape(&Form); }},
       {"close image", [&] { Click(Form.CloseButton()); }},
-      {"press outside", [&] { ClickAt(&Form, QPoint(3, 3)); }},
+      {"press outside", [&] { ClickFormAt(&Form, QPoint(3, 3)); }},
   };
   for (const auto& [how, cancel] : cancels) {
     SCOPED_TRACE(how);

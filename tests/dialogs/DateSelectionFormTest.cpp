@@ -135,7 +135,7 @@ TEST_F(DateSelectionFormTest, IntraMonthChoiceSetAndCleared) {
   EXPECT_TRUE(Form.IntraMonth);
   EXPECT_DOUBLE_EQ(Form.ChosenDate, kMax);
   // A cancel leaves the choice; so does the start-date dialog.
-  WhenShown([&] { ClickAt(&Form, QPoint(3, 3)); });
+  WhenShown([&] { ClickFormAt(&Form, QPoint(3, 3)); });
   EXPECT_FALSE(ShowDateSelectionForm(&Form, kMax, kMin, kMax, false));
   WhenShown([&] {
     Click(YearButton(Form, 2020));

@@ -86,4 +86,36 @@ TEST(DialogLookTest, EveryDialogIsAnOpaqueDimmedPanel) {
   CheckLook(main, pwd, "pwdrequest", [&] { pwd.UsernameEntryValue->setText("demo@quorvane.test"); });
 }
 
+// The sign-in dialog's explanation (Title_6 .. Title_10) and the password
+// request's prompt (Title_1) are set at 16 px; where the fallback font is
+// wider than the design font, the text is set smaller, never cut, and the
+// explanation keeps one size: the largest at which all its lines fit.
+TEST(DialogLookTest, ExplanationLinesAreSetAtSixteenPixels) {
+  TMainWindow main;
+  TLoginForm login(&main.Window);
+  TPwdRequestForm pwd(&main.Window);
+  const auto fits = [](const QLabel* label, int size) {
+    return QFontMetrics(dialogs::DialogFont(size)).horizontalAdvance(label->text()) <= label->width() - 2;
+  };
+  std::vector<const QLabel*> explanation;
+  for (int i = 6; i <= 10; ++i) explanation.push_back(login.findChild<QLabel*>(QStringLiteral("Title_%1").arg(i)));
+  const QLabel* prompt = pwd.findChild<QLabel*>(QStringLiteral("Title_1"));
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_NE(explanation.front(), nullptr);
+  const int shared = explanation.front()->font().pixelSize();
+  bool allFitLarger = shared < 16;
+  for (const QLabel* label : explanation) {
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->font().pixelSize(), shared) << label->text().toStdString();
+    allFitLarger = allFitLarger && fits(label, shared + 1);
+  }
+  EXPECT_FALSE(allFitLarger);
+  for (const QLabel* label : {explanation.front(), prompt}) {
+    EXPECT_EQ(label->property("DesignSize").toInt(), 16) << label->text().toStdString();
+    EXPECT_TRUE(fits(label, label->font().pixelSize())) << label->text().toStdString();
+  }
+  const int size = prompt->font().pixelSize();
+  EXPECT_TRUE(size == 16 || !fits(prompt, size + 1));
+}
+
 }  // namespace

@@ -39,10 +39,10 @@ TEST(QuestionFormTest, AnswersAndCancels) {
       EXPECT_GT(form.YesButton->x(), form.NoButton->x());
       EXPECT_EQ(form.YesButton->Caption(), "Save");
       EXPECT_EQ(form.NoButton->Caption(), "Cancel");
-      ClickAt(&form, form.MainSupport()->geometry().topLeft() + QPoint(3, 3));  // on the panel: nothing
+      ClickFormAt(&form, form.MainSupport()->geometry().topLeft() + QPoint(3, 3));  // on the panel: nothing
       EXPECT_EQ(form.ModalResult, 0);
       answered = true;
-      if (row.action == TAction::PressOutside) ClickAt(&form, QPoint(5, 5));
+      if (row.action == TAction::PressOutside) ClickFormAt(&form, QPoint(5, 5));
       if (row.action != TAction::PressOutside) Click(row.action == TAction::Yes ? form.YesButton : form.NoButton);
     });
     const bool answer = ShowQuestionForm(&form, "Do you want to save your new settings ?", "Save", "Cancel");

@@ -94,7 +94,7 @@ TEST_F(RequestFormTest, NewUserReplyRule) {
   // The next showing starts empty.
   WhenShown([this] {
     EXPECT_TRUE(NewUser.EntryValues[9]->text().isEmpty());
-    ClickAt(&NewUser, QPoint(2, 2));
+    ClickFormAt(&NewUser, QPoint(2, 2));
   });
   EXPECT_FALSE(ShowNewUserRequestForm(&NewUser));
   EXPECT_TRUE(NewUser.RequestReply.empty());  // a cancel leaves no reply

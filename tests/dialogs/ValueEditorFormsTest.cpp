@@ -32,9 +32,9 @@ QString LabelText(const QWidget& form, const char* name) {
 template <typename Form>
 void Hold(Form& form, const char* arrow, int ticks) {
   QWidget* button = Find(form, arrow);
-  QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
-  for (int i = 0; i < ticks; ++i) form.OnFormTimer();
-  QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+  HoldAt(button, button->rect().center(), [&] {
+    for (int i = 0; i < ticks; ++i) form.OnFormTimer();
+  });
 }
 
 // The timer runs from Refresh on; the tests fire its ticks themselves.
@@ -91,11 +91,11 @@ TEST_F(ValueEditorFormsTest, ConcentrationLevelsByArrows) {
     EXPECT_EQ(LabelText(form, value), c.Shown);
 
     QWidget* button = Find(form, c.Arrow);
-    QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
-    for (int i = 0; i < c.Ticks; ++i) form.OnFormTimer();
-    EXPECT_EQ(LabelText(form, value), c.Held);
-    EXPECT_EQ(page.CountryRankingCriteria, before);  // the timer stores nothing
-    QTest::mouseRelease(button, Qt::LeftButton, {}, button->rect().center());
+    HoldAt(button, button->rect().center(), [&] {
+      for (int i = 0; i < c.Ticks; ++i) form.OnFormTimer();
+      EXPECT_EQ(LabelText(form, value), c.Held);
+      EXPECT_EQ(page.CountryRankingCriteria, before);  // the timer stores nothing
+    });
     EXPECT_EQ(LabelText(form, value), c.Released);
     for (std::size_t k = 0; k < 3; ++k)
       EXPECT_DOUBLE_EQ(page.CountryRankingCriteria[k], k == c.Criterion ? c.Stored : before[k]) << k;
@@ -198,7 +198,7 @@ TEST_F(ValueEditorFormsTest, TrustBarPressAndDrag) {
       {57, "55%", 250, "+60%", 6, 280, "65%", 65},   {57, "55%", 250, "+60%", 5, 280, "+60%", 60},  // not dragging yet
       {57, "55%", 160, "+55%", 6, 300, "60%", 60},    // a press on the cursor does not move it
       {250, "100%", 300, "+100%", 6, 10, "95%", 95},  // out of range, shown clamped
-      {-5, "0%", 400, "+0%", 6, 100, "5%", 5},        // a press off the guide does not move it
+      {-5, "0%", 400, "0%", 6, 100, "0%", 0},         // a press past the bar's end is not on the bar
   };
   for (std::size_t bar = 0; bar < 3; ++bar) {
     for (const TTrustCase& c : cases) {
@@ -224,14 +224,17 @@ TEST_F(ValueEditorFormsTest, TrustBarPressAndDrag) {
       EXPECT_EQ(label->text(), c.Shown);
       expectPlaced();
 
-      QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(static_cast<int>(c.PressX), 25));
+      qttest::TWindowPointer pointer(&Main.Window);
+      const QPoint pressAt = pointer.PointOf(panel, QPointF(c.PressX, 25));
+      pointer.Wait(qttest::TWindowPointer::ApartMs());
+      pointer.Press(pressAt);
       EXPECT_EQ(label->text(), c.Pressed);
       expectPlaced();
       for (int i = 0; i < c.Ticks; ++i) form.OnFormTimer();
-      const QPointF at(c.MoveX, 25);
-      QMouseEvent move(QEvent::MouseMove, at, panel->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-      QApplication::sendEvent(panel, &move);
-      QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(static_cast<int>(c.MoveX), 25));
+      // The bar keeps the pointer while pressed, also past its ends.
+      const QPoint moveAt = pointer.PointOf(panel, QPointF(c.MoveX, 25));
+      pointer.Move(moveAt);
+      pointer.Release(moveAt);
       EXPECT_EQ(label->text(), c.Moved);
       expectPlaced();
       for (std::int32_t b = 0; b < 3; ++b)
@@ -307,19 +310,21 @@ TEST_F(ValueEditorFormsTest, LostHoldTakesNoReleaseStep) {
     for (std::size_t f = 0; f < 3; ++f) {
       SCOPED_TRACE(f + 2);
       QWidget& form = *forms[f];
+      // The three pages share one place of the window: only this one shows.
+      for (QWidget* other : forms) other->setVisible(other == &form);
       QWidget* arrow = Find(form, "ValueUpControl_1");
-      QTest::mousePress(arrow, Qt::LeftButton, {}, arrow->rect().center());
-      for (int i = 0; i < 12; ++i) tick[f]();
-      EXPECT_EQ(LabelText(form, values[f]), "52");
-      if (loss == TLoss::Hidden) {
-        form.hide();
-        form.show();
-      } else {
-        QEvent event(loss == TLoss::Deactivated ? QEvent::WindowDeactivate : QEvent::UngrabMouse);
-        QApplication::sendEvent(loss == TLoss::Deactivated ? &Main.Window : arrow, &event);
-      }
-      EXPECT_EQ(LabelText(form, values[f]), "50");
-      QTest::mouseRelease(arrow, Qt::LeftButton, {}, arrow->rect().center());
+      HoldAt(arrow, arrow->rect().center(), [&] {
+        for (int i = 0; i < 12; ++i) tick[f]();
+        EXPECT_EQ(LabelText(form, values[f]), "52");
+        if (loss == TLoss::Hidden) {
+          form.hide();
+          form.show();
+        } else {
+          QEvent event(loss == TLoss::Deactivated ? QEvent::WindowDeactivate : QEvent::UngrabMouse);
+          QApplication::sendEvent(loss == TLoss::Deactivated ? &Main.Window : arrow, &event);
+        }
+        EXPECT_EQ(LabelText(form, values[f]), "50");
+      });
       EXPECT_DOUBLE_EQ(stored[f](), 50.0);
       EXPECT_EQ(LabelText(form, values[f]), "50");
       Click(arrow);  // a later click still works

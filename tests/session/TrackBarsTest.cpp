@@ -175,6 +175,42 @@ TEST(TrackBarsTest, StepAndFollowClampAndSnap) {
   EXPECT_EQ(notHeld.Position, 3);
 }
 
+// A wanted position is kept in 0 .. ItemCount - PageSize and the cursor
+// snapped to it (6 px per item over the 180 px of travel); a bar with
+// nothing to travel stands at the start of its guide, as after the reset.
+TEST(TrackBarsTest, SetPositionKeepsTheRangeAndSnapsTheCursor) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  struct Case {
+    const char* name;
+    TrackBarState bar;
+    TTrackBarGeometry geometry;
+    std::int32_t value;
+    std::int32_t position;
+    double cursor;
+  };
+  const Case cases[] = {
+      {"inside", Bar(46, 16, 3), kGeometry, 12, 12, 72.0},
+      {"the last position", Bar(46, 16, 0), kGeometry, 30, 30, 180.0},
+      {"beyond the end", Bar(46, 16, 0), kGeometry, 31, 30, 180.0},
+      {"far beyond the end", Bar(46, 16, 5), kGeometry, kMax, 30, 180.0},
+      {"negative", Bar(46, 16, 9), kGeometry, -1, 0, 0.0},
+      {"most negative", Bar(46, 16, 9), kGeometry, kMin, 0, 0.0},
+      {"as many items as shown", Bar(16, 16, 0), kGeometry, 3, 0, 0.0},
+      {"fewer items than shown", Bar(10, 16, 2), kGeometry, 2, 0, 0.0},
+      {"no items", Bar(0, 6, 0), kGeometry, 1, 0, 0.0},
+      {"cursor as tall as the guide", Bar(46, 16, 0), At(0.0, 50.0), 12, 0, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrackBarState bar = c.bar;
+    EXPECT_DOUBLE_EQ(SetTrackBarPosition(bar, c.value, c.geometry), c.cursor);
+    EXPECT_EQ(bar.Position, c.position);
+    EXPECT_DOUBLE_EQ(bar.CursorCoordinate, c.cursor);
+    EXPECT_EQ(bar.CommittedPosition, c.bar.CommittedPosition);  // placing is not applying
+  }
+}
+
 TEST(TrackBarsTest, DispatchPicksTheBarOfTheSelectedView) {
   struct Case {
     std::int32_t mainTab, subIndex, currentView;

@@ -180,11 +180,13 @@ TEST_F(ValueIndicatorsTest, HideClearsTheHoverLabelOfTheViewsBarChart) {
     std::int32_t MainTab, SubIndex, View;
     TChartOf Chart;
     bool WorkspaceShown, Cleared;
+    bool Labelled = true;  // a hover label is shown
   };
   const TChartOf eqqv2 = [](TModelPages& p) -> TSeriesBarChart& { return p.EQQVGraphic.AllocationChart2; };
   const TRow rows[] = {
       {"EQQV view 12", 1, 2, 12, eqqv2, true, true},
       {"EQQV view 12, workspace hidden", 1, 2, 12, eqqv2, false, true},
+      {"EQQV view 12, no label shown", 1, 2, 12, eqqv2, true, true, false},
       {"EQBL view 14", 1, 3, 14, [](TModelPages& p) -> TSeriesBarChart& { return p.EQBLGraphic.AllocationChart3; },
        true, true},
       {"FICY view 4", 2, 2, 4, [](TModelPages& p) -> TSeriesBarChart& { return p.FICYGraphic.AllocationChart; }, true,
@@ -207,12 +209,12 @@ TEST_F(ValueIndicatorsTest, HideClearsTheHoverLabelOfTheViewsBarChart) {
     State.WorkspaceShown = row.WorkspaceShown;
     State.PaintPhase = 3;
     TSeriesBarChart& chart = row.Chart(*Pages);
-    chart.HoverLabel = "B";
-    chart.PreviousHoverLabel = "A";
+    chart.HoverLabel = row.Labelled ? "B" : "";
+    chart.PreviousHoverLabel = row.Labelled ? "A" : "";
     Indicators.ValueIndicatorsShown = Indicators.BoxVisible = Indicators.Markers[0].Visible = true;
     Indicators.Rows[1].Visible = true;
 
-    const bool repaint = row.Cleared && row.WorkspaceShown;
+    const bool repaint = row.Cleared && row.WorkspaceShown && row.Labelled;
     EXPECT_EQ(Hide().Repaint, repaint);
     EXPECT_EQ(chart.HoverLabel.empty(), row.Cleared);
     EXPECT_EQ(chart.PreviousHoverLabel.empty(), row.Cleared);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <string>
+
 #include "common/Globals.h"
 #include "session/WindowLayout.h"
 
@@ -44,14 +47,58 @@ TEST(WindowLayoutTest, GroupsAroundTheLogoAndEdges) {
   EXPECT_FLOAT_EQ(chart.Width, 1620 - 250);
   EXPECT_FLOAT_EQ(chart.Height, 1080 - (6 * 36 + 120));
   EXPECT_FLOAT_EQ(g.MainTitles[2].X + g.MainTitles[2].Width / 2, chart.X + chart.Width / 2);
-  // The parameters button, under the third main tab, stands clear of the end-date button on the same line.
+  // The parameters button stands under the third main tab, on the line of the date buttons.
   const TRectGeometry& parameters = g.SetParametersButtonSupport;
   EXPECT_FLOAT_EQ(parameters.X + parameters.Width / 2,
                   g.MainTabsheetSupport.X + g.MainTabsheets[2].X + g.MainTabsheets[2].Width / 2);
-  EXPECT_GT(parameters.X, g.DatesSelectionSupport.X + g.EndDateButton.X + g.EndDateButton.Width);
-  EXPECT_LE(parameters.X + parameters.Width, g.DatesSelectionSupport.X + g.DatesSelectionSupport.Width);
+  EXPECT_FLOAT_EQ(parameters.Y + parameters.Height / 2, g.DatesSelectionSupport.Y + g.DatesSelectionSupport.Height / 2);
   const TLayoutResult later = LayoutWindow(g, 1920, 1080, true, false, true);
   EXPECT_FALSE(later.Repaint || later.EnableTimer);
+}
+
+// The groups of the top left that show together, in window coordinates: no
+// two overlap at any allowed size (a group over a button takes its presses).
+TEST(WindowLayoutTest, TopLeftGroupsNeverOverlap) {
+  struct TSize {
+    int W, H;
+  };
+  for (const TSize size : {TSize{1728, 972}, TSize{1920, 1080}, TSize{2560, 1440}}) {
+    TWindowGeometry g = DefaultWindowGeometry();
+    LayoutWindow(g, size.W, size.H, true, false, true);
+    const TRectGeometry& dates = g.DatesSelectionSupport;
+    const auto inDates = [&dates](TRectGeometry r) {
+      r.X += dates.X;
+      r.Y += dates.Y;
+      return r;
+    };
+    // The CO, QV and first SL lists share one place; the rank list shows without them.
+    const std::pair<const char*, TRectGeometry> groups[] = {{"main tabs", g.MainTabsheetSupport},
+                                                            {"date row", dates},
+                                                            {"parameters button", g.SetParametersButtonSupport},
+                                                            {"intra-month title", g.IntraMonthTitleSupport},
+                                                            {"list selector", g.COListSelectionSupport}};
+    const std::pair<const char*, TRectGeometry> alone[] = {{"rank list", g.SLListSelectionSupport_2}};
+    const auto overlap = [](const TRectGeometry& a, const TRectGeometry& b) {
+      return a.X < b.X + b.Width && b.X < a.X + a.Width && a.Y < b.Y + b.Height && b.Y < a.Y + a.Height;
+    };
+    for (std::size_t i = 0; i < std::size(groups); ++i) {
+      for (std::size_t j = i + 1; j < std::size(groups); ++j)
+        EXPECT_FALSE(overlap(groups[i].second, groups[j].second))
+            << groups[i].first << " / " << groups[j].first << " at " << size.W << " x " << size.H;
+      if (std::string(groups[i].first) != "list selector") {
+        EXPECT_FALSE(overlap(groups[i].second, alone[0].second)) << groups[i].first << " / rank list";
+      }
+    }
+    // The date buttons lie inside their row; the intra-month title stands under the end date, just below it.
+    for (const TRectGeometry& button : {g.StartDateButton, g.EndDateButton}) {
+      EXPECT_GE(button.X, 0);
+      EXPECT_LE(button.X + button.Width, dates.Width);
+    }
+    const TRectGeometry end = inDates(g.EndDateButton);
+    EXPECT_FLOAT_EQ(g.IntraMonthTitleSupport.X + g.IntraMonthTitleSupport.Width / 2, end.X + end.Width / 2);
+    EXPECT_FLOAT_EQ(g.IntraMonthTitleSupport.Y, end.Y + end.Height + 2);
+    EXPECT_LT(g.COListSelectionSupport.Y + g.COListSelectionSupport.Height, g.GeneralInformationAndGraphicSupport.Y);
+  }
 }
 
 TEST(WindowLayoutTest, TabGroupHeights) {
