@@ -65,14 +65,15 @@ std::vector<TTrackBarSupportPlacement> PortfolioPlacements(const TGlobalPage& pa
 // waits for them: for chart-sized shapes the hand-off costs more than the
 // fill (the bond drawdown view took 15 ms instead of 9). A pass run on a
 // thread of that pool fills on its own thread. The caller waits, so the
-// pages are never read by two threads at once.
+// pages are never read by two threads at once. When no thread of the pool
+// is free at once, the pass runs here rather than wait for other work.
 template <typename TPass>
 void RunOnFillThread(TPass&& pass) {
   QThreadPool* pool = QThreadPool::globalInstance();
   if (pool->contains(QThread::currentThread())) return pass();
   QSemaphore done;
   std::exception_ptr failure;
-  pool->start([&] {
+  const bool started = pool->tryStart([&] {
     try {
       pass();
     } catch (...) {
@@ -80,6 +81,7 @@ void RunOnFillThread(TPass&& pass) {
     }
     done.release();
   });
+  if (!started) return pass();
   done.acquire();
   if (failure) std::rethrow_exception(failure);
 }

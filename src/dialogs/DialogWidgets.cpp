@@ -10,6 +10,11 @@
 
 namespace dialogs {
 
+QThreadPool& ServerWorkPool() {
+  static QThreadPool pool;
+  return pool;
+}
+
 QFont DialogFont(int pixelSize, bool bold) {
   QFont font;
   font.setFamilies(

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QString>
+#include <QThreadPool>
 #include <QWidget>
 
 namespace dialogs {
@@ -22,6 +23,12 @@ inline constexpr QRgb kLinkColor = 0xFF1E336C;      // the password link
 inline constexpr QRgb kActiveColor = 0xFF708CD5;    // hovered arrows, chosen tabs and buttons
 inline constexpr QRgb kTabColor = 0xFFC5D2DD;       // tabs and buttons in their normal look
 inline constexpr QRgb kWhiteColor = 0xFFFFFFFF;     // titles on tabs and coloured buttons
+
+// The threads that carry the dialogs' server work (sign-in, proxy test,
+// requests). Not Qt's global pool: the raster engine hands large fills to
+// that pool and waits for them, so a request that hangs there would hold up
+// the window's painting.
+QThreadPool& ServerWorkPool();
 
 // "Yu Gothic UI" at a pixel size, falling back to "DejaVu Sans".
 QFont DialogFont(int pixelSize, bool bold = false);

@@ -375,7 +375,7 @@ void TLoginForm::StartLogin() {
   const std::string user = UsernameEntryValue->text().toStdString();
   const std::string password = PasswordEntryValue->text().toStdString();
   const bool remember = RememberMe;
-  LoginWatcher_.setFuture(QtConcurrent::run([client, user, password, remember] {
+  LoginWatcher_.setFuture(QtConcurrent::run(&dialogs::ServerWorkPool(), [client, user, password, remember] {
     TRegistrySettings registry;
     return session::RunSignIn(*client, registry, user, password, remember);
   }));
@@ -394,8 +394,9 @@ void TLoginForm::StartConnectionTest() {
   const std::string address = ProxyServerAddressEntryValue->text().toStdString();
   const std::string user = ProxyUsernameEntryValue->text().toStdString();
   const std::string password = ProxyPasswordEntryValue->text().toStdString();
-  TestWatcher_.setFuture(QtConcurrent::run(
-      [client, address, user, password] { return session::RunProxyTest(*client, address, user, password); }));
+  TestWatcher_.setFuture(QtConcurrent::run(&dialogs::ServerWorkPool(), [client, address, user, password] {
+    return session::RunProxyTest(*client, address, user, password);
+  }));
 }
 
 void TLoginForm::OnLoginThreadTerminate() {

@@ -63,7 +63,7 @@ void TRequestForm::StartRequest(std::function<std::string()> send) {
   SetSubmitButtonState(false);
   SetEntriesEnabled(false);
   SetMessage(QStringLiteral("Processing Your Request, Please Wait..."), false);
-  Watcher_.setFuture(QtConcurrent::run(std::move(send)));
+  Watcher_.setFuture(QtConcurrent::run(&dialogs::ServerWorkPool(), std::move(send)));
 }
 
 void TRequestForm::OnRequestThreadTerminate() {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QThread>
+#include <QThreadPool>
+#include <atomic>
 #include <fstream>
 
 #include "data/FakeTransport.h"
@@ -139,15 +142,6 @@ TEST_F(LoginFormTest, StoppedServerShowsTheClientsMessage) {
   EXPECT_FALSE(ShowLoginForm(&Form));
 }
 
-// Presses and releases the left button on the control the main window finds
-// at the control's centre (a control covered by another is missed).
-void ClickThroughWindow(QWidget& window, QWidget* control) {
-  const QPoint point = control->mapTo(&window, control->rect().center());
-  QWidget* target = window.childAt(point);
-  ASSERT_EQ(target, control) << control->objectName().toStdString();
-  QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, point));
-}
-
 // The server's own error text (as a throttled sign-in answers) shows red in
 // the status line, for the user check and for the password check alike;
 // no entry is marked refused and the dialog stays open.
@@ -172,7 +166,7 @@ TEST_F(LoginFormTest, ServerErrorTextsShowRed) {
         EXPECT_NE(Form.PasswordEntrySupport->Stroke(), dialogs::kErrorColor);
         Escape(&Form);
       });
-      ClickThroughWindow(Main.Window, Form.SignInButton);
+      Click(Form.SignInButton);
     });
     EXPECT_FALSE(ShowLoginForm(&Form));
     EXPECT_EQ(fake.Transport.Requests.size(), replies.size());
@@ -189,9 +183,9 @@ TEST_F(LoginFormTest, UnwritableSettingsStoreWarnsAndTheSignInSucceeds) {
     WhenShown([this, remember] {
       Form.UsernameEntryValue->setText(qvserver::kSampleUserId);
       Form.PasswordEntryValue->setText(qvserver::kSamplePassword);
-      if (remember) ClickThroughWindow(Main.Window, Form.RememberMeCheckBoxFrame);
+      if (remember) Click(Form.RememberMeCheckBoxFrame);
       EXPECT_EQ(Form.RememberMe, remember);
-      ClickThroughWindow(Main.Window, Form.SignInButton);
+      Click(Form.SignInButton);
     });
     ASSERT_TRUE(ShowLoginForm(&Form)) << Form.MessageTitle_1->text().toStdString();
     EXPECT_TRUE(Form.LoginOk);
@@ -273,3 +267,47 @@ TEST_F(LoginFormTest, AcceptedPasswordRequestClosesTheSignIn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A fake transport that notes whether a request ran on a thread of Qt's
+// global pool, where the raster engine's fills wait for free threads.
+class PoolWatchingTransport : public FakeTransport {
+ public:
+  platform::HttpReply Execute(const platform::HttpRequest& request) override {
+    if (QThreadPool::globalInstance()->contains(QThread::currentThread())) ++OnGlobalPool;
+    return FakeTransport::Execute(request);
+  }
+  std::atomic<int> OnGlobalPool{0};
+};
+
+}  // namespace
+
+// The sign-in and the proxy test run their requests off Qt's global pool.
+TEST_F(LoginFormTest, ServerWorkRunsOffTheGlobalPool) {
+  PoolWatchingTransport transport;
+  TQVDBClient client{transport, "NO_RESULT"};
+  client.SetProxySource([] { return TProxySettings{}; });
+  ptrMyExternQVDBClient = &client;
+  transport.Queue({StatusAnswer("", "refused"), Answer(200, "OK", "VOSKER SERVER")});
+  WhenShown([this] {
+    Form.UsernameEntryValue->setText(qvserver::kSampleUserId);
+    Form.PasswordEntryValue->setText("x");
+    auto signIn = std::make_shared<QMetaObject::Connection>();
+    *signIn = QObject::connect(&Form, &TLoginForm::LoginFinished, [this, signIn] {
+      QObject::disconnect(*signIn);
+      Click(Form.ProxyUsageCheckBoxFrame);
+      Form.ProxyServerAddressEntryValue->setText("127.0.0.1:1");
+      auto test = std::make_shared<QMetaObject::Connection>();
+      *test = QObject::connect(&Form, &TLoginForm::TestFinished, [this, test] {
+        QObject::disconnect(*test);
+        Escape(&Form);
+      });
+      Click(Form.TestButton);
+    });
+    Click(Form.SignInButton);
+  });
+  EXPECT_FALSE(ShowLoginForm(&Form));
+  EXPECT_EQ(transport.Requests.size(), 2u);
+  EXPECT_EQ(transport.OnGlobalPool, 0);
+}
