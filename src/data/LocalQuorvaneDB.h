@@ -154,8 +154,11 @@ class TLocalQuorvaneDB {
   TDataPoint LoadSeriesBis(const std::string& countryName, const std::string& assetId);
   // Appends the rows in one transaction (all or none), showing the share
   // done as "NN%" (NN = trunc((i + 1) / n x 100)) and pumping the sink's
-  // messages about every hundredth row; then turns values stored with a
-  // decimal comma into numbers. label may be null.
+  // messages about every hundredth row. The rows go in ordered as in the
+  // series index (country, asset, date; equal keys as given), so their
+  // rowids follow that order. With no rows, turns the values that older
+  // versions stored as text with a decimal comma into numbers. label may be null.
+  void InsertSeriesRows(const std::string& table, const TDataRowSet& rows, platform::ProgressSink* label);
   void InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows, platform::ProgressSink* label);
   // Deletes the rows dated on or after date.
   void DeleteSeriesFrom(const std::string& table, double date);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ void GlobalInit() {
 struct ReceiveState {
   std::string* Content = nullptr;
   std::vector<std::string>* Pieces = nullptr;  // set when the body is taken in pieces
+  const std::function<void(std::string_view)>* OnPiece = nullptr;  // told of each complete piece
   std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
@@ -51,6 +53,8 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     const std::size_t take = std::min(n - done, kReplyPieceBytes - pieces.back().size());
     pieces.back().append(data + done, take);
     done += take;
+    if (pieces.back().size() == kReplyPieceBytes && state->OnPiece != nullptr && *state->OnPiece)
+      (*state->OnPiece)(pieces.back());
   }
   return n;
 }
@@ -197,7 +201,10 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   HttpReply reply;
   ReceiveState state;
   state.Content = &reply.Content;
-  if (request.AllowPieces) state.Pieces = &reply.ContentPieces;
+  if (request.AllowPieces) {
+    state.Pieces = &reply.ContentPieces;
+    state.OnPiece = &request.OnPiece;
+  }
   state.Limit = request.MaxReplyBytes;
 
   const std::string url = JoinUrl(request.BaseUrl, request.Resource);

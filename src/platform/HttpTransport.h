@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -52,6 +54,11 @@ struct HttpRequest {
   // growing body is then never copied into a larger buffer (which would hold
   // it twice for a moment), and its reader can free each piece once read.
   bool AllowPieces = false;
+  // With AllowPieces: told of each piece of ContentPieces as soon as it is
+  // complete (kReplyPieceBytes), while the rest of the body arrives, so that
+  // the body is read as it comes; the last piece, which may be shorter, is
+  // not passed. The piece stays in the reply. Must not throw.
+  std::function<void(std::string_view piece)> OnPiece;
 };
 
 struct HttpReply {

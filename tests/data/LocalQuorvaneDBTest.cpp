@@ -227,8 +227,8 @@ const SchemaCase kMarketSchema{
      "REAL NOT NULL)",
      "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
      "NOT NULL)"},
-    {"CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE);",
-     "CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE);"}};
+    {"CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE,VALUE);",
+     "CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE,VALUE);"}};
 
 const SchemaCase kSettingsSchema{
     kSettingsDatabase,
@@ -503,7 +503,7 @@ TEST_F(LocalMarketDataTest, DecimalCommaValuesBecomeNumbers) {
   Db.Connection().Exec("INSERT INTO DATA VALUES ('FRANCE','EQINDEX',1.0,'1,25'), ('FRANCE','EQINDEX',2.0,'abc')");
   EXPECT_EQ(Count("SELECT count(*) FROM DATA WHERE typeof(VALUE)='text'"), 2);
   RecordingSink sink;
-  Db.InsertSeriesRows("DATA", {}, &sink);
+  Db.InsertSeriesRows("DATA", std::vector<TDataRow>{}, &sink);
   EXPECT_TRUE(sink.Texts.empty());
   EXPECT_EQ(sink.Pumps, 0);
   // 'abc' has no comma and stays text.
