@@ -14,6 +14,7 @@
 #include "platform/DateTime.h"
 
 using localdb::StoredName;
+using localdb::TResetOnExit;
 
 namespace {
 
@@ -120,7 +121,8 @@ bool TLocalQuorvaneDB::SaveCountryEstimates(const std::vector<TDataPoint>& estim
 // --------------------------------------------------------------------- assets
 
 std::vector<TAssetSeries> TLocalQuorvaneDB::LoadAssetList(const std::string& countryName, int type) {
-  auto query = Open().Prepare("SELECT ID,TITLE FROM ASSET_LIST WHERE TYPE=?1 ORDER BY ID ASC");
+  auto& query = CachedQuery(cqAssetList, "SELECT ID,TITLE FROM ASSET_LIST WHERE TYPE=?1 ORDER BY ID ASC");
+  const TResetOnExit reset(query);
   // An unknown type code selects the empty text, which matches no row.
   query.BindText(1, AssetTypeName(type));
   std::vector<TAssetSeries> assets;
@@ -242,20 +244,27 @@ double TLocalQuorvaneDB::GetSeriesLastDateBefore(const std::string& table, const
 }
 
 TSeries TLocalQuorvaneDB::LoadSeries(const std::string& countryName, const std::string& assetId) {
-  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  auto& query =
+      CachedQuery(cqSeries, "SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  const TResetOnExit reset(query);
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
   const double latest = LatestSeriesDate(platform::Today());
-  TSeries series;
+  // Read into a buffer kept between calls, then copied at its size: each
+  // series takes one allocation and no spare room.
+  thread_local TSeries read;
+  read.clear();
   std::string problem;
   while (query.Step()) {
     const TDataPoint point{query.ColumnDouble(0), query.ColumnDouble(1)};
-    if (point.Value != kStoredMissingValue && CheckSeriesPoint(point, latest, problem)) series.push_back(point);
+    if (point.Value != kStoredMissingValue && CheckSeriesPoint(point, latest, problem)) read.push_back(point);
   }
-  return series;
+  return TSeries(read.begin(), read.end());
 }
 
 TDataPoint TLocalQuorvaneDB::LoadSeriesBis(const std::string& countryName, const std::string& assetId) {
-  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  auto& query =
+      CachedQuery(cqSeriesBis, "SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  const TResetOnExit reset(query);
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
   const double latest = LatestSeriesDate(platform::Today());
   std::string problem;

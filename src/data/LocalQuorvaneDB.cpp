@@ -72,7 +72,7 @@ TLocalQuorvaneDB::TLocalQuorvaneDB() {
   });
 }
 
-TLocalQuorvaneDB::~TLocalQuorvaneDB() { Connection_.Close(); }
+TLocalQuorvaneDB::~TLocalQuorvaneDB() { Disconnect(); }
 
 std::string TLocalQuorvaneDB::DatabaseFolder() {
   const std::string home = EnvOrEmpty("QUORVANE_HOME");
@@ -132,7 +132,22 @@ void TLocalQuorvaneDB::Connect() {
   }
 }
 
-void TLocalQuorvaneDB::Disconnect() { Connection_.Close(); }
+void TLocalQuorvaneDB::Disconnect() {
+  // Kept statements would keep the closed file's handle alive.
+  Cached_ = {};
+  Connection_.Close();
+}
+
+platform::SqliteStatement& TLocalQuorvaneDB::CachedQuery(TCachedQuery query, const char* sql) {
+  auto& db = Open();
+  TCachedStatement& cached = Cached_[query];
+  if (cached.Handle != db.Handle() || !cached.Statement.IsPrepared()) {
+    cached.Statement = db.Prepare(sql);
+    cached.Handle = db.Handle();
+  }
+  cached.Statement.Reset();
+  return cached.Statement;
+}
 
 bool TLocalQuorvaneDB::IsConnected() const { return Connection_.IsOpen(); }
 

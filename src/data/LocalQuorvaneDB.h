@@ -245,6 +245,19 @@ class TLocalQuorvaneDB {
   // False (nothing written) for empty rows.
   bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
 
+  // Queries that the work-data load runs once per asset (some 720 times):
+  // prepared once per connection and kept.
+  enum TCachedQuery { cqAssetList, cqSeries, cqSeriesBis, cqCachedQueries };
+  // The statement of query on the open connection, prepared from sql when
+  // it is not yet (or was prepared on an earlier connection), reset and
+  // ready for new bindings. Callers reset it when done (TResetOnExit).
+  platform::SqliteStatement& CachedQuery(TCachedQuery query, const char* sql);
+  struct TCachedStatement {
+    const sqlite3* Handle = nullptr;  // connection it was prepared on
+    platform::SqliteStatement Statement;
+  };
+  std::array<TCachedStatement, cqCachedQueries> Cached_;
+
   platform::SqliteConnection Connection_;
 };
 
