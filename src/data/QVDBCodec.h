@@ -84,10 +84,11 @@ void ReadTableRowsReplyInFull(std::string& errorText, const TReplyText& reply, T
 // Reads a kind-8 reply while it arrives, with the same outcome as the
 // general reader. Feed takes the body's first bytes in order as they come
 // (any number of calls, none at all included); Finish takes the whole body
-// and ends the read. A reply laid out as the data server writes it,
+// and ends the read. A reply framed as the data server writes it,
 //   {"ErrorMessage":[{"Content":"<text>"}],"Response":[<row>,<row>,...]}
-// without blanks, with texts free of escapes and rows of four string
-// members, is read in slices of about kTableSliceBytes as the bytes come
+// (no blank in the frame, a printable ASCII error text), with rows of four
+// string members free of escapes, is read in slices of about
+// kTableSliceBytes as the bytes come
 // (each slice a JSON array of whole rows, cut after a row's '}' and read by
 // the SIMD parser of simdjson); each row is converted and checked as the
 // general reader does it. Any other reply, and any reply in which a slice
