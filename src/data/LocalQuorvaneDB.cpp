@@ -212,8 +212,7 @@ bool TLocalQuorvaneDB::RunSchema(const TSchemaStatement* statements, std::size_t
 namespace {
 
 // The series indexes as created above, and the columns they hold.
-constexpr TLocalQuorvaneDB::TSchemaStatement kSeriesIndexes[] = {{kDataIndexSql, kDataFailureText},
-                                                                 {kDataBisIndexSql, kDataBisFailureText}};
+constexpr const char* kSeriesIndexes[] = {kDataIndexSql, kDataBisIndexSql};
 constexpr const char* kSeriesIndexColumns[] = {"COUNTRYNAME", "ASSETID", "DATE", "VALUE"};
 
 // "NAME" of "CREATE INDEX IF NOT EXISTS NAME ON ...".
@@ -228,13 +227,14 @@ std::string IndexName(const char* createSql) {
 bool TLocalQuorvaneDB::CreateMarketDataTables() {
   if (!RunSchema(kMarketDataSchema, std::size(kMarketDataSchema))) return false;
   // A file written by an earlier version keeps series indexes without VALUE:
-  // they are built again with it (once). A file that cannot be written
-  // keeps them; they serve its reads as before.
+  // they are built again with it (once). A file that cannot be written now
+  // (read-only, locked, full) keeps them and tries again at its next start;
+  // they serve its reads as before.
   if (IsReadOnly()) return true;
-  for (const TSchemaStatement& index : kSeriesIndexes) {
+  for (const char* indexSql : kSeriesIndexes) {
     try {
       auto& db = Open();
-      const std::string name = IndexName(index.Sql);
+      const std::string name = IndexName(indexSql);
       std::vector<std::string> columns;
       {
         auto info = db.Prepare("PRAGMA index_info(" + name + ")");
@@ -244,11 +244,10 @@ bool TLocalQuorvaneDB::CreateMarketDataTables() {
         continue;
       platform::SqliteTransaction transaction(db);
       db.Exec("DROP INDEX IF EXISTS " + name);
-      db.Exec(index.Sql);
+      db.Exec(indexSql);
       transaction.Commit();
     } catch (const platform::SqliteError&) {
-      LastMessage = index.FailureText;
-      return false;
+      LastMessage.clear();  // the engine's text, kept by the error listener
     }
   }
   return true;

@@ -104,6 +104,9 @@ class TLocalQuorvaneDB {
   // Creates the six tables and the series indexes when missing; existing
   // tables are left as they are. False with "Unable to create table
   // (QVDB:AL)" (CL, PTL, D, DB, PTD) in LastMessage on the first failure.
+  // Series indexes of an earlier layout (without VALUE) are built again
+  // with it when the file can be written; otherwise they stay, as they
+  // serve the same reads.
   bool CreateMarketDataTables();
 
   // ---- market-data lists

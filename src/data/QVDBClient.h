@@ -47,7 +47,7 @@ inline constexpr const char* kServerBanner = "VOSKER SERVER";
 // The largest reply accepted: the whole DATA table, the largest reply there
 // is, takes about 25 MB and grows about 2 % a year; 64 MiB leaves it room
 // for some 45 years. A reply of that size (its pieces, read as they come, and
-// the rows read from them) raises the client's memory by about 1.4 times its size.
+// the rows read from them) raises the client's memory by about 1.5 times its size.
 inline constexpr std::size_t kDefaultMaxReplyBytes = 64u << 20;
 inline constexpr std::size_t kMaxMessageChars = 1000;
 

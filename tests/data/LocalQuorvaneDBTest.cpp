@@ -567,7 +567,8 @@ TEST_F(LocalMarketDataTest, FailedInsertLeavesNoRowOfTheCall) {
 // brought up to date when the start creates its tables (once: the second
 // start keeps the index), and reads the same series and dates as before.
 // The earlier version's own statements still run on it (readable both
-// ways); a file that cannot be written keeps its earlier indexes and reads.
+// ways); a file that cannot be written now (read-only, or locked by another
+// program) keeps its earlier indexes and reads as before.
 TEST_F(LocalMarketDataTest, FileOfTheEarlierLayoutIsBroughtUpToDate) {
   const char* earlier[] = {"DROP INDEX DATA_SERIES_INDEX", "DROP INDEX DATA_BIS_SERIES_INDEX",
                            "CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE)",
@@ -609,6 +610,15 @@ TEST_F(LocalMarketDataTest, FileOfTheEarlierLayoutIsBroughtUpToDate) {
       EXPECT_EQ(reads(), before);
       Db.Disconnect();
     }
+  }
+  {
+    ForeignLock writer(file);  // another program writes: the indexes wait for the next start
+    Db.Connect();
+    EXPECT_TRUE(Db.CreateMarketDataTables());
+    EXPECT_EQ(Db.LastMessage, "");
+    EXPECT_EQ(columns("DATA_SERIES_INDEX"), "COUNTRYNAME,ASSETID,DATE");
+    EXPECT_EQ(reads(), before);
+    Db.Disconnect();
   }
   Db.Connect();
   ASSERT_TRUE(Db.CreateMarketDataTables());
