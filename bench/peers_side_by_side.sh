@@ -11,11 +11,11 @@
 # the download, then the medians of the per-round ratios. With --before REV,
 # that commit is built with this bench_e2e.cpp and runs in each round too.
 #
-# Usage: bench/peers_side_by_side.sh [--before REV] [--rounds N]
+# Usage: bench/peers_side_by_side.sh [--before REV] [--rounds N (7)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-before="" rounds=5
+before="" rounds=7
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --before) before=$2; shift 2 ;;

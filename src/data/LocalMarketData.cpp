@@ -2,6 +2,7 @@
 // series tables of the local market-data file.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -325,7 +326,11 @@ std::vector<std::uint32_t> SeriesIndexOrder(const TDataRowSet& rows, const std::
   auto pairOf = [&](std::uint32_t i) {
     return static_cast<std::size_t>(rank[all[i].Country]) * ranks + rank[all[i].Asset];
   };
-  auto byDate = [&](std::uint32_t a, std::uint32_t b) { return all[a].Point.Date < all[b].Point.Date; };
+  // NaN (which the table refuses) after every date, so that the order stays strict.
+  auto byDate = [&](std::uint32_t a, std::uint32_t b) {
+    const double x = all[a].Point.Date, y = all[b].Point.Date;
+    return x < y || (!std::isnan(x) && std::isnan(y));
+  };
   const std::size_t pairs = static_cast<std::size_t>(ranks) * ranks;
   if (pairs > n + 4096) {
     // Few rows per series: a plain stable sort.
