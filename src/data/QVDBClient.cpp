@@ -162,12 +162,12 @@ bool TQVDBClient::GetBanner() {
 
 template <class Output, class Reader>
 bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std::string& column, Reader reader,
-                      Output& out, std::function<void(std::string_view)> onPiece) {
+                      Output& out, std::function<void(std::string_view)> onBytes) {
   platform::HttpRequest request = NewRequest(MethodOfKind(kind), kDataResource);
   request.Body = WriteSQLRequest(TSQLRequest{statement, column, kind});
   request.ContentType = kJsonType;
   request.AllowPieces = true;  // a streamed table reply is read in its pieces
-  request.OnPiece = std::move(onPiece);
+  request.OnBytes = std::move(onBytes);
   LastMessage.clear();
   ApplyProxySettings();
   std::string failure;
@@ -312,15 +312,15 @@ TDataRowSet TQVDBClient::GetTableRowsSince(const std::string& table, double date
     LastMessage = "Invalid date";
     return {};
   }
-  // The rows are read as the pieces of the reply arrive, while the server
-  // still writes the rest.
+  // The rows are read as the reply arrives, while the server still writes
+  // the rest.
   TTableRowsReader reader;
   TDataRowSet rows;
   const auto finish = [&reader](std::string& errorText, const TReplyText& reply, TDataRowSet& out) {
     reader.Finish(errorText, reply, out);
   };
   if (!Run(8, "SELECT * FROM " + table + " WHERE DATE>" + platform::FloatToStr(date) + " ORDER BY DATE ASC", "", finish,
-           rows, [&reader](std::string_view piece) { reader.Feed(piece); }))
+           rows, [&reader](std::string_view bytes) { reader.Feed(bytes); }))
     rows = TDataRowSet();
   return rows;
 }

@@ -131,11 +131,11 @@ class TQVDBClient {
  private:
   // Sends statement with kind and column; true when a reply with status 200
   // and an empty server error text was read into out by
-  // reader(errorText, reply, out). onPiece, when given, is told of each
-  // complete piece of the body while the rest arrives.
+  // reader(errorText, reply, out). onBytes, when given, is told of the
+  // body's bytes as they arrive.
   template <class Output, class Reader>
   bool Run(std::int32_t kind, const std::string& statement, const std::string& column, Reader reader, Output& out,
-           std::function<void(std::string_view)> onPiece = {});
+           std::function<void(std::string_view)> onBytes = {});
   // Sends a kind 0-2 request and returns its status value through value.
   bool RunStatus(std::int32_t kind, const std::string& statement, const std::string& column, std::string& value);
   // Executes request through Proxy_; false with failure set when no usable reply came.

@@ -116,7 +116,9 @@ class TTableRowsReader {
   bool ReadInSlices_ = false;
 };
 
-inline constexpr std::size_t kTableSliceBytes = std::size_t{1} << 20;
+// Small enough that a slice is read before the server's next bytes fill
+// the socket's buffer (the server then never waits on the reader).
+inline constexpr std::size_t kTableSliceBytes = std::size_t{1} << 18;
 void ReadPortfolioTemplateDataReply(std::string& errorText, const TReplyText& reply, std::vector<double>& weights);
 void ReadPortfolioTemplateListReply(std::string& errorText, const TReplyText& reply,
                                     std::vector<std::string>& identifiers);

@@ -21,11 +21,13 @@ constexpr std::string_view kHeadAfterError = "\"}],\"Response\":[";
 constexpr std::string_view kTail = "]}";
 // Longest error text read here; a longer one goes to the general reader.
 constexpr std::size_t kMaxErrorBytes = 4096;
-// Bytes of unread rows after which a slice is cut; past kMaxPendingBytes
-// without a row end the reply goes to the general reader.
-constexpr std::size_t kMaxPendingBytes = 8 * kTableSliceBytes;
-// Parser capacity reserved once; a longer slice enlarges it up to kMaxPendingBytes.
-constexpr std::size_t kParserCapacity = kTableSliceBytes + (kTableSliceBytes >> 3);
+// Past kMaxPendingBytes of unread rows without a row end the reply goes to
+// the general reader.
+constexpr std::size_t kMaxPendingBytes = std::size_t{8} << 20;
+// Parser capacity reserved once: a slice is cut once kTableSliceBytes have
+// come, so it holds less than that and one more block; a longer slice
+// enlarges the parser up to kMaxPendingBytes.
+constexpr std::size_t kParserCapacity = 2 * kTableSliceBytes;
 
 // The text of a string token without escapes: the bytes from raw up to the
 // next '"' before end, when no '\' comes first (an escaped text goes to the
@@ -142,10 +144,9 @@ struct TTableRowsReader::TState {
   }
 
   // Rows phase: reads the whole rows among the pending bytes, up to the
-  // last "},{", once half a slice has come (so that a slice read as the
-  // pieces of a reply come holds one piece and the rest of a row).
+  // last "},{", once a slice's worth has come.
   void ReadRows() {
-    if (PendingSize < kTableSliceBytes / 2) return;
+    if (PendingSize < kTableSliceBytes) return;
     const std::string_view text(Pending.data(), PendingSize);
     const std::size_t cut = text.rfind("},{");
     if (cut == std::string_view::npos || cut == 0) {
@@ -197,8 +198,8 @@ void TTableRowsReader::Finish(std::string& errorText, const TReplyText& reply, T
   auto feedRest = [&](const std::string& text) {
     const std::size_t from = std::min(skip, text.size());
     skip -= from;
-    for (std::size_t at = from; at < text.size() && state.Phase != TState::TPhase::Failed; at += kTableSliceBytes / 2)
-      Feed(std::string_view(text).substr(at, kTableSliceBytes / 2));
+    for (std::size_t at = from; at < text.size() && state.Phase != TState::TPhase::Failed; at += kTableSliceBytes)
+      Feed(std::string_view(text).substr(at, kTableSliceBytes));
   };
   if (reply.Whole() != nullptr) {
     feedRest(*reply.Whole());

@@ -21,7 +21,7 @@ void GlobalInit() {
 struct ReceiveState {
   std::string* Content = nullptr;
   std::vector<std::string>* Pieces = nullptr;  // set when the body is taken in pieces
-  const std::function<void(std::string_view)>* OnPiece = nullptr;  // told of each complete piece
+  const std::function<void(std::string_view)>* OnBytes = nullptr;  // told of the body's bytes as they come
   std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
@@ -53,9 +53,8 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     const std::size_t take = std::min(n - done, kReplyPieceBytes - pieces.back().size());
     pieces.back().append(data + done, take);
     done += take;
-    if (pieces.back().size() == kReplyPieceBytes && state->OnPiece != nullptr && *state->OnPiece)
-      (*state->OnPiece)(pieces.back());
   }
+  if (state->OnBytes != nullptr && *state->OnBytes) (*state->OnBytes)(std::string_view(data, n));
   return n;
 }
 
@@ -203,7 +202,7 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   state.Content = &reply.Content;
   if (request.AllowPieces) {
     state.Pieces = &reply.ContentPieces;
-    state.OnPiece = &request.OnPiece;
+    state.OnBytes = &request.OnBytes;
   }
   state.Limit = request.MaxReplyBytes;
 
