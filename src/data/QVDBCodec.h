@@ -88,13 +88,13 @@ void ReadTableRowsReplyInFull(std::string& errorText, const TReplyText& reply, T
 //   {"ErrorMessage":[{"Content":"<text>"}],"Response":[<row>,<row>,...]}
 // (no blank in the frame, a printable ASCII error text), with rows of four
 // string members free of escapes, is read in slices of about
-// kTableSliceBytes as the bytes come
-// (each slice a JSON array of whole rows, cut after a row's '}' and read by
-// the SIMD parser of simdjson); each row is converted and checked as the
-// general reader does it. Any other reply, and any reply in which a slice
-// fails to parse or a row is refused, is read again whole by the general
-// reader at Finish: its rows and texts (the refusals' included) are the
-// outcome. The reply's text is therefore kept until Finish.
+// kTableSliceBytes as the bytes come (each slice a JSON array of whole rows,
+// cut after a row's '}' and read by the SIMD parser of simdjson); each row
+// is converted and checked as the general reader does it. Any other reply,
+// and any reply in which a slice fails to parse or a row is refused, is read
+// again whole by the general reader at Finish: its rows and texts (the
+// refusals' included) are the outcome. The reply's text is therefore kept
+// until Finish (pieces given as consumed are freed there).
 class TTableRowsReader {
  public:
   TTableRowsReader();
@@ -119,6 +119,7 @@ class TTableRowsReader {
 // Small enough that a slice is read before the server's next bytes fill
 // the socket's buffer (the server then never waits on the reader).
 inline constexpr std::size_t kTableSliceBytes = std::size_t{1} << 18;
+
 void ReadPortfolioTemplateDataReply(std::string& errorText, const TReplyText& reply, std::vector<double>& weights);
 void ReadPortfolioTemplateListReply(std::string& errorText, const TReplyText& reply,
                                     std::vector<std::string>& identifiers);
