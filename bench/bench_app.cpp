@@ -4,17 +4,23 @@
 // it runs, and the start from an up-to-date local file to the painted
 // workspace (storage checks, server check, daily check, load, settings,
 // nine models, first paint), each with no pause and with the 100 ms pause
-// before every progress change.
+// before every progress change. "bench_app first-start FOLDER" gives the
+// peak memory of a first start instead (FirstStartPeak).
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -126,9 +132,59 @@ void BM_StartToWorkspace(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToWorkspace)->Arg(0)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Kilobytes of a "Vm..." line of /proc/self/status (0 when missing).
+long StatusKb(const char* name) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(name, 0) == 0) return std::atol(line.c_str() + std::strlen(name) + 1);
+  return 0;
+}
+
+// The first start on a data server of its own (QUORVANE_SERVER_HOST), so
+// that the process holds the application alone: the full download (step 4,
+// then what the machine chains: load, settings, nine models, workspace) and
+// the daily synchronisation (step 5, the check, the load, settings, models,
+// workspace again) into an empty file under folder, then the first paint.
+// Prints the peak resident memory of the process.
+int FirstStartPeak(int argc, char** argv, const fs::path& folder) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  appbench::EmptyHome(folder);
+  auto form = appbench::NewWindow(0, false);
+  form->LoginForm->SignIn.UserId = qvserver::kSampleUserId;
+  // The peak of each step, from the end of the step before (writing 5 to
+  // clear_refs starts a new peak from the memory held now).
+  long peakKb = 0;
+  std::string steps;
+  const auto clearPeak = [] { std::ofstream("/proc/self/clear_refs") << "5"; };
+  QObject::connect(form.get(), &app::TMainForm::StepHandled, [&](int kind) {
+    const long stepPeak = StatusKb("VmHWM:");
+    peakKb = std::max(peakKb, stepPeak);
+    steps += " step" + std::to_string(kind) + "_peak_MiB " + std::to_string(stepPeak / 1024);
+    clearPeak();
+  });
+  clearPeak();
+  for (const std::int32_t kind : {4, 5}) {
+    RunStep(*form, kind);
+    appbench::RunUntil([&] { return !form->StepRunning(); });
+  }
+  form->repaint();
+  if (!form->View.WorkspaceShown) {
+    std::fprintf(stderr, "the workspace did not show: %s\n", form->LastErrorText.c_str());
+    return 1;
+  }
+  peakKb = std::max(peakKb, StatusKb("VmHWM:"));
+  std::printf("first_start_peak_MiB %.1f rss_MiB %.1f%s\n", static_cast<double>(peakKb) / 1024.0,
+              static_cast<double>(StatusKb("VmRSS:")) / 1024.0, steps.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // bench_app first-start FOLDER: the peak memory of a first start (above).
+  if (argc >= 3 && std::string(argv[1]) == "first-start") return FirstStartPeak(argc, argv, argv[2]);
   appbench::TBenchProgram program(argc, argv, kFolder);
   if (!program.Started) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -84,7 +84,7 @@ void OpenEmpty(TLocalQuorvaneDB& db) {
 }
 
 void BM_StoreSeriesRows(benchmark::State& state) {
-  const std::vector<TDataRow> rows = MakeRows();
+  const TDataRowSet rows(MakeRows());
   for (auto _ : state) {
     state.PauseTiming();
     Folder folder;

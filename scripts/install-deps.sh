@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libcurl4-openssl-dev nlohmann-json3-dev
+  qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libcurl4-openssl-dev nlohmann-json3-dev libsimdjson-dev
   libmicrohttpd-dev libsodium-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick fonts-dejavu-core curl

@@ -2,7 +2,10 @@
 // series tables of the local market-data file.
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <limits>
+#include <numeric>
 #include <string>
 
 #include "common/CountryHelpers.h"
@@ -12,11 +15,14 @@
 #include "platform/DateTime.h"
 
 using localdb::StoredName;
+using localdb::TResetOnExit;
 
 namespace {
 
 // Row count from which an insert drops and rebuilds the series index.
 constexpr std::size_t kBulkInsertRows = 10000;
+// Rows written by one run of the insert statement.
+constexpr std::size_t kInsertBatchRows = 32;
 
 // "DATA" or "DATA_BIS" (any case) as written in statements; other names fail.
 std::string SeriesTableName(const platform::SqliteConnection& db, const std::string& table) {
@@ -116,7 +122,8 @@ bool TLocalQuorvaneDB::SaveCountryEstimates(const std::vector<TDataPoint>& estim
 // --------------------------------------------------------------------- assets
 
 std::vector<TAssetSeries> TLocalQuorvaneDB::LoadAssetList(const std::string& countryName, int type) {
-  auto query = Open().Prepare("SELECT ID,TITLE FROM ASSET_LIST WHERE TYPE=?1 ORDER BY ID ASC");
+  auto& query = CachedQuery(cqAssetList, "SELECT ID,TITLE FROM ASSET_LIST WHERE TYPE=?1 ORDER BY ID ASC");
+  const TResetOnExit reset(query);
   // An unknown type code selects the empty text, which matches no row.
   query.BindText(1, AssetTypeName(type));
   std::vector<TAssetSeries> assets;
@@ -238,20 +245,27 @@ double TLocalQuorvaneDB::GetSeriesLastDateBefore(const std::string& table, const
 }
 
 TSeries TLocalQuorvaneDB::LoadSeries(const std::string& countryName, const std::string& assetId) {
-  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  auto& query =
+      CachedQuery(cqSeries, "SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  const TResetOnExit reset(query);
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
   const double latest = LatestSeriesDate(platform::Today());
-  TSeries series;
+  // Read into a buffer kept between calls, then copied at its size: each
+  // series takes one allocation and no spare room.
+  thread_local TSeries read;
+  read.clear();
   std::string problem;
   while (query.Step()) {
     const TDataPoint point{query.ColumnDouble(0), query.ColumnDouble(1)};
-    if (point.Value != kStoredMissingValue && CheckSeriesPoint(point, latest, problem)) series.push_back(point);
+    if (point.Value != kStoredMissingValue && CheckSeriesPoint(point, latest, problem)) read.push_back(point);
   }
-  return series;
+  return TSeries(read.begin(), read.end());
 }
 
 TDataPoint TLocalQuorvaneDB::LoadSeriesBis(const std::string& countryName, const std::string& assetId) {
-  auto query = Open().Prepare("SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  auto& query =
+      CachedQuery(cqSeriesBis, "SELECT DATE,VALUE FROM DATA_BIS WHERE COUNTRYNAME=?1 AND ASSETID=?2 ORDER BY DATE ASC");
+  const TResetOnExit reset(query);
   query.BindText(1, StoredName(countryName)).BindText(2, StoredName(assetId));
   const double latest = LatestSeriesDate(platform::Today());
   std::string problem;
@@ -286,14 +300,75 @@ void TLocalQuorvaneDB::DeleteSeriesRows(const std::string& table, const std::vec
   }
 }
 
+namespace {
+
+// The order of rows in the series index (stored country, stored asset, date,
+// as the engine compares them: names bytewise, dates as numbers), equal
+// keys in their given order. storedNames holds the stored text of each name
+// number of rows.
+std::vector<std::uint32_t> SeriesIndexOrder(const TDataRowSet& rows, const std::vector<std::string>& storedNames) {
+  const std::vector<TDataRowSet::TRow>& all = rows.Rows();
+  const std::size_t n = all.size();
+  // Rank of each name among the distinct stored names (equal texts, equal rank).
+  std::vector<std::uint32_t> byText(storedNames.size());
+  std::iota(byText.begin(), byText.end(), 0u);
+  std::sort(byText.begin(), byText.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return storedNames[a] < storedNames[b]; });
+  std::vector<std::uint32_t> rank(storedNames.size());
+  std::uint32_t ranks = 0;
+  for (std::size_t i = 0; i < byText.size(); ++i) {
+    if (i > 0 && storedNames[byText[i]] != storedNames[byText[i - 1]]) ++ranks;
+    rank[byText[i]] = ranks;
+  }
+  ++ranks;
+  std::vector<std::uint32_t> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  auto pairOf = [&](std::uint32_t i) {
+    return static_cast<std::size_t>(rank[all[i].Country]) * ranks + rank[all[i].Asset];
+  };
+  // NaN (which the table refuses) after every date, so that the order stays strict.
+  auto byDate = [&](std::uint32_t a, std::uint32_t b) {
+    const double x = all[a].Point.Date, y = all[b].Point.Date;
+    return x < y || (!std::isnan(x) && std::isnan(y));
+  };
+  const std::size_t pairs = static_cast<std::size_t>(ranks) * ranks;
+  if (pairs > n + 4096) {
+    // Few rows per series: a plain stable sort.
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      const std::size_t pa = pairOf(a), pb = pairOf(b);
+      return pa != pb ? pa < pb : byDate(a, b);
+    });
+    return order;
+  }
+  // Counting sort by series, which keeps the given order within a series;
+  // a table reply comes by ascending date, so each series is then in order
+  // already, and one that is not is sorted by date.
+  std::vector<std::size_t> start(pairs + 1, 0);
+  for (std::uint32_t i = 0; i < n; ++i) ++start[pairOf(i) + 1];
+  for (std::size_t p = 0; p < pairs; ++p) start[p + 1] += start[p];
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  for (std::uint32_t i = 0; i < n; ++i) order[next[pairOf(i)]++] = i;
+  for (std::size_t p = 0; p < pairs; ++p) {
+    const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[p]);
+    const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[p + 1]);
+    if (!std::is_sorted(first, last, byDate)) std::stable_sort(first, last, byDate);
+  }
+  return order;
+}
+
+}  // namespace
+
 void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows,
+                                        platform::ProgressSink* label) {
+  InsertSeriesRows(table, TDataRowSet(rows), label);
+}
+
+void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const TDataRowSet& rows,
                                         platform::ProgressSink* label) {
   auto& db = Open();
   const std::string name = SeriesTableName(db, table);
   platform::SqliteTransaction transaction(db);
   const std::size_t n = rows.size();
-  // Rows appended below get rowids above this one (rowid tables).
-  const std::int64_t lastRowidBefore = db.QueryInt("SELECT ifnull(max(rowid),0) FROM " + name);
   // A large insert into a table not larger than it runs faster without the
   // series index, which is rebuilt in one sorted pass at the end.
   const std::string index = name + "_SERIES_INDEX";
@@ -311,7 +386,24 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
     }
   }
   if (n != 0) {
-    auto insert = db.Prepare("INSERT INTO " + name + " (COUNTRYNAME,ASSETID,DATE,VALUE) VALUES (?1,?2,?3,?4)");
+    // Each name upper-cased once; the rows go in in the index's order, which
+    // makes the index build (or its upkeep) walk its pages in order.
+    std::vector<std::string> storedNames;
+    storedNames.reserve(rows.Names().size());
+    for (const std::string& text : rows.Names()) storedNames.push_back(StoredName(text));
+    const std::vector<std::uint32_t> order = SeriesIndexOrder(rows, storedNames);
+    // Rows go in kInsertBatchRows at a time through one statement (an
+    // engine step per batch instead of per row), the last n mod
+    // kInsertBatchRows one by one.
+    const std::string insertSql = "INSERT INTO " + name + " (COUNTRYNAME,ASSETID,DATE,VALUE) VALUES (?,?,?,?)";
+    const std::size_t batched = n - n % kInsertBatchRows;
+    platform::SqliteStatement batch;
+    if (batched != 0) {
+      std::string batchSql = insertSql;
+      for (std::size_t k = 1; k < kInsertBatchRows; ++k) batchSql += ",(?,?,?,?)";
+      batch = db.Prepare(batchSql);
+    }
+    auto single = db.Prepare(insertSql);
     // Before row i the label shows trunc((i + 1) x 100 / n) followed by "%"
     // (set when the figure changes); messages are pumped before row i
     // whenever i passes the threshold, which then grows by trunc(n / 100):
@@ -320,11 +412,6 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
     const std::size_t step = n / 100;
     std::size_t threshold = step;
     int shown = -1;
-    // Rows come grouped by date with the same few names repeating: upper-case each name once per change.
-    const std::string* lastCountry = nullptr;
-    const std::string* lastAsset = nullptr;
-    std::string country;
-    std::string asset;
     for (std::size_t i = 0; i < n; ++i) {
       // Integer arithmetic: in doubles 29 / 50 x 100 truncates to 57.
       const int percent = static_cast<int>((i + 1) * 100 / n);
@@ -338,29 +425,24 @@ void TLocalQuorvaneDB::InsertSeriesRows(const std::string& table, const std::vec
         // Handlers run by the pump may have closed or switched the connection.
         if (db.Handle() != handle) db.Fail("Connection lost");
       }
-      const TDataRow& row = rows[i];
-      if (lastCountry == nullptr || *lastCountry != row.CountryName) {
-        country = StoredName(row.CountryName);
-        lastCountry = &row.CountryName;
-      }
-      if (lastAsset == nullptr || *lastAsset != row.AssetId) {
-        asset = StoredName(row.AssetId);
-        lastAsset = &row.AssetId;
-      }
-      insert.BindStaticText(1, country)
-          .BindStaticText(2, asset)
-          .BindDouble(3, row.Point.Date)
-          .BindDouble(4, row.Point.Value);
-      insert.Execute();
+      const TDataRowSet::TRow& row = rows.Rows()[order[i]];
+      const std::size_t slot = i < batched ? i % kInsertBatchRows : 0;
+      platform::SqliteStatement& insert = i < batched ? batch : single;
+      const int first = static_cast<int>(4 * slot);
+      insert.BindStaticText(first + 1, storedNames[row.Country])
+          .BindStaticText(first + 2, storedNames[row.Asset])
+          .BindDouble(first + 3, row.Point.Date)
+          .BindDouble(first + 4, row.Point.Value);
+      if (i >= batched || slot + 1 == kInsertBatchRows) insert.Execute();
     }
   }
   if (!restoreIndexSql.empty()) db.Exec(restoreIndexSql);
-  // Values written as text with a decimal comma become numbers: among the rows
-  // just appended (a rowid range, no table scan), or in the whole table when
-  // the call appends nothing (files written by older versions).
-  const std::string rowRange = n != 0 ? "rowid>" + std::to_string(lastRowidBefore) + " AND " : std::string();
-  db.Exec("UPDATE " + name + " SET VALUE = CAST(replace(VALUE,',','.') AS NUMERIC) WHERE " + rowRange +
-          "typeof(VALUE)='text' AND VALUE LIKE '%,%';");
+  // Values written as text with a decimal comma (files written by older
+  // versions) become numbers when the call appends nothing; rows appended
+  // here are bound as numbers and hold none.
+  if (n == 0)
+    db.Exec("UPDATE " + name +
+            " SET VALUE = CAST(replace(VALUE,',','.') AS NUMERIC) WHERE typeof(VALUE)='text' AND VALUE LIKE '%,%';");
   transaction.Commit();
 }
 

@@ -4,8 +4,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 #include <system_error>
 
 TLocalQuorvaneDB* ptrMyExternLocalQuorvaneDB = nullptr;
@@ -20,9 +23,17 @@ std::string EnvOrEmpty(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
+constexpr const char* kDataFailureText = "Unable to create table (QVDB:D)";
+constexpr const char* kDataBisFailureText = "Unable to create table (QVDB:DB)";
+constexpr const char* kDataIndexSql =
+    "CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE,VALUE)";
+constexpr const char* kDataBisIndexSql =
+    "CREATE INDEX IF NOT EXISTS DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE,VALUE)";
+
 // Creation statements of the market-data file, in order, with the text left
 // in LastMessage when one fails. The series indexes (not read by anything
-// that expects the bare tables) follow their table and share its text.
+// that expects the bare tables) follow their table and share its text; they
+// hold VALUE too, so that a series is read from its index alone.
 const TLocalQuorvaneDB::TSchemaStatement kMarketDataSchema[] = {
     {"CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL UNIQUE,TITLE TEXT NOT NULL,TYPE TEXT NOT NULL,"
      "PRIMARY KEY(ID))",
@@ -36,14 +47,12 @@ const TLocalQuorvaneDB::TSchemaStatement kMarketDataSchema[] = {
      "Unable to create table (QVDB:PTL)"},
     {"CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL "
      "NOT NULL)",
-     "Unable to create table (QVDB:D)"},
-    {"CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE)",
-     "Unable to create table (QVDB:D)"},
+     kDataFailureText},
+    {kDataIndexSql, kDataFailureText},
     {"CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE "
      "REAL NOT NULL)",
-     "Unable to create table (QVDB:DB)"},
-    {"CREATE INDEX IF NOT EXISTS DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE)",
-     "Unable to create table (QVDB:DB)"},
+     kDataBisFailureText},
+    {kDataBisIndexSql, kDataBisFailureText},
     {"CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
      "NOT NULL)",
      "Unable to create table (QVDB:PTD)"},
@@ -63,7 +72,7 @@ TLocalQuorvaneDB::TLocalQuorvaneDB() {
   });
 }
 
-TLocalQuorvaneDB::~TLocalQuorvaneDB() { Connection_.Close(); }
+TLocalQuorvaneDB::~TLocalQuorvaneDB() { Disconnect(); }
 
 std::string TLocalQuorvaneDB::DatabaseFolder() {
   const std::string home = EnvOrEmpty("QUORVANE_HOME");
@@ -123,7 +132,22 @@ void TLocalQuorvaneDB::Connect() {
   }
 }
 
-void TLocalQuorvaneDB::Disconnect() { Connection_.Close(); }
+void TLocalQuorvaneDB::Disconnect() {
+  // Kept statements would keep the closed file's handle alive.
+  Cached_ = {};
+  Connection_.Close();
+}
+
+platform::SqliteStatement& TLocalQuorvaneDB::CachedQuery(TCachedQuery query, const char* sql) {
+  auto& db = Open();
+  TCachedStatement& cached = Cached_[query];
+  if (cached.Handle != db.Handle() || !cached.Statement.IsPrepared()) {
+    cached.Statement = db.Prepare(sql);
+    cached.Handle = db.Handle();
+  }
+  cached.Statement.Reset();
+  return cached.Statement;
+}
 
 bool TLocalQuorvaneDB::IsConnected() const { return Connection_.IsOpen(); }
 
@@ -185,4 +209,46 @@ bool TLocalQuorvaneDB::RunSchema(const TSchemaStatement* statements, std::size_t
   return true;
 }
 
-bool TLocalQuorvaneDB::CreateMarketDataTables() { return RunSchema(kMarketDataSchema, std::size(kMarketDataSchema)); }
+namespace {
+
+// The series indexes as created above, and the columns they hold.
+constexpr const char* kSeriesIndexes[] = {kDataIndexSql, kDataBisIndexSql};
+constexpr const char* kSeriesIndexColumns[] = {"COUNTRYNAME", "ASSETID", "DATE", "VALUE"};
+
+// "NAME" of "CREATE INDEX IF NOT EXISTS NAME ON ...".
+std::string IndexName(const char* createSql) {
+  const std::string_view sql = createSql;
+  const std::size_t from = std::string_view("CREATE INDEX IF NOT EXISTS ").size();
+  return std::string(sql.substr(from, sql.find(' ', from) - from));
+}
+
+}  // namespace
+
+bool TLocalQuorvaneDB::CreateMarketDataTables() {
+  if (!RunSchema(kMarketDataSchema, std::size(kMarketDataSchema))) return false;
+  // A file written by an earlier version keeps series indexes without VALUE:
+  // they are built again with it (once). A file that cannot be written now
+  // (read-only, locked, full) keeps them and tries again at its next start;
+  // they serve its reads as before.
+  if (IsReadOnly()) return true;
+  for (const char* indexSql : kSeriesIndexes) {
+    try {
+      auto& db = Open();
+      const std::string name = IndexName(indexSql);
+      std::vector<std::string> columns;
+      {
+        auto info = db.Prepare("PRAGMA index_info(" + name + ")");
+        while (info.Step()) columns.push_back(info.ColumnText(2));
+      }
+      if (std::equal(columns.begin(), columns.end(), std::begin(kSeriesIndexColumns), std::end(kSeriesIndexColumns)))
+        continue;
+      platform::SqliteTransaction transaction(db);
+      db.Exec("DROP INDEX IF EXISTS " + name);
+      db.Exec(indexSql);
+      transaction.Commit();
+    } catch (const platform::SqliteError&) {
+      LastMessage.clear();  // the engine's text, kept by the error listener
+    }
+  }
+  return true;
+}

@@ -104,6 +104,9 @@ class TLocalQuorvaneDB {
   // Creates the six tables and the series indexes when missing; existing
   // tables are left as they are. False with "Unable to create table
   // (QVDB:AL)" (CL, PTL, D, DB, PTD) in LastMessage on the first failure.
+  // Series indexes of an earlier layout (without VALUE) are built again
+  // with it when the file can be written; otherwise they stay, as they
+  // serve the same reads.
   bool CreateMarketDataTables();
 
   // ---- market-data lists
@@ -154,8 +157,11 @@ class TLocalQuorvaneDB {
   TDataPoint LoadSeriesBis(const std::string& countryName, const std::string& assetId);
   // Appends the rows in one transaction (all or none), showing the share
   // done as "NN%" (NN = trunc((i + 1) / n x 100)) and pumping the sink's
-  // messages about every hundredth row; then turns values stored with a
-  // decimal comma into numbers. label may be null.
+  // messages about every hundredth row. The rows go in ordered as in the
+  // series index (country, asset, date; equal keys as given), so their
+  // rowids follow that order. With no rows, turns the values that older
+  // versions stored as text with a decimal comma into numbers. label may be null.
+  void InsertSeriesRows(const std::string& table, const TDataRowSet& rows, platform::ProgressSink* label);
   void InsertSeriesRows(const std::string& table, const std::vector<TDataRow>& rows, platform::ProgressSink* label);
   // Deletes the rows dated on or after date.
   void DeleteSeriesFrom(const std::string& table, double date);
@@ -241,6 +247,19 @@ class TLocalQuorvaneDB {
   // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew.
   // False (nothing written) for empty rows.
   bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
+
+  // Queries that the work-data load runs once per asset (some 720 times):
+  // prepared once per connection and kept.
+  enum TCachedQuery { cqAssetList, cqSeries, cqSeriesBis, cqCachedQueries };
+  // The statement of query on the open connection, prepared from sql when
+  // it is not yet (or was prepared on an earlier connection), reset and
+  // ready for new bindings. Callers reset it when done (TResetOnExit).
+  platform::SqliteStatement& CachedQuery(TCachedQuery query, const char* sql);
+  struct TCachedStatement {
+    const sqlite3* Handle = nullptr;  // connection it was prepared on
+    platform::SqliteStatement Statement;
+  };
+  std::array<TCachedStatement, cqCachedQueries> Cached_;
 
   platform::SqliteConnection Connection_;
 };

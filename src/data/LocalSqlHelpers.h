@@ -36,4 +36,17 @@ inline std::optional<std::vector<std::size_t>> MatchByName(const std::vector<std
   return matches;
 }
 
+// Resets a kept statement when the scope ends, so that it holds no read
+// lock between uses, also when a read throws.
+class TResetOnExit {
+ public:
+  explicit TResetOnExit(platform::SqliteStatement& statement) : Statement_(statement) {}
+  ~TResetOnExit() { Statement_.Reset(); }
+  TResetOnExit(const TResetOnExit&) = delete;
+  TResetOnExit& operator=(const TResetOnExit&) = delete;
+
+ private:
+  platform::SqliteStatement& Statement_;
+};
+
 }  // namespace localdb

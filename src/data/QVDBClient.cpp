@@ -160,13 +160,14 @@ bool TQVDBClient::GetBanner() {
   return Send(request, ignored);
 }
 
-template <class Output>
-bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std::string& column,
-                      void (*reader)(std::string&, const TReplyText&, Output&), Output& out) {
+template <class Output, class Reader>
+bool TQVDBClient::Run(std::int32_t kind, const std::string& statement, const std::string& column, Reader reader,
+                      Output& out, std::function<void(std::string_view)> onBytes) {
   platform::HttpRequest request = NewRequest(MethodOfKind(kind), kDataResource);
   request.Body = WriteSQLRequest(TSQLRequest{statement, column, kind});
   request.ContentType = kJsonType;
   request.AllowPieces = true;  // a streamed table reply is read in its pieces
+  request.OnBytes = std::move(onBytes);
   LastMessage.clear();
   ApplyProxySettings();
   std::string failure;
@@ -304,15 +305,24 @@ std::vector<TDataPoint> TQVDBClient::GetSeries(const std::string& country, const
                  "", &ReadSeriesReply);
 }
 
-std::vector<TDataRow> TQVDBClient::GetTableRowsSince(const std::string& table, double date) {
+TDataRowSet TQVDBClient::GetTableRowsSince(const std::string& table, double date) {
   LastMessage.clear();
   if (!CheckIdentifiers({&table})) return {};
   if (!std::isfinite(date)) {
     LastMessage = "Invalid date";
     return {};
   }
-  return RunList(8, "SELECT * FROM " + table + " WHERE DATE>" + platform::FloatToStr(date) + " ORDER BY DATE ASC", "",
-                 &ReadTableRowsReply);
+  // The rows are read as the reply arrives, while the server still writes
+  // the rest.
+  TTableRowsReader reader;
+  TDataRowSet rows;
+  const auto finish = [&reader](std::string& errorText, const TReplyText& reply, TDataRowSet& out) {
+    reader.Finish(errorText, reply, out);
+  };
+  if (!Run(8, "SELECT * FROM " + table + " WHERE DATE>" + platform::FloatToStr(date) + " ORDER BY DATE ASC", "", finish,
+           rows, [&reader](std::string_view bytes) { reader.Feed(bytes); }))
+    rows = TDataRowSet();
+  return rows;
 }
 
 std::vector<std::string> TQVDBClient::GetPortfolioTemplateList() {

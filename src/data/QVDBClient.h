@@ -46,8 +46,8 @@ inline constexpr const char* kBannerResource = "Default";
 inline constexpr const char* kServerBanner = "VOSKER SERVER";
 // The largest reply accepted: the whole DATA table, the largest reply there
 // is, takes about 25 MB and grows about 2 % a year; 64 MiB leaves it room
-// for some 45 years. A reply of that size (rows read from its pieces, then
-// stored) raises the client's memory by about 1.8 times its size.
+// for some 45 years. A reply of that size (its pieces, read as they come, and
+// the rows read from them) raises the client's memory by about 1.5 times its size.
 inline constexpr std::size_t kDefaultMaxReplyBytes = 64u << 20;
 inline constexpr std::size_t kMaxMessageChars = 1000;
 
@@ -99,7 +99,9 @@ class TQVDBClient {
   std::vector<TCountry> GetCountryList();
   std::vector<TAssetSeries> GetAssetList();
   std::vector<TDataPoint> GetSeries(const std::string& country, const std::string& asset);
-  std::vector<TDataRow> GetTableRowsSince(const std::string& table, double date);
+  // Rows of the table dated after date, by ascending date (read while they
+  // arrive, TTableRowsReader).
+  TDataRowSet GetTableRowsSince(const std::string& table, double date);
   std::vector<std::string> GetPortfolioTemplateList();
   std::vector<double> GetPortfolioTemplateData(const std::string& templateId);
   // Latest "DATE" of the series in the table (country and asset upper-cased);
@@ -128,10 +130,12 @@ class TQVDBClient {
 
  private:
   // Sends statement with kind and column; true when a reply with status 200
-  // and an empty server error text was read into out by reader.
-  template <class Output>
-  bool Run(std::int32_t kind, const std::string& statement, const std::string& column,
-           void (*reader)(std::string&, const TReplyText&, Output&), Output& out);
+  // and an empty server error text was read into out by
+  // reader(errorText, reply, out). onBytes, when given, is told of the
+  // body's bytes as they arrive.
+  template <class Output, class Reader>
+  bool Run(std::int32_t kind, const std::string& statement, const std::string& column, Reader reader, Output& out,
+           std::function<void(std::string_view)> onBytes = {});
   // Sends a kind 0-2 request and returns its status value through value.
   bool RunStatus(std::int32_t kind, const std::string& statement, const std::string& column, std::string& value);
   // Executes request through Proxy_; false with failure set when no usable reply came.

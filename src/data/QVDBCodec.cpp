@@ -351,15 +351,12 @@ struct PointSink {
 
 struct TableRowSink {
   static constexpr std::size_t kMembers = 4;
-  std::vector<TDataRow>* Out;
+  TDataRowSet* Out;
   double LatestDate = LatestSeriesDate(platform::Today());
   bool Row(std::size_t, std::vector<std::string>& m, std::string& problem) {
     TDataPoint p;
     if (!ToPoint(m, 2, p, problem) || !CheckSeriesRow(m[0], m[1], p, LatestDate, problem)) return false;
-    TDataRow& row = Out->emplace_back();
-    row.CountryName.assign(m[0]);  // copies keep the members' buffers for the next row
-    row.AssetId.assign(m[1]);
-    row.Point = p;
+    Out->Append(m[0], m[1], p);
     return true;
   }
 };
@@ -405,13 +402,6 @@ std::size_t TReplyText::Size() const {
   std::size_t size = 0;
   for (const std::string& piece : *Pieces_) size += piece.size();
   return size;
-}
-
-std::size_t TReplyText::Count(char c) const {
-  if (Whole_ != nullptr) return static_cast<std::size_t>(std::count(Whole_->begin(), Whole_->end(), c));
-  std::size_t count = 0;
-  for (const std::string& piece : *Pieces_) count += static_cast<std::size_t>(std::count(piece.begin(), piece.end(), c));
-  return count;
 }
 
 bool ParseReplyInteger(std::string_view text, std::int32_t& value) {
@@ -473,13 +463,18 @@ void ReadSeriesReply(std::string& errorText, const TReplyText& reply, std::vecto
   ReadReply<PointSink>(errorText, reply, points, false);
 }
 
+void ReadTableRowsReply(std::string& errorText, const TReplyText& reply, TDataRowSet& rows) {
+  TTableRowsReader reader;
+  reader.Finish(errorText, reply, rows);
+}
+
 void ReadTableRowsReply(std::string& errorText, const TReplyText& reply, std::vector<TDataRow>& rows) {
-  // Every row closes with '}' and takes at least kMinRowBytes bytes
-  // ({"":"","":"","":"0","":"0"},), so min(count of '}', size / kMinRowBytes)
-  // bounds the row count and one reservation avoids regrowing the array.
-  constexpr std::size_t kMinRowBytes = 28;
-  rows.clear();
-  rows.reserve(std::min(reply.Count('}'), reply.Size() / kMinRowBytes + 1));
+  TDataRowSet set;
+  ReadTableRowsReply(errorText, reply, set);
+  rows = set.ToRows();
+}
+
+void ReadTableRowsReplyInFull(std::string& errorText, const TReplyText& reply, TDataRowSet& rows) {
   ReadReply<TableRowSink>(errorText, reply, rows, false);
 }
 

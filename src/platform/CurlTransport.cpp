@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ void GlobalInit() {
 struct ReceiveState {
   std::string* Content = nullptr;
   std::vector<std::string>* Pieces = nullptr;  // set when the body is taken in pieces
+  const std::function<void(std::string_view)>* OnBytes = nullptr;  // told of the body's bytes as they come
   std::size_t Received = 0;
   std::size_t Limit = 0;  // 0: none
   bool Overflow = false;
@@ -52,6 +54,7 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     pieces.back().append(data + done, take);
     done += take;
   }
+  if (state->OnBytes != nullptr && *state->OnBytes) (*state->OnBytes)(std::string_view(data, n));
   return n;
 }
 
@@ -197,7 +200,10 @@ HttpReply CurlTransport::Execute(const HttpRequest& request) {
   HttpReply reply;
   ReceiveState state;
   state.Content = &reply.Content;
-  if (request.AllowPieces) state.Pieces = &reply.ContentPieces;
+  if (request.AllowPieces) {
+    state.Pieces = &reply.ContentPieces;
+    state.OnBytes = &request.OnBytes;
+  }
   state.Limit = request.MaxReplyBytes;
 
   const std::string url = JoinUrl(request.BaseUrl, request.Resource);

@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -52,6 +54,11 @@ struct HttpRequest {
   // growing body is then never copied into a larger buffer (which would hold
   // it twice for a moment), and its reader can free each piece once read.
   bool AllowPieces = false;
+  // With AllowPieces: told of the body's bytes as they arrive, in order and
+  // in the blocks the transport receives (a few KB each), while the rest
+  // still comes, so that the body can be read as it comes. The bytes stay
+  // in the reply. Must not throw.
+  std::function<void(std::string_view bytes)> OnBytes;
 };
 
 struct HttpReply {

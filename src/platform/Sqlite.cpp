@@ -169,7 +169,8 @@ void SqliteConnection::Open(const std::string& path, SqliteOpenMode mode) {
   if (mode == SqliteOpenMode::ReadWrite) flags = SQLITE_OPEN_READWRITE;
   if (mode == SqliteOpenMode::ReadOnly) flags = SQLITE_OPEN_READONLY;
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  // One thread at a time (see the header): no lock on each call.
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);

@@ -78,7 +78,7 @@ void DownloadAllData(TUpdateStep& step, TStepContext& context) {
                                ? db.GetSeriesLastDateBefore("DATA", kReferenceCountry, kReferenceAsset, fetchAgainFrom)
                                : db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
   ShowStepProgress(step, context, 6);
-  const std::vector<TDataRow> rows = client.GetTableRowsSince("DATA", localLast);
+  const TDataRowSet rows = client.GetTableRowsSince("DATA", localLast);
   if (RequestFailed(step, client)) return;
   if (rows.size() % kAssetsPerCountry != 0) {
     step.ErrorText = kMissingDataText;
@@ -151,7 +151,7 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 2);
   // Every server row after the last day of the month before the local last
   // date (after 31 Dec 1899 for an empty table).
-  const std::vector<TDataRow> rows = client.GetTableRowsSince("DATA_BIS", GetPreviousPeriodDate(localLast, 0));
+  const TDataRowSet rows = client.GetTableRowsSince("DATA_BIS", GetPreviousPeriodDate(localLast, 0));
   if (serverUnreadable()) return;
   if (rows.size() % kAssetsPerCountry != 0) step.ErrorText = kMissingDailyDataText;
   if (rows.empty() || !step.ErrorText.empty()) {
@@ -166,8 +166,8 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
     transaction.Commit();
   }
   context.RowsStored = rows.size();
-  context.DailyDataStartDate = rows.front().Point.Date;
-  context.LatestDailyDate = rows.back().Point.Date;
+  context.DailyDataStartDate = rows.Rows().front().Point.Date;
+  context.LatestDailyDate = rows.Rows().back().Point.Date;
 }
 
 void LoadWorkData(TUpdateStep& step, TStepContext& context) {

@@ -1,7 +1,5 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-
-#include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -10,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -17,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "data/DataFixtures.h"
 #include "data/QVDBClient.h"
 #include "platform/CurlTransport.h"
 
@@ -244,11 +244,14 @@ TEST(CurlTransportTest, RepliesArriveInPiecesWhenAllowed) {
     platform::CurlTransport transport;
     platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
     request.AllowPieces = c.allowPieces;
+    std::string told;  // the bytes as the transport told of them
+    request.OnBytes = [&told](std::string_view bytes) { told += bytes; };
     const platform::HttpReply reply = transport.Execute(request);
     EXPECT_EQ(reply.StatusCode, 200);
     if (c.expectPieces) {
       EXPECT_TRUE(reply.Content.empty());
       ASSERT_EQ(reply.ContentPieces.size(), (body.size() + platform::kReplyPieceBytes - 1) / platform::kReplyPieceBytes);
+      EXPECT_TRUE(told == body) << told.size() << " bytes told";
       std::string joined;
       for (const std::string& piece : reply.ContentPieces) {
         EXPECT_LE(piece.size(), platform::kReplyPieceBytes);
@@ -257,6 +260,7 @@ TEST(CurlTransportTest, RepliesArriveInPiecesWhenAllowed) {
       EXPECT_TRUE(joined == body) << joined.size() << " bytes";
     } else {
       EXPECT_TRUE(reply.ContentPieces.empty());
+      EXPECT_TRUE(told.empty());
       EXPECT_TRUE(reply.Content == body) << reply.Content.size() << " bytes";
     }
   }
@@ -266,6 +270,46 @@ TEST(CurlTransportTest, RepliesArriveInPiecesWhenAllowed) {
   request.AllowPieces = true;
   request.MaxReplyBytes = 2 * platform::kReplyPieceBytes;
   EXPECT_THROW(transport.Execute(request), platform::HttpReplyTooLarge);
+}
+
+// A table reply is read as it arrives: the transport tells of the bytes
+// come so far while the server still holds back the rest (here until it was
+// told of them all, at most 20 s); the client, whose reader is told of the
+// bytes, gives the rows of the whole text.
+TEST(CurlTransportTest, TableRowsAreReadAsTheReplyArrives) {
+  std::vector<TDataRow> rows;
+  for (int i = 0; i < 15000; ++i)
+    rows.push_back(
+        Row("COUNTRY " + std::to_string(i / 18 % 40), "ASSET" + std::to_string(i % 18), 33000.0 + i / 720, 0.5 * i));
+  const std::string body = WriteTableRowsReply(rows, "");
+  ASSERT_GT(body.size(), platform::kReplyPieceBytes);
+  const std::size_t first = platform::kReplyPieceBytes + 1000;  // sent before the server waits
+  for (const bool client : {false, true}) {
+    std::atomic<bool> told{false};
+    std::atomic<bool> toldBeforeTheRest{false};
+    LoopbackResponder responder([&](int connection, const std::atomic<bool>& stop) {
+      if (!SendAll(connection, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body.substr(0, first))) return;
+      for (int waited = 0; waited < 2000 && !client && !told && !stop; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      toldBeforeTheRest = told.load();
+      SendAll(connection, body.substr(first));
+    });
+    if (client) {
+      CurlClient curl(responder.BaseUrl());
+      const TDataRowSet read = curl.Client.GetTableRowsSince("DATA", 2.0);
+      EXPECT_EQ(curl.Client.LastMessage, "");
+      EXPECT_TRUE(read.ToRows() == rows) << read.size() << " rows";
+    } else {
+      platform::CurlTransport transport;
+      platform::HttpRequest request = Request(responder.BaseUrl(), "QuorvaneDB");
+      request.AllowPieces = true;
+      std::size_t bytes = 0;
+      request.OnBytes = [&](std::string_view block) { told = (bytes += block.size()) >= first; };
+      EXPECT_EQ(transport.Execute(request).ContentPieces.size(), 2u);
+      EXPECT_TRUE(toldBeforeTheRest);
+    }
+    responder.Join();
+  }
 }
 
 // The proxy gets the absolute address; credentials only when some were given

@@ -39,7 +39,7 @@ std::string FullDownload(TQVDBClient& client, TLocalQuorvaneDB& db, double start
   const bool forced = startDateToUpdate != kMissingDate;
   const double lastDate = forced ? db.GetSeriesLastDateBefore("DATA", "SOUTH AFRICA", "EQINDEX", startDateToUpdate)
                                  : db.GetSeriesLastDate("DATA", "SOUTH AFRICA", "EQINDEX");
-  const std::vector<TDataRow> rows = client.GetTableRowsSince("DATA", lastDate);
+  const TDataRowSet rows = client.GetTableRowsSince("DATA", lastDate);
   if (!client.LastMessage.empty()) return client.LastMessage;
   if (rows.size() % kRowsPerDate != 0) return "Incomplete dataset (missing data)";
   try {

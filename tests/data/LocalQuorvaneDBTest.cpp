@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/DataFixtures.h"
+#include "platform/Format.h"
 
 namespace {
 
@@ -227,8 +228,8 @@ const SchemaCase kMarketSchema{
      "REAL NOT NULL)",
      "CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
      "NOT NULL)"},
-    {"CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE);",
-     "CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE);"}};
+    {"CREATE INDEX DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE,VALUE);",
+     "CREATE INDEX DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE,VALUE);"}};
 
 const SchemaCase kSettingsSchema{
     kSettingsDatabase,
@@ -503,7 +504,7 @@ TEST_F(LocalMarketDataTest, DecimalCommaValuesBecomeNumbers) {
   Db.Connection().Exec("INSERT INTO DATA VALUES ('FRANCE','EQINDEX',1.0,'1,25'), ('FRANCE','EQINDEX',2.0,'abc')");
   EXPECT_EQ(Count("SELECT count(*) FROM DATA WHERE typeof(VALUE)='text'"), 2);
   RecordingSink sink;
-  Db.InsertSeriesRows("DATA", {}, &sink);
+  Db.InsertSeriesRows("DATA", std::vector<TDataRow>{}, &sink);
   EXPECT_TRUE(sink.Texts.empty());
   EXPECT_EQ(sink.Pumps, 0);
   // 'abc' has no comma and stays text.
@@ -560,6 +561,80 @@ TEST_F(LocalMarketDataTest, FailedInsertLeavesNoRowOfTheCall) {
   EXPECT_THROW(Db.InsertSeriesRows("DATA", rows, nullptr), platform::SqliteError);
   EXPECT_EQ(RowCount("DATA"), 1);
   EXPECT_THROW(Db.InsertSeriesRows("NOT_A_SERIES", rows, nullptr), platform::SqliteError);
+}
+
+// A file written by an earlier version, whose series indexes lack VALUE, is
+// brought up to date when the start creates its tables (once: the second
+// start keeps the index), and reads the same series and dates as before.
+// The earlier version's own statements still run on it (readable both
+// ways); a file that cannot be written now (read-only, or locked by another
+// program) keeps its earlier indexes and reads as before.
+TEST_F(LocalMarketDataTest, FileOfTheEarlierLayoutIsBroughtUpToDate) {
+  const char* earlier[] = {"DROP INDEX DATA_SERIES_INDEX", "DROP INDEX DATA_BIS_SERIES_INDEX",
+                           "CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE)",
+                           "CREATE INDEX IF NOT EXISTS DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE)"};
+  const auto columns = [&](const std::string& index) {
+    const auto names = Query("SELECT name FROM pragma_index_info('" + index + "') ORDER BY seqno");
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : ",") + name;
+    return joined;
+  };
+  const auto reads = [&] {
+    std::string text;
+    for (const char* country : {"France", "Spain"}) {
+      for (const TDataPoint& p : Db.LoadSeries(country, "EQINDEX"))
+        text += platform::FloatToStr(p.Date) + "=" + platform::FloatToStr(p.Value) + " ";
+      const TDataPoint first = Db.LoadSeriesBis(country, "EQINDEX");
+      text += "| " + platform::FloatToStr(first.Date) + "=" + platform::FloatToStr(first.Value) + " | " +
+              platform::FloatToStr(Db.GetSeriesLastDate("DATA", country, "EQINDEX")) + "\n";
+    }
+    return text;
+  };
+  for (const char* sql : earlier) Db.Connection().Exec(sql);
+  std::vector<TDataRow> rows;
+  for (int i = 0; i < 300; ++i)
+    rows.push_back(Row(i % 3 ? "FRANCE" : "SPAIN", "EQINDEX", 40000.0 - i, i == 7 ? -1000.0 : i));
+  Db.InsertSeriesRows("DATA", rows, nullptr);
+  Db.InsertSeriesRows("DATA_BIS", {Row("SPAIN", "EQINDEX", 45001.0, 2.0), Row("SPAIN", "EQINDEX", 45000.0, 1.0)},
+                      nullptr);
+  ASSERT_EQ(columns("DATA_SERIES_INDEX"), "COUNTRYNAME,ASSETID,DATE");
+  const std::string before = reads();
+  const std::string file = File("QVDBV4.sqlite");
+  Db.Disconnect();
+  {
+    ReadOnlyFile readOnly(file);
+    if (readOnly.Effective()) {
+      Db.Connect();
+      EXPECT_TRUE(Db.CreateMarketDataTables());
+      EXPECT_EQ(columns("DATA_SERIES_INDEX"), "COUNTRYNAME,ASSETID,DATE");
+      EXPECT_EQ(reads(), before);
+      Db.Disconnect();
+    }
+  }
+  {
+    ForeignLock writer(file);  // another program writes: the indexes wait for the next start
+    Db.Connect();
+    EXPECT_TRUE(Db.CreateMarketDataTables());
+    EXPECT_EQ(Db.LastMessage, "");
+    EXPECT_EQ(columns("DATA_SERIES_INDEX"), "COUNTRYNAME,ASSETID,DATE");
+    EXPECT_EQ(reads(), before);
+    Db.Disconnect();
+  }
+  Db.Connect();
+  ASSERT_TRUE(Db.CreateMarketDataTables());
+  for (const char* index : {"DATA_SERIES_INDEX", "DATA_BIS_SERIES_INDEX"})
+    EXPECT_EQ(columns(index), "COUNTRYNAME,ASSETID,DATE,VALUE") << index;
+  EXPECT_EQ(reads(), before);
+  const auto plan = Query(
+      "EXPLAIN QUERY PLAN SELECT DATE,VALUE FROM DATA WHERE COUNTRYNAME='SPAIN' AND ASSETID='EQINDEX' ORDER BY DATE");
+  ASSERT_FALSE(plan.empty());
+  EXPECT_NE(plan[0].find("COVERING INDEX DATA_SERIES_INDEX"), std::string::npos) << plan[0];
+  const auto rootPage = Query("SELECT rootpage FROM sqlite_master WHERE name='DATA_SERIES_INDEX'");
+  ASSERT_TRUE(Db.CreateMarketDataTables());
+  EXPECT_EQ(Query("SELECT rootpage FROM sqlite_master WHERE name='DATA_SERIES_INDEX'"), rootPage);
+  for (const char* sql : {earlier[2], earlier[3]}) EXPECT_NO_THROW(Db.Connection().Exec(sql)) << sql;
+  EXPECT_EQ(columns("DATA_SERIES_INDEX"), "COUNTRYNAME,ASSETID,DATE,VALUE");
+  EXPECT_EQ(reads(), before);
 }
 
 TEST_F(LocalMarketDataTest, LargeInsertKeepsTheSeriesIndexAlsoWhenItFails) {

@@ -57,6 +57,11 @@ std::pair<std::string, Out> Read(void (*reader)(std::string&, const TReplyText&,
   return result;
 }
 
+// The table reader with its rows written out in full.
+void ReadTableRows(std::string& errorText, const TReplyText& reply, std::vector<TDataRow>& rows) {
+  ReadTableRowsReply(errorText, reply, rows);
+}
+
 bool IsInvalidReply(const std::string& errorText) {
   return errorText.rfind(std::string(kInvalidReplyPrefix), 0) == 0 && errorText.size() > kInvalidReplyPrefix.size();
 }
@@ -108,8 +113,8 @@ TEST(QVDBCodecTest, WellFormedRepliesOfEveryReader) {
                  R"({"Response":[{"VALUE":"0,5"},{"VALUE":"0.25"}],"ErrorMessage":[{"Content":""}]})"),
             (std::pair<std::string, std::vector<double>>{"", {0.5, 0.25}}));
   // Unknown members at the top level and in rows are skipped.
-  EXPECT_EQ(Read(ReadTableRowsReply, R"({"Version":{"a":[1,{"b":null}]},"ErrorMessage":[{"Content":""}],"Note":3,)"
-                                     R"("Response":[{"C":"SPAIN","A":"EQINDEX","D":"33000","V":"-1000","E":[true]}]})"),
+  EXPECT_EQ(Read(ReadTableRows, R"({"Version":{"a":[1,{"b":null}]},"ErrorMessage":[{"Content":""}],"Note":3,)"
+                                R"("Response":[{"C":"SPAIN","A":"EQINDEX","D":"33000","V":"-1000","E":[true]}]})"),
             (std::pair<std::string, std::vector<TDataRow>>{"", {{"SPAIN", "EQINDEX", {33000.0, -1000.0}}}}));
 }
 
@@ -235,7 +240,7 @@ TEST(QVDBCodecTest, WrittenRepliesHaveTheServerLayoutAndReadBack) {
   const std::vector<TDataRow> rows{{"SOUTH AFRICA", "EQINDEX", {45291.0, 1234.5678}},
                                    {"CÔTE D'IVOIRE \"X\"", "CASH", {45292.0, -1000.0}},
                                    {"", "", {2.0, 1e-7}}};
-  EXPECT_EQ(Read(ReadTableRowsReply, WriteTableRowsReply(rows, "")),
+  EXPECT_EQ(Read(ReadTableRows, WriteTableRowsReply(rows, "")),
             (std::pair<std::string, std::vector<TDataRow>>{"", rows}));
   // Name, region, currency, index name and ticker, ranks, flags, estimation, assets.
   const TCountry c{"JAPAN", "ASIA", "", "", "", 3, 1, true, true, 45000.0, 0.125, {}, {}, {}, {}, {}};
@@ -290,7 +295,7 @@ TEST(QVDBCodecTest, RowsNoSeriesCanHoldRefuseTheWholeReply) {
       {"asset with DEL", {"A", "EQINDEX\x7F", {45000.0, 1.0}}, row2 + "ASSETID 'EQINDEX?' holds a control byte"},
   };
   for (const Case& c : cases) {
-    const auto [error, rows] = Read(ReadTableRowsReply, WriteTableRowsReply({good, c.Bad}, ""));
+    const auto [error, rows] = Read(ReadTableRows, WriteTableRowsReply({good, c.Bad}, ""));
     EXPECT_EQ(error, c.Error) << c.Name;
     EXPECT_EQ(rows.size(), c.Error.empty() ? 2u : 0u) << c.Name;
     // The series reply (date and value only) and the list replies (names) refuse alike.
