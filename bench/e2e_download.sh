@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Times a full download of the sample set from a stand-in data server into an
-# empty local file (target: under 2 s). Builds a release tree in build-bench,
+# empty local file (target: under 2 s). Builds a release tree without Qt in build-bench-noqt,
 # starts quorvane-dataserver on a free loopback port with a fresh sample
 # database, runs bench_e2e against it and stops the server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${BUILD_DIR:-build-bench}
+build=${BUILD_DIR:-build-bench-noqt}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_TESTS=OFF \
   -DQUORVANE_BUILD_QT=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quorvane-dataserver bench_e2e >/dev/null

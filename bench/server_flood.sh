@@ -26,7 +26,7 @@ if ss -ltn "( sport = :$port )" | grep -q LISTEN; then
   exit 1
 fi
 
-build=${BUILD_DIR:-build-bench}
+build=${BUILD_DIR:-build-bench-noqt}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_TESTS=OFF \
   -DQUORVANE_BUILD_QT=OFF >/dev/null
 cmake --build "$build" -j4 --target quorvane-dataserver bench_server_flood >/dev/null
