@@ -30,41 +30,24 @@ if [[ ! -f "$peers/py_download.py" ]]; then
   exit 1
 fi
 
-build=${BUILD_DIR:-build-bench-noqt}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_TESTS=OFF \
-  -DQUORVANE_BUILD_QT=OFF >/dev/null
-cmake --build "$build" -j4 --target quorvane-dataserver bench_e2e >/dev/null
-
-work=$(mktemp -d)
-server=""
-cleanup() {
-  if [[ -n "$server" ]]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/bench_lib.sh
+bench_build quorvane-dataserver bench_e2e
+bench_workdir
 
 g++ -O2 -std=c++20 "$peers/sqlite_floor.cpp" -lsqlite3 -o "$work/sqlite_floor"
 declare -A e2e=([after]="$build/bench/bench_e2e")
 names=(after)
 if [[ -n "$before" ]]; then
-  mkdir "$work/src"
-  git archive "$before" | tar -x -C "$work/src"
-  cp bench/bench_e2e.cpp "$work/src/bench/bench_e2e.cpp"
-  cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_TESTS=OFF \
-    -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_QT=OFF >/dev/null
-  cmake --build "$work/build" -j4 --target bench_e2e >/dev/null
+  bench_build_before "$before" ON bench/bench_e2e.cpp -- bench_e2e
   e2e[before]="$work/build/bench/bench_e2e"
   names=(before after)
 fi
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()')
+port=$(bench_free_port)
 "$build/server/quorvane-dataserver" --listen "127.0.0.1:$port" --db "$work/server.sqlite" --generate \
   2>"$work/server.log" &
 server=$!
-for _ in $(seq 1 600); do
-  if curl -sf "http://127.0.0.1:$port/Default" >/dev/null 2>&1; then break; fi
-  sleep 0.1
-done
+bench_wait_server "$port"
 host="127.0.0.1:$port"
 export QUORVANE_SERVER_HOST=$host
 mkdir "$work/replies"

@@ -26,28 +26,15 @@ if ss -ltn "( sport = :$port )" | grep -q LISTEN; then
   exit 1
 fi
 
-build=${BUILD_DIR:-build-bench-noqt}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_BENCH=ON -DQUORVANE_BUILD_TESTS=OFF \
-  -DQUORVANE_BUILD_QT=OFF >/dev/null
-cmake --build "$build" -j4 --target quorvane-dataserver bench_server_flood >/dev/null
+source bench/bench_lib.sh
+bench_build quorvane-dataserver bench_server_flood
 flooder="$build/bench/bench_server_flood"
-
-work=$(mktemp -d)
-server=""
-cleanup() {
-  if [[ -n "$server" ]]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+bench_workdir
 
 declare -A binaries=([after]="$build/server/quorvane-dataserver")
 names=(after)
 if [[ -n "$before" ]]; then
-  mkdir "$work/src"
-  git archive "$before" | tar -x -C "$work/src"
-  cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DQUORVANE_BUILD_TESTS=OFF \
-    -DQUORVANE_BUILD_BENCH=OFF -DQUORVANE_BUILD_QT=OFF >/dev/null
-  cmake --build "$work/build" -j4 --target quorvane-dataserver >/dev/null
+  bench_build_before "$before" OFF -- quorvane-dataserver
   binaries[before]="$work/build/server/quorvane-dataserver"
   names=(before after)
 fi
@@ -57,10 +44,7 @@ fi
 start_server() {
   "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" "${@:2}" 2>/dev/null &
   server=$!
-  for _ in $(seq 1 600); do
-    if curl -sf "http://127.0.0.1:$port/Default" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
+  bench_wait_server "$port" && return 0
   echo "The server did not start" >&2
   exit 1
 }
