@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/DateHelpers.h"
+#include "common/SeriesHelpers.h"
 #include "platform/DateTime.h"
 
 namespace {
@@ -22,15 +23,27 @@ double Inverse(double value) { return value == 0.0 ? 0.0 : 1.0 / value; }
 bool InRange(double date, double from, double to) { return from <= date && date <= to; }
 
 // K series cut to [from, to] (the points whose date lies in the range, in
-// order) and walked together by position, without copying the cuts.
+// order) and walked together by position, without copying the cuts. A cut
+// that is one run of its series (ascending dates) is walked by position
+// alone; any other is scanned point by point.
 template <std::size_t K>
 class AlignedCuts {
  public:
   AlignedCuts(const std::array<const TSeries*, K>& series, double from, double to)
       : series_(series), from_(from), to_(to) {
-    count_ = CountInRange(*series_[0]);
-    for (std::size_t k = 1; k < K; ++k) {
-      if (CountInRange(*series_[k]) != count_) count_ = 0;
+    for (std::size_t k = 0; k < K; ++k) {
+      const auto run = AscendingRunInRange(*series_[k], from_, to_);
+      scanned_[k] = !run;
+      if (run) {
+        next_[k] = run->first;
+        end_[k] = run->second;
+      } else {
+        end_[k] = series_[k]->size();
+        allRuns_ = false;
+      }
+      const std::size_t count = run ? run->second - run->first : CountInRange(*series_[k]);
+      if (k == 0) count_ = count;
+      if (count != count_) count_ = 0;
     }
   }
 
@@ -42,8 +55,9 @@ class AlignedCuts {
     for (std::size_t k = 0; k < K; ++k) {
       const TSeries& s = *series_[k];
       std::size_t i = next_[k];
-      while (i < s.size() && !InRange(s[i].Date, from_, to_)) ++i;
-      if (i >= s.size()) return false;
+      if (scanned_[k])
+        while (i < end_[k] && !InRange(s[i].Date, from_, to_)) ++i;
+      if (i >= end_[k]) return false;
       current_[k] = i;
       next_[k] = i + 1;
     }
@@ -52,6 +66,20 @@ class AlignedCuts {
 
   // Current point of cut k (valid after a successful Next).
   const TDataPoint& operator[](std::size_t k) const { return (*series_[k])[current_[k]]; }
+
+  // Calls visit(cuts) with the cuts at each of their common positions in
+  // turn (as Next does), straight through the runs when every cut is one.
+  template <typename TVisit>
+  void ForEach(TVisit visit) {
+    if (!allRuns_ || count_ == 0) {
+      while (Next()) visit(*this);
+      return;
+    }
+    for (std::size_t n = 0; n < count_; ++n) {
+      for (std::size_t k = 0; k < K; ++k) current_[k] = next_[k]++;
+      visit(*this);
+    }
+  }
 
  private:
   std::size_t CountInRange(const TSeries& s) const {
@@ -63,7 +91,10 @@ class AlignedCuts {
   double from_;
   double to_;
   std::size_t count_ = 0;
+  bool allRuns_ = true;
+  std::array<bool, K> scanned_{};
   std::array<std::size_t, K> next_{};
+  std::array<std::size_t, K> end_{};
   std::array<std::size_t, K> current_{};
 };
 
@@ -283,11 +314,11 @@ TSeries MultiplySeries(const TSeries& a, const TSeries& b, bool keepA, bool inve
   if (cuts.Count() == 0) return {};
   TSeries out;
   out.reserve(cuts.Count());
-  while (cuts.Next()) {
-    const double va = keepA ? cuts[0].Value : Inverse(cuts[0].Value);
-    const double vb = invertB ? Inverse(cuts[1].Value) : cuts[1].Value;
-    out.push_back({cuts[0].Date, va * vb});
-  }
+  cuts.ForEach([&](const AlignedCuts<2>& at) {
+    const double va = keepA ? at[0].Value : Inverse(at[0].Value);
+    const double vb = invertB ? Inverse(at[1].Value) : at[1].Value;
+    out.push_back({at[0].Date, va * vb});
+  });
   return out;
 }
 
@@ -297,13 +328,14 @@ TSeries ProductSeriesReturns(const TSeries& a, const TSeries& b) {
   if (cuts.Count() < 2) return {};
   TSeries out;
   out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  double previous = cuts[0].Value * cuts[1].Value;
-  while (cuts.Next()) {
-    const double product = cuts[0].Value * cuts[1].Value;
-    out.push_back({cuts[0].Date, PeriodReturn(previous, product)});
+  bool first = true;
+  double previous = 0.0;
+  cuts.ForEach([&](const AlignedCuts<2>& at) {
+    const double product = at[0].Value * at[1].Value;
+    if (!first) out.push_back({at[0].Date, PeriodReturn(previous, product)});
+    first = false;
     previous = product;
-  }
+  });
   return out;
 }
 
@@ -324,14 +356,15 @@ TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool st
   const double wanted = state ? 1.0 : 0.0;
   TSeries out;
   out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  double previousPrice = cuts[0].Value;
-  double openingSignal = cuts[1].Value;
-  while (cuts.Next()) {
-    if (openingSignal == wanted) out.push_back({cuts[0].Date, PeriodReturn(previousPrice, cuts[0].Value)});
-    previousPrice = cuts[0].Value;
-    openingSignal = cuts[1].Value;
-  }
+  bool first = true;
+  double previousPrice = 0.0;
+  double openingSignal = 0.0;
+  cuts.ForEach([&](const AlignedCuts<2>& at) {
+    if (!first && openingSignal == wanted) out.push_back({at[0].Date, PeriodReturn(previousPrice, at[0].Value)});
+    first = false;
+    previousPrice = at[0].Value;
+    openingSignal = at[1].Value;
+  });
   return out;
 }
 
@@ -348,15 +381,18 @@ TSeries HedgedReturns(const TSeries& asset, const TSeries& fx, const TSeries& lo
   if (cuts.Count() < 2) return {};
   TSeries out;
   out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  std::array<double, 4> previous{cuts[0].Value, cuts[1].Value, cuts[2].Value, cuts[3].Value};
-  while (cuts.Next()) {
-    const double rA = PeriodReturn(previous[0], cuts[0].Value);
-    const double rL = PeriodReturn(previous[2], cuts[2].Value);
-    const double rT = PeriodReturn(previous[3], cuts[3].Value) - rate;
-    out.push_back({cuts[0].Date, rT + (rA - rL) * GrowthFactor(previous[1], cuts[1].Value)});
-    previous = {cuts[0].Value, cuts[1].Value, cuts[2].Value, cuts[3].Value};
-  }
+  bool first = true;
+  std::array<double, 4> previous{};
+  cuts.ForEach([&](const AlignedCuts<4>& at) {
+    if (!first) {
+      const double rA = PeriodReturn(previous[0], at[0].Value);
+      const double rL = PeriodReturn(previous[2], at[2].Value);
+      const double rT = PeriodReturn(previous[3], at[3].Value) - rate;
+      out.push_back({at[0].Date, rT + (rA - rL) * GrowthFactor(previous[1], at[1].Value)});
+    }
+    first = false;
+    previous = {at[0].Value, at[1].Value, at[2].Value, at[3].Value};
+  });
   return out;
 }
 
@@ -374,7 +410,7 @@ TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
   if (cuts.Count() == 0) return {};
   TSeries out;
   out.reserve(cuts.Count());
-  while (cuts.Next()) out.push_back({cuts[0].Date, cuts[1].Value});
+  cuts.ForEach([&](const AlignedCuts<2>& at) { out.push_back({at[0].Date, at[1].Value}); });
   return out;
 }
 

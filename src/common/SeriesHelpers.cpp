@@ -9,10 +9,10 @@
 namespace {
 
 // Growth factor x_i / x_(i-1); 0.0 when the previous value is 0.0.
-double Growth(const TSeries& s, std::size_t i) { return s[i - 1].Value == 0.0 ? 0.0 : s[i].Value / s[i - 1].Value; }
+double Growth(TSeriesSpan s, std::size_t i) { return s[i - 1].Value == 0.0 ? 0.0 : s[i].Value / s[i - 1].Value; }
 
 // Period return x_i / x_(i-1) - 1; 0.0 when the previous value is 0.0.
-double PeriodReturn(const TSeries& s, std::size_t i) {
+double PeriodReturn(TSeriesSpan s, std::size_t i) {
   return s[i - 1].Value == 0.0 ? 0.0 : s[i].Value / s[i - 1].Value - 1.0;
 }
 
@@ -29,38 +29,53 @@ bool IsAscending(const TSeries& series) {
   return ascending;
 }
 
-// The run of an ascending series dated within [from, to], by binary search.
-std::pair<TSeries::const_iterator, TSeries::const_iterator> AscendingRun(const TSeries& series, double from,
-                                                                          double to) {
-  const auto first = std::lower_bound(series.begin(), series.end(), from,
-                                      [](const TDataPoint& p, double d) { return p.Date < d; });
-  const auto last =
-      std::upper_bound(first, series.end(), to, [](double d, const TDataPoint& p) { return d < p.Date; });
-  return {first, last};
-}
-
 bool Inside(const TDataPoint& point, double from, double to) { return from <= point.Date && point.Date <= to; }
 
 }  // namespace
 
-TSeries SliceSeries(const TSeries& series, double from, double to) {
-  if (from <= to && IsAscending(series)) {
-    // The usual case: the kept points are one run, copied at once.
-    const auto [first, last] = AscendingRun(series, from, to);
-    return TSeries(first, last);
-  }
-  TSeries slice;
-  std::copy_if(series.begin(), series.end(), std::back_inserter(slice),
+std::optional<std::pair<std::size_t, std::size_t>> AscendingRunInRange(const TSeries& series, double from, double to) {
+  if (!(from <= to) || !IsAscending(series)) return std::nullopt;
+  const auto first = std::lower_bound(series.begin(), series.end(), from,
+                                      [](const TDataPoint& p, double d) { return p.Date < d; });
+  const auto last =
+      std::upper_bound(first, series.end(), to, [](double d, const TDataPoint& p) { return d < p.Date; });
+  return std::pair<std::size_t, std::size_t>(static_cast<std::size_t>(first - series.begin()),
+                                             static_cast<std::size_t>(last - series.begin()));
+}
+
+TSeriesSpan SliceSpan(const TSeries& series, double from, double to, TSeries& scratch) {
+  if (const auto run = AscendingRunInRange(series, from, to))
+    return TSeriesSpan(series.data() + run->first, run->second - run->first);
+  scratch.clear();
+  std::copy_if(series.begin(), series.end(), std::back_inserter(scratch),
                [from, to](const TDataPoint& p) { return Inside(p, from, to); });
+  return scratch;
+}
+
+TSeries SliceSeries(const TSeries& series, double from, double to) {
+  TSeries slice;
+  const TSeriesSpan kept = SliceSpan(series, from, to, slice);
+  // The usual case: the kept points are one run of the series, copied at once.
+  if (kept.data() != slice.data()) slice.assign(kept.begin(), kept.end());
   return slice;
 }
 
+void SliceSeriesInto(TSeries& target, const TSeries& series, double from, double to) {
+  if (&target == &series) return CutSeriesInPlace(target, from, to);
+  if (const auto run = AscendingRunInRange(series, from, to)) {
+    target.assign(series.begin() + static_cast<std::ptrdiff_t>(run->first),
+                  series.begin() + static_cast<std::ptrdiff_t>(run->second));
+    return;
+  }
+  target.clear();
+  std::copy_if(series.begin(), series.end(), std::back_inserter(target),
+               [from, to](const TDataPoint& p) { return Inside(p, from, to); });
+}
+
 void CutSeriesInPlace(TSeries& series, double from, double to) {
-  if (from <= to && IsAscending(series)) {
-    const auto [first, last] = AscendingRun(series, from, to);
-    const auto begin = series.begin() + (first - series.cbegin());
-    series.erase(begin + (last - first), series.end());
-    series.erase(series.begin(), begin);
+  if (const auto run = AscendingRunInRange(series, from, to)) {
+    series.erase(series.begin() + static_cast<std::ptrdiff_t>(run->second), series.end());
+    series.erase(series.begin(), series.begin() + static_cast<std::ptrdiff_t>(run->first));
     return;
   }
   series.erase(std::remove_if(series.begin(), series.end(), [from, to](const TDataPoint& p) { return !Inside(p, from, to); }),
@@ -71,8 +86,10 @@ TSeries ComputeConvertedReturns(const TSeries& a, const TSeries& b) {
   TSeries result;
   if (a.empty() || b.empty()) return result;
   const auto [first, last] = GetCommonDateRange(a, b);
-  const TSeries ca = SliceSeries(a, first, last);
-  const TSeries cb = SliceSeries(b, first, last);
+  TSeries copyA;
+  TSeries copyB;
+  const TSeriesSpan ca = SliceSpan(a, first, last, copyA);
+  const TSeriesSpan cb = SliceSpan(b, first, last, copyB);
   if (ca.size() != cb.size() || ca.size() < 2) return result;
   result.reserve(ca.size() - 1);
   for (std::size_t i = 1; i < ca.size(); ++i) {
@@ -90,9 +107,12 @@ TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& 
   const auto [firstAC, lastAC] = GetCommonDateRange(a, c);
   const double first = std::max(firstAB, firstAC);
   const double last = std::min(lastAB, lastAC);
-  const TSeries ca = SliceSeries(a, first, last);
-  const TSeries cb = SliceSeries(b, first, last);
-  const TSeries cc = SliceSeries(c, first, last);
+  TSeries copyA;
+  TSeries copyB;
+  TSeries copyC;
+  const TSeriesSpan ca = SliceSpan(a, first, last, copyA);
+  const TSeriesSpan cb = SliceSpan(b, first, last, copyB);
+  const TSeriesSpan cc = SliceSpan(c, first, last, copyC);
   if (ca.size() != cb.size() || ca.size() != cc.size() || ca.size() < 2) return result;
   result.reserve(ca.size() - 1);
   for (std::size_t i = 1; i < ca.size(); ++i)

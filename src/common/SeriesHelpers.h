@@ -3,8 +3,11 @@
 // descending order of values and the extension of dated lists to the signal
 // date grid.
 
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -13,6 +16,20 @@
 
 // Points whose date d satisfies from <= d <= to, in order.
 TSeries SliceSeries(const TSeries& series, double from, double to);
+
+// A run of points read in place (a slice without its copy).
+using TSeriesSpan = std::span<const TDataPoint>;
+
+// The positions [first, last) of the points dated in [from, to] when they
+// form one run: the dates ascend (no date is NaN) and from <= to. nullopt
+// otherwise, where only a point-by-point scan finds them.
+std::optional<std::pair<std::size_t, std::size_t>> AscendingRunInRange(const TSeries& series, double from, double to);
+
+// The points of SliceSeries(series, from, to): in place when they form one
+// run, else copied into `scratch` (which then holds them).
+TSeriesSpan SliceSpan(const TSeries& series, double from, double to, TSeries& scratch);
+// target := SliceSeries(series, from, to), in target's own storage.
+void SliceSeriesInto(TSeries& target, const TSeries& series, double from, double to);
 // SliceSeries on the series itself: series := SliceSeries(series, from, to).
 void CutSeriesInPlace(TSeries& series, double from, double to);
 

@@ -366,68 +366,130 @@ void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rank
 
 void TBenchmarkPortfolio::RebuildResults() {
   ReturnSeries.clear();
+  const std::int32_t longest = LongestWeightLine();
+  const std::size_t n = longest >= 0 ? Lines[static_cast<std::size_t>(longest)].EquityWeights.size() : 0;
+  if (n < 2) {
+    WeightHistory.clear();
+    ComputeWeights(longest);
+    return;
+  }
+  // One pass over the dates forms the allocation rows, the returns and what
+  // ComputeWeights forms (turnover, exposure, costs). Each figure is summed
+  // over its own set of lines in line order, as the separate passes do; where
+  // two sets hold the same lines, a sum or normalised weight already formed
+  // over one is the same number for the other and is taken over.
+  const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
+  const std::size_t lineCount = Lines.size();
   // The rows of an earlier result are rewritten in place (their holding lists
   // keep their storage), then the surplus is dropped: the same content as a
   // fresh history, without freeing and allocating a list per date.
-  std::size_t rows = 0;
-  const std::int32_t longest = LongestWeightLine();
-  if (longest >= 0) {
-    const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
-    const std::size_t n = dates.size();
-    std::vector<std::size_t> present;
-    std::vector<std::size_t> earning;
-    if (n > 1) {
-      if (WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
-      ReturnSeries.reserve(n - 1);
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-      const double d = dates[k].Date;
+  if (WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
+  ReturnSeries.reserve(n - 1);
+  TSeries turnoverSeries;
+  TSeries exposureSeries;
+  TSeries costSeries;
+  turnoverSeries.reserve(n - 1);
+  exposureSeries.reserve(n - 1);
+  costSeries.reserve(n - 1);
 
-      // Allocation at d: both legs normalised by their sum S.
-      TBenchmarkAllocation& row = WeightHistory[rows++];
-      row.Date = d;
-      row.Total = 0.0;
-      row.Items.clear();
-      LinesBegun(Lines, d, false, present);
-      double sum = 0.0;
-      for (std::size_t i : present) {
-        sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
-               EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
-      }
-      row.Items.reserve(present.size());
-      for (std::size_t i : present) {
-        const TBenchmarkLine& line = Lines[i];
-        TBenchmarkHolding holding;
-        holding.Name = line.Name;
-        holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), sum);
-        holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, "benchmark cash weights"), sum);
-        holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
-        row.Total += holding.EquityWeight + holding.RiskFreeWeight;
-        row.Items.push_back(std::move(holding));
-      }
+  // present: begun on or before d (the rows); earning: before d (the
+  // returns); trading: before the day of d (turnover and costs). The
+  // normalised weights of the rows at d and at the date before, by line.
+  std::vector<std::size_t> present;
+  std::vector<std::size_t> previousPresent;
+  std::vector<std::size_t> earning;
+  std::vector<std::size_t> trading;
+  std::vector<double> equityNow(lineCount);
+  std::vector<double> cashNow(lineCount);
+  std::vector<double> equityBefore(lineCount);
+  std::vector<double> cashBefore(lineCount);
+  std::vector<double> equityEarning(lineCount);
+  double presentSum = 0.0;
+  double previousPresentSum = 0.0;
+  const auto sumAt = [this, n](const std::vector<std::size_t>& set, std::size_t k) {
+    double sum = 0.0;
+    for (std::size_t i : set)
+      sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
+             EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
+    return sum;
+  };
+  // A normalised weight taken over (taken) or formed at point k of a weight series.
+  const char* const kEquity = "benchmark equity weights";
+  const char* const kCash = "benchmark cash weights";
+  const auto weightAt = [n](bool taken, double formed, const TSeries& weights, std::size_t k, double sum,
+                            const char* what) {
+    return taken ? formed : Normalised(EndValue(weights, n, k, what), sum);
+  };
+  for (std::size_t k = 1; k < n; ++k) {
+    const double d = dates[k].Date;
+    std::swap(present, previousPresent);
+    std::swap(equityNow, equityBefore);
+    std::swap(cashNow, cashBefore);
+    previousPresentSum = presentSum;
+    LinesBegun(Lines, d, false, present);
+    LinesBegun(Lines, d, true, earning);
+    LinesBegun(Lines, std::trunc(d), true, trading);
 
-      // Return at d: the normalised weights of the date before earn the returns of d.
-      LinesBegun(Lines, d, true, earning);
-      double previousSum = 0.0;
-      for (std::size_t i : earning) {
-        previousSum += EndValue(Lines[i].EquityWeights, n, k - 1, "benchmark equity weights") +
-                       EndValue(Lines[i].CashWeights, n, k - 1, "benchmark cash weights");
-      }
-      double r = 0.0;
-      for (std::size_t i : earning) {
-        const TBenchmarkLine& line = Lines[i];
-        const double e = Normalised(EndValue(line.EquityWeights, n, k - 1, "benchmark equity weights"), previousSum);
-        const double c = Normalised(EndValue(line.CashWeights, n, k - 1, "benchmark cash weights"), previousSum);
-        r += e * EndValue(line.EquityReturns, n, k, "benchmark equity returns") +
-             c * EndValue(line.CashReturns, n, k, "benchmark cash returns");
-      }
-      ReturnSeries.push_back({d, r});
+    // Allocation at d: both legs normalised by their sum S.
+    TBenchmarkAllocation& row = WeightHistory[k - 1];
+    row.Date = d;
+    row.Total = 0.0;
+    row.Items.clear();
+    presentSum = sumAt(present, k);
+    row.Items.reserve(present.size());
+    for (std::size_t i : present) {
+      const TBenchmarkLine& line = Lines[i];
+      TBenchmarkHolding holding;
+      holding.Name = line.Name;
+      holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), presentSum);
+      holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, "benchmark cash weights"), presentSum);
+      holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
+      equityNow[i] = holding.EquityWeight;
+      cashNow[i] = holding.RiskFreeWeight;
+      row.Total += holding.EquityWeight + holding.RiskFreeWeight;
+      row.Items.push_back(std::move(holding));
     }
+
+    // Return at d: the normalised weights of the date before earn the returns of d.
+    const bool earningWerePresent = k > 1 && earning == previousPresent;
+    const double earningSum = earningWerePresent ? previousPresentSum : sumAt(earning, k - 1);
+    double r = 0.0;
+    for (std::size_t i : earning) {
+      const TBenchmarkLine& line = Lines[i];
+      const double e = weightAt(earningWerePresent, equityBefore[i], line.EquityWeights, k - 1, earningSum, kEquity);
+      const double c = weightAt(earningWerePresent, cashBefore[i], line.CashWeights, k - 1, earningSum, kCash);
+      equityEarning[i] = e;
+      r += e * EndValue(line.EquityReturns, n, k, "benchmark equity returns") +
+           c * EndValue(line.CashReturns, n, k, "benchmark cash returns");
+    }
+    ReturnSeries.push_back({d, r});
+
+    // Turnover, exposure and costs over the trading lines (ComputeWeights).
+    const bool tradingEarn = trading == earning;
+    const bool tradingPresent = trading == present;
+    const double s0 = tradingEarn ? earningSum : sumAt(trading, k - 1);
+    const double s1 = tradingPresent ? presentSum : sumAt(trading, k);
+    double exposure = 0.0;
+    double turnover = 0.0;
+    double cost = 0.0;
+    for (std::size_t i : trading) {
+      const TBenchmarkLine& line = Lines[i];
+      const double e0 = weightAt(tradingEarn, equityEarning[i], line.EquityWeights, k - 1, s0, kEquity);
+      const double e1 = weightAt(tradingPresent, equityNow[i], line.EquityWeights, k, s1, kEquity);
+      const double change = std::abs(e1 - e0);
+      exposure += e1;
+      turnover += change;
+      cost += 2.0 * line.TransactionCost / 100.0 * change;
+    }
+    turnoverSeries.push_back({d, turnover});
+    exposureSeries.push_back({d, exposure});
+    costSeries.push_back({d, cost});
   }
-  WeightHistory.resize(rows);
-  ComputeWeights(longest);
-  const std::size_t count = std::min(ReturnSeries.size(), CostSeries.size());
-  for (std::size_t i = 0; i < count; ++i) ReturnSeries[i].Value -= CostSeries[i].Value;
+  WeightHistory.resize(n - 1);
+  TurnoverSeries = std::move(turnoverSeries);
+  ExposureSeries = std::move(exposureSeries);
+  CostSeries = std::move(costSeries);
+  for (std::size_t i = 0; i < ReturnSeries.size(); ++i) ReturnSeries[i].Value -= CostSeries[i].Value;
 }
 
 void TBenchmarkPortfolio::ComputeWeights(std::int32_t longestLine) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <unordered_map>
+#include <numeric>
 #include <utility>
 
 #include "common/CountryHelpers.h"
@@ -36,14 +36,50 @@ struct TResolvedSelections {
   std::vector<std::size_t> Begin;
 
   TResolvedSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections) {
-    std::unordered_map<std::string, std::vector<std::int32_t>> byName;
-    for (std::size_t a = 0; a < assets.size(); ++a) byName[assets[a].Name].push_back(static_cast<std::int32_t>(a));
+    // The assets ordered by name (equal names by position): the assets of
+    // one name are the run byName[runBegin[a] .. runEnd[a]) of any of them.
+    const std::size_t n = assets.size();
+    std::vector<std::int32_t> byName(n);
+    std::iota(byName.begin(), byName.end(), 0);
+    std::stable_sort(byName.begin(), byName.end(), [&assets](std::int32_t a, std::int32_t b) {
+      return assets[static_cast<std::size_t>(a)].Name < assets[static_cast<std::size_t>(b)].Name;
+    });
+    std::vector<std::size_t> runBegin(n);
+    std::vector<std::size_t> runEnd(n);
+    for (std::size_t first = 0; first < n;) {
+      std::size_t last = first + 1;
+      const std::string& name = assets[static_cast<std::size_t>(byName[first])].Name;
+      while (last < n && assets[static_cast<std::size_t>(byName[last])].Name == name) ++last;
+      for (std::size_t j = first; j < last; ++j) {
+        runBegin[static_cast<std::size_t>(byName[j])] = first;
+        runEnd[static_cast<std::size_t>(byName[j])] = last;
+      }
+      first = last;
+    }
+    const auto append = [&](std::size_t a) {
+      Assets.insert(Assets.end(), byName.begin() + static_cast<std::ptrdiff_t>(runBegin[a]),
+                    byName.begin() + static_cast<std::ptrdiff_t>(runEnd[a]));
+    };
+
     Begin.reserve(selections.size() + 1);
     for (const TSLSelection& selection : selections) {
       Begin.push_back(Assets.size());
+      // A selection lists its names in asset order: each is looked for after
+      // the previous match first, then among all names.
+      std::size_t cursor = 0;
       for (const std::string& name : selection.Names) {
-        auto it = byName.find(name);
-        if (it != byName.end()) Assets.insert(Assets.end(), it->second.begin(), it->second.end());
+        std::size_t a = cursor;
+        while (a < n && assets[a].Name != name) ++a;
+        if (a < n) {
+          cursor = a + 1;
+          append(a);
+          continue;
+        }
+        const auto found = std::lower_bound(
+            byName.begin(), byName.end(), name,
+            [&assets](std::int32_t x, const std::string& v) { return assets[static_cast<std::size_t>(x)].Name < v; });
+        if (found != byName.end() && assets[static_cast<std::size_t>(*found)].Name == name)
+          append(static_cast<std::size_t>(*found));
       }
     }
     Begin.push_back(Assets.size());
@@ -246,6 +282,19 @@ std::int32_t TSLPortfolio::ReferenceAssetIndex() const {
 }
 
 void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSLSelection>& selections) {
+  // The rows of an earlier pass are rewritten in place (their lists keep
+  // their storage); the surplus is dropped on the way out, also when a read
+  // fails, so that only this pass's rows remain.
+  std::size_t used = 0;
+  struct TKeepUsed {
+    std::vector<TSLAllocation>& Allocations;
+    std::vector<TSLSelection>& Selections;
+    const std::size_t& Used;
+    ~TKeepUsed() {
+      Allocations.resize(Used);
+      Selections.resize(Used);
+    }
+  } keepUsed{Allocations, selections, used};
   if (referenceIndex < 0) return;
   const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
   const std::size_t N = referenceReturns.size();
@@ -277,10 +326,16 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
       c.Selected = IsRankSelected(c.Rank, m);
       if (c.Selected) sum += c.Weight;
     }
-    TSLAllocation allocation;
+    if (used == Allocations.size()) Allocations.emplace_back();
+    if (used == selections.size()) selections.emplace_back();
+    TSLAllocation& allocation = Allocations[used];
+    TSLSelection& selection = selections[used];
+    ++used;
     allocation.Date = date;
-    TSLSelection selection;
+    allocation.TotalWeight = 0.0;
+    allocation.Holdings.clear();
     selection.Date = date;
+    selection.Names.clear();
     allocation.Holdings.reserve(candidates.size());
     selection.Names.reserve(candidates.size());
     for (const TCandidate& c : candidates) {
@@ -291,8 +346,6 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
       allocation.TotalWeight += adjusted;
       selection.Names.push_back(name);
     }
-    Allocations.push_back(std::move(allocation));
-    selections.push_back(std::move(selection));
   }
 }
 
@@ -341,9 +394,11 @@ void TSLPortfolio::BuildTurnover(std::int32_t referenceIndex, const std::vector<
 
 void TSLPortfolio::RunResultPass(std::vector<TSLSelection>& selections,
                                  const std::function<void(std::int32_t)>& computeWeights, const TSeries* costs) {
-  selections.clear();
-  Allocations.clear();
-  if (AssetSeries.empty()) return;
+  if (AssetSeries.empty()) {
+    selections.clear();
+    Allocations.clear();
+    return;
+  }
   const std::int32_t reference = ReferenceAssetIndex();
   BuildAllocations(reference, selections);
   if (computeWeights) computeWeights(reference);

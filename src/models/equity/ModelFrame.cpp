@@ -76,9 +76,15 @@ double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TS
 
 std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, double from, double to) {
   std::vector<TCountry> cut;
-  cut.reserve(countries.size());
-  for (const TCountry& country : countries) {
-    TCountry& copy = cut.emplace_back();
+  CutCountryListInto(cut, countries, from, to);
+  return cut;
+}
+
+void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountry>& countries, double from, double to) {
+  target.resize(countries.size());
+  for (std::size_t i = 0; i < countries.size(); ++i) {
+    const TCountry& country = countries[i];
+    TCountry& copy = target[i];
     copy.Name = country.Name;
     copy.RegionName = country.RegionName;
     copy.Currency = country.Currency;
@@ -92,20 +98,20 @@ std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, dou
     copy.EstimatedSignal = country.EstimatedSignal;
     for (int type = atIndex; type <= atSpotFx; ++type) {
       const std::vector<TAssetSeries>& source = *AssetsOfType(country, type);
-      std::vector<TAssetSeries>& target = *AssetsOfType(copy, type);
-      target.reserve(source.size());
-      for (const TAssetSeries& asset : source) {
-        TAssetSeries& a = target.emplace_back();
+      std::vector<TAssetSeries>& assets = *AssetsOfType(copy, type);
+      assets.resize(source.size());
+      for (std::size_t k = 0; k < source.size(); ++k) {
+        const TAssetSeries& asset = source[k];
+        TAssetSeries& a = assets[k];
         a.CountryName = asset.CountryName;
         a.ID = asset.ID;
         a.Title = asset.Title;
         a.Type = asset.Type;
         a.FirstDailyPoint = asset.FirstDailyPoint;
-        a.Series = SliceSeries(asset.Series, from, to);
+        SliceSeriesInto(a.Series, asset.Series, from, to);
       }
     }
   }
-  return cut;
 }
 
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {

@@ -37,11 +37,11 @@ void ComputeHedges(std::vector<TRegionAllocationRow>& rows, const TAllocationRow
 
 }  // namespace
 
-void ComputeFIGPModel(TFIGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFIGPModel(TFIGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   RunModelStages(
-      result, std::move(countries), settings, frequency, intraMonth, kFIGPFrame, progress, step,
+      result, countries, settings, frequency, intraMonth, kFIGPFrame, progress, step,
       [&] { BuildFIGPPortfolio(result, result->Countries, settings, frequency); },  // 3
       [&] {  // 4: the settings behind this run
         CopySettingsToSeriesInfo(result->Performance.Parameters, settings, TParameterGroup::FixedIncome);

@@ -1,9 +1,10 @@
 #pragma once
 // The calculation of the nine models in their binding order on the exported
 // result records: EQSL, EQQV, EQBL, EQGP, FISL, FIGF, FICY, FIGP, MYGP. Later
-// models read the records of earlier ones. Each model gets its own copy of
-// the prepared working list and of the shared user settings; the shared
-// globals themselves are never changed.
+// models read the records of earlier ones. Each model reads the prepared
+// working list and the shared user settings, which it cannot change (its
+// record keeps its own cut of the list); the shared globals themselves are
+// never changed.
 
 #include <array>
 #include <cstdint>
