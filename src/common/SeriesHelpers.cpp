@@ -120,23 +120,76 @@ TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& 
   return result;
 }
 
+namespace {
+
+// Whether index i comes before j. Same order as repeatedly picking the
+// largest remaining value (a later index winning ties) from a running best of
+// kNoFigure: values that can never be picked (below kNoFigure, NaN) follow in
+// ascending index order. Every two indices are ordered, so the order is unique.
+bool DescendingBefore(const std::vector<double>& values, std::int32_t i, std::int32_t j) {
+  const double vi = values[static_cast<std::size_t>(i)];
+  const double vj = values[static_cast<std::size_t>(j)];
+  const bool qi = vi >= kNoFigure;
+  const bool qj = vj >= kNoFigure;
+  if (qi != qj) return qi;
+  if (!qi) return i < j;
+  if (vi != vj) return vi > vj;
+  return i > j;
+}
+
+bool IsOrderOf(const std::vector<std::int32_t>& order, std::size_t n) {
+  if (order.size() != n) return false;
+  std::vector<bool> seen(n, false);
+  for (std::int32_t i : order) {
+    if (i < 0 || static_cast<std::size_t>(i) >= n || seen[static_cast<std::size_t>(i)]) return false;
+    seen[static_cast<std::size_t>(i)] = true;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<std::int32_t> GetDescendingOrder(const std::vector<double>& values) {
-  // Same order as repeatedly picking the largest remaining value (a later
-  // index winning ties) from a running best of kNoFigure: values that can
-  // never be picked (below kNoFigure, NaN) follow in ascending index order.
   std::vector<std::int32_t> order(values.size());
   std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&values](std::int32_t i, std::int32_t j) {
-    const double vi = values[static_cast<std::size_t>(i)];
-    const double vj = values[static_cast<std::size_t>(j)];
-    const bool qi = vi >= kNoFigure;
-    const bool qj = vj >= kNoFigure;
-    if (qi != qj) return qi;
-    if (!qi) return i < j;
-    if (vi != vj) return vi > vj;
-    return i > j;
-  });
+  std::sort(order.begin(), order.end(),
+            [&values](std::int32_t i, std::int32_t j) { return DescendingBefore(values, i, j); });
   return order;
+}
+
+void SortDescendingOrder(const std::vector<double>& values, std::vector<std::int32_t>& order) {
+  if (!IsOrderOf(order, values.size())) {
+    order = GetDescendingOrder(values);
+    return;
+  }
+  // Insertion sort: as many moves as pairs out of order.
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    const std::int32_t moving = order[i];
+    std::size_t j = i;
+    for (; j > 0 && DescendingBefore(values, moving, order[j - 1]); --j) order[j] = order[j - 1];
+    order[j] = moving;
+  }
+}
+
+void RankMembers(const std::vector<double>& values, const std::vector<std::size_t>& members,
+                 std::vector<std::int32_t>& order, std::vector<std::size_t>& previous,
+                 std::vector<std::int32_t>& place) {
+  for (std::size_t p = 0; p < members.size(); ++p) place[members[p]] = static_cast<std::int32_t>(p);
+  // The members ranked at the date before, in their order, then the others.
+  order.clear();
+  for (std::size_t line : previous)
+    if (place[line] >= 0) {
+      order.push_back(place[line]);
+      place[line] = -1;
+    }
+  for (std::size_t line : members)
+    if (place[line] >= 0) {
+      order.push_back(place[line]);
+      place[line] = -1;
+    }
+  SortDescendingOrder(values, order);
+  previous.clear();
+  for (std::int32_t p : order) previous.push_back(members[static_cast<std::size_t>(p)]);
 }
 
 TSeries PrependSeries(const TSeries& a, const TSeries& b) {

@@ -49,6 +49,19 @@ TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& 
 // index comes first. Values below -1000000.0 or not numbers come last, in
 // ascending index order.
 std::vector<std::int32_t> GetDescendingOrder(const std::vector<double>& values);
+// The same order written into `order`, starting from the order it holds: an
+// order close to the result (such as that of the date before) takes few
+// moves. A content that is no order of 0..n-1 is replaced first.
+void SortDescendingOrder(const std::vector<double>& values, std::vector<std::int32_t>& order);
+// Ranks, starting from the order of the date before, the values of the
+// members at one date: `members` (ascending) holds the lines that take part,
+// values[p] the value of members[p]; on return `order` holds the positions p
+// from the highest value down (GetDescendingOrder) and `previous` the
+// members in that order, for the next date. `place` is work space, one entry
+// per line, -1 outside a call.
+void RankMembers(const std::vector<double>& values, const std::vector<std::size_t>& members,
+                 std::vector<std::int32_t>& order, std::vector<std::size_t>& previous,
+                 std::vector<std::int32_t>& place);
 
 // The points of A dated before B's first date, followed by all of B; A when B is empty.
 TSeries PrependSeries(const TSeries& a, const TSeries& b);

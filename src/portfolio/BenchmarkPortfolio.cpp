@@ -260,6 +260,10 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
 
   std::vector<double> values;
   std::vector<std::size_t> members;
+  // Each date's order starts from the order of the date after.
+  std::vector<std::int32_t> order;
+  std::vector<std::size_t> previous;
+  std::vector<std::int32_t> place(Lines.size(), -1);
   for (std::size_t k = n; k-- > 0;) {
     const double date = grid[k].Date;
     values.clear();
@@ -280,7 +284,7 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
       for (std::size_t i : members) Lines[i].Ranks[k].Value = 1.0;
       continue;
     }
-    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    RankMembers(values, members, order, previous, place);
     for (std::size_t p = 0; p < order.size(); ++p) {
       Lines[members[static_cast<std::size_t>(order[p])]].Ranks[k].Value = rankFlag ? static_cast<double>(p + 1) : 1.0;
     }

@@ -28,72 +28,70 @@ std::int32_t RankOf(double value) {
 // adjusted = w + (S != 0 ? w / S : 0) * (1 - S): w / S when S is not 0.
 double AdjustedWeight(double w, double sum) { return w + (sum != 0.0 ? w / sum : 0.0) * (1.0 - sum); }
 
-// The selections resolved to asset indices: a selection holds names, and
-// every asset carrying a selected name counts as selected. Selection k owns
-// Assets[Begin[k] .. Begin[k + 1]).
-struct TResolvedSelections {
-  std::vector<std::int32_t> Assets;
-  std::vector<std::size_t> Begin;
+// The assets grouped by name: positions ordered by name (equal names by
+// position), and for each asset the run [First[a], Last[a]) of that order
+// holding the assets of its name.
+struct TNameGroups {
+  std::vector<std::int32_t> ByName;
+  std::vector<std::size_t> First;
+  std::vector<std::size_t> Last;
 
-  TResolvedSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections) {
-    // The assets ordered by name (equal names by position): the assets of
-    // one name are the run byName[runBegin[a] .. runEnd[a]) of any of them.
+  explicit TNameGroups(const std::vector<TSLAssetSeries>& assets)
+      : ByName(assets.size()), First(assets.size()), Last(assets.size()) {
     const std::size_t n = assets.size();
-    std::vector<std::int32_t> byName(n);
-    std::iota(byName.begin(), byName.end(), 0);
-    std::stable_sort(byName.begin(), byName.end(), [&assets](std::int32_t a, std::int32_t b) {
+    std::iota(ByName.begin(), ByName.end(), 0);
+    std::stable_sort(ByName.begin(), ByName.end(), [&assets](std::int32_t a, std::int32_t b) {
       return assets[static_cast<std::size_t>(a)].Name < assets[static_cast<std::size_t>(b)].Name;
     });
-    std::vector<std::size_t> runBegin(n);
-    std::vector<std::size_t> runEnd(n);
     for (std::size_t first = 0; first < n;) {
       std::size_t last = first + 1;
-      const std::string& name = assets[static_cast<std::size_t>(byName[first])].Name;
-      while (last < n && assets[static_cast<std::size_t>(byName[last])].Name == name) ++last;
+      const std::string& name = assets[static_cast<std::size_t>(ByName[first])].Name;
+      while (last < n && assets[static_cast<std::size_t>(ByName[last])].Name == name) ++last;
       for (std::size_t j = first; j < last; ++j) {
-        runBegin[static_cast<std::size_t>(byName[j])] = first;
-        runEnd[static_cast<std::size_t>(byName[j])] = last;
+        First[static_cast<std::size_t>(ByName[j])] = first;
+        Last[static_cast<std::size_t>(ByName[j])] = last;
       }
       first = last;
     }
-    const auto append = [&](std::size_t a) {
-      Assets.insert(Assets.end(), byName.begin() + static_cast<std::ptrdiff_t>(runBegin[a]),
-                    byName.begin() + static_cast<std::ptrdiff_t>(runEnd[a]));
-    };
-
-    Begin.reserve(selections.size() + 1);
-    for (const TSLSelection& selection : selections) {
-      Begin.push_back(Assets.size());
-      // A selection lists its names in asset order: each is looked for after
-      // the previous match first, then among all names.
-      std::size_t cursor = 0;
-      for (const std::string& name : selection.Names) {
-        std::size_t a = cursor;
-        while (a < n && assets[a].Name != name) ++a;
-        if (a < n) {
-          cursor = a + 1;
-          append(a);
-          continue;
-        }
-        const auto found = std::lower_bound(
-            byName.begin(), byName.end(), name,
-            [&assets](std::int32_t x, const std::string& v) { return assets[static_cast<std::size_t>(x)].Name < v; });
-        if (found != byName.end() && assets[static_cast<std::size_t>(*found)].Name == name)
-          append(static_cast<std::size_t>(*found));
-      }
-    }
-    Begin.push_back(Assets.size());
   }
 
-  // Asset indices of selection k; EModelError when there is no selection k.
-  std::pair<const std::int32_t*, const std::int32_t*> Of(std::ptrdiff_t k) const {
-    if (k < 0 || static_cast<std::size_t>(k) + 1 >= Begin.size()) {
-      ThrowModelIndexError("ranking portfolio selections", k, Begin.empty() ? 0 : Begin.size() - 1);
-    }
-    const std::int32_t* base = Assets.data();
-    return {base + Begin[static_cast<std::size_t>(k)], base + Begin[static_cast<std::size_t>(k) + 1]};
+  // Appends the positions of the assets named as asset a.
+  void AppendGroup(std::size_t a, std::vector<std::int32_t>& out) const {
+    out.insert(out.end(), ByName.begin() + static_cast<std::ptrdiff_t>(First[a]),
+               ByName.begin() + static_cast<std::ptrdiff_t>(Last[a]));
   }
 };
+
+// Resolves the names of the selections to asset positions.
+void ResolveSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections,
+                       TSLSelectionAssets& resolved) {
+  const TNameGroups groups(assets);
+  const std::size_t n = assets.size();
+  resolved.Assets.clear();
+  resolved.Begin.clear();
+  resolved.Begin.reserve(selections.size() + 1);
+  for (const TSLSelection& selection : selections) {
+    resolved.Begin.push_back(resolved.Assets.size());
+    // A selection lists its names in asset order: each is looked for after
+    // the previous match first, then among all names.
+    std::size_t cursor = 0;
+    for (const std::string& name : selection.Names) {
+      std::size_t a = cursor;
+      while (a < n && assets[a].Name != name) ++a;
+      if (a < n) {
+        cursor = a + 1;
+        groups.AppendGroup(a, resolved.Assets);
+        continue;
+      }
+      const auto found = std::lower_bound(
+          groups.ByName.begin(), groups.ByName.end(), name,
+          [&assets](std::int32_t x, const std::string& v) { return assets[static_cast<std::size_t>(x)].Name < v; });
+      if (found != groups.ByName.end() && assets[static_cast<std::size_t>(*found)].Name == name)
+        groups.AppendGroup(static_cast<std::size_t>(*found), resolved.Assets);
+    }
+  }
+  resolved.Begin.push_back(resolved.Assets.size());
+}
 
 // Weight at reference point k of the asset, paired from the end with a
 // reference of referenceCount weight points.
@@ -102,7 +100,7 @@ double WeightAt(const TSLAssetSeries& asset, std::ptrdiff_t k, std::size_t refer
 }
 
 // Sum of the weights at reference point k of the assets of selection k.
-double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResolvedSelections& resolved,
+double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TSLSelectionAssets& resolved,
                          std::ptrdiff_t k, std::size_t referenceCount) {
   double sum = 0.0;
   const auto [first, last] = resolved.Of(k);
@@ -139,6 +137,21 @@ void AppendGridIndices(const TSeries& grid, double date, std::vector<std::int32_
 
 }  // namespace
 
+std::pair<const std::int32_t*, const std::int32_t*> TSLSelectionAssets::Of(std::ptrdiff_t k) const {
+  if (k < 0 || static_cast<std::size_t>(k) + 1 >= Begin.size()) {
+    ThrowModelIndexError("ranking portfolio selections", k, Begin.empty() ? 0 : Begin.size() - 1);
+  }
+  const std::int32_t* base = Assets.data();
+  return {base + Begin[static_cast<std::size_t>(k)], base + Begin[static_cast<std::size_t>(k) + 1]};
+}
+
+const TSLSelectionAssets& TSLPortfolio::SelectionAssetsOf(const std::vector<TSLSelection>& selections,
+                                                          TSLSelectionAssets& own) const {
+  if (PassSelections_ == &selections) return SelectionAssets_;
+  ResolveSelections(AssetSeries, selections, own);
+  return own;
+}
+
 void TSLPortfolio::Compute(bool flag, bool doRank, bool doRefresh) {
   if (doRank) RankAssets(flag);
   if (doRefresh) RefreshWeightSeries();
@@ -168,6 +181,10 @@ void TSLPortfolio::RankAssets(bool flag) {
   std::vector<std::size_t> collected;
   values.reserve(Lines.size());
   collected.reserve(Lines.size());
+  // Each date's order starts from the order of the date before.
+  std::vector<std::int32_t> order;
+  std::vector<std::size_t> previous;
+  std::vector<std::int32_t> place(Lines.size(), -1);
   for (std::size_t k = 0; k < N; ++k) {
     const double date = referenceValues[k].Date;
     values.clear();
@@ -180,7 +197,7 @@ void TSLPortfolio::RankAssets(bool flag) {
       values.push_back(own[static_cast<std::size_t>(j)].Value);
       collected.push_back(i);
     }
-    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    RankMembers(values, collected, order, previous, place);
     for (std::size_t p = 0; p < order.size(); ++p) {
       Lines[collected[static_cast<std::size_t>(order[p])]].Ranks[k].Value = flag ? static_cast<double>(p + 1) : 1.0;
     }
@@ -295,11 +312,16 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
       Selections.resize(Used);
     }
   } keepUsed{Allocations, selections, used};
+  // The asset positions of each selection, as resolving its names gives them.
+  SelectionAssets_.Assets.clear();
+  SelectionAssets_.Begin.assign(1, 0);
   if (referenceIndex < 0) return;
   const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
   const std::size_t N = referenceReturns.size();
   Allocations.reserve(N);
   selections.reserve(N);
+  SelectionAssets_.Begin.reserve(N + 1);
+  const TNameGroups groups(AssetSeries);
 
   struct TCandidate {
     std::size_t Asset;
@@ -345,7 +367,9 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
       allocation.Holdings.push_back({name, c.Weight, adjusted, adjusted, adjusted, c.Rank});
       allocation.TotalWeight += adjusted;
       selection.Names.push_back(name);
+      groups.AppendGroup(c.Asset, SelectionAssets_.Assets);
     }
+    SelectionAssets_.Begin.push_back(SelectionAssets_.Assets.size());
   }
 }
 
@@ -355,7 +379,8 @@ void TSLPortfolio::BuildReturns(std::int32_t referenceIndex, const std::vector<T
   const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
   const std::size_t N = referenceReturns.size();
   if (N < 2) return;
-  const TResolvedSelections resolved(AssetSeries, selections);
+  TSLSelectionAssets own;
+  const TSLSelectionAssets& resolved = SelectionAssetsOf(selections, own);
   Returns.reserve(N - 1);
   struct THeld {
     double Return;
@@ -401,6 +426,12 @@ void TSLPortfolio::RunResultPass(std::vector<TSLSelection>& selections,
   }
   const std::int32_t reference = ReferenceAssetIndex();
   BuildAllocations(reference, selections);
+  // While the pass runs, its selections stand resolved in SelectionAssets_.
+  struct TPass {
+    const std::vector<TSLSelection>*& Selections;
+    ~TPass() { Selections = nullptr; }
+  } pass{PassSelections_};
+  PassSelections_ = &selections;
   if (computeWeights) computeWeights(reference);
   BuildReturns(reference, selections);
   if (costs != nullptr) SubtractCosts(*costs);
@@ -412,7 +443,8 @@ void TSLPortfolio::AppendTurnover(std::int32_t referenceIndex, const std::vector
   const TSeries& referenceWeights = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Weights;
   const std::size_t N = referenceWeights.size();
   if (N < 2) return;
-  const TResolvedSelections resolved(AssetSeries, selections);
+  TSLSelectionAssets own;
+  const TSLSelectionAssets& resolved = SelectionAssetsOf(selections, own);
   const std::size_t count = AssetSeries.size();
   std::vector<char> heldBefore(count, 0);
   std::vector<char> heldNow(count, 0);
