@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <numeric>
 #include <utility>
@@ -63,8 +64,12 @@ TSeries SliceSeries(const TSeries& series, double from, double to) {
 void SliceSeriesInto(TSeries& target, const TSeries& series, double from, double to) {
   if (&target == &series) return CutSeriesInPlace(target, from, to);
   if (const auto run = AscendingRunInRange(series, from, to)) {
-    target.assign(series.begin() + static_cast<std::ptrdiff_t>(run->first),
-                  series.begin() + static_cast<std::ptrdiff_t>(run->second));
+    const TDataPoint* kept = series.data() + run->first;
+    const std::size_t count = run->second - run->first;
+    // A target that already holds the cut (that of an earlier run) is not written.
+    if (target.size() == count && (count == 0 || std::memcmp(target.data(), kept, count * sizeof(TDataPoint)) == 0))
+      return;
+    target.assign(kept, kept + count);
     return;
   }
   target.clear();

@@ -28,7 +28,8 @@ std::optional<std::pair<std::size_t, std::size_t>> AscendingRunInRange(const TSe
 // The points of SliceSeries(series, from, to): in place when they form one
 // run, else copied into `scratch` (which then holds them).
 TSeriesSpan SliceSpan(const TSeries& series, double from, double to, TSeries& scratch);
-// target := SliceSeries(series, from, to), in target's own storage.
+// target := SliceSeries(series, from, to), in target's own storage; a target
+// that already holds those points is not written.
 void SliceSeriesInto(TSeries& target, const TSeries& series, double from, double to);
 // SliceSeries on the series itself: series := SliceSeries(series, from, to).
 void CutSeriesInPlace(TSeries& series, double from, double to);

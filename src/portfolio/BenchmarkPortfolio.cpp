@@ -396,69 +396,85 @@ void TBenchmarkPortfolio::RebuildResults() {
   exposureSeries.reserve(n - 1);
   costSeries.reserve(n - 1);
 
-  // present: begun on or before d (the rows); earning: before d (the
-  // returns); trading: before the day of d (turnover and costs). The
-  // normalised weights of the rows at d and at the date before, by line.
-  std::vector<std::size_t> present;
-  std::vector<std::size_t> previousPresent;
-  std::vector<std::size_t> earning;
-  std::vector<std::size_t> trading;
+  // Per line: present at d (begun on or before d: the rows), earning (begun
+  // before d: the returns), trading (begun before the day of d: turnover and
+  // costs), each a subset of the one before; the normalised weights of the
+  // rows at d and at the date before, and the earning equity weights.
+  std::vector<double> first(lineCount, 0.0);
+  std::vector<char> weighted(lineCount, 0);
+  for (std::size_t i = 0; i < lineCount; ++i) {
+    weighted[i] = !Lines[i].EquityWeights.empty();
+    if (weighted[i]) first[i] = Lines[i].EquityWeights.front().Date;
+  }
+  std::vector<char> present(lineCount, 0);
+  std::vector<char> previousPresent(lineCount, 0);
+  std::vector<char> earning(lineCount, 0);
+  std::vector<char> trading(lineCount, 0);
   std::vector<double> equityNow(lineCount);
   std::vector<double> cashNow(lineCount);
   std::vector<double> equityBefore(lineCount);
   std::vector<double> cashBefore(lineCount);
   std::vector<double> equityEarning(lineCount);
   double presentSum = 0.0;
-  double previousPresentSum = 0.0;
-  const auto sumAt = [this, n](const std::vector<std::size_t>& set, std::size_t k) {
+  const char* const kEquity = "benchmark equity weights";
+  const char* const kCash = "benchmark cash weights";
+  // Sum of both legs at point k over the lines of a set, in line order.
+  const auto sumAt = [this, n, lineCount, kEquity, kCash](const std::vector<char>& set, std::size_t k) {
     double sum = 0.0;
-    for (std::size_t i : set)
-      sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
-             EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
+    for (std::size_t i = 0; i < lineCount; ++i)
+      if (set[i]) sum += EndValue(Lines[i].EquityWeights, n, k, kEquity) + EndValue(Lines[i].CashWeights, n, k, kCash);
     return sum;
   };
   // A normalised weight taken over (taken) or formed at point k of a weight series.
-  const char* const kEquity = "benchmark equity weights";
-  const char* const kCash = "benchmark cash weights";
   const auto weightAt = [n](bool taken, double formed, const TSeries& weights, std::size_t k, double sum,
                             const char* what) {
     return taken ? formed : Normalised(EndValue(weights, n, k, what), sum);
   };
   for (std::size_t k = 1; k < n; ++k) {
     const double d = dates[k].Date;
+    const double day = std::trunc(d);
     std::swap(present, previousPresent);
     std::swap(equityNow, equityBefore);
     std::swap(cashNow, cashBefore);
-    previousPresentSum = presentSum;
-    LinesBegun(Lines, d, false, present);
-    LinesBegun(Lines, d, true, earning);
-    LinesBegun(Lines, std::trunc(d), true, trading);
+    const double previousPresentSum = presentSum;
+    std::size_t presentCount = 0;
+    std::size_t earningCount = 0;
+    std::size_t tradingCount = 0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      present[i] = weighted[i] && first[i] <= d;
+      earning[i] = weighted[i] && first[i] < d;
+      trading[i] = weighted[i] && first[i] < day;
+      presentCount += static_cast<std::size_t>(present[i]);
+      earningCount += static_cast<std::size_t>(earning[i]);
+      tradingCount += static_cast<std::size_t>(trading[i]);
+    }
 
     // Allocation at d: both legs normalised by their sum S.
     TBenchmarkAllocation& row = WeightHistory[k - 1];
     row.Date = d;
     row.Total = 0.0;
-    row.Items.clear();
     presentSum = sumAt(present, k);
-    row.Items.reserve(present.size());
-    for (std::size_t i : present) {
+    row.Items.resize(presentCount);
+    std::size_t item = 0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!present[i]) continue;
       const TBenchmarkLine& line = Lines[i];
-      TBenchmarkHolding holding;
+      TBenchmarkHolding& holding = row.Items[item++];
       holding.Name = line.Name;
-      holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), presentSum);
-      holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, "benchmark cash weights"), presentSum);
+      holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, kEquity), presentSum);
+      holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, kCash), presentSum);
       holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
       equityNow[i] = holding.EquityWeight;
       cashNow[i] = holding.RiskFreeWeight;
       row.Total += holding.EquityWeight + holding.RiskFreeWeight;
-      row.Items.push_back(std::move(holding));
     }
 
     // Return at d: the normalised weights of the date before earn the returns of d.
     const bool earningWerePresent = k > 1 && earning == previousPresent;
     const double earningSum = earningWerePresent ? previousPresentSum : sumAt(earning, k - 1);
     double r = 0.0;
-    for (std::size_t i : earning) {
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!earning[i]) continue;
       const TBenchmarkLine& line = Lines[i];
       const double e = weightAt(earningWerePresent, equityBefore[i], line.EquityWeights, k - 1, earningSum, kEquity);
       const double c = weightAt(earningWerePresent, cashBefore[i], line.CashWeights, k - 1, earningSum, kCash);
@@ -469,14 +485,15 @@ void TBenchmarkPortfolio::RebuildResults() {
     ReturnSeries.push_back({d, r});
 
     // Turnover, exposure and costs over the trading lines (ComputeWeights).
-    const bool tradingEarn = trading == earning;
-    const bool tradingPresent = trading == present;
+    const bool tradingEarn = tradingCount == earningCount && trading == earning;
+    const bool tradingPresent = tradingCount == presentCount && trading == present;
     const double s0 = tradingEarn ? earningSum : sumAt(trading, k - 1);
     const double s1 = tradingPresent ? presentSum : sumAt(trading, k);
     double exposure = 0.0;
     double turnover = 0.0;
     double cost = 0.0;
-    for (std::size_t i : trading) {
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!trading[i]) continue;
       const TBenchmarkLine& line = Lines[i];
       const double e0 = weightAt(tradingEarn, equityEarning[i], line.EquityWeights, k - 1, s0, kEquity);
       const double e1 = weightAt(tradingPresent, equityNow[i], line.EquityWeights, k, s1, kEquity);

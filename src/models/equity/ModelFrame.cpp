@@ -81,37 +81,8 @@ std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, dou
 }
 
 void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountry>& countries, double from, double to) {
-  target.resize(countries.size());
-  for (std::size_t i = 0; i < countries.size(); ++i) {
-    const TCountry& country = countries[i];
-    TCountry& copy = target[i];
-    copy.Name = country.Name;
-    copy.RegionName = country.RegionName;
-    copy.Currency = country.Currency;
-    copy.IndexName = country.IndexName;
-    copy.IndexTicker = country.IndexTicker;
-    copy.Rank = country.Rank;
-    copy.RegionRank = country.RegionRank;
-    copy.IsDevelopped = country.IsDevelopped;
-    copy.ReverseQuote = country.ReverseQuote;
-    copy.EstimationDate = country.EstimationDate;
-    copy.EstimatedSignal = country.EstimatedSignal;
-    for (int type = atIndex; type <= atSpotFx; ++type) {
-      const std::vector<TAssetSeries>& source = *AssetsOfType(country, type);
-      std::vector<TAssetSeries>& assets = *AssetsOfType(copy, type);
-      assets.resize(source.size());
-      for (std::size_t k = 0; k < source.size(); ++k) {
-        const TAssetSeries& asset = source[k];
-        TAssetSeries& a = assets[k];
-        a.CountryName = asset.CountryName;
-        a.ID = asset.ID;
-        a.Title = asset.Title;
-        a.Type = asset.Type;
-        a.FirstDailyPoint = asset.FirstDailyPoint;
-        SliceSeriesInto(a.Series, asset.Series, from, to);
-      }
-    }
-  }
+  CopyCountryList(target, countries,
+                  [from, to](TSeries& cut, const TSeries& series) { SliceSeriesInto(cut, series, from, to); });
 }
 
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {
