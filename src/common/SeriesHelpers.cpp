@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <iterator>
 #include <numeric>
 #include <utility>
@@ -22,11 +26,31 @@ double PeriodReturn(TSeriesSpan s, std::size_t i) {
 namespace {
 
 // Ascending means every date is a number not below the one before (a NaN
-// date fails every comparison). Branch-free, so that the scan vectorises.
+// date fails every comparison). Branch-free; with SSE2 four points a step,
+// each point compared as a (date, value) pair with the one before, of which
+// only the date lane counts.
 bool IsAscending(const TSeries& series) {
-  if (series.empty()) return true;
-  bool ascending = !std::isnan(series.front().Date);
-  for (std::size_t i = 1; i < series.size(); ++i) ascending &= series[i].Date >= series[i - 1].Date;
+  static_assert(sizeof(TDataPoint) == 2 * sizeof(double) && offsetof(TDataPoint, Date) == 0);
+  const std::size_t n = series.size();
+  if (n == 0) return true;
+  const double* d = &series.data()->Date;  // dates at d[2i], values at d[2i + 1]
+  bool ascending = !std::isnan(d[0]);
+  std::size_t i = 1;
+#if defined(__SSE2__)
+  __m128d ok0 = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  __m128d ok1 = ok0;
+  __m128d ok2 = ok0;
+  __m128d ok3 = ok0;
+  for (; i + 4 <= n; i += 4) {
+    const double* p = d + 2 * i;
+    ok0 = _mm_and_pd(ok0, _mm_cmpge_pd(_mm_loadu_pd(p), _mm_loadu_pd(p - 2)));
+    ok1 = _mm_and_pd(ok1, _mm_cmpge_pd(_mm_loadu_pd(p + 2), _mm_loadu_pd(p)));
+    ok2 = _mm_and_pd(ok2, _mm_cmpge_pd(_mm_loadu_pd(p + 4), _mm_loadu_pd(p + 2)));
+    ok3 = _mm_and_pd(ok3, _mm_cmpge_pd(_mm_loadu_pd(p + 6), _mm_loadu_pd(p + 4)));
+  }
+  ascending &= (_mm_movemask_pd(_mm_and_pd(_mm_and_pd(ok0, ok1), _mm_and_pd(ok2, ok3))) & 1) != 0;
+#endif
+  for (; i < n; ++i) ascending &= d[2 * i] >= d[2 * (i - 1)];
   return ascending;
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/DateHelpers.h"
 #include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
 #include "common/SeriesTestData.h"
 #include "platform/DateTime.h"
 
@@ -117,6 +118,47 @@ TEST(SeriesArithmeticTest, AlignedOperationsRejectInputsThatDoNotPair) {
   }
   // Two single points on the same date have no common range.
   EXPECT_TRUE(MultiplySeries(single, single, true, false).empty());
+}
+
+// The aligned operations pair the cuts that SliceSeries gives, by position,
+// whether the cuts are runs of ascending series or points picked one by one
+// from series whose dates are out of order or not numbers in one place.
+TEST(SeriesArithmeticTest, AlignedOperationsPairTheCutsOfAnySeries) {
+  std::mt19937_64 rng(7);
+  const TSeries a = RandomLevels(rng, 11);
+  const TSeries b = RandomLevels(rng, 11);
+  std::vector<TSeries> variants{b};
+  for (std::size_t j = 0; j < b.size(); ++j)
+    for (double date : {b.front().Date - 400.0, kNaN, b[j].Date + 45.0}) {
+      TSeries broken = b;
+      broken[j].Date = date;
+      variants.push_back(broken);
+    }
+  for (const TSeries& other : variants) {
+    const auto range = GetCommonDateRange(a, other);
+    const TSeries ca = SliceSeries(a, range[0], range[1]);
+    const TSeries cb = SliceSeries(other, range[0], range[1]);
+    const bool pairs = !ca.empty() && ca.size() == cb.size();
+    TSeries product;
+    TSeries aligned;
+    TSeries returns;
+    for (std::size_t i = 0; pairs && i < ca.size(); ++i) {
+      product.push_back({ca[i].Date, ca[i].Value * (1.0 / cb[i].Value)});
+      aligned.push_back({ca[i].Date, cb[i].Value});
+      if (i == 0) continue;
+      returns.push_back({ca[i].Date, (ca[i].Value * cb[i].Value) / (ca[i - 1].Value * cb[i - 1].Value) - 1.0});
+    }
+    EXPECT_EQ(MultiplySeries(a, other, true, true), product);
+    EXPECT_EQ(AlignSeriesOnCommonRange(a, other), aligned);
+    EXPECT_EQ(ProductSeriesReturns(a, other), returns);
+    TSeries signal = other;
+    for (std::size_t i = 0; i < signal.size(); ++i) signal[i].Value = i % 2 == 0 ? 1.0 : 0.0;
+    const TSeries cs = SliceSeries(signal, range[0], range[1]);
+    TSeries expectedOn;
+    for (std::size_t i = 1; pairs && i < ca.size(); ++i)
+      if (cs[i - 1].Value == 1.0) expectedOn.push_back({ca[i].Date, ca[i].Value / ca[i - 1].Value - 1.0});
+    EXPECT_EQ(ConditionalReturns(a, signal, true), expectedOn);
+  }
 }
 
 TEST(SeriesArithmeticTest, ConditionalReturnsKeepPeriodsByOpeningSignal) {
