@@ -350,6 +350,16 @@ void TBenchmarkPortfolio::Recalculate(bool rankFlag) {
   RebuildResults();
 }
 
+void TBenchmarkPortfolio::RecalculateSeries(bool rankFlag) {
+  struct TRestore {
+    bool& WithHistory;
+    ~TRestore() { WithHistory = true; }
+  } restore{WithHistory_};
+  WithHistory_ = false;
+  Recalculate(rankFlag);
+  WeightHistory.clear();
+}
+
 void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rankFlag) {
   if (Lines.empty() || series.empty()) return;
   TSeries cash;
@@ -387,7 +397,7 @@ void TBenchmarkPortfolio::RebuildResults() {
   // The rows of an earlier result are rewritten in place (their holding lists
   // keep their storage), then the surplus is dropped: the same content as a
   // fresh history, without freeing and allocating a list per date.
-  if (WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
+  if (WithHistory_ && WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
   ReturnSeries.reserve(n - 1);
   TSeries turnoverSeries;
   TSeries exposureSeries;
@@ -450,23 +460,27 @@ void TBenchmarkPortfolio::RebuildResults() {
     }
 
     // Allocation at d: both legs normalised by their sum S.
-    TBenchmarkAllocation& row = WeightHistory[k - 1];
-    row.Date = d;
-    row.Total = 0.0;
     presentSum = sumAt(present, k);
-    row.Items.resize(presentCount);
-    std::size_t item = 0;
     for (std::size_t i = 0; i < lineCount; ++i) {
       if (!present[i]) continue;
-      const TBenchmarkLine& line = Lines[i];
-      TBenchmarkHolding& holding = row.Items[item++];
-      holding.Name = line.Name;
-      holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, kEquity), presentSum);
-      holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, kCash), presentSum);
-      holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
-      equityNow[i] = holding.EquityWeight;
-      cashNow[i] = holding.RiskFreeWeight;
-      row.Total += holding.EquityWeight + holding.RiskFreeWeight;
+      equityNow[i] = Normalised(EndValue(Lines[i].EquityWeights, n, k, kEquity), presentSum);
+      cashNow[i] = Normalised(EndValue(Lines[i].CashWeights, n, k, kCash), presentSum);
+    }
+    if (WithHistory_) {
+      TBenchmarkAllocation& row = WeightHistory[k - 1];
+      row.Date = d;
+      row.Total = 0.0;
+      row.Items.resize(presentCount);
+      std::size_t item = 0;
+      for (std::size_t i = 0; i < lineCount; ++i) {
+        if (!present[i]) continue;
+        TBenchmarkHolding& holding = row.Items[item++];
+        holding.Name = Lines[i].Name;
+        holding.EquityWeight = equityNow[i];
+        holding.RiskFreeWeight = cashNow[i];
+        holding.Rank = TruncatedRank(RankValue(Lines[i].Ranks, n, k));
+        row.Total += holding.EquityWeight + holding.RiskFreeWeight;
+      }
     }
 
     // Return at d: the normalised weights of the date before earn the returns of d.
@@ -506,7 +520,7 @@ void TBenchmarkPortfolio::RebuildResults() {
     exposureSeries.push_back({d, exposure});
     costSeries.push_back({d, cost});
   }
-  WeightHistory.resize(n - 1);
+  WeightHistory.resize(WithHistory_ ? n - 1 : 0);
   TurnoverSeries = std::move(turnoverSeries);
   ExposureSeries = std::move(exposureSeries);
   CostSeries = std::move(costSeries);

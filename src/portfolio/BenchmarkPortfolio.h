@@ -74,6 +74,9 @@ class TBenchmarkPortfolio {
   // Ranks (and with rankFlag selects) the lines, then rebuilds every result;
   // without lines all five result series come out empty.
   void Recalculate(bool rankFlag);
+  // Recalculate without the dated allocation table: WeightHistory comes out
+  // empty, the four series as Recalculate forms them.
+  void RecalculateSeries(bool rankFlag);
   // Replaces every line's cash returns by the series (with a 0.0 point one
   // period before its first date put in front), cuts the lines to the dates
   // they share with it, then recomputes as Recalculate does. An empty series
@@ -134,6 +137,8 @@ class TBenchmarkPortfolio {
   TSeries CostSeries;      // cost deducted from the returns per period
 
  private:
+  // Whether RebuildResults fills WeightHistory.
+  bool WithHistory_ = true;
   // Line with the most equity-weight points (the first on ties); -1 when none has any.
   std::int32_t LongestWeightLine() const;
   // Allocation rows, returns, weights and costs from the current lines.
