@@ -29,7 +29,7 @@ namespace {
 // date fails every comparison). Branch-free; with SSE2 four points a step,
 // each point compared as a (date, value) pair with the one before, of which
 // only the date lane counts.
-bool IsAscending(const TSeries& series) {
+bool IsAscending(TSeriesSpan series) {
   static_assert(sizeof(TDataPoint) == 2 * sizeof(double) && offsetof(TDataPoint, Date) == 0);
   const std::size_t n = series.size();
   if (n == 0) return true;
@@ -57,6 +57,8 @@ bool IsAscending(const TSeries& series) {
 bool Inside(const TDataPoint& point, double from, double to) { return from <= point.Date && point.Date <= to; }
 
 }  // namespace
+
+bool IsAscendingRun(TSeriesSpan points) { return IsAscending(points); }
 
 std::optional<std::pair<std::size_t, std::size_t>> AscendingRunInRange(const TSeries& series, double from, double to) {
   if (!(from <= to) || !IsAscending(series)) return std::nullopt;
@@ -222,11 +224,19 @@ void RankMembers(const std::vector<double>& values, const std::vector<std::size_
 }
 
 TSeries PrependSeries(const TSeries& a, const TSeries& b) {
-  if (b.empty()) return a;
   TSeries joined;
+  PrependSeriesInto(joined, a, b);
+  return joined;
+}
+
+void PrependSeriesInto(TSeries& target, const TSeries& a, const TSeries& b) {
+  if (b.empty()) {
+    target.assign(a.begin(), a.end());
+    return;
+  }
+  target.clear();
   const double first = b.front().Date;
   for (const TDataPoint& point : a)
-    if (point.Date < first) joined.push_back(point);
-  joined.insert(joined.end(), b.begin(), b.end());
-  return joined;
+    if (point.Date < first) target.push_back(point);
+  target.insert(target.end(), b.begin(), b.end());
 }

@@ -20,6 +20,9 @@ TSeries SliceSeries(const TSeries& series, double from, double to);
 // A run of points read in place (a slice without its copy).
 using TSeriesSpan = std::span<const TDataPoint>;
 
+// Whether the dates of the points ascend: each a number not below the one before.
+bool IsAscendingRun(TSeriesSpan points);
+
 // The positions [first, last) of the points dated in [from, to] when they
 // form one run: the dates ascend (no date is NaN) and from <= to. nullopt
 // otherwise, where only a point-by-point scan finds them.
@@ -66,6 +69,8 @@ void RankMembers(const std::vector<double>& values, const std::vector<std::size_
 
 // The points of A dated before B's first date, followed by all of B; A when B is empty.
 TSeries PrependSeries(const TSeries& a, const TSeries& b);
+// target := PrependSeries(a, b), in target's own storage (neither a nor b may be target).
+void PrependSeriesInto(TSeries& target, const TSeries& a, const TSeries& b);
 
 // Puts in front of records, from the latest to the earliest, one
 // value-initialised record (only its Date set) for every date of the

@@ -344,9 +344,13 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
     }
     const auto m = static_cast<std::int32_t>(candidates.size());
     double sum = 0.0;
+    std::size_t selected = 0;
     for (TCandidate& c : candidates) {
       c.Selected = IsRankSelected(c.Rank, m);
-      if (c.Selected) sum += c.Weight;
+      if (c.Selected) {
+        sum += c.Weight;
+        ++selected;
+      }
     }
     if (used == Allocations.size()) Allocations.emplace_back();
     if (used == selections.size()) selections.emplace_back();
@@ -355,18 +359,25 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
     ++used;
     allocation.Date = date;
     allocation.TotalWeight = 0.0;
-    allocation.Holdings.clear();
     selection.Date = date;
-    selection.Names.clear();
-    allocation.Holdings.reserve(candidates.size());
-    selection.Names.reserve(candidates.size());
+    // The holdings and names of the row are overwritten in place.
+    allocation.Holdings.resize(selected);
+    selection.Names.resize(selected);
+    std::size_t h = 0;
     for (const TCandidate& c : candidates) {
       if (!c.Selected) continue;
       const double adjusted = AdjustedWeight(c.Weight, sum);
       const std::string& name = AssetSeries[c.Asset].Name;
-      allocation.Holdings.push_back({name, c.Weight, adjusted, adjusted, adjusted, c.Rank});
+      TSLHolding& holding = allocation.Holdings[h];
+      holding.Name = name;
+      holding.Weight = c.Weight;
+      holding.AdjustedWeight = adjusted;
+      holding.OpeningWeight = adjusted;
+      holding.ClosingWeight = adjusted;
+      holding.Rank = c.Rank;
       allocation.TotalWeight += adjusted;
-      selection.Names.push_back(name);
+      selection.Names[h] = name;
+      ++h;
       groups.AppendGroup(c.Asset, SelectionAssets_.Assets);
     }
     SelectionAssets_.Begin.push_back(SelectionAssets_.Assets.size());

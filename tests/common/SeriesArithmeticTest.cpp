@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -63,6 +65,29 @@ TEST(SeriesArithmeticTest, ZeroPreviousValueGivesZeroReturn) {
   const TSeries hedged = HedgedReturns(Monthly(2020, 1, {100.0, 110.0}), Monthly(2020, 1, {0.0, 1.0}),
                                        Monthly(2020, 1, {100.0, 100.0}), Monthly(2020, 1, {100.0, 102.0}), 0.0);
   ExpectValuesNear(hedged, {0.02});
+}
+
+// Every return is p_i / p_(i-1) - 1 - rate, or 0.0 - rate after a zero price,
+// bit for bit, whatever the length (returns are formed two at a time, the
+// last one alone) and wherever the zero prices (or 0.0 of either sign) stand.
+TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
+  std::mt19937_64 rng(11);
+  for (std::size_t n = 2; n <= 9; ++n)
+    for (std::size_t zero = 0; zero <= n; ++zero) {
+      TSeries prices = RandomLevels(rng, n);
+      if (zero < n) prices[zero].Value = zero % 2 == 0 ? 0.0 : -0.0;
+      for (double rate : {0.0, 0.003}) {
+        const TSeries r = ComputeReturns(prices, rate);
+        ASSERT_EQ(r.size(), n - 1);
+        for (std::size_t i = 1; i < n; ++i) {
+          const double previous = prices[i - 1].Value;
+          const double expected = (previous == 0.0 ? 0.0 : prices[i].Value / previous - 1.0) - rate;
+          EXPECT_EQ(r[i - 1].Date, prices[i].Date);
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(r[i - 1].Value), std::bit_cast<std::uint64_t>(expected))
+              << n << " prices, zero at " << zero << ", return " << i;
+        }
+      }
+    }
 }
 
 // ---------------------------------------------------------------- aligned operations
