@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct TDataPoint {
 };
 
 using TSeries = std::vector<TDataPoint>;
+
+// A run of points read in place (a slice without its copy).
+using TSeriesSpan = std::span<const TDataPoint>;
 
 // Asset type codes; their stored texts are given by AssetTypeName().
 enum TAssetType : std::int32_t {

@@ -66,7 +66,7 @@ struct SlidingRuns {
   // the later points sharing date_i, loses the earlier points dated before
   // date_(i-k) (or without a usable date), and emit(i, aggregate) is called.
   template <typename TEmit>
-  static void Walk(const TSeries& series, std::size_t k, TEmit emit) {
+  static void Walk(TSeriesSpan series, std::size_t k, TEmit emit) {
     const std::size_t n = series.size();
     const TDataPoint* p = series.data();
     std::vector<TAgg> suffix(n);
@@ -128,25 +128,25 @@ struct MomentOps {
   }
 };
 
-// Walks the trailing one-year windows of a return series and appends
-// (date_i, figure(window aggregate)) for every window.
+// Walks the trailing one-year windows of a run of returns and writes
+// (date_i, figure(window aggregate)) for every window into `out`.
 template <typename TOps, typename TFigure>
-TSeries RollingOneYear(const TSeries& returns, TFigure figure) {
-  if (returns.empty()) return {};
+void RollingOneYear(TSeries& out, TSeriesSpan returns, TFigure figure) {
+  out.clear();
+  if (returns.empty()) return;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
   const double boundary = platform::EncodeDate(first.Year + 1, first.Month, 1);
   const std::size_t n = returns.size();
   std::size_t j = 0;
   while (j < n && !(returns[j].Date > boundary)) ++j;
-  if (j == 0 || j == n) return {};
+  if (j == 0 || j == n) return;
   const std::size_t k = j - 1;
 
-  TSeries out(n - k);
+  out.resize(n - k);
   TDataPoint* o = out.data();
   SlidingRuns<TOps>::Walk(returns, k, [&](std::size_t i, const typename TOps::TAgg& aggregate) {
     o[i - k] = {returns[i].Date, figure(aggregate)};
   });
-  return out;
 }
 
 // Shared loop of the two-leg blends: point i = (A_i date,
@@ -196,9 +196,9 @@ TSeries PositionSeries(const TSeries& positions, const TSeries& r, TValue value)
 // Index series compounded from 1.0 with a first point one period before the
 // first return: (date, figure(index, peak)) at every point.
 template <typename TFigure>
-TSeries CompoundedIndexSeries(const TSeries& returns, int frequency, TFigure figure) {
-  if (returns.empty()) return {};
-  TSeries out;
+void CompoundedIndexSeries(TSeries& out, TSeriesSpan returns, int frequency, TFigure figure) {
+  out.clear();
+  if (returns.empty()) return;
   out.reserve(returns.size() + 1);
   double index = 1.0;
   double peak = 1.0;
@@ -208,7 +208,6 @@ TSeries CompoundedIndexSeries(const TSeries& returns, int frequency, TFigure fig
     peak = std::max(peak, index);
     out.push_back({r.Date, figure(index, peak)});
   }
-  return out;
 }
 
 }  // namespace
@@ -305,17 +304,22 @@ TSeries ComputeReturns(const TSeries& prices, double rate) {
   return out;
 }
 
-TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool state) {
-  if (prices.empty() || signal.empty()) return {};
+void ConditionalReturnsInto(TSeries& out, const TSeries& prices, const TSeries& signal, bool state) {
+  out.clear();
+  if (prices.empty() || signal.empty()) return;
   const AlignedCuts<2> cuts = AlignPair(prices, signal);
-  if (cuts.Count < 2) return {};
+  if (cuts.Count < 2) return;
   const auto [price, opening] = cuts.Cut;
   const double wanted = state ? 1.0 : 0.0;
-  TSeries out;
   out.reserve(cuts.Count - 1);
   for (std::size_t i = 1; i < cuts.Count; ++i)
     if (opening[i - 1].Value == wanted)
       out.push_back({price[i].Date, PeriodReturn(price[i - 1].Value, price[i].Value)});
+}
+
+TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool state) {
+  TSeries out;
+  ConditionalReturnsInto(out, prices, signal, state);
   return out;
 }
 
@@ -394,23 +398,43 @@ TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
   return out;
 }
 
+void ReturnsToIndexInto(TSeries& target, TSeriesSpan returns, int frequency) {
+  CompoundedIndexSeries(target, returns, frequency, [](double index, double) { return index; });
+}
+
+void DrawdownSeriesInto(TSeries& target, TSeriesSpan returns, int frequency) {
+  CompoundedIndexSeries(target, returns, frequency, [](double index, double peak) { return index / peak - 1.0; });
+}
+
 TSeries ReturnsToIndex(const TSeries& returns, int frequency) {
-  return CompoundedIndexSeries(returns, frequency, [](double index, double) { return index; });
+  TSeries out;
+  ReturnsToIndexInto(out, returns, frequency);
+  return out;
 }
 
 TSeries DrawdownSeries(const TSeries& returns, int frequency) {
-  return CompoundedIndexSeries(returns, frequency, [](double index, double peak) { return index / peak - 1.0; });
+  TSeries out;
+  DrawdownSeriesInto(out, returns, frequency);
+  return out;
+}
+
+void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns) {
+  RollingOneYear<ProductOps>(target, returns, [](double growth) { return growth - 1.0; });
 }
 
 TSeries RollingOneYearReturns(const TSeries& returns) {
-  return RollingOneYear<ProductOps>(returns, [](double growth) { return growth - 1.0; });
+  TSeries out;
+  RollingOneYearReturnsInto(out, returns);
+  return out;
 }
 
 TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
-  return RollingOneYear<MomentOps>(returns, [annualFactor](const Moments& m) {
+  TSeries out;
+  RollingOneYear<MomentOps>(out, returns, [annualFactor](const Moments& m) {
     return m.N == 0.0 ? kNoFigure : std::sqrt(std::max(m.M2, 0.0) / m.N) * annualFactor;
   });
+  return out;
 }
 
 TSeries AllocationReturns(const TSeries& a, const TSeries& b, const TSeries& weights) {

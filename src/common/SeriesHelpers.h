@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
-#include <span>
 #include <utility>
 #include <vector>
 
@@ -16,9 +15,6 @@
 
 // Points whose date d satisfies from <= d <= to, in order.
 TSeries SliceSeries(const TSeries& series, double from, double to);
-
-// A run of points read in place (a slice without its copy).
-using TSeriesSpan = std::span<const TDataPoint>;
 
 // Whether the dates of the points ascend: each a number not below the one before.
 bool IsAscendingRun(TSeriesSpan points);
