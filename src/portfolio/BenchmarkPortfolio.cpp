@@ -80,16 +80,23 @@ void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TU
 void TBenchmarkPortfolio::BuildFromLegs(const std::vector<TBenchmarkLine>& legs, const std::vector<TCountry>& countries,
                                         const TUserSettings& settings, std::int32_t frequency, double endDate,
                                         bool trustFlag) {
+  // The lines of an earlier build are rewritten in place (their series keep
+  // their storage); the surplus is dropped.
+  std::vector<TBenchmarkLine> lines = std::move(Lines);
   StartBuild(settings, frequency, trustFlag);
+  std::size_t used = 0;
   for (std::size_t i = 0; i < countries.size(); ++i) {
     if (SettingsRow(settings, i).EqWeight / 100.0 == 0.0) continue;
     const TBenchmarkLine& leg = ModelAt(legs, static_cast<std::ptrdiff_t>(i), "benchmark legs");
-    TBenchmarkLine line;
+    if (used == lines.size()) lines.emplace_back();
+    TBenchmarkLine& line = lines[used];
     line.EquityReturns = leg.EquityReturns;
     line.CashReturns = leg.CashReturns;
     line.RankingValues = leg.RankingValues;
-    AddLine(std::move(line), countries, settings, endDate, i);
+    if (CompleteLine(line, countries, settings, endDate, i)) ++used;
   }
+  lines.resize(used);
+  Lines = std::move(lines);
   DropShortLines();
 }
 
@@ -137,23 +144,29 @@ void TBenchmarkPortfolio::StartBuild(const TUserSettings& settings, std::int32_t
 
 void TBenchmarkPortfolio::AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries,
                                   const TUserSettings& settings, double endDate, std::size_t country) {
+  if (CompleteLine(line, countries, settings, endDate, country)) Lines.push_back(std::move(line));
+}
+
+bool TBenchmarkPortfolio::CompleteLine(TBenchmarkLine& line, const std::vector<TCountry>& countries,
+                                       const TUserSettings& settings, double endDate, std::size_t country) const {
   // Both legs from one timing-factor series (BuildSignalWeights of each leg).
   const double w = SettingsRow(settings, country).EqWeight;
   const bool timed = QVTrustLevel != 0.0 || BLTrustLevel != 0.0;
   const TSeries factors =
       timed ? TimingFactors(countries, settings, line.EquityReturns, line.CashReturns, country) : TSeries{};
-  line.EquityWeights = LegWeights(timed ? factors : line.EquityReturns, w, true, timed);
-  line.CashWeights = LegWeights(timed ? factors : line.EquityReturns, w, false, timed);
+  LegWeightsInto(line.EquityWeights, timed ? factors : line.EquityReturns, w, true, timed);
+  LegWeightsInto(line.CashWeights, timed ? factors : line.EquityReturns, w, false, timed);
+  line.Ranks.clear();
 
   TSeries* series[] = {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights,
                        &line.CashWeights};
-  if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) return;
+  if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) return false;
   double from = line.EquityReturns.front().Date;
   for (const TSeries* s : series) from = std::max(from, s->front().Date);
-  for (TSeries* s : series) *s = SliceSeries(*s, from, endDate);
+  for (TSeries* s : series) CutSeriesInPlace(*s, from, endDate);
   line.Name = countries[country].Name;
   line.TransactionCost = SettingsRow(settings, country).EqTransactionCost;
-  Lines.push_back(std::move(line));
+  return true;
 }
 
 void TBenchmarkPortfolio::DropShortLines() {
@@ -190,13 +203,18 @@ TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& cou
 
 TSeries TBenchmarkPortfolio::LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors) {
   TSeries result;
-  result.reserve(source.size());
-  if (!factors) {
-    for (const TDataPoint& p : source) result.push_back({p.Date, eqWeight * (legFlag ? 1.0 : 0.0) / 100.0});
-    return result;
-  }
-  for (const TDataPoint& p : source) result.push_back({p.Date, (legFlag ? p.Value : 1.0 - p.Value) * eqWeight / 100.0});
+  LegWeightsInto(result, source, eqWeight, legFlag, factors);
   return result;
+}
+
+void TBenchmarkPortfolio::LegWeightsInto(TSeries& weights, const TSeries& source, double eqWeight, bool legFlag,
+                                         bool factors) {
+  weights.resize(source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const TDataPoint& p = source[i];
+    weights[i] = {p.Date, factors ? (legFlag ? p.Value : 1.0 - p.Value) * eqWeight / 100.0
+                                  : eqWeight * (legFlag ? 1.0 : 0.0) / 100.0};
+  }
 }
 
 TSeries TBenchmarkPortfolio::TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,

@@ -150,6 +150,10 @@ class TBenchmarkPortfolio {
   // none of them is empty.
   void AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries, const TUserSettings& settings,
                double endDate, std::size_t country);
+  // AddLine's work on a line that holds its legs: weights, cut, name, cost,
+  // no ranks; false when the line is not kept.
+  bool CompleteLine(TBenchmarkLine& line, const std::vector<TCountry>& countries, const TUserSettings& settings,
+                    double endDate, std::size_t country) const;
   // Timing factor g per signal date of country c (see CombineSignals and
   // SignalFactors); empty when the legs and the "QVSIGNAL" series leave no range.
   TSeries TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,
@@ -157,6 +161,8 @@ class TBenchmarkPortfolio {
   // One leg's weights: with factors, (date, (leg ? g : 1 - g) * eqWeight / 100)
   // per factor; without, (date, eqWeight * (leg ? 1 : 0) / 100) per point.
   static TSeries LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors);
+  // The same written into `weights` (its storage kept).
+  static void LegWeightsInto(TSeries& weights, const TSeries& source, double eqWeight, bool legFlag, bool factors);
   // Drops the lines with fewer than 12 ranking values or no weights.
   void DropShortLines();
 };

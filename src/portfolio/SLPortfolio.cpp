@@ -110,24 +110,6 @@ double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TSLSel
   return sum;
 }
 
-// SliceSeries(series, from, to). The series of a portfolio hold ascending
-// dates, so the points in [from, to] form one run, found by binary search;
-// other series (unordered, or with a date that is not a number) and bounds
-// that are not numbers take the plain scan.
-TSeries SliceAscending(const TSeries& series, double from, double to) {
-  if (std::isnan(from) || std::isnan(to)) return SliceSeries(series, from, to);
-  for (std::size_t i = 0; i < series.size(); ++i) {
-    if (std::isnan(series[i].Date) || (i > 0 && series[i].Date < series[i - 1].Date)) {
-      return SliceSeries(series, from, to);
-    }
-  }
-  auto first = std::lower_bound(series.begin(), series.end(), from,
-                                [](const TDataPoint& p, double date) { return p.Date < date; });
-  auto last = std::upper_bound(series.begin(), series.end(), to,
-                               [](double date, const TDataPoint& p) { return date < p.Date; });
-  return first < last ? TSeries(first, last) : TSeries{};
-}
-
 // Appends every grid index whose date equals `date`.
 void AppendGridIndices(const TSeries& grid, double date, std::vector<std::int32_t>& indices) {
   for (std::size_t k = 0; k < grid.size(); ++k) {
@@ -205,7 +187,7 @@ void TSLPortfolio::RankAssets(bool flag) {
 
   for (TSLLine& line : Lines) {
     if (line.RankingValues.empty()) continue;
-    line.Ranks = SliceAscending(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
+    CutSeriesInPlace(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
   }
 }
 
@@ -244,28 +226,31 @@ std::vector<std::int32_t> TSLPortfolio::GetStartIndices(bool useRankingValues, b
 }
 
 void TSLPortfolio::BuildAssetSeries() {
-  AssetSeries.clear();
   const TSeries grid = GetDateGrid(false);
-  if (grid.empty()) return;
-  const std::vector<std::int32_t> starts = GetStartIndices(false, true);
-  if (starts.empty()) return;
+  const std::vector<std::int32_t> starts = grid.empty() ? std::vector<std::int32_t>{} : GetStartIndices(false, true);
+  if (starts.empty()) {
+    AssetSeries.clear();
+    return;
+  }
   // The first grid date at which two lines of positive weight have begun
   // (equal indices counted apart); the only start when there is one.
   const std::int32_t startIndex = starts.size() >= 2 ? starts[1] : starts[0];
   const double startDate = grid[static_cast<std::size_t>(startIndex)].Date;
   const double endDate = grid.back().Date;
 
-  AssetSeries.reserve(Lines.size());
-  for (const TSLLine& line : Lines) {
+  // One asset per line, written over the assets of an earlier build (their
+  // series keep their storage).
+  AssetSeries.resize(Lines.size());
+  for (std::size_t i = 0; i < Lines.size(); ++i) {
+    const TSLLine& line = Lines[i];
     const double from =
         (!line.Ranks.empty() && line.Ranks.front().Date > startDate) ? line.Ranks.front().Date : startDate;
-    TSLAssetSeries asset;
+    TSLAssetSeries& asset = AssetSeries[i];
     asset.Name = line.Name;
-    asset.Returns = SliceAscending(line.Returns, from, endDate);
-    asset.Ranks = SliceAscending(line.Ranks, from, endDate);
-    asset.Weights = SliceAscending(line.Weights, from, endDate);
+    SliceSeriesInto(asset.Returns, line.Returns, from, endDate);
+    SliceSeriesInto(asset.Ranks, line.Ranks, from, endDate);
+    SliceSeriesInto(asset.Weights, line.Weights, from, endDate);
     asset.TransactionCost = line.TransactionCost;
-    AssetSeries.push_back(std::move(asset));
   }
 }
 
