@@ -28,6 +28,11 @@ extern const std::array<const char*, 9> kModelCodes;
 // it is dated after the series' last point and holds a value.
 std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries, bool intraMonth);
 
+// Whether PrepareWorkingList(countries, intraMonth) holds exactly the list:
+// every pair of signals already within their common range, and with
+// intraMonth no intra-month point to append.
+bool WorkingListIsTheList(const std::vector<TCountry>& countries, bool intraMonth);
+
 // Appends every asset's intra-month point (FirstDailyPoint) to its series
 // when it holds a value and is dated after the series' last point.
 void AppendIntraMonthPoints(TCountry& country);
