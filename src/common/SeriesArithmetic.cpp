@@ -402,7 +402,24 @@ TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
       const TDataPoint* pb = b.data() + b0;
       bool ascending = true;
       out[0] = {pa[0].Date, pb[0].Value};
-      for (std::size_t i = 1; i < n; ++i) {
+      std::size_t i = 1;
+#if defined(__SSE2__)
+      // A point at a time as a (date, value) pair: a's date with b's value;
+      // the order checks count in the date lane only.
+      __m128d previousA = _mm_loadu_pd(&pa[0].Date);
+      __m128d previousB = _mm_loadu_pd(&pb[0].Date);
+      __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
+      for (; i < n; ++i) {
+        const __m128d pointA = _mm_loadu_pd(&pa[i].Date);
+        const __m128d pointB = _mm_loadu_pd(&pb[i].Date);
+        ordered = _mm_and_pd(ordered, _mm_and_pd(_mm_cmpge_pd(pointA, previousA), _mm_cmpge_pd(pointB, previousB)));
+        _mm_storeu_pd(&out[i].Date, _mm_shuffle_pd(pointA, pointB, 2));
+        previousA = pointA;
+        previousB = pointB;
+      }
+      ascending = (_mm_movemask_pd(ordered) & 1) != 0;
+#endif
+      for (; i < n; ++i) {
         ascending &= pa[i].Date >= pa[i - 1].Date;
         ascending &= pb[i].Date >= pb[i - 1].Date;
         out[i] = {pa[i].Date, pb[i].Value};
