@@ -205,6 +205,10 @@ TEST(SeriesArithmeticTest, AlignedOperationsPairTheCutsOfAnySeries) {
     for (std::size_t i = 1; pairs && i < ca.size(); ++i)
       if (cs[i - 1].Value == 1.0) expectedOn.push_back({ca[i].Date, ca[i].Value / ca[i - 1].Value - 1.0});
     EXPECT_EQ(ConditionalReturns(a, signal, true), expectedOn);
+    // With the roles swapped: the broken series gives the dates.
+    TSeries swapped;
+    for (std::size_t i = 0; pairs && i < ca.size(); ++i) swapped.push_back({cb[i].Date, ca[i].Value});
+    EXPECT_EQ(AlignSeriesOnCommonRange(other, a), swapped);
   }
 }
 
