@@ -210,6 +210,31 @@ void CompoundedIndexSeries(TSeries& out, TSeriesSpan returns, int frequency, TFi
   }
 }
 
+// ComputeCentredSums(a, a): the two totals, means and flags are one, and so
+// are the three centred sums (the same terms in the same order).
+TCentredSums SelfCentredSums(const TSeries& a) {
+  TCentredSums sums;
+  const std::size_t n = a.size();
+  sums.Count = n;
+  if (n == 0) return sums;
+  const double first = a[0].Value;
+  double total = 0.0;
+  bool constant = true;
+  for (std::size_t i = 0; i < n; ++i) {
+    total += a[i].Value;
+    constant &= a[i].Value == first;
+  }
+  sums.MeanA = sums.MeanB = constant ? first : total / static_cast<double>(n);
+  if (constant) return sums;
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = a[i].Value - sums.MeanA;
+    sum += d * d;
+  }
+  sums.SumAA = sums.SumBB = sums.SumAB = sum;
+  return sums;
+}
+
 }  // namespace
 
 double PeriodsPerYear(std::int64_t frequency) {
@@ -223,26 +248,6 @@ TCentredSums ComputeCentredSums(const TSeries& a, const TSeries& b) {
   const std::size_t n = std::min(a.size(), b.size());
   sums.Count = n;
   if (n == 0) return sums;
-  if (&a == &b) {
-    // A series against itself: the two totals, means and flags are one, and
-    // so are the three centred sums (the same terms in the same order).
-    const double first = a[0].Value;
-    double total = 0.0;
-    bool constant = true;
-    for (std::size_t i = 0; i < n; ++i) {
-      total += a[i].Value;
-      constant &= a[i].Value == first;
-    }
-    sums.MeanA = sums.MeanB = constant ? first : total / static_cast<double>(n);
-    if (constant) return sums;
-    double sum = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const double d = a[i].Value - sums.MeanA;
-      sum += d * d;
-    }
-    sums.SumAA = sums.SumBB = sums.SumAB = sum;
-    return sums;
-  }
   // First pass: the means, and whether a series holds one value only.
   double totalA = 0.0;
   double totalB = 0.0;
@@ -529,7 +534,7 @@ TSeries PositionChangeCosts(const TSeries& positions, const TSeries& r, double c
 
 double AnnualizedVolatility(const TSeries& returns, int frequency) {
   if (returns.empty()) return kNoFigure;
-  const TCentredSums sums = ComputeCentredSums(returns, returns);
+  const TCentredSums sums = SelfCentredSums(returns);
   const double volatility =
       std::sqrt(sums.SumAA / static_cast<double>(sums.Count)) * std::sqrt(PeriodsPerYear(frequency));
   return std::isfinite(volatility) ? volatility : kNoFigure;
