@@ -1,5 +1,5 @@
-// The nine models, each a whole entry run with its by-value copies of the
-// country list and the settings:
+// The nine models, each a whole entry run (the frame's cut of the country
+// list into the record included):
 //  - on the sample data (40 countries, monthly since 1990) with the default
 //    settings, one by one and as the whole calculation of the nine;
 //  - the equity models on synthetic lists of 10/20/40/80 countries x
@@ -36,8 +36,8 @@ class NullProgress : public platform::ProgressSink {
 
 enum ModelId { kEQSL, kEQQV, kEQBL, kEQGP, kFISL, kFIGF, kFICY, kFIGP, kMYGP };
 
-// One entry run on its exported record with fresh copies of the shared list
-// and settings (the global models read the records of the earlier ones).
+// One entry run on its exported record, on the shared list and settings (the
+// global models read the records of the earlier ones).
 void RunModel(int model) {
   NullProgress progress;
   std::uint32_t step = 0;

@@ -4,13 +4,21 @@
 // the time per input point; the complexity fit shows the growth in N;
 // "allocs_per_call" counts the allocations of one call (a result series costs
 // one, a figure none), whatever N.
+//
+// With QUORVANE_STATS_DUMP=DIR set, the program writes the data set instead of
+// running: DIR/levels_N.f64 (40 x N points) and DIR/returns_N.f64 (40 x N-1
+// points) for each N, every point as the two doubles (date, value), country
+// after country; bench/stats_vs_numpy.sh runs numpy on those files.
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "AllocationCounter.h"
@@ -135,6 +143,34 @@ QUORVANE_SERIES_BENCHMARK(BM_AnnualizedVolatility);
 QUORVANE_SERIES_BENCHMARK(BM_Correlation);
 QUORVANE_SERIES_BENCHMARK(BM_Beta);
 
+// Writes the series of every country one after the other as (date, value) doubles.
+bool WriteSeries(const std::string& path, const std::vector<TSeries>& series) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = true;
+  for (const TSeries& s : series) ok = ok && std::fwrite(s.data(), sizeof(TDataPoint), s.size(), file) == s.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+int DumpData(const std::string& dir) {
+  for (const std::size_t n : {1000, 5000, 20000}) {
+    const CountryData& data = Data(n);
+    const std::string suffix = "_" + std::to_string(n) + ".f64";
+    if (!WriteSeries(dir + "/levels" + suffix, data.Levels) || !WriteSeries(dir + "/returns" + suffix, data.Returns)) {
+      std::fprintf(stderr, "cannot write the data set into %s\n", dir.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (const char* dir = std::getenv("QUORVANE_STATS_DUMP")) return DumpData(dir);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

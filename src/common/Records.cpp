@@ -1,5 +1,7 @@
 #include "common/Records.h"
 
+#include <cstring>
+
 namespace {
 constexpr const char* kAssetTypeNames[5] = {"INDEX", "RISK FREE ASSET", "RULE", "SIGNAL", "SPOT FX"};
 }
@@ -17,6 +19,19 @@ std::vector<TAssetSeries>* AssetsOfType(TCountry& country, int type) {
 
 const std::vector<TAssetSeries>* AssetsOfType(const TCountry& country, int type) {
   return AssetsOfType(const_cast<TCountry&>(country), type);
+}
+
+void AssignSeries(TSeries& target, const TSeries& source) {
+  static_assert(sizeof(TDataPoint) == 2 * sizeof(double), "points compared byte for byte");
+  if (&target == &source) return;
+  if (target.size() == source.size() &&
+      (source.empty() || std::memcmp(target.data(), source.data(), source.size() * sizeof(TDataPoint)) == 0))
+    return;
+  target.assign(source.begin(), source.end());
+}
+
+void CopyCountryList(std::vector<TCountry>& target, const std::vector<TCountry>& source) {
+  CopyCountryList(target, source, [](TSeries& to, const TSeries& from) { AssignSeries(to, from); });
 }
 
 const char* AssetTypeName(int type) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct TDataPoint {
 };
 
 using TSeries = std::vector<TDataPoint>;
+
+// A run of points read in place (a slice without its copy).
+using TSeriesSpan = std::span<const TDataPoint>;
 
 // Asset type codes; their stored texts are given by AssetTypeName().
 enum TAssetType : std::int32_t {
@@ -65,6 +69,19 @@ struct TCountry {
 // The asset array of a country for a type code 0..4; nullptr for other codes.
 std::vector<TAssetSeries>* AssetsOfType(TCountry& country, int type);
 const std::vector<TAssetSeries>* AssetsOfType(const TCountry& country, int type);
+
+// target := source for a series, its storage kept; a target that already
+// holds the same points (bit for bit) is not written.
+void AssignSeries(TSeries& target, const TSeries& source);
+
+// target := source for a country list, member by member, every series
+// through copySeries(target series, source series); the lists, texts and
+// series of target keep their storage (a list copied for an earlier run is
+// rewritten without allocating).
+template <class TCopySeries>
+void CopyCountryList(std::vector<TCountry>& target, const std::vector<TCountry>& source, TCopySeries copySeries);
+// The same with AssignSeries.
+void CopyCountryList(std::vector<TCountry>& target, const std::vector<TCountry>& source);
 
 // Stored text of an asset type code ("INDEX", ...); empty for unknown codes.
 const char* AssetTypeName(int type);
@@ -112,3 +129,42 @@ struct TPortfolioTemplate {
 
   friend bool operator==(const TPortfolioTemplate&, const TPortfolioTemplate&) = default;
 };
+
+template <class TCopySeries>
+void CopyCountryList(std::vector<TCountry>& target, const std::vector<TCountry>& source, TCopySeries copySeries) {
+  // Every member of the two records is copied below: a record that gains a
+  // member must gain its line here (the sizes are those of this build).
+  static_assert(sizeof(TCountry) == 312 && sizeof(TAssetSeries) == 144, "copy the new member in CopyCountryList");
+  if (&target == &source) return;
+  target.resize(source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const TCountry& from = source[i];
+    TCountry& to = target[i];
+    to.Name = from.Name;
+    to.RegionName = from.RegionName;
+    to.Currency = from.Currency;
+    to.IndexName = from.IndexName;
+    to.IndexTicker = from.IndexTicker;
+    to.Rank = from.Rank;
+    to.RegionRank = from.RegionRank;
+    to.IsDevelopped = from.IsDevelopped;
+    to.ReverseQuote = from.ReverseQuote;
+    to.EstimationDate = from.EstimationDate;
+    to.EstimatedSignal = from.EstimatedSignal;
+    for (int type = atIndex; type <= atSpotFx; ++type) {
+      const std::vector<TAssetSeries>& assets = *AssetsOfType(from, type);
+      std::vector<TAssetSeries>& copies = *AssetsOfType(to, type);
+      copies.resize(assets.size());
+      for (std::size_t k = 0; k < assets.size(); ++k) {
+        const TAssetSeries& asset = assets[k];
+        TAssetSeries& copy = copies[k];
+        copy.CountryName = asset.CountryName;
+        copy.ID = asset.ID;
+        copy.Title = asset.Title;
+        copy.Type = asset.Type;
+        copy.FirstDailyPoint = asset.FirstDailyPoint;
+        copySeries(copy.Series, asset.Series);
+      }
+    }
+  }
+}

@@ -4,8 +4,12 @@
 #include <array>
 #include <cmath>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/DateHelpers.h"
+#include "common/SeriesHelpers.h"
 #include "platform/DateTime.h"
 
 namespace {
@@ -19,52 +23,25 @@ double GrowthFactor(double previous, double value) { return previous == 0.0 ? 0.
 // 1 / value; 0.0 for 0.0.
 double Inverse(double value) { return value == 0.0 ? 0.0 : 1.0 / value; }
 
-bool InRange(double date, double from, double to) { return from <= date && date <= to; }
-
 // K series cut to [from, to] (the points whose date lies in the range, in
-// order) and walked together by position, without copying the cuts.
+// order), to be walked together by position: a cut that is one run of its
+// series (ascending dates) is read in place, any other is picked point by
+// point into the cuts' own storage. Not to be copied or moved.
 template <std::size_t K>
-class AlignedCuts {
- public:
-  AlignedCuts(const std::array<const TSeries*, K>& series, double from, double to)
-      : series_(series), from_(from), to_(to) {
-    count_ = CountInRange(*series_[0]);
-    for (std::size_t k = 1; k < K; ++k) {
-      if (CountInRange(*series_[k]) != count_) count_ = 0;
-    }
-  }
-
-  // Common number of points of the cuts; 0 when the cuts differ in length.
-  std::size_t Count() const { return count_; }
-
-  // Moves every cut to its next point; false once the cuts are exhausted.
-  bool Next() {
+struct AlignedCuts {
+  AlignedCuts(const std::array<const TSeries*, K>& series, double from, double to) {
     for (std::size_t k = 0; k < K; ++k) {
-      const TSeries& s = *series_[k];
-      std::size_t i = next_[k];
-      while (i < s.size() && !InRange(s[i].Date, from_, to_)) ++i;
-      if (i >= s.size()) return false;
-      current_[k] = i;
-      next_[k] = i + 1;
+      Cut[k] = SliceSpan(*series[k], from, to, Picked[k]);
+      if (k == 0) Count = Cut[0].size();
+      if (Cut[k].size() != Count) Count = 0;
     }
-    return true;
   }
+  AlignedCuts(const AlignedCuts&) = delete;
+  AlignedCuts& operator=(const AlignedCuts&) = delete;
 
-  // Current point of cut k (valid after a successful Next).
-  const TDataPoint& operator[](std::size_t k) const { return (*series_[k])[current_[k]]; }
-
- private:
-  std::size_t CountInRange(const TSeries& s) const {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [this](const TDataPoint& p) { return InRange(p.Date, from_, to_); }));
-  }
-
-  std::array<const TSeries*, K> series_;
-  double from_;
-  double to_;
-  std::size_t count_ = 0;
-  std::array<std::size_t, K> next_{};
-  std::array<std::size_t, K> current_{};
+  std::array<TSeriesSpan, K> Cut;
+  std::array<TSeries, K> Picked;
+  std::size_t Count = 0;  // common number of points of the cuts; 0 when they differ in length
 };
 
 // The two series cut to their common date range.
@@ -73,51 +50,53 @@ AlignedCuts<2> AlignPair(const TSeries& a, const TSeries& b) {
   return AlignedCuts<2>({&a, &b}, range[0], range[1]);
 }
 
-// Aggregate of the values of a sliding run [lo, hi) of a series, for any
-// associative combination, in amortised constant time per step and without
-// recomputing the run: the run is split into a front part [lo, mid) whose
-// suffix aggregates are stored, and a back part [mid, hi) kept as one running
-// aggregate. When the front part is used up, the back part becomes the new
-// front part (its suffix aggregates are formed once). A value that is not a
-// number leaves the aggregate when its point leaves the run.
+// Aggregates of the sliding runs [lo, hi) of a series, for any associative
+// combination, in amortised constant time per run and without recomputing a
+// run: a run is split into a front part [lo, mid) whose suffix aggregates are
+// stored, and a back part [mid, hi) kept as one running aggregate. When the
+// front part is used up, the back part becomes the new front part (its suffix
+// aggregates are formed once). A value that is not a number leaves the
+// aggregate when its point leaves the run. The state lives in locals of one
+// function, so that the running aggregate stays in registers.
 template <typename TOps>
-class SlidingAggregate {
- public:
+struct SlidingRuns {
   using TAgg = typename TOps::TAgg;
 
-  explicit SlidingAggregate(const TSeries& series) : series_(series), suffix_(series.size()) {}
-
-  std::size_t Lo() const { return lo_; }
-  std::size_t Hi() const { return hi_; }
-
-  void PushBack() {
-    back_ = TOps::Combine(back_, TOps::Lift(series_[hi_].Value));
-    ++hi_;
-  }
-
-  void PopFront() {
-    if (lo_ == hi_) return;
-    if (lo_ == mid_) {
-      TAgg acc = TOps::Identity();
-      for (std::size_t j = hi_; j > lo_; --j) {
-        acc = TOps::Combine(TOps::Lift(series_[j - 1].Value), acc);
-        suffix_[j - 1] = acc;
+  // For i from k to the last point: the run grows to the points up to i and
+  // the later points sharing date_i, loses the earlier points dated before
+  // date_(i-k) (or without a usable date), and emit(i, aggregate) is called.
+  template <typename TEmit>
+  static void Walk(TSeriesSpan series, std::size_t k, TEmit emit) {
+    const std::size_t n = series.size();
+    const TDataPoint* p = series.data();
+    std::vector<TAgg> suffix(n);
+    TAgg back = TOps::Identity();
+    std::size_t lo = 0;
+    std::size_t mid = 0;
+    std::size_t hi = 0;
+    for (std::size_t i = k; i < n; ++i) {
+      const double from = p[i - k].Date;
+      const double to = p[i].Date;
+      while (hi < n && (hi <= i || p[hi].Date <= to)) {
+        back = TOps::Combine(back, TOps::Lift(p[hi].Value));
+        ++hi;
       }
-      mid_ = hi_;
-      back_ = TOps::Identity();
+      while (lo < i - k && !(p[lo].Date >= from)) {
+        if (lo == hi) break;
+        if (lo == mid) {
+          TAgg acc = TOps::Identity();
+          for (std::size_t j = hi; j > lo; --j) {
+            acc = TOps::Combine(TOps::Lift(p[j - 1].Value), acc);
+            suffix[j - 1] = acc;
+          }
+          mid = hi;
+          back = TOps::Identity();
+        }
+        ++lo;
+      }
+      emit(i, TOps::Combine(lo < mid ? suffix[lo] : TOps::Identity(), back));
     }
-    ++lo_;
   }
-
-  TAgg Value() const { return TOps::Combine(lo_ < mid_ ? suffix_[lo_] : TOps::Identity(), back_); }
-
- private:
-  const TSeries& series_;
-  std::vector<TAgg> suffix_;
-  TAgg back_ = TOps::Identity();
-  std::size_t lo_ = 0;
-  std::size_t mid_ = 0;
-  std::size_t hi_ = 0;
 };
 
 // Growth product: prod (1 + r).
@@ -149,32 +128,25 @@ struct MomentOps {
   }
 };
 
-// Walks the trailing one-year windows of a return series and appends
-// (date_i, figure(window aggregate)) for every window.
+// Walks the trailing one-year windows of a run of returns and writes
+// (date_i, figure(window aggregate)) for every window into `out`.
 template <typename TOps, typename TFigure>
-TSeries RollingOneYear(const TSeries& returns, TFigure figure) {
-  if (returns.empty()) return {};
+void RollingOneYear(TSeries& out, TSeriesSpan returns, TFigure figure) {
+  out.clear();
+  if (returns.empty()) return;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
   const double boundary = platform::EncodeDate(first.Year + 1, first.Month, 1);
   const std::size_t n = returns.size();
   std::size_t j = 0;
   while (j < n && !(returns[j].Date > boundary)) ++j;
-  if (j == 0 || j == n) return {};
+  if (j == 0 || j == n) return;
   const std::size_t k = j - 1;
 
-  TSeries out;
-  out.reserve(n - k);
-  SlidingAggregate<TOps> window(returns);
-  for (std::size_t i = k; i < n; ++i) {
-    const double from = returns[i - k].Date;
-    const double to = returns[i].Date;
-    // Points up to i, and later points sharing date_i.
-    while (window.Hi() < n && (window.Hi() <= i || returns[window.Hi()].Date <= to)) window.PushBack();
-    // Earlier points dated before date_(i-k) (or without a usable date) leave.
-    while (window.Lo() < i - k && !(returns[window.Lo()].Date >= from)) window.PopFront();
-    out.push_back({to, figure(window.Value())});
-  }
-  return out;
+  out.resize(n - k);
+  TDataPoint* o = out.data();
+  SlidingRuns<TOps>::Walk(returns, k, [&](std::size_t i, const typename TOps::TAgg& aggregate) {
+    o[i - k] = {returns[i].Date, figure(aggregate)};
+  });
 }
 
 // Shared loop of the two-leg blends: point i = (A_i date,
@@ -224,9 +196,9 @@ TSeries PositionSeries(const TSeries& positions, const TSeries& r, TValue value)
 // Index series compounded from 1.0 with a first point one period before the
 // first return: (date, figure(index, peak)) at every point.
 template <typename TFigure>
-TSeries CompoundedIndexSeries(const TSeries& returns, int frequency, TFigure figure) {
-  if (returns.empty()) return {};
-  TSeries out;
+void CompoundedIndexSeries(TSeries& out, TSeriesSpan returns, int frequency, TFigure figure) {
+  out.clear();
+  if (returns.empty()) return;
   out.reserve(returns.size() + 1);
   double index = 1.0;
   double peak = 1.0;
@@ -236,7 +208,31 @@ TSeries CompoundedIndexSeries(const TSeries& returns, int frequency, TFigure fig
     peak = std::max(peak, index);
     out.push_back({r.Date, figure(index, peak)});
   }
-  return out;
+}
+
+// ComputeCentredSums(a, a): the two totals, means and flags are one, and so
+// are the three centred sums (the same terms in the same order).
+TCentredSums SelfCentredSums(const TSeries& a) {
+  TCentredSums sums;
+  const std::size_t n = a.size();
+  sums.Count = n;
+  if (n == 0) return sums;
+  const double first = a[0].Value;
+  double total = 0.0;
+  bool constant = true;
+  for (std::size_t i = 0; i < n; ++i) {
+    total += a[i].Value;
+    constant &= a[i].Value == first;
+  }
+  sums.MeanA = sums.MeanB = constant ? first : total / static_cast<double>(n);
+  if (constant) return sums;
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double d = a[i].Value - sums.MeanA;
+    sum += d * d;
+  }
+  sums.SumAA = sums.SumBB = sums.SumAB = sum;
+  return sums;
 }
 
 }  // namespace
@@ -279,59 +275,76 @@ TCentredSums ComputeCentredSums(const TSeries& a, const TSeries& b) {
 
 TSeries MultiplySeries(const TSeries& a, const TSeries& b, bool keepA, bool invertB) {
   if (a.empty() || b.empty()) return {};
-  AlignedCuts<2> cuts = AlignPair(a, b);
-  if (cuts.Count() == 0) return {};
-  TSeries out;
-  out.reserve(cuts.Count());
-  while (cuts.Next()) {
-    const double va = keepA ? cuts[0].Value : Inverse(cuts[0].Value);
-    const double vb = invertB ? Inverse(cuts[1].Value) : cuts[1].Value;
-    out.push_back({cuts[0].Date, va * vb});
+  const AlignedCuts<2> cuts = AlignPair(a, b);
+  if (cuts.Count == 0) return {};
+  const auto [ca, cb] = cuts.Cut;
+  TSeries out(cuts.Count);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const double va = keepA ? ca[i].Value : Inverse(ca[i].Value);
+    const double vb = invertB ? Inverse(cb[i].Value) : cb[i].Value;
+    out[i] = {ca[i].Date, va * vb};
   }
   return out;
 }
 
 TSeries ProductSeriesReturns(const TSeries& a, const TSeries& b) {
   if (a.empty() || b.empty()) return {};
-  AlignedCuts<2> cuts = AlignPair(a, b);
-  if (cuts.Count() < 2) return {};
-  TSeries out;
-  out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  double previous = cuts[0].Value * cuts[1].Value;
-  while (cuts.Next()) {
-    const double product = cuts[0].Value * cuts[1].Value;
-    out.push_back({cuts[0].Date, PeriodReturn(previous, product)});
-    previous = product;
-  }
+  const AlignedCuts<2> cuts = AlignPair(a, b);
+  if (cuts.Count < 2) return {};
+  const auto [ca, cb] = cuts.Cut;
+  TSeries out(cuts.Count - 1);
+  for (std::size_t i = 1; i < cuts.Count; ++i)
+    out[i - 1] = {ca[i].Date, PeriodReturn(ca[i - 1].Value * cb[i - 1].Value, ca[i].Value * cb[i].Value)};
   return out;
 }
 
 TSeries ComputeReturns(const TSeries& prices, double rate) {
   if (prices.size() < 2) return {};
-  TSeries out;
-  out.reserve(prices.size() - 1);
-  for (std::size_t i = 1; i < prices.size(); ++i) {
-    out.push_back({prices[i].Date, PeriodReturn(prices[i - 1].Value, prices[i].Value) - rate});
+  TSeries out(prices.size() - 1);
+  const TDataPoint* p = prices.data();
+  TDataPoint* r = out.data();
+  std::size_t i = 1;
+#if defined(__SSE2__)
+  // Two returns a step, each as PeriodReturn forms it: the quotient (by 1.0
+  // where the previous price is 0.0, then dropped for 0.0) less 1.0, less the rate.
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d one = _mm_set1_pd(1.0);
+  const __m128d rates = _mm_set1_pd(rate);
+  __m128d before = _mm_loadu_pd(&p[0].Date);  // (date, value) of point i - 1
+  for (; i + 2 <= prices.size(); i += 2) {
+    const __m128d at = _mm_loadu_pd(&p[i].Date);
+    const __m128d after = _mm_loadu_pd(&p[i + 1].Date);
+    const __m128d previous = _mm_unpackhi_pd(before, at);
+    const __m128d value = _mm_unpackhi_pd(at, after);
+    const __m128d isZero = _mm_cmpeq_pd(previous, zero);
+    const __m128d divisor = _mm_or_pd(_mm_and_pd(isZero, one), _mm_andnot_pd(isZero, previous));
+    const __m128d change = _mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one));
+    const __m128d net = _mm_sub_pd(change, rates);
+    _mm_storeu_pd(&r[i - 1].Date, _mm_unpacklo_pd(at, net));
+    _mm_storeu_pd(&r[i].Date, _mm_unpackhi_pd(_mm_unpacklo_pd(after, after), net));
+    before = after;
   }
+#endif
+  for (; i < prices.size(); ++i) r[i - 1] = {p[i].Date, PeriodReturn(p[i - 1].Value, p[i].Value) - rate};
   return out;
 }
 
-TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool state) {
-  if (prices.empty() || signal.empty()) return {};
-  AlignedCuts<2> cuts = AlignPair(prices, signal);
-  if (cuts.Count() < 2) return {};
+void ConditionalReturnsInto(TSeries& out, const TSeries& prices, const TSeries& signal, bool state) {
+  out.clear();
+  if (prices.empty() || signal.empty()) return;
+  const AlignedCuts<2> cuts = AlignPair(prices, signal);
+  if (cuts.Count < 2) return;
+  const auto [price, opening] = cuts.Cut;
   const double wanted = state ? 1.0 : 0.0;
+  out.reserve(cuts.Count - 1);
+  for (std::size_t i = 1; i < cuts.Count; ++i)
+    if (opening[i - 1].Value == wanted)
+      out.push_back({price[i].Date, PeriodReturn(price[i - 1].Value, price[i].Value)});
+}
+
+TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool state) {
   TSeries out;
-  out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  double previousPrice = cuts[0].Value;
-  double openingSignal = cuts[1].Value;
-  while (cuts.Next()) {
-    if (openingSignal == wanted) out.push_back({cuts[0].Date, PeriodReturn(previousPrice, cuts[0].Value)});
-    previousPrice = cuts[0].Value;
-    openingSignal = cuts[1].Value;
-  }
+  ConditionalReturnsInto(out, prices, signal, state);
   return out;
 }
 
@@ -344,57 +357,126 @@ TSeries HedgedReturns(const TSeries& asset, const TSeries& fx, const TSeries& lo
   if (asset.empty() || fx.empty() || localCash.empty() || targetCash.empty()) return {};
   const std::array<double, 2> r1 = GetCommonDateRange(asset, fx);
   const std::array<double, 2> r2 = GetCommonDateRange(localCash, targetCash);
-  AlignedCuts<4> cuts({&asset, &fx, &localCash, &targetCash}, std::max(r1[0], r2[0]), std::min(r1[1], r2[1]));
-  if (cuts.Count() < 2) return {};
-  TSeries out;
-  out.reserve(cuts.Count() - 1);
-  cuts.Next();
-  std::array<double, 4> previous{cuts[0].Value, cuts[1].Value, cuts[2].Value, cuts[3].Value};
-  while (cuts.Next()) {
-    const double rA = PeriodReturn(previous[0], cuts[0].Value);
-    const double rL = PeriodReturn(previous[2], cuts[2].Value);
-    const double rT = PeriodReturn(previous[3], cuts[3].Value) - rate;
-    out.push_back({cuts[0].Date, rT + (rA - rL) * GrowthFactor(previous[1], cuts[1].Value)});
-    previous = {cuts[0].Value, cuts[1].Value, cuts[2].Value, cuts[3].Value};
+  const AlignedCuts<4> cuts({&asset, &fx, &localCash, &targetCash}, std::max(r1[0], r2[0]), std::min(r1[1], r2[1]));
+  if (cuts.Count < 2) return {};
+  const auto [a, x, l, t] = cuts.Cut;
+  TSeries out(cuts.Count - 1);
+  for (std::size_t i = 1; i < cuts.Count; ++i) {
+    const double rA = PeriodReturn(a[i - 1].Value, a[i].Value);
+    const double rL = PeriodReturn(l[i - 1].Value, l[i].Value);
+    const double rT = PeriodReturn(t[i - 1].Value, t[i].Value) - rate;
+    out[i - 1] = {a[i].Date, rT + (rA - rL) * GrowthFactor(x[i - 1].Value, x[i].Value)};
   }
   return out;
 }
 
 TSeries ScaleSeries(const TSeries& a, const TSeries& b) {
   if (a.empty() || a.size() != b.size()) return {};
-  TSeries out;
-  out.reserve(a.size());
-  for (std::size_t i = 0; i < a.size(); ++i) out.push_back({a[i].Date, a[i].Value * b[i].Value});
+  TSeries out(a.size());
+  for (std::size_t i = 0; i < a.size(); ++i) out[i] = {a[i].Date, a[i].Value * b[i].Value};
   return out;
 }
 
 TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
   if (a.empty() || b.empty()) return {};
-  AlignedCuts<2> cuts = AlignPair(a, b);
-  if (cuts.Count() == 0) return {};
-  TSeries out;
-  out.reserve(cuts.Count());
-  while (cuts.Next()) out.push_back({cuts[0].Date, cuts[1].Value});
+  // The usual case in one pass over the cuts: both series ascending and cut to
+  // runs of one length. The runs are found by binary search and copied while
+  // their order is checked; the rest of each series is checked apart. Any
+  // other case takes the aligned cuts below.
+  const std::array<double, 2> range = GetCommonDateRange(a, b);
+  if (range[0] <= range[1]) {
+    const auto runOf = [&range](const TSeries& s) {
+      const auto first =
+          std::lower_bound(s.begin(), s.end(), range[0], [](const TDataPoint& p, double d) { return p.Date < d; });
+      const auto last =
+          std::upper_bound(first, s.end(), range[1], [](double d, const TDataPoint& p) { return d < p.Date; });
+      return std::pair<std::size_t, std::size_t>(static_cast<std::size_t>(first - s.begin()),
+                                                 static_cast<std::size_t>(last - s.begin()));
+    };
+    const auto [a0, a1] = runOf(a);
+    const auto [b0, b1] = runOf(b);
+    const std::size_t n = a1 - a0;
+    // The parts around the runs, each with the run's end point it meets.
+    const auto outsideAscends = [](const TSeries& s, std::size_t first, std::size_t last) {
+      return IsAscendingRun(TSeriesSpan(s.data(), first + 1)) &&
+             IsAscendingRun(TSeriesSpan(s.data() + last - 1, s.size() - last + 1));
+    };
+    if (n > 0 && b1 - b0 == n && outsideAscends(a, a0, a1) && outsideAscends(b, b0, b1)) {
+      TSeries out(n);
+      const TDataPoint* pa = a.data() + a0;
+      const TDataPoint* pb = b.data() + b0;
+      bool ascending = true;
+      out[0] = {pa[0].Date, pb[0].Value};
+      std::size_t i = 1;
+#if defined(__SSE2__)
+      // A point at a time as a (date, value) pair: a's date with b's value;
+      // the order checks count in the date lane only.
+      __m128d previousA = _mm_loadu_pd(&pa[0].Date);
+      __m128d previousB = _mm_loadu_pd(&pb[0].Date);
+      __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
+      for (; i < n; ++i) {
+        const __m128d pointA = _mm_loadu_pd(&pa[i].Date);
+        const __m128d pointB = _mm_loadu_pd(&pb[i].Date);
+        ordered = _mm_and_pd(ordered, _mm_and_pd(_mm_cmpge_pd(pointA, previousA), _mm_cmpge_pd(pointB, previousB)));
+        _mm_storeu_pd(&out[i].Date, _mm_shuffle_pd(pointA, pointB, 2));
+        previousA = pointA;
+        previousB = pointB;
+      }
+      ascending = (_mm_movemask_pd(ordered) & 1) != 0;
+#endif
+      for (; i < n; ++i) {
+        ascending &= pa[i].Date >= pa[i - 1].Date;
+        ascending &= pb[i].Date >= pb[i - 1].Date;
+        out[i] = {pa[i].Date, pb[i].Value};
+      }
+      if (ascending) return out;
+    }
+  }
+  const AlignedCuts<2> cuts = AlignPair(a, b);
+  if (cuts.Count == 0) return {};
+  const auto [ca, cb] = cuts.Cut;
+  TSeries out(cuts.Count);
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = {ca[i].Date, cb[i].Value};
   return out;
 }
 
+void ReturnsToIndexInto(TSeries& target, TSeriesSpan returns, int frequency) {
+  CompoundedIndexSeries(target, returns, frequency, [](double index, double) { return index; });
+}
+
+void DrawdownSeriesInto(TSeries& target, TSeriesSpan returns, int frequency) {
+  CompoundedIndexSeries(target, returns, frequency, [](double index, double peak) { return index / peak - 1.0; });
+}
+
 TSeries ReturnsToIndex(const TSeries& returns, int frequency) {
-  return CompoundedIndexSeries(returns, frequency, [](double index, double) { return index; });
+  TSeries out;
+  ReturnsToIndexInto(out, returns, frequency);
+  return out;
 }
 
 TSeries DrawdownSeries(const TSeries& returns, int frequency) {
-  return CompoundedIndexSeries(returns, frequency, [](double index, double peak) { return index / peak - 1.0; });
+  TSeries out;
+  DrawdownSeriesInto(out, returns, frequency);
+  return out;
+}
+
+void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns) {
+  RollingOneYear<ProductOps>(target, returns, [](double growth) { return growth - 1.0; });
 }
 
 TSeries RollingOneYearReturns(const TSeries& returns) {
-  return RollingOneYear<ProductOps>(returns, [](double growth) { return growth - 1.0; });
+  TSeries out;
+  RollingOneYearReturnsInto(out, returns);
+  return out;
 }
 
 TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
-  return RollingOneYear<MomentOps>(returns, [annualFactor](const Moments& m) {
+  TSeries out;
+  RollingOneYear<MomentOps>(out, returns, [annualFactor](const Moments& m) {
     return m.N == 0.0 ? kNoFigure : std::sqrt(std::max(m.M2, 0.0) / m.N) * annualFactor;
   });
+  return out;
 }
 
 TSeries AllocationReturns(const TSeries& a, const TSeries& b, const TSeries& weights) {
@@ -452,7 +534,7 @@ TSeries PositionChangeCosts(const TSeries& positions, const TSeries& r, double c
 
 double AnnualizedVolatility(const TSeries& returns, int frequency) {
   if (returns.empty()) return kNoFigure;
-  const TCentredSums sums = ComputeCentredSums(returns, returns);
+  const TCentredSums sums = SelfCentredSums(returns);
   const double volatility =
       std::sqrt(sums.SumAA / static_cast<double>(sums.Count)) * std::sqrt(PeriodsPerYear(frequency));
   return std::isfinite(volatility) ? volatility : kNoFigure;

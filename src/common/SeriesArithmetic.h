@@ -61,6 +61,8 @@ TSeries ComputeReturns(const TSeries& prices, double rate);
 TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, bool state);
 // The same; the number is not read (kept for callers that pass one).
 TSeries ConditionalReturns(const TSeries& prices, const TSeries& signal, double unused, bool state);
+// The same written into `target` (its storage kept).
+void ConditionalReturnsInto(TSeries& target, const TSeries& prices, const TSeries& signal, bool state);
 
 // Returns of an asset held in a target currency with its currency risk hedged
 // through the two cash rates, over the window common to (asset, fx) and
@@ -85,6 +87,10 @@ TSeries ReturnsToIndex(const TSeries& returns, int frequency);
 // the first return date, 0.0), then I / peak - 1 with I = I * (1 + r_k),
 // peak = max(peak, I), both starting at 1.0; n + 1 points.
 TSeries DrawdownSeries(const TSeries& returns, int frequency);
+// ReturnsToIndex and DrawdownSeries of a run of returns read in place,
+// written into `target` (its storage kept).
+void ReturnsToIndexInto(TSeries& target, TSeriesSpan returns, int frequency);
+void DrawdownSeriesInto(TSeries& target, TSeriesSpan returns, int frequency);
 
 // Trailing one-year windows: with y, m the year and month of the first date,
 // j the first point dated after 1 m (y + 1) and k = j - 1, point i (i >= k)
@@ -92,6 +98,8 @@ TSeries DrawdownSeries(const TSeries& returns, int frequency);
 // after that boundary.
 // Value: product of (1 + r) over the window minus 1.
 TSeries RollingOneYearReturns(const TSeries& returns);
+// The same of a run of returns read in place, written into `target` (its storage kept).
+void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns);
 // Value: population standard deviation of the window times sqrt(periods per year).
 TSeries RollingOneYearVolatility(const TSeries& returns, int frequency);
 

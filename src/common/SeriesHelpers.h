@@ -3,8 +3,10 @@
 // descending order of values and the extension of dated lists to the signal
 // date grid.
 
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +15,21 @@
 
 // Points whose date d satisfies from <= d <= to, in order.
 TSeries SliceSeries(const TSeries& series, double from, double to);
+
+// Whether the dates of the points ascend: each a number not below the one before.
+bool IsAscendingRun(TSeriesSpan points);
+
+// The positions [first, last) of the points dated in [from, to] when they
+// form one run: the dates ascend (no date is NaN) and from <= to. nullopt
+// otherwise, where only a point-by-point scan finds them.
+std::optional<std::pair<std::size_t, std::size_t>> AscendingRunInRange(const TSeries& series, double from, double to);
+
+// The points of SliceSeries(series, from, to): in place when they form one
+// run, else copied into `scratch` (which then holds them).
+TSeriesSpan SliceSpan(const TSeries& series, double from, double to, TSeries& scratch);
+// target := SliceSeries(series, from, to), in target's own storage; a target
+// that already holds those points is not written.
+void SliceSeriesInto(TSeries& target, const TSeries& series, double from, double to);
 // SliceSeries on the series itself: series := SliceSeries(series, from, to).
 void CutSeriesInPlace(TSeries& series, double from, double to);
 
@@ -32,9 +49,24 @@ TSeries ComputeHedgedReturns(const TSeries& a, const TSeries& b, const TSeries& 
 // index comes first. Values below -1000000.0 or not numbers come last, in
 // ascending index order.
 std::vector<std::int32_t> GetDescendingOrder(const std::vector<double>& values);
+// The same order written into `order`, starting from the order it holds: an
+// order close to the result (such as that of the date before) takes few
+// moves. A content that is no order of 0..n-1 is replaced first.
+void SortDescendingOrder(const std::vector<double>& values, std::vector<std::int32_t>& order);
+// Ranks, starting from the order of the date before, the values of the
+// members at one date: `members` (ascending) holds the lines that take part,
+// values[p] the value of members[p]; on return `order` holds the positions p
+// from the highest value down (GetDescendingOrder) and `previous` the
+// members in that order, for the next date. `place` is work space, one entry
+// per line, -1 outside a call.
+void RankMembers(const std::vector<double>& values, const std::vector<std::size_t>& members,
+                 std::vector<std::int32_t>& order, std::vector<std::size_t>& previous,
+                 std::vector<std::int32_t>& place);
 
 // The points of A dated before B's first date, followed by all of B; A when B is empty.
 TSeries PrependSeries(const TSeries& a, const TSeries& b);
+// target := PrependSeries(a, b), in target's own storage (neither a nor b may be target).
+void PrependSeriesInto(TSeries& target, const TSeries& a, const TSeries& b);
 
 // Puts in front of records, from the latest to the earliest, one
 // value-initialised record (only its Date set) for every date of the

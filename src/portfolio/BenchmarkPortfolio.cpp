@@ -80,16 +80,23 @@ void TBenchmarkPortfolio::Build(const std::vector<TCountry>& countries, const TU
 void TBenchmarkPortfolio::BuildFromLegs(const std::vector<TBenchmarkLine>& legs, const std::vector<TCountry>& countries,
                                         const TUserSettings& settings, std::int32_t frequency, double endDate,
                                         bool trustFlag) {
+  // The lines of an earlier build are rewritten in place (their series keep
+  // their storage); the surplus is dropped.
+  std::vector<TBenchmarkLine> lines = std::move(Lines);
   StartBuild(settings, frequency, trustFlag);
+  std::size_t used = 0;
   for (std::size_t i = 0; i < countries.size(); ++i) {
     if (SettingsRow(settings, i).EqWeight / 100.0 == 0.0) continue;
     const TBenchmarkLine& leg = ModelAt(legs, static_cast<std::ptrdiff_t>(i), "benchmark legs");
-    TBenchmarkLine line;
+    if (used == lines.size()) lines.emplace_back();
+    TBenchmarkLine& line = lines[used];
     line.EquityReturns = leg.EquityReturns;
     line.CashReturns = leg.CashReturns;
     line.RankingValues = leg.RankingValues;
-    AddLine(std::move(line), countries, settings, endDate, i);
+    if (CompleteLine(line, countries, settings, endDate, i)) ++used;
   }
+  lines.resize(used);
+  Lines = std::move(lines);
   DropShortLines();
 }
 
@@ -137,23 +144,29 @@ void TBenchmarkPortfolio::StartBuild(const TUserSettings& settings, std::int32_t
 
 void TBenchmarkPortfolio::AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries,
                                   const TUserSettings& settings, double endDate, std::size_t country) {
+  if (CompleteLine(line, countries, settings, endDate, country)) Lines.push_back(std::move(line));
+}
+
+bool TBenchmarkPortfolio::CompleteLine(TBenchmarkLine& line, const std::vector<TCountry>& countries,
+                                       const TUserSettings& settings, double endDate, std::size_t country) const {
   // Both legs from one timing-factor series (BuildSignalWeights of each leg).
   const double w = SettingsRow(settings, country).EqWeight;
   const bool timed = QVTrustLevel != 0.0 || BLTrustLevel != 0.0;
   const TSeries factors =
       timed ? TimingFactors(countries, settings, line.EquityReturns, line.CashReturns, country) : TSeries{};
-  line.EquityWeights = LegWeights(timed ? factors : line.EquityReturns, w, true, timed);
-  line.CashWeights = LegWeights(timed ? factors : line.EquityReturns, w, false, timed);
+  LegWeightsInto(line.EquityWeights, timed ? factors : line.EquityReturns, w, true, timed);
+  LegWeightsInto(line.CashWeights, timed ? factors : line.EquityReturns, w, false, timed);
+  line.Ranks.clear();
 
   TSeries* series[] = {&line.EquityReturns, &line.CashReturns, &line.RankingValues, &line.EquityWeights,
                        &line.CashWeights};
-  if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) return;
+  if (std::any_of(std::begin(series), std::end(series), [](const TSeries* s) { return s->empty(); })) return false;
   double from = line.EquityReturns.front().Date;
   for (const TSeries* s : series) from = std::max(from, s->front().Date);
-  for (TSeries* s : series) *s = SliceSeries(*s, from, endDate);
+  for (TSeries* s : series) CutSeriesInPlace(*s, from, endDate);
   line.Name = countries[country].Name;
   line.TransactionCost = SettingsRow(settings, country).EqTransactionCost;
-  Lines.push_back(std::move(line));
+  return true;
 }
 
 void TBenchmarkPortfolio::DropShortLines() {
@@ -190,13 +203,18 @@ TSeries TBenchmarkPortfolio::BuildSignalWeights(const std::vector<TCountry>& cou
 
 TSeries TBenchmarkPortfolio::LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors) {
   TSeries result;
-  result.reserve(source.size());
-  if (!factors) {
-    for (const TDataPoint& p : source) result.push_back({p.Date, eqWeight * (legFlag ? 1.0 : 0.0) / 100.0});
-    return result;
-  }
-  for (const TDataPoint& p : source) result.push_back({p.Date, (legFlag ? p.Value : 1.0 - p.Value) * eqWeight / 100.0});
+  LegWeightsInto(result, source, eqWeight, legFlag, factors);
   return result;
+}
+
+void TBenchmarkPortfolio::LegWeightsInto(TSeries& weights, const TSeries& source, double eqWeight, bool legFlag,
+                                         bool factors) {
+  weights.resize(source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const TDataPoint& p = source[i];
+    weights[i] = {p.Date, factors ? (legFlag ? p.Value : 1.0 - p.Value) * eqWeight / 100.0
+                                  : eqWeight * (legFlag ? 1.0 : 0.0) / 100.0};
+  }
 }
 
 TSeries TBenchmarkPortfolio::TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,
@@ -260,6 +278,10 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
 
   std::vector<double> values;
   std::vector<std::size_t> members;
+  // Each date's order starts from the order of the date after.
+  std::vector<std::int32_t> order;
+  std::vector<std::size_t> previous;
+  std::vector<std::int32_t> place(Lines.size(), -1);
   for (std::size_t k = n; k-- > 0;) {
     const double date = grid[k].Date;
     values.clear();
@@ -280,7 +302,7 @@ void TBenchmarkPortfolio::RankAssets(bool rankFlag) {
       for (std::size_t i : members) Lines[i].Ranks[k].Value = 1.0;
       continue;
     }
-    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    RankMembers(values, members, order, previous, place);
     for (std::size_t p = 0; p < order.size(); ++p) {
       Lines[members[static_cast<std::size_t>(order[p])]].Ranks[k].Value = rankFlag ? static_cast<double>(p + 1) : 1.0;
     }
@@ -346,6 +368,16 @@ void TBenchmarkPortfolio::Recalculate(bool rankFlag) {
   RebuildResults();
 }
 
+void TBenchmarkPortfolio::RecalculateSeries(bool rankFlag) {
+  struct TRestore {
+    bool& WithHistory;
+    ~TRestore() { WithHistory = true; }
+  } restore{WithHistory_};
+  WithHistory_ = false;
+  Recalculate(rankFlag);
+  WeightHistory.clear();
+}
+
 void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rankFlag) {
   if (Lines.empty() || series.empty()) return;
   TSeries cash;
@@ -366,68 +398,151 @@ void TBenchmarkPortfolio::RecalculateWithSeries(const TSeries& series, bool rank
 
 void TBenchmarkPortfolio::RebuildResults() {
   ReturnSeries.clear();
+  const std::int32_t longest = LongestWeightLine();
+  const std::size_t n = longest >= 0 ? Lines[static_cast<std::size_t>(longest)].EquityWeights.size() : 0;
+  if (n < 2) {
+    WeightHistory.clear();
+    ComputeWeights(longest);
+    return;
+  }
+  // One pass over the dates forms the allocation rows, the returns and what
+  // ComputeWeights forms (turnover, exposure, costs). Each figure is summed
+  // over its own set of lines in line order, as the separate passes do; where
+  // two sets hold the same lines, a sum or normalised weight already formed
+  // over one is the same number for the other and is taken over.
+  const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
+  const std::size_t lineCount = Lines.size();
   // The rows of an earlier result are rewritten in place (their holding lists
   // keep their storage), then the surplus is dropped: the same content as a
   // fresh history, without freeing and allocating a list per date.
-  std::size_t rows = 0;
-  const std::int32_t longest = LongestWeightLine();
-  if (longest >= 0) {
-    const TSeries& dates = Lines[static_cast<std::size_t>(longest)].EquityWeights;  // Lines is only read here
-    const std::size_t n = dates.size();
-    std::vector<std::size_t> present;
-    std::vector<std::size_t> earning;
-    if (n > 1) {
-      if (WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
-      ReturnSeries.reserve(n - 1);
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-      const double d = dates[k].Date;
+  if (WithHistory_ && WeightHistory.size() < n - 1) WeightHistory.resize(n - 1);
+  ReturnSeries.reserve(n - 1);
+  TSeries turnoverSeries;
+  TSeries exposureSeries;
+  TSeries costSeries;
+  turnoverSeries.reserve(n - 1);
+  exposureSeries.reserve(n - 1);
+  costSeries.reserve(n - 1);
 
-      // Allocation at d: both legs normalised by their sum S.
-      TBenchmarkAllocation& row = WeightHistory[rows++];
+  // Per line: present at d (begun on or before d: the rows), earning (begun
+  // before d: the returns), trading (begun before the day of d: turnover and
+  // costs), each a subset of the one before; the normalised weights of the
+  // rows at d and at the date before, and the earning equity weights.
+  std::vector<double> first(lineCount, 0.0);
+  std::vector<char> weighted(lineCount, 0);
+  for (std::size_t i = 0; i < lineCount; ++i) {
+    weighted[i] = !Lines[i].EquityWeights.empty();
+    if (weighted[i]) first[i] = Lines[i].EquityWeights.front().Date;
+  }
+  std::vector<char> present(lineCount, 0);
+  std::vector<char> previousPresent(lineCount, 0);
+  std::vector<char> earning(lineCount, 0);
+  std::vector<char> trading(lineCount, 0);
+  std::vector<double> equityNow(lineCount);
+  std::vector<double> cashNow(lineCount);
+  std::vector<double> equityBefore(lineCount);
+  std::vector<double> cashBefore(lineCount);
+  std::vector<double> equityEarning(lineCount);
+  double presentSum = 0.0;
+  const char* const kEquity = "benchmark equity weights";
+  const char* const kCash = "benchmark cash weights";
+  // Sum of both legs at point k over the lines of a set, in line order.
+  const auto sumAt = [this, n, lineCount, kEquity, kCash](const std::vector<char>& set, std::size_t k) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < lineCount; ++i)
+      if (set[i]) sum += EndValue(Lines[i].EquityWeights, n, k, kEquity) + EndValue(Lines[i].CashWeights, n, k, kCash);
+    return sum;
+  };
+  // A normalised weight taken over (taken) or formed at point k of a weight series.
+  const auto weightAt = [n](bool taken, double formed, const TSeries& weights, std::size_t k, double sum,
+                            const char* what) {
+    return taken ? formed : Normalised(EndValue(weights, n, k, what), sum);
+  };
+  for (std::size_t k = 1; k < n; ++k) {
+    const double d = dates[k].Date;
+    const double day = std::trunc(d);
+    std::swap(present, previousPresent);
+    std::swap(equityNow, equityBefore);
+    std::swap(cashNow, cashBefore);
+    const double previousPresentSum = presentSum;
+    std::size_t presentCount = 0;
+    std::size_t earningCount = 0;
+    std::size_t tradingCount = 0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      present[i] = weighted[i] && first[i] <= d;
+      earning[i] = weighted[i] && first[i] < d;
+      trading[i] = weighted[i] && first[i] < day;
+      presentCount += static_cast<std::size_t>(present[i]);
+      earningCount += static_cast<std::size_t>(earning[i]);
+      tradingCount += static_cast<std::size_t>(trading[i]);
+    }
+
+    // Allocation at d: both legs normalised by their sum S.
+    presentSum = sumAt(present, k);
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!present[i]) continue;
+      equityNow[i] = Normalised(EndValue(Lines[i].EquityWeights, n, k, kEquity), presentSum);
+      cashNow[i] = Normalised(EndValue(Lines[i].CashWeights, n, k, kCash), presentSum);
+    }
+    if (WithHistory_) {
+      TBenchmarkAllocation& row = WeightHistory[k - 1];
       row.Date = d;
       row.Total = 0.0;
-      row.Items.clear();
-      LinesBegun(Lines, d, false, present);
-      double sum = 0.0;
-      for (std::size_t i : present) {
-        sum += EndValue(Lines[i].EquityWeights, n, k, "benchmark equity weights") +
-               EndValue(Lines[i].CashWeights, n, k, "benchmark cash weights");
-      }
-      row.Items.reserve(present.size());
-      for (std::size_t i : present) {
-        const TBenchmarkLine& line = Lines[i];
-        TBenchmarkHolding holding;
-        holding.Name = line.Name;
-        holding.EquityWeight = Normalised(EndValue(line.EquityWeights, n, k, "benchmark equity weights"), sum);
-        holding.RiskFreeWeight = Normalised(EndValue(line.CashWeights, n, k, "benchmark cash weights"), sum);
-        holding.Rank = TruncatedRank(RankValue(line.Ranks, n, k));
+      row.Items.resize(presentCount);
+      std::size_t item = 0;
+      for (std::size_t i = 0; i < lineCount; ++i) {
+        if (!present[i]) continue;
+        TBenchmarkHolding& holding = row.Items[item++];
+        holding.Name = Lines[i].Name;
+        holding.EquityWeight = equityNow[i];
+        holding.RiskFreeWeight = cashNow[i];
+        holding.Rank = TruncatedRank(RankValue(Lines[i].Ranks, n, k));
         row.Total += holding.EquityWeight + holding.RiskFreeWeight;
-        row.Items.push_back(std::move(holding));
       }
-
-      // Return at d: the normalised weights of the date before earn the returns of d.
-      LinesBegun(Lines, d, true, earning);
-      double previousSum = 0.0;
-      for (std::size_t i : earning) {
-        previousSum += EndValue(Lines[i].EquityWeights, n, k - 1, "benchmark equity weights") +
-                       EndValue(Lines[i].CashWeights, n, k - 1, "benchmark cash weights");
-      }
-      double r = 0.0;
-      for (std::size_t i : earning) {
-        const TBenchmarkLine& line = Lines[i];
-        const double e = Normalised(EndValue(line.EquityWeights, n, k - 1, "benchmark equity weights"), previousSum);
-        const double c = Normalised(EndValue(line.CashWeights, n, k - 1, "benchmark cash weights"), previousSum);
-        r += e * EndValue(line.EquityReturns, n, k, "benchmark equity returns") +
-             c * EndValue(line.CashReturns, n, k, "benchmark cash returns");
-      }
-      ReturnSeries.push_back({d, r});
     }
+
+    // Return at d: the normalised weights of the date before earn the returns of d.
+    const bool earningWerePresent = k > 1 && earning == previousPresent;
+    const double earningSum = earningWerePresent ? previousPresentSum : sumAt(earning, k - 1);
+    double r = 0.0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!earning[i]) continue;
+      const TBenchmarkLine& line = Lines[i];
+      const double e = weightAt(earningWerePresent, equityBefore[i], line.EquityWeights, k - 1, earningSum, kEquity);
+      const double c = weightAt(earningWerePresent, cashBefore[i], line.CashWeights, k - 1, earningSum, kCash);
+      equityEarning[i] = e;
+      r += e * EndValue(line.EquityReturns, n, k, "benchmark equity returns") +
+           c * EndValue(line.CashReturns, n, k, "benchmark cash returns");
+    }
+    ReturnSeries.push_back({d, r});
+
+    // Turnover, exposure and costs over the trading lines (ComputeWeights).
+    const bool tradingEarn = tradingCount == earningCount && trading == earning;
+    const bool tradingPresent = tradingCount == presentCount && trading == present;
+    const double s0 = tradingEarn ? earningSum : sumAt(trading, k - 1);
+    const double s1 = tradingPresent ? presentSum : sumAt(trading, k);
+    double exposure = 0.0;
+    double turnover = 0.0;
+    double cost = 0.0;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+      if (!trading[i]) continue;
+      const TBenchmarkLine& line = Lines[i];
+      const double e0 = weightAt(tradingEarn, equityEarning[i], line.EquityWeights, k - 1, s0, kEquity);
+      const double e1 = weightAt(tradingPresent, equityNow[i], line.EquityWeights, k, s1, kEquity);
+      const double change = std::abs(e1 - e0);
+      exposure += e1;
+      turnover += change;
+      cost += 2.0 * line.TransactionCost / 100.0 * change;
+    }
+    turnoverSeries.push_back({d, turnover});
+    exposureSeries.push_back({d, exposure});
+    costSeries.push_back({d, cost});
   }
-  WeightHistory.resize(rows);
-  ComputeWeights(longest);
-  const std::size_t count = std::min(ReturnSeries.size(), CostSeries.size());
-  for (std::size_t i = 0; i < count; ++i) ReturnSeries[i].Value -= CostSeries[i].Value;
+  WeightHistory.resize(WithHistory_ ? n - 1 : 0);
+  TurnoverSeries = std::move(turnoverSeries);
+  ExposureSeries = std::move(exposureSeries);
+  CostSeries = std::move(costSeries);
+  for (std::size_t i = 0; i < ReturnSeries.size(); ++i) ReturnSeries[i].Value -= CostSeries[i].Value;
 }
 
 void TBenchmarkPortfolio::ComputeWeights(std::int32_t longestLine) {

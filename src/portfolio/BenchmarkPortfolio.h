@@ -74,6 +74,9 @@ class TBenchmarkPortfolio {
   // Ranks (and with rankFlag selects) the lines, then rebuilds every result;
   // without lines all five result series come out empty.
   void Recalculate(bool rankFlag);
+  // Recalculate without the dated allocation table: WeightHistory comes out
+  // empty, the four series as Recalculate forms them.
+  void RecalculateSeries(bool rankFlag);
   // Replaces every line's cash returns by the series (with a 0.0 point one
   // period before its first date put in front), cuts the lines to the dates
   // they share with it, then recomputes as Recalculate does. An empty series
@@ -134,6 +137,8 @@ class TBenchmarkPortfolio {
   TSeries CostSeries;      // cost deducted from the returns per period
 
  private:
+  // Whether RebuildResults fills WeightHistory.
+  bool WithHistory_ = true;
   // Line with the most equity-weight points (the first on ties); -1 when none has any.
   std::int32_t LongestWeightLine() const;
   // Allocation rows, returns, weights and costs from the current lines.
@@ -145,6 +150,10 @@ class TBenchmarkPortfolio {
   // none of them is empty.
   void AddLine(TBenchmarkLine line, const std::vector<TCountry>& countries, const TUserSettings& settings,
                double endDate, std::size_t country);
+  // AddLine's work on a line that holds its legs: weights, cut, name, cost,
+  // no ranks; false when the line is not kept.
+  bool CompleteLine(TBenchmarkLine& line, const std::vector<TCountry>& countries, const TUserSettings& settings,
+                    double endDate, std::size_t country) const;
   // Timing factor g per signal date of country c (see CombineSignals and
   // SignalFactors); empty when the legs and the "QVSIGNAL" series leave no range.
   TSeries TimingFactors(const std::vector<TCountry>& countries, const TUserSettings& settings,
@@ -152,6 +161,8 @@ class TBenchmarkPortfolio {
   // One leg's weights: with factors, (date, (leg ? g : 1 - g) * eqWeight / 100)
   // per factor; without, (date, eqWeight * (leg ? 1 : 0) / 100) per point.
   static TSeries LegWeights(const TSeries& source, double eqWeight, bool legFlag, bool factors);
+  // The same written into `weights` (its storage kept).
+  static void LegWeightsInto(TSeries& weights, const TSeries& source, double eqWeight, bool legFlag, bool factors);
   // Drops the lines with fewer than 12 ranking values or no weights.
   void DropShortLines();
 };

@@ -25,7 +25,7 @@ bool IsBasketCurrency(const std::string& code) {
 void TGoldCurrencyBasket::SetData(const std::vector<TCountry>& countries, double startDate, double endDate) {
   StartDate = startDate;
   EndDate = endDate;
-  Countries = countries;
+  CopyCountryList(Countries, countries);
 }
 
 void TGoldCurrencyBasket::Build() {

@@ -1,6 +1,7 @@
 #include "portfolio/PortfolioPerformance.h"
 
 #include <initializer_list>
+#include <tuple>
 #include <utility>
 
 #include "common/DateHelpers.h"
@@ -84,20 +85,26 @@ void ComputePerformanceStatistics(TPortfolioPerformance& performance, const std:
 void FillChartSets(TNamedSeriesSet& indexCharts, TNamedSeriesSet& drawdownCharts, TNamedSeriesSet& oneYearCharts,
                    const std::string& modelName, const TSeries& modelReturns, const std::string& benchmarkName,
                    const TSeries& benchmarkReturns, int frequency) {
-  TSeries model;
-  TSeries benchmark;
+  // Each chart series is written into the record's own (of an earlier run).
+  TSeries pickedModel;
+  TSeries pickedBenchmark;
+  TSeriesSpan model;
+  TSeriesSpan benchmark;
   if (!modelReturns.empty()) {
     const double from = modelReturns.front().Date;
     const double to = modelReturns.back().Date;
-    model = SliceSeries(modelReturns, from, to);
-    benchmark = SliceSeries(benchmarkReturns, from, to);
+    model = SliceSpan(modelReturns, from, to, pickedModel);
+    benchmark = SliceSpan(benchmarkReturns, from, to, pickedBenchmark);
   }
-  indexCharts[0] = {benchmarkName, ReturnsToIndex(benchmark, frequency)};
-  indexCharts[2] = {modelName, ReturnsToIndex(model, frequency)};
-  drawdownCharts[0] = {benchmarkName, DrawdownSeries(benchmark, frequency)};
-  drawdownCharts[2] = {modelName, DrawdownSeries(model, frequency)};
-  oneYearCharts[0] = {benchmarkName, RollingOneYearReturns(benchmark)};
-  oneYearCharts[2] = {modelName, RollingOneYearReturns(model)};
+  for (const auto& [slot, name, returns] :
+       {std::tuple{0, &benchmarkName, benchmark}, std::tuple{2, &modelName, model}}) {
+    indexCharts[slot].Name = *name;
+    ReturnsToIndexInto(indexCharts[slot].Series, returns, frequency);
+    drawdownCharts[slot].Name = *name;
+    DrawdownSeriesInto(drawdownCharts[slot].Series, returns, frequency);
+    oneYearCharts[slot].Name = *name;
+    RollingOneYearReturnsInto(oneYearCharts[slot].Series, returns);
+  }
 }
 
 void FillChartSets(TPortfolioPerformance& performance, int frequency) {

@@ -116,7 +116,7 @@ void TRule2Evaluator::Evaluate(const std::vector<TCountry>& countries, const TUs
   Frequency = frequency;
   StartDate = startDate;
   EndDate = endDate;
-  Countries = countries;
+  CopyCountryList(Countries, countries);
   Returns.clear();
   Allocations.clear();
   // The gold signal and the RULE2 state are read beside the blend: an

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <unordered_map>
+#include <numeric>
 #include <utility>
 
 #include "common/CountryHelpers.h"
@@ -28,36 +28,70 @@ std::int32_t RankOf(double value) {
 // adjusted = w + (S != 0 ? w / S : 0) * (1 - S): w / S when S is not 0.
 double AdjustedWeight(double w, double sum) { return w + (sum != 0.0 ? w / sum : 0.0) * (1.0 - sum); }
 
-// The selections resolved to asset indices: a selection holds names, and
-// every asset carrying a selected name counts as selected. Selection k owns
-// Assets[Begin[k] .. Begin[k + 1]).
-struct TResolvedSelections {
-  std::vector<std::int32_t> Assets;
-  std::vector<std::size_t> Begin;
+// The assets grouped by name: positions ordered by name (equal names by
+// position), and for each asset the run [First[a], Last[a]) of that order
+// holding the assets of its name.
+struct TNameGroups {
+  std::vector<std::int32_t> ByName;
+  std::vector<std::size_t> First;
+  std::vector<std::size_t> Last;
 
-  TResolvedSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections) {
-    std::unordered_map<std::string, std::vector<std::int32_t>> byName;
-    for (std::size_t a = 0; a < assets.size(); ++a) byName[assets[a].Name].push_back(static_cast<std::int32_t>(a));
-    Begin.reserve(selections.size() + 1);
-    for (const TSLSelection& selection : selections) {
-      Begin.push_back(Assets.size());
-      for (const std::string& name : selection.Names) {
-        auto it = byName.find(name);
-        if (it != byName.end()) Assets.insert(Assets.end(), it->second.begin(), it->second.end());
+  explicit TNameGroups(const std::vector<TSLAssetSeries>& assets)
+      : ByName(assets.size()), First(assets.size()), Last(assets.size()) {
+    const std::size_t n = assets.size();
+    std::iota(ByName.begin(), ByName.end(), 0);
+    std::stable_sort(ByName.begin(), ByName.end(), [&assets](std::int32_t a, std::int32_t b) {
+      return assets[static_cast<std::size_t>(a)].Name < assets[static_cast<std::size_t>(b)].Name;
+    });
+    for (std::size_t first = 0; first < n;) {
+      std::size_t last = first + 1;
+      const std::string& name = assets[static_cast<std::size_t>(ByName[first])].Name;
+      while (last < n && assets[static_cast<std::size_t>(ByName[last])].Name == name) ++last;
+      for (std::size_t j = first; j < last; ++j) {
+        First[static_cast<std::size_t>(ByName[j])] = first;
+        Last[static_cast<std::size_t>(ByName[j])] = last;
       }
+      first = last;
     }
-    Begin.push_back(Assets.size());
   }
 
-  // Asset indices of selection k; EModelError when there is no selection k.
-  std::pair<const std::int32_t*, const std::int32_t*> Of(std::ptrdiff_t k) const {
-    if (k < 0 || static_cast<std::size_t>(k) + 1 >= Begin.size()) {
-      ThrowModelIndexError("ranking portfolio selections", k, Begin.empty() ? 0 : Begin.size() - 1);
-    }
-    const std::int32_t* base = Assets.data();
-    return {base + Begin[static_cast<std::size_t>(k)], base + Begin[static_cast<std::size_t>(k) + 1]};
+  // Appends the positions of the assets named as asset a.
+  void AppendGroup(std::size_t a, std::vector<std::int32_t>& out) const {
+    out.insert(out.end(), ByName.begin() + static_cast<std::ptrdiff_t>(First[a]),
+               ByName.begin() + static_cast<std::ptrdiff_t>(Last[a]));
   }
 };
+
+// Resolves the names of the selections to asset positions.
+void ResolveSelections(const std::vector<TSLAssetSeries>& assets, const std::vector<TSLSelection>& selections,
+                       TSLSelectionAssets& resolved) {
+  const TNameGroups groups(assets);
+  const std::size_t n = assets.size();
+  resolved.Assets.clear();
+  resolved.Begin.clear();
+  resolved.Begin.reserve(selections.size() + 1);
+  for (const TSLSelection& selection : selections) {
+    resolved.Begin.push_back(resolved.Assets.size());
+    // A selection lists its names in asset order: each is looked for after
+    // the previous match first, then among all names.
+    std::size_t cursor = 0;
+    for (const std::string& name : selection.Names) {
+      std::size_t a = cursor;
+      while (a < n && assets[a].Name != name) ++a;
+      if (a < n) {
+        cursor = a + 1;
+        groups.AppendGroup(a, resolved.Assets);
+        continue;
+      }
+      const auto found = std::lower_bound(
+          groups.ByName.begin(), groups.ByName.end(), name,
+          [&assets](std::int32_t x, const std::string& v) { return assets[static_cast<std::size_t>(x)].Name < v; });
+      if (found != groups.ByName.end() && assets[static_cast<std::size_t>(*found)].Name == name)
+        groups.AppendGroup(static_cast<std::size_t>(*found), resolved.Assets);
+    }
+  }
+  resolved.Begin.push_back(resolved.Assets.size());
+}
 
 // Weight at reference point k of the asset, paired from the end with a
 // reference of referenceCount weight points.
@@ -66,7 +100,7 @@ double WeightAt(const TSLAssetSeries& asset, std::ptrdiff_t k, std::size_t refer
 }
 
 // Sum of the weights at reference point k of the assets of selection k.
-double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResolvedSelections& resolved,
+double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TSLSelectionAssets& resolved,
                          std::ptrdiff_t k, std::size_t referenceCount) {
   double sum = 0.0;
   const auto [first, last] = resolved.Of(k);
@@ -74,24 +108,6 @@ double SelectedWeightSum(const std::vector<TSLAssetSeries>& assets, const TResol
     sum += WeightAt(assets[static_cast<std::size_t>(*a)], k, referenceCount);
   }
   return sum;
-}
-
-// SliceSeries(series, from, to). The series of a portfolio hold ascending
-// dates, so the points in [from, to] form one run, found by binary search;
-// other series (unordered, or with a date that is not a number) and bounds
-// that are not numbers take the plain scan.
-TSeries SliceAscending(const TSeries& series, double from, double to) {
-  if (std::isnan(from) || std::isnan(to)) return SliceSeries(series, from, to);
-  for (std::size_t i = 0; i < series.size(); ++i) {
-    if (std::isnan(series[i].Date) || (i > 0 && series[i].Date < series[i - 1].Date)) {
-      return SliceSeries(series, from, to);
-    }
-  }
-  auto first = std::lower_bound(series.begin(), series.end(), from,
-                                [](const TDataPoint& p, double date) { return p.Date < date; });
-  auto last = std::upper_bound(series.begin(), series.end(), to,
-                               [](double date, const TDataPoint& p) { return date < p.Date; });
-  return first < last ? TSeries(first, last) : TSeries{};
 }
 
 // Appends every grid index whose date equals `date`.
@@ -102,6 +118,21 @@ void AppendGridIndices(const TSeries& grid, double date, std::vector<std::int32_
 }
 
 }  // namespace
+
+std::pair<const std::int32_t*, const std::int32_t*> TSLSelectionAssets::Of(std::ptrdiff_t k) const {
+  if (k < 0 || static_cast<std::size_t>(k) + 1 >= Begin.size()) {
+    ThrowModelIndexError("ranking portfolio selections", k, Begin.empty() ? 0 : Begin.size() - 1);
+  }
+  const std::int32_t* base = Assets.data();
+  return {base + Begin[static_cast<std::size_t>(k)], base + Begin[static_cast<std::size_t>(k) + 1]};
+}
+
+const TSLSelectionAssets& TSLPortfolio::SelectionAssetsOf(const std::vector<TSLSelection>& selections,
+                                                          TSLSelectionAssets& own) const {
+  if (PassSelections_ == &selections) return SelectionAssets_;
+  ResolveSelections(AssetSeries, selections, own);
+  return own;
+}
 
 void TSLPortfolio::Compute(bool flag, bool doRank, bool doRefresh) {
   if (doRank) RankAssets(flag);
@@ -132,6 +163,10 @@ void TSLPortfolio::RankAssets(bool flag) {
   std::vector<std::size_t> collected;
   values.reserve(Lines.size());
   collected.reserve(Lines.size());
+  // Each date's order starts from the order of the date before.
+  std::vector<std::int32_t> order;
+  std::vector<std::size_t> previous;
+  std::vector<std::int32_t> place(Lines.size(), -1);
   for (std::size_t k = 0; k < N; ++k) {
     const double date = referenceValues[k].Date;
     values.clear();
@@ -144,7 +179,7 @@ void TSLPortfolio::RankAssets(bool flag) {
       values.push_back(own[static_cast<std::size_t>(j)].Value);
       collected.push_back(i);
     }
-    const std::vector<std::int32_t> order = GetDescendingOrder(values);
+    RankMembers(values, collected, order, previous, place);
     for (std::size_t p = 0; p < order.size(); ++p) {
       Lines[collected[static_cast<std::size_t>(order[p])]].Ranks[k].Value = flag ? static_cast<double>(p + 1) : 1.0;
     }
@@ -152,7 +187,7 @@ void TSLPortfolio::RankAssets(bool flag) {
 
   for (TSLLine& line : Lines) {
     if (line.RankingValues.empty()) continue;
-    line.Ranks = SliceAscending(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
+    CutSeriesInPlace(line.Ranks, line.RankingValues.front().Date, line.RankingValues.back().Date);
   }
 }
 
@@ -191,28 +226,31 @@ std::vector<std::int32_t> TSLPortfolio::GetStartIndices(bool useRankingValues, b
 }
 
 void TSLPortfolio::BuildAssetSeries() {
-  AssetSeries.clear();
   const TSeries grid = GetDateGrid(false);
-  if (grid.empty()) return;
-  const std::vector<std::int32_t> starts = GetStartIndices(false, true);
-  if (starts.empty()) return;
+  const std::vector<std::int32_t> starts = grid.empty() ? std::vector<std::int32_t>{} : GetStartIndices(false, true);
+  if (starts.empty()) {
+    AssetSeries.clear();
+    return;
+  }
   // The first grid date at which two lines of positive weight have begun
   // (equal indices counted apart); the only start when there is one.
   const std::int32_t startIndex = starts.size() >= 2 ? starts[1] : starts[0];
   const double startDate = grid[static_cast<std::size_t>(startIndex)].Date;
   const double endDate = grid.back().Date;
 
-  AssetSeries.reserve(Lines.size());
-  for (const TSLLine& line : Lines) {
+  // One asset per line, written over the assets of an earlier build (their
+  // series keep their storage).
+  AssetSeries.resize(Lines.size());
+  for (std::size_t i = 0; i < Lines.size(); ++i) {
+    const TSLLine& line = Lines[i];
     const double from =
         (!line.Ranks.empty() && line.Ranks.front().Date > startDate) ? line.Ranks.front().Date : startDate;
-    TSLAssetSeries asset;
+    TSLAssetSeries& asset = AssetSeries[i];
     asset.Name = line.Name;
-    asset.Returns = SliceAscending(line.Returns, from, endDate);
-    asset.Ranks = SliceAscending(line.Ranks, from, endDate);
-    asset.Weights = SliceAscending(line.Weights, from, endDate);
+    SliceSeriesInto(asset.Returns, line.Returns, from, endDate);
+    SliceSeriesInto(asset.Ranks, line.Ranks, from, endDate);
+    SliceSeriesInto(asset.Weights, line.Weights, from, endDate);
     asset.TransactionCost = line.TransactionCost;
-    AssetSeries.push_back(std::move(asset));
   }
 }
 
@@ -246,11 +284,29 @@ std::int32_t TSLPortfolio::ReferenceAssetIndex() const {
 }
 
 void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSLSelection>& selections) {
+  // The rows of an earlier pass are rewritten in place (their lists keep
+  // their storage); the surplus is dropped on the way out, also when a read
+  // fails, so that only this pass's rows remain.
+  std::size_t used = 0;
+  struct TKeepUsed {
+    std::vector<TSLAllocation>& Allocations;
+    std::vector<TSLSelection>& Selections;
+    const std::size_t& Used;
+    ~TKeepUsed() {
+      Allocations.resize(Used);
+      Selections.resize(Used);
+    }
+  } keepUsed{Allocations, selections, used};
+  // The asset positions of each selection, as resolving its names gives them.
+  SelectionAssets_.Assets.clear();
+  SelectionAssets_.Begin.assign(1, 0);
   if (referenceIndex < 0) return;
   const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
   const std::size_t N = referenceReturns.size();
   Allocations.reserve(N);
   selections.reserve(N);
+  SelectionAssets_.Begin.reserve(N + 1);
+  const TNameGroups groups(AssetSeries);
 
   struct TCandidate {
     std::size_t Asset;
@@ -273,26 +329,43 @@ void TSLPortfolio::BuildAllocations(std::int32_t referenceIndex, std::vector<TSL
     }
     const auto m = static_cast<std::int32_t>(candidates.size());
     double sum = 0.0;
+    std::size_t selected = 0;
     for (TCandidate& c : candidates) {
       c.Selected = IsRankSelected(c.Rank, m);
-      if (c.Selected) sum += c.Weight;
+      if (c.Selected) {
+        sum += c.Weight;
+        ++selected;
+      }
     }
-    TSLAllocation allocation;
+    if (used == Allocations.size()) Allocations.emplace_back();
+    if (used == selections.size()) selections.emplace_back();
+    TSLAllocation& allocation = Allocations[used];
+    TSLSelection& selection = selections[used];
+    ++used;
     allocation.Date = date;
-    TSLSelection selection;
+    allocation.TotalWeight = 0.0;
     selection.Date = date;
-    allocation.Holdings.reserve(candidates.size());
-    selection.Names.reserve(candidates.size());
+    // The holdings and names of the row are overwritten in place.
+    allocation.Holdings.resize(selected);
+    selection.Names.resize(selected);
+    std::size_t h = 0;
     for (const TCandidate& c : candidates) {
       if (!c.Selected) continue;
       const double adjusted = AdjustedWeight(c.Weight, sum);
       const std::string& name = AssetSeries[c.Asset].Name;
-      allocation.Holdings.push_back({name, c.Weight, adjusted, adjusted, adjusted, c.Rank});
+      TSLHolding& holding = allocation.Holdings[h];
+      holding.Name = name;
+      holding.Weight = c.Weight;
+      holding.AdjustedWeight = adjusted;
+      holding.OpeningWeight = adjusted;
+      holding.ClosingWeight = adjusted;
+      holding.Rank = c.Rank;
       allocation.TotalWeight += adjusted;
-      selection.Names.push_back(name);
+      selection.Names[h] = name;
+      ++h;
+      groups.AppendGroup(c.Asset, SelectionAssets_.Assets);
     }
-    Allocations.push_back(std::move(allocation));
-    selections.push_back(std::move(selection));
+    SelectionAssets_.Begin.push_back(SelectionAssets_.Assets.size());
   }
 }
 
@@ -302,7 +375,8 @@ void TSLPortfolio::BuildReturns(std::int32_t referenceIndex, const std::vector<T
   const TSeries& referenceReturns = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Returns;
   const std::size_t N = referenceReturns.size();
   if (N < 2) return;
-  const TResolvedSelections resolved(AssetSeries, selections);
+  TSLSelectionAssets own;
+  const TSLSelectionAssets& resolved = SelectionAssetsOf(selections, own);
   Returns.reserve(N - 1);
   struct THeld {
     double Return;
@@ -341,11 +415,19 @@ void TSLPortfolio::BuildTurnover(std::int32_t referenceIndex, const std::vector<
 
 void TSLPortfolio::RunResultPass(std::vector<TSLSelection>& selections,
                                  const std::function<void(std::int32_t)>& computeWeights, const TSeries* costs) {
-  selections.clear();
-  Allocations.clear();
-  if (AssetSeries.empty()) return;
+  if (AssetSeries.empty()) {
+    selections.clear();
+    Allocations.clear();
+    return;
+  }
   const std::int32_t reference = ReferenceAssetIndex();
   BuildAllocations(reference, selections);
+  // While the pass runs, its selections stand resolved in SelectionAssets_.
+  struct TPass {
+    const std::vector<TSLSelection>*& Selections;
+    ~TPass() { Selections = nullptr; }
+  } pass{PassSelections_};
+  PassSelections_ = &selections;
   if (computeWeights) computeWeights(reference);
   BuildReturns(reference, selections);
   if (costs != nullptr) SubtractCosts(*costs);
@@ -357,7 +439,8 @@ void TSLPortfolio::AppendTurnover(std::int32_t referenceIndex, const std::vector
   const TSeries& referenceWeights = ModelAt(AssetSeries, referenceIndex, "ranking portfolio assets").Weights;
   const std::size_t N = referenceWeights.size();
   if (N < 2) return;
-  const TResolvedSelections resolved(AssetSeries, selections);
+  TSLSelectionAssets own;
+  const TSLSelectionAssets& resolved = SelectionAssetsOf(selections, own);
   const std::size_t count = AssetSeries.size();
   std::vector<char> heldBefore(count, 0);
   std::vector<char> heldNow(count, 0);

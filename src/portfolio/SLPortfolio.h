@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/Records.h"
@@ -62,6 +63,15 @@ struct TSLAllocation {
 struct TSLSelection {
   double Date = 0.0;
   std::vector<std::string> Names;
+};
+
+// Selections resolved to asset positions: every asset carrying a selected
+// name counts as selected; selection k owns Assets[Begin[k] .. Begin[k + 1]).
+struct TSLSelectionAssets {
+  std::vector<std::int32_t> Assets;
+  std::vector<std::size_t> Begin;
+  // Asset positions of selection k; EModelError when there is no selection k.
+  std::pair<const std::int32_t*, const std::int32_t*> Of(std::ptrdiff_t k) const;
 };
 
 class TSLPortfolio {
@@ -157,6 +167,16 @@ class TSLPortfolio {
   // The turnover and cost points of BuildTurnover.
   void AppendTurnover(std::int32_t referenceIndex, const std::vector<TSLSelection>& selections, TSeries& turnover,
                       TSeries& costs) const;
+  // The asset positions of `selections`: those BuildAllocations formed with
+  // them while the result pass that made them runs, else resolved from the
+  // names into `own`.
+  const TSLSelectionAssets& SelectionAssetsOf(const std::vector<TSLSelection>& selections,
+                                              TSLSelectionAssets& own) const;
+
+  // The asset positions of BuildAllocations' selections, and the selections
+  // of the running result pass (nullptr outside one).
+  TSLSelectionAssets SelectionAssets_;
+  const std::vector<TSLSelection>* PassSelections_ = nullptr;
 };
 
 // Country equity indices, in excess of cash, in the portfolio currency;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,87 @@ TEST(RecordsTest, CopiedCountryOwnsItsSeries) {
   copy.SpotFxAssets.clear();
   EXPECT_EQ(country.IndexAssets[0].Series[1].Value, 101.0);
   EXPECT_EQ(country.SpotFxAssets.size(), 1u);
+}
+
+// Every member of two lists, series bit for bit.
+bool SameLists(const std::vector<TCountry>& a, const std::vector<TCountry>& b) {
+  const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+  const auto sameSeries = [&](const TSeries& x, const TSeries& y) {
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i)
+      if (bits(x[i].Date) != bits(y[i].Date) || bits(x[i].Value) != bits(y[i].Value)) return false;
+    return true;
+  };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const TCountry& x = a[i];
+    const TCountry& y = b[i];
+    if (x.Name != y.Name || x.RegionName != y.RegionName || x.Currency != y.Currency || x.IndexName != y.IndexName ||
+        x.IndexTicker != y.IndexTicker || x.Rank != y.Rank || x.RegionRank != y.RegionRank ||
+        x.IsDevelopped != y.IsDevelopped || x.ReverseQuote != y.ReverseQuote ||
+        bits(x.EstimationDate) != bits(y.EstimationDate) || bits(x.EstimatedSignal) != bits(y.EstimatedSignal))
+      return false;
+    for (int type = atIndex; type <= atSpotFx; ++type) {
+      const std::vector<TAssetSeries>& p = *AssetsOfType(x, type);
+      const std::vector<TAssetSeries>& q = *AssetsOfType(y, type);
+      if (p.size() != q.size()) return false;
+      for (std::size_t k = 0; k < p.size(); ++k)
+        if (p[k].CountryName != q[k].CountryName || p[k].ID != q[k].ID || p[k].Title != q[k].Title ||
+            p[k].Type != q[k].Type || !(p[k].FirstDailyPoint == q[k].FirstDailyPoint) ||
+            !sameSeries(p[k].Series, q[k].Series))
+          return false;
+    }
+  }
+  return true;
+}
+
+// A country with one asset of every type, its values shifted by `shift`.
+TCountry ListCountry(const std::string& name, double shift) {
+  TCountry c;
+  c.Name = name;
+  c.RegionName = name + " region";
+  c.Currency = name.substr(0, 3);
+  c.IndexName = name + " index";
+  c.IndexTicker = "T" + name;
+  c.Rank = 3 + static_cast<std::int32_t>(shift);
+  c.RegionRank = 2 + static_cast<std::int32_t>(shift);
+  c.IsDevelopped = shift == 0.0;
+  c.ReverseQuote = shift > 1.0;
+  c.EstimationDate = 45000.0 + shift;
+  c.EstimatedSignal = shift;
+  for (int type = atIndex; type <= atSpotFx; ++type) {
+    TAssetSeries asset;
+    asset.CountryName = name;
+    asset.ID = name + std::to_string(type);
+    asset.Title = "Title " + name;
+    asset.Type = type + static_cast<std::int32_t>(shift);
+    asset.Series = {{1.0, 0.0}, {2.0, 1.5 + shift}, {3.0, -2.0}};
+    asset.FirstDailyPoint = {4.0, shift};
+    AssetsOfType(c, type)->push_back(asset);
+  }
+  return c;
+}
+
+// CopyCountryList leaves the target equal to the source whatever it held:
+// nothing, the source itself, another and longer list, or the source with
+// -0.0 in place of 0.0 (equal by value, not by bits).
+TEST(RecordsTest, CopiedListEqualsTheSourceWhateverTheTargetHeld) {
+  const std::vector<TCountry> source{ListCountry("FRANCE", 0.0), ListCountry("ITALY", 0.25)};
+  std::vector<TCountry> negativeZero = source;
+  negativeZero[1].RiskFreeAssets[0].Series[0].Value = -0.0;
+  std::vector<TCountry> other{ListCountry("SPAIN", 9.0), ListCountry("GREECE", 1.0), ListCountry("MALTA", 2.0)};
+  other[0].IndexAssets.clear();
+  other[1].RuleAssets.push_back(other[1].RuleAssets[0]);
+  for (std::vector<TCountry> target : {std::vector<TCountry>{}, source, other, negativeZero}) {
+    CopyCountryList(target, source);
+    EXPECT_TRUE(SameLists(target, source));
+  }
+  std::vector<TCountry> self = source;
+  CopyCountryList(self, self);
+  EXPECT_TRUE(SameLists(self, source));
+  TSeries series{{1.0, -0.0}};
+  AssignSeries(series, TSeries{{1.0, 0.0}});
+  EXPECT_FALSE(std::signbit(series[0].Value));
 }
 
 TEST(RecordsTest, AssetTypeCodesAndTexts) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "common/DateHelpers.h"
 #include "common/SeriesArithmetic.h"
+#include "common/SeriesHelpers.h"
 #include "common/SeriesTestData.h"
 #include "platform/DateTime.h"
 
@@ -64,6 +68,50 @@ TEST(SeriesArithmeticTest, ZeroPreviousValueGivesZeroReturn) {
   ExpectValuesNear(hedged, {0.02});
 }
 
+// Every return is p_i / p_(i-1) - 1 - rate, or 0.0 - rate after a zero price,
+// bit for bit, whatever the length (returns are formed two at a time, the
+// last one alone) and wherever the zero prices (or 0.0 of either sign) stand.
+TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
+  std::mt19937_64 rng(11);
+  for (std::size_t n = 2; n <= 9; ++n)
+    for (std::size_t zero = 0; zero <= n; ++zero) {
+      TSeries prices = RandomLevels(rng, n);
+      if (zero < n) prices[zero].Value = zero % 2 == 0 ? 0.0 : -0.0;
+      for (double rate : {0.0, 0.003}) {
+        const TSeries r = ComputeReturns(prices, rate);
+        ASSERT_EQ(r.size(), n - 1);
+        for (std::size_t i = 1; i < n; ++i) {
+          const double previous = prices[i - 1].Value;
+          const double expected = (previous == 0.0 ? 0.0 : prices[i].Value / previous - 1.0) - rate;
+          EXPECT_EQ(r[i - 1].Date, prices[i].Date);
+          EXPECT_EQ(std::bit_cast<std::uint64_t>(r[i - 1].Value), std::bit_cast<std::uint64_t>(expected))
+              << n << " prices, zero at " << zero << ", return " << i;
+        }
+      }
+    }
+}
+
+// The volatility (its centred sums formed over the series alone) equals, bit
+// for bit, the one formed from the centred sums of the series against a copy
+// of itself: random, constant, single-point and not-a-number series.
+TEST(SeriesArithmeticTest, VolatilityEqualsTheOneOfTheCentredSumsAgainstACopy) {
+  std::mt19937_64 rng(5);
+  TSeries withNaN = RandomLevels(rng, 6);
+  withNaN[3].Value = kNaN;
+  const TSeries inputs[] = {RandomLevels(rng, 25), Monthly(2020, 1, {2.5, 2.5, 2.5}), Monthly(2020, 1, {7.0}), withNaN};
+  for (const TSeries& s : inputs)
+    for (int frequency : {0, 1, 2}) {
+      const TSeries copy = s;
+      const TCentredSums sums = ComputeCentredSums(s, copy);
+      const double volatility =
+          std::sqrt(sums.SumAA / static_cast<double>(sums.Count)) * std::sqrt(PeriodsPerYear(frequency));
+      const double expected = std::isfinite(volatility) ? volatility : kNoFigure;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(AnnualizedVolatility(s, frequency)),
+                std::bit_cast<std::uint64_t>(expected))
+          << s.size() << " points, frequency " << frequency;
+    }
+}
+
 // ---------------------------------------------------------------- aligned operations
 
 TEST(SeriesArithmeticTest, MultiplySeriesFlagsChooseInverses) {
@@ -117,6 +165,51 @@ TEST(SeriesArithmeticTest, AlignedOperationsRejectInputsThatDoNotPair) {
   }
   // Two single points on the same date have no common range.
   EXPECT_TRUE(MultiplySeries(single, single, true, false).empty());
+}
+
+// The aligned operations pair the cuts that SliceSeries gives, by position,
+// whether the cuts are runs of ascending series or points picked one by one
+// from series whose dates are out of order or not numbers in one place.
+TEST(SeriesArithmeticTest, AlignedOperationsPairTheCutsOfAnySeries) {
+  std::mt19937_64 rng(7);
+  const TSeries a = RandomLevels(rng, 11);
+  const TSeries b = RandomLevels(rng, 11);
+  std::vector<TSeries> variants{b};
+  for (std::size_t j = 0; j < b.size(); ++j)
+    for (double date : {b.front().Date - 400.0, kNaN, b[j].Date + 45.0}) {
+      TSeries broken = b;
+      broken[j].Date = date;
+      variants.push_back(broken);
+    }
+  for (const TSeries& other : variants) {
+    const auto range = GetCommonDateRange(a, other);
+    const TSeries ca = SliceSeries(a, range[0], range[1]);
+    const TSeries cb = SliceSeries(other, range[0], range[1]);
+    const bool pairs = !ca.empty() && ca.size() == cb.size();
+    TSeries product;
+    TSeries aligned;
+    TSeries returns;
+    for (std::size_t i = 0; pairs && i < ca.size(); ++i) {
+      product.push_back({ca[i].Date, ca[i].Value * (1.0 / cb[i].Value)});
+      aligned.push_back({ca[i].Date, cb[i].Value});
+      if (i == 0) continue;
+      returns.push_back({ca[i].Date, (ca[i].Value * cb[i].Value) / (ca[i - 1].Value * cb[i - 1].Value) - 1.0});
+    }
+    EXPECT_EQ(MultiplySeries(a, other, true, true), product);
+    EXPECT_EQ(AlignSeriesOnCommonRange(a, other), aligned);
+    EXPECT_EQ(ProductSeriesReturns(a, other), returns);
+    TSeries signal = other;
+    for (std::size_t i = 0; i < signal.size(); ++i) signal[i].Value = i % 2 == 0 ? 1.0 : 0.0;
+    const TSeries cs = SliceSeries(signal, range[0], range[1]);
+    TSeries expectedOn;
+    for (std::size_t i = 1; pairs && i < ca.size(); ++i)
+      if (cs[i - 1].Value == 1.0) expectedOn.push_back({ca[i].Date, ca[i].Value / ca[i - 1].Value - 1.0});
+    EXPECT_EQ(ConditionalReturns(a, signal, true), expectedOn);
+    // With the roles swapped: the broken series gives the dates.
+    TSeries swapped;
+    for (std::size_t i = 0; pairs && i < ca.size(); ++i) swapped.push_back({cb[i].Date, ca[i].Value});
+    EXPECT_EQ(AlignSeriesOnCommonRange(other, a), swapped);
+  }
 }
 
 TEST(SeriesArithmeticTest, ConditionalReturnsKeepPeriodsByOpeningSignal) {

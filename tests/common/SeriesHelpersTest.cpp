@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/SeriesHelpers.h"
 #include "platform/DateTime.h"
@@ -38,6 +43,63 @@ TEST(SeriesHelpersTest, SliceSeriesKeepsClosedRange) {
     TSeries inPlace = c.series;
     CutSeriesInPlace(inPlace, c.from, c.to);
     EXPECT_EQ(inPlace, c.expected) << c.from << ".." << c.to;
+  }
+}
+
+// The points of `series` dated in [from, to], one by one: what every cut gives.
+TSeries FilteredPoints(const TSeries& series, double from, double to) {
+  TSeries kept;
+  for (const TDataPoint& p : series)
+    if (from <= p.Date && p.Date <= to) kept.push_back(p);
+  return kept;
+}
+
+// Bit for bit: -0.0 and 0.0 differ, a NaN equals a NaN of the same bits.
+bool SameBits(const TSeries& a, const TSeries& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::bit_cast<std::uint64_t>(a[i].Date) != std::bit_cast<std::uint64_t>(b[i].Date) ||
+        std::bit_cast<std::uint64_t>(a[i].Value) != std::bit_cast<std::uint64_t>(b[i].Value))
+      return false;
+  return true;
+}
+
+// Every form of the cut on series of 1 to 14 points whose dates ascend but
+// for one point, at each place in turn, dated earlier or not a number (the
+// order check takes several points a step, then the rest one by one), and on
+// the ascending series itself; targets holding the cut, other points or the
+// cut with -0.0 for 0.0 all end up holding exactly the cut.
+TEST(SeriesHelpersTest, EveryCutKeepsExactlyThePointsInRange) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (std::size_t n = 1; n <= 14; ++n) {
+    TSeries ascending;
+    for (std::size_t i = 0; i < n; ++i) ascending.push_back({10.0 + static_cast<double>(i), i % 3 == 0 ? 0.0 : 1.5});
+    std::vector<TSeries> inputs{ascending};
+    for (std::size_t j = 0; j < n; ++j)
+      for (double date : {3.0, nan}) {
+        TSeries broken = ascending;
+        broken[j].Date = date;
+        inputs.push_back(broken);
+      }
+    for (const TSeries& series : inputs)
+      for (const auto& [from, to] : {std::pair{0.0, 100.0}, std::pair{11.0, 14.0}, std::pair{3.0, 12.0}}) {
+        SCOPED_TRACE(testing::Message() << n << " points, [" << from << ", " << to << "]");
+        const TSeries expected = FilteredPoints(series, from, to);
+        EXPECT_TRUE(SameBits(SliceSeries(series, from, to), expected));
+        TSeries scratch;
+        const TSeriesSpan span = SliceSpan(series, from, to, scratch);
+        EXPECT_TRUE(SameBits(TSeries(span.begin(), span.end()), expected));
+        TSeries signedZero = expected;
+        for (TDataPoint& p : signedZero)
+          if (p.Value == 0.0) p.Value = -0.0;
+        for (TSeries target : {expected, signedZero, ascending, TSeries{}}) {
+          SliceSeriesInto(target, series, from, to);
+          EXPECT_TRUE(SameBits(target, expected));
+        }
+        TSeries inPlace = series;
+        CutSeriesInPlace(inPlace, from, to);
+        EXPECT_TRUE(SameBits(inPlace, expected));
+      }
   }
 }
 
@@ -130,6 +192,40 @@ TEST(SeriesHelpersTest, DescendingOrder) {
       {{nan, 1.0, -2.0e6, 1.0}, {3, 1, 0, 2}},
   };
   for (const Case& c : cases) EXPECT_EQ(GetDescendingOrder(c.Values), c.Expected);
+}
+
+// Sorting from any start order, and ranking members from the order of the
+// date before, give GetDescendingOrder's order: values with ties, NaN and
+// values below -1000000.0, starts that are the answer, its reverse, a
+// rotation, or no order of the indices at all.
+TEST(SeriesHelpersTest, DescendingOrderFromAStartOrder) {
+  using Order = std::vector<std::int32_t>;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<std::vector<double>> valueSets{
+      {}, {2.0}, {1.0, 3.0, 3.0, 2.0, nan, -2.0e6, 3.0, kNoFigure}, {5.0, 4.0, 3.0, 2.0, 1.0, 0.0, -1.0, -2.0, -3.0}};
+  for (const std::vector<double>& values : valueSets) {
+    const Order expected = GetDescendingOrder(values);
+    const std::size_t n = values.size();
+    Order reversed(expected.rbegin(), expected.rend());
+    Order rotated = expected;
+    if (n > 1) std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());
+    Order repeated(n, 0);
+    for (Order start : {expected, reversed, rotated, repeated, Order{7, -1}, Order{}}) {
+      SortDescendingOrder(values, start);
+      EXPECT_EQ(start, expected) << n << " values";
+    }
+  }
+  // Lines 0..5 of which the members 1, 2, 4, 5 have values at one date; the
+  // order of the date before held lines 5, 3 and 1.
+  const std::vector<double> values{2.0, nan, 2.0, 7.0};
+  const std::vector<std::size_t> members{1, 2, 4, 5};
+  std::vector<std::size_t> previous{5, 3, 1};
+  std::vector<std::int32_t> place(6, -1);
+  Order order{9, 9};
+  RankMembers(values, members, order, previous, place);
+  EXPECT_EQ(order, GetDescendingOrder(values));
+  EXPECT_EQ(previous, (std::vector<std::size_t>{5, 4, 1, 2}));  // NaN last
+  EXPECT_EQ(place, std::vector<std::int32_t>(6, -1));
 }
 
 TEST(SeriesHelpersTest, PrependSeries) {

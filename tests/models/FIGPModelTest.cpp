@@ -338,6 +338,15 @@ TEST(FIGPAssetRows, HistoryAndRowsFromTheWeightRowsAndNothingStaleWithout) {
                                  {"", 0.0, 0.0, 2}, {"", 0.0, 0.0, 2}},
                                 0.0);
 
+  // Every record dated t counts, wherever it stands in the history: the same 0.25.
+  r.Rule2.BondPortfolio.Allocations = {Holdings(fx.t, {{"Germany", 0.1}}),
+                                       Holdings(MonthEnd(2001, 5), {{"Germany", 1.0}}),
+                                       Holdings(fx.t, {{"Germany", 0.15}, {"USA", 0.75}})};
+  models::ComputeFIGPAssetRows(&r);
+  ASSERT_EQ(r.Performance.AllocationHistory.size(), 2u);
+  globaltest::ExpectSplitRow(r.Performance.AllocationHistory[1], fx.t,
+                             {"Fixed Rate Bond", "Inflation-Linked Bond", "Gold"}, items[1]);
+
   r.Rule2.Allocations.clear();
   models::ComputeFIGPAssetRows(&r);
   EXPECT_TRUE(r.Performance.AllocationHistory.empty());

@@ -33,6 +33,11 @@ TEST(ModelCalculation, WorkingListCutsBothSignalsToTheirCommonRange) {
   }
   EXPECT_EQ(list[0].IndexAssets[0].Series.size(), 12u);  // other assets untouched
   EXPECT_EQ(list[1].SignalAssets[0].Series.size(), 12u);
+  // The calculation reads the list itself only where the preparation changes nothing.
+  EXPECT_FALSE(models::WorkingListIsTheList({a, b}, false));
+  EXPECT_TRUE(models::WorkingListIsTheList({b}, false));
+  EXPECT_TRUE(models::WorkingListIsTheList(list, false));
+  EXPECT_TRUE(models::WorkingListIsTheList({}, true));
 }
 
 TEST(ModelCalculation, IntraMonthPointIsAppendedOnlyAfterTheLastDateAndWithAValue) {
@@ -58,6 +63,8 @@ TEST(ModelCalculation, IntraMonthPointIsAppendedOnlyAfterTheLastDateAndWithAValu
     ASSERT_EQ(s.size(), c.expectedSize) << c.pointDate << " " << c.pointValue;
     const TDataPoint last = c.expectedSize == 4 ? TDataPoint{c.pointDate, c.pointValue} : TDataPoint{MonthEnd(2000, 3), 1.0};
     EXPECT_EQ(s.back(), last);
+    EXPECT_TRUE(models::WorkingListIsTheList({country}, false));
+    EXPECT_EQ(models::WorkingListIsTheList({country}, true), c.expectedSize == 3);
   }
 }
 

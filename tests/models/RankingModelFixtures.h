@@ -40,7 +40,7 @@ struct ModelRun {
 
 // The entry of a ranking model.
 template <class Record>
-using Entry = void (*)(Record*, std::vector<TCountry>, TUserSettings, std::uint32_t, bool, std::string&,
+using Entry = void (*)(Record*, const std::vector<TCountry>&, const TUserSettings&, std::uint32_t, bool, std::string&,
                        platform::ProgressSink&, std::uint32_t&);
 
 // Runs the model with `global` as the shared user settings; an EModelError

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
@@ -469,6 +470,42 @@ TEST(BenchmarkRecalculate, RebuildOverAnEarlierResultEqualsAFreshPortfolio) {
     EXPECT_EQ(reused.ReturnSeries, fresh.ReturnSeries);
     EXPECT_EQ(reused.TurnoverSeries, fresh.TurnoverSeries);
     EXPECT_EQ(reused.ExposureSeries, fresh.ExposureSeries);
+  }
+}
+
+// The series alone (no allocation table) are those of the full
+// recalculation, bit for bit, and ComputeWeights on its own forms the same
+// turnover, exposure and costs as the one pass of the recalculation: over
+// lines that begin late, with switching signals, costs and ranking.
+TEST(BenchmarkRecalculate, SeriesAloneAndComputeWeightsEqualTheFullRecalculation) {
+  std::vector<TCountry> countries = GrowthCountries({0.01, 0.02, 0.015});
+  countries.push_back(EquityCountry("LATE", "USD", 2000, 7, 30, 0.03));
+  for (std::size_t i = 0; i < countries.size(); ++i) SetSignals(countries[i], 1.0, 1.0, 20 + static_cast<int>(i));
+  const TUserSettings settings = CashLegSettings(countries, 25.0, 0.3, 60.0);
+  ScopedCountryList scoped(countries);
+  for (bool rank : {false, true}) {
+    SCOPED_TRACE(rank ? "ranked" : "unranked");
+    TBenchmarkPortfolio full;
+    full.Build(countries, settings, 0, MonthEnd(2002, 12), true);
+    TBenchmarkPortfolio alone = full;
+    full.Recalculate(rank);
+    alone.RecalculateSeries(rank);
+    ASSERT_EQ(full.WeightHistory.size(), 23u);
+    EXPECT_TRUE(alone.WeightHistory.empty());
+    for (const auto& [a, b] :
+         {std::pair{&full.ReturnSeries, &alone.ReturnSeries}, std::pair{&full.TurnoverSeries, &alone.TurnoverSeries},
+          std::pair{&full.ExposureSeries, &alone.ExposureSeries}, std::pair{&full.CostSeries, &alone.CostSeries}})
+      EXPECT_EQ(*a, *b);
+    EXPECT_GT(std::accumulate(full.CostSeries.begin(), full.CostSeries.end(), 0.0,
+                              [](double s, const TDataPoint& p) { return s + p.Value; }),
+              0.0);
+    TBenchmarkPortfolio separate = full;
+    separate.ComputeWeights(0);
+    EXPECT_EQ(separate.TurnoverSeries, full.TurnoverSeries);
+    EXPECT_EQ(separate.ExposureSeries, full.ExposureSeries);
+    EXPECT_EQ(separate.CostSeries, full.CostSeries);
+    alone.Recalculate(rank);  // the table is formed again
+    EXPECT_EQ(alone.WeightHistory.size(), full.WeightHistory.size());
   }
 }
 

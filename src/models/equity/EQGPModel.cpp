@@ -86,11 +86,11 @@ TShareTable LastShares(const std::vector<TBenchmarkAllocation>& history, WeightO
 
 }  // namespace
 
-void ComputeEQGPModel(TEQGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQGPModel(TEQGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   RunModelStages(
-      result, std::move(countries), settings, frequency, intraMonth, kEQGPFrame, progress, step,
+      result, countries, settings, frequency, intraMonth, kEQGPFrame, progress, step,
       [&] { BuildEQGPPortfolio(result, result->Countries, settings, frequency); },  // 4
       [&] {  // 5: the model with ranking selection, the benchmark without
         result->Benchmark.Recalculate(true);

@@ -13,7 +13,7 @@
 
 namespace models {
 
-void ComputeEQGPModel(TEQGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQGPModel(TEQGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 void BuildEQGPPortfolio(TEQGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,

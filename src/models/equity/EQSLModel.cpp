@@ -1,7 +1,5 @@
 #include "models/equity/EQSLModel.h"
 
-#include <utility>
-
 #include "models/equity/PerformanceStage.h"
 #include "models/equity/RankingModel.h"
 
@@ -22,11 +20,10 @@ constexpr TRankingModelValues kEQSL{
 
 }  // namespace
 
-void ComputeEQSLModel(TEQSLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQSLModel(TEQSLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
-  RunRankingModel(result, std::move(countries), settings, frequency, intraMonth, progress, step, kEQSL,
-                  &ComputeEQSLStatistics);
+  RunRankingModel(result, countries, settings, frequency, intraMonth, progress, step, kEQSL, &ComputeEQSLStatistics);
 }
 
 void BuildEQSLPortfolios(TEQSLGraphicData* result, const std::vector<TCountry>& countries,

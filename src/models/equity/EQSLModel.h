@@ -13,7 +13,7 @@
 
 namespace models {
 
-void ComputeEQSLModel(TEQSLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQSLModel(TEQSLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 void BuildEQSLPortfolios(TEQSLGraphicData* result, const std::vector<TCountry>& countries,

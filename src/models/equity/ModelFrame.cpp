@@ -76,36 +76,13 @@ double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TS
 
 std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, double from, double to) {
   std::vector<TCountry> cut;
-  cut.reserve(countries.size());
-  for (const TCountry& country : countries) {
-    TCountry& copy = cut.emplace_back();
-    copy.Name = country.Name;
-    copy.RegionName = country.RegionName;
-    copy.Currency = country.Currency;
-    copy.IndexName = country.IndexName;
-    copy.IndexTicker = country.IndexTicker;
-    copy.Rank = country.Rank;
-    copy.RegionRank = country.RegionRank;
-    copy.IsDevelopped = country.IsDevelopped;
-    copy.ReverseQuote = country.ReverseQuote;
-    copy.EstimationDate = country.EstimationDate;
-    copy.EstimatedSignal = country.EstimatedSignal;
-    for (int type = atIndex; type <= atSpotFx; ++type) {
-      const std::vector<TAssetSeries>& source = *AssetsOfType(country, type);
-      std::vector<TAssetSeries>& target = *AssetsOfType(copy, type);
-      target.reserve(source.size());
-      for (const TAssetSeries& asset : source) {
-        TAssetSeries& a = target.emplace_back();
-        a.CountryName = asset.CountryName;
-        a.ID = asset.ID;
-        a.Title = asset.Title;
-        a.Type = asset.Type;
-        a.FirstDailyPoint = asset.FirstDailyPoint;
-        a.Series = SliceSeries(asset.Series, from, to);
-      }
-    }
-  }
+  CutCountryListInto(cut, countries, from, to);
   return cut;
+}
+
+void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountry>& countries, double from, double to) {
+  CopyCountryList(target, countries,
+                  [from, to](TSeries& cut, const TSeries& series) { SliceSeriesInto(cut, series, from, to); });
 }
 
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {

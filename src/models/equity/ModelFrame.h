@@ -83,21 +83,20 @@ double ShiftedStartDate(const std::vector<TCountry>& countries, double start, TS
 
 // A copy of the list with every series of every asset list of every country
 // cut to [from, to] (SliceSeries), without copying the points outside it.
-// CutCountriesInPlace does the same on the list itself, without allocating.
+// CutCountryListInto writes that copy over `target`, whose lists and series
+// keep their storage (a list cut for an earlier run is rewritten without
+// allocating); CutCountriesInPlace cuts the list itself.
 std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, double from, double to);
+void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountry>& countries, double from, double to);
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to);
 
 // The common entry frame up to the model's own preparation: counter start,
-// Frequency, key lookup, window, Countries := copy of the input, start shift,
-// cut. Throws EModelError (counter at its start value) for an empty list or a
-// first country without an asset of the key type.
-// The const form copies the list (the caller keeps the uncut input); the
-// other takes the entry's own copy and cuts it in place.
+// Frequency, key lookup, window, start shift, Countries := the list cut to
+// the window (the record's earlier list keeps its storage). Throws
+// EModelError (counter at its start value) for an empty list or a first
+// country without an asset of the key type.
 template <class Record>
 void RunModelFrame(Record& result, const std::vector<TCountry>& countries, const TUserSettings& settings,
-                   std::uint32_t frequency, bool intraMonth, const TModelFrameValues& values, TStageCounter& counter);
-template <class Record>
-void RunModelFrame(Record& result, std::vector<TCountry>&& countries, const TUserSettings& settings,
                    std::uint32_t frequency, bool intraMonth, const TModelFrameValues& values, TStageCounter& counter);
 
 // Period returns of the cash asset of the portfolio currency's country:

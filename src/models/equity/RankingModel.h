@@ -91,12 +91,12 @@ void ComputeRankingAllocations(Record* result, const TUserSettings& settings, co
 // The entry: the model frame (counter 1), then the stages 2 to 8 with
 // `statistics` as stage 7, and the counter at 9 ("100%") once all succeeded.
 template <class Record>
-void RunRankingModel(Record* result, std::vector<TCountry>&& countries, const TUserSettings& settings,
+void RunRankingModel(Record* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                      std::uint32_t frequency, bool intraMonth, platform::ProgressSink& progress, std::uint32_t& step,
                      const TRankingModelValues& values, void (*statistics)(Record*)) {
   Record& r = RankingRecordOf(result, values);
   TStageCounter counter(progress, step);
-  RunModelFrame(r, std::move(countries), settings, frequency, intraMonth, values.Frame, counter);
+  RunModelFrame(r, countries, settings, frequency, intraMonth, values.Frame, counter);
 
   counter.Next();  // 2
   BuildRankingPortfolios(result, r.Countries, settings, frequency, values);

@@ -29,11 +29,16 @@ void FillTimingChartSets(TNamedSeriesSet& indexCharts, TNamedSeriesSet& drawdown
   const double from = model.Series.empty() ? kMissingDate : model.Series.front().Date;
   const double to = model.Series.empty() ? kMissingDate : model.Series.back().Date;
   const TNamedSeries* sources[3] = {&index, &riskFree, &model};
+  TSeries picked;
   for (std::size_t i = 0; i < 3; ++i) {
-    const TSeries cut = SliceSeries(sources[i]->Series, from, to);
-    indexCharts[i] = {sources[i]->Name, ReturnsToIndex(cut, frequency)};
-    drawdownCharts[i] = {sources[i]->Name, DrawdownSeries(cut, frequency)};
-    oneYearCharts[i] = {sources[i]->Name, RollingOneYearReturns(cut)};
+    // Each chart series is written into the record's own (of an earlier run).
+    const TSeriesSpan cut = SliceSpan(sources[i]->Series, from, to, picked);
+    indexCharts[i].Name = sources[i]->Name;
+    ReturnsToIndexInto(indexCharts[i].Series, cut, frequency);
+    drawdownCharts[i].Name = sources[i]->Name;
+    DrawdownSeriesInto(drawdownCharts[i].Series, cut, frequency);
+    oneYearCharts[i].Name = sources[i]->Name;
+    RollingOneYearReturnsInto(oneYearCharts[i].Series, cut);
   }
 }
 
@@ -55,26 +60,29 @@ double PresentSignal(const TCountryModelSummary& summary, const TLabelledSeries&
 // Equity (equity true) or risk-free shares of every country at every date of
 // the signal grid: factor(s_i) * W_k, or (1 - factor(s_i)) * W_k; countries
 // without a signal at the date are not listed.
-std::vector<TAllocationRow> SignalHistory(const TEQBLGraphicData& result, const std::vector<double>& weights,
-                                          double trust, bool equity) {
-  std::vector<TAllocationRow> history;
+// The history is written over `history` (its rows and holdings of an earlier
+// run keep their storage).
+void SignalHistory(std::vector<TAllocationRow>& history, const TEQBLGraphicData& result,
+                   const std::vector<double>& weights, double trust, bool equity) {
   const TSeries& grid = ModelAt(result.Rows1, 0, "signal rows").Series;
-  history.reserve(grid.size());
+  history.resize(grid.size());
   for (std::size_t i = 0; i < grid.size(); ++i) {
-    TAllocationRow row;
+    TAllocationRow& row = history[i];
     row.Date = grid[i].Date;
     row.TotalWeight = 1.0;
-    row.Holdings.reserve(result.Countries.size());
+    std::size_t held = 0;
     for (std::size_t k = 0; k < result.Countries.size(); ++k) {
       const TSeries& signal = ModelAt(result.Rows1, static_cast<std::ptrdiff_t>(k), "signal rows").Series;
       const double s = ModelAt(signal, static_cast<std::ptrdiff_t>(i), "signal row points").Value;
       if (s == kMissingSignal) continue;
       const double factor = EquityFactor(s, trust);
-      row.Holdings.push_back({result.Countries[k].Name, (equity ? factor : 1.0 - factor) * weights[k]});
+      if (held == row.Holdings.size()) row.Holdings.emplace_back();
+      TWeightedName& holding = row.Holdings[held++];
+      holding.Name = result.Countries[k].Name;
+      holding.Weight = (equity ? factor : 1.0 - factor) * weights[k];
     }
-    history.push_back(std::move(row));
+    row.Holdings.resize(held);
   }
-  return history;
 }
 
 }  // namespace
@@ -124,19 +132,24 @@ void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result) {
   TEQBLGraphicPart& part = result.Total;
   part.EquityHistoryTitle.clear();
   part.RiskFreeHistoryTitle.clear();
-  part.EquityHistory = SignalHistory(result, weights, trust, true);
-  part.RiskFreeHistory = SignalHistory(result, weights, trust, false);
+  SignalHistory(part.EquityHistory, result, weights, trust, true);
+  SignalHistory(part.RiskFreeHistory, result, weights, trust, false);
 
   // Total allocation per exposure date; the last record carries the present total.
   part.AllocationTitle.clear();
-  part.AllocationHistory.clear();
   const std::string riskFreeLabel = "Total " + shortTitle + " Allocation";
   const TSeries& exposure = part.ExposureSeries;
-  part.AllocationHistory.reserve(exposure.size());
+  part.AllocationHistory.resize(exposure.size());  // rows of an earlier run are rewritten
   for (std::size_t i = 0; i < exposure.size(); ++i) {
     const double v = i + 1 < exposure.size() ? exposure[i].Value : total;
-    part.AllocationHistory.push_back(
-        {exposure[i].Date, 1.0, {{"Total Equity Allocation", v}, {riskFreeLabel, 1.0 - v}}});
+    TAllocationRow& row = part.AllocationHistory[i];
+    row.Date = exposure[i].Date;
+    row.TotalWeight = 1.0;
+    row.Holdings.resize(2);
+    row.Holdings[0].Name = "Total Equity Allocation";
+    row.Holdings[0].Weight = v;
+    row.Holdings[1].Name = riskFreeLabel;
+    row.Holdings[1].Weight = 1.0 - v;
   }
 
   FillTimingChartSets(part.IndexCharts, part.DrawdownCharts, part.OneYearCharts,

@@ -59,12 +59,16 @@ TBenchmarkFrame PrepareBenchmark(TTimingKind kind, const std::vector<TCountry>& 
   return frame;
 }
 
-// Builds the portfolio from the shared legs and recalculates it without ranking.
+// Builds the portfolio from the shared legs and recalculates it without
+// ranking; with withHistory false its allocation table is left empty.
 void BuildAndRecalculate(TBenchmarkPortfolio& portfolio, const std::vector<TBenchmarkLine>& legs,
-                         const TBenchmarkFrame& frame, std::uint32_t frequency, bool timing) {
+                         const TBenchmarkFrame& frame, std::uint32_t frequency, bool timing, bool withHistory = true) {
   portfolio.BuildFromLegs(legs, *frame.Countries, frame.Settings, static_cast<std::int32_t>(frequency),
                           frame.Window.EndDate, timing);
-  portfolio.Recalculate(false);
+  if (withHistory)
+    portfolio.Recalculate(false);
+  else
+    portfolio.RecalculateSeries(false);
 }
 
 // The risk-free asset of the total: among the risk-free assets of the
@@ -89,11 +93,12 @@ std::vector<TBenchmarkLine> BuildLegs(const TBenchmarkFrame& frame, std::uint32_
 void TotalBenchmarks(TEQBLGraphicData& result, const TBenchmarkFrame& frame, const std::vector<TBenchmarkLine>& legs) {
   const double ws = frame.Window.StartDate;
   const double we = frame.Window.EndDate;
-  // The timed and the plain benchmark differ only in their weights.
+  // The timed and the plain benchmark differ only in their weights; only
+  // their series are read.
   TBenchmarkPortfolio timed;
-  BuildAndRecalculate(timed, legs, frame, result.Frequency, frame.Timing);
+  BuildAndRecalculate(timed, legs, frame, result.Frequency, frame.Timing, false);
   TBenchmarkPortfolio plain;
-  BuildAndRecalculate(plain, legs, frame, result.Frequency, false);
+  BuildAndRecalculate(plain, legs, frame, result.Frequency, false, false);
 
   TEQBLGraphicPart& total = result.Total;
   const TSeries model = ConvertSeriesToPortfolioCurrency(result.Countries, timed.ReturnSeries, frame.Settings, ws, we);

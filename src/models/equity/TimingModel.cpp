@@ -76,6 +76,11 @@ void PrepareTimingRun(TTimingKind kind, TEQBLGraphicData& result, const std::vec
 void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::vector<TCountry>& countries,
                         const TUserSettings& settings, std::uint32_t frequency, bool intraMonth,
                         platform::ProgressSink& progress, std::uint32_t& step) {
+  // The stages read the uncut list after the frame has cut the record's own.
+  if (&countries == &result.Countries) {
+    const std::vector<TCountry> own = countries;
+    return ComputeTimingModel(kind, result, own, settings, frequency, intraMonth, progress, step);
+  }
   const TTimingModelValues& values = TimingValues(kind);
   TStageCounter counter(progress, step);
   const TModelFrameValues frame{values.Code, "EQINDEX", atIndex, 1, TStartShift::None};
@@ -211,7 +216,7 @@ void BuildTimingCountryWeightSeries(TEQBLGraphicData& result) {
 
 // ---- EQBL --------------------------------------------------------------------
 
-void ComputeEQBLModel(TEQBLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQBLModel(TEQBLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   ComputeTimingModel(TTimingKind::EQBL, *result, countries, settings, frequency, intraMonth, progress, step);
@@ -236,7 +241,7 @@ void ComputeEQBLAllocations(TEQBLGraphicData* result) { ComputeTimingAllocations
 
 // ---- EQQV --------------------------------------------------------------------
 
-void ComputeEQQVModel(TEQQVGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQQVModel(TEQQVGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   ComputeTimingModel(TTimingKind::EQQV, *result, countries, settings, frequency, intraMonth, progress, step);

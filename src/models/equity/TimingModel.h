@@ -61,7 +61,7 @@ void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result);
 // ---- EQBL --------------------------------------------------------------------
 // Model entry: failureText and the unread context of the caller are not
 // written; step holds the stage reached when an exception leaves the entry.
-void ComputeEQBLModel(TEQBLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQBLModel(TEQBLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 void BuildEQBLCountryRecords(TEQBLGraphicData* result, TUserSettings settings);
@@ -77,7 +77,7 @@ void ComputeEQBLStatistics(TEQBLGraphicData* result);
 void ComputeEQBLAllocations(TEQBLGraphicData* result);
 
 // ---- EQQV --------------------------------------------------------------------
-void ComputeEQQVModel(TEQQVGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeEQQVModel(TEQQVGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 void BuildEQQVCountryRecords(TEQQVGraphicData* result, TUserSettings settings);

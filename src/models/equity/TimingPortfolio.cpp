@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "common/CountryHelpers.h"
 #include "common/DateHelpers.h"
@@ -64,11 +66,36 @@ const TSeries& FirstSpotFx(const TCountry& country) {
   return ModelAt(country.SpotFxAssets, 0, "spot exchange-rate assets").Series;
 }
 
-// The conversion factor from the currency of `from` into that of `to`:
-// MultiplySeries(spot of from, spot of to, from.ReverseQuote, to.ReverseQuote).
-TSeries ConversionSeries(const TCountry& from, const TCountry& to) {
-  return MultiplySeries(FirstSpotFx(from), FirstSpotFx(to), from.ReverseQuote, to.ReverseQuote);
-}
+// What the legs of the countries share within one stage: the country of a
+// currency (FindCountryIndex by currency) and the conversion factor between
+// two countries, each formed once.
+class TLegLookups {
+ public:
+  explicit TLegLookups(const TEQBLGraphicData& result) : result_(result) {}
+
+  int CountryOf(const std::string& currency) {
+    const auto found = countries_.find(currency);
+    if (found != countries_.end()) return found->second;
+    return countries_.emplace(currency, FindCountryIndex(currency, false)).first->second;
+  }
+
+  // The factor from the currency of country `from` into that of `to`:
+  // MultiplySeries(spot of from, spot of to, from.ReverseQuote, to.ReverseQuote).
+  const TSeries& Conversion(int from, int to) {
+    const auto found = conversions_.find({from, to});
+    if (found != conversions_.end()) return found->second;
+    const TCountry& a = CountryAt(result_, from);
+    const TCountry& b = CountryAt(result_, to);
+    return conversions_
+        .emplace(std::pair{from, to}, MultiplySeries(FirstSpotFx(a), FirstSpotFx(b), a.ReverseQuote, b.ReverseQuote))
+        .first->second;
+  }
+
+ private:
+  const TEQBLGraphicData& result_;
+  std::map<std::string, int> countries_;
+  std::map<std::pair<int, int>, TSeries> conversions_;
+};
 
 // Returns of `asset` in the portfolio currency. Plain: the returns of
 // asset x conversion. Hedged: (K_(i+1)/K_i - 1 - h) + (rAsset - rLocalCash) x
@@ -81,24 +108,25 @@ TSeries ConvertedReturns(const TSeries& asset, const TSeries& conversion, bool h
 
 // The index and risk-free legs of country c under the parameters q, the
 // positions, the simulation window and the labels.
-TTimingLegs ComputeLegs(const TEQBLGraphicData& result, const TTimingRun& run, std::size_t c, const TSeriesInfo& q) {
+TTimingLegs ComputeLegs(const TEQBLGraphicData& result, const TTimingRun& run, std::size_t c, const TSeriesInfo& q,
+                        TLegLookups& lookups) {
   const TCountry& country = CountryAt(result, static_cast<int>(c));
   const double hedgingCost = q.FxHedgingTransactionCost / run.PeriodsPerYear / 100.0;
   TTimingLegs legs;
 
   // Index side: p is the country of the portfolio currency.
-  const int p = q.IndexCurrency == q.PortfolioCcy ? static_cast<int>(c) : FindCountryIndex(q.PortfolioCcy, false);
+  const int p = q.IndexCurrency == q.PortfolioCcy ? static_cast<int>(c) : lookups.CountryOf(q.PortfolioCcy);
   if (p >= 0) {
     const TCountry& portfolioCountry = CountryAt(result, p);
     const bool hedged = q.FxHedging && q.IndexCurrency != q.PortfolioCcy;
     const TSeries& index = ModelAt(country.IndexAssets, Pos(run.IndexPosition), "index assets").Series;
-    legs.Index = ConvertedReturns(index, ConversionSeries(country, portfolioCountry), hedged, FirstCashSeries(country),
+    legs.Index = ConvertedReturns(index, lookups.Conversion(static_cast<int>(c), p), hedged, FirstCashSeries(country),
                                   FirstCashSeries(portfolioCountry), hedgingCost);
   }
 
   // Risk-free side: r holds the risk-free currency, s the portfolio currency.
-  const int r = FindCountryIndex(q.RiskFreeCurrency, false);
-  const int s = q.RiskFreeCurrency == q.PortfolioCcy ? r : FindCountryIndex(q.PortfolioCcy, false);
+  const int r = lookups.CountryOf(q.RiskFreeCurrency);
+  const int s = q.RiskFreeCurrency == q.PortfolioCcy ? r : lookups.CountryOf(q.PortfolioCcy);
   if (r >= 0 && s >= 0) {
     const TCountry& riskFreeCountry = CountryAt(result, r);
     const TCountry& portfolioCountry = CountryAt(result, s);
@@ -109,8 +137,8 @@ TTimingLegs ComputeLegs(const TEQBLGraphicData& result, const TTimingRun& run, s
         asset = &a.Series;
         break;
       }
-    legs.RiskFree = ConvertedReturns(*asset, ConversionSeries(riskFreeCountry, portfolioCountry), hedged,
-                                     FirstCashSeries(riskFreeCountry), FirstCashSeries(portfolioCountry), hedgingCost);
+    legs.RiskFree = ConvertedReturns(*asset, lookups.Conversion(r, s), hedged, FirstCashSeries(riskFreeCountry),
+                                     FirstCashSeries(portfolioCountry), hedgingCost);
   }
 
   legs.Positions = ModelAt(country.SignalAssets, Pos(run.SignalPosition), "signal assets").Series;
@@ -194,15 +222,16 @@ void ComputeTimingPortfolio(TTimingKind kind, TEQBLGraphicData& result) {
                        FindAssetPosition(first.SignalAssets, TimingValues(kind).SignalKey),
                        PeriodsPerYear(result.Frequency)};
 
+  TLegLookups lookups(result);
   for (std::size_t c = 0; c < result.Countries.size(); ++c) {
     TCountryModelData& data = ModelAt(result.CountryData, Pos(c), "country data");
     TCountryModelSummary& summary = ModelAt(result.Total.Summaries, Pos(c), "country summaries");
-    const TTimingLegs legs = ComputeLegs(result, run, c, data.Parameters);
+    const TTimingLegs legs = ComputeLegs(result, run, c, data.Parameters, lookups);
     StoreCountryModel(kind, result, data, legs);
     if (SameLegParameters(kind, data.Parameters, summary.Parameters))
       StoreCountrySummary(kind, summary, legs);
     else
-      StoreCountrySummary(kind, summary, ComputeLegs(result, run, c, summary.Parameters));
+      StoreCountrySummary(kind, summary, ComputeLegs(result, run, c, summary.Parameters, lookups));
   }
 }
 

@@ -45,16 +45,27 @@ const TAssetSeries& SignalAsset(const TCountry& country, std::size_t k) {
   return ModelAt(country.SignalAssets, Pos(k), "signal assets");
 }
 
-// The grid points before the series' first date, then the series, cut to
-// [first grid date, EndDate].
-TSeries OnGrid(const TSeries& grid, const TSeries& series, double endDate) {
-  return SliceSeries(PrependSeries(grid, series), grid.front().Date, endDate);
+// target := the grid points before the series' first date, then the series,
+// cut to [first grid date, EndDate]; `joined` is work space.
+void PlaceOnGrid(TSeries& target, const TSeries& grid, const TSeries& series, double endDate, TSeries& joined) {
+  PrependSeriesInto(joined, grid, series);
+  SliceSeriesInto(target, joined, grid.front().Date, endDate);
 }
 
-TLabelledSeries CountryRow(const TCountry& country, TSeries series) {
-  TLabelledSeries row;
-  row.Labels = {country.Name, country.RegionName};
-  row.Series = std::move(series);
+// Element i of rows, appended when the rows end before it (the rows of an
+// earlier run are rewritten in place; the caller drops the surplus).
+template <class T>
+T& Slot(std::vector<T>& rows, std::size_t i) {
+  if (i == rows.size()) rows.emplace_back();
+  return rows[i];
+}
+
+// The country's labels and flag on a row whose series the caller writes.
+TLabelledSeries& CountryRow(TLabelledSeries& row, const TCountry& country, bool selected = false) {
+  row.Labels.resize(2);
+  row.Labels[0] = country.Name;
+  row.Labels[1] = country.RegionName;
+  row.Selected = selected;
   return row;
 }
 
@@ -63,24 +74,33 @@ TLabelledSeries CountryRow(const TCountry& country, TSeries series) {
 void LoadTimingSignals(TTimingKind kind, TEQBLGraphicData& result) {
   const TSeries grid = SignalGrid(result);
   const std::size_t k = SignalPosition(kind, result);
+  const std::size_t n = result.Countries.size();
 
-  result.Rows1.clear();
-  result.Rows2.clear();
-  result.Rows3.clear();
-  for (const TCountry& country : result.Countries) {
-    TLabelledSeries row = CountryRow(country, OnGrid(grid, SignalAsset(country, k).Series, result.EndDate));
-    (country.IsDevelopped ? result.Rows2 : result.Rows3).push_back(row);
-    result.Rows1.push_back(std::move(row));
+  TSeries joined;
+  std::size_t developed = 0;
+  std::size_t emerging = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const TCountry& country = result.Countries[i];
+    TLabelledSeries& row = CountryRow(Slot(result.Rows1, i), country);
+    PlaceOnGrid(row.Series, grid, SignalAsset(country, k).Series, result.EndDate, joined);
+    TLabelledSeries& copy = country.IsDevelopped ? Slot(result.Rows2, developed++) : Slot(result.Rows3, emerging++);
+    CountryRow(copy, country);
+    AssignSeries(copy.Series, row.Series);
   }
+  result.Rows1.resize(n);
+  result.Rows2.resize(developed);
+  result.Rows3.resize(emerging);
 
-  result.Rows4.clear();
-  result.Rows5.clear();
-  for (std::size_t i = 0; i < result.Countries.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     const TCountry& country = result.Countries[i];
     const TSeries& signal = result.Rows1[i].Series;
-    result.Rows4.push_back(CountryRow(country, signal.empty() ? TSeries{} : TSeries{signal.back()}));
-    result.Rows5.push_back(CountryRow(country, {ModelAt(result.Values1, Pos(i), "estimated signals")}));
+    TLabelledSeries& last = CountryRow(Slot(result.Rows4, i), country);
+    last.Series.assign(signal.end() - (signal.empty() ? 0 : 1), signal.end());
+    TLabelledSeries& estimate = CountryRow(Slot(result.Rows5, i), country);
+    estimate.Series.assign(1, ModelAt(result.Values1, Pos(i), "estimated signals"));
   }
+  result.Rows4.resize(n);
+  result.Rows5.resize(n);
 }
 
 void ComputeTimingPositions(TTimingKind kind, TEQBLGraphicData& result) {
@@ -90,39 +110,57 @@ void ComputeTimingPositions(TTimingKind kind, TEQBLGraphicData& result) {
   const std::size_t k = SignalPosition(kind, result);
   const bool withRules = kind == TTimingKind::EQQV;
 
+  TSeries joined;
+  const auto titledRow = [&](std::vector<TLabelledSeries>& rows, std::size_t j, const TAssetSeries& asset) {
+    TLabelledSeries& row = Slot(rows, j);
+    row.Labels.assign(1, asset.Title);
+    row.Selected = false;
+    PlaceOnGrid(row.Series, noData, asset.Series, result.EndDate, joined);
+  };
   for (std::size_t i = 0; i < result.Countries.size(); ++i) {
     const TCountry& country = result.Countries[i];
     TCountryModelData& data = ModelAt(result.CountryData, Pos(i), "country data");
     data.Name = country.Name;
-    data.Rows.clear();
-    const TAssetSeries& signal = SignalAsset(country, k);
-    data.Rows.push_back({{signal.Title}, OnGrid(noData, signal.Series, result.EndDate), false});
-    if (!withRules) continue;
-    data.Rows.push_back({std::vector<std::string>{std::string()}, grid, false});
-    for (const TAssetSeries& rule : country.RuleAssets)
-      data.Rows.push_back({{rule.Title}, OnGrid(noData, rule.Series, result.EndDate), false});
+    std::size_t rows = 0;
+    titledRow(data.Rows, rows++, SignalAsset(country, k));
+    if (withRules) {
+      TLabelledSeries& separator = Slot(data.Rows, rows++);
+      separator.Labels.assign(1, std::string());
+      separator.Selected = false;
+      AssignSeries(separator.Series, grid);
+      for (const TAssetSeries& rule : country.RuleAssets) titledRow(data.Rows, rows++, rule);
+    }
+    data.Rows.resize(rows);
   }
 
   // One table per row kind of the first country (EQQV: not the separator).
   // A country takes part when its row of the shared settings carries a
   // positive equity weight; otherwise its row is the -1.0 grid.
-  result.GroupRows.clear();
+  if (result.CountryData.empty()) result.GroupRows.clear();
   const std::size_t rowKinds = ModelAt(result.CountryData, 0, "country data").Rows.size();
+  std::size_t tables = 0;
   for (std::size_t j = 0; j < rowKinds; ++j) {
     if (withRules && j == kSeparatorRow) continue;
-    TPositionTable table;
+    TPositionTable& table = Slot(result.GroupRows, tables++);
+    std::size_t developed = 0;
+    std::size_t emerging = 0;
     for (std::size_t i = 0; i < result.Countries.size(); ++i) {
       const TCountry& country = result.Countries[i];
       const bool selected =
           ModelAt(usMyExternUserSettings.CountrySettings, Pos(i), "shared country settings").EqWeight > 0.0;
-      TLabelledSeries row =
-          CountryRow(country, selected ? ModelAt(result.CountryData[i].Rows, Pos(j), "position rows").Series : grid);
-      row.Selected = selected;
-      (country.IsDevelopped ? table.DevelopedRows : table.EmergingRows).push_back(row);
-      table.AllRows.push_back(std::move(row));
+      const TSeries& series = selected ? ModelAt(result.CountryData[i].Rows, Pos(j), "position rows").Series : grid;
+      TLabelledSeries& row = CountryRow(Slot(table.AllRows, i), country, selected);
+      AssignSeries(row.Series, series);
+      TLabelledSeries& copy = CountryRow(
+          country.IsDevelopped ? Slot(table.DevelopedRows, developed++) : Slot(table.EmergingRows, emerging++), country,
+          selected);
+      AssignSeries(copy.Series, series);
     }
-    result.GroupRows.push_back(std::move(table));
+    table.AllRows.resize(result.Countries.size());
+    table.DevelopedRows.resize(developed);
+    table.EmergingRows.resize(emerging);
   }
+  result.GroupRows.resize(tables);
 }
 
 }  // namespace models

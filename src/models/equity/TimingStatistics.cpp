@@ -22,13 +22,23 @@ namespace {
 // periods whose opening signal is 1.0 (On) or 0.0 (Off) give the returns
 // L_k / L_(k-1) - 1, and of each set the annualised return, volatility and
 // maximum drawdown. Periods with any other signal value belong to neither.
-void ComputeOnOffFigures(TStatisticsBlock& block, const TSeries& returns, const TSeries& signal, int frequency) {
-  const TSeries levels = ReturnsToIndex(returns, frequency);
-  const TSeries on = ConditionalReturns(levels, signal, true);
+// Work series of ComputeOnOffFigures, kept from call to call.
+struct TOnOffScratch {
+  TSeries Levels;
+  TSeries On;
+  TSeries Off;
+};
+
+void ComputeOnOffFigures(TStatisticsBlock& block, const TSeries& returns, const TSeries& signal, int frequency,
+                         TOnOffScratch& scratch) {
+  ReturnsToIndexInto(scratch.Levels, returns, frequency);
+  const TSeries& on = scratch.On;
+  ConditionalReturnsInto(scratch.On, scratch.Levels, signal, true);
   block.ReturnWhenOn = AnnualizedReturn(on, static_cast<std::uint32_t>(frequency));
   block.VolatilityWhenOn = AnnualizedVolatility(on, frequency);
   block.MaxDrawdownWhenOn = MaxDrawdown(on);
-  const TSeries off = ConditionalReturns(levels, signal, false);
+  const TSeries& off = scratch.Off;
+  ConditionalReturnsInto(scratch.Off, scratch.Levels, signal, false);
   block.ReturnWhenOff = AnnualizedReturn(off, static_cast<std::uint32_t>(frequency));
   block.VolatilityWhenOff = AnnualizedVolatility(off, frequency);
   block.MaxDrawdownWhenOff = MaxDrawdown(off);
@@ -41,7 +51,7 @@ void SetPeriod(TStatisticsLabels& labels, const TSeries& model, int frequency) {
 }
 
 void ComputeCountryStatistics(TCountryModelData& data, const TCountry& country, std::size_t signalPosition,
-                              const TBenchmarkPortfolio& benchmark, int frequency) {
+                              const TBenchmarkPortfolio& benchmark, int frequency, TOnOffScratch& scratch) {
   const TSeries& model = data.Series1.Series;
   const TSeries& index = data.Series2.Series;
   const TSeries& riskFree = data.Series3.Series;
@@ -67,9 +77,9 @@ void ComputeCountryStatistics(TCountryModelData& data, const TCountry& country, 
   ComputeStatisticsBlock(st.Index, index, frequency);
   ComputeStatisticsBlock(st.RiskFree, riskFree, frequency);
   ComputeStatisticsBlock(st.Model, model, frequency);
-  ComputeOnOffFigures(st.Index, index, signal, frequency);
-  ComputeOnOffFigures(st.RiskFree, riskFree, signal, frequency);
-  ComputeOnOffFigures(st.Model, model, signal, frequency);
+  ComputeOnOffFigures(st.Index, index, signal, frequency, scratch);
+  ComputeOnOffFigures(st.RiskFree, riskFree, signal, frequency, scratch);
+  ComputeOnOffFigures(st.Model, model, signal, frequency, scratch);
 
   st.EquityInvested = MeanValue(benchmark.ExposureSeries);
   st.Turnover = AnnualizedTurnover(benchmark.TurnoverSeries, static_cast<std::uint32_t>(frequency), false);
@@ -119,10 +129,11 @@ void ComputeTimingStatistics(TTimingKind kind, TEQBLGraphicData& result) {
   const std::size_t signalPosition =
       result.Countries.empty() ? 0
                                : FindAssetPosition(result.Countries.front().SignalAssets, TimingValues(kind).SignalKey);
+  TOnOffScratch scratch;
   for (std::size_t k = 0; k < result.Countries.size(); ++k) {
     const auto at = static_cast<std::ptrdiff_t>(k);
     ComputeCountryStatistics(ModelAt(result.CountryData, at, "country records"), result.Countries[k], signalPosition,
-                             ModelAt(result.Benchmarks, at, "country benchmarks"), frequency);
+                             ModelAt(result.Benchmarks, at, "country benchmarks"), frequency, scratch);
   }
   ComputeTotalStatistics(result);
 }

@@ -279,12 +279,12 @@ std::vector<TAllocationRow> FollowedHistory(const TFICYGraphicData& r, const TZo
 
 }  // namespace
 
-void ComputeFICYModel(TFICYGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFICYModel(TFICYGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   TFICYGraphicData& r = RecordOf(result);
   TStageCounter counter(progress, step);
-  RunModelFrame(r, std::move(countries), settings, frequency, intraMonth,
+  RunModelFrame(r, countries, settings, frequency, intraMonth,
                 TModelFrameValues{"FICY", "EQINDEX", atIndex, 1, TStartShift::FirstDayYearEarlier}, counter);
 
   counter.Next();  // 2

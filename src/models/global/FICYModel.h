@@ -18,7 +18,7 @@
 
 namespace models {
 
-void ComputeFICYModel(TFICYGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFICYModel(TFICYGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 

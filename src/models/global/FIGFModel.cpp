@@ -48,12 +48,12 @@ std::map<double, double> LinkedWeightByDate(const std::vector<TSLAllocation>& al
 
 }  // namespace
 
-void ComputeFIGFModel(TFIGFGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFIGFModel(TFIGFGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   TStageCounter counter(progress, step);
-  RunModelFrame(r, std::move(countries), settings, frequency, intraMonth,
+  RunModelFrame(r, countries, settings, frequency, intraMonth,
                 TModelFrameValues{"FIGF", "RISKFREEASSET1", atRiskFreeAsset, 2, TStartShift::FirstDayYearEarlier},
                 counter);
 

@@ -17,7 +17,7 @@ namespace models {
 // assets, start one year earlier on the first of the month), then the
 // portfolio, settings, gold-signal, benchmark, statistics and allocation
 // stages. A failing stage throws; `step` then holds the stage reached.
-void ComputeFIGFModel(TFIGFGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFIGFModel(TFIGFGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 

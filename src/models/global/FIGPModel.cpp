@@ -1,7 +1,11 @@
 #include "models/global/FIGPModel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/CountryHelpers.h"
 #include "common/DateHelpers.h"
@@ -37,11 +41,11 @@ void ComputeHedges(std::vector<TRegionAllocationRow>& rows, const TAllocationRow
 
 }  // namespace
 
-void ComputeFIGPModel(TFIGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFIGPModel(TFIGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   RunModelStages(
-      result, std::move(countries), settings, frequency, intraMonth, kFIGPFrame, progress, step,
+      result, countries, settings, frequency, intraMonth, kFIGPFrame, progress, step,
       [&] { BuildFIGPPortfolio(result, result->Countries, settings, frequency); },  // 3
       [&] {  // 4: the settings behind this run
         CopySettingsToSeriesInfo(result->Performance.Parameters, settings, TParameterGroup::FixedIncome);
@@ -143,12 +147,21 @@ void ComputeFIGPAssetRows(TFIGPGraphicData* result) {
   TFIGPGraphicData& r = RecordOf(result, kNoRecord);
   const std::vector<TInflationLinkedLine>& lines = r.Rule2.InflationLinked.Lines;
   const std::vector<TSLAllocation>& bondHistory = r.Rule2.BondPortfolio.Allocations;
+  // The records by date (those of one date in history order), found by
+  // binary search instead of a pass over the history per row.
+  std::vector<std::pair<double, std::size_t>> byDate;
+  byDate.reserve(bondHistory.size());
+  for (std::size_t i = 0; i < bondHistory.size(); ++i)
+    if (!std::isnan(bondHistory[i].Date)) byDate.emplace_back(bondHistory[i].Date, i);
+  std::stable_sort(byDate.begin(), byDate.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   BuildBondAssetRows(r, [&](const TRule2Allocation& row) {
     double s = 0.0;
-    for (const TSLAllocation& record : bondHistory)
-      if (record.Date == row.Date)
-        for (const TSLHolding& h : record.Holdings)
-          if (HasInflationLinkedData(lines, h.Name, row.Date)) s += h.AdjustedWeight;
+    if (std::isnan(row.Date)) return s;
+    const auto [first, last] = std::equal_range(byDate.begin(), byDate.end(), std::pair{row.Date, std::size_t{0}},
+                                                [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto at = first; at != last; ++at)
+      for (const TSLHolding& h : bondHistory[at->second].Holdings)
+        if (HasInflationLinkedData(lines, h.Name, row.Date)) s += h.AdjustedWeight;
     return s;
   });
 }

@@ -18,7 +18,7 @@ namespace models {
 // Entry: frame (counter 2, key "RISKFREEASSET1", one-year-earlier start),
 // then portfolio, settings copy, series copies, benchmark, statistics and
 // allocations, one counter step each, ending at 9 ("100%").
-void ComputeFIGPModel(TFIGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFIGPModel(TFIGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 

@@ -1,7 +1,5 @@
 #include "models/global/FISLModel.h"
 
-#include <utility>
-
 #include "models/equity/PerformanceStage.h"
 #include "models/equity/RankingModel.h"
 
@@ -23,11 +21,10 @@ constexpr TRankingModelValues kFISL{
 
 }  // namespace
 
-void ComputeFISLModel(TFISLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFISLModel(TFISLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
-  RunRankingModel(result, std::move(countries), settings, frequency, intraMonth, progress, step, kFISL,
-                  &ComputeFISLStatistics);
+  RunRankingModel(result, countries, settings, frequency, intraMonth, progress, step, kFISL, &ComputeFISLStatistics);
 }
 
 void BuildFISLPortfolios(TFISLGraphicData* result, const std::vector<TCountry>& countries,

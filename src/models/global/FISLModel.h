@@ -13,7 +13,7 @@
 
 namespace models {
 
-void ComputeFISLModel(TFISLGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeFISLModel(TFISLGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 void BuildFISLPortfolios(TFISLGraphicData* result, const std::vector<TCountry>& countries,

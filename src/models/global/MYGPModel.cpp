@@ -139,11 +139,11 @@ struct TAssetSplit {
 
 }  // namespace
 
-void ComputeMYGPModel(TMYGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeMYGPModel(TMYGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& /*failureText*/,
                       platform::ProgressSink& progress, std::uint32_t& step) {
   RunModelStages(
-      result, std::move(countries), settings, frequency, intraMonth, kMYGPFrame, progress, step,
+      result, countries, settings, frequency, intraMonth, kMYGPFrame, progress, step,
       [&] { BuildMYGPPortfolios(result, result->Countries, settings, frequency); },  // 3
       [&] { CopyMYGPSettings(result, settings); },                                   // 4
       [&] { CombineMYGPModelSeries(result, settings); },                             // 5

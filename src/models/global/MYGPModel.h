@@ -23,7 +23,7 @@ namespace models {
 // month one year earlier when the signal grid allows it), then portfolios,
 // settings block, combination, benchmark, statistics and allocations, one
 // counter step each, ending at 9 ("100%").
-void ComputeMYGPModel(TMYGPGraphicData* result, std::vector<TCountry> countries, TUserSettings settings,
+void ComputeMYGPModel(TMYGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                       std::uint32_t frequency, bool intraMonth, std::string& failureText,
                       platform::ProgressSink& progress, std::uint32_t& step);
 

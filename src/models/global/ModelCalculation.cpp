@@ -1,5 +1,7 @@
 #include "models/global/ModelCalculation.h"
 
+#include <algorithm>
+
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
 #include "common/SeriesHelpers.h"
@@ -41,6 +43,32 @@ std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries,
   return list;
 }
 
+bool WorkingListIsTheList(const std::vector<TCountry>& countries, bool intraMonth) {
+  if (countries.empty()) return true;
+  const std::vector<TAssetSeries>& firstSignals = countries.front().SignalAssets;
+  const std::size_t qv = FindAssetPosition(firstSignals, "QVSIGNAL", 0);
+  const std::size_t bl = FindAssetPosition(firstSignals, "BLSIGNAL", 1);
+  // A cut keeps a series as it is when every point lies in the range.
+  const auto keptWhole = [](const TSeries& s, double from, double to) {
+    return std::all_of(s.begin(), s.end(), [from, to](const TDataPoint& p) { return from <= p.Date && p.Date <= to; });
+  };
+  for (const TCountry& country : countries) {
+    if (qv < country.SignalAssets.size() && bl < country.SignalAssets.size()) {
+      const TSeries& q = country.SignalAssets[qv].Series;
+      const TSeries& b = country.SignalAssets[bl].Series;
+      const auto range = GetCommonDateRange(q, b);
+      if (range[0] != range[1] && !(keptWhole(q, range[0], range[1]) && keptWhole(b, range[0], range[1]))) return false;
+    }
+    if (!intraMonth) continue;
+    for (int type = atIndex; type <= atSpotFx; ++type)
+      for (const TAssetSeries& asset : *AssetsOfType(country, type)) {
+        const TDataPoint& point = asset.FirstDailyPoint;
+        if (point.Value != kNoFigure && (asset.Series.empty() || asset.Series.back().Date < point.Date)) return false;
+      }
+  }
+  return true;
+}
+
 void AppendIntraMonthPoints(TCountry& country) {
   for (int type = atIndex; type <= atSpotFx; ++type)
     for (TAssetSeries& asset : *AssetsOfType(country, type)) {
@@ -55,7 +83,11 @@ void AppendIntraMonthPoints(TCountry& country) {
 TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
                                         const std::function<void(std::uint32_t)>& beforeModel) {
   TModelCalculationResult result;
-  const std::vector<TCountry> working = PrepareWorkingList(vcMyExternCountryList, intraMonth);
+  // The list itself when its preparation would change nothing, else the prepared copy.
+  const bool asIs = WorkingListIsTheList(vcMyExternCountryList, intraMonth);
+  const std::vector<TCountry> prepared =
+      asIs ? std::vector<TCountry>{} : PrepareWorkingList(vcMyExternCountryList, intraMonth);
+  const std::vector<TCountry>& working = asIs ? vcMyExternCountryList : prepared;
   auto run = [&](auto entry, auto& record) {
     ++result.ModelNumber;
     if (beforeModel) beforeModel(result.ModelNumber);

@@ -1,9 +1,10 @@
 #pragma once
 // The calculation of the nine models in their binding order on the exported
 // result records: EQSL, EQQV, EQBL, EQGP, FISL, FIGF, FICY, FIGP, MYGP. Later
-// models read the records of earlier ones. Each model gets its own copy of
-// the prepared working list and of the shared user settings; the shared
-// globals themselves are never changed.
+// models read the records of earlier ones. Each model reads the prepared
+// working list and the shared user settings, which it cannot change (its
+// record keeps its own cut of the list); the shared globals themselves are
+// never changed.
 
 #include <array>
 #include <cstdint>
@@ -26,6 +27,11 @@ extern const std::array<const char*, 9> kModelCodes;
 // asset's intra-month point (FirstDailyPoint) is appended to its series when
 // it is dated after the series' last point and holds a value.
 std::vector<TCountry> PrepareWorkingList(const std::vector<TCountry>& countries, bool intraMonth);
+
+// Whether PrepareWorkingList(countries, intraMonth) holds exactly the list:
+// every pair of signals already within their common range, and with
+// intraMonth no intra-month point to append.
+bool WorkingListIsTheList(const std::vector<TCountry>& countries, bool intraMonth);
 
 // Appends every asset's intra-month point (FirstDailyPoint) to its series
 // when it holds a value and is dated after the series' last point.

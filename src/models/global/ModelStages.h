@@ -15,11 +15,11 @@
 namespace models {
 
 // A missing record fails at the frame's first counter value with
-// "<code>: no result record"; otherwise RunModelFrame (the entry's own list,
-// cut in place), then each stage after one counter step, in order, and a
+// "<code>: no result record"; otherwise RunModelFrame (the list cut into the
+// record), then each stage after one counter step, in order, and a
 // last step. A failing stage throws; `step` then holds the stage reached.
 template <class Record, class... Stages>
-void RunModelStages(Record* result, std::vector<TCountry> countries, const TUserSettings& settings,
+void RunModelStages(Record* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
                     std::uint32_t frequency, bool intraMonth, const TModelFrameValues& frame,
                     platform::ProgressSink& progress, std::uint32_t& step, const Stages&... stages) {
   TStageCounter counter(progress, step);
@@ -27,7 +27,7 @@ void RunModelStages(Record* result, std::vector<TCountry> countries, const TUser
     counter.Start(frame.CounterStart);
     throw EModelError(std::string(frame.Code) + ": no result record");
   }
-  RunModelFrame(*result, std::move(countries), settings, frequency, intraMonth, frame, counter);
+  RunModelFrame(*result, countries, settings, frequency, intraMonth, frame, counter);
   ((counter.Next(), stages()), ...);
   counter.Next();
 }
