@@ -62,8 +62,8 @@ Q_GLOBAL_STATIC(QThreadPool, gBandPool)
 // edges cross, often a few rows only (an area's baseline, the flat floors of
 // a wave): a polygon is cut into many thin bands that the threads take in
 // turn. Below these sizes one thread is quicker than handing bands over.
-constexpr int kBandRows = 8;
-constexpr int kMaximumBands = 24;
+constexpr int kBandRows = 4;
+constexpr int kMaximumBands = 32;
 constexpr int kMinimumBandPoints = 32;
 constexpr int kMaximumBandThreads = 4;
 
@@ -412,8 +412,9 @@ QPainter& QtCanvas::LayerPainter() {
     const QSize size(Device_->width(), Device_->height());
     if (Layer_.size() != size) {
       Layer_ = QImage();
-      LayerPixels_ = std::make_unique<std::uint32_t[]>(static_cast<std::size_t>(size.width()) *
-                                                       static_cast<std::size_t>(size.height()));
+      // Not cleared here: every fill clears its own area first.
+      LayerPixels_ = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(size.width()) *
+                                                                     static_cast<std::size_t>(size.height()));
       Layer_ = QImage(reinterpret_cast<uchar*>(LayerPixels_.get()), size.width(), size.height(),
                       static_cast<qsizetype>(size.width()) * 4, QImage::Format_ARGB32_Premultiplied);
     }
