@@ -4,11 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPanGesture>
-#include <QSemaphore>
-#include <QThread>
-#include <QThreadPool>
 #include <QWheelEvent>
-#include <exception>
 #include <type_traits>
 
 #include "common/Globals.h"
@@ -58,32 +54,6 @@ std::vector<TTrackBarSupportPlacement> PortfolioPlacements(const TGlobalPage& pa
   if (page.CurrentView == 3) return {Placed(TTrackBar::Zone, page.RankingTable.TrackBarAnchorX, kTableSupportOffset)};
   if (page.CurrentView == 4) return {Placed(TTrackBar::FX, page.HedgingTable.TrackBarAnchorX, kChartSupportOffset)};
   return {};
-}
-
-// Runs a paint pass and waits for it. Qt's raster engine hands each fill of
-// more than about a hundred spans to the threads of the global pool and
-// waits for them: for chart-sized shapes the hand-off costs more than the
-// fill (the bond drawdown view took 15 ms instead of 9). A pass run on a
-// thread of that pool fills on its own thread. The caller waits, so the
-// pages are never read by two threads at once. When no thread of the pool
-// is free at once, the pass runs here rather than wait for other work.
-template <typename TPass>
-void RunOnFillThread(TPass&& pass) {
-  QThreadPool* pool = QThreadPool::globalInstance();
-  if (pool->contains(QThread::currentThread())) return pass();
-  QSemaphore done;
-  std::exception_ptr failure;
-  const bool started = pool->tryStart([&] {
-    try {
-      pass();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    done.release();
-  });
-  if (!started) return pass();
-  done.acquire();
-  if (failure) std::rethrow_exception(failure);
 }
 
 // Compares the widget's own flag: a row of a hidden box is not visible
@@ -320,10 +290,9 @@ bool TChartArea::PaintPass(std::int32_t phase) {
   // event (Qt aborts), so the chart shows "No Data" instead.
   bool laidOut = false;
   bool failed = false;
-  RunOnFillThread([&] {
-    try {
-      platform::QtCanvas canvas(&Cache_);
-      if (!canvas.BeginScene()) return;
+  try {
+    platform::QtCanvas canvas(&Cache_);
+    if (canvas.BeginScene()) {
       try {
         if (laysOut) laidOut = LayOutPage(canvas, kind, scale);
         if (draws) DrawSelectedGraphic(canvas, kind);
@@ -332,11 +301,11 @@ bool TChartArea::PaintPass(std::int32_t phase) {
         throw;
       }
       canvas.EndScene();
-    } catch (...) {
-      failed = true;
     }
-  });
-  // The supports are widgets of this thread: placed once the page is laid out.
+  } catch (...) {
+    failed = true;
+  }
+  // The supports are placed once the page is laid out.
   if (laidOut && PlaceTrackBarSupports) PlaceTrackBarSupports(TrackBarSupportPlacements(Pages_, kind));
   if (failed) {
     ShowNoDataAfterFailure();
