@@ -32,7 +32,7 @@
 // page writes only Performance.AllocationHistory (extended to the signal
 // grid). Null members read as empty.
 struct TRankingRecord {
-  std::vector<TCountry>* Countries = nullptr;
+  TSharedCountryList* Countries = nullptr;
   std::vector<TLabelledSeries>* RankingRows = nullptr;   // ranking history, one row per country
   std::vector<TLabelledSeries>* RankingPages = nullptr;  // closing ranking, best first
   TPortfolioPerformance* Performance = nullptr;

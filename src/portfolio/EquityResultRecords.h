@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/Records.h"
+#include "common/SharedCountryList.h"
 #include "portfolio/BenchmarkPortfolio.h"
 #include "portfolio/PortfolioPerformance.h"
 #include "portfolio/SLPortfolio.h"
@@ -179,7 +180,7 @@ struct TEQBLGraphicData {
   std::vector<TBenchmarkPortfolio> Benchmarks;  // timed benchmark of each country alone
   std::vector<TBenchmarkPortfolio> Benchmarks2;
   TSeries Values2;  // period returns of the portfolio currency's cash asset
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   std::vector<TLabelledSeries> Rows1;     // signal rows, one per country
   std::vector<TLabelledSeries> Rows2;     // signal rows of the developed countries
   std::vector<TLabelledSeries> Rows3;     // signal rows of the emerging countries
@@ -201,7 +202,7 @@ struct TEQSLGraphicData {
   std::uint32_t Frequency = 0;
   double StartDate = 0.0;
   double EndDate = 0.0;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TEquitySLPortfolio ModelPortfolio;          // "Risk Model Portfolio"
   TEquitySLPortfolio BenchmarkPortfolio;      // "Risk Benchmark Portfolio"
   std::vector<TLabelledSeries> RankingRows;   // ranking history, one row per country
@@ -244,7 +245,7 @@ struct TEQGPGraphicData {
   TSeries Values1;  // period returns of the portfolio currency's cash asset
   bool UseTrustLevels = false;
   TEquitySLPortfolio Portfolio;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TEQGPGraphicPart Total;
   std::vector<TRegionItem> Ranking1;                  // country rows of the total shares
   std::vector<TRegionItem> Ranking2;                  // country rows of the equity shares

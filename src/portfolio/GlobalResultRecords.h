@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/Records.h"
+#include "common/SharedCountryList.h"
 #include "portfolio/BenchmarkPortfolio.h"
 #include "portfolio/ClassicPortfolio.h"
 #include "portfolio/EquityResultRecords.h"
@@ -34,7 +35,7 @@ struct TFISLGraphicData {
   std::uint32_t Frequency = 0;
   double StartDate = 0.0;
   double EndDate = 0.0;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TBondSLPortfolio ModelPortfolio;      // "Model Portfolio"
   TBondSLPortfolio BenchmarkPortfolio;  // "Benchmark Portfolio"
   std::vector<TLabelledSeries> RankingRows;
@@ -54,7 +55,7 @@ struct TFICYGraphicData {
   TSeries Values1;     // period returns of the portfolio currency's cash asset
   TSeries Values2;     // the "RULE2" series cut to the run window
   bool Extra = false;  // true once ModelPortfolio was built
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   std::vector<TLabelledSeries> RankingRows;
   std::vector<TLabelledSeries> RankingPages;
   TPortfolioPerformance Performance;  // statistics title "Cash Portfolio"
@@ -72,7 +73,7 @@ struct TFIGFGraphicData {
   double EndDate = 0.0;
   TBondSLPortfolio BondPortfolio;
   TRule2Evaluator Rule2;  // evaluated with the ranking flag false
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   std::vector<TLabelledSeries> Rows1;  // input series; row 0 the gold signal on the signal grid
   std::vector<TLabelledSeries> Rows2;  // share rows of the bullet list
   TPortfolioPerformance Performance;   // statistics title "Fixed Rate Bond vs Gold And TIPS"
@@ -88,7 +89,7 @@ struct TFIGPGraphicData {
   double EndDate = 0.0;
   TSeries Values1;  // period returns of the portfolio currency's cash asset
   TBondSLPortfolio BondPortfolio;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TRule2Evaluator Rule2;                              // evaluated with the ranking flag true
   TPortfolioPerformance Performance;                  // statistics title "Fixed Rate Bond vs Gold And TIPS"
   std::vector<TRegionAllocationRow> AllocationItems;  // six region rows, then "TOTAL"
@@ -110,7 +111,7 @@ struct TMYGPGraphicData {
   TClassicPortfolio Classic2;  // benchmark mix
   TSeries Values1;             // cash return series
   bool Extra = false;          // signals flag
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TBenchmarkPortfolio Benchmark;                      // timed equity benchmark
   TBenchmarkPortfolio Benchmark2;                     // plain equity benchmark
   TPortfolioPerformance Performance;                  // statistics title "Cash && Risk Portfolio"

@@ -22,10 +22,10 @@ bool IsBasketCurrency(const std::string& code) {
 
 }  // namespace
 
-void TGoldCurrencyBasket::SetData(const std::vector<TCountry>& countries, double startDate, double endDate) {
+void TGoldCurrencyBasket::SetData(const TSharedCountryList& countries, double startDate, double endDate) {
   StartDate = startDate;
   EndDate = endDate;
-  CopyCountryList(Countries, countries);
+  Countries = countries;
 }
 
 void TGoldCurrencyBasket::Build() {

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "common/Records.h"
+#include "common/SharedCountryList.h"
 #include "portfolio/ClassicPortfolio.h"
 
 struct TGoldCurrencyBasket {
   // Stores the date range and the basket's own copy of the country list.
-  void SetData(const std::vector<TCountry>& countries, double startDate, double endDate);
+  void SetData(const TSharedCountryList& countries, double startDate, double endDate);
   // Recomputes Signal; a missing input leaves it empty.
   void Build();
   // The five-currency cash basket, ComputeWeights already run.
@@ -18,6 +19,6 @@ struct TGoldCurrencyBasket {
 
   double StartDate = 0.0;
   double EndDate = 0.0;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TSeries Signal;  // 1.0: gold trend >= currency trend, else 0.0
 };

@@ -111,12 +111,12 @@ TSeries TRule2Evaluator::BuildGoldReturns(const std::string& portfolioCcy) const
                                     Frequency);
 }
 
-void TRule2Evaluator::Evaluate(const std::vector<TCountry>& countries, const TUserSettings& settings, bool rankingFlag,
+void TRule2Evaluator::Evaluate(const TSharedCountryList& countries, const TUserSettings& settings, bool rankingFlag,
                                std::int32_t frequency, double startDate, double endDate) {
   Frequency = frequency;
   StartDate = startDate;
   EndDate = endDate;
-  CopyCountryList(Countries, countries);
+  Countries = countries;
   Returns.clear();
   Allocations.clear();
   // The gold signal and the RULE2 state are read beside the blend: an

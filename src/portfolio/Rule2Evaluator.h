@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/Records.h"
+#include "common/SharedCountryList.h"
 #include "portfolio/GoldCurrencyBasket.h"
 #include "portfolio/SLPortfolio.h"
 
@@ -68,7 +69,7 @@ struct TRule2Evaluator {
   // Rebuilds every member from copies of the inputs; an evaluation that
   // cannot be completed leaves Returns and Allocations empty, and the gold
   // signal (Basket.Signal) and Rule2State empty when it stops before them.
-  void Evaluate(const std::vector<TCountry>& countries, const TUserSettings& settings, bool rankingFlag,
+  void Evaluate(const TSharedCountryList& countries, const TUserSettings& settings, bool rankingFlag,
                 std::int32_t frequency, double startDate, double endDate);
   // The split rule over the aligned series: Allocations gets one row per
   // signal date (n + 1), Returns one blended return per gold-return date (n):
@@ -84,7 +85,7 @@ struct TRule2Evaluator {
   std::int32_t Frequency = 0;
   double StartDate = 0.0;
   double EndDate = 0.0;
-  std::vector<TCountry> Countries;
+  TSharedCountryList Countries;
   TSeries Rule2State;  // "RULE2" of the first country; 2.0 selects inflation-linked bonds
   TSeries FixedRateReturns;
   TSeries InflationLinkedReturns;

@@ -319,7 +319,7 @@ TEST(EQGPRegionRows, CountriesGoToTheRowOfTheirRegionName) {
   for (const auto& row : equity.AllocationItems) items += row.Items.size();
   EXPECT_EQ(items, 2u);
 
-  equity.Countries.clear();
+  equity.Countries.Edit().clear();
   models::AddEQGPTotalRows(&equity);
   ASSERT_EQ(equity.AllocationItems.size(), 7u);
   for (const auto& row : equity.AllocationItems)

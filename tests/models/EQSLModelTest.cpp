@@ -195,7 +195,7 @@ TEST(EQSLRanking, ClosingRankingInRankThenLineOrder) {
   modeltest::ScopedUserSettings global(rankingtest::GlobalWeights(rankingtest::kRankingWeights));
   TEQSLGraphicData twin;
   twin.Countries = {MakeCountry("A", "USD", "Japan"), MakeCountry("A", "EUR", "Europe (Euro)")};
-  Asset(twin.Countries[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 3, 1.0);
+  Asset(twin.Countries.Edit()[0], atSignal, "QVSIGNAL") = Constant(2000, 1, 3, 1.0);
   twin.EndDate = MonthEnd(2000, 3);
   twin.ModelPortfolio.Lines.resize(1);
   twin.ModelPortfolio.Lines[0].Name = "A";
@@ -221,7 +221,7 @@ TEST(EQSLRanking, FailsWithoutGridOrGlobalRows) {
   for (const Case& c : cases) {
     TEQSLGraphicData r = rankingtest::RankingRecord<TEQSLGraphicData>();
     if (c.clearSignals) {
-      for (TCountry& country : r.Countries) Asset(country, atSignal, "QVSIGNAL").clear();
+      for (TCountry& country : r.Countries.Edit()) Asset(country, atSignal, "QVSIGNAL").clear();
     }
     r.EndDate = c.endDate;
     modeltest::ScopedUserSettings global(rankingtest::GlobalWeights(std::vector<double>(c.globalRows, 1.0)));

@@ -183,7 +183,7 @@ struct RankingWorld {
   RankingWorld() {
     r.Countries = {MakeCountry("USA", "USD"), MakeCountry("GERMANY", "EUR", "Europe (Euro)"),
                    MakeCountry("JAPAN", "JPY", "Japan"), MakeCountry("BRAZIL", "BRL")};
-    Asset(r.Countries[0], atSignal, "QVSIGNAL") = Constant(2001, 1, 6, 1.0);
+    Asset(r.Countries.Edit()[0], atSignal, "QVSIGNAL") = Constant(2001, 1, 6, 1.0);
     r.EndDate = M(5);
     shared = CurrencySettings(r.Countries, {10, 0, 10, 0});
   }

@@ -55,7 +55,7 @@ TEST(FIGFSeries, GoldRowOnTheSignalGridAndItsLastShares) {
     SCOPED_TRACE(c.name);
     TFIGFGraphicData r;
     r.Countries = {MakeCountry("United States", "USD"), MakeCountry("Germany", "EUR")};
-    if (c.grid) Asset(r.Countries[1], atSignal, "QVSIGNAL") = Constant(2000, 1, 6, 1.0);
+    if (c.grid) Asset(r.Countries.Edit()[1], atSignal, "QVSIGNAL") = Constant(2000, 1, 6, 1.0);
     r.Rule2.Basket.Signal = c.signal;
     r.EndDate = c.end;
     // A previous run's rows.

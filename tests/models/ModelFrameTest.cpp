@@ -128,6 +128,133 @@ TEST(ModelFrame, CutKeepsPointsOnBothBoundsInEveryAssetList) {
     }
 }
 
+// Two countries with every series filled monthly over 2000; the second
+// country's "BLSIGNAL" dates out of order when `unordered`.
+std::vector<TCountry> CutList(bool unordered = false) {
+  std::vector<TCountry> list = {MakeCountry("A", "USD"), MakeCountry("B", "EUR")};
+  for (TCountry& c : list)
+    for (int type = atIndex; type <= atSpotFx; ++type)
+      for (TAssetSeries& a : *AssetsOfType(c, type)) a.Series = Growing(2000, 1, 12, 100.0, 0.01);
+  if (unordered) std::swap(Asset(list[1], atSignal, "BLSIGNAL")[2], Asset(list[1], atSignal, "BLSIGNAL")[7]);
+  return list;
+}
+
+// Every member and point of `cut` as CutCountryList(list, from, to) gives it.
+void ExpectCutOf(const std::vector<TCountry>& cut, const std::vector<TCountry>& list, double from, double to) {
+  const std::vector<TCountry> expected = models::CutCountryList(list, from, to);
+  ASSERT_EQ(cut.size(), expected.size());
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    EXPECT_EQ(cut[i].Name, expected[i].Name);
+    for (int type = atIndex; type <= atSpotFx; ++type) {
+      const std::vector<TAssetSeries>& got = *AssetsOfType(cut[i], type);
+      const std::vector<TAssetSeries>& want = *AssetsOfType(expected[i], type);
+      ASSERT_EQ(got.size(), want.size());
+      for (std::size_t k = 0; k < got.size(); ++k) EXPECT_EQ(got[k].Series, want[k].Series) << got[k].ID;
+    }
+  }
+}
+
+// The frame of a record on [from, to] (inception from, end to, no start shift).
+TEQSLGraphicData Framed(const std::vector<TCountry>& list, double from, double to) {
+  TUserSettings settings;
+  settings.InceptionDate = from;
+  settings.EndDate = to;
+  modeltest::RecordingProgress progress;
+  std::uint32_t step = 0;
+  models::TStageCounter counter(progress, step);
+  TEQSLGraphicData record;
+  models::RunModelFrame(record, list, settings, 0, false, {"TEST", "EQINDEX", atIndex, 1, models::TStartShift::None},
+                        counter);
+  return record;
+}
+
+TEST(ModelFrame, CalculationCutsShareTheCutsThatKeepTheSamePoints) {
+  const std::vector<TCountry> list = CutList();
+  const double mar = MonthEnd(2000, 3);
+  const double jun = MonthEnd(2000, 6);
+  {
+    // Without a scope each record holds a list of its own.
+    const TEQSLGraphicData a = Framed(list, mar, jun);
+    const TEQSLGraphicData b = Framed(list, mar, jun);
+    EXPECT_FALSE(a.Countries.SharesWith(b.Countries));
+    ExpectCutOf(a.Countries, list, mar, jun);
+  }
+  models::TCalculationCuts cuts(list);
+  EXPECT_EQ(models::TCalculationCuts::Of(list), &cuts);
+  const TEQSLGraphicData a = Framed(list, mar, jun);
+  const TEQSLGraphicData sameDays = Framed(list, mar - 20.0, jun + 10.0);  // the same month ends
+  const TEQSLGraphicData later = Framed(list, MonthEnd(2000, 4), jun);
+  const TEQSLGraphicData everything = Framed(list, MonthEnd(1999, 1), MonthEnd(2001, 1));
+  EXPECT_TRUE(a.Countries.SharesWith(sameDays.Countries));
+  EXPECT_FALSE(a.Countries.SharesWith(later.Countries));
+  EXPECT_FALSE(everything.Countries.SharesWith(a.Countries));
+  ExpectCutOf(a.Countries, list, mar, jun);
+  ExpectCutOf(later.Countries, list, MonthEnd(2000, 4), jun);
+  ExpectCutOf(everything.Countries, list, MonthEnd(1999, 1), MonthEnd(2001, 1));
+  // An empty window and one that ends before it starts.
+  EXPECT_TRUE(
+      cuts.Cut(MonthEnd(2005, 1), MonthEnd(2005, 6)).SharesWith(cuts.Cut(MonthEnd(2006, 1), MonthEnd(2006, 6))));
+  ExpectCutOf(cuts.Cut(jun, mar), list, jun, mar);
+}
+
+TEST(ModelFrame, CalculationCutsShareTheWholeListAndServeOnlyTheirSource) {
+  const TSharedCountryList whole = CutList();
+  const std::vector<TCountry> other = CutList();
+  models::TCalculationCuts outer(other);
+  {
+    models::TCalculationCuts inner(whole.List(), whole);
+    EXPECT_EQ(models::TCalculationCuts::Of(other), &outer);
+    EXPECT_EQ(models::TCalculationCuts::Of(whole.List()), &inner);
+    // A cut that keeps every point is the whole list itself.
+    EXPECT_TRUE(Framed(whole.List(), MonthEnd(1999, 1), MonthEnd(2001, 1)).Countries.SharesWith(whole));
+    EXPECT_FALSE(Framed(whole.List(), MonthEnd(2000, 2), MonthEnd(2001, 1)).Countries.SharesWith(whole));
+    // The other list's cuts come from its own scope: no point of `whole`.
+    const TEQSLGraphicData fromOther = Framed(other, MonthEnd(1999, 1), MonthEnd(2001, 1));
+    EXPECT_FALSE(fromOther.Countries.SharesWith(whole));
+    EXPECT_TRUE(fromOther.Countries.SharesWith(Framed(other, MonthEnd(1999, 1), MonthEnd(2001, 1)).Countries));
+  }
+  EXPECT_EQ(models::TCalculationCuts::Of(whole.List()), nullptr);
+  EXPECT_EQ(models::TCalculationCuts::Of(other), &outer);
+}
+
+TEST(ModelFrame, CalculationCutsOfUnorderedSeriesShareOnlyTheSameWindow) {
+  const std::vector<TCountry> list = CutList(true);
+  models::TCalculationCuts cuts(list);
+  const double mar = MonthEnd(2000, 3);
+  const double jun = MonthEnd(2000, 9);
+  const TSharedCountryList a = cuts.Cut(mar, jun);
+  EXPECT_TRUE(a.SharesWith(cuts.Cut(mar, jun)));
+  EXPECT_FALSE(a.SharesWith(cuts.Cut(mar - 20.0, jun)));
+  ExpectCutOf(a, list, mar, jun);
+  ExpectCutOf(cuts.Cut(mar - 20.0, jun), list, mar - 20.0, jun);
+}
+
+TEST(ModelFrame, RecordCutOutsideAScopeKeepsItsUnsharedList) {
+  const std::vector<TCountry> list = CutList();
+  TEQSLGraphicData record = Framed(list, MonthEnd(2000, 3), MonthEnd(2000, 6));
+  TUserSettings settings;
+  settings.InceptionDate = MonthEnd(2000, 2);
+  settings.EndDate = MonthEnd(2000, 5);
+  modeltest::RecordingProgress progress;
+  std::uint32_t step = 0;
+  models::TStageCounter counter(progress, step);
+  const models::TModelFrameValues frame{"TEST", "EQINDEX", atIndex, 1, models::TStartShift::None};
+  const std::vector<TCountry>* storage = &record.Countries.List();
+  models::RunModelFrame(record, list, settings, 0, false, frame, counter);
+  EXPECT_EQ(&record.Countries.List(), storage);
+  ExpectCutOf(record.Countries, list, settings.InceptionDate, settings.EndDate);
+  // A list another holder shares is left to it.
+  const TSharedCountryList held = record.Countries;
+  settings.EndDate = MonthEnd(2000, 4);
+  models::RunModelFrame(record, list, settings, 0, false, frame, counter);
+  EXPECT_FALSE(record.Countries.SharesWith(held));
+  ExpectCutOf(held, list, settings.InceptionDate, MonthEnd(2000, 5));
+  ExpectCutOf(record.Countries, list, settings.InceptionDate, settings.EndDate);
+  // The record's own list as the input: cut in place.
+  models::RunModelFrame(record, record.Countries, settings, 0, false, frame, counter);
+  ExpectCutOf(record.Countries, list, settings.InceptionDate, settings.EndDate);
+}
+
 TEST(ModelFrame, PortfolioCashReturnsOfTheCurrencysCountry) {
   std::vector<TCountry> list = {EquityCountry("USA", "USD", 2000, 1, 3, 0.0, 0.01),
                                 EquityCountry("GERMANY", "EUR", 2000, 1, 3, 0.0, 0.02)};

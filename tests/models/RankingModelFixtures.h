@@ -211,10 +211,11 @@ void ExpectRerunEqualsFreshRun(Entry<Record> entry, const std::vector<TCountry>&
 template <class Record>
 Record RankingRecord(const TSeries& extraOfC = {}) {
   Record r;
-  for (const char* name : {"A", "B", "C", "D", "E", "F"}) r.Countries.push_back(MakeCountry(name, "USD", "Japan"));
-  r.Countries[0].RegionName = "Europe (Euro)";
-  Asset(r.Countries[0], atSignal, "QVSIGNAL") = testcountries::Constant(2000, 1, 6, 1.0);
-  Asset(r.Countries[1], atSignal, "QVSIGNAL") = testcountries::Constant(2000, 3, 4, 0.0);
+  std::vector<TCountry>& countries = r.Countries.Edit();
+  for (const char* name : {"A", "B", "C", "D", "E", "F"}) countries.push_back(MakeCountry(name, "USD", "Japan"));
+  countries[0].RegionName = "Europe (Euro)";
+  Asset(countries[0], atSignal, "QVSIGNAL") = testcountries::Constant(2000, 1, 6, 1.0);
+  Asset(countries[1], atSignal, "QVSIGNAL") = testcountries::Constant(2000, 3, 4, 0.0);
   r.EndDate = MonthEnd(2000, 5);
   auto line = [&](const char* name, int month, const std::vector<double>& ranks) {
     TSLLine l;

@@ -589,6 +589,16 @@ TEST_P(SampleDataRun, NineModelsRunCompleteAndFinite) {
   const bool intraMonth = GetParam();
   ResetRecords();
   Calculate(intraMonth);
+  // The records, evaluators and baskets hold one cut of the list: on the
+  // sample data every window keeps every point.
+  const TSharedCountryList& cut = cMyExternEQSLGraphicData.Countries;
+  for (const TSharedCountryList* held :
+       {&cMyExternEQQVGraphicData.Countries, &cMyExternEQBLGraphicData.Countries, &cMyExternEQGPGraphicData.Countries,
+        &cMyExternFISLGraphicData.Countries, &cMyExternFIGFGraphicData.Countries, &cMyExternFICYGraphicData.Countries,
+        &cMyExternFIGPGraphicData.Countries, &cMyExternMYGPGraphicData.Countries,
+        &cMyExternFIGFGraphicData.Rule2.Countries, &cMyExternFIGFGraphicData.Rule2.Basket.Countries,
+        &cMyExternFIGPGraphicData.Rule2.Countries, &cMyExternFIGPGraphicData.Rule2.Basket.Countries})
+    EXPECT_TRUE(held->SharesWith(cut));
   RecordWalk walk;
   walk.All();
   EXPECT_TRUE(walk.Bad.empty()) << walk.Bad.size() << " values not finite, first: " << walk.Bad.front();

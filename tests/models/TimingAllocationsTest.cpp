@@ -31,7 +31,7 @@ TEQBLGraphicData Record(double trust, const std::string& riskFreeId = "RISKFREEA
   const double weights[] = {0.4, 0.3, 0.3};
   const char* names[] = {"USA", "GERMANY", "JAPAN", "CHINA"};
   for (std::size_t k = 0; k < 4; ++k) {
-    r.Countries.push_back(MakeCountry(names[k], "USD", k == 1 ? "Europe (Euro)" : "North America"));
+    r.Countries.Edit().push_back(MakeCountry(names[k], "USD", k == 1 ? "Europe (Euro)" : "North America"));
     TCountryModelSummary s;
     s.Parameters.RiskFreeId = riskFreeId;
     if (k < 3) {
@@ -118,7 +118,7 @@ TEST(TimingAllocations, RiskFreeLabelUsesTheShortTitle) {
     EXPECT_EQ(r.Total.AllocationHistory.at(0).Holdings.at(1).Name, label);
   }
   TEQBLGraphicData other = Record(50.0, "RISKFREEASSET2");
-  other.Countries[0].RiskFreeAssets[2].Title = "5Y Gov Bond";  // titles are read from the loaded list
+  other.Countries.Edit()[0].RiskFreeAssets[2].Title = "5Y Gov Bond";  // titles are read from the loaded list
   EXPECT_EQ(Computed(other).Total.AllocationHistory.at(1).Holdings.at(1).Name, "Total 5Y Gov Bond Allocation");
 }
 

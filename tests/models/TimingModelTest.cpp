@@ -191,7 +191,8 @@ TEST_F(TimingModelRecords, ParametersAndCashReturns) {
     models::BuildTimingCountryRecords(c.kind, result, settings);
     EXPECT_TRUE(result.Values2.empty());
     settings.PortfolioCcy = "USD";
-    result.Countries[0].RiskFreeAssets.erase(result.Countries[0].RiskFreeAssets.begin());  // no cash asset
+    std::vector<TAssetSeries>& riskFree = result.Countries.Edit()[0].RiskFreeAssets;
+    riskFree.erase(riskFree.begin());  // no cash asset
     models::BuildTimingCountryRecords(c.kind, result, settings);
     EXPECT_TRUE(result.Values2.empty());
   }
@@ -206,7 +207,7 @@ TEQBLGraphicData WeightRecord(const std::vector<double>& weights, const std::vec
   for (std::size_t i = 0; i < weights.size(); ++i) {
     TCountry country = MakeCountry("C" + std::to_string(i), "USD");
     Asset(country, atIndex, "EQINDEX") = Growing(2000, 1 + offsets[i], months - offsets[i], 100.0, 0.01);
-    result.Countries.push_back(country);
+    result.Countries.Edit().push_back(country);
     result.Total.Summaries.emplace_back().EqWeight = weights[i];
   }
   return result;
@@ -254,7 +255,8 @@ TEST(TimingModelWeightSums, StartedWeightsSumToOneAndMisalignmentFails) {
     EXPECT_NEAR(sum, 1.0, 1e-12);
   }
   // A gap in a country's index dates cannot be paired from the end.
-  Asset(result.Countries[3], atIndex, "EQINDEX").erase(Asset(result.Countries[3], atIndex, "EQINDEX").begin() + 3);
+  TSeries& gapped = Asset(result.Countries.Edit()[3], atIndex, "EQINDEX");
+  gapped.erase(gapped.begin() + 3);
   EXPECT_THROW(models::BuildTimingCountryWeightSeries(result), EModelError);
 }
 

@@ -111,11 +111,11 @@ TEST_F(TimingSignalsTest, EQQVRowsSeparatorAndOneTablePerRuleAsset) {
 }
 
 TEST_F(TimingSignalsTest, NoSignalGridIsAModelFailure) {
-  for (TCountry& c : result_.Countries) Asset(c, atSignal, "QVSIGNAL").clear();
+  for (TCountry& c : result_.Countries.Edit()) Asset(c, atSignal, "QVSIGNAL").clear();
   for (TTimingKind kind : {TTimingKind::EQBL, TTimingKind::EQQV})
     EXPECT_THROW(models::LoadTimingSignals(kind, result_), EModelError);
   // A grid that starts after EndDate cannot be placed either.
-  Asset(result_.Countries[0], atSignal, "QVSIGNAL") = Monthly(2001, 1, {1.0, 1.0});
+  Asset(result_.Countries.Edit()[0], atSignal, "QVSIGNAL") = Monthly(2001, 1, {1.0, 1.0});
   EXPECT_THROW(models::LoadTimingSignals(TTimingKind::EQQV, result_), EModelError);
 }
 

@@ -318,7 +318,7 @@ TEST_F(EQGPGraphicTest, HistoryExtendedOnceWindowCountedBefore) {
   }
   // The signal grid starts 26 months before the history's 10.
   record_ = FilledRecord(10);
-  record_.Countries[0].SignalAssets = {{"USA", "QVSIGNAL", "", 3, Months(0, 36, 1.0), {}}};
+  record_.Countries.Edit()[0].SignalAssets = {{"USA", "QVSIGNAL", "", 3, Months(0, 36, 1.0), {}}};
   page_.Update(GoodZones());
   ASSERT_EQ(record_.Total.AllocationHistory.size(), 36u);
   EXPECT_EQ(record_.Total.AllocationHistory.front().Date, Month(0));

@@ -26,8 +26,8 @@ TFIGFGraphicData Record(int groupRows = 20, int history = 10) {
   TFIGFGraphicData record;
   for (int r = 0; r < groupRows; ++r) record.Rows1.push_back(Row("CCY" + std::to_string(r), 30, r % 2));
   record.Rows2 = {Row("Japan", 1, 1.0), Row("Chile", 1, 0.0), Row("Peru", 1, -1.0), Row("India", 1, 7.0)};
-  record.Countries.resize(1);
-  record.Countries[0].SignalAssets.push_back({"USA", "QVSIGNAL", "", 0, Row("", 50, 1.0).Series, {}});
+  record.Countries.Edit().resize(1);
+  record.Countries.Edit()[0].SignalAssets.push_back({"USA", "QVSIGNAL", "", 0, Row("", 50, 1.0).Series, {}});
   TPortfolioPerformance& p = record.Performance;
   for (TNamedSeriesSet* set : {&p.IndexCharts, &p.DrawdownCharts, &p.OneYearCharts})
     (*set)[0].Series = (*set)[2].Series = Row("", 30, 1.0).Series;

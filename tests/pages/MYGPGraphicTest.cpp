@@ -342,7 +342,7 @@ TEST_F(MYGPGraphicTest, FlagsFollowTheCurrentSignalStates) {
       TCountry country = MakeCountry(c.Name, "USD");
       Asset(country, atSignal, macro ? "QVSIGNAL" : "BLSIGNAL") = Monthly(2020, 1, macro ? c.Macro : c.Behaviour);
       Asset(country, atSignal, macro ? "BLSIGNAL" : "QVSIGNAL") = Monthly(2020, 1, {0, 0, 0});
-      data.Countries.push_back(country);
+      data.Countries.Edit().push_back(country);
       data.Values1.push_back({MonthEnd(2020, 3), 0.0});
     }
     data.EndDate = MonthEnd(2020, 3);
@@ -404,7 +404,7 @@ TEST_F(MYGPGraphicTest, FXRowsFollowTheCountriesAndThePublishedFigpRows) {
 TEST_F(MYGPGraphicTest, AllocationCursorBothWaysResetAndNextItem) {
   // Signals start 5 months before the 40 allocations: 5 grid entries in front.
   Fill(*record, 40);
-  Asset(record->Countries[0], atSignal, "QVSIGNAL") = Constant(2019, 8, 50, 1.0);
+  Asset(record->Countries.Edit()[0], atSignal, "QVSIGNAL") = Constant(2019, 8, 50, 1.0);
   vcMyExternCountryList = record->Countries;
   TMYGPGraphic page = Updated();
   page.Update();  // the history is extended once

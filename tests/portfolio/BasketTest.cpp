@@ -191,7 +191,7 @@ TEST(GoldCurrencyBasket, RebuildReplacesTheSignal) {
   EXPECT_EQ(Values(basket.Signal), std::vector<double>(18, 0.0));
   EXPECT_EQ(basket.Countries.size(), 2u);
   const TGoldCurrencyBasket copy = basket;  // owns its own country list
-  basket.Countries.clear();
+  basket.Countries.Edit().clear();
   EXPECT_EQ(copy.Countries.front().IndexAssets.size(), 4u);
 }
 

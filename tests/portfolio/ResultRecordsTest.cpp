@@ -227,12 +227,12 @@ TYPED_TEST(ResultRecordsCopy, CopiesAreDeepAndIndependent) {
   TypeParam original;
   original.Frequency = 2;
   original.Countries = {MakeCountry("USA", "USD"), MakeCountry("JAPAN", "JPY")};
-  original.Countries[1].IndexAssets[0].Series = Constant(2000, 1, 12, 100.0);
+  original.Countries.Edit()[1].IndexAssets[0].Series = Constant(2000, 1, 12, 100.0);
   TypeParam copy(original);
-  copy.Countries[1].IndexAssets[0].Series[5].Value = 1.0;
+  copy.Countries.Edit()[1].IndexAssets[0].Series[5].Value = 1.0;
   EXPECT_EQ(original.Countries[1].IndexAssets[0].Series[5].Value, 100.0);
   TypeParam assigned;
-  assigned.Countries.resize(5);
+  assigned.Countries.Edit().resize(5);
   assigned = copy;
   EXPECT_EQ(assigned.Countries.size(), 2u);
   EXPECT_EQ(assigned.Frequency, 2u);

@@ -214,7 +214,7 @@ TEST(Rule2Evaluate, GoldIsHedgedAgainstUsdCashAndConvertedIntoThePortfolioCurren
   e.Countries = countries;
   EXPECT_TRUE(ValuesNear(e.BuildGoldReturns("EUR"), {0.015, 1.015 * 0.5 - 1.0, 0.015}));
   EXPECT_TRUE(ValuesNear(e.BuildGoldReturns("USD"), {0.015, 0.015, 0.015}));
-  e.Countries[0].IndexAssets[2].ID = "GOLD";  // no "AUINDEX" asset
+  e.Countries.Edit()[0].IndexAssets[2].ID = "GOLD";  // no "AUINDEX" asset
   EXPECT_TRUE(e.BuildGoldReturns("EUR").empty());
 }
 

@@ -131,6 +131,9 @@ inline TSeries& Asset(TCountry& c, int type, const std::string& id) {
   }
   throw std::invalid_argument("test country has no asset " + id);
 }
+inline const TSeries& Asset(const TCountry& c, int type, const std::string& id) {
+  return Asset(const_cast<TCountry&>(c), type, id);
+}
 
 // A country whose equity, cash and spot series are all filled over count
 // months from (year, month): equity grows by eqGrowth, cash by cashGrowth,

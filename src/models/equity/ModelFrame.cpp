@@ -85,6 +85,83 @@ void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountr
                   [from, to](TSeries& cut, const TSeries& series) { SliceSeriesInto(cut, series, from, to); });
 }
 
+namespace {
+
+thread_local TCalculationCuts* tCurrentCuts = nullptr;
+
+// Calls visit(asset series) for every series of the list in list order.
+template <class TVisit>
+void ForEachSeries(const std::vector<TCountry>& countries, TVisit visit) {
+  for (const TCountry& country : countries)
+    for (int type = atIndex; type <= atSpotFx; ++type)
+      for (const TAssetSeries& asset : *AssetsOfType(country, type)) visit(asset.Series);
+}
+
+}  // namespace
+
+TCalculationCuts::TCalculationCuts(const std::vector<TCountry>& source, TSharedCountryList whole)
+    : Source_(source),
+      Whole_(&whole.List() == &source ? std::move(whole) : TSharedCountryList()),
+      Outer_(tCurrentCuts) {
+  tCurrentCuts = this;
+}
+
+TCalculationCuts::~TCalculationCuts() { tCurrentCuts = Outer_; }
+
+TCalculationCuts* TCalculationCuts::Of(const std::vector<TCountry>& countries) {
+  for (TCalculationCuts* cuts = tCurrentCuts; cuts != nullptr; cuts = cuts->Outer_)
+    if (&cuts->Source_ == &countries) return cuts;
+  return nullptr;
+}
+
+TSharedCountryList TCalculationCuts::Cut(double from, double to) {
+  if (Ascending_.empty())
+    ForEachSeries(Source_, [&](const TSeries& series) { Ascending_.push_back(IsAscendingRun(series) ? 1 : 0); });
+  // The positions kept of each series: one run of an ascending series when
+  // from <= to (AscendingRunInRange), else the window decides alone.
+  TCut cut{from, to, {}, !(from <= to), {}};
+  cut.Runs.reserve(Ascending_.size());
+  bool whole = from <= to;
+  std::size_t k = 0;
+  ForEachSeries(Source_, [&](const TSeries& series) {
+    if (Ascending_[k++] == 0 || !(from <= to)) {
+      cut.Exact = true;
+      cut.Runs.emplace_back(0, 0);
+      whole = false;
+      return;
+    }
+    const auto first =
+        std::lower_bound(series.begin(), series.end(), from, [](const TDataPoint& p, double d) { return p.Date < d; });
+    const auto last =
+        std::upper_bound(first, series.end(), to, [](double d, const TDataPoint& p) { return d < p.Date; });
+    cut.Runs.emplace_back(static_cast<std::size_t>(first - series.begin()),
+                          static_cast<std::size_t>(last - series.begin()));
+    whole = whole && cut.Runs.back().first == 0 && cut.Runs.back().second == series.size();
+  });
+  for (const TCut& earlier : Cuts_) {
+    const bool same = cut.Exact || earlier.Exact
+                          ? earlier.From == from && earlier.To == to && cut.Exact == earlier.Exact
+                          : earlier.Runs == cut.Runs;
+    if (same) return earlier.List;
+  }
+  if (whole && !Whole_.empty()) {
+    cut.List = Whole_;
+  } else {
+    k = 0;
+    CopyCountryList(cut.List.Rewrite(), Source_, [&](TSeries& target, const TSeries& series) {
+      const std::pair<std::size_t, std::size_t> run = cut.Runs[k];
+      if (Ascending_[k++] == 0 || !(from <= to)) {
+        SliceSeriesInto(target, series, from, to);
+        return;
+      }
+      target.assign(series.begin() + static_cast<std::ptrdiff_t>(run.first),
+                    series.begin() + static_cast<std::ptrdiff_t>(run.second));
+    });
+  }
+  Cuts_.push_back(std::move(cut));
+  return Cuts_.back().List;
+}
+
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {
   for (TCountry& country : countries)
     for (int type = atIndex; type <= atSpotFx; ++type)

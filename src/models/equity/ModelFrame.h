@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/Records.h"
+#include "common/SharedCountryList.h"
 #include "platform/ProgressSink.h"
 #include "portfolio/EquityResultRecords.h"
 
@@ -90,9 +91,52 @@ std::vector<TCountry> CutCountryList(const std::vector<TCountry>& countries, dou
 void CutCountryListInto(std::vector<TCountry>& target, const std::vector<TCountry>& countries, double from, double to);
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to);
 
+// The cuts of one calculation. While a TCalculationCuts lives on a thread,
+// the frames of the models run there that cut its source list take the cut
+// from it: cuts that keep the same points of every series (such as windows
+// whose starts differ only between two point dates) are one list, shared by
+// every record, evaluator and basket that holds it, and a cut that keeps
+// every point is the shared source list itself when one is given. The
+// source must not change while the scope lives. Scopes nest; the innermost
+// one of the source serves.
+class TCalculationCuts {
+ public:
+  // `whole`, when not empty, holds the source (whole.List() is `source`).
+  explicit TCalculationCuts(const std::vector<TCountry>& source, TSharedCountryList whole = {});
+  ~TCalculationCuts();
+  TCalculationCuts(const TCalculationCuts&) = delete;
+  TCalculationCuts& operator=(const TCalculationCuts&) = delete;
+
+  // The source cut to [from, to] (every series through SliceSeries).
+  TSharedCountryList Cut(double from, double to);
+
+  // The innermost scope on this thread whose source is `countries`; nullptr when none.
+  static TCalculationCuts* Of(const std::vector<TCountry>& countries);
+
+ private:
+  // Positions [first, last) kept of each series in list order (countries,
+  // asset types, assets); a series whose dates do not ascend gives its own
+  // entry, which only the same window repeats.
+  using TRuns = std::vector<std::pair<std::size_t, std::size_t>>;
+  struct TCut {
+    double From;
+    double To;
+    TRuns Runs;
+    bool Exact;  // a series does not ascend: shared only by the same window
+    TSharedCountryList List;
+  };
+  const std::vector<TCountry>& Source_;
+  TSharedCountryList Whole_;
+  std::vector<char> Ascending_;  // per series in list order, formed at the first cut
+  std::vector<TCut> Cuts_;
+  TCalculationCuts* Outer_;
+};
+
 // The common entry frame up to the model's own preparation: counter start,
 // Frequency, key lookup, window, start shift, Countries := the list cut to
-// the window (the record's earlier list keeps its storage). Throws
+// the window: the calculation's shared cut when a TCalculationCuts of the
+// list is open on this thread, else a list of the record's own (its storage
+// kept when no other handle shares it). Throws
 // EModelError (counter at its start value) for an empty list or a first
 // country without an asset of the key type.
 template <class Record>

@@ -13,10 +13,12 @@ void RunModelFrame(Record& result, const std::vector<TCountry>& countries, const
   const TRunWindow window = BaseRunWindow(countries, settings, intraMonth, values.KeyId, values.KeyAssetType);
   result.StartDate = ShiftedStartDate(countries, window.StartDate, values.Shift, frequency);
   result.EndDate = window.EndDate;
-  if (&countries == &result.Countries)
-    CutCountriesInPlace(result.Countries, result.StartDate, result.EndDate);
+  if (&countries == &result.Countries.List())
+    CutCountriesInPlace(result.Countries.Edit(), result.StartDate, result.EndDate);
+  else if (TCalculationCuts* cuts = TCalculationCuts::Of(countries))
+    result.Countries = cuts->Cut(result.StartDate, result.EndDate);
   else
-    CutCountryListInto(result.Countries, countries, result.StartDate, result.EndDate);
+    CutCountryListInto(result.Countries.Rewrite(), countries, result.StartDate, result.EndDate);
 }
 
 }  // namespace models

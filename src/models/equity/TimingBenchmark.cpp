@@ -171,7 +171,7 @@ void ComputeTimingBenchmarks(TTimingKind kind, TEQBLGraphicData& result, const s
   const bool sameWindow = window.StartDate == result.StartDate && window.EndDate == result.EndDate &&
                           result.Countries.size() == countries.size();
   TBenchmarkFrame frame =
-      PrepareBenchmark(kind, countries, settings, intraMonth, sameWindow ? &result.Countries : nullptr);
+      PrepareBenchmark(kind, countries, settings, intraMonth, sameWindow ? &result.Countries.List() : nullptr);
   // Legs of every country serve both stages: the totals read only the weighted ones.
   const std::vector<TBenchmarkLine> legs = BuildLegs(frame, result.Frequency, true);
   TotalBenchmarks(result, frame, legs);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "common/CountryHelpers.h"
 #include "common/DateHelpers.h"
@@ -77,9 +78,10 @@ void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::v
                         const TUserSettings& settings, std::uint32_t frequency, bool intraMonth,
                         platform::ProgressSink& progress, std::uint32_t& step) {
   // The stages read the uncut list after the frame has cut the record's own.
-  if (&countries == &result.Countries) {
-    const std::vector<TCountry> own = countries;
-    return ComputeTimingModel(kind, result, own, settings, frequency, intraMonth, progress, step);
+  if (&countries == &result.Countries.List()) {
+    const TSharedCountryList own = std::move(result.Countries);  // held while the run replaces the record's
+    result.Countries = TSharedCountryList();
+    return ComputeTimingModel(kind, result, own.List(), settings, frequency, intraMonth, progress, step);
   }
   const TTimingModelValues& values = TimingValues(kind);
   TStageCounter counter(progress, step);

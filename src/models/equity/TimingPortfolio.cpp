@@ -53,7 +53,7 @@ struct TTimingRun {
 };
 
 const TCountry& CountryAt(const TEQBLGraphicData& result, int position) {
-  return ModelAt(result.Countries, position, "countries");
+  return ModelAt(result.Countries.List(), position, "countries");
 }
 
 // The first risk-free asset titled "...CASH..." (upper-cased); no series when none.

@@ -72,8 +72,8 @@ void ComputeFIGFModel(TFIGFGraphicData* result, const std::vector<TCountry>& cou
   counter.Next();  // 9: "100%"
 }
 
-void BuildFIGFPortfolio(TFIGFGraphicData* result, const std::vector<TCountry>& countries,
-                        const TUserSettings& settings, std::uint32_t frequency) {
+void BuildFIGFPortfolio(TFIGFGraphicData* result, const TSharedCountryList& countries, const TUserSettings& settings,
+                        std::uint32_t frequency) {
   TFIGFGraphicData& r = RecordOf(result, kNoRecord);
   const auto code = static_cast<std::int32_t>(frequency);
   r.BondPortfolio.Build(countries, settings, code, r.StartDate, r.EndDate);

@@ -23,8 +23,8 @@ void ComputeFIGFModel(TFIGFGraphicData* result, const std::vector<TCountry>& cou
 
 // BondPortfolio built over [StartDate, EndDate] and recalculated without
 // ranking; Rule2 evaluated with the ranking flag false.
-void BuildFIGFPortfolio(TFIGFGraphicData* result, const std::vector<TCountry>& countries,
-                        const TUserSettings& settings, std::uint32_t frequency);
+void BuildFIGFPortfolio(TFIGFGraphicData* result, const TSharedCountryList& countries, const TUserSettings& settings,
+                        std::uint32_t frequency);
 
 // Rows1: the gold signal on the signal date grid (-1.0 before the signal
 // starts); Rows2: the last gold signal v and its complement 1 - v (-1.0 stays

@@ -59,7 +59,7 @@ void ComputeFIGPModel(TFIGPGraphicData* result, const std::vector<TCountry>& cou
       [&] { ComputeFIGPAllocations(result, settings); });  // 8, then 9
 }
 
-void BuildFIGPPortfolio(TFIGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
+void BuildFIGPPortfolio(TFIGPGraphicData* result, const TSharedCountryList& countries, const TUserSettings& settings,
                         std::uint32_t frequency) {
   TFIGPGraphicData& r = RecordOf(result, kNoRecord);
   const auto code = static_cast<std::int32_t>(frequency);

@@ -25,7 +25,7 @@ void ComputeFIGPModel(TFIGPGraphicData* result, const std::vector<TCountry>& cou
 // The evaluator (ranking flag true), the bond portfolio with every country
 // selected, and the cash returns of the portfolio currency (empty when there
 // is no such country or cash asset).
-void BuildFIGPPortfolio(TFIGPGraphicData* result, const std::vector<TCountry>& countries, const TUserSettings& settings,
+void BuildFIGPPortfolio(TFIGPGraphicData* result, const TSharedCountryList& countries, const TUserSettings& settings,
                         std::uint32_t frequency);
 
 // a + b on the common dates of the two, paired by position; `a` unchanged

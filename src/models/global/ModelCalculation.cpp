@@ -83,11 +83,15 @@ void AppendIntraMonthPoints(TCountry& country) {
 TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
                                         const std::function<void(std::uint32_t)>& beforeModel) {
   TModelCalculationResult result;
-  // The list itself when its preparation would change nothing, else the prepared copy.
+  // The list itself when its preparation would change nothing, else the
+  // prepared copy. The records, evaluators and baskets share the cuts of it
+  // that keep the same points (a cut that keeps every point of the prepared
+  // copy is that copy).
   const bool asIs = WorkingListIsTheList(vcMyExternCountryList, intraMonth);
-  const std::vector<TCountry> prepared =
-      asIs ? std::vector<TCountry>{} : PrepareWorkingList(vcMyExternCountryList, intraMonth);
-  const std::vector<TCountry>& working = asIs ? vcMyExternCountryList : prepared;
+  const TSharedCountryList prepared =
+      asIs ? TSharedCountryList() : TSharedCountryList(PrepareWorkingList(vcMyExternCountryList, intraMonth));
+  const std::vector<TCountry>& working = asIs ? vcMyExternCountryList : prepared.List();
+  TCalculationCuts cuts(working, prepared);
   auto run = [&](auto entry, auto& record) {
     ++result.ModelNumber;
     if (beforeModel) beforeModel(result.ModelNumber);
