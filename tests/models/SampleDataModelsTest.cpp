@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -685,6 +687,61 @@ TEST_F(SampleDataModels, ARunAfterOtherSettingsEqualsARunOnFreshRecords) {
   DeepWalk again;
   again.Everything();
   EXPECT_EQ(again.Digest, fresh.Digest);
+}
+
+// A progress call that throws (the step's abort) ends the calculation with
+// the model whose stage it shows, also when that model ran beside others:
+// the models before it keep their results, the later ones their previous
+// records, and the sink saw exactly the calls before the throw.
+TEST_F(SampleDataModels, AThrowingProgressCallEndsTheCalculationAtTheModelItShows) {
+  // Stage shows per model on the sample data: EQSL, EQQV, EQBL 1..9, EQGP
+  // 3..9, FISL 1..9, FIGF 2..9, FICY 1..9, FIGP, MYGP 2..9.
+  struct Case {
+    int pump;  // the throwing ProcessMessages, counted from 1
+    std::uint32_t model;
+    std::uint32_t step;
+  };
+  const Case cases[] = {
+      {1, 1, 1},   // EQSL, run on the calculating thread, at its first stage
+      {13, 2, 4},  // EQQV, beside EQSL
+      {60, 7, 9},  // FICY's last stage
+      {69, 9, 2},  // MYGP, after FIGP
+  };
+  class ThrowingProgress : public modeltest::RecordingProgress {
+   public:
+    explicit ThrowingProgress(int at) : At_(at) {}
+    void ProcessMessages() override {
+      if (++Pumps == At_) throw std::runtime_error("stop");
+    }
+
+   private:
+    int At_;
+  };
+  const std::array<double*, 9> endDates{
+      &cMyExternEQSLGraphicData.EndDate, &cMyExternEQQVGraphicData.EndDate, &cMyExternEQBLGraphicData.EndDate,
+      &cMyExternEQGPGraphicData.EndDate, &cMyExternFISLGraphicData.EndDate, &cMyExternFIGFGraphicData.EndDate,
+      &cMyExternFICYGraphicData.EndDate, &cMyExternFIGPGraphicData.EndDate, &cMyExternMYGPGraphicData.EndDate};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pump);
+    ResetRecords();
+    for (double* endDate : endDates) *endDate = -1.0;  // a previous run's figure
+    ThrowingProgress progress(c.pump);
+    std::vector<std::uint32_t> announced;
+    const models::TModelCalculationResult result =
+        models::CalculateModels(false, progress, [&](std::uint32_t k) { announced.push_back(k); });
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.ModelNumber, c.model);
+    EXPECT_EQ(result.ModelStep, c.step);
+    EXPECT_EQ(result.FailureText, models::ModelFailureText(models::kModelCodes.at(c.model - 1), c.step));
+    EXPECT_EQ(progress.Texts.size(), static_cast<std::size_t>(c.pump));
+    EXPECT_EQ(progress.Texts.back(), models::ProgressText(c.step));
+    EXPECT_EQ(announced.size(), c.model);
+    EXPECT_EQ(announced.back(), c.model);
+    for (std::uint32_t k = 1; k <= 9; ++k) {
+      if (k == c.model) continue;  // left as far as it came
+      EXPECT_EQ(*endDates.at(k - 1) == -1.0, k > c.model) << models::kModelCodes.at(k - 1);
+    }
+  }
 }
 
 // Every value of the nine records and of the lists and portfolios behind them,

@@ -108,6 +108,10 @@ TCalculationCuts::TCalculationCuts(const std::vector<TCountry>& source, TSharedC
 
 TCalculationCuts::~TCalculationCuts() { tCurrentCuts = Outer_; }
 
+TCalculationCuts::TOnThread::TOnThread(TCalculationCuts& cuts) : Previous_(tCurrentCuts) { tCurrentCuts = &cuts; }
+
+TCalculationCuts::TOnThread::~TOnThread() { tCurrentCuts = Previous_; }
+
 TCalculationCuts* TCalculationCuts::Of(const std::vector<TCountry>& countries) {
   for (TCalculationCuts* cuts = tCurrentCuts; cuts != nullptr; cuts = cuts->Outer_)
     if (&cuts->Source_ == &countries) return cuts;
@@ -115,6 +119,7 @@ TCalculationCuts* TCalculationCuts::Of(const std::vector<TCountry>& countries) {
 }
 
 TSharedCountryList TCalculationCuts::Cut(double from, double to) {
+  const std::lock_guard<std::mutex> hold(Lock_);
   if (Ascending_.empty())
     ForEachSeries(Source_, [&](const TSeries& series) { Ascending_.push_back(IsAscendingRun(series) ? 1 : 0); });
   // The positions kept of each series: one run of an ascending series when

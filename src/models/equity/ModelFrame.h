@@ -10,6 +10,7 @@
 // ModelFailureText(code, step).
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -98,9 +99,24 @@ void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double t
 // every record, evaluator and basket that holds it, and a cut that keeps
 // every point is the shared source list itself when one is given. The
 // source must not change while the scope lives. Scopes nest; the innermost
-// one of the source serves.
+// one of the source serves. A model run on another thread of the calculation
+// takes the scope's cuts while a TCalculationCuts::TOnThread of it lives there;
+// Cut may be called from several threads at once.
 class TCalculationCuts {
  public:
+  // Makes `cuts` (with the scopes it nests in) the innermost scope of the
+  // calling thread for its lifetime.
+  class TOnThread {
+   public:
+    explicit TOnThread(TCalculationCuts& cuts);
+    ~TOnThread();
+    TOnThread(const TOnThread&) = delete;
+    TOnThread& operator=(const TOnThread&) = delete;
+
+   private:
+    TCalculationCuts* Previous_;
+  };
+
   // `whole`, when not empty, holds the source (whole.List() is `source`).
   explicit TCalculationCuts(const std::vector<TCountry>& source, TSharedCountryList whole = {});
   ~TCalculationCuts();
@@ -130,6 +146,7 @@ class TCalculationCuts {
   std::vector<char> Ascending_;  // per series in list order, formed at the first cut
   std::vector<TCut> Cuts_;
   TCalculationCuts* Outer_;
+  std::mutex Lock_;  // guards Ascending_ and Cuts_
 };
 
 // The common entry frame up to the model's own preparation: counter start,

@@ -1,6 +1,9 @@
 #include "models/global/ModelCalculation.h"
 
 #include <algorithm>
+#include <future>
+#include <memory>
+#include <system_error>
 
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
@@ -80,6 +83,78 @@ void AppendIntraMonthPoints(TCountry& country) {
     }
 }
 
+namespace {
+
+// One progress call of a model run on another thread, with the model's stage
+// counter at the call.
+struct TProgressCall {
+  bool Pump;  // ProcessMessages, else SetText(Text)
+  std::string Text;
+  std::uint32_t Step;
+};
+
+// A model run on a worker thread of the calculation, on a copy of its record
+// (read from the exported record when the run starts). Its progress calls are
+// kept in order; Finish, on the calculating thread, waits for the run, passes
+// its calls to the calculation's sink as the model made them and moves the
+// copy into the exported record (as far as the model came when it failed; a
+// progress call that throws leaves the record as it was).
+class TModelRun : public platform::ProgressSink {
+ public:
+  template <class Entry, class Record>
+  TModelRun(Entry entry, Record& record, const std::vector<TCountry>& working, bool intraMonth,
+            TCalculationCuts& cuts) {
+    auto own = std::make_shared<Record>();
+    Commit_ = [own, &record] { record = std::move(*own); };
+    auto body = [this, entry, own, &record, &working, intraMonth, &cuts] {
+      const TCalculationCuts::TOnThread scope(cuts);
+      *own = record;
+      entry(own.get(), working, usMyExternUserSettings, 0u, intraMonth, ErrorText_, *this, Step_);
+    };
+    try {
+      Done_ = std::async(std::launch::async, body);
+    } catch (const std::system_error&) {  // no thread to be had: the run waits for Finish
+      Done_ = std::async(std::launch::deferred, body);
+    }
+  }
+  TModelRun(const TModelRun&) = delete;
+  TModelRun& operator=(const TModelRun&) = delete;
+  ~TModelRun() override {
+    if (Done_.valid()) Done_.wait();
+  }
+
+  void SetText(const std::string& text) override { Calls_.push_back({false, text, Step_}); }
+  void ProcessMessages() override { Calls_.push_back({true, {}, Step_}); }
+
+  // Replays the run on `progress`, `step` following the model's counter as
+  // it would in a run on this thread, and commits the record; throws what
+  // the model or a progress call threw, `step` at the stage it was thrown.
+  void Finish(platform::ProgressSink& progress, std::string& errorText, std::uint32_t& step) {
+    Done_.wait();
+    for (const TProgressCall& call : Calls_) {
+      step = call.Step;
+      if (call.Pump)
+        progress.ProcessMessages();
+      else
+        progress.SetText(call.Text);
+    }
+    if (!Calls_.empty() || Step_ != 0) step = Step_;
+    if (!ErrorText_.empty()) errorText = ErrorText_;
+    // A model that failed leaves its record as far as it came, as on this thread.
+    Commit_();
+    Done_.get();
+  }
+
+ private:
+  std::uint32_t Step_ = 0;
+  std::string ErrorText_;
+  std::vector<TProgressCall> Calls_;
+  std::function<void()> Commit_;
+  std::future<void> Done_;
+};
+
+}  // namespace
+
 TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
                                         const std::function<void(std::uint32_t)>& beforeModel) {
   TModelCalculationResult result;
@@ -92,19 +167,31 @@ TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink&
       asIs ? TSharedCountryList() : TSharedCountryList(PrepareWorkingList(vcMyExternCountryList, intraMonth));
   const std::vector<TCountry>& working = asIs ? vcMyExternCountryList : prepared.List();
   TCalculationCuts cuts(working, prepared);
-  auto run = [&](auto entry, auto& record) {
+  const auto announce = [&] {
     ++result.ModelNumber;
     if (beforeModel) beforeModel(result.ModelNumber);
+  };
+  const auto run = [&](auto entry, auto& record) {
+    announce();
     entry(&record, working, usMyExternUserSettings, 0u, intraMonth, result.ErrorText, progress, result.ModelStep);
   };
   try {
+    // EQQV to FICY read neither each other's records nor EQSL's: they run on
+    // worker threads while EQSL runs here, and pass on their progress and
+    // results in the binding order. FIGP reads FISL and FICY, MYGP reads the
+    // records before it: both run here after them.
+    std::array<std::unique_ptr<TModelRun>, 6> side{
+        std::make_unique<TModelRun>(&ComputeEQQVModel, cMyExternEQQVGraphicData, working, intraMonth, cuts),
+        std::make_unique<TModelRun>(&ComputeEQBLModel, cMyExternEQBLGraphicData, working, intraMonth, cuts),
+        std::make_unique<TModelRun>(&ComputeEQGPModel, cMyExternEQGPGraphicData, working, intraMonth, cuts),
+        std::make_unique<TModelRun>(&ComputeFISLModel, cMyExternFISLGraphicData, working, intraMonth, cuts),
+        std::make_unique<TModelRun>(&ComputeFIGFModel, cMyExternFIGFGraphicData, working, intraMonth, cuts),
+        std::make_unique<TModelRun>(&ComputeFICYModel, cMyExternFICYGraphicData, working, intraMonth, cuts)};
     run(&ComputeEQSLModel, cMyExternEQSLGraphicData);
-    run(&ComputeEQQVModel, cMyExternEQQVGraphicData);
-    run(&ComputeEQBLModel, cMyExternEQBLGraphicData);
-    run(&ComputeEQGPModel, cMyExternEQGPGraphicData);
-    run(&ComputeFISLModel, cMyExternFISLGraphicData);
-    run(&ComputeFIGFModel, cMyExternFIGFGraphicData);
-    run(&ComputeFICYModel, cMyExternFICYGraphicData);
+    for (const std::unique_ptr<TModelRun>& model : side) {
+      announce();
+      model->Finish(progress, result.ErrorText, result.ModelStep);
+    }
     run(&ComputeFIGPModel, cMyExternFIGPGraphicData);
     run(&ComputeMYGPModel, cMyExternMYGPGraphicData);
   } catch (...) {  // any failure of a model ends the calculation at its stage

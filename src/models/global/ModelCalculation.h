@@ -47,8 +47,12 @@ struct TModelCalculationResult {
 
 // Runs the nine models on vcMyExternCountryList and usMyExternUserSettings
 // (monthly). beforeModel(k) is called before model k (1..9) and with 10 after
-// the ninth. A model that throws ends the calculation: the later models do
-// not run and their records keep their previous content.
+// the ninth. A model that throws ends the calculation: the later models'
+// records keep their previous content. Models that read no record of another
+// run side by side on worker threads (the calculating thread waits for them);
+// the progress calls, beforeModel calls and records still reach the caller
+// in the binding order, as from one model after the other, and the failure
+// names the first model in that order that failed, at its stage.
 TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink& progress,
                                         const std::function<void(std::uint32_t)>& beforeModel = {});
 
