@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ModelTestSupport.h"
@@ -227,6 +228,57 @@ TEST(ModelFrame, CalculationCutsOfUnorderedSeriesShareOnlyTheSameWindow) {
   EXPECT_FALSE(a.SharesWith(cuts.Cut(mar - 20.0, jun)));
   ExpectCutOf(a, list, mar, jun);
   ExpectCutOf(cuts.Cut(mar - 20.0, jun), list, mar - 20.0, jun);
+}
+
+// Both parts run to their end whichever fails; the failure of the earliest
+// part in the order is the one thrown, and the calculation's cuts serve the
+// parts run on other threads.
+TEST(ModelFrame, SideBySidePartsAllRunAndTheEarliestFailureIsThrown) {
+  struct Case {
+    std::vector<bool> fails;  // per part
+    int thrown;               // the part whose failure leaves, -1 none
+  };
+  const Case cases[] = {
+      {{false, false}, -1}, {{true, false}, 0}, {{false, true}, 1}, {{true, true}, 0},
+      {{false, false, false}, -1}, {{false, true, true}, 1}, {{false, false, true}, 2}, {{true, true, true}, 0},
+  };
+  const std::vector<TCountry> list = CutList();
+  models::TCalculationCuts cuts(list);
+  for (const Case& c : cases) {
+    std::vector<int> ran(c.fails.size(), 0);
+    std::vector<const models::TCalculationCuts*> seen(c.fails.size(), nullptr);
+    const auto part = [&](std::size_t k) {
+      return [&, k] {
+        seen[k] = models::TCalculationCuts::Of(list);
+        ++ran[k];
+        if (c.fails[k]) throw EModelError("part " + std::to_string(k));
+      };
+    };
+    std::string thrown = "none";
+    try {
+      if (c.fails.size() == 2)
+        models::RunSideBySide(part(0), part(1));
+      else
+        models::RunSideBySide(part(0), part(1), part(2));
+    } catch (const EModelError& e) {
+      thrown = e.what();
+    }
+    EXPECT_EQ(thrown, c.thrown < 0 ? "none" : "part " + std::to_string(c.thrown)) << c.fails.size();
+    EXPECT_EQ(ran, std::vector<int>(c.fails.size(), 1));
+    EXPECT_EQ(seen, std::vector<const models::TCalculationCuts*>(c.fails.size(), &cuts));
+  }
+  // A scope made current on another thread serves it, and only while it lives.
+  const models::TCalculationCuts* during = nullptr;
+  const models::TCalculationCuts* after = &cuts;
+  std::thread([&] {
+    {
+      const models::TCalculationCuts::TOnThread use(cuts);
+      during = models::TCalculationCuts::Of(list);
+    }
+    after = models::TCalculationCuts::Of(list);
+  }).join();
+  EXPECT_EQ(during, &cuts);
+  EXPECT_EQ(after, nullptr);
 }
 
 TEST(ModelFrame, RecordCutOutsideAScopeKeepsItsUnsharedList) {

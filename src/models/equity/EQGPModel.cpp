@@ -110,14 +110,22 @@ void BuildEQGPPortfolio(TEQGPGraphicData* result, const std::vector<TCountry>& c
   result->UseTrustLevels = !(settings.QVTrustLevel == 0.0 && settings.BLTrustLevel == 0.0);
 
   const auto code = static_cast<std::int32_t>(frequency);
-  result->Benchmark.Build(countries, settings, code, result->StartDate, result->EndDate, 1, result->UseTrustLevels);
-  result->Benchmark2.Build(countries, settings, code, result->StartDate, result->EndDate, 0, false);
-
   // The ranking portfolio ranks every country: its selection fraction is 1.0.
   TUserSettings rankingSettings = settings;
   rankingSettings.CountryRankingCriteria[0] = 1.0;
-  result->Portfolio.Build(countries, rankingSettings, code, result->StartDate, result->EndDate);
-  result->Portfolio.Recalculate(true);
+  // The benchmarks and the ranking portfolio are built side by side.
+  RunSideBySide(
+      [&] {
+        // Both benchmarks use the user's settings and differ only in their
+        // weights: the legs are converted once and shared.
+        const std::vector<TBenchmarkLine> legs = TBenchmarkPortfolio().BuildLegs(countries, settings, code, false);
+        result->Benchmark.BuildFromLegs(legs, countries, settings, code, result->EndDate, result->UseTrustLevels);
+        result->Benchmark2.BuildFromLegs(legs, countries, settings, code, result->EndDate, false);
+      },
+      [&] {
+        result->Portfolio.Build(countries, rankingSettings, code, result->StartDate, result->EndDate);
+        result->Portfolio.Recalculate(true);
+      });
 
   // The user's own values, the equity criterion included.
   CopySettingsToSeriesInfo(result->Total.Parameters, settings, TParameterGroup::Equity);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
+#include <future>
+#include <system_error>
 
 #include "common/CountryHelpers.h"
 #include "common/DateHelpers.h"
@@ -165,6 +168,39 @@ TSharedCountryList TCalculationCuts::Cut(double from, double to) {
   }
   Cuts_.push_back(std::move(cut));
   return Cuts_.back().List;
+}
+
+void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second) {
+  TCalculationCuts* const cuts = tCurrentCuts;
+  std::future<void> other;
+  try {
+    other = std::async(std::launch::async, [cuts, &second] {
+      struct TScope {
+        TCalculationCuts* Previous = tCurrentCuts;
+        ~TScope() { tCurrentCuts = Previous; }
+      } scope;
+      tCurrentCuts = cuts;
+      second();
+    });
+  } catch (const std::system_error&) {
+    first();
+    second();
+    return;
+  }
+  std::exception_ptr failure;
+  try {
+    first();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  other.wait();
+  if (failure) std::rethrow_exception(failure);
+  other.get();
+}
+
+void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second,
+                   const std::function<void()>& third) {
+  RunSideBySide(first, [&] { RunSideBySide(second, third); });
 }
 
 void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double to) {

@@ -10,6 +10,7 @@
 // ModelFailureText(code, step).
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -148,6 +149,16 @@ class TCalculationCuts {
   TCalculationCuts* Outer_;
   std::mutex Lock_;  // guards Ascending_ and Cuts_
 };
+
+// Runs `first` on this thread and `second` on another one at the same time
+// (the calculation's cuts open here serve both); returns when both ended.
+// The two must not write what the other reads. Throws what `first` threw,
+// else what `second` threw; without a thread to be had, `second` runs here
+// after `first`.
+void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second);
+// The same for three: the failure of the earliest in the order is thrown.
+void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second,
+                   const std::function<void()>& third);
 
 // The common entry frame up to the model's own preparation: counter start,
 // Frequency, key lookup, window, start shift, Countries := the list cut to

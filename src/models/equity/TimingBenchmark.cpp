@@ -96,9 +96,9 @@ void TotalBenchmarks(TEQBLGraphicData& result, const TBenchmarkFrame& frame, con
   // The timed and the plain benchmark differ only in their weights; only
   // their series are read.
   TBenchmarkPortfolio timed;
-  BuildAndRecalculate(timed, legs, frame, result.Frequency, frame.Timing, false);
   TBenchmarkPortfolio plain;
-  BuildAndRecalculate(plain, legs, frame, result.Frequency, false, false);
+  RunSideBySide([&] { BuildAndRecalculate(timed, legs, frame, result.Frequency, frame.Timing, false); },
+                [&] { BuildAndRecalculate(plain, legs, frame, result.Frequency, false, false); });
 
   TEQBLGraphicPart& total = result.Total;
   const TSeries model = ConvertSeriesToPortfolioCurrency(result.Countries, timed.ReturnSeries, frame.Settings, ws, we);
@@ -129,16 +129,17 @@ void TotalBenchmarks(TEQBLGraphicData& result, const TBenchmarkFrame& frame, con
   }
 }
 
-// One timed benchmark per country, each holding that country alone at 100 %.
-// The record's earlier portfolios are rebuilt in place (a build and a
+// One timed benchmark per country of [from, to), each holding that country
+// alone at 100 %, into result.Benchmarks (already one per country). The
+// record's earlier portfolios are rebuilt in place (a build and a
 // recalculation rewrite every member), which spares freeing and allocating
 // their histories. Leaves every EqWeight of frame.Settings at 0.0.
-void CountryBenchmarks(TEQBLGraphicData& result, TBenchmarkFrame& frame, const std::vector<TBenchmarkLine>& legs) {
+void CountryBenchmarks(TEQBLGraphicData& result, TBenchmarkFrame& frame, const std::vector<TBenchmarkLine>& legs,
+                       std::size_t from, std::size_t to) {
   const std::size_t n = frame.Countries->size();
-  result.Benchmarks.resize(n);
   for (std::size_t j = 0; j < n; ++j)
     ModelAt(frame.Settings.CountrySettings, static_cast<std::ptrdiff_t>(j), "country settings").EqWeight = 0.0;
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = from; i < to; ++i) {
     TCountrySettings& row = frame.Settings.CountrySettings[i];
     row.EqWeight = 100.0;
     TBenchmarkPortfolio& single = result.Benchmarks[i];
@@ -160,7 +161,8 @@ void ComputeTimingBenchmark(TTimingKind kind, TEQBLGraphicData& result, const st
 void ComputeTimingBenchmark2(TTimingKind kind, TEQBLGraphicData& result, const std::vector<TCountry>& countries,
                              const TUserSettings& settings, bool intraMonth) {
   TBenchmarkFrame frame = PrepareBenchmark(kind, countries, settings, intraMonth);
-  CountryBenchmarks(result, frame, BuildLegs(frame, result.Frequency, true));
+  result.Benchmarks.resize(frame.Countries->size());
+  CountryBenchmarks(result, frame, BuildLegs(frame, result.Frequency, true), 0, frame.Countries->size());
 }
 
 void ComputeTimingBenchmarks(TTimingKind kind, TEQBLGraphicData& result, const std::vector<TCountry>& countries,
@@ -174,8 +176,16 @@ void ComputeTimingBenchmarks(TTimingKind kind, TEQBLGraphicData& result, const s
       PrepareBenchmark(kind, countries, settings, intraMonth, sameWindow ? &result.Countries.List() : nullptr);
   // Legs of every country serve both stages: the totals read only the weighted ones.
   const std::vector<TBenchmarkLine> legs = BuildLegs(frame, result.Frequency, true);
-  TotalBenchmarks(result, frame, legs);
-  CountryBenchmarks(result, frame, legs);
+  // The totals write Total; each half of the countries its own Benchmarks
+  // and its own copy of the settings.
+  const std::size_t n = frame.Countries->size();
+  const std::size_t half = n / 2;
+  result.Benchmarks.resize(n);
+  TBenchmarkFrame firstHalf{frame.Window, {}, frame.Countries, frame.Settings, frame.Timing};
+  TBenchmarkFrame secondHalf{frame.Window, {}, frame.Countries, frame.Settings, frame.Timing};
+  RunSideBySide([&] { TotalBenchmarks(result, frame, legs); },
+                [&] { CountryBenchmarks(result, firstHalf, legs, 0, half); },
+                [&] { CountryBenchmarks(result, secondHalf, legs, half, n); });
 }
 
 }  // namespace models

@@ -63,13 +63,14 @@ void BuildFIGPPortfolio(TFIGPGraphicData* result, const TSharedCountryList& coun
                         std::uint32_t frequency) {
   TFIGPGraphicData& r = RecordOf(result, kNoRecord);
   const auto code = static_cast<std::int32_t>(frequency);
-  r.Rule2.Evaluate(countries, settings, true, code, r.StartDate, r.EndDate);
-
   // Every country is selected: the concentration comes from the FISL result.
   TUserSettings bondSettings = settings;
   bondSettings.CountryRankingCriteria[1] = 1.0;
-  r.BondPortfolio.Build(countries, bondSettings, code, r.StartDate, r.EndDate);
-  r.BondPortfolio.Recalculate(true);
+  RunSideBySide([&] { r.Rule2.Evaluate(countries, settings, true, code, r.StartDate, r.EndDate); },
+                [&] {
+                  r.BondPortfolio.Build(countries, bondSettings, code, r.StartDate, r.EndDate);
+                  r.BondPortfolio.Recalculate(true);
+                });
 
   // Empty without a portfolio-currency country or cash asset, never the last run's.
   r.Values1 = PortfolioCashReturns(countries, settings.PortfolioCcy);

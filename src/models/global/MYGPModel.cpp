@@ -158,22 +158,31 @@ void BuildMYGPPortfolios(TMYGPGraphicData* result, const std::vector<TCountry>& 
   const auto code = static_cast<std::int32_t>(frequency);
 
   // The ranking portfolios rank every country: selection fractions 1.0.
-  TUserSettings ranking = settings;
-  ranking.CountryRankingCriteria[0] = 1.0;
-  r.EquityPortfolio.Build(countries, ranking, code, r.StartDate, r.EndDate);
-  r.EquityPortfolio.Recalculate(true);
-  ranking.CountryRankingCriteria[1] = 1.0;
-  r.BondPortfolio.Build(countries, ranking, code, r.StartDate, r.EndDate);
-  r.BondPortfolio.Recalculate(true);
+  TUserSettings equityRanking = settings;
+  equityRanking.CountryRankingCriteria[0] = 1.0;
+  TUserSettings bondRanking = equityRanking;
+  bondRanking.CountryRankingCriteria[1] = 1.0;
 
   // Timing is off only when both trust levels are exactly 0.0.
   r.Extra = !(settings.QVTrustLevel == 0.0 && settings.BLTrustLevel == 0.0);
 
-  // Both benchmarks use the user's settings and differ only in their
-  // weights: the legs are converted once and shared.
-  const std::vector<TBenchmarkLine> legs = TBenchmarkPortfolio().BuildLegs(countries, settings, code, false);
-  r.Benchmark.BuildFromLegs(legs, countries, settings, code, r.EndDate, r.Extra);
-  r.Benchmark2.BuildFromLegs(legs, countries, settings, code, r.EndDate, false);
+  // The two ranking portfolios and the benchmarks are built side by side.
+  RunSideBySide(
+      [&] {
+        r.EquityPortfolio.Build(countries, equityRanking, code, r.StartDate, r.EndDate);
+        r.EquityPortfolio.Recalculate(true);
+      },
+      [&] {
+        r.BondPortfolio.Build(countries, bondRanking, code, r.StartDate, r.EndDate);
+        r.BondPortfolio.Recalculate(true);
+      },
+      [&] {
+        // Both benchmarks use the user's settings and differ only in their
+        // weights: the legs are converted once and shared.
+        const std::vector<TBenchmarkLine> legs = TBenchmarkPortfolio().BuildLegs(countries, settings, code, false);
+        r.Benchmark.BuildFromLegs(legs, countries, settings, code, r.EndDate, r.Extra);
+        r.Benchmark2.BuildFromLegs(legs, countries, settings, code, r.EndDate, false);
+      });
 
   // Cash of the portfolio-currency country (found in the global list, taken
   // as a position in this list); empty without one, never the last run's.
