@@ -239,7 +239,7 @@ TEST(ModelFrame, SideBySidePartsAllRunAndTheEarliestFailureIsThrown) {
     int thrown;               // the part whose failure leaves, -1 none
   };
   const Case cases[] = {
-      {{false, false}, -1}, {{true, false}, 0}, {{false, true}, 1}, {{true, true}, 0},
+      {{false, false}, -1},        {{true, false}, 0},       {{false, true}, 1},        {{true, true}, 0},
       {{false, false, false}, -1}, {{false, true, true}, 1}, {{false, false, true}, 2}, {{true, true, true}, 0},
   };
   const std::vector<TCountry> list = CutList();

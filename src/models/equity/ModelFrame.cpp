@@ -170,32 +170,43 @@ TSharedCountryList TCalculationCuts::Cut(double from, double to) {
   return Cuts_.back().List;
 }
 
-void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second) {
+TSideRun::TSideRun(std::function<void()> work) : Work_(std::move(work)) {
   TCalculationCuts* const cuts = tCurrentCuts;
-  std::future<void> other;
+  const auto run = [this, cuts] {
+    struct TScope {
+      TCalculationCuts* Previous = tCurrentCuts;
+      ~TScope() { tCurrentCuts = Previous; }
+    } scope;
+    tCurrentCuts = cuts;
+    Work_();
+  };
   try {
-    other = std::async(std::launch::async, [cuts, &second] {
-      struct TScope {
-        TCalculationCuts* Previous = tCurrentCuts;
-        ~TScope() { tCurrentCuts = Previous; }
-      } scope;
-      tCurrentCuts = cuts;
-      second();
-    });
+    Done_ = std::async(std::launch::async, run);
   } catch (const std::system_error&) {
-    first();
-    second();
-    return;
+    Done_ = std::async(std::launch::deferred, run);
   }
+}
+
+TSideRun::~TSideRun() {
+  if (Done_.valid()) Done_.wait();
+}
+
+void TSideRun::Join() { Done_.get(); }
+
+void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second) {
+  TSideRun other(second);
   std::exception_ptr failure;
   try {
     first();
   } catch (...) {
     failure = std::current_exception();
   }
-  other.wait();
-  if (failure) std::rethrow_exception(failure);
-  other.get();
+  if (!failure) return other.Join();
+  try {
+    other.Join();
+  } catch (...) {  // the earlier failure is the one thrown
+  }
+  std::rethrow_exception(failure);
 }
 
 void RunSideBySide(const std::function<void()>& first, const std::function<void()>& second,

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -148,6 +149,23 @@ class TCalculationCuts {
   std::vector<TCut> Cuts_;
   TCalculationCuts* Outer_;
   std::mutex Lock_;  // guards Ascending_ and Cuts_
+};
+
+// Work started on another thread (the calculation's cuts open on the
+// starting thread serve it) and taken up later: Join waits for it and throws
+// what it threw. A run not joined is waited for at its end, its failure
+// dropped. Without a thread to be had, the work runs in Join.
+class TSideRun {
+ public:
+  explicit TSideRun(std::function<void()> work);
+  ~TSideRun();
+  TSideRun(const TSideRun&) = delete;
+  TSideRun& operator=(const TSideRun&) = delete;
+  void Join();
+
+ private:
+  std::function<void()> Work_;
+  std::future<void> Done_;
 };
 
 // Runs `first` on this thread and `second` on another one at the same time

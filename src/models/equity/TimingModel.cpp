@@ -91,6 +91,10 @@ void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::v
 
   counter.Next();  // 2
   BuildTimingCountryRecords(kind, result, settings);
+  // Stage 6 reads the input list, the settings and what stage 2 formed, and
+  // writes what stages 3 to 5 neither read nor write (Total's series and
+  // names, Benchmarks): it runs beside them and is taken up at its own stage.
+  TSideRun benchmarks([&] { ComputeTimingBenchmarks(kind, result, countries, settings, intraMonth); });
   counter.Next();  // 3
   LoadTimingSignals(kind, result);
   counter.Next();  // 4
@@ -98,7 +102,7 @@ void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::v
   counter.Next();  // 5
   ComputeTimingPortfolio(kind, result);
   counter.Next();  // 6: both benchmarks on the uncut input list
-  ComputeTimingBenchmarks(kind, result, countries, settings, intraMonth);
+  benchmarks.Join();
   counter.Next();  // 7
   ComputeTimingStatistics(kind, result);
   counter.Next();  // 8
