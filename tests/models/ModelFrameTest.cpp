@@ -233,7 +233,7 @@ TEST(ModelFrame, CalculationCutsOfUnorderedSeriesShareOnlyTheSameWindow) {
 // Both parts run to their end whichever fails; the failure of the earliest
 // part in the order is the one thrown, and the calculation's cuts serve the
 // parts run on other threads.
-TEST(ModelFrame, SideBySidePartsAllRunAndTheEarliestFailureIsThrown) {
+TEST(ModelFrame, SideRunsAllEndAndTheEarliestFailureIsThrown) {
   struct Case {
     std::vector<bool> fails;  // per part
     int thrown;               // the part whose failure leaves, -1 none
@@ -267,6 +267,31 @@ TEST(ModelFrame, SideBySidePartsAllRunAndTheEarliestFailureIsThrown) {
     EXPECT_EQ(ran, std::vector<int>(c.fails.size(), 1));
     EXPECT_EQ(seen, std::vector<const models::TCalculationCuts*>(c.fails.size(), &cuts));
   }
+  // A side run is taken up by Join, which throws its failure; one left
+  // unjoined is waited for at its end and its failure dropped.
+  for (const bool fails : {false, true})
+    for (const bool joined : {false, true}) {
+      int ran = 0;
+      const models::TCalculationCuts* seen = nullptr;
+      bool thrown = false;
+      {
+        models::TSideRun side([&] {
+          seen = models::TCalculationCuts::Of(list);
+          ++ran;
+          if (fails) throw EModelError("side");
+        });
+        if (joined) {
+          try {
+            side.Join();
+          } catch (const EModelError&) {
+            thrown = true;
+          }
+        }
+      }
+      EXPECT_EQ(ran, 1) << fails << joined;
+      EXPECT_EQ(seen, &cuts) << fails << joined;
+      EXPECT_EQ(thrown, fails && joined) << fails << joined;
+    }
   // A scope made current on another thread serves it, and only while it lives.
   const models::TCalculationCuts* during = nullptr;
   const models::TCalculationCuts* after = &cuts;

@@ -211,10 +211,14 @@ void CombineMYGPModelSeries(TMYGPGraphicData* result, const TUserSettings& setti
   const TEquityBounds bounds = BoundsOf(r);
   const TSeries& blended = figp.Rule2.Returns;
 
-  // The timed sleeve's risk-off leg is the bond strategy.
-  ClearResults(r.Benchmark);
-  r.Benchmark.RecalculateWithSeries(blended, true);
-  r.Benchmark2.Recalculate(false);
+  // The timed sleeve's risk-off leg is the bond strategy; the plain
+  // benchmark is recalculated beside it.
+  RunSideBySide(
+      [&] {
+        ClearResults(r.Benchmark);
+        r.Benchmark.RecalculateWithSeries(blended, true);
+      },
+      [&] { r.Benchmark2.Recalculate(false); });
 
   // The dates common to timed benchmark and bond strategy and to plain
   // benchmark and bond benchmark.
