@@ -1,7 +1,9 @@
 #include "pages/RankingGraphic.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
+#include <utility>
 
 #include "common/Globals.h"
 #include "common/SeriesHelpers.h"
@@ -76,11 +78,22 @@ std::vector<TLabelledSeries> RankingSelectionHistory(const std::vector<TLabelled
                                                      bool heldOnlyOnActiveRows) {
   std::vector<TLabelledSeries> rows = rankingRows;
   if (rows.empty()) return rows;
+  // The allocation rows by date, those of one date in their order (a date
+  // that is no number matches no date).
+  std::vector<std::pair<double, std::size_t>> byDate;
+  byDate.reserve(history.size());
+  for (std::size_t k = 0; k < history.size(); ++k)
+    if (!std::isnan(history[k].Date)) byDate.emplace_back(history[k].Date, k);
+  std::stable_sort(byDate.begin(), byDate.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   // Every row is read on the first row's dates.
   const TSeries dates = rows.front().Series;
   for (std::size_t t = 0; t < dates.size(); ++t) {
-    for (const TAllocationRow& allocation : history) {
-      if (allocation.Date != dates[t].Date) continue;
+    const double date = dates[t].Date;
+    const auto first = std::lower_bound(byDate.begin(), byDate.end(), date,
+                                        [](const auto& entry, double d) { return entry.first < d; });
+    for (auto at = first; at != byDate.end() && at->first == date; ++at) {
+      const TAllocationRow& allocation = history[at->second];
       for (TLabelledSeries& row : rows) {
         if (t >= row.Series.size()) continue;
         double& value = row.Series[t].Value;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -355,6 +356,23 @@ TEST_F(RankingGraphicTest, SelectionHistoryMarksHeldCells) {
       EXPECT_EQ(values, c.expected[r]) << "active only " << c.activeOnly << " row " << r;
       EXPECT_EQ(result[r].Labels, rows[r].Labels);
     }
+  }
+  // Allocations in any order; of two on one date the later in the list
+  // decides; a date that is no number matches none.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    std::vector<TAllocationRow> history;
+    Values expectedA;
+  } orders[] = {
+      {{Allocation(D(3), {{"A", 1.0}}), Allocation(D(1), {{"A", 1.0}}), Allocation(D(1), {{"B", 1.0}})}, {3, 0, 2, 1}},
+      {{Allocation(D(1), {{"B", 1.0}}), Allocation(D(3), {{"A", 1.0}}), Allocation(D(1), {{"A", 1.0}})}, {3, 1, 2, 1}},
+      {{Allocation(nan, {{"A", 1.0}}), Allocation(D(0), {}), Allocation(D(2), {{"A", 1.0}})}, {0, -1, 1, 5}},
+  };
+  for (const auto& o : orders) {
+    const std::vector<TLabelledSeries> result = pages::RankingSelectionHistory(rows, o.history, false);
+    Values values;
+    for (const TDataPoint& point : result[0].Series) values.push_back(point.Value);
+    EXPECT_EQ(values, o.expectedA);
   }
 
   // The pages: C0 (active) and C1 (inactive) held at every date; the
