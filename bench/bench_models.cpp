@@ -77,7 +77,9 @@ void BM_SampleData(benchmark::State& state) {
   }
   const int model = static_cast<int>(state.range(0));
   state.SetLabel(model < 9 ? kNames[model] : "all nine");
-  // Time of each model inside the whole calculation (ms per calculation).
+  // Time on the calculating thread from the start of each model to the start
+  // of the next (ms per calculation); the models that run beside EQSL show
+  // only what is left to wait for them and to pass on their progress.
   std::array<double, 9> spent{};
   std::chrono::steady_clock::time_point started;
   const auto lap = [&](std::uint32_t next) {
