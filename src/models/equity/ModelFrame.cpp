@@ -111,10 +111,6 @@ TCalculationCuts::TCalculationCuts(const std::vector<TCountry>& source, TSharedC
 
 TCalculationCuts::~TCalculationCuts() { tCurrentCuts = Outer_; }
 
-TCalculationCuts::TOnThread::TOnThread(TCalculationCuts& cuts) : Previous_(tCurrentCuts) { tCurrentCuts = &cuts; }
-
-TCalculationCuts::TOnThread::~TOnThread() { tCurrentCuts = Previous_; }
-
 TCalculationCuts* TCalculationCuts::Of(const std::vector<TCountry>& countries) {
   for (TCalculationCuts* cuts = tCurrentCuts; cuts != nullptr; cuts = cuts->Outer_)
     if (&cuts->Source_ == &countries) return cuts;

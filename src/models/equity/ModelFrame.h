@@ -101,23 +101,10 @@ void CutCountriesInPlace(std::vector<TCountry>& countries, double from, double t
 // every record, evaluator and basket that holds it, and a cut that keeps
 // every point is the shared source list itself when one is given. The
 // source must not change while the scope lives. Scopes nest; the innermost
-// one of the source serves. A model run on another thread of the calculation
-// takes the scope's cuts while a TCalculationCuts::TOnThread of it lives there;
-// Cut may be called from several threads at once.
+// one of the source serves. Work started by a TSideRun takes the scopes of
+// the thread that started it; Cut may be called from several threads at once.
 class TCalculationCuts {
  public:
-  // Makes `cuts` (with the scopes it nests in) the innermost scope of the
-  // calling thread for its lifetime.
-  class TOnThread {
-   public:
-    explicit TOnThread(TCalculationCuts& cuts);
-    ~TOnThread();
-    TOnThread(const TOnThread&) = delete;
-    TOnThread& operator=(const TOnThread&) = delete;
-
-   private:
-    TCalculationCuts* Previous_;
-  };
 
   // `whole`, when not empty, holds the source (whole.List() is `source`).
   explicit TCalculationCuts(const std::vector<TCountry>& source, TSharedCountryList whole = {});

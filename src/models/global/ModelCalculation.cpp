@@ -1,9 +1,8 @@
 #include "models/global/ModelCalculation.h"
 
 #include <algorithm>
-#include <future>
+#include <exception>
 #include <memory>
-#include <system_error>
 
 #include "common/DateHelpers.h"
 #include "common/Globals.h"
@@ -102,25 +101,13 @@ struct TProgressCall {
 class TModelRun : public platform::ProgressSink {
  public:
   template <class Entry, class Record>
-  TModelRun(Entry entry, Record& record, const std::vector<TCountry>& working, bool intraMonth,
-            TCalculationCuts& cuts) {
+  TModelRun(Entry entry, Record& record, const std::vector<TCountry>& working, bool intraMonth) {
     auto own = std::make_shared<Record>();
     Commit_ = [own, &record] { record = std::move(*own); };
-    auto body = [this, entry, own, &record, &working, intraMonth, &cuts] {
-      const TCalculationCuts::TOnThread scope(cuts);
+    Run_ = std::make_unique<TSideRun>([this, entry, own, &record, &working, intraMonth] {
       *own = record;
       entry(own.get(), working, usMyExternUserSettings, 0u, intraMonth, ErrorText_, *this, Step_);
-    };
-    try {
-      Done_ = std::async(std::launch::async, body);
-    } catch (const std::system_error&) {  // no thread to be had: the run waits for Finish
-      Done_ = std::async(std::launch::deferred, body);
-    }
-  }
-  TModelRun(const TModelRun&) = delete;
-  TModelRun& operator=(const TModelRun&) = delete;
-  ~TModelRun() override {
-    if (Done_.valid()) Done_.wait();
+    });
   }
 
   void SetText(const std::string& text) override { Calls_.push_back({false, text, Step_}); }
@@ -130,7 +117,12 @@ class TModelRun : public platform::ProgressSink {
   // it would in a run on this thread, and commits the record; throws what
   // the model or a progress call threw, `step` at the stage it was thrown.
   void Finish(platform::ProgressSink& progress, std::string& errorText, std::uint32_t& step) {
-    Done_.wait();
+    std::exception_ptr failure;
+    try {
+      Run_->Join();
+    } catch (...) {
+      failure = std::current_exception();
+    }
     for (const TProgressCall& call : Calls_) {
       step = call.Step;
       if (call.Pump)
@@ -142,7 +134,7 @@ class TModelRun : public platform::ProgressSink {
     if (!ErrorText_.empty()) errorText = ErrorText_;
     // A model that failed leaves its record as far as it came, as on this thread.
     Commit_();
-    Done_.get();
+    if (failure) std::rethrow_exception(failure);
   }
 
  private:
@@ -150,7 +142,7 @@ class TModelRun : public platform::ProgressSink {
   std::string ErrorText_;
   std::vector<TProgressCall> Calls_;
   std::function<void()> Commit_;
-  std::future<void> Done_;
+  std::unique_ptr<TSideRun> Run_;  // last: ended before the members it writes
 };
 
 }  // namespace
@@ -181,12 +173,12 @@ TModelCalculationResult CalculateModels(bool intraMonth, platform::ProgressSink&
     // results in the binding order. FIGP reads FISL and FICY, MYGP reads the
     // records before it: both run here after them.
     std::array<std::unique_ptr<TModelRun>, 6> side{
-        std::make_unique<TModelRun>(&ComputeEQQVModel, cMyExternEQQVGraphicData, working, intraMonth, cuts),
-        std::make_unique<TModelRun>(&ComputeEQBLModel, cMyExternEQBLGraphicData, working, intraMonth, cuts),
-        std::make_unique<TModelRun>(&ComputeEQGPModel, cMyExternEQGPGraphicData, working, intraMonth, cuts),
-        std::make_unique<TModelRun>(&ComputeFISLModel, cMyExternFISLGraphicData, working, intraMonth, cuts),
-        std::make_unique<TModelRun>(&ComputeFIGFModel, cMyExternFIGFGraphicData, working, intraMonth, cuts),
-        std::make_unique<TModelRun>(&ComputeFICYModel, cMyExternFICYGraphicData, working, intraMonth, cuts)};
+        std::make_unique<TModelRun>(&ComputeEQQVModel, cMyExternEQQVGraphicData, working, intraMonth),
+        std::make_unique<TModelRun>(&ComputeEQBLModel, cMyExternEQBLGraphicData, working, intraMonth),
+        std::make_unique<TModelRun>(&ComputeEQGPModel, cMyExternEQGPGraphicData, working, intraMonth),
+        std::make_unique<TModelRun>(&ComputeFISLModel, cMyExternFISLGraphicData, working, intraMonth),
+        std::make_unique<TModelRun>(&ComputeFIGFModel, cMyExternFIGFGraphicData, working, intraMonth),
+        std::make_unique<TModelRun>(&ComputeFICYModel, cMyExternFICYGraphicData, working, intraMonth)};
     run(&ComputeEQSLModel, cMyExternEQSLGraphicData);
     for (const std::unique_ptr<TModelRun>& model : side) {
       announce();
