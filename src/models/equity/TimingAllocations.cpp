@@ -87,15 +87,24 @@ void SignalHistory(std::vector<TAllocationRow>& history, const TEQBLGraphicData&
 
 }  // namespace
 
+void FillTimingCountryCharts(TEQBLGraphicData& result) {
+  const int frequency = static_cast<int>(result.Frequency);
+  for (std::size_t k = 0; k < result.Countries.size(); ++k) {
+    TCountryModelData& d = ModelAt(result.CountryData, static_cast<std::ptrdiff_t>(k), "country records");
+    FillTimingChartSets(d.IndexCharts, d.DrawdownCharts, d.OneYearCharts, d.Series2, d.Series3, d.Series1, frequency);
+  }
+}
+
 void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result) {
+  ComputeTimingAllocations(kind, result, true);
+}
+
+void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result, bool withCountryCharts) {
   const int frequency = static_cast<int>(result.Frequency);
   const double trust = TimingTrustLevel(kind, result.Total.Parameters);
   const std::size_t n = result.Countries.size();
 
-  for (std::size_t k = 0; k < n; ++k) {
-    TCountryModelData& d = ModelAt(result.CountryData, static_cast<std::ptrdiff_t>(k), "country records");
-    FillTimingChartSets(d.IndexCharts, d.DrawdownCharts, d.OneYearCharts, d.Series2, d.Series3, d.Series1, frequency);
-  }
+  if (withCountryCharts) FillTimingCountryCharts(result);
 
   const std::string shortTitle = ShortRiskFreeTitle(TranslateAssetName(
       ModelAt(result.Total.Summaries, 0, "country summaries").Parameters.RiskFreeId, atRiskFreeAsset, true));

@@ -101,12 +101,16 @@ void ComputeTimingModel(TTimingKind kind, TEQBLGraphicData& result, const std::v
   ComputeTimingPositions(kind, result);
   counter.Next();  // 5
   ComputeTimingPortfolio(kind, result);
+  // The country charts of stage 8 read only stage 5's series and write only
+  // the charts: they are filled beside stages 6 and 7.
+  TSideRun charts([&] { FillTimingCountryCharts(result); });
   counter.Next();  // 6: both benchmarks on the uncut input list
   benchmarks.Join();
   counter.Next();  // 7
   ComputeTimingStatistics(kind, result);
   counter.Next();  // 8
-  ComputeTimingAllocations(kind, result);
+  charts.Join();
+  ComputeTimingAllocations(kind, result, false);
   counter.Next();  // 9: "100%"
 }
 

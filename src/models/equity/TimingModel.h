@@ -57,6 +57,11 @@ void ComputeTimingBenchmarks(TTimingKind kind, TEQBLGraphicData& result, const s
                              const TUserSettings& settings, bool intraMonth);
 void ComputeTimingStatistics(TTimingKind kind, TEQBLGraphicData& result);
 void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result);
+// The part of ComputeTimingAllocations that fills each country's chart sets
+// from its model, index and risk-free series (stage 5's results); the rest
+// runs without it when withCountryCharts is false.
+void FillTimingCountryCharts(TEQBLGraphicData& result);
+void ComputeTimingAllocations(TTimingKind kind, TEQBLGraphicData& result, bool withCountryCharts);
 
 // ---- EQBL --------------------------------------------------------------------
 // Model entry: failureText and the unread context of the caller are not
