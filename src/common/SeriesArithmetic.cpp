@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -128,20 +129,205 @@ struct MomentOps {
   }
 };
 
-// Walks the trailing one-year windows of a run of returns and writes
-// (date_i, figure(window aggregate)) for every window into `out`.
-template <typename TOps, typename TFigure>
-void RollingOneYear(TSeries& out, TSeriesSpan returns, TFigure figure) {
-  out.clear();
-  if (returns.empty()) return;
+// Two doubles worked lane by lane (one SSE2 register on x86-64). Every
+// operation is the IEEE operation of each lane, so a lane holds the bits that
+// the same expression gives on one double.
+typedef double TLanes __attribute__((vector_size(16)));
+
+// Lane-wise square root.
+TLanes SquareRoot(TLanes x) {
+#if defined(__SSE2__)
+  return _mm_sqrt_pd(x);
+#else
+  return TLanes{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
+
+// Whether every date is a number above the one before.
+bool DatesStrictlyAscend(TSeriesSpan series) {
+  bool ascend = true;
+  for (std::size_t i = 1; i < series.size(); ++i) ascend &= series[i].Date > series[i - 1].Date;
+  return ascend;
+}
+
+// When the dates strictly ascend, the run of point i in SlidingRuns::Walk is
+// [i - k, i], and the walk cuts the points into pieces of L = k + 2 points,
+// [0, L), [L, 2L), ... (the last one shorter): the run of point i is the
+// suffix of one piece from i - k (empty when i - k is a multiple of L) and the
+// prefix of the next piece up to i (empty when i + 1 is a multiple of L),
+// split at mid, the largest multiple of L not above i + 1. The walk folds each
+// piece once from the left (its back parts) and once from the right (its
+// suffix aggregates). Here those folds are independent chains: kGroup pieces
+// are folded side by side, the prefix in lane 0 and the suffix in lane 1 of a
+// state, so that the chains overlap; every aggregate is formed by the same
+// operations in the same order. store(state, front, back) takes the prefix
+// aggregate of point `front` and the suffix aggregate of point `back`.
+template <typename TOps, typename TStore>
+void FoldPieces(TSeriesSpan series, std::size_t length, TStore store) {
+  constexpr std::size_t kGroup = 4;
+  const std::size_t n = series.size();
+  const TDataPoint* p = series.data();
+  for (std::size_t first = 0; first < n; first += kGroup * length) {
+    std::array<typename TOps::TState, kGroup> state{};
+    std::array<std::size_t, kGroup> begin{};
+    std::array<std::size_t, kGroup> end{};
+    std::size_t count = 0;
+    for (; count < kGroup && first + count * length < n; ++count) {
+      begin[count] = first + count * length;
+      end[count] = std::min(begin[count] + length, n);
+      state[count] = TOps::Start(TLanes{p[begin[count]].Value, p[end[count] - 1].Value});
+      store(state[count], begin[count], end[count] - 1);
+    }
+    for (std::size_t t = 1; t < length; ++t) {
+#pragma GCC unroll 4
+      for (std::size_t g = 0; g < kGroup; ++g) {
+        if (g >= count || begin[g] + t >= end[g]) continue;
+        const std::size_t front = begin[g] + t;
+        const std::size_t back = end[g] - 1 - t;
+        state[g] = TOps::Step(state[g], TLanes{p[front].Value, p[back].Value}, t);
+        store(state[g], front, back);
+      }
+    }
+  }
+}
+
+// ProductOps on lanes.
+struct ProductLanes {
+  using TState = TLanes;
+  static TLanes Start(TLanes values) { return 1.0 + values; }
+  // Lane 0: prefix * L(v); lane 1: L(v) * suffix.
+  static TLanes Step(TLanes g, TLanes values, std::size_t) {
+    const TLanes lifted = 1.0 + values;
+    return TLanes{g[0], lifted[1]} * TLanes{lifted[0], g[1]};
+  }
+};
+
+// MomentOps on lanes; the count of a fold after t + 1 points is t + 1.
+struct MomentLanes {
+  struct TState {
+    TLanes Mean;
+    TLanes M2;
+  };
+  static TState Start(TLanes values) { return {values, TLanes{0.0, 0.0}}; }
+  // Lane 0: prefix (t points) + L(v); lane 1: L(v) + suffix (t points).
+  static TState Step(const TState& s, TLanes values, std::size_t t) {
+    const double count = static_cast<double>(t);
+    const TLanes xN{count, 1.0};
+    const TLanes yN{1.0, count};
+    const TLanes xMean{s.Mean[0], values[1]};
+    const TLanes yMean{values[0], s.Mean[1]};
+    const TLanes n = xN + yN;
+    const TLanes d = yMean - xMean;
+    return {xMean + d * yN / n, TLanes{s.M2[0], 0.0} + TLanes{0.0, s.M2[1]} + d * d * xN * yN / n};
+  }
+};
+
+// RollingOneYear<ProductOps> of returns whose dates strictly ascend (k as
+// there): the suffix aggregate of point j goes to out[j].Date (j < n - k) and
+// the prefix aggregate of point j to out[j - k].Value (j >= k), so that the two
+// factors of the window ending at point i meet in out[i - k]. An empty part is
+// the factor 1.0: the suffix at the first point of a piece and the prefix at
+// the last point of a whole piece, which no other window reads.
+void RollingProductsOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k) {
+  const std::size_t n = returns.size();
+  const std::size_t length = k + 2;
+  const std::size_t m = n - k;
+  out.resize(m);
+  TDataPoint* o = out.data();
+  FoldPieces<ProductLanes>(returns, length, [o, k, m](TLanes g, std::size_t front, std::size_t back) {
+    if (front >= k) o[front - k].Value = g[0];
+    if (back < m) o[back].Date = g[1];
+  });
+  for (std::size_t c = 0; c < m; c += length) o[c].Date = 1.0;
+  for (std::size_t e = length; e <= n; e += length) o[e - 1 - k].Value = 1.0;
+  for (std::size_t t = 0; t < m; ++t) o[t] = {returns[t + k].Date, o[t].Date * o[t].Value - 1.0};
+}
+
+// RollingOneYear<MomentOps> of returns whose dates strictly ascend, with the
+// figure sqrt(max(M2, 0) / N) * annualFactor (kNoFigure for N = 0): the suffix
+// aggregate (mean, M2) of point j goes to out[j] (j < n - k), the prefix
+// aggregate of point j to a work array at j - k (j >= k); the windows are
+// then merged two at a time. The merged mean is not needed.
+void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k, double annualFactor) {
+  const std::size_t n = returns.size();
+  const std::size_t length = k + 2;
+  const std::size_t m = n - k;
+  out.resize(m);
+  TDataPoint* o = out.data();
+  const std::unique_ptr<double[]> prefix = std::make_unique_for_overwrite<double[]>(2 * m);
+  double* pre = prefix.get();
+  FoldPieces<MomentLanes>(returns, length,
+                          [o, pre, k, m](const MomentLanes::TState& s, std::size_t front, std::size_t back) {
+                            if (front >= k) {
+                              pre[2 * (front - k)] = s.Mean[0];
+                              pre[2 * (front - k) + 1] = s.M2[0];
+                            }
+                            if (back < m) o[back] = {s.Mean[1], s.M2[1]};
+                          });
+  // Every window holds k + 1 points. The windows that meet at mid = c (a
+  // multiple of L) end at the points t + k with t from c - k - 1 to c: the
+  // first has an empty back part (its aggregate is the suffix), the last an
+  // empty front part (the prefix), and between them the front part holds
+  // c - t points and the back part t + k + 1 - c.
+  const double windowCount = static_cast<double>(static_cast<std::int64_t>(k + 1));
+  const TLanes nAll = TLanes{1.0, 1.0} * windowCount;
+  const TLanes annual = TLanes{1.0, 1.0} * annualFactor;
+  const TLanes zero{0.0, 0.0};
+  const auto figureOf = [&](double m2) { return std::sqrt(std::max(m2, 0.0) / windowCount) * annualFactor; };
+  const auto put = [o, &returns, k](std::size_t t, double figure) { o[t] = {returns[t + k].Date, figure}; };
+  for (std::size_t c = 0;; c += length) {
+    if (c >= k + 1) {
+      if (c - k - 1 >= m) break;
+      put(c - k - 1, figureOf(o[c - k - 1].Value));
+    }
+    std::size_t t = c >= k ? c - k : 0;
+    const std::size_t last = std::min(c, m);
+    if (t < last) {
+      // Two windows a step: front + back merged, M2 only.
+      const double front = static_cast<double>(static_cast<std::int64_t>(c - t));
+      TLanes xN{front, front - 1.0};
+      TLanes yN = nAll - xN;
+      for (; t + 2 <= last; t += 2) {
+        const TLanes xM2{o[t].Value, o[t + 1].Value};
+        const TLanes yM2{pre[2 * t + 1], pre[2 * t + 3]};
+        const TLanes d = TLanes{pre[2 * t], pre[2 * t + 2]} - TLanes{o[t].Date, o[t + 1].Date};
+        const TLanes m2 = xM2 + yM2 + d * d * xN * yN / nAll;
+        const TLanes figure = SquareRoot((m2 < zero ? zero : m2) / nAll) * annual;
+        o[t] = {returns[t + k].Date, figure[0]};
+        o[t + 1] = {returns[t + k + 1].Date, figure[1]};
+        xN -= 2.0;
+        yN += 2.0;
+      }
+      if (t < last) {
+        const double d = pre[2 * t] - o[t].Date;
+        put(t, figureOf(o[t].Value + pre[2 * t + 1] + d * d * xN[0] * yN[0] / windowCount));
+      }
+    }
+    if (c >= m) break;
+    put(c, figureOf(pre[2 * c + 1]));
+  }
+}
+
+// The trailing one-year windows of a run of returns: with y, m the year and
+// month of the first date and j the first point dated after 1 m (y + 1),
+// k = j - 1. False when no point lies after that boundary.
+bool OneYearWindow(TSeriesSpan returns, std::size_t& k) {
+  if (returns.empty()) return false;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
   const double boundary = platform::EncodeDate(first.Year + 1, first.Month, 1);
   const std::size_t n = returns.size();
   std::size_t j = 0;
   while (j < n && !(returns[j].Date > boundary)) ++j;
-  if (j == 0 || j == n) return;
-  const std::size_t k = j - 1;
+  if (j == 0 || j == n) return false;
+  k = j - 1;
+  return true;
+}
 
+// Walks the trailing one-year windows (k as OneYearWindow gives) of a run of
+// returns and writes (date_i, figure(window aggregate)) for every window into `out`.
+template <typename TOps, typename TFigure>
+void RollingOneYear(TSeries& out, TSeriesSpan returns, std::size_t k, TFigure figure) {
+  const std::size_t n = returns.size();
   out.resize(n - k);
   TDataPoint* o = out.data();
   SlidingRuns<TOps>::Walk(returns, k, [&](std::size_t i, const typename TOps::TAgg& aggregate) {
@@ -461,7 +647,11 @@ TSeries DrawdownSeries(const TSeries& returns, int frequency) {
 }
 
 void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns) {
-  RollingOneYear<ProductOps>(target, returns, [](double growth) { return growth - 1.0; });
+  target.clear();
+  std::size_t k = 0;
+  if (!OneYearWindow(returns, k)) return;
+  if (DatesStrictlyAscend(returns)) return RollingProductsOfAscendingDates(target, returns, k);
+  RollingOneYear<ProductOps>(target, returns, k, [](double growth) { return growth - 1.0; });
 }
 
 TSeries RollingOneYearReturns(const TSeries& returns) {
@@ -473,7 +663,13 @@ TSeries RollingOneYearReturns(const TSeries& returns) {
 TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
   TSeries out;
-  RollingOneYear<MomentOps>(out, returns, [annualFactor](const Moments& m) {
+  std::size_t k = 0;
+  if (!OneYearWindow(returns, k)) return out;
+  if (DatesStrictlyAscend(returns)) {
+    RollingVolatilityOfAscendingDates(out, returns, k, annualFactor);
+    return out;
+  }
+  RollingOneYear<MomentOps>(out, returns, k, [annualFactor](const Moments& m) {
     return m.N == 0.0 ? kNoFigure : std::sqrt(std::max(m.M2, 0.0) / m.N) * annualFactor;
   });
   return out;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -373,6 +377,165 @@ TEST(SeriesArithmeticTest, RollingWindowsMatchDirectComputationOnDailyDataWithRe
     ASSERT_EQ(product[i - k].Date, to);
     ASSERT_NEAR(product[i - k].Value, expectedProduct, 1e-12) << "window ending at " << i;
     ASSERT_NEAR(volatility[i - k].Value, expectedVolatility, 1e-12) << "window ending at " << i;
+  }
+}
+
+// The trailing windows the plain way, as the reference for the bits of the
+// rolling figures: one walk over the points keeps the run [lo, hi) of each
+// window as a front part [lo, mid), read from suffix aggregates stored when the
+// back part [mid, hi) became the front part, and the back part folded as the
+// run grows. Every figure must come out of the same operations in this order.
+template <typename TAgg, typename TLift, typename TCombine, typename TFigure>
+TSeries ReferenceRolling(const TSeries& s, TAgg identity, TLift lift, TCombine combine, TFigure figure) {
+  const std::size_t n = s.size();
+  if (n == 0) return {};
+  const platform::CivilDate first = platform::DecodeDate(s.front().Date);
+  const double boundary = EncodeDate(first.Year + 1, first.Month, 1);
+  std::size_t j = 0;
+  while (j < n && !(s[j].Date > boundary)) ++j;
+  if (j == 0 || j == n) return {};
+  const std::size_t k = j - 1;
+  std::vector<TAgg> suffix(n);
+  TAgg back = identity;
+  std::size_t lo = 0;
+  std::size_t mid = 0;
+  std::size_t hi = 0;
+  TSeries out;
+  for (std::size_t i = k; i < n; ++i) {
+    while (hi < n && (hi <= i || s[hi].Date <= s[i].Date)) back = combine(back, lift(s[hi++].Value));
+    while (lo < i - k && !(s[lo].Date >= s[i - k].Date) && lo != hi) {
+      if (lo == mid) {
+        TAgg acc = identity;
+        for (std::size_t p = hi; p > lo; --p) suffix[p - 1] = acc = combine(lift(s[p - 1].Value), acc);
+        mid = hi;
+        back = identity;
+      }
+      ++lo;
+    }
+    out.push_back({s[i].Date, figure(combine(lo < mid ? suffix[lo] : identity, back))});
+  }
+  return out;
+}
+
+TSeries ReferenceRollingReturns(const TSeries& s) {
+  return ReferenceRolling(
+      s, 1.0, [](double r) { return 1.0 + r; }, [](double x, double y) { return x * y; },
+      [](double growth) { return growth - 1.0; });
+}
+
+// (count, mean, M2) merged pairwise.
+using TMoments = std::array<double, 3>;
+TSeries ReferenceRollingVolatility(const TSeries& s, double periods) {
+  return ReferenceRolling(
+      s, TMoments{},
+      [](double v) {
+        return TMoments{1.0, v, 0.0};
+      },
+      [](const TMoments& x, const TMoments& y) {
+        if (x[0] == 0.0) return y;
+        if (y[0] == 0.0) return x;
+        const double n = x[0] + y[0];
+        const double d = y[1] - x[1];
+        return TMoments{n, x[1] + d * y[0] / n, x[2] + y[2] + d * d * x[0] * y[0] / n};
+      },
+      [periods](const TMoments& m) {
+        return m[0] == 0.0 ? kNoFigure : std::sqrt(std::max(m[2], 0.0) / m[0]) * std::sqrt(periods);
+      });
+}
+
+void ExpectSameBits(const TSeries& actual, const TSeries& expected, const std::string& what) {
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i].Date), std::bit_cast<std::uint64_t>(expected[i].Date))
+        << what << ", point " << i;
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i].Value), std::bit_cast<std::uint64_t>(expected[i].Value))
+        << what << ", point " << i << ": " << actual[i].Value << " against " << expected[i].Value;
+  }
+}
+
+TEST(SeriesArithmeticTest, RollingWindowsGiveTheBitsOfThePlainWalk) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  // Dates: business days (k = 250 from 17 Apr 2003), month ends (k = 11), a
+  // first point a year before the rest, which follow day by day (k = 0:
+  // windows of one point), or business days where every third point repeats
+  // the date before. Window counts around the places where the walk's parts
+  // change, in pieces of L = k + 2 points.
+  enum class Grid { Business, MonthEnds, LoneFirst, Repeated };
+  struct Case {
+    Grid grid;
+    std::size_t windows;                                  // as a number of points beyond k, before L multiples below
+    std::size_t pieces;                                   // plus this many times L
+    std::vector<std::pair<std::size_t, double>> special;  // values put at some places
+    std::size_t nanDateAt = 0;                            // 0: every date a number
+  };
+  const std::vector<Case> cases{
+      {Grid::Business, 1, 0, {}},  // no point after a year: no window
+      {Grid::Business, 2, 0, {}},  // the least: two windows
+      {Grid::Business, 3, 0, {}},
+      {Grid::Business, 0, 1, {}},  // the first piece's windows exactly
+      {Grid::Business, 1, 1, {}},
+      {Grid::Business, 2, 1, {}},
+      {Grid::Business, 0, 3, {}},
+      {Grid::Business, 1, 3, {{5, 0.0}, {6, -0.0}, {400, -1.0}}},
+      {Grid::Business, 3, 3, {{300, kNaN}, {301, kNaN}}},
+      {Grid::Business, 200, 2, {{0, kInf}, {600, -kInf}}},
+      {Grid::Business, 101, 2, {{100, 1e300}, {101, -1e300}, {500, 1e-300}}},
+      {Grid::MonthEnds, 1, 0, {}},
+      {Grid::MonthEnds, 2, 0, {}},
+      {Grid::MonthEnds, 3, 0, {}},
+      {Grid::MonthEnds, 0, 1, {}},
+      {Grid::MonthEnds, 1, 1, {}},
+      {Grid::MonthEnds, 3, 5, {}},
+      {Grid::MonthEnds, 5, 30, {{3, kNaN}, {200, -1.0}}},
+      {Grid::LoneFirst, 2, 0, {}},
+      {Grid::LoneFirst, 3, 0, {}},
+      {Grid::LoneFirst, 1, 1, {}},
+      {Grid::LoneFirst, 0, 4, {{4, kNaN}}},
+      {Grid::LoneFirst, 1, 4, {}},
+      {Grid::Repeated, 1, 3, {{50, kNaN}}},
+      {Grid::Business, 7, 2, {}, 300},
+  };
+  std::mt19937_64 rng(11);
+  std::normal_distribution<double> noise(0.0003, 0.012);
+  for (const Case& c : cases) {
+    const std::size_t k = c.grid == Grid::Business ? 250 : c.grid == Grid::MonthEnds ? 11 : 0;
+    std::size_t n = k + c.windows + c.pieces * (k + 2);
+    if (c.grid == Grid::Repeated) n = 1000;
+    TSeries s;
+    double date = EncodeDate(2003, 4, 17);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (c.grid == Grid::MonthEnds) date = MonthEnd(2003, 4 + static_cast<int>(i));
+      if (c.grid == Grid::LoneFirst && i == 1) date = EncodeDate(2004, 4, 2);
+      if (c.grid == Grid::Business || c.grid == Grid::Repeated) {
+        while (platform::DayOfWeek(date) == 1 || platform::DayOfWeek(date) == 7) date += 1.0;
+      }
+      if (c.grid == Grid::Repeated && i % 3 == 2) date = s.back().Date;
+      s.push_back({date, noise(rng)});
+      date += 1.0;
+    }
+    for (const auto& [place, value] : c.special) s[place].Value = value;
+    if (c.nanDateAt > 0) s[c.nanDateAt].Date = kNaN;
+    const std::string what = "grid " + std::to_string(static_cast<int>(c.grid)) + ", " + std::to_string(n) + " points";
+    if (c.grid != Grid::Repeated && c.nanDateAt == 0) {
+      // The grid gives the k above (no window without a point beyond k + 1).
+      ASSERT_EQ(ReferenceRollingReturns(s).size(), n >= k + 2 ? n - k : 0) << what;
+    }
+    // The same values, once more with a constant stretch and once all equal.
+    TSeries flat = s;
+    for (std::size_t i = n / 3; i < n / 2; ++i) flat[i].Value = 0.004;
+    TSeries equal = s;
+    for (TDataPoint& p : equal) p.Value = 0.004;
+    for (const auto& [series, name] : {std::pair{&s, ""}, std::pair{&flat, " flat"}, std::pair{&equal, " equal"}}) {
+      ExpectSameBits(RollingOneYearReturns(*series), ReferenceRollingReturns(*series), what + name);
+      TSeries into{{1.0, 2.0}, {3.0, 4.0}};  // storage that held other points
+      RollingOneYearReturnsInto(into, *series);
+      ExpectSameBits(into, ReferenceRollingReturns(*series), what + name + " into");
+      for (const int frequency : {0, 2}) {
+        ExpectSameBits(RollingOneYearVolatility(*series, frequency),
+                       ReferenceRollingVolatility(*series, PeriodsPerYear(frequency)),
+                       what + name + " volatility " + std::to_string(frequency));
+      }
+    }
   }
 }
 
