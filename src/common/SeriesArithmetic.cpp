@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <iterator>
 #include <memory>
 #include <vector>
 #if defined(__SSE2__)
@@ -23,6 +25,40 @@ double GrowthFactor(double previous, double value) { return previous == 0.0 ? 0.
 
 // 1 / value; 0.0 for 0.0.
 double Inverse(double value) { return value == 0.0 ? 0.0 : 1.0 / value; }
+
+// Random-access positions 0, 1, ... whose point is point(i), handed out by
+// value; the vector's range constructor takes them as it takes any
+// random-access input and writes each point once.
+template <typename TPoint>
+struct GeneratedPoints {
+  using iterator_category = std::random_access_iterator_tag;
+  using value_type = TDataPoint;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const TDataPoint*;
+  using reference = TDataPoint;
+
+  TDataPoint operator*() const { return (*Point)(Index); }
+  GeneratedPoints& operator++() {
+    ++Index;
+    return *this;
+  }
+  GeneratedPoints operator++(int) { return {Index++, Point}; }
+  difference_type operator-(const GeneratedPoints& other) const {
+    return static_cast<difference_type>(Index) - static_cast<difference_type>(other.Index);
+  }
+  bool operator==(const GeneratedPoints& other) const { return Index == other.Index; }
+
+  std::size_t Index;
+  const TPoint* Point;
+};
+
+// A series of n points built in one pass, point i = point(i): the storage is
+// taken once and every point written once (a resize or a copy first fills it,
+// a pass of its own).
+template <typename TPoint>
+TSeries GenerateSeries(std::size_t n, const TPoint& point) {
+  return TSeries(GeneratedPoints<TPoint>{0, &point}, GeneratedPoints<TPoint>{n, &point});
+}
 
 // K series cut to [from, to] (the points whose date lies in the range, in
 // order), to be walked together by position: a cut that is one run of its
@@ -145,8 +181,21 @@ TLanes SquareRoot(TLanes x) {
 
 // Whether every date is a number above the one before.
 bool DatesStrictlyAscend(TSeriesSpan series) {
+  const std::size_t n = series.size();
+  const TDataPoint* p = series.data();
   bool ascend = true;
-  for (std::size_t i = 1; i < series.size(); ++i) ascend &= series[i].Date > series[i - 1].Date;
+  std::size_t i = 1;
+#if defined(__SSE2__)
+  // The dates of points i and i + 1 against those of i - 1 and i.
+  __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  for (; i + 2 <= n; i += 2) {
+    const __m128d at = _mm_loadu_pd(&p[i].Date);
+    ordered = _mm_and_pd(ordered, _mm_cmpgt_pd(_mm_unpacklo_pd(at, _mm_loadu_pd(&p[i + 1].Date)),
+                                               _mm_unpacklo_pd(_mm_loadu_pd(&p[i - 1].Date), at)));
+  }
+  ascend = _mm_movemask_pd(ordered) == 3;
+#endif
+  for (; i < n; ++i) ascend &= p[i].Date > p[i - 1].Date;
   return ascend;
 }
 
@@ -232,7 +281,7 @@ void RollingProductsOfAscendingDates(TSeries& out, TSeriesSpan returns, std::siz
   const std::size_t n = returns.size();
   const std::size_t length = k + 2;
   const std::size_t m = n - k;
-  out.resize(m);
+  out.assign(returns.begin() + static_cast<std::ptrdiff_t>(k), returns.end());  // no zero fill
   TDataPoint* o = out.data();
   FoldPieces<ProductLanes>(returns, length, [o, k, m](TLanes g, std::size_t front, std::size_t back) {
     if (front >= k) o[front - k].Value = g[0];
@@ -252,7 +301,7 @@ void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::s
   const std::size_t n = returns.size();
   const std::size_t length = k + 2;
   const std::size_t m = n - k;
-  out.resize(m);
+  out.assign(returns.begin() + static_cast<std::ptrdiff_t>(k), returns.end());  // no zero fill
   TDataPoint* o = out.data();
   const std::unique_ptr<double[]> prefix = std::make_unique_for_overwrite<double[]>(2 * m);
   double* pre = prefix.get();
@@ -310,14 +359,27 @@ void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::s
 
 // The trailing one-year windows of a run of returns: with y, m the year and
 // month of the first date and j the first point dated after 1 m (y + 1),
-// k = j - 1. False when no point lies after that boundary.
-bool OneYearWindow(TSeriesSpan returns, std::size_t& k) {
+// k = j - 1. False when no point lies after that boundary. With `ascending`
+// (DatesStrictlyAscend) j is found by binary search.
+bool OneYearWindow(TSeriesSpan returns, bool ascending, std::size_t& k) {
   if (returns.empty()) return false;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
   const double boundary = platform::EncodeDate(first.Year + 1, first.Month, 1);
   const std::size_t n = returns.size();
   std::size_t j = 0;
-  while (j < n && !(returns[j].Date > boundary)) ++j;
+  if (ascending) {
+    std::size_t above = n;
+    while (j < above) {
+      const std::size_t middle = j + (above - j) / 2;
+      if (returns[middle].Date > boundary) {
+        above = middle;
+      } else {
+        j = middle + 1;
+      }
+    }
+  } else {
+    while (j < n && !(returns[j].Date > boundary)) ++j;
+  }
   if (j == 0 || j == n) return false;
   k = j - 1;
   return true;
@@ -484,34 +546,35 @@ TSeries ProductSeriesReturns(const TSeries& a, const TSeries& b) {
   return out;
 }
 
-TSeries ComputeReturns(const TSeries& prices, double rate) {
-  if (prices.size() < 2) return {};
-  TSeries out(prices.size() - 1);
-  const TDataPoint* p = prices.data();
-  TDataPoint* r = out.data();
-  std::size_t i = 1;
+// r[i - 1].Value = PeriodReturn(p[i - 1].Value, p[i].Value) - rate for i in [from, to).
+void PeriodReturnValues(const TDataPoint* p, TDataPoint* r, std::size_t from, std::size_t to, double rate) {
+  std::size_t i = from;
 #if defined(__SSE2__)
   // Two returns a step, each as PeriodReturn forms it: the quotient (by 1.0
   // where the previous price is 0.0, then dropped for 0.0) less 1.0, less the rate.
   const __m128d zero = _mm_setzero_pd();
   const __m128d one = _mm_set1_pd(1.0);
   const __m128d rates = _mm_set1_pd(rate);
-  __m128d before = _mm_loadu_pd(&p[0].Date);  // (date, value) of point i - 1
-  for (; i + 2 <= prices.size(); i += 2) {
-    const __m128d at = _mm_loadu_pd(&p[i].Date);
-    const __m128d after = _mm_loadu_pd(&p[i + 1].Date);
-    const __m128d previous = _mm_unpackhi_pd(before, at);
-    const __m128d value = _mm_unpackhi_pd(at, after);
+  for (; i + 2 <= to; i += 2) {
+    const __m128d previous = _mm_loadh_pd(_mm_load_sd(&p[i - 1].Value), &p[i].Value);
+    const __m128d value = _mm_loadh_pd(_mm_load_sd(&p[i].Value), &p[i + 1].Value);
     const __m128d isZero = _mm_cmpeq_pd(previous, zero);
     const __m128d divisor = _mm_or_pd(_mm_and_pd(isZero, one), _mm_andnot_pd(isZero, previous));
     const __m128d change = _mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one));
     const __m128d net = _mm_sub_pd(change, rates);
-    _mm_storeu_pd(&r[i - 1].Date, _mm_unpacklo_pd(at, net));
-    _mm_storeu_pd(&r[i].Date, _mm_unpackhi_pd(_mm_unpacklo_pd(after, after), net));
-    before = after;
+    _mm_storel_pd(&r[i - 1].Value, net);
+    _mm_storeh_pd(&r[i].Value, net);
   }
 #endif
-  for (; i < prices.size(); ++i) r[i - 1] = {p[i].Date, PeriodReturn(p[i - 1].Value, p[i].Value) - rate};
+  for (; i < to; ++i) r[i - 1].Value = PeriodReturn(p[i - 1].Value, p[i].Value) - rate;
+}
+
+TSeries ComputeReturns(const TSeries& prices, double rate) {
+  if (prices.size() < 2) return {};
+  // The points from the second on, copied (their dates are the returns'
+  // dates; a copy costs less than the zero fill of a resize), then their values.
+  TSeries out(prices.begin() + 1, prices.end());
+  PeriodReturnValues(prices.data(), out.data(), 1, prices.size(), rate);
   return out;
 }
 
@@ -588,33 +651,14 @@ TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
              IsAscendingRun(TSeriesSpan(s.data() + last - 1, s.size() - last + 1));
     };
     if (n > 0 && b1 - b0 == n && outsideAscends(a, a0, a1) && outsideAscends(b, b0, b1)) {
-      TSeries out(n);
+      // a's dates with b's values, the order of both checked on the way.
       const TDataPoint* pa = a.data() + a0;
       const TDataPoint* pb = b.data() + b0;
       bool ascending = true;
-      out[0] = {pa[0].Date, pb[0].Value};
-      std::size_t i = 1;
-#if defined(__SSE2__)
-      // A point at a time as a (date, value) pair: a's date with b's value;
-      // the order checks count in the date lane only.
-      __m128d previousA = _mm_loadu_pd(&pa[0].Date);
-      __m128d previousB = _mm_loadu_pd(&pb[0].Date);
-      __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
-      for (; i < n; ++i) {
-        const __m128d pointA = _mm_loadu_pd(&pa[i].Date);
-        const __m128d pointB = _mm_loadu_pd(&pb[i].Date);
-        ordered = _mm_and_pd(ordered, _mm_and_pd(_mm_cmpge_pd(pointA, previousA), _mm_cmpge_pd(pointB, previousB)));
-        _mm_storeu_pd(&out[i].Date, _mm_shuffle_pd(pointA, pointB, 2));
-        previousA = pointA;
-        previousB = pointB;
-      }
-      ascending = (_mm_movemask_pd(ordered) & 1) != 0;
-#endif
-      for (; i < n; ++i) {
-        ascending &= pa[i].Date >= pa[i - 1].Date;
-        ascending &= pb[i].Date >= pb[i - 1].Date;
-        out[i] = {pa[i].Date, pb[i].Value};
-      }
+      TSeries out = GenerateSeries(n, [pa, pb, &ascending](std::size_t i) {
+        if (i > 0) ascending &= (pa[i].Date >= pa[i - 1].Date) & (pb[i].Date >= pb[i - 1].Date);
+        return TDataPoint{pa[i].Date, pb[i].Value};
+      });
       if (ascending) return out;
     }
   }
@@ -649,8 +693,9 @@ TSeries DrawdownSeries(const TSeries& returns, int frequency) {
 void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns) {
   target.clear();
   std::size_t k = 0;
-  if (!OneYearWindow(returns, k)) return;
-  if (DatesStrictlyAscend(returns)) return RollingProductsOfAscendingDates(target, returns, k);
+  const bool ascending = DatesStrictlyAscend(returns);
+  if (!OneYearWindow(returns, ascending, k)) return;
+  if (ascending) return RollingProductsOfAscendingDates(target, returns, k);
   RollingOneYear<ProductOps>(target, returns, k, [](double growth) { return growth - 1.0; });
 }
 
@@ -664,8 +709,9 @@ TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
   TSeries out;
   std::size_t k = 0;
-  if (!OneYearWindow(returns, k)) return out;
-  if (DatesStrictlyAscend(returns)) {
+  const bool ascending = DatesStrictlyAscend(returns);
+  if (!OneYearWindow(returns, ascending, k)) return out;
+  if (ascending) {
     RollingVolatilityOfAscendingDates(out, returns, k, annualFactor);
     return out;
   }
