@@ -211,31 +211,74 @@ bool DatesStrictlyAscend(TSeriesSpan series) {
 // state, so that the chains overlap; every aggregate is formed by the same
 // operations in the same order. store(state, front, back) takes the prefix
 // aggregate of point `front` and the suffix aggregate of point `back`.
+template <typename TOps, std::size_t N, typename TStore>
+struct PieceGroup {
+  // Folds steps [from, to) of the pieces whose first points are begin[g] and
+  // last points last[g].
+  static void Steps(const TDataPoint* p, const std::array<std::size_t, N>& begin,
+                    const std::array<std::size_t, N>& last, std::array<typename TOps::TState, N>& state,
+                    std::size_t from, std::size_t to, TStore& store) {
+    for (std::size_t t = from; t < to; ++t) {
+#pragma GCC unroll 4
+      for (std::size_t g = 0; g < N; ++g) {
+        const std::size_t front = begin[g] + t;
+        const std::size_t back = last[g] - t;
+        state[g] = TOps::Step(state[g], TLanes{p[front].Value, p[back].Value}, t);
+        store(state[g], front, back);
+      }
+    }
+  }
+
+  // Folds the N pieces from `first` on: all of `length` points but the last
+  // one, of lastLength points; the others go on alone once it is done.
+  static void Fold(const TDataPoint* p, std::size_t first, std::size_t length, std::size_t lastLength, TStore& store) {
+    std::array<std::size_t, N> begin;
+    std::array<std::size_t, N> last;
+    std::array<typename TOps::TState, N> state;
+    for (std::size_t g = 0; g < N; ++g) {
+      begin[g] = first + g * length;
+      last[g] = begin[g] + (g + 1 == N ? lastLength : length) - 1;
+      state[g] = TOps::Start(TLanes{p[begin[g]].Value, p[last[g]].Value});
+      store(state[g], begin[g], last[g]);
+    }
+    Steps(p, begin, last, state, 1, lastLength, store);
+    if constexpr (N > 1) {
+      if (lastLength < length) {
+        std::array<std::size_t, N - 1> begin1;
+        std::array<std::size_t, N - 1> last1;
+        std::array<typename TOps::TState, N - 1> state1;
+        std::copy_n(begin.begin(), N - 1, begin1.begin());
+        std::copy_n(last.begin(), N - 1, last1.begin());
+        std::copy_n(state.begin(), N - 1, state1.begin());
+        PieceGroup<TOps, N - 1, TStore>::Steps(p, begin1, last1, state1, lastLength, length, store);
+      }
+    }
+  }
+};
+
 template <typename TOps, typename TStore>
 void FoldPieces(TSeriesSpan series, std::size_t length, TStore store) {
   constexpr std::size_t kGroup = 4;
   const std::size_t n = series.size();
   const TDataPoint* p = series.data();
-  for (std::size_t first = 0; first < n; first += kGroup * length) {
-    std::array<typename TOps::TState, kGroup> state{};
-    std::array<std::size_t, kGroup> begin{};
-    std::array<std::size_t, kGroup> end{};
-    std::size_t count = 0;
-    for (; count < kGroup && first + count * length < n; ++count) {
-      begin[count] = first + count * length;
-      end[count] = std::min(begin[count] + length, n);
-      state[count] = TOps::Start(TLanes{p[begin[count]].Value, p[end[count] - 1].Value});
-      store(state[count], begin[count], end[count] - 1);
-    }
-    for (std::size_t t = 1; t < length; ++t) {
-#pragma GCC unroll 4
-      for (std::size_t g = 0; g < kGroup; ++g) {
-        if (g >= count || begin[g] + t >= end[g]) continue;
-        const std::size_t front = begin[g] + t;
-        const std::size_t back = end[g] - 1 - t;
-        state[g] = TOps::Step(state[g], TLanes{p[front].Value, p[back].Value}, t);
-        store(state[g], front, back);
-      }
+  const std::size_t pieces = (n + length - 1) / length;
+  for (std::size_t q = 0; q < pieces; q += kGroup) {
+    const std::size_t count = std::min(kGroup, pieces - q);
+    const std::size_t first = q * length;
+    const std::size_t lastLength = q + count == pieces ? n - (pieces - 1) * length : length;
+    switch (count) {
+      case 4:
+        PieceGroup<TOps, 4, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      case 3:
+        PieceGroup<TOps, 3, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      case 2:
+        PieceGroup<TOps, 2, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      default:
+        PieceGroup<TOps, 1, TStore>::Fold(p, first, length, lastLength, store);
+        break;
     }
   }
 }
