@@ -593,20 +593,29 @@ TSeries ProductSeriesReturns(const TSeries& a, const TSeries& b) {
 void PeriodReturnValues(const TDataPoint* p, TDataPoint* r, std::size_t from, std::size_t to, double rate) {
   std::size_t i = from;
 #if defined(__SSE2__)
-  // Two returns a step, each as PeriodReturn forms it: the quotient (by 1.0
-  // where the previous price is 0.0, then dropped for 0.0) less 1.0, less the rate.
+  // Four returns a step, each as PeriodReturn forms it: the quotient (by 1.0
+  // where the previous price is 0.0: 0.0 or -0.0 with the bits of 1.0 added,
+  // then dropped) less 1.0, less the rate.
   const __m128d zero = _mm_setzero_pd();
   const __m128d one = _mm_set1_pd(1.0);
   const __m128d rates = _mm_set1_pd(rate);
-  for (; i + 2 <= to; i += 2) {
-    const __m128d previous = _mm_loadh_pd(_mm_load_sd(&p[i - 1].Value), &p[i].Value);
-    const __m128d value = _mm_loadh_pd(_mm_load_sd(&p[i].Value), &p[i + 1].Value);
+  const auto two = [&](__m128d previous, __m128d value) {
     const __m128d isZero = _mm_cmpeq_pd(previous, zero);
-    const __m128d divisor = _mm_or_pd(_mm_and_pd(isZero, one), _mm_andnot_pd(isZero, previous));
-    const __m128d change = _mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one));
-    const __m128d net = _mm_sub_pd(change, rates);
-    _mm_storel_pd(&r[i - 1].Value, net);
-    _mm_storeh_pd(&r[i].Value, net);
+    const __m128d divisor = _mm_or_pd(previous, _mm_and_pd(isZero, one));
+    return _mm_sub_pd(_mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one)), rates);
+  };
+  for (; i + 4 <= to; i += 4) {
+    const __m128d p0 = _mm_loadu_pd(&p[i - 1].Date);
+    const __m128d p1 = _mm_loadu_pd(&p[i].Date);
+    const __m128d p2 = _mm_loadu_pd(&p[i + 1].Date);
+    const __m128d p3 = _mm_loadu_pd(&p[i + 2].Date);
+    const __m128d p4 = _mm_loadu_pd(&p[i + 3].Date);
+    const __m128d low = two(_mm_unpackhi_pd(p0, p1), _mm_unpackhi_pd(p1, p2));
+    const __m128d high = two(_mm_unpackhi_pd(p2, p3), _mm_unpackhi_pd(p3, p4));
+    _mm_storel_pd(&r[i - 1].Value, low);
+    _mm_storeh_pd(&r[i].Value, low);
+    _mm_storel_pd(&r[i + 1].Value, high);
+    _mm_storeh_pd(&r[i + 2].Value, high);
   }
 #endif
   for (; i < to; ++i) r[i - 1].Value = PeriodReturn(p[i - 1].Value, p[i].Value) - rate;
