@@ -169,6 +169,8 @@ struct MomentOps {
 // operation is the IEEE operation of each lane, so a lane holds the bits that
 // the same expression gives on one double.
 typedef double TLanes __attribute__((vector_size(16)));
+// A lane-wise comparison of TLanes: all bits set where true.
+typedef long long TLaneMask __attribute__((vector_size(16)));
 
 // Lane-wise square root.
 TLanes SquareRoot(TLanes x) {
@@ -336,11 +338,12 @@ void RollingProductsOfAscendingDates(TSeries& out, TSeriesSpan returns, std::siz
 }
 
 // RollingOneYear<MomentOps> of returns whose dates strictly ascend, with the
-// figure sqrt(max(M2, 0) / N) * annualFactor (kNoFigure for N = 0): the suffix
+// figure sqrt(max(M2, 0) / N) * annualFactor (kNoFigure for N = 0), when the
+// dates from point k on do ascend (false, and `out` unusable, when not): the suffix
 // aggregate (mean, M2) of point j goes to out[j] (j < n - k), the prefix
 // aggregate of point j to a work array at j - k (j >= k); the windows are
 // then merged two at a time. The merged mean is not needed.
-void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k, double annualFactor) {
+bool RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k, double annualFactor) {
   const std::size_t n = returns.size();
   const std::size_t length = k + 2;
   const std::size_t m = n - k;
@@ -366,7 +369,14 @@ void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::s
   const TLanes annual = TLanes{1.0, 1.0} * annualFactor;
   const TLanes zero{0.0, 0.0};
   const auto figureOf = [&](double m2) { return std::sqrt(std::max(m2, 0.0) / windowCount) * annualFactor; };
-  const auto put = [o, &returns, k](std::size_t t, double figure) { o[t] = {returns[t + k].Date, figure}; };
+  // The dates from point k + 1 on are checked here, where the merges leave
+  // the core room (a pass of their own would cost more).
+  bool ascend = true;
+  TLaneMask ordered = TLaneMask{-1, -1};
+  const auto put = [o, &returns, k, &ascend](std::size_t t, double figure) {
+    if (t > 0) ascend &= returns[t + k].Date > returns[t + k - 1].Date;
+    o[t] = {returns[t + k].Date, figure};
+  };
   for (std::size_t c = 0;; c += length) {
     if (c >= k + 1) {
       if (c - k - 1 >= m) break;
@@ -385,8 +395,10 @@ void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::s
         const TLanes d = TLanes{pre[2 * t], pre[2 * t + 2]} - TLanes{o[t].Date, o[t + 1].Date};
         const TLanes m2 = xM2 + yM2 + d * d * xN * yN / nAll;
         const TLanes figure = SquareRoot((m2 < zero ? zero : m2) / nAll) * annual;
-        o[t] = {returns[t + k].Date, figure[0]};
-        o[t + 1] = {returns[t + k + 1].Date, figure[1]};
+        const TLanes dates{returns[t + k].Date, returns[t + k + 1].Date};
+        ordered &= dates > TLanes{returns[t + k - 1].Date, dates[0]};
+        o[t] = {dates[0], figure[0]};
+        o[t + 1] = {dates[1], figure[1]};
         xN -= 2.0;
         yN += 2.0;
       }
@@ -398,12 +410,14 @@ void RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::s
     if (c >= m) break;
     put(c, figureOf(pre[2 * c + 1]));
   }
+  return ascend && ordered[0] != 0 && ordered[1] != 0;
 }
 
 // The trailing one-year windows of a run of returns: with y, m the year and
 // month of the first date and j the first point dated after 1 m (y + 1),
 // k = j - 1. False when no point lies after that boundary. With `ascending`
-// (DatesStrictlyAscend) j is found by binary search.
+// (the dates taken to strictly ascend) j is found by binary search, which on
+// other dates gives some place of the series.
 bool OneYearWindow(TSeriesSpan returns, bool ascending, std::size_t& k) {
   if (returns.empty()) return false;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
@@ -761,12 +775,13 @@ TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
   TSeries out;
   std::size_t k = 0;
-  const bool ascending = DatesStrictlyAscend(returns);
-  if (!OneYearWindow(returns, ascending, k)) return out;
-  if (ascending) {
-    RollingVolatilityOfAscendingDates(out, returns, k, annualFactor);
+  // Dates that strictly ascend take the folds side by side: the first k + 1
+  // are checked first, the others while the windows are merged.
+  if (OneYearWindow(returns, true, k) && DatesStrictlyAscend(TSeriesSpan(returns).first(k + 1)) &&
+      RollingVolatilityOfAscendingDates(out, returns, k, annualFactor)) {
     return out;
   }
+  if (!OneYearWindow(returns, false, k)) return {};
   RollingOneYear<MomentOps>(out, returns, k, [annualFactor](const Moments& m) {
     return m.N == 0.0 ? kNoFigure : std::sqrt(std::max(m.M2, 0.0) / m.N) * annualFactor;
   });

@@ -467,6 +467,7 @@ TEST(SeriesArithmeticTest, RollingWindowsGiveTheBitsOfThePlainWalk) {
     std::size_t pieces;                                   // plus this many times L
     std::vector<std::pair<std::size_t, double>> special;  // values put at some places
     std::size_t nanDateAt = 0;                            // 0: every date a number
+    std::size_t repeatAt = 0;                             // 0: no date repeats the one before
   };
   const std::vector<Case> cases{
       {Grid::Business, 1, 0, {}},  // no point after a year: no window
@@ -494,6 +495,8 @@ TEST(SeriesArithmeticTest, RollingWindowsGiveTheBitsOfThePlainWalk) {
       {Grid::LoneFirst, 1, 4, {}},
       {Grid::Repeated, 1, 3, {{50, kNaN}}},
       {Grid::Business, 7, 2, {}, 300},
+      {Grid::Business, 7, 2, {}, 0, 700},  // a repeat after the first window
+      {Grid::Business, 7, 2, {}, 0, 100},  // and one within it
   };
   std::mt19937_64 rng(11);
   std::normal_distribution<double> noise(0.0003, 0.012);
@@ -515,8 +518,9 @@ TEST(SeriesArithmeticTest, RollingWindowsGiveTheBitsOfThePlainWalk) {
     }
     for (const auto& [place, value] : c.special) s[place].Value = value;
     if (c.nanDateAt > 0) s[c.nanDateAt].Date = kNaN;
+    if (c.repeatAt > 0) s[c.repeatAt].Date = s[c.repeatAt - 1].Date;
     const std::string what = "grid " + std::to_string(static_cast<int>(c.grid)) + ", " + std::to_string(n) + " points";
-    if (c.grid != Grid::Repeated && c.nanDateAt == 0) {
+    if (c.grid != Grid::Repeated && c.nanDateAt == 0 && c.repeatAt == 0) {
       // The grid gives the k above (no window without a point beyond k + 1).
       ASSERT_EQ(ReferenceRollingReturns(s).size(), n >= k + 2 ? n - k : 0) << what;
     }
