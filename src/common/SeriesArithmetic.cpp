@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
@@ -553,28 +554,39 @@ TCentredSums ComputeCentredSums(const TSeries& a, const TSeries& b) {
   const std::size_t n = std::min(a.size(), b.size());
   sums.Count = n;
   if (n == 0) return sums;
+  // The two series side by side in the two lanes of one register: each lane
+  // forms its own sums by the same operations in the same order.
+  const TDataPoint* pa = a.data();
+  const TDataPoint* pb = b.data();
+  const auto values = [pa, pb](std::size_t i) { return TLanes{pa[i].Value, pb[i].Value}; };
   // First pass: the means, and whether a series holds one value only.
-  double totalA = 0.0;
-  double totalB = 0.0;
-  bool constantA = true;
-  bool constantB = true;
+  const TLanes first = values(0);
+  TLanes total{0.0, 0.0};
+  TLaneMask same{-1, -1};
   for (std::size_t i = 0; i < n; ++i) {
-    totalA += a[i].Value;
-    totalB += b[i].Value;
-    constantA = constantA && a[i].Value == a[0].Value;
-    constantB = constantB && b[i].Value == b[0].Value;
+    const TLanes v = values(i);
+    total += v;
+    same &= v == first;
   }
-  sums.MeanA = constantA ? a[0].Value : totalA / static_cast<double>(n);
-  sums.MeanB = constantB ? b[0].Value : totalB / static_cast<double>(n);
+  const bool constantA = same[0] != 0;
+  const bool constantB = same[1] != 0;
+  sums.MeanA = constantA ? first[0] : total[0] / static_cast<double>(n);
+  sums.MeanB = constantB ? first[1] : total[1] / static_cast<double>(n);
   if (constantA && constantB) return sums;
-  // Second pass: the centred sums.
+  // Second pass: the centred sums; a series that holds one value has the
+  // deviations 0.0.
+  const TLanes mean{sums.MeanA, sums.MeanB};
+  const TLaneMask keep{constantA ? 0 : -1, constantB ? 0 : -1};
+  TLanes squares{0.0, 0.0};
+  double cross = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double da = constantA ? 0.0 : a[i].Value - sums.MeanA;
-    const double db = constantB ? 0.0 : b[i].Value - sums.MeanB;
-    sums.SumAA += da * da;
-    sums.SumBB += db * db;
-    sums.SumAB += da * db;
+    const TLanes d = std::bit_cast<TLanes>(std::bit_cast<TLaneMask>(values(i) - mean) & keep);
+    squares += d * d;
+    cross += d[0] * d[1];
   }
+  sums.SumAA = squares[0];
+  sums.SumBB = squares[1];
+  sums.SumAB = cross;
   return sums;
 }
 
