@@ -95,6 +95,64 @@ TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
     }
 }
 
+// The centred sums are, bit for bit, those of two plain passes over the
+// first min(|a|, |b|) points: whichever series holds one value, a value that
+// is not a number or an infinity, 0.0 of either sign, or is the longer.
+TEST(SeriesArithmeticTest, CentredSumsGiveTheBitsOfThePlainPasses) {
+  const auto plain = [](const TSeries& a, const TSeries& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    double totalA = 0.0;
+    double totalB = 0.0;
+    bool constantA = true;
+    bool constantB = true;
+    for (std::size_t i = 0; i < n; ++i) {
+      totalA += a[i].Value;
+      totalB += b[i].Value;
+      constantA = constantA && a[i].Value == a[0].Value;
+      constantB = constantB && b[i].Value == b[0].Value;
+    }
+    const double meanA = constantA ? a[0].Value : totalA / static_cast<double>(n);
+    const double meanB = constantB ? b[0].Value : totalB / static_cast<double>(n);
+    std::array<double, 5> sums{meanA, meanB, 0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < n && !(constantA && constantB); ++i) {
+      const double da = constantA ? 0.0 : a[i].Value - meanA;
+      const double db = constantB ? 0.0 : b[i].Value - meanB;
+      sums[2] += da * da;
+      sums[3] += db * db;
+      sums[4] += da * db;
+    }
+    return sums;
+  };
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  std::mt19937_64 rng(9);
+  const std::vector<std::pair<std::vector<double>, std::vector<double>>> cases{
+      {{0.01}, {-0.02}},
+      {{0.01, 0.03}, {0.5, 0.5}},                       // b holds one value
+      {{0.2, 0.2, 0.2}, {0.1, -0.4, 0.3}},              // a holds one value
+      {{0.2, 0.2, 0.2}, {-0.1, -0.1, -0.1}},            // both
+      {{0.0, -0.0, 0.0, 0.1}, {-0.0, 0.0, -0.0, 0.0}},  // zeros of both signs
+      {{0.1, kNaN, 0.3, 0.2, 0.1}, {0.2, 0.1, 0.3, 0.2, 0.4}},
+      {{0.1, 0.2, 0.3}, {0.2, kInf, 0.1}},
+      {{kInf, kInf}, {0.3, 0.1}},
+      {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}, {0.3, 0.1}},  // b the shorter
+  };
+  std::vector<std::pair<TSeries, TSeries>> inputs;
+  for (const auto& [va, vb] : cases) inputs.push_back({Monthly(2001, 1, va), Monthly(2001, 1, vb)});
+  for (const std::size_t n : {8u, 9u, 40u}) inputs.push_back({RandomLevels(rng, n), RandomLevels(rng, n + 3)});
+  for (const auto& [a, b] : inputs)
+    for (const bool swap : {false, true}) {
+      const TSeries& x = swap ? b : a;
+      const TSeries& y = swap ? a : b;
+      const TCentredSums sums = ComputeCentredSums(x, y);
+      const std::array<double, 5> expected = plain(x, y);
+      const std::array<double, 5> actual{sums.MeanA, sums.MeanB, sums.SumAA, sums.SumBB, sums.SumAB};
+      ASSERT_EQ(sums.Count, std::min(x.size(), y.size()));
+      for (std::size_t f = 0; f < 5; ++f)
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(actual[f]), std::bit_cast<std::uint64_t>(expected[f]))
+            << x.size() << " and " << y.size() << " points, swapped " << swap << ", figure " << f;
+    }
+}
+
 // The volatility (its centred sums formed over the series alone) equals, bit
 // for bit, the one formed from the centred sums of the series against a copy
 // of itself: random, constant, single-point and not-a-number series.
