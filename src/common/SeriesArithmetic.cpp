@@ -649,10 +649,20 @@ void PeriodReturnValues(const TDataPoint* p, TDataPoint* r, std::size_t from, st
 
 TSeries ComputeReturns(const TSeries& prices, double rate) {
   if (prices.size() < 2) return {};
-  // The points from the second on, copied (their dates are the returns'
-  // dates; a copy costs less than the zero fill of a resize), then their values.
-  TSeries out(prices.begin() + 1, prices.end());
-  PeriodReturnValues(prices.data(), out.data(), 1, prices.size(), rate);
+  // The points from the second on are copied (their dates are the returns'
+  // dates; a copy costs less than the zero fill of a resize) and their values
+  // replaced, a short chunk at a time: the copy of a chunk then runs while
+  // the quotients of the one before are divided, and the chunk stays in the
+  // first-level cache.
+  constexpr std::size_t kChunk = 32;
+  TSeries out;
+  out.reserve(prices.size() - 1);
+  for (std::size_t from = 1; from < prices.size(); from += kChunk) {
+    const std::size_t to = std::min(from + kChunk, prices.size());
+    out.insert(out.end(), prices.begin() + static_cast<std::ptrdiff_t>(from),
+               prices.begin() + static_cast<std::ptrdiff_t>(to));
+    PeriodReturnValues(prices.data(), out.data(), from, to, rate);
+  }
   return out;
 }
 

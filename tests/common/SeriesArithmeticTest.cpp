@@ -73,11 +73,12 @@ TEST(SeriesArithmeticTest, ZeroPreviousValueGivesZeroReturn) {
 }
 
 // Every return is p_i / p_(i-1) - 1 - rate, or 0.0 - rate after a zero price,
-// bit for bit, whatever the length (returns are formed two at a time, the
-// last one alone) and wherever the zero prices (or 0.0 of either sign) stand.
+// bit for bit, whatever the length (returns are formed four at a time in
+// chunks of 32, the last ones alone) and wherever the zero prices (or 0.0 of
+// either sign) stand.
 TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
   std::mt19937_64 rng(11);
-  for (std::size_t n = 2; n <= 9; ++n)
+  for (const std::size_t n : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 32u, 33u, 34u, 35u, 38u, 65u, 70u})
     for (std::size_t zero = 0; zero <= n; ++zero) {
       TSeries prices = RandomLevels(rng, n);
       if (zero < n) prices[zero].Value = zero % 2 == 0 ? 0.0 : -0.0;
