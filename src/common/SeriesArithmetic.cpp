@@ -209,7 +209,7 @@ bool DatesStrictlyAscend(TSeriesSpan series) {
 // prefix of the next piece up to i (empty when i + 1 is a multiple of L),
 // split at mid, the largest multiple of L not above i + 1. The walk folds each
 // piece once from the left (its back parts) and once from the right (its
-// suffix aggregates). Here those folds are independent chains: kGroup pieces
+// suffix aggregates). Here those folds are independent chains: N pieces
 // are folded side by side, the prefix in lane 0 and the suffix in lane 1 of a
 // state, so that the chains overlap; every aggregate is formed by the same
 // operations in the same order. store(state, front, back) takes the prefix
@@ -259,6 +259,8 @@ struct PieceGroup {
   }
 };
 
+// Folds the pieces of `length` points of a series (the last one shorter), in
+// groups of kGroup side by side (PieceGroup).
 template <typename TOps, typename TStore>
 void FoldPieces(TSeriesSpan series, std::size_t length, TStore store) {
   constexpr std::size_t kGroup = 4;
