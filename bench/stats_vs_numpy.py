@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Series statistics side by side with numpy on the same data.
 
-Usage: stats_vs_numpy.py BENCH_STATISTICS DATA_DIR [ROUNDS]
+Usage: stats_vs_numpy.py BENCH_STATISTICS DATA_DIR [ROUNDS [BASELINE_BENCH_STATISTICS]]
 
 DATA_DIR holds the data set that bench_statistics writes with
 QUORVANE_STATS_DUMP (40 countries of N business-day levels and their N-1
 returns, for N = 1,000 and 20,000). Each round runs the bench_statistics cases
 once and then their numpy equivalents over the same 40 series, and prints
 numpy's time divided by ours per case (above 1: ours is faster); the last
-table gives the median of the per-round ratios.
+table gives the median of the per-round ratios. With a baseline (another
+build of bench_statistics, say from an earlier commit), every round runs both
+builds against the same numpy timings, and the tables give "baseline -> ours".
 
 The numpy forms produce what our functions produce (dated series where ours
 return one, a figure where ours return one) the way a numpy user writes them:
@@ -188,9 +190,13 @@ def main():
         sys.exit(__doc__)
     bench, data_dir = sys.argv[1], sys.argv[2]
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
+    baseline = sys.argv[4] if len(sys.argv) > 4 else None
     data = {(kind, n): load(data_dir, kind, n) for kind in ("levels", "returns") for n in SIZES}
-    ratios = {key: [] for key in ((name, n) for name in CASES for n in SIZES)}
+    keys = [(name, n) for name in CASES for n in SIZES]
+    ratios = {key: [] for key in keys}
+    base_ratios = {key: [] for key in keys}
     for r in range(1, rounds + 1):
+        base = ours_us(baseline) if baseline else None
         ours = ours_us(bench)
         cells = {}
         for name, (fn, kind) in CASES.items():
@@ -199,9 +205,17 @@ def main():
                 ratio = theirs / ours[(name, n)]
                 ratios[(name, n)].append(ratio)
                 cells[(name, n)] = f"{ours[(name, n)]:>8.0f} {ratio:>4.1f}x"
-        table(f"round {r}: our us per 40 series, numpy time / ours", cells)
-    table(f"median of {rounds} rounds, numpy time / ours (above 1: ours faster)",
-          {key: f"{statistics.median(values):>13.2f}x" for key, values in ratios.items()})
+                if base:
+                    base_ratios[(name, n)].append(theirs / base[(name, n)])
+                    cells[(name, n)] = f"{base_ratios[(name, n)][-1]:>5.1f} ->{ratio:>5.1f}x"
+        table(f"round {r}: " + ("numpy time / baseline -> numpy time / ours" if base
+                                else "our us per 40 series, numpy time / ours"), cells)
+    medians = {key: f"{statistics.median(values):>13.2f}x" for key, values in ratios.items()}
+    if baseline:
+        medians = {key: f"{statistics.median(base_ratios[key]):>6.2f} ->{statistics.median(ratios[key]):>5.2f}x"
+                   for key in keys}
+    table(f"median of {rounds} rounds, numpy time / ours (above 1: ours faster)"
+          + (", baseline -> ours" if baseline else ""), medians)
 
 
 if __name__ == "__main__":

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstddef>
+#include <iterator>
+#include <memory>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -22,6 +26,40 @@ double GrowthFactor(double previous, double value) { return previous == 0.0 ? 0.
 
 // 1 / value; 0.0 for 0.0.
 double Inverse(double value) { return value == 0.0 ? 0.0 : 1.0 / value; }
+
+// Random-access positions 0, 1, ... whose point is point(i), handed out by
+// value; the vector's range constructor takes them as it takes any
+// random-access input and writes each point once.
+template <typename TPoint>
+struct GeneratedPoints {
+  using iterator_category = std::random_access_iterator_tag;
+  using value_type = TDataPoint;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const TDataPoint*;
+  using reference = TDataPoint;
+
+  TDataPoint operator*() const { return (*Point)(Index); }
+  GeneratedPoints& operator++() {
+    ++Index;
+    return *this;
+  }
+  GeneratedPoints operator++(int) { return {Index++, Point}; }
+  difference_type operator-(const GeneratedPoints& other) const {
+    return static_cast<difference_type>(Index) - static_cast<difference_type>(other.Index);
+  }
+  bool operator==(const GeneratedPoints& other) const { return Index == other.Index; }
+
+  std::size_t Index;
+  const TPoint* Point;
+};
+
+// A series of n points built in one pass, point i = point(i): the storage is
+// taken once and every point written once (a resize or a copy first fills it,
+// a pass of its own).
+template <typename TPoint>
+TSeries GenerateSeries(std::size_t n, const TPoint& point) {
+  return TSeries(GeneratedPoints<TPoint>{0, &point}, GeneratedPoints<TPoint>{n, &point});
+}
 
 // K series cut to [from, to] (the points whose date lies in the range, in
 // order), to be walked together by position: a cut that is one run of its
@@ -128,20 +166,290 @@ struct MomentOps {
   }
 };
 
-// Walks the trailing one-year windows of a run of returns and writes
-// (date_i, figure(window aggregate)) for every window into `out`.
-template <typename TOps, typename TFigure>
-void RollingOneYear(TSeries& out, TSeriesSpan returns, TFigure figure) {
-  out.clear();
-  if (returns.empty()) return;
+// Two doubles worked lane by lane (one SSE2 register on x86-64). Every
+// operation is the IEEE operation of each lane, so a lane holds the bits that
+// the same expression gives on one double.
+typedef double TLanes __attribute__((vector_size(16)));
+// A lane-wise comparison of TLanes: all bits set where true.
+typedef long long TLaneMask __attribute__((vector_size(16)));
+
+// Lane-wise square root.
+TLanes SquareRoot(TLanes x) {
+#if defined(__SSE2__)
+  return _mm_sqrt_pd(x);
+#else
+  return TLanes{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
+
+// Whether every date is a number above the one before.
+bool DatesStrictlyAscend(TSeriesSpan series) {
+  const std::size_t n = series.size();
+  const TDataPoint* p = series.data();
+  bool ascend = true;
+  std::size_t i = 1;
+#if defined(__SSE2__)
+  // The dates of points i and i + 1 against those of i - 1 and i.
+  __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
+  for (; i + 2 <= n; i += 2) {
+    const __m128d at = _mm_loadu_pd(&p[i].Date);
+    ordered = _mm_and_pd(ordered, _mm_cmpgt_pd(_mm_unpacklo_pd(at, _mm_loadu_pd(&p[i + 1].Date)),
+                                               _mm_unpacklo_pd(_mm_loadu_pd(&p[i - 1].Date), at)));
+  }
+  ascend = _mm_movemask_pd(ordered) == 3;
+#endif
+  for (; i < n; ++i) ascend &= p[i].Date > p[i - 1].Date;
+  return ascend;
+}
+
+// When the dates strictly ascend, the run of point i in SlidingRuns::Walk is
+// [i - k, i], and the walk cuts the points into pieces of L = k + 2 points,
+// [0, L), [L, 2L), ... (the last one shorter): the run of point i is the
+// suffix of one piece from i - k (empty when i - k is a multiple of L) and the
+// prefix of the next piece up to i (empty when i + 1 is a multiple of L),
+// split at mid, the largest multiple of L not above i + 1. The walk folds each
+// piece once from the left (its back parts) and once from the right (its
+// suffix aggregates). Here those folds are independent chains: N pieces
+// are folded side by side, the prefix in lane 0 and the suffix in lane 1 of a
+// state, so that the chains overlap; every aggregate is formed by the same
+// operations in the same order. store(state, front, back) takes the prefix
+// aggregate of point `front` and the suffix aggregate of point `back`.
+template <typename TOps, std::size_t N, typename TStore>
+struct PieceGroup {
+  // Folds steps [from, to) of the pieces whose first points are begin[g] and
+  // last points last[g].
+  static void Steps(const TDataPoint* p, const std::array<std::size_t, N>& begin,
+                    const std::array<std::size_t, N>& last, std::array<typename TOps::TState, N>& state,
+                    std::size_t from, std::size_t to, TStore& store) {
+    for (std::size_t t = from; t < to; ++t) {
+#pragma GCC unroll 4
+      for (std::size_t g = 0; g < N; ++g) {
+        const std::size_t front = begin[g] + t;
+        const std::size_t back = last[g] - t;
+        state[g] = TOps::Step(state[g], TLanes{p[front].Value, p[back].Value}, t);
+        store(state[g], front, back);
+      }
+    }
+  }
+
+  // Folds the N pieces from `first` on: all of `length` points but the last
+  // one, of lastLength points; the others go on alone once it is done.
+  static void Fold(const TDataPoint* p, std::size_t first, std::size_t length, std::size_t lastLength, TStore& store) {
+    std::array<std::size_t, N> begin;
+    std::array<std::size_t, N> last;
+    std::array<typename TOps::TState, N> state;
+    for (std::size_t g = 0; g < N; ++g) {
+      begin[g] = first + g * length;
+      last[g] = begin[g] + (g + 1 == N ? lastLength : length) - 1;
+      state[g] = TOps::Start(TLanes{p[begin[g]].Value, p[last[g]].Value});
+      store(state[g], begin[g], last[g]);
+    }
+    Steps(p, begin, last, state, 1, lastLength, store);
+    if constexpr (N > 1) {
+      if (lastLength < length) {
+        std::array<std::size_t, N - 1> begin1;
+        std::array<std::size_t, N - 1> last1;
+        std::array<typename TOps::TState, N - 1> state1;
+        std::copy_n(begin.begin(), N - 1, begin1.begin());
+        std::copy_n(last.begin(), N - 1, last1.begin());
+        std::copy_n(state.begin(), N - 1, state1.begin());
+        PieceGroup<TOps, N - 1, TStore>::Steps(p, begin1, last1, state1, lastLength, length, store);
+      }
+    }
+  }
+};
+
+// Folds the pieces of `length` points of a series (the last one shorter), in
+// groups of kGroup side by side (PieceGroup).
+template <typename TOps, typename TStore>
+void FoldPieces(TSeriesSpan series, std::size_t length, TStore store) {
+  constexpr std::size_t kGroup = 4;
+  const std::size_t n = series.size();
+  const TDataPoint* p = series.data();
+  const std::size_t pieces = (n + length - 1) / length;
+  for (std::size_t q = 0; q < pieces; q += kGroup) {
+    const std::size_t count = std::min(kGroup, pieces - q);
+    const std::size_t first = q * length;
+    const std::size_t lastLength = q + count == pieces ? n - (pieces - 1) * length : length;
+    switch (count) {
+      case 4:
+        PieceGroup<TOps, 4, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      case 3:
+        PieceGroup<TOps, 3, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      case 2:
+        PieceGroup<TOps, 2, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+      default:
+        PieceGroup<TOps, 1, TStore>::Fold(p, first, length, lastLength, store);
+        break;
+    }
+  }
+}
+
+// ProductOps on lanes.
+struct ProductLanes {
+  using TState = TLanes;
+  static TLanes Start(TLanes values) { return 1.0 + values; }
+  // Lane 0: prefix * L(v); lane 1: L(v) * suffix.
+  static TLanes Step(TLanes g, TLanes values, std::size_t) {
+    const TLanes lifted = 1.0 + values;
+    return TLanes{g[0], lifted[1]} * TLanes{lifted[0], g[1]};
+  }
+};
+
+// MomentOps on lanes; the count of a fold after t + 1 points is t + 1.
+struct MomentLanes {
+  struct TState {
+    TLanes Mean;
+    TLanes M2;
+  };
+  static TState Start(TLanes values) { return {values, TLanes{0.0, 0.0}}; }
+  // Lane 0: prefix (t points) + L(v); lane 1: L(v) + suffix (t points).
+  static TState Step(const TState& s, TLanes values, std::size_t t) {
+    const double count = static_cast<double>(t);
+    const TLanes xN{count, 1.0};
+    const TLanes yN{1.0, count};
+    const TLanes xMean{s.Mean[0], values[1]};
+    const TLanes yMean{values[0], s.Mean[1]};
+    const TLanes n = xN + yN;
+    const TLanes d = yMean - xMean;
+    return {xMean + d * yN / n, TLanes{s.M2[0], 0.0} + TLanes{0.0, s.M2[1]} + d * d * xN * yN / n};
+  }
+};
+
+// RollingOneYear<ProductOps> of returns whose dates strictly ascend (k as
+// there): the suffix aggregate of point j goes to out[j].Date (j < n - k) and
+// the prefix aggregate of point j to out[j - k].Value (j >= k), so that the two
+// factors of the window ending at point i meet in out[i - k]. An empty part is
+// the factor 1.0: the suffix at the first point of a piece and the prefix at
+// the last point of a whole piece, which no other window reads.
+void RollingProductsOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k) {
+  const std::size_t n = returns.size();
+  const std::size_t length = k + 2;
+  const std::size_t m = n - k;
+  out.assign(returns.begin() + static_cast<std::ptrdiff_t>(k), returns.end());  // no zero fill
+  TDataPoint* o = out.data();
+  FoldPieces<ProductLanes>(returns, length, [o, k, m](TLanes g, std::size_t front, std::size_t back) {
+    if (front >= k) o[front - k].Value = g[0];
+    if (back < m) o[back].Date = g[1];
+  });
+  for (std::size_t c = 0; c < m; c += length) o[c].Date = 1.0;
+  for (std::size_t e = length; e <= n; e += length) o[e - 1 - k].Value = 1.0;
+  for (std::size_t t = 0; t < m; ++t) o[t] = {returns[t + k].Date, o[t].Date * o[t].Value - 1.0};
+}
+
+// RollingOneYear<MomentOps> of returns whose dates strictly ascend, with the
+// figure sqrt(max(M2, 0) / N) * annualFactor (kNoFigure for N = 0), when the
+// dates from point k on do ascend (false, and `out` unusable, when not): the suffix
+// aggregate (mean, M2) of point j goes to out[j] (j < n - k), the prefix
+// aggregate of point j to a work array at j - k (j >= k); the windows are
+// then merged two at a time. The merged mean is not needed.
+bool RollingVolatilityOfAscendingDates(TSeries& out, TSeriesSpan returns, std::size_t k, double annualFactor) {
+  const std::size_t n = returns.size();
+  const std::size_t length = k + 2;
+  const std::size_t m = n - k;
+  out.assign(returns.begin() + static_cast<std::ptrdiff_t>(k), returns.end());  // no zero fill
+  TDataPoint* o = out.data();
+  const std::unique_ptr<double[]> prefix = std::make_unique_for_overwrite<double[]>(2 * m);
+  double* pre = prefix.get();
+  FoldPieces<MomentLanes>(returns, length,
+                          [o, pre, k, m](const MomentLanes::TState& s, std::size_t front, std::size_t back) {
+                            if (front >= k) {
+                              pre[2 * (front - k)] = s.Mean[0];
+                              pre[2 * (front - k) + 1] = s.M2[0];
+                            }
+                            if (back < m) o[back] = {s.Mean[1], s.M2[1]};
+                          });
+  // Every window holds k + 1 points. The windows that meet at mid = c (a
+  // multiple of L) end at the points t + k with t from c - k - 1 to c: the
+  // first has an empty back part (its aggregate is the suffix), the last an
+  // empty front part (the prefix), and between them the front part holds
+  // c - t points and the back part t + k + 1 - c.
+  const double windowCount = static_cast<double>(static_cast<std::int64_t>(k + 1));
+  const TLanes nAll = TLanes{1.0, 1.0} * windowCount;
+  const TLanes annual = TLanes{1.0, 1.0} * annualFactor;
+  const TLanes zero{0.0, 0.0};
+  const auto figureOf = [&](double m2) { return std::sqrt(std::max(m2, 0.0) / windowCount) * annualFactor; };
+  // The dates from point k + 1 on are checked here, where the merges leave
+  // the core room (a pass of their own would cost more).
+  bool ascend = true;
+  TLaneMask ordered = TLaneMask{-1, -1};
+  const auto put = [o, &returns, k, &ascend](std::size_t t, double figure) {
+    if (t > 0) ascend &= returns[t + k].Date > returns[t + k - 1].Date;
+    o[t] = {returns[t + k].Date, figure};
+  };
+  for (std::size_t c = 0;; c += length) {
+    if (c >= k + 1) {
+      if (c - k - 1 >= m) break;
+      put(c - k - 1, figureOf(o[c - k - 1].Value));
+    }
+    std::size_t t = c >= k ? c - k : 0;
+    const std::size_t last = std::min(c, m);
+    if (t < last) {
+      // Two windows a step: front + back merged, M2 only.
+      const double front = static_cast<double>(static_cast<std::int64_t>(c - t));
+      TLanes xN{front, front - 1.0};
+      TLanes yN = nAll - xN;
+      for (; t + 2 <= last; t += 2) {
+        const TLanes xM2{o[t].Value, o[t + 1].Value};
+        const TLanes yM2{pre[2 * t + 1], pre[2 * t + 3]};
+        const TLanes d = TLanes{pre[2 * t], pre[2 * t + 2]} - TLanes{o[t].Date, o[t + 1].Date};
+        const TLanes m2 = xM2 + yM2 + d * d * xN * yN / nAll;
+        const TLanes figure = SquareRoot((m2 < zero ? zero : m2) / nAll) * annual;
+        const TLanes dates{returns[t + k].Date, returns[t + k + 1].Date};
+        ordered &= dates > TLanes{returns[t + k - 1].Date, dates[0]};
+        o[t] = {dates[0], figure[0]};
+        o[t + 1] = {dates[1], figure[1]};
+        xN -= 2.0;
+        yN += 2.0;
+      }
+      if (t < last) {
+        const double d = pre[2 * t] - o[t].Date;
+        put(t, figureOf(o[t].Value + pre[2 * t + 1] + d * d * xN[0] * yN[0] / windowCount));
+      }
+    }
+    if (c >= m) break;
+    put(c, figureOf(pre[2 * c + 1]));
+  }
+  return ascend && ordered[0] != 0 && ordered[1] != 0;
+}
+
+// The trailing one-year windows of a run of returns: with y, m the year and
+// month of the first date and j the first point dated after 1 m (y + 1),
+// k = j - 1. False when no point lies after that boundary. With `ascending`
+// (the dates taken to strictly ascend) j is found by binary search, which on
+// other dates gives some place of the series.
+bool OneYearWindow(TSeriesSpan returns, bool ascending, std::size_t& k) {
+  if (returns.empty()) return false;
   const platform::CivilDate first = platform::DecodeDate(returns.front().Date);
   const double boundary = platform::EncodeDate(first.Year + 1, first.Month, 1);
   const std::size_t n = returns.size();
   std::size_t j = 0;
-  while (j < n && !(returns[j].Date > boundary)) ++j;
-  if (j == 0 || j == n) return;
-  const std::size_t k = j - 1;
+  if (ascending) {
+    std::size_t above = n;
+    while (j < above) {
+      const std::size_t middle = j + (above - j) / 2;
+      if (returns[middle].Date > boundary) {
+        above = middle;
+      } else {
+        j = middle + 1;
+      }
+    }
+  } else {
+    while (j < n && !(returns[j].Date > boundary)) ++j;
+  }
+  if (j == 0 || j == n) return false;
+  k = j - 1;
+  return true;
+}
 
+// Walks the trailing one-year windows (k as OneYearWindow gives) of a run of
+// returns and writes (date_i, figure(window aggregate)) for every window into `out`.
+template <typename TOps, typename TFigure>
+void RollingOneYear(TSeries& out, TSeriesSpan returns, std::size_t k, TFigure figure) {
+  const std::size_t n = returns.size();
   out.resize(n - k);
   TDataPoint* o = out.data();
   SlidingRuns<TOps>::Walk(returns, k, [&](std::size_t i, const typename TOps::TAgg& aggregate) {
@@ -248,28 +556,39 @@ TCentredSums ComputeCentredSums(const TSeries& a, const TSeries& b) {
   const std::size_t n = std::min(a.size(), b.size());
   sums.Count = n;
   if (n == 0) return sums;
+  // The two series side by side in the two lanes of one register: each lane
+  // forms its own sums by the same operations in the same order.
+  const TDataPoint* pa = a.data();
+  const TDataPoint* pb = b.data();
+  const auto values = [pa, pb](std::size_t i) { return TLanes{pa[i].Value, pb[i].Value}; };
   // First pass: the means, and whether a series holds one value only.
-  double totalA = 0.0;
-  double totalB = 0.0;
-  bool constantA = true;
-  bool constantB = true;
+  const TLanes first = values(0);
+  TLanes total{0.0, 0.0};
+  TLaneMask same{-1, -1};
   for (std::size_t i = 0; i < n; ++i) {
-    totalA += a[i].Value;
-    totalB += b[i].Value;
-    constantA = constantA && a[i].Value == a[0].Value;
-    constantB = constantB && b[i].Value == b[0].Value;
+    const TLanes v = values(i);
+    total += v;
+    same &= v == first;
   }
-  sums.MeanA = constantA ? a[0].Value : totalA / static_cast<double>(n);
-  sums.MeanB = constantB ? b[0].Value : totalB / static_cast<double>(n);
+  const bool constantA = same[0] != 0;
+  const bool constantB = same[1] != 0;
+  sums.MeanA = constantA ? first[0] : total[0] / static_cast<double>(n);
+  sums.MeanB = constantB ? first[1] : total[1] / static_cast<double>(n);
   if (constantA && constantB) return sums;
-  // Second pass: the centred sums.
+  // Second pass: the centred sums; a series that holds one value has the
+  // deviations 0.0.
+  const TLanes mean{sums.MeanA, sums.MeanB};
+  const TLaneMask keep{constantA ? 0 : -1, constantB ? 0 : -1};
+  TLanes squares{0.0, 0.0};
+  double cross = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double da = constantA ? 0.0 : a[i].Value - sums.MeanA;
-    const double db = constantB ? 0.0 : b[i].Value - sums.MeanB;
-    sums.SumAA += da * da;
-    sums.SumBB += db * db;
-    sums.SumAB += da * db;
+    const TLanes d = std::bit_cast<TLanes>(std::bit_cast<TLaneMask>(values(i) - mean) & keep);
+    squares += d * d;
+    cross += d[0] * d[1];
   }
+  sums.SumAA = squares[0];
+  sums.SumBB = squares[1];
+  sums.SumAB = cross;
   return sums;
 }
 
@@ -298,34 +617,54 @@ TSeries ProductSeriesReturns(const TSeries& a, const TSeries& b) {
   return out;
 }
 
-TSeries ComputeReturns(const TSeries& prices, double rate) {
-  if (prices.size() < 2) return {};
-  TSeries out(prices.size() - 1);
-  const TDataPoint* p = prices.data();
-  TDataPoint* r = out.data();
-  std::size_t i = 1;
+// r[i - 1].Value = PeriodReturn(p[i - 1].Value, p[i].Value) - rate for i in [from, to).
+void PeriodReturnValues(const TDataPoint* p, TDataPoint* r, std::size_t from, std::size_t to, double rate) {
+  std::size_t i = from;
 #if defined(__SSE2__)
-  // Two returns a step, each as PeriodReturn forms it: the quotient (by 1.0
-  // where the previous price is 0.0, then dropped for 0.0) less 1.0, less the rate.
+  // Four returns a step, each as PeriodReturn forms it: the quotient (by 1.0
+  // where the previous price is 0.0: 0.0 or -0.0 with the bits of 1.0 added,
+  // then dropped) less 1.0, less the rate.
   const __m128d zero = _mm_setzero_pd();
   const __m128d one = _mm_set1_pd(1.0);
   const __m128d rates = _mm_set1_pd(rate);
-  __m128d before = _mm_loadu_pd(&p[0].Date);  // (date, value) of point i - 1
-  for (; i + 2 <= prices.size(); i += 2) {
-    const __m128d at = _mm_loadu_pd(&p[i].Date);
-    const __m128d after = _mm_loadu_pd(&p[i + 1].Date);
-    const __m128d previous = _mm_unpackhi_pd(before, at);
-    const __m128d value = _mm_unpackhi_pd(at, after);
+  const auto two = [&](__m128d previous, __m128d value) {
     const __m128d isZero = _mm_cmpeq_pd(previous, zero);
-    const __m128d divisor = _mm_or_pd(_mm_and_pd(isZero, one), _mm_andnot_pd(isZero, previous));
-    const __m128d change = _mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one));
-    const __m128d net = _mm_sub_pd(change, rates);
-    _mm_storeu_pd(&r[i - 1].Date, _mm_unpacklo_pd(at, net));
-    _mm_storeu_pd(&r[i].Date, _mm_unpackhi_pd(_mm_unpacklo_pd(after, after), net));
-    before = after;
+    const __m128d divisor = _mm_or_pd(previous, _mm_and_pd(isZero, one));
+    return _mm_sub_pd(_mm_andnot_pd(isZero, _mm_sub_pd(_mm_div_pd(value, divisor), one)), rates);
+  };
+  for (; i + 4 <= to; i += 4) {
+    const __m128d p0 = _mm_loadu_pd(&p[i - 1].Date);
+    const __m128d p1 = _mm_loadu_pd(&p[i].Date);
+    const __m128d p2 = _mm_loadu_pd(&p[i + 1].Date);
+    const __m128d p3 = _mm_loadu_pd(&p[i + 2].Date);
+    const __m128d p4 = _mm_loadu_pd(&p[i + 3].Date);
+    const __m128d low = two(_mm_unpackhi_pd(p0, p1), _mm_unpackhi_pd(p1, p2));
+    const __m128d high = two(_mm_unpackhi_pd(p2, p3), _mm_unpackhi_pd(p3, p4));
+    _mm_storel_pd(&r[i - 1].Value, low);
+    _mm_storeh_pd(&r[i].Value, low);
+    _mm_storel_pd(&r[i + 1].Value, high);
+    _mm_storeh_pd(&r[i + 2].Value, high);
   }
 #endif
-  for (; i < prices.size(); ++i) r[i - 1] = {p[i].Date, PeriodReturn(p[i - 1].Value, p[i].Value) - rate};
+  for (; i < to; ++i) r[i - 1].Value = PeriodReturn(p[i - 1].Value, p[i].Value) - rate;
+}
+
+TSeries ComputeReturns(const TSeries& prices, double rate) {
+  if (prices.size() < 2) return {};
+  // The points from the second on are copied (their dates are the returns'
+  // dates; a copy costs less than the zero fill of a resize) and their values
+  // replaced, a short chunk at a time: the copy of a chunk then runs while
+  // the quotients of the one before are divided, and the chunk stays in the
+  // first-level cache.
+  constexpr std::size_t kChunk = 32;
+  TSeries out;
+  out.reserve(prices.size() - 1);
+  for (std::size_t from = 1; from < prices.size(); from += kChunk) {
+    const std::size_t to = std::min(from + kChunk, prices.size());
+    out.insert(out.end(), prices.begin() + static_cast<std::ptrdiff_t>(from),
+               prices.begin() + static_cast<std::ptrdiff_t>(to));
+    PeriodReturnValues(prices.data(), out.data(), from, to, rate);
+  }
   return out;
 }
 
@@ -402,33 +741,14 @@ TSeries AlignSeriesOnCommonRange(const TSeries& a, const TSeries& b) {
              IsAscendingRun(TSeriesSpan(s.data() + last - 1, s.size() - last + 1));
     };
     if (n > 0 && b1 - b0 == n && outsideAscends(a, a0, a1) && outsideAscends(b, b0, b1)) {
-      TSeries out(n);
+      // a's dates with b's values, the order of both checked on the way.
       const TDataPoint* pa = a.data() + a0;
       const TDataPoint* pb = b.data() + b0;
       bool ascending = true;
-      out[0] = {pa[0].Date, pb[0].Value};
-      std::size_t i = 1;
-#if defined(__SSE2__)
-      // A point at a time as a (date, value) pair: a's date with b's value;
-      // the order checks count in the date lane only.
-      __m128d previousA = _mm_loadu_pd(&pa[0].Date);
-      __m128d previousB = _mm_loadu_pd(&pb[0].Date);
-      __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
-      for (; i < n; ++i) {
-        const __m128d pointA = _mm_loadu_pd(&pa[i].Date);
-        const __m128d pointB = _mm_loadu_pd(&pb[i].Date);
-        ordered = _mm_and_pd(ordered, _mm_and_pd(_mm_cmpge_pd(pointA, previousA), _mm_cmpge_pd(pointB, previousB)));
-        _mm_storeu_pd(&out[i].Date, _mm_shuffle_pd(pointA, pointB, 2));
-        previousA = pointA;
-        previousB = pointB;
-      }
-      ascending = (_mm_movemask_pd(ordered) & 1) != 0;
-#endif
-      for (; i < n; ++i) {
-        ascending &= pa[i].Date >= pa[i - 1].Date;
-        ascending &= pb[i].Date >= pb[i - 1].Date;
-        out[i] = {pa[i].Date, pb[i].Value};
-      }
+      TSeries out = GenerateSeries(n, [pa, pb, &ascending](std::size_t i) {
+        if (i > 0) ascending &= (pa[i].Date >= pa[i - 1].Date) & (pb[i].Date >= pb[i - 1].Date);
+        return TDataPoint{pa[i].Date, pb[i].Value};
+      });
       if (ascending) return out;
     }
   }
@@ -461,7 +781,12 @@ TSeries DrawdownSeries(const TSeries& returns, int frequency) {
 }
 
 void RollingOneYearReturnsInto(TSeries& target, TSeriesSpan returns) {
-  RollingOneYear<ProductOps>(target, returns, [](double growth) { return growth - 1.0; });
+  target.clear();
+  std::size_t k = 0;
+  const bool ascending = DatesStrictlyAscend(returns);
+  if (!OneYearWindow(returns, ascending, k)) return;
+  if (ascending) return RollingProductsOfAscendingDates(target, returns, k);
+  RollingOneYear<ProductOps>(target, returns, k, [](double growth) { return growth - 1.0; });
 }
 
 TSeries RollingOneYearReturns(const TSeries& returns) {
@@ -473,7 +798,15 @@ TSeries RollingOneYearReturns(const TSeries& returns) {
 TSeries RollingOneYearVolatility(const TSeries& returns, int frequency) {
   const double annualFactor = std::sqrt(PeriodsPerYear(frequency));
   TSeries out;
-  RollingOneYear<MomentOps>(out, returns, [annualFactor](const Moments& m) {
+  std::size_t k = 0;
+  // Dates that strictly ascend take the folds side by side: the first k + 1
+  // are checked first, the others while the windows are merged.
+  if (OneYearWindow(returns, true, k) && DatesStrictlyAscend(TSeriesSpan(returns).first(k + 1)) &&
+      RollingVolatilityOfAscendingDates(out, returns, k, annualFactor)) {
+    return out;
+  }
+  if (!OneYearWindow(returns, false, k)) return {};
+  RollingOneYear<MomentOps>(out, returns, k, [annualFactor](const Moments& m) {
     return m.N == 0.0 ? kNoFigure : std::sqrt(std::max(m.M2, 0.0) / m.N) * annualFactor;
   });
   return out;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -69,11 +73,12 @@ TEST(SeriesArithmeticTest, ZeroPreviousValueGivesZeroReturn) {
 }
 
 // Every return is p_i / p_(i-1) - 1 - rate, or 0.0 - rate after a zero price,
-// bit for bit, whatever the length (returns are formed two at a time, the
-// last one alone) and wherever the zero prices (or 0.0 of either sign) stand.
+// bit for bit, whatever the length (returns are formed four at a time in
+// chunks of 32, the last ones alone) and wherever the zero prices (or 0.0 of
+// either sign) stand.
 TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
   std::mt19937_64 rng(11);
-  for (std::size_t n = 2; n <= 9; ++n)
+  for (const std::size_t n : {2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 32u, 33u, 34u, 35u, 38u, 65u, 70u})
     for (std::size_t zero = 0; zero <= n; ++zero) {
       TSeries prices = RandomLevels(rng, n);
       if (zero < n) prices[zero].Value = zero % 2 == 0 ? 0.0 : -0.0;
@@ -88,6 +93,64 @@ TEST(SeriesArithmeticTest, ComputeReturnsOfEveryLengthAndZeroPlace) {
               << n << " prices, zero at " << zero << ", return " << i;
         }
       }
+    }
+}
+
+// The centred sums are, bit for bit, those of two plain passes over the
+// first min(|a|, |b|) points: whichever series holds one value, a value that
+// is not a number or an infinity, 0.0 of either sign, or is the longer.
+TEST(SeriesArithmeticTest, CentredSumsGiveTheBitsOfThePlainPasses) {
+  const auto plain = [](const TSeries& a, const TSeries& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    double totalA = 0.0;
+    double totalB = 0.0;
+    bool constantA = true;
+    bool constantB = true;
+    for (std::size_t i = 0; i < n; ++i) {
+      totalA += a[i].Value;
+      totalB += b[i].Value;
+      constantA = constantA && a[i].Value == a[0].Value;
+      constantB = constantB && b[i].Value == b[0].Value;
+    }
+    const double meanA = constantA ? a[0].Value : totalA / static_cast<double>(n);
+    const double meanB = constantB ? b[0].Value : totalB / static_cast<double>(n);
+    std::array<double, 5> sums{meanA, meanB, 0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < n && !(constantA && constantB); ++i) {
+      const double da = constantA ? 0.0 : a[i].Value - meanA;
+      const double db = constantB ? 0.0 : b[i].Value - meanB;
+      sums[2] += da * da;
+      sums[3] += db * db;
+      sums[4] += da * db;
+    }
+    return sums;
+  };
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  std::mt19937_64 rng(9);
+  const std::vector<std::pair<std::vector<double>, std::vector<double>>> cases{
+      {{0.01}, {-0.02}},
+      {{0.01, 0.03}, {0.5, 0.5}},                       // b holds one value
+      {{0.2, 0.2, 0.2}, {0.1, -0.4, 0.3}},              // a holds one value
+      {{0.2, 0.2, 0.2}, {-0.1, -0.1, -0.1}},            // both
+      {{0.0, -0.0, 0.0, 0.1}, {-0.0, 0.0, -0.0, 0.0}},  // zeros of both signs
+      {{0.1, kNaN, 0.3, 0.2, 0.1}, {0.2, 0.1, 0.3, 0.2, 0.4}},
+      {{0.1, 0.2, 0.3}, {0.2, kInf, 0.1}},
+      {{kInf, kInf}, {0.3, 0.1}},
+      {{0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}, {0.3, 0.1}},  // b the shorter
+  };
+  std::vector<std::pair<TSeries, TSeries>> inputs;
+  for (const auto& [va, vb] : cases) inputs.push_back({Monthly(2001, 1, va), Monthly(2001, 1, vb)});
+  for (const std::size_t n : {8u, 9u, 40u}) inputs.push_back({RandomLevels(rng, n), RandomLevels(rng, n + 3)});
+  for (const auto& [a, b] : inputs)
+    for (const bool swap : {false, true}) {
+      const TSeries& x = swap ? b : a;
+      const TSeries& y = swap ? a : b;
+      const TCentredSums sums = ComputeCentredSums(x, y);
+      const std::array<double, 5> expected = plain(x, y);
+      const std::array<double, 5> actual{sums.MeanA, sums.MeanB, sums.SumAA, sums.SumBB, sums.SumAB};
+      ASSERT_EQ(sums.Count, std::min(x.size(), y.size()));
+      for (std::size_t f = 0; f < 5; ++f)
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(actual[f]), std::bit_cast<std::uint64_t>(expected[f]))
+            << x.size() << " and " << y.size() << " points, swapped " << swap << ", figure " << f;
     }
 }
 
@@ -373,6 +436,169 @@ TEST(SeriesArithmeticTest, RollingWindowsMatchDirectComputationOnDailyDataWithRe
     ASSERT_EQ(product[i - k].Date, to);
     ASSERT_NEAR(product[i - k].Value, expectedProduct, 1e-12) << "window ending at " << i;
     ASSERT_NEAR(volatility[i - k].Value, expectedVolatility, 1e-12) << "window ending at " << i;
+  }
+}
+
+// The trailing windows the plain way, as the reference for the bits of the
+// rolling figures: one walk over the points keeps the run [lo, hi) of each
+// window as a front part [lo, mid), read from suffix aggregates stored when the
+// back part [mid, hi) became the front part, and the back part folded as the
+// run grows. Every figure must come out of the same operations in this order.
+template <typename TAgg, typename TLift, typename TCombine, typename TFigure>
+TSeries ReferenceRolling(const TSeries& s, TAgg identity, TLift lift, TCombine combine, TFigure figure) {
+  const std::size_t n = s.size();
+  if (n == 0) return {};
+  const platform::CivilDate first = platform::DecodeDate(s.front().Date);
+  const double boundary = EncodeDate(first.Year + 1, first.Month, 1);
+  std::size_t j = 0;
+  while (j < n && !(s[j].Date > boundary)) ++j;
+  if (j == 0 || j == n) return {};
+  const std::size_t k = j - 1;
+  std::vector<TAgg> suffix(n);
+  TAgg back = identity;
+  std::size_t lo = 0;
+  std::size_t mid = 0;
+  std::size_t hi = 0;
+  TSeries out;
+  for (std::size_t i = k; i < n; ++i) {
+    while (hi < n && (hi <= i || s[hi].Date <= s[i].Date)) back = combine(back, lift(s[hi++].Value));
+    while (lo < i - k && !(s[lo].Date >= s[i - k].Date) && lo != hi) {
+      if (lo == mid) {
+        TAgg acc = identity;
+        for (std::size_t p = hi; p > lo; --p) suffix[p - 1] = acc = combine(lift(s[p - 1].Value), acc);
+        mid = hi;
+        back = identity;
+      }
+      ++lo;
+    }
+    out.push_back({s[i].Date, figure(combine(lo < mid ? suffix[lo] : identity, back))});
+  }
+  return out;
+}
+
+TSeries ReferenceRollingReturns(const TSeries& s) {
+  return ReferenceRolling(
+      s, 1.0, [](double r) { return 1.0 + r; }, [](double x, double y) { return x * y; },
+      [](double growth) { return growth - 1.0; });
+}
+
+// (count, mean, M2) merged pairwise.
+using TMoments = std::array<double, 3>;
+TSeries ReferenceRollingVolatility(const TSeries& s, double periods) {
+  return ReferenceRolling(
+      s, TMoments{},
+      [](double v) {
+        return TMoments{1.0, v, 0.0};
+      },
+      [](const TMoments& x, const TMoments& y) {
+        if (x[0] == 0.0) return y;
+        if (y[0] == 0.0) return x;
+        const double n = x[0] + y[0];
+        const double d = y[1] - x[1];
+        return TMoments{n, x[1] + d * y[0] / n, x[2] + y[2] + d * d * x[0] * y[0] / n};
+      },
+      [periods](const TMoments& m) {
+        return m[0] == 0.0 ? kNoFigure : std::sqrt(std::max(m[2], 0.0) / m[0]) * std::sqrt(periods);
+      });
+}
+
+void ExpectSameBits(const TSeries& actual, const TSeries& expected, const std::string& what) {
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i].Date), std::bit_cast<std::uint64_t>(expected[i].Date))
+        << what << ", point " << i;
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(actual[i].Value), std::bit_cast<std::uint64_t>(expected[i].Value))
+        << what << ", point " << i << ": " << actual[i].Value << " against " << expected[i].Value;
+  }
+}
+
+TEST(SeriesArithmeticTest, RollingWindowsGiveTheBitsOfThePlainWalk) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  // Dates: business days (k = 250 from 17 Apr 2003), month ends (k = 11), a
+  // first point a year before the rest, which follow day by day (k = 0:
+  // windows of one point), or business days where every third point repeats
+  // the date before. Window counts around the places where the walk's parts
+  // change, in pieces of L = k + 2 points.
+  enum class Grid { Business, MonthEnds, LoneFirst, Repeated };
+  struct Case {
+    Grid grid;
+    std::size_t windows;                                  // as a number of points beyond k, before L multiples below
+    std::size_t pieces;                                   // plus this many times L
+    std::vector<std::pair<std::size_t, double>> special;  // values put at some places
+    std::size_t nanDateAt = 0;                            // 0: every date a number
+    std::size_t repeatAt = 0;                             // 0: no date repeats the one before
+  };
+  const std::vector<Case> cases{
+      {Grid::Business, 1, 0, {}},  // no point after a year: no window
+      {Grid::Business, 2, 0, {}},  // the least: two windows
+      {Grid::Business, 3, 0, {}},
+      {Grid::Business, 0, 1, {}},  // the first piece's windows exactly
+      {Grid::Business, 1, 1, {}},
+      {Grid::Business, 2, 1, {}},
+      {Grid::Business, 0, 3, {}},
+      {Grid::Business, 1, 3, {{5, 0.0}, {6, -0.0}, {400, -1.0}}},
+      {Grid::Business, 3, 3, {{300, kNaN}, {301, kNaN}}},
+      {Grid::Business, 200, 2, {{0, kInf}, {600, -kInf}}},
+      {Grid::Business, 101, 2, {{100, 1e300}, {101, -1e300}, {500, 1e-300}}},
+      {Grid::MonthEnds, 1, 0, {}},
+      {Grid::MonthEnds, 2, 0, {}},
+      {Grid::MonthEnds, 3, 0, {}},
+      {Grid::MonthEnds, 0, 1, {}},
+      {Grid::MonthEnds, 1, 1, {}},
+      {Grid::MonthEnds, 3, 5, {}},
+      {Grid::MonthEnds, 5, 30, {{3, kNaN}, {200, -1.0}}},
+      {Grid::LoneFirst, 2, 0, {}},
+      {Grid::LoneFirst, 3, 0, {}},
+      {Grid::LoneFirst, 1, 1, {}},
+      {Grid::LoneFirst, 0, 4, {{4, kNaN}}},
+      {Grid::LoneFirst, 1, 4, {}},
+      {Grid::Repeated, 1, 3, {{50, kNaN}}},
+      {Grid::Business, 7, 2, {}, 300},
+      {Grid::Business, 7, 2, {}, 0, 700},  // a repeat after the first window
+      {Grid::Business, 7, 2, {}, 0, 100},  // and one within it
+  };
+  std::mt19937_64 rng(11);
+  std::normal_distribution<double> noise(0.0003, 0.012);
+  for (const Case& c : cases) {
+    const std::size_t k = c.grid == Grid::Business ? 250 : c.grid == Grid::MonthEnds ? 11 : 0;
+    std::size_t n = k + c.windows + c.pieces * (k + 2);
+    if (c.grid == Grid::Repeated) n = 1000;
+    TSeries s;
+    double date = EncodeDate(2003, 4, 17);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (c.grid == Grid::MonthEnds) date = MonthEnd(2003, 4 + static_cast<int>(i));
+      if (c.grid == Grid::LoneFirst && i == 1) date = EncodeDate(2004, 4, 2);
+      if (c.grid == Grid::Business || c.grid == Grid::Repeated) {
+        while (platform::DayOfWeek(date) == 1 || platform::DayOfWeek(date) == 7) date += 1.0;
+      }
+      if (c.grid == Grid::Repeated && i % 3 == 2) date = s.back().Date;
+      s.push_back({date, noise(rng)});
+      date += 1.0;
+    }
+    for (const auto& [place, value] : c.special) s[place].Value = value;
+    if (c.nanDateAt > 0) s[c.nanDateAt].Date = kNaN;
+    if (c.repeatAt > 0) s[c.repeatAt].Date = s[c.repeatAt - 1].Date;
+    const std::string what = "grid " + std::to_string(static_cast<int>(c.grid)) + ", " + std::to_string(n) + " points";
+    if (c.grid != Grid::Repeated && c.nanDateAt == 0 && c.repeatAt == 0) {
+      // The grid gives the k above (no window without a point beyond k + 1).
+      ASSERT_EQ(ReferenceRollingReturns(s).size(), n >= k + 2 ? n - k : 0) << what;
+    }
+    // The same values, once more with a constant stretch and once all equal.
+    TSeries flat = s;
+    for (std::size_t i = n / 3; i < n / 2; ++i) flat[i].Value = 0.004;
+    TSeries equal = s;
+    for (TDataPoint& p : equal) p.Value = 0.004;
+    for (const auto& [series, name] : {std::pair{&s, ""}, std::pair{&flat, " flat"}, std::pair{&equal, " equal"}}) {
+      ExpectSameBits(RollingOneYearReturns(*series), ReferenceRollingReturns(*series), what + name);
+      TSeries into{{1.0, 2.0}, {3.0, 4.0}};  // storage that held other points
+      RollingOneYearReturnsInto(into, *series);
+      ExpectSameBits(into, ReferenceRollingReturns(*series), what + name + " into");
+      for (const int frequency : {0, 2}) {
+        ExpectSameBits(RollingOneYearVolatility(*series, frequency),
+                       ReferenceRollingVolatility(*series, PeriodsPerYear(frequency)),
+                       what + name + " volatility " + std::to_string(frequency));
+      }
+    }
   }
 }
 
