@@ -5,6 +5,10 @@
 #include <stdexcept>
 #include <thread>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "common/DefaultSettings.h"
 #include "common/Globals.h"
 #include "data/LocalQuorvaneDB.h"
@@ -286,6 +290,11 @@ void CalculateModels(TUpdateStep& step, TStepContext& context) {
   step.ModelNumber = static_cast<std::int32_t>(result.ModelNumber);
   step.ModelStep = static_cast<std::int32_t>(result.ModelStep);
   step.ErrorText = result.ErrorText;
+  // The models' side threads free their scratch memory into allocator arenas
+  // of their own, where it would stay resident; give it back to the system.
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
 }
 
 }  // namespace session
