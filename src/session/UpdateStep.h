@@ -87,6 +87,9 @@ struct TStepContext {
   // failed with kStepAbortedText and a write under way rolls back. The
   // window aborts the client's transport as well. Stays set.
   std::atomic<bool> AbortRequested{false};
+  // Kind 9: the first calculation gave the allocator's free memory back to
+  // the system; later ones keep it for the next calculation to reuse.
+  bool FreeMemoryReturned = false;
 
   // Outputs.
   std::int32_t DataUpToDate = 1;    // kind 3: 1 nothing new, 0 new data
