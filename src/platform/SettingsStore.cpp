@@ -11,7 +11,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <istream>
+#include <limits>
 #include <system_error>
+#include <vector>
 
 namespace platform {
 
@@ -82,6 +85,33 @@ std::size_t SeparatorOf(const std::string& line) {
   }
   return std::string::npos;
 }
+
+// Reads a file line by line. A line longer than SettingsStore::kMaxLineBytes
+// is damaged: it is passed over up to its end without being kept and comes
+// back empty (a malformed line), so a huge value costs one scan of its bytes.
+class LineReader {
+ public:
+  explicit LineReader(std::istream& in) : In_(in), Buffer_(SettingsStore::kMaxLineBytes + 1) {}
+  // The next line without its '\n'; false at the end of the file or on a read error.
+  bool Next(std::string& line) {
+    In_.getline(Buffer_.data(), static_cast<std::streamsize>(Buffer_.size()));
+    const auto read = static_cast<std::size_t>(In_.gcount());
+    if (In_.bad() || (In_.fail() && read == 0)) return false;
+    if (In_.fail()) {  // the buffer filled before the line ended
+      In_.clear();
+      In_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      line.clear();
+      return !In_.bad();
+    }
+    // gcount counts the '\n' taken, which the last line may lack.
+    line.assign(Buffer_.data(), read - (In_.eof() ? 0 : 1));
+    return true;
+  }
+
+ private:
+  std::istream& In_;
+  std::vector<char> Buffer_;
+};
 
 // Writes all of data to fd; false on failure.
 bool WriteAll(int fd, const std::string& data) {
@@ -214,8 +244,9 @@ bool SettingsStore::Load() {
   if (!std::filesystem::exists(path, error)) return !error;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
+  LineReader reader(in);
   std::string line;
-  while (std::getline(in, line)) {
+  while (reader.Next(line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t separator = SeparatorOf(line);
     // A value is "<tag>:<text>"; lines without one are skipped.

@@ -9,6 +9,7 @@
 // every failure), flushed to disk and renamed over the old one. A save also
 // removes such temporary files left by earlier saves that were killed.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -38,8 +39,11 @@ class SettingsStore {
   // Creates the file's folder (with parents) when missing and reads the file;
   // a missing file is an empty store. False when the folder cannot be created
   // or the file cannot be read; the store is then empty. Malformed lines are
-  // skipped.
+  // skipped, lines longer than kMaxLineBytes too (no value of ours comes
+  // near it): they are passed over without being kept, and the next Save
+  // drops them.
   bool Load();
+  static constexpr std::size_t kMaxLineBytes = 4096;
   // Writes every value to the file atomically; throws SettingsError on failure.
   void Save() const;
   // Called with the temporary file's path right after it is created, before

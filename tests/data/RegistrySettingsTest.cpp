@@ -87,7 +87,10 @@ TEST_F(RegistrySettingsTest, TextsThatDoNotConvertThrowAndWriteNothing) {
 
 TEST_F(RegistrySettingsTest, BadStoredValuesReadAsDefault) {
   std::filesystem::create_directories(Home);
-  std::ofstream(File()) << "RememberMe=i:not a number\nLastUsingDate=d:\nUsername=s:kept\n";
+  // A 10 MB proxy address is no address: damaged, it reads as the default.
+  std::ofstream(File()) << "RememberMe=i:not a number\nLastUsingDate=d:\nUsername=s:kept\nProxyServerAddress=s:"
+                        << std::string(10 << 20, 'p') << "\n";
+  EXPECT_EQ(Registry.ReadValue(kRegProxyServerAddress, "none", rvkString), "none");
   EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "0");
   EXPECT_EQ(Registry.ReadValue(kRegLastUsingDate, "45000", rvkDouble), "45000");
   EXPECT_EQ(Registry.ReadValue(kRegUsername, "", rvkString), "kept");

@@ -205,6 +205,39 @@ TEST_F(SettingsStoreTest, MalformedLinesAreSkipped) {
   EXPECT_FALSE(Store.Contains(""));
 }
 
+// A line longer than kMaxLineBytes is damaged: passed over without being
+// kept (wherever it stands, with or without its line end), while the lines
+// around it are read; a line of exactly the limit is read. The next save drops it.
+TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
+  constexpr std::size_t kMax = platform::SettingsStore::kMaxLineBytes;
+  const std::string atLimit = "Proxy=s:" + std::string(kMax - 8, 'a');
+  const std::string overLimit = "Proxy=s:" + std::string(kMax - 7, 'a');
+  struct Case {
+    const char* Name;
+    std::string Text;
+    std::size_t ProxyBytes;  // 0: no Proxy value
+  };
+  const std::vector<Case> cases{
+      {"at the limit", "A=s:1\n" + atLimit + "\nB=i:2\n", kMax - 8},
+      {"at the limit, last line", "A=s:1\nB=i:2\n" + atLimit, kMax - 8},
+      {"one byte over", "A=s:1\n" + overLimit + "\nB=i:2\n", 0},
+      {"one byte over with CR", "A=s:1\n" + atLimit + "\r\nB=i:2\n", 0},
+      {"10 MB, first line", "Proxy=s:" + std::string(10 << 20, 'x') + "\nA=s:1\nB=i:2", 0},
+      {"10 MB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(10 << 20, 'x'), 0},
+      {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(1 << 20, '\n'), 0},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(Path, std::ios::binary | std::ios::trunc) << c.Text;
+    ASSERT_TRUE(Store.Load()) << c.Name;
+    EXPECT_EQ(Store.ReadString("A"), "1") << c.Name;
+    EXPECT_EQ(Store.ReadInteger("B"), 2) << c.Name;
+    EXPECT_EQ(Store.ReadString("Proxy").value_or("").size(), c.ProxyBytes) << c.Name;
+    EXPECT_EQ(Store.Size(), c.ProxyBytes != 0 ? 3u : 2u) << c.Name;
+  }
+  Store.Save();
+  EXPECT_EQ(FileText(), "A=s:1\nB=i:2\n");
+}
+
 TEST_F(SettingsStoreTest, DefaultPathFollowsEnvironment) {
   const std::string home = Temp.UseAsHome("home");
   EXPECT_EQ(platform::SettingsStore::DefaultPath(), home + "/registry.conf");
