@@ -218,7 +218,7 @@ bool TLocalQuorvaneDB::OpenTable(const std::string& table) {
 double TLocalQuorvaneDB::SeriesBoundDate(const std::string& table, const std::string& countryName,
                                          const std::string& assetId, bool last, double before) {
   auto& db = Open();
-  // Dates that no series can hold (before 1900, more than a year ahead) are
+  // Dates that no series can hold (before 1900, after the end of next month) are
   // not counted: a poisoned row never decides what is fetched.
   auto query = db.Prepare("SELECT DATE FROM " + SeriesTableName(db, table) +
                           " WHERE COUNTRYNAME=?1 AND ASSETID=?2 AND DATE>=?3 AND DATE<=?4 AND DATE<?5 ORDER BY DATE " +

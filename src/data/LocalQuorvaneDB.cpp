@@ -1,8 +1,10 @@
 // Files, connection and market-data schema of the local databases.
 
 #include "data/LocalQuorvaneDB.h"
+#include "data/LocalSqlHelpers.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -104,11 +106,22 @@ void TLocalQuorvaneDB::Connect() {
   const std::string path = DatabasePath();
   std::error_code error;
   std::filesystem::create_directories(DatabaseFolder(), error);
-  if (error) return;
+  if (error) {
+    LastMessage = FolderFailureText();
+    return;
+  }
   try {
     Connection_.Open(path);
     Connection_.SetBusyTimeout(BusyTimeoutMs);
-    // Reading the journal mode reads the file header: a locked or foreign file fails here.
+    // A file whose tables of our names hold other columns is not ours: it is
+    // refused before anything (a table, the journal mode) is written to it.
+    // Reading its schema reads the file header: a locked file or one that
+    // is no database fails here.
+    if (const std::string table = ForeignTable(); !table.empty()) {
+      Connection_.Close();
+      LastMessage = MoveAwayText(" holds a table " + table + " with other columns than ours");
+      return;
+    }
     Connection_.Exec("PRAGMA journal_mode=WAL");
     Connection_.Exec("PRAGMA synchronous=NORMAL");
     Connection_.Exec("PRAGMA cache_size=20000");
@@ -167,9 +180,15 @@ bool TLocalQuorvaneDB::CheckFileIntegrity() {
   return false;
 }
 
-std::string TLocalQuorvaneDB::DamagedFileText() const {
-  return DatabasePath() + " is damaged: move it away and start again to " +
+std::string TLocalQuorvaneDB::MoveAwayText(const std::string& what) const {
+  return DatabasePath() + what + ": move it away and start again to " +
          (DatabaseKind == kSettingsDatabase ? "start with the default settings" : "download a fresh copy");
+}
+
+std::string TLocalQuorvaneDB::DamagedFileText() const { return MoveAwayText(" is damaged"); }
+
+std::string TLocalQuorvaneDB::FolderFailureText() const {
+  return DatabaseFolder() + " cannot be written: make sure the folder exists and can be written, then start again";
 }
 
 std::string TLocalQuorvaneDB::ReadOnlyFileText() const {
@@ -183,10 +202,50 @@ std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error
     case SQLITE_NOTADB:
       return DamagedFileText();
     case SQLITE_READONLY:
-      return ReadOnlyFileText();
+      // The file could be written, but not a journal beside it.
+      return error.Code() == SQLITE_READONLY_DIRECTORY ? FolderFailureText() : ReadOnlyFileText();
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM: {
+      // The engine says only that it could not open the file (or its
+      // journal): what stands in the way is read from the file system.
+      std::error_code ignored;
+      if (std::filesystem::is_directory(DatabasePath(), ignored)) return MoveAwayText(" is a folder, not a data file");
+      if (::access(DatabaseFolder().c_str(), W_OK) != 0) return FolderFailureText();
+      return DatabasePath() + " cannot be opened: make sure you may read and write it, then start again";
+    }
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+      return DatabasePath() + " could not be read or written (disk full or failing): free some space on its disk "
+                              "and start again";
     default:
       return {};
   }
+}
+
+std::string TLocalQuorvaneDB::ForeignTable() {
+  const localdb::TSchema schema =
+      DatabaseKind == kSettingsDatabase ? localdb::SettingsSchema() : localdb::TSchema{kMarketDataSchema, std::size(kMarketDataSchema)};
+  // Our tables as the schema creates them, to compare the file's with.
+  platform::SqliteConnection model;
+  model.Open(":memory:");
+  for (std::size_t i = 0; i < schema.Count; ++i) model.Exec(schema.Statements[i].Sql);
+  const auto columns = [](platform::SqliteConnection& db, const std::string& table) {
+    auto query = db.Prepare("SELECT upper(name) FROM pragma_table_info(?1) ORDER BY upper(name)");
+    query.BindText(1, table);
+    std::vector<std::string> names;
+    while (query.Step()) names.push_back(query.ColumnText(0));
+    return names;
+  };
+  auto tables = model.Prepare("SELECT name FROM sqlite_master WHERE type='table'");
+  auto found = Connection_.Prepare("SELECT type FROM sqlite_master WHERE name=?1 COLLATE NOCASE");
+  while (tables.Step()) {
+    const std::string table = tables.ColumnText(0);
+    found.Reset();
+    found.BindText(1, table);
+    if (!found.Step()) continue;  // missing: the schema step creates it
+    if (found.ColumnText(0) != "table" || columns(Connection_, table) != columns(model, table)) return table;
+  }
+  return {};
 }
 
 platform::SqliteTransaction TLocalQuorvaneDB::BeginTransaction() { return platform::SqliteTransaction(Open()); }
@@ -201,8 +260,10 @@ bool TLocalQuorvaneDB::RunSchema(const TSchemaStatement* statements, std::size_t
   for (std::size_t i = 0; i < count; ++i) {
     try {
       Open().Exec(statements[i].Sql);
-    } catch (const platform::SqliteError&) {
-      LastMessage = statements[i].FailureText;
+    } catch (const platform::SqliteError& failure) {
+      // A full disk or a file that cannot be written is named with what to do.
+      const std::string file = FileFailureText(failure);
+      LastMessage = statements[i].FailureText + (file.empty() ? "" : ": " + file);
       return false;
     }
   }

@@ -56,9 +56,12 @@ class TLocalQuorvaneDB {
   std::string DatabasePath() const;
 
   // Opens the file of DatabaseKind, creating the folder and the file when
-  // missing. LastMessage is empty when connected, else DamagedFileText() for
-  // a file that is no database, else "Connection failed" and the engine's
-  // message. Already connected to that file: stays connected
+  // missing. LastMessage is empty when connected, else FileFailureText() of
+  // the failure (a file that is no database, a folder in its place, a folder
+  // that cannot be written or created, a full disk), "<path> holds a table
+  // <name> with other columns than ours: move it away and start again to
+  // ..." for a file whose tables are not ours (refused before anything is
+  // written to it), else "Connection failed" and the engine's message. Already connected to that file: stays connected
   // and succeeds; connected to the other file: stays on it and leaves
   // "Connection failed" (switch files with Disconnect first). A file
   // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
@@ -80,10 +83,22 @@ class TLocalQuorvaneDB {
   //   new data" (settings: "... to save your settings")
   std::string DamagedFileText() const;
   std::string ReadOnlyFileText() const;
-  // The text of an engine failure that says something of the file itself:
-  // damaged (SQLITE_CORRUPT, SQLITE_NOTADB) or read-only (SQLITE_READONLY);
-  // empty for any other failure.
+  // The text of an engine failure that says something of the file itself,
+  // naming the file or its folder and what to do; empty for any other failure:
+  //   SQLITE_CORRUPT, SQLITE_NOTADB  DamagedFileText()
+  //   SQLITE_READONLY                ReadOnlyFileText() (FolderFailureText()
+  //                                  when only the folder is read-only)
+  //   SQLITE_CANTOPEN, SQLITE_PERM   "<path> is a folder, not a data file: move
+  //                                  it away and start again to ...", else
+  //                                  FolderFailureText() when the folder cannot
+  //                                  be written, else "<path> cannot be opened:
+  //                                  make sure you may read and write it, ..."
+  //   SQLITE_FULL, SQLITE_IOERR      "<path> could not be read or written (disk
+  //                                  full or failing): free some space ..."
   std::string FileFailureText(const platform::SqliteError& error) const;
+  // "<folder> cannot be written: make sure the folder exists and can be
+  // written, then start again".
+  std::string FolderFailureText() const;
   // Groups several operations (a whole download) into one transaction; the
   // operations' own transactions become savepoints inside it. A download
   // fetches and checks everything first (GetSeriesLastDateBefore gives the
@@ -236,8 +251,15 @@ class TLocalQuorvaneDB {
  private:
   // The open connection; throws when not connected.
   platform::SqliteConnection& Open();
-  // Runs the statements in order; false with the failing one's text in LastMessage.
+  // Runs the statements in order; false with the failing one's text in
+  // LastMessage (followed by FileFailureText() when there is one).
   bool RunSchema(const TSchemaStatement* statements, std::size_t count);
+  // The first table of the schema of DatabaseKind that the open file holds
+  // with other columns (or as a view); empty when none. Reads only.
+  std::string ForeignTable();
+  // "<path>" + what + ": move it away and start again to " and the advice
+  // of the kind (download a fresh copy / start with the default settings).
+  std::string MoveAwayText(const std::string& what) const;
   void ReplaceUserCountryRows(const std::vector<TCountrySettings>& rows, int assetClass);
   // Earliest or latest DATE of the series, only dates earlier than before counted.
   double SeriesBoundDate(const std::string& table, const std::string& countryName, const std::string& assetId,

@@ -184,6 +184,8 @@ void WriteOneRow(platform::SqliteConnection& db, const std::string& table, const
 
 }  // namespace
 
+localdb::TSchema localdb::SettingsSchema() { return {kSettingsSchema, std::size(kSettingsSchema)}; }
+
 bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSchema, std::size(kSettingsSchema)); }
 
 // --------------------------------------------------------------- start date

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/DateHelpers.h"
 #include "platform/Format.h"
 
 namespace {
@@ -23,12 +24,12 @@ bool Fail(std::string& problem, std::string text) {
 
 }  // namespace
 
-double LatestSeriesDate(double today) { return today + kSeriesDaysAhead; }
+double LatestSeriesDate(double today) { return GetEndOfMonth(GetEndOfMonth(today) + 1.0); }
 
 bool CheckSeriesDate(double date, double latestDate, std::string& problem) {
   if (date < kEarliestSeriesDate) return Fail(problem, "DATE " + platform::FloatToStr(date) + " is before 1 January 1900");
   if (!(date <= latestDate))
-    return Fail(problem, "DATE " + platform::FloatToStr(date) + " is more than a year after today");
+    return Fail(problem, "DATE " + platform::FloatToStr(date) + " is after the last day of next month");
   return true;
 }
 

@@ -105,18 +105,19 @@ inline void DamageFile(const std::string& path, TDamage damage) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
 }
 
-// Makes a file read-only for this process while it lives: mode 0444 and,
-// for a process that may write whatever the mode (root), the file system's
-// immutable flag. Effective() tells whether the file now refuses writing.
+// Makes a file (or a folder) read-only for this process while it lives:
+// mode 0444 (folder 0555) and, for a process that may write whatever the
+// mode (root), the file system's immutable flag. Effective() tells whether
+// the file now refuses writing (the folder refuses a new file).
 class ReadOnlyFile {
  public:
-  explicit ReadOnlyFile(std::string path) : Path_(std::move(path)) {
-    ::chmod(Path_.c_str(), 0444);
+  explicit ReadOnlyFile(std::string path, bool folder = false) : Path_(std::move(path)), Folder_(folder) {
+    ::chmod(Path_.c_str(), Folder_ ? 0555 : 0444);
     if (Writable()) SetImmutable(true);
   }
   ~ReadOnlyFile() {
     if (Immutable_) SetImmutable(false);
-    ::chmod(Path_.c_str(), 0644);
+    ::chmod(Path_.c_str(), Folder_ ? 0755 : 0644);
   }
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
@@ -124,9 +125,11 @@ class ReadOnlyFile {
 
  private:
   bool Writable() const {
-    const int fd = ::open(Path_.c_str(), O_RDWR);
+    const std::string probe = Path_ + "/.probe";
+    const int fd = Folder_ ? ::open(probe.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600) : ::open(Path_.c_str(), O_RDWR);
     if (fd < 0) return false;
     ::close(fd);
+    if (Folder_) ::unlink(probe.c_str());
     return true;
   }
   void SetImmutable(bool on) {
@@ -140,6 +143,7 @@ class ReadOnlyFile {
     ::close(fd);
   }
   std::string Path_;
+  bool Folder_;
   bool Immutable_ = false;
 };
 

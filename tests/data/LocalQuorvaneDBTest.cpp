@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "data/DataFixtures.h"
+#include "data/SeriesRowRules.h"
+#include "platform/DateTime.h"
 #include "platform/Format.h"
 
 namespace {
@@ -188,6 +190,144 @@ TEST_F(LocalQuorvaneDBConnectTest, ReadOnlyFileIsReadAndEveryWriteNamesIt) {
   Db.DatabaseKind = kSettingsDatabase;
   EXPECT_EQ(Db.ReadOnlyFileText(),
             File("USDBV4.sqlite") + " is read-only: make it writable and start again to save your settings");
+}
+
+// What stands in the way of a file is named with what to do, never the
+// engine's bare text: a folder in place of the file, a data folder that
+// cannot be created or written (with or without a file in it), a full disk
+// met by the schema or by a write.
+TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
+  const std::string folderText = " cannot be written: make sure the folder exists and can be written, then start again";
+  const std::string diskText =
+      " could not be read or written (disk full or failing): free some space on its disk and start again";
+  {  // a folder where each file belongs
+    const std::pair<std::int32_t, const char*> kinds[] = {
+        {kMarketDataDatabase, "download a fresh copy"}, {kSettingsDatabase, "start with the default settings"}};
+    for (const auto& [kind, advice] : kinds) {
+      Db.DatabaseKind = kind;
+      std::filesystem::create_directories(Db.DatabasePath() + "/inside");
+      Db.Connect();
+      EXPECT_EQ(Db.LastMessage,
+                Db.DatabasePath() + " is a folder, not a data file: move it away and start again to " + advice);
+      EXPECT_FALSE(Db.IsConnected());
+      EXPECT_TRUE(std::filesystem::exists(Db.DatabasePath() + "/inside"));
+      std::filesystem::remove_all(Db.DatabasePath());
+    }
+    Db.DatabaseKind = kMarketDataDatabase;
+  }
+  {  // a file where the data folder belongs
+    std::ofstream(File("blocker")) << "x";
+    const std::string folder = Temp.UseAsHome("blocker/Quorvane");
+    Db.Connect();
+    EXPECT_EQ(Db.LastMessage, folder + folderText);
+    Temp.UseAsHome();
+  }
+  {  // a full disk: the file cannot grow past its pages
+    Db.Connect();
+    ASSERT_EQ(Db.LastMessage, "");
+    Db.Connection().Exec("PRAGMA max_page_count=" + std::to_string(Count("PRAGMA page_count")));
+    EXPECT_FALSE(Db.CreateMarketDataTables());
+    EXPECT_EQ(Db.LastMessage, "Unable to create table (QVDB:AL): " + Db.DatabasePath() + diskText);
+    Db.Connection().Exec("PRAGMA max_page_count=1073741823");
+    ASSERT_TRUE(Db.CreateMarketDataTables());
+    Db.Connection().Exec("PRAGMA max_page_count=" + std::to_string(Count("PRAGMA page_count")));
+    try {
+      Db.InsertSeriesRows("DATA", Rows("FRANCE", 5000, 0.0), nullptr);
+      ADD_FAILURE() << "a write past the last page succeeded";
+    } catch (const platform::SqliteError& error) {
+      EXPECT_EQ(error.PrimaryCode(), SQLITE_FULL);
+      EXPECT_EQ(Db.FileFailureText(error), Db.DatabasePath() + diskText);
+    }
+    EXPECT_EQ(RowCount("DATA"), 0);
+    // The engine's other texts of a failing disk or a file it cannot open.
+    EXPECT_EQ(Db.FileFailureText(platform::SqliteError("disk I/O error", SQLITE_IOERR_WRITE)), Db.DatabasePath() + diskText);
+    EXPECT_EQ(Db.FileFailureText(platform::SqliteError("unable to open database file", SQLITE_CANTOPEN)),
+              Db.DatabasePath() + " cannot be opened: make sure you may read and write it, then start again");
+    EXPECT_EQ(Db.FileFailureText(platform::SqliteError("readonly", SQLITE_READONLY_DIRECTORY)),
+              TLocalQuorvaneDB::DatabaseFolder() + folderText);
+    EXPECT_EQ(Db.FileFailureText(platform::SqliteError("constraint", SQLITE_CONSTRAINT)), "");
+  }
+  Db.Disconnect();
+  {  // a data folder that cannot be written (last: skipped where it stays
+     // writable): a new file, then an existing one
+    const std::string folder = Temp.UseAsHome("locked");
+    std::filesystem::create_directories(folder);
+    for (const bool withFile : {false, true}) {
+      if (withFile) {
+        ASSERT_NO_FATAL_FAILURE(Open(kMarketDataDatabase));
+        Db.Disconnect();
+      }
+      ReadOnlyFile readOnly(folder, true);
+      if (!readOnly.Effective()) GTEST_SKIP() << "the folder stays writable for this user";
+      Db.Connect();
+      EXPECT_EQ(Db.LastMessage, folder + folderText) << withFile;
+      EXPECT_FALSE(Db.IsConnected());
+    }
+    Temp.UseAsHome();
+  }
+}
+
+// A file whose tables of our names hold other columns (or are views) is
+// refused before anything is written to it: not a table added, not the
+// journal mode switched, the bytes as they were. A file of ours in the
+// older rollback-journal mode, lacking tables or not, is taken and
+// brought up to date.
+TEST_F(LocalQuorvaneDBConnectTest, FileWithOtherTablesIsRefusedUntouched) {
+  struct Case {
+    const char* Name;
+    std::int32_t Kind;
+    const char* Sql;
+    std::string Refused;  // the table named; empty: the file is taken
+  };
+  const std::string data = "(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL NOT NULL)";
+  const std::string dataRows = "INSERT INTO DATA VALUES ('FRANCE','EQINDEX',45000.0,1.5);";
+  const std::vector<Case> cases{
+      {"other columns", kMarketDataDatabase, "CREATE TABLE DATA(A,B); INSERT INTO DATA VALUES (1,2);", "DATA"},
+      {"a column more", kMarketDataDatabase,
+       "CREATE TABLE DATA_BIS(COUNTRYNAME TEXT,ASSETID TEXT,DATE REAL,VALUE REAL,SOURCE TEXT)", "DATA_BIS"},
+      {"a view", kMarketDataDatabase, "CREATE TABLE T(A); CREATE VIEW COUNTRY_LIST AS SELECT A FROM T", "COUNTRY_LIST"},
+      {"lower-case name", kMarketDataDatabase, "CREATE TABLE asset_list(ID TEXT)", "ASSET_LIST"},
+      {"settings", kSettingsDatabase, "CREATE TABLE USER_DATE_SETTINGS(INCEPTIONDATE REAL, NOTE TEXT)",
+       "USER_DATE_SETTINGS"},
+      {"ours, rollback journal", kMarketDataDatabase, nullptr, ""},
+      {"ours in lower case", kMarketDataDatabase, "CREATE TABLE data(countryname,assetid,date,value)", ""},
+      {"another program's table beside", kSettingsDatabase, "CREATE TABLE NOTES(TEXT)", ""},
+  };
+  for (const Case& c : cases) {
+    Db.DatabaseKind = c.Kind;
+    const std::string path = Db.DatabasePath();
+    std::filesystem::remove(path);
+    {
+      const std::string sql = c.Sql != nullptr ? std::string(c.Sql) : "CREATE TABLE DATA" + data + ";" + dataRows;
+      sqlite3* raw = nullptr;
+      ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << c.Name;
+      sqlite3_close(raw);
+    }
+    const std::string bytes = FileBytes(path);
+    Db.Connect();
+    if (!c.Refused.empty()) {
+      EXPECT_EQ(Db.LastMessage, path + " holds a table " + c.Refused + " with other columns than ours: move it away "
+                                "and start again to " +
+                                    (c.Kind == kSettingsDatabase ? "start with the default settings"
+                                                                 : "download a fresh copy"))
+          << c.Name;
+      EXPECT_FALSE(Db.IsConnected()) << c.Name;
+      EXPECT_TRUE(FileBytes(path) == bytes) << c.Name;
+      EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << c.Name;
+      continue;
+    }
+    ASSERT_EQ(Db.LastMessage, "") << c.Name;
+    EXPECT_TRUE(c.Kind == kMarketDataDatabase ? Db.CreateMarketDataTables() : Db.CreateUserSettingsTables()) << c.Name;
+    EXPECT_EQ(Query("PRAGMA journal_mode"), std::vector<std::string>{"wal"}) << c.Name;
+    if (c.Kind == kMarketDataDatabase) {
+      EXPECT_EQ(Count("SELECT count(*) FROM sqlite_master WHERE type='table'"), 6) << c.Name;
+      EXPECT_EQ(Db.LoadSeries("France", "EQINDEX"), c.Sql == nullptr ? (TSeries{{45000.0, 1.5}}) : TSeries{}) << c.Name;
+    } else {
+      EXPECT_EQ(Db.LoadUserDateSettings(), kMissingDate) << c.Name;
+    }
+    Db.Disconnect();
+  }
 }
 
 TEST_F(LocalQuorvaneDBConnectTest, LargeFreeListIsCompactedOnConnect) {
@@ -463,8 +603,11 @@ TEST_F(LocalMarketDataTest, LoadSeriesBisGivesTheFirstDailyPoint) {
 // (to drop them, and to fetch those dated where a series can be again).
 TEST_F(LocalMarketDataTest, RowsNoSeriesCanHoldAreLeftOutAndFound) {
   const std::vector<TDataRow> good{Row("SOUTH AFRICA", "EQINDEX", 100.0, 1.0), Row("SOUTH AFRICA", "EQINDEX", 200.0, 2.0)};
+  const double latest = LatestSeriesDate(platform::Today());  // last day of next month
   const std::vector<TDataRow> faulty{
       Row("SOUTH AFRICA", "EQINDEX", 1e15, 1.0),                          // far future
+      Row("SOUTH AFRICA", "EQINDEX", latest + 1.0, 1.0),                 // a day after next month
+      Row("SOUTH AFRICA", "EQINDEX", platform::Today() + 180.0, 1.0),     // half a year ahead
       Row("SOUTH AFRICA", "EQINDEX", 1.0, 1.0),                           // before 1900
       Row("SOUTH AFRICA", "EQINDEX", 150.0, 1e300),                       // absurd value, fetched again
       Row("SOUTH AFRICA", "EQINDEX", 160.0, -std::numeric_limits<double>::infinity()),
@@ -493,6 +636,11 @@ TEST_F(LocalMarketDataTest, RowsNoSeriesCanHoldAreLeftOutAndFound) {
   EXPECT_EQ(Db.FindFaultySeriesRows("DATA_BIS").RowIds.size(), faulty.size());
   Db.DeleteSeriesAfter("DATA", 100.0);
   EXPECT_EQ(Query("SELECT DATE FROM DATA"), (std::vector<std::string>{"100.0"}));
+  // A row on the last day of next month is one a series can hold.
+  Db.InsertSeriesRows("DATA", {Row("SOUTH AFRICA", "EQINDEX", latest, 3.0)}, nullptr);
+  EXPECT_EQ(Db.GetSeriesLastDate("DATA", "South Africa", "EQINDEX"), latest);
+  EXPECT_EQ(Db.LoadSeries("South Africa", "EQINDEX"), (TSeries{{100.0, 1.0}, {latest, 3.0}}));
+  EXPECT_TRUE(Db.FindFaultySeriesRows("DATA").RowIds.empty());
 }
 
 TEST_F(LocalMarketDataTest, NamesAreStoredUpperCasedWithQuotesKept) {

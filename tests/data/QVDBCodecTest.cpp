@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/DateHelpers.h"
 #include "data/DataFixtures.h"
 #include "data/QVDBCodec.h"
 #include "data/SeriesRowRules.h"
@@ -258,10 +259,13 @@ TEST(QVDBCodecTest, WrittenRepliesHaveTheServerLayoutAndReadBack) {
 // Every finite value a writer prints reads back, the largest doubles too
 // (printed as "1.79769313486232E308", past the largest double).
 // A reply holding one row that no series can hold (second row below) is
-// refused whole with the row named; rows at the bounds are read. Dates count
-// from today: a year after today is today + 366.
+// refused whole with the row named; rows at the bounds are read. The latest
+// date is the last day of the month after today's: a row dated 180 days
+// ahead (stored, it would hold the last local date hostage) is refused.
 TEST(QVDBCodecTest, RowsNoSeriesCanHoldRefuseTheWholeReply) {
   const double today = platform::Today();
+  const double nextMonthEnd = GetEndOfMonth(GetEndOfMonth(today) + 1.0);
+  const std::string afterNextMonth = " is after the last day of next month";
   const std::string name64(64, 'N'), name65(65, 'N');
   std::string accents64;  // 64 two-byte characters
   for (int i = 0; i < 64; ++i) accents64 += "\xC3\xA9";  // U+00E9
@@ -276,10 +280,13 @@ TEST(QVDBCodecTest, RowsNoSeriesCanHoldRefuseTheWholeReply) {
       {"date of 1 January 1900", {"A", "B", {2.0, 1.0}}, ""},
       {"date before 1900", {"A", "B", {1.5, 1.0}}, row2 + "DATE 1.5 is before 1 January 1900"},
       {"negative date", {"A", "B", {-5.0, 1.0}}, row2 + "DATE -5 is before 1 January 1900"},
-      {"a year after today", {"A", "B", {today + 366.0, 1.0}}, ""},
-      {"a day later", {"A", "B", {today + 367.0, 1.0}},
-       row2 + "DATE " + platform::FloatToStr(today + 367.0) + " is more than a year after today"},
-      {"date 1E15", {"A", "B", {1e15, 1.0}}, row2 + "DATE 1E15 is more than a year after today"},
+      {"today", {"A", "B", {today, 1.0}}, ""},
+      {"last day of next month", {"A", "B", {nextMonthEnd, 1.0}}, ""},
+      {"a day later", {"A", "B", {nextMonthEnd + 1.0, 1.0}},
+       row2 + "DATE " + platform::FloatToStr(nextMonthEnd + 1.0) + afterNextMonth},
+      {"180 days ahead", {"A", "B", {today + 180.0, 1.0}},
+       row2 + "DATE " + platform::FloatToStr(today + 180.0) + afterNextMonth},
+      {"date 1E15", {"A", "B", {1e15, 1.0}}, row2 + "DATE 1E15" + afterNextMonth},
       {"value 1E12", {"A", "B", {45000.0, 1e12}}, ""},
       {"value -1E12", {"A", "B", {45000.0, -1e12}}, ""},
       {"value no value", {"A", "B", {45000.0, -1000.0}}, ""},
@@ -314,6 +321,23 @@ TEST(QVDBCodecTest, RowsNoSeriesCanHoldRefuseTheWholeReply) {
   const auto [assetError, assets] = Read(ReadAssetListReply, WriteAssetListReply({TAssetSeries{}, asset}, ""));
   EXPECT_EQ(assetError, row2 + "ID 'EQ?INDEX' holds a control byte");
   EXPECT_TRUE(assets.empty());
+}
+
+// The latest date a row may hold is the last day of the month after today's,
+// across year ends and February of leap and common years.
+TEST(QVDBCodecTest, LatestSeriesDateIsTheEndOfNextMonth) {
+  using platform::EncodeDate;
+  const std::vector<std::pair<double, double>> cases{
+      {EncodeDate(2024, 3, 15), EncodeDate(2024, 4, 30)}, {EncodeDate(2024, 1, 31), EncodeDate(2024, 2, 29)},
+      {EncodeDate(2023, 1, 1), EncodeDate(2023, 2, 28)},  {EncodeDate(2024, 12, 31), EncodeDate(2025, 1, 31)},
+      {EncodeDate(2023, 11, 30), EncodeDate(2023, 12, 31)}, {EncodeDate(2024, 2, 29), EncodeDate(2024, 3, 31)},
+  };
+  std::string problem;
+  for (const auto& [today, latest] : cases) {
+    EXPECT_EQ(LatestSeriesDate(today), latest) << platform::FloatToStr(today);
+    EXPECT_TRUE(CheckSeriesDate(latest, LatestSeriesDate(today), problem)) << problem;
+    EXPECT_FALSE(CheckSeriesDate(latest + 1.0, LatestSeriesDate(today), problem)) << platform::FloatToStr(today);
+  }
 }
 
 // Extreme numbers survive the writer and a reader without series rules (a

@@ -10,6 +10,7 @@
 
 #include "SessionTestSupport.h"
 #include "common/Globals.h"
+#include "data/SeriesRowRules.h"
 #include "platform/DateTime.h"
 
 namespace {
@@ -176,9 +177,10 @@ TEST_F(DownloadFaultTest, AnAbortAtAnyPointLeavesTheOldFile) {
   }
 }
 
-// A file holding rows that no series can hold (a DATE 1E15 row of the
-// reference series, an absurd value in 1991) still sees the new data, and
-// one download replaces them: the file then equals a clean download and
+// A file holding rows that no series can hold (a reference-series row dated
+// past the last day of next month: 180 days ahead, a day past that month,
+// 1E15; an absurd value in 1991) still sees the new data at its next start,
+// and one download replaces them: the file then equals a clean download and
 // the work data load.
 TEST_F(DownloadFaultTest, PoisonedRowsAreReplacedByOneDownload) {
   std::string clean, cleanLoad;
@@ -190,26 +192,29 @@ TEST_F(DownloadFaultTest, PoisonedRowsAreReplacedByOneDownload) {
     clean = Snapshot(reference.Db);
     cleanLoad = reference.Run(6).ErrorText;
   }
-  TStepBench bench;
-  Prepare(bench);
-  bench.Context.SignIn = {UserId(), kMissingDate};
-  const double poisonedMonth = EncodeDate(1991, 6, 30);
-  bench.Db.InsertSeriesRows("DATA", {{"SOUTH AFRICA", "EQINDEX", {1e15, 1.0}}}, nullptr);
-  bench.Db.Connection().Exec("UPDATE DATA SET VALUE=1e300 WHERE COUNTRYNAME='USA' AND ASSETID='EQINDEX' AND DATE=" +
-                             std::to_string(poisonedMonth));
-  ASSERT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE VALUE=1e300"), 1);
-  EXPECT_EQ(bench.Db.GetSeriesLastDate("DATA", "SOUTH AFRICA", "EQINDEX"), EncodeDate(1993, 2, 28));
-  ASSERT_EQ(bench.Run(3).ErrorText, "");
-  EXPECT_EQ(bench.Context.DataUpToDate, 0);  // the server's April 1993 is newer
+  const double today = platform::Today();
+  for (const double ahead : {today + 180.0, LatestSeriesDate(today) + 1.0, 1e15}) {
+    TStepBench bench;
+    Prepare(bench);
+    bench.Context.SignIn = {UserId(), kMissingDate};
+    const double poisonedMonth = EncodeDate(1991, 6, 30);
+    bench.Db.InsertSeriesRows("DATA", {{"SOUTH AFRICA", "EQINDEX", {ahead, 1.0}}}, nullptr);
+    bench.Db.Connection().Exec("UPDATE DATA SET VALUE=1e300 WHERE COUNTRYNAME='USA' AND ASSETID='EQINDEX' AND DATE=" +
+                               std::to_string(poisonedMonth));
+    ASSERT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE VALUE=1e300"), 1);
+    EXPECT_EQ(bench.Db.GetSeriesLastDate("DATA", "SOUTH AFRICA", "EQINDEX"), EncodeDate(1993, 2, 28)) << ahead;
+    ASSERT_EQ(bench.Run(3).ErrorText, "");
+    EXPECT_EQ(bench.Context.DataUpToDate, 0) << ahead;  // the server's April 1993 is newer
 
-  ASSERT_EQ(bench.Run(4).ErrorText, "");
-  EXPECT_EQ(Snapshot(bench.Db), clean);
-  EXPECT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE DATE>100000 OR abs(VALUE)>1e12"), 0);
-  // Fetched again after the month before the poisoned one.
-  EXPECT_EQ(bench.Transport.Statements(8).back(),
-            "SELECT * FROM DATA WHERE DATE>" + std::to_string(static_cast<int>(EncodeDate(1991, 5, 31))) +
-                " ORDER BY DATE ASC");
-  EXPECT_EQ(bench.Run(6).ErrorText, cleanLoad);  // the short sample set lacks some series
+    ASSERT_EQ(bench.Run(4).ErrorText, "");
+    EXPECT_EQ(Snapshot(bench.Db), clean) << ahead;
+    EXPECT_EQ(bench.Count("SELECT count(*) FROM DATA WHERE DATE>" + std::to_string(today) + " OR abs(VALUE)>1e12"), 0);
+    // Fetched again after the month before the poisoned one.
+    EXPECT_EQ(bench.Transport.Statements(8).back(),
+              "SELECT * FROM DATA WHERE DATE>" + std::to_string(static_cast<int>(EncodeDate(1991, 5, 31))) +
+                  " ORDER BY DATE ASC");
+    EXPECT_EQ(bench.Run(6).ErrorText, cleanLoad);  // the short sample set lacks some series
+  }
 }
 
 }  // namespace
