@@ -191,8 +191,9 @@ std::string TLocalQuorvaneDB::FolderFailureText() const {
   return DatabaseFolder() + " cannot be written: make sure the folder exists and can be written, then start again";
 }
 
-std::string TLocalQuorvaneDB::ReadOnlyFileText() const {
-  return DatabasePath() + " is read-only: make it writable and start again to " +
+std::string TLocalQuorvaneDB::ReadOnlyFileText(const std::string& clause) const {
+  return DatabasePath() + " is read-only" + (clause.empty() ? "" : ", " + clause) +
+         ": make it writable and start again to " +
          (DatabaseKind == kSettingsDatabase ? "save your settings" : "download new data");
 }
 

@@ -80,9 +80,10 @@ class TLocalQuorvaneDB {
   //   "<path> is damaged: move it away and start again to download a fresh
   //   copy" (market data; settings: "... to start with the default settings")
   //   "<path> is read-only: make it writable and start again to download
-  //   new data" (settings: "... to save your settings")
+  //   new data" (settings: "... to save your settings"); with a clause,
+  //   "<path> is read-only, <clause>: make it writable ..."
   std::string DamagedFileText() const;
-  std::string ReadOnlyFileText() const;
+  std::string ReadOnlyFileText(const std::string& clause = {}) const;
   // The text of an engine failure that says something of the file itself,
   // naming the file or its folder and what to do; empty for any other failure:
   //   SQLITE_CORRUPT, SQLITE_NOTADB  DamagedFileText()

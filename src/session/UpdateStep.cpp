@@ -190,33 +190,32 @@ void CheckServerState(TUpdateStep& step, TStepContext& context) {
   step.ServerAvailable = RequireClient(context).IsServerAvailable();
 }
 
-void VerifyNewAvailableData(TUpdateStep& step, TStepContext& context) {
-  context.DataUpToDate = 1;
-  ShowStepProgress(step, context, 1);
+bool NewMonthlyDataAvailable(TStepContext& context, const std::function<void()>& beforeServer) {
   TLocalQuorvaneDB& db = RequireDatabase(context);
-  // New data could not be stored in a file that cannot be written: nothing is offered.
-  if (db.IsReadOnly()) return;
   const double localLast = db.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
-  if (localLast == kMissingDate) {
-    context.DataUpToDate = 0;
-    return;
-  }
-  ShowStepProgress(step, context, 2);
+  if (localLast == kMissingDate) return true;
+  beforeServer();
   TQVDBClient& client = RequireClient(context);
   const double serverLast = client.GetSeriesLastDate("DATA", kReferenceCountry, kReferenceAsset);
-  if (serverLast == kMissingDate) return;
-  if (serverLast > localLast) {
-    context.DataUpToDate = 0;
-    return;
-  }
-  if (context.Registry == nullptr) return;
+  if (serverLast == kMissingDate) return false;
+  if (serverLast > localLast) return true;
+  if (context.Registry == nullptr) return false;
   const std::string user = context.Registry->ReadValue(kRegUsername, "", rvkString);
   const std::string password = context.Registry->ReadValue(kRegPassword, "", rvkString);
-  if (user.empty() || password.empty()) return;
+  if (user.empty() || password.empty()) return false;
   const std::string answer = client.SelectFieldValue("LOGIN_LIST", "USERID", user, "STARTDATETOUPDATE");
   // A non-numeric answer is no demand for a new download.
   double startDate = kMissingDate;
-  if (!answer.empty() && ParseReplyReal(answer, startDate) && startDate != kMissingDate) context.DataUpToDate = 0;
+  return !answer.empty() && ParseReplyReal(answer, startDate) && startDate != kMissingDate;
+}
+
+void VerifyNewAvailableData(TUpdateStep& step, TStepContext& context) {
+  context.DataUpToDate = 1;
+  ShowStepProgress(step, context, 1);
+  // New data could not be stored in a file that cannot be written: nothing
+  // is offered (the daily step's warning said what was skipped).
+  if (RequireDatabase(context).IsReadOnly()) return;
+  if (NewMonthlyDataAvailable(context, [&] { ShowStepProgress(step, context, 2); })) context.DataUpToDate = 0;
 }
 
 void LoadUserSettings(TUpdateStep& step, TStepContext& context) {

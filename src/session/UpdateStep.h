@@ -96,8 +96,9 @@ struct TStepContext {
   double DailyDataStartDate = 0.0;  // kind 5: first stored daily row
   double LatestDailyDate = 0.0;     // kind 5: last stored daily row
   // Kind 5: the client's message when the server could not be read, or
-  // ReadOnlyFileText() when the market-data file cannot be written (kind 3
-  // then offers nothing new); the step still succeeds and the start goes on
+  // ReadOnlyFileText() when the market-data file cannot be written, with
+  // "so the new monthly data were not downloaded either" when the server
+  // has some (kind 3 then offers nothing new); the step still succeeds and the start goes on
   // with the local rows. Kind 7: the settings taken into their ranges
   // (SettingsRangeWarning). Emptied by ExecuteStep.
   std::string WarningText;

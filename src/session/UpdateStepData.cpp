@@ -133,9 +133,11 @@ void SynchronizeDailyData(TUpdateStep& step, TStepContext& context) {
 
   ShowStepProgress(step, context, 1);
   // A file that cannot be written is used as it is: the start goes on as
-  // without server, with the file named in the warning.
+  // without server, with the file named in the warning, which says too
+  // whether new monthly data were skipped with the daily rows.
   if (db.IsReadOnly()) {
-    context.WarningText = db.ReadOnlyFileText();
+    const bool monthly = NewMonthlyDataAvailable(context, [] {});
+    context.WarningText = db.ReadOnlyFileText(monthly ? "so the new monthly data were not downloaded either" : "");
     keepLocalDates();
     return;
   }

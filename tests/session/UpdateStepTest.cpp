@@ -330,40 +330,65 @@ TEST(LoadWorkData, NamesTheFirstMissingPiece) {
 // ---- a market-data file that cannot be written, a damaged file
 
 // With a read-only file and a reachable server the start goes on as without
-// server: the daily step warns naming the file and asks the server nothing,
-// the check for new data offers none, a full download fails naming the
-// file, and the work data load; a read-only settings file cannot be saved.
-TEST(ReadOnlyFiles, TheStartGoesOnWithoutServerAndNamesTheFile) {
-  TStepBench bench;
-  FillWorkData(bench, 2);
+// server: the daily step warns naming the file and what was skipped (the
+// daily rows, and the monthly update when the server has new monthly data,
+// asking it only what the check for new data asks), the check for new data
+// offers none, a full download fails naming the file, and the work data
+// load; a read-only settings file cannot be saved.
+TEST(ReadOnlyFiles, TheStartGoesOnWithoutServerAndNamesTheFileAndWhatWasSkipped) {
+  const double localMonthly = EncodeDate(2024, 2, 29);
   const double localDaily = EncodeDate(2024, 3, 15);
-  bench.Db.InsertSeriesRows("DATA_BIS", {Row("SOUTH AFRICA", "EQINDEX", localDaily, 1.0)}, nullptr);
-  const std::string path = bench.Db.DatabasePath();
-  bench.Db.Disconnect();
-  ReadOnlyFile readOnly(path);
-  if (!readOnly.Effective()) GTEST_SKIP() << "the file stays writable for this user";
-  bench.Db.Connect();
-  ASSERT_EQ(bench.Db.LastMessage, "");
-  // A server with a newer date for everything it is asked.
-  bench.Transport.Script = [](const TSQLRequest&) -> std::optional<std::string> { return WriteStatusReply("99999", ""); };
-  const std::string text = path + " is read-only: make it writable and start again to download new data";
-  struct TCase {
-    std::int32_t Kind;
-    std::string Error, Warning;
+  struct TServerCase {
+    const char* Name;
+    std::optional<std::string> LastDate;  // the server's reply to every request; nullopt: no reply
+    bool MonthlySkipped;
   };
-  for (const TCase& c : {TCase{0, "", ""}, TCase{5, "", text}, TCase{3, "", ""}, TCase{4, text, ""}, TCase{6, "", ""}}) {
-    const session::TUpdateStep step = bench.Run(c.Kind);
-    EXPECT_EQ(step.ErrorText, c.Error) << c.Kind;
-    EXPECT_EQ(bench.Context.WarningText, c.Warning) << c.Kind;
-    EXPECT_EQ(session::StepWarning(step, bench.Context.WarningText),
-              c.Warning.empty() ? "" : "The daily data could not be synchronised: " + text)
-        << c.Kind;
+  const std::vector<TServerCase> servers{
+      {"newer monthly data", "99999", true},
+      {"same monthly date", platform::FloatToStr(localMonthly), false},
+      {"server failing", std::nullopt, false},
+  };
+  for (const TServerCase& server : servers) {
+    TStepBench bench;
+    FillWorkData(bench, 2);
+    bench.Db.InsertSeriesRows("DATA", {Row("SOUTH AFRICA", "EQINDEX", localMonthly, 1.0)}, nullptr);
+    bench.Db.InsertSeriesRows("DATA_BIS", {Row("SOUTH AFRICA", "EQINDEX", localDaily, 1.0)}, nullptr);
+    const std::string path = bench.Db.DatabasePath();
+    bench.Db.Disconnect();
+    ReadOnlyFile readOnly(path);
+    if (!readOnly.Effective()) GTEST_SKIP() << "the file stays writable for this user";
+    bench.Db.Connect();
+    ASSERT_EQ(bench.Db.LastMessage, "");
+    bench.Transport.Script = [&](const TSQLRequest&) -> std::optional<std::string> {
+      if (!server.LastDate) return std::nullopt;
+      return WriteStatusReply(*server.LastDate, "");
+    };
+    const std::string text = path + " is read-only: make it writable and start again to download new data";
+    const std::string daily =
+        server.MonthlySkipped ? path + " is read-only, so the new monthly data were not downloaded either: make it "
+                                       "writable and start again to download new data"
+                              : text;
+    struct TCase {
+      std::int32_t Kind;
+      std::string Error, Warning;
+    };
+    for (const TCase& c : {TCase{0, "", ""}, TCase{5, "", daily}, TCase{3, "", ""}, TCase{4, text, ""}, TCase{6, "", ""}}) {
+      const std::size_t sent = bench.Transport.Sent.size();
+      const session::TUpdateStep step = bench.Run(c.Kind);
+      EXPECT_EQ(step.ErrorText, c.Error) << server.Name << " " << c.Kind;
+      EXPECT_EQ(bench.Context.WarningText, c.Warning) << server.Name << " " << c.Kind;
+      EXPECT_EQ(session::StepWarning(step, bench.Context.WarningText),
+                c.Warning.empty() ? "" : "The daily data could not be synchronised: " + c.Warning)
+          << server.Name << " " << c.Kind;
+      // Only the daily step asks: the reference series' last date (then the user's demand, none remembered).
+      EXPECT_EQ(bench.Transport.Sent.size() - sent, c.Kind == 5 ? 1u : 0u) << server.Name << " " << c.Kind;
+    }
+    EXPECT_EQ(bench.Context.DataUpToDate, 1);
+    EXPECT_EQ(bench.Context.LatestDailyDate, localDaily);
+    EXPECT_EQ(vcMyExternCountryList.size(), 2u);
   }
-  EXPECT_EQ(bench.Context.DataUpToDate, 1);
-  EXPECT_EQ(bench.Context.LatestDailyDate, localDaily);
-  EXPECT_TRUE(bench.Transport.Sent.empty());
-  EXPECT_EQ(vcMyExternCountryList.size(), 2u);
 
+  TStepBench bench;
   bench.Db.Disconnect();
   bench.Db.DatabaseKind = kSettingsDatabase;
   bench.Db.Connect();
