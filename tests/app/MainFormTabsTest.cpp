@@ -578,6 +578,38 @@ TEST_F(MainFormTabsTest, AfterARecalculationEveryTrackBarAgreesWithItsContent) {
   for (const std::int32_t shown : sessiontest::Scrolled(Pages(), TTrackBar::FX)) EXPECT_EQ(shown, before - 1);
 }
 
+// Each date dialog takes the keyboard focus as it opens: Escape, arriving at
+// the window as the system delivers a key, cancels it at once (also when it
+// opens again) and nothing is saved or recalculated.
+TEST_F(MainFormTabsTest, DateDialogsTakeTheFocusSoEscapeCancelsAtOnce) {
+  TDateSelectionForm* dialog = F().DateSelectionForm;
+  const double inception = usMyExternUserSettings.InceptionDate;
+  const double end = usMyExternUserSettings.EndDate;
+  for (const char* button : {"StartDateButtonTitle", "EndDateButtonTitle", "StartDateButtonTitle"}) {
+    SCOPED_TRACE(button);
+    bool shown = false;
+    QWidget* focused = nullptr;
+    bool escaped = false;
+    apptest::WhenShowing(dialog, [&] {
+      shown = true;
+      focused = F().focusWidget();  // where the window hands its keys
+      QTest::keyClick(F().windowHandle(), Qt::Key_Escape);
+      escaped = !dialog->Showing() || dialog->ModalResult != 0;
+      if (!escaped) dialog->SetModalResult(3);  // not cancelled by the key: end it all the same
+    });
+    ASSERT_NO_FATAL_FAILURE(Click(button));
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(focused == dialog || (focused != nullptr && dialog->isAncestorOf(focused)))
+        << (focused != nullptr ? focused->objectName().toStdString() : "no focus");
+    EXPECT_TRUE(escaped);
+    EXPECT_EQ(dialog->ModalResult, 2);
+    EXPECT_FALSE(dialog->Showing());
+    EXPECT_FALSE(F().StepRunning());
+    EXPECT_EQ(usMyExternUserSettings.InceptionDate, inception);
+    EXPECT_EQ(usMyExternUserSettings.EndDate, end);
+  }
+}
+
 // ---- where the window finds its controls
 
 // A control that takes the pointer: the window's tabs, list arrows, image
