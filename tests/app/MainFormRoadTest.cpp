@@ -14,6 +14,7 @@
 #include "pages/FXHedgingPositions.h"
 #include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
+#include "session/WindowTexts.h"
 
 namespace {
 
@@ -150,6 +151,21 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     ExpectWorkspace(form);
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434 + 1);  // the poisoned row waits for a download
     EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");  // stored by the second start
+    // No synchronisation ran: the intra-month date is the file's latest daily row, not day zero.
+    const double daily = static_cast<double>(
+        CountRows(market, "SELECT CAST(MAX(DATE) AS INTEGER) FROM DATA_BIS WHERE COUNTRYNAME='SOUTH AFRICA'"));
+    ASSERT_GT(daily, platform::EncodeDate(2000, 1, 1));
+    EXPECT_EQ(form.LatestDailyDate, daily);
+    QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+    apptest::WhenShowing(form.DateSelectionForm, [&form] {
+      EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.DateSelectionForm->IntraMonthButton));
+    });
+    EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("EndDateButtonTitle")));
+    EXPECT_TRUE(form.DateSelectionForm->IntraMonth);
+    EXPECT_EQ(form.Find("IntraMonthTitle")->Text, "[ " + session::DateTitle(daily) + " ]");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled.count() >= 2 && !form.StepRunning(); }, apptest::kRoadTimeoutMs));
+    EXPECT_TRUE(form.View.WorkspaceShown);
+    EXPECT_TRUE(form.Group(TWindowGroup::IntraMonthTitleSupport)->isVisibleTo(&form));
   }
 }
 
