@@ -189,4 +189,44 @@ TEST(MainFormRoadTest, CancelledDownloadOnAnEmptyHomeOffersTheDownloadButton) {
   apptest::SaveShot(form, "empty-database");
 }
 
+// "Download Data" leaves the panel once the download it started runs (a
+// second click finds nothing); closing the window then cuts the download at
+// once and stores nothing.
+TEST(MainFormRoadTest, DownloadDataButtonHidesWhileItsDownloadRunsAndCloseCutsIt) {
+  qvtest::TRunningServer server;
+  TempDir home;
+  const std::string market = home.UseAsHome("home") + "/QVDBV4.sqlite";
+  ScopedEnv host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Server().Port())).c_str());
+  app::TMainForm form;
+  apptest::TAnswerer answerer(form);
+  answerer.DownloadAnswer = false;
+  ASSERT_TRUE(apptest::RunToEnd(form));
+  app::TControl* button = form.Group(TWindowGroup::DownloadDataButton);
+  ASSERT_TRUE(button->isVisibleTo(&form));
+  const QPoint face = qttest::TWindowPointer(&form).PointOf(form.Find("DownloadDataButtonTitle"));
+
+  std::vector<int> started;
+  bool buttonShownDuringStep = false;
+  bool secondClickReached = false;
+  QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+  QObject::connect(&form, &app::TMainForm::StepStarted, [&](int kind) {
+    started.push_back(kind);
+    buttonShownDuringStep |= button->isVisibleTo(&form);
+    secondClickReached |=
+        static_cast<bool>(qttest::TWindowPointer(&form).Reaches(form.Find("DownloadDataButtonTitle"), face));
+    if (kind == 4) form.close();
+  });
+  EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("DownloadDataButtonTitle")));
+  EXPECT_EQ(answerer.SignIns, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, apptest::kRoadTimeoutMs));
+  ASSERT_FALSE(started.empty());
+  EXPECT_EQ(started.back(), 4);
+  EXPECT_FALSE(buttonShownDuringStep);
+  EXPECT_FALSE(secondClickReached);
+  EXPECT_EQ(form.Step.Kind, 4);
+  EXPECT_EQ(form.Step.ErrorText, session::kStepAbortedText);
+  EXPECT_EQ(handled.last().front().toInt(), 4);  // nothing ran after the cut download
+  EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 0);
+}
+
 }  // namespace
