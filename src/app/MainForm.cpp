@@ -563,11 +563,14 @@ void TMainForm::ApplyGeometry() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (Worker_.Busy()) {
-    // A running step or transfer is stopped (its transfer cut, its writes
-    // rolled back); the window closes once the worker is done.
+    // A transfer or the calculation is stopped (the transfer cut, its writes
+    // rolled back); a local step (a settings save) runs to its end. The
+    // window closes once the worker is done, and no further step starts.
     CloseRequested_ = true;
-    Context.AbortRequested = true;
-    if (Transport_) Transport_->Abort();
+    if (TransferRunning_ || session::LauncherOf(Step.Kind).AbortsOnClose) {
+      Context.AbortRequested = true;
+      if (Transport_) Transport_->Abort();
+    }
     event->ignore();
     return;
   }

@@ -1,5 +1,6 @@
 #include "dialogs/ModalForm.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -61,7 +62,7 @@ int TModalForm::ShowModal() {
   OnFormShow();
   show();
   raise();
-  if (!focusWidget() || !isAncestorOf(focusWidget())) setFocus();
+  TakeFocus();
   QEventLoop loop;
   Loop_ = &loop;
   if (ModalResult == 0) loop.exec();
@@ -69,6 +70,22 @@ int TModalForm::ShowModal() {
   hide();
   OnFormClose();
   return ModalResult;
+}
+
+void TModalForm::TakeFocus() {
+  // The keyboard focus may already be inside (OnFormShow focuses an entry).
+  // Otherwise the child that had it when the form last showed, if it still
+  // takes it, else the form. The form's own record of that child outlives
+  // its hiding, so it alone does not tell that the focus is here.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == this || isAncestorOf(focus)) return;
+  QWidget* last = focusWidget();
+  if (last != nullptr && last != this && isAncestorOf(last) && last->isVisible() && last->isEnabled() &&
+      last->focusPolicy() != Qt::NoFocus) {
+    last->setFocus(Qt::OtherFocusReason);
+  } else {
+    setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void TModalForm::SetModalResult(int result) {

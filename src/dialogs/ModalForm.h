@@ -50,6 +50,8 @@ class TModalForm : public QWidget {
 
  private:
   void FollowParent();
+  // Gives the form the keyboard focus as it shows, so Escape closes it at once.
+  void TakeFocus();
 
   QWidget* MainSupport_;
   TPictureButton* CloseButton_ = nullptr;

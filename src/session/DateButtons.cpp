@@ -67,10 +67,15 @@ TEndDateResult ApplyEndDate(const std::vector<double>& monthlyDates, double chos
     shownEnd = chosenDate;
   }
   result.EndTitle = DateTitle(shownEnd);
-  result.IntraMonthTitle = "[ " + DateTitle(latestDailyDate) + " ]";
+  result.IntraMonthTitle = IntraMonthTitle(latestDailyDate);
   result.IntraMonthVisible = intraMonth;
   result.EndColour = intraMonth ? kIntraMonthEndColour : kEndDateColour;
   return result;
+}
+
+std::string IntraMonthTitle(double latestDailyDate) {
+  if (latestDailyDate <= kMissingDate) return {};
+  return "[ " + DateTitle(latestDailyDate) + " ]";
 }
 
 double FirstCountryIntraMonthEnd() {

@@ -44,7 +44,7 @@ struct TEndDateResult {
   bool Accepted = false;        // the chosen date is an entry; else nothing changes
   double EndDate = 0.0;         // unchanged with the intra-month choice
   std::string EndTitle;         // EndDateButtonTitle: the shown end
-  std::string IntraMonthTitle;  // "[ " + title of the latest daily date + " ]"
+  std::string IntraMonthTitle;  // IntraMonthTitle(latest daily date)
   bool IntraMonthVisible = false;
   TAlphaColor EndColour = kEndDateColour;  // end button frame and title
   int SaveSelector = 8;                    // stores nothing, then the models run
@@ -54,6 +54,10 @@ struct TEndDateResult {
 // point (FirstCountryIntraMonthEnd), shown as the end with the intra-month choice.
 TEndDateResult ApplyEndDate(const std::vector<double>& monthlyDates, double chosenDate, bool intraMonth,
                             double intraMonthEnd, double latestDailyDate, double currentEndDate);
+
+// The intra-month date under the end button: "[ " + the date's title + " ]";
+// empty when the local file holds no daily row (2.0, or 0 before any was read).
+std::string IntraMonthTitle(double latestDailyDate);
 
 // The daily month end of the last "EQINDEX" among the first country's INDEX
 // assets (the first INDEX asset when none is); 0 without country or asset.

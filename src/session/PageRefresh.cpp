@@ -1,6 +1,7 @@
 #include "session/PageRefresh.h"
 
 #include "pages/FXHedgingPositions.h"
+#include "session/TrackBars.h"
 
 namespace session {
 
@@ -28,6 +29,9 @@ void RefreshModelGraphics(TViewState& view, TModelPages& pages) {
   ResetTrack(view.HistoryTrack, cMyExternFICYGraphicData.RankingRows.size());
   // The FX bar keeps its position; only its range follows the positions.
   view.FXTrack.ItemCount = static_cast<std::int32_t>(vExternFIGPFXHedgingPosition.size());
+  // The reloaded tables stand at their first row: the zone and FX tables
+  // follow their bars' kept positions, so thumb and rows agree.
+  FollowReloadedContent(view, pages);
 }
 
 }  // namespace session

@@ -15,7 +15,8 @@ namespace session {
 // then each heat-map track bar counts its model's closing-ranking rows, the
 // history track bar the FICY ranking-history rows (the last of the three
 // models); each stands at position 0 with no committed position. The FX
-// track bar counts the currency positions and keeps its position.
+// track bar counts the currency positions; the zone and FX bars keep their
+// positions (taken into their ranges) and their tables are scrolled there.
 void RefreshModelGraphics(TViewState& view, TModelPages& pages);
 
 }  // namespace session

@@ -96,7 +96,7 @@ const TModeRow kRowsAfterArrange[] = {
 const TModeRow kRowsAfterTitles[] = {
     {{G::IndicatorSupport}, "0      "},
     {{G::ServerStorageImage, G::FailureConnectionImage, G::FailureDownloadingOrSavingImage, G::SuccessImage,
-      G::MailSentImage, G::GoBackToWorkspaceButton, G::ParameterButton},
+      G::MailSentImage, G::GoBackToWorkspaceButton, G::DownloadDataButton, G::ParameterButton},
      "     0 "},
 };
 

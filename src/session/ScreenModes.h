@@ -108,7 +108,8 @@ struct TWindowScreen {
 // 5 progress, 6 spare; other values change only the intra-month title,
 // which every call ends with (shown when the date group shows and
 // intraMonth is set). Mode 3 calls arrangeTabsheets after the theme group
-// is shown and before the chart area is.
+// is shown and before the chart area is. The progress screen hides the
+// panel's three text buttons: a step they started is running.
 void SetScreenMode(TWindowScreen& screen, int mode, bool intraMonth,
                    const std::function<void()>& arrangeTabsheets = {});
 

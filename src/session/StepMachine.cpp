@@ -11,16 +11,16 @@ namespace session {
 namespace {
 
 constexpr std::array<TLauncher, 10> kLaunchers{{
-    {0, 0, "Checking your data storage, please wait", false},
-    {1, 1, "Checking your settings storage, please wait", false},
-    {2, -1, "Verifying server state, please wait", true},
-    {3, 0, "Verifying new available data from server, please wait", true},
-    {4, 0, "Synchronizing data, please wait", true},
-    {5, 0, "Synchronizing daily data, please wait", true},
-    {6, 0, "Downloading your work data, please wait", true},
-    {7, 1, "Downloading settings, please wait", true},
-    {8, 1, "Saving new settings, please wait", true},
-    {9, -1, "Calculating, please wait", true},
+    {0, 0, "Checking your data storage, please wait", false, false},
+    {1, 1, "Checking your settings storage, please wait", false, false},
+    {2, -1, "Verifying server state, please wait", true, true},
+    {3, 0, "Verifying new available data from server, please wait", true, true},
+    {4, 0, "Synchronizing data, please wait", true, true},
+    {5, 0, "Synchronizing daily data, please wait", true, true},
+    {6, 0, "Downloading your work data, please wait", true, false},
+    {7, 1, "Downloading settings, please wait", true, false},
+    {8, 1, "Saving new settings, please wait", true, false},
+    {9, -1, "Calculating, please wait", true, true},
 }};
 
 bool ContainsEmpty(const std::string& text) {

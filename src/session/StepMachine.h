@@ -15,6 +15,10 @@ struct TLauncher {
   std::int32_t DatabaseKind = -1;  // file connected before the start; -1 none
   const char* Text = "";           // progress text (mode 1)
   bool ProgressScreen = false;     // switches to the progress screen (mode 5)
+  // Closing the window aborts the step: a transfer (kinds 2 to 5) or the
+  // model calculation (9). The local steps (0, 1, 6, 7, 8: tables, work data,
+  // settings) take milliseconds and are let finish, so a save is never lost.
+  bool AbortsOnClose = false;
 };
 
 // Kinds 0..9 (a larger kind gives the settings-file launcher of kind 9's shape).

@@ -44,6 +44,11 @@ std::int64_t Travel(const TrackBarState& state) {
   return static_cast<std::int64_t>(state.ItemCount) - static_cast<std::int64_t>(state.PageSize);
 }
 
+// position kept in 0 .. max(0, ItemCount - PageSize).
+std::int32_t InRange(std::int64_t position, const TrackBarState& state) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, std::max<std::int64_t>(Travel(state), 0)));
+}
+
 const TRankingGraphic* RankingPage(const TModelPages& pages, TPageKind kind) {
   if (kind == TPageKind::EQSL) return &pages.EQSLGraphic;
   if (kind == TPageKind::FISL) return &pages.FISLGraphic;
@@ -159,8 +164,7 @@ double MoveTrackBarCursor(TrackBarState& state, std::int32_t mode, double y, con
     std::int64_t position = state.Position;
     if (y > geometry.CursorTop + geometry.CursorHeight) ++position;
     if (geometry.CursorTop > y) --position;
-    state.Position =
-        static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, std::max<std::int64_t>(Travel(state), 0)));
+    state.Position = InRange(position, state);
     return ClampAndSnap(state, geometry);
   }
   if (mode == 1) {
@@ -223,6 +227,15 @@ void ApplyTrackBar(TViewState& view, TModelPages& pages, TTrackBar bar) {
   WriteTrackBarPosition(view, pages, bar);
   TrackBarState& state = TrackBarRecord(view, bar);
   state.CommittedPosition = state.Position;
+}
+
+void FollowReloadedContent(TViewState& view, TModelPages& pages) {
+  for (TTrackBar bar : {TTrackBar::FIHeatMap, TTrackBar::EQHeatMap, TTrackBar::CYHeatMap, TTrackBar::History,
+                        TTrackBar::Zone, TTrackBar::FX}) {
+    TrackBarState& state = TrackBarRecord(view, bar);
+    state.Position = InRange(state.Position, state);
+    WriteTrackBarPosition(view, pages, bar);
+  }
 }
 
 TTrackBarOutcome PressTrackBar(TViewState& view, TModelPages& pages, TTrackBar sender, bool leftButton, double y,

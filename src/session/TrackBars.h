@@ -78,6 +78,13 @@ void ApplyTrackBar(TViewState& view, TModelPages& pages, TTrackBar bar);
 // The same without CommittedPosition (the chart drag's scroll).
 void WriteTrackBarPosition(TViewState& view, TModelPages& pages, TTrackBar bar);
 
+// After the pages reloaded their content (a calculation): every bar agrees
+// with what it scrolls again. Each Position is kept in 0 .. max(0, ItemCount
+// - PageSize) (the heat-map and history bars stand at 0 after the refresh,
+// the zone and FX bars keep theirs) and written to its widgets, whose reload
+// put them back to their first row.
+void FollowReloadedContent(TViewState& view, TModelPages& pages);
+
 // Press on the panel of `sender` (the window hides the value indicators
 // first). The sender's bar is pressed (ticks 0) whatever the button; with
 // the left button the bar of the selected view steps toward y and is

@@ -94,7 +94,7 @@ struct TStepContext {
   // Outputs.
   std::int32_t DataUpToDate = 1;    // kind 3: 1 nothing new, 0 new data
   double DailyDataStartDate = 0.0;  // kind 5: first stored daily row
-  double LatestDailyDate = 0.0;     // kind 5: last stored daily row
+  double LatestDailyDate = 0.0;     // kinds 5 and 6: last stored daily row (2.0: none)
   // Kind 5: the client's message when the server could not be read, or
   // ReadOnlyFileText() when the market-data file cannot be written, with
   // "so the new monthly data were not downloaded either" when the server

@@ -229,6 +229,9 @@ void LoadWorkData(TUpdateStep& step, TStepContext& context) {
     }
   }
   usMyExternUserSettings.InceptionDate = db.GetSeriesFirstDate("DATA", "USA", "EQINDEX");
+  // The intra-month date: the latest daily row the file holds (2.0 when
+  // none), also when no synchronisation ran before (a start without server).
+  context.LatestDailyDate = db.GetSeriesLastDate("DATA_BIS", kReferenceCountry, kReferenceAsset);
 }
 
 }  // namespace session

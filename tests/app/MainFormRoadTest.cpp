@@ -14,6 +14,7 @@
 #include "pages/FXHedgingPositions.h"
 #include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
+#include "session/WindowTexts.h"
 
 namespace {
 
@@ -150,6 +151,21 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     ExpectWorkspace(form);
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434 + 1);  // the poisoned row waits for a download
     EXPECT_EQ(form.Find("StartDateButtonTitle")->Text, "30 June 1990");  // stored by the second start
+    // No synchronisation ran: the intra-month date is the file's latest daily row, not day zero.
+    const double daily = static_cast<double>(
+        CountRows(market, "SELECT CAST(MAX(DATE) AS INTEGER) FROM DATA_BIS WHERE COUNTRYNAME='SOUTH AFRICA'"));
+    ASSERT_GT(daily, platform::EncodeDate(2000, 1, 1));
+    EXPECT_EQ(form.LatestDailyDate, daily);
+    QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+    apptest::WhenShowing(form.DateSelectionForm, [&form] {
+      EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.DateSelectionForm->IntraMonthButton));
+    });
+    EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("EndDateButtonTitle")));
+    EXPECT_TRUE(form.DateSelectionForm->IntraMonth);
+    EXPECT_EQ(form.Find("IntraMonthTitle")->Text, "[ " + session::DateTitle(daily) + " ]");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled.count() >= 2 && !form.StepRunning(); }, apptest::kRoadTimeoutMs));
+    EXPECT_TRUE(form.View.WorkspaceShown);
+    EXPECT_TRUE(form.Group(TWindowGroup::IntraMonthTitleSupport)->isVisibleTo(&form));
   }
 }
 
@@ -171,6 +187,48 @@ TEST(MainFormRoadTest, CancelledDownloadOnAnEmptyHomeOffersTheDownloadButton) {
   EXPECT_TRUE(form.Group(TWindowGroup::ConnectButtonSupport)->isVisibleTo(&form));
   EXPECT_FALSE(form.View.WorkspaceShown);
   apptest::SaveShot(form, "empty-database");
+}
+
+// "Download Data" leaves the panel once the download it started runs (a
+// second click finds nothing); closing the window then cuts the download at
+// once and stores nothing.
+TEST(MainFormRoadTest, DownloadDataButtonHidesWhileItsDownloadRunsAndCloseCutsIt) {
+  qvtest::TRunningServer server;
+  TempDir home;
+  const std::string market = home.UseAsHome("home") + "/QVDBV4.sqlite";
+  ScopedEnv host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Server().Port())).c_str());
+  app::TMainForm form;
+  apptest::TAnswerer answerer(form);
+  answerer.DownloadAnswer = false;
+  ASSERT_TRUE(apptest::RunToEnd(form));
+  app::TControl* button = form.Group(TWindowGroup::DownloadDataButton);
+  ASSERT_TRUE(button->isVisibleTo(&form));
+  const QPoint face = qttest::TWindowPointer(&form).PointOf(form.Find("DownloadDataButtonTitle"));
+
+  std::vector<int> started;
+  bool buttonShownDuringStep = false;
+  bool secondClickReached = false;
+  QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+  QObject::connect(&form, &app::TMainForm::StepStarted, [&](int kind) {
+    started.push_back(kind);
+    buttonShownDuringStep |= button->isVisibleTo(&form);
+    secondClickReached |=
+        static_cast<bool>(qttest::TWindowPointer(&form).Reaches(form.Find("DownloadDataButtonTitle"), face));
+    if (kind == 4) form.close();
+  });
+  EXPECT_TRUE(qttest::TWindowPointer(&form).ClickOn(form.Find("DownloadDataButtonTitle")));
+  EXPECT_EQ(answerer.SignIns, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, apptest::kRoadTimeoutMs));
+  ASSERT_FALSE(started.empty());
+  EXPECT_EQ(started.back(), 4);
+  EXPECT_FALSE(buttonShownDuringStep);
+  EXPECT_FALSE(secondClickReached);
+  EXPECT_EQ(form.Step.Kind, 4);
+  // Ended failed by the close, or by the request it cut.
+  EXPECT_TRUE(form.Step.ErrorText == session::kStepAbortedText || form.Step.ErrorText == "Connection to server failed")
+      << form.Step.ErrorText;
+  EXPECT_EQ(handled.last().front().toInt(), 4);  // nothing ran after the cut download
+  EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 0);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "dialogs/PwdRequestForm.h"
 #include "platform/DateTime.h"
 #include "server/ServerTestSupport.h"
+#include "session/TrackBarContent.h"
 #include "session/WindowTexts.h"
 
 namespace {
@@ -506,6 +507,107 @@ TEST_F(MainFormTabsTest, ClicksArrowsAndBarsChangeNothingWhileAStepRuns) {
   EXPECT_EQ(Control("VZoneTrackBarCursor")->y(),
             std::lround(v.ZoneTrack.Position * r / (v.ZoneTrack.ItemCount - v.ZoneTrack.PageSize)));
   EXPECT_TRUE(Shown(TWindowGroup::VZoneTrackBarMainSupport));
+}
+
+// After a recalculation each of the six track bars and what it scrolls agree:
+// the heat-map and history bars are back at their first item with their
+// content, the zone and FX bars keep their item and their tables show it;
+// then a click in the trough above the FX thumb scrolls the table up one row.
+TEST_F(MainFormTabsTest, AfterARecalculationEveryTrackBarAgreesWithItsContent) {
+  struct TBar {
+    TTrackBar Bar;
+    const char* Stem;
+    int Main, Sub;  // the model whose views hold the bar
+  };
+  const TBar bars[] = {
+      {TTrackBar::FIHeatMap, "VFIHeatMapTrackBar", 2, 1}, {TTrackBar::EQHeatMap, "VEQHeatMapTrackBar", 1, 1},
+      {TTrackBar::CYHeatMap, "VCYHeatMapTrackBar", 2, 2}, {TTrackBar::History, "VHistoryTrackBar", 1, 1},
+      {TTrackBar::Zone, "VZoneTrackBar", 0, 0},           {TTrackBar::FX, "VFXTrackBar", 0, 0}};
+  const auto reachBar = [](const TBar& b) {
+    for (const session::TViewTableEntry& e : F().View.ViewTable) {
+      if (e.MainTab != b.Main || e.SubIndex != b.Sub) continue;
+      Reach(e);
+      if (session::TrackBarOfSelectedView(F().View, Pages()).Bar == b.Bar) return true;
+    }
+    return false;
+  };
+  const auto cursorY = [](const TBar& b) {
+    const session::TrackBarState& state = session::TrackBarRecord(F().View, b.Bar);
+    const double r =
+        Control(std::string(b.Stem) + "Guide")->height() - Control(std::string(b.Stem) + "Cursor")->height();
+    const std::int32_t d = state.ItemCount - state.PageSize;
+    return d > 0 ? static_cast<int>(std::lround(state.Position * r / d)) : 0;
+  };
+  // Every bar dragged to its last item.
+  std::vector<std::int32_t> last;
+  for (const TBar& b : bars) {
+    SCOPED_TRACE(b.Stem);
+    ASSERT_TRUE(reachBar(b));
+    session::TrackBarState& state = session::TrackBarRecord(F().View, b.Bar);
+    const double guide = Control(std::string(b.Stem) + "Guide")->height();
+    Pointer().Wait(qttest::TWindowPointer::ApartMs());
+    Pointer().Press(OnBar(b.Bar, guide - 2));
+    for (int tick = 0; tick < 6; ++tick) F().OnFormTimer(&F().MainTimer);
+    Pointer().Move(OnBar(b.Bar, guide + 40));
+    Pointer().Release(OnBar(b.Bar, guide + 40));
+    ASSERT_GT(state.Position, 0);
+    ASSERT_EQ(state.Position, state.ItemCount - state.PageSize);
+    last.push_back(state.Position);
+  }
+
+  ASSERT_TRUE(F().StartCalculation());
+  ASSERT_TRUE(QTest::qWaitFor([] { return !F().StepRunning() && F().View.WorkspaceShown; }, apptest::kRoadTimeoutMs));
+  for (std::size_t i = 0; i < std::size(bars); ++i) {
+    const TBar& b = bars[i];
+    SCOPED_TRACE(b.Stem);
+    const std::int32_t position = session::TrackBarRecord(F().View, b.Bar).Position;
+    const bool kept = b.Bar == TTrackBar::Zone || b.Bar == TTrackBar::FX;
+    EXPECT_EQ(position, kept ? last[i] : 0);
+    EXPECT_EQ(Control(std::string(b.Stem) + "Cursor")->y(), cursorY(b));
+    for (const std::int32_t shown : sessiontest::Scrolled(Pages(), b.Bar)) EXPECT_EQ(shown, position);
+  }
+
+  const TBar& fx = bars[5];
+  ASSERT_TRUE(reachBar(fx));
+  const std::int32_t before = F().View.FXTrack.Position;
+  ASSERT_GT(before, 0);
+  ASSERT_GT(Control("VFXTrackBarCursor")->y(), 2);
+  Pointer().Click(OnBar(TTrackBar::FX, 1.0));
+  EXPECT_EQ(F().View.FXTrack.Position, before - 1);
+  EXPECT_EQ(Control("VFXTrackBarCursor")->y(), cursorY(fx));
+  for (const std::int32_t shown : sessiontest::Scrolled(Pages(), TTrackBar::FX)) EXPECT_EQ(shown, before - 1);
+}
+
+// Each date dialog takes the keyboard focus as it opens: Escape, arriving at
+// the window as the system delivers a key, cancels it at once (also when it
+// opens again) and nothing is saved or recalculated.
+TEST_F(MainFormTabsTest, DateDialogsTakeTheFocusSoEscapeCancelsAtOnce) {
+  TDateSelectionForm* dialog = F().DateSelectionForm;
+  const double inception = usMyExternUserSettings.InceptionDate;
+  const double end = usMyExternUserSettings.EndDate;
+  for (const char* button : {"StartDateButtonTitle", "EndDateButtonTitle", "StartDateButtonTitle"}) {
+    SCOPED_TRACE(button);
+    bool shown = false;
+    QWidget* focused = nullptr;
+    bool escaped = false;
+    apptest::WhenShowing(dialog, [&] {
+      shown = true;
+      focused = F().focusWidget();  // where the window hands its keys
+      QTest::keyClick(F().windowHandle(), Qt::Key_Escape);
+      escaped = !dialog->Showing() || dialog->ModalResult != 0;
+      if (!escaped) dialog->SetModalResult(3);  // not cancelled by the key: end it all the same
+    });
+    ASSERT_NO_FATAL_FAILURE(Click(button));
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(focused == dialog || (focused != nullptr && dialog->isAncestorOf(focused)))
+        << (focused != nullptr ? focused->objectName().toStdString() : "no focus");
+    EXPECT_TRUE(escaped);
+    EXPECT_EQ(dialog->ModalResult, 2);
+    EXPECT_FALSE(dialog->Showing());
+    EXPECT_FALSE(F().StepRunning());
+    EXPECT_EQ(usMyExternUserSettings.InceptionDate, inception);
+    EXPECT_EQ(usMyExternUserSettings.EndDate, end);
+  }
 }
 
 // ---- where the window finds its controls

@@ -564,4 +564,53 @@ TEST_F(ParameterDialogTest, RestartLoadsSavedSettingsAndSurvivesDamagedValues) {
   EXPECT_EQ(SettingsTables(SettingsFile()), damaged);
 }
 
+// "Apply & Save" and at once a close of the window: the local save runs to
+// its end (only transfers and the calculation are cut), so the file holds
+// the new values once the window has closed, and the calculation never starts.
+TEST(ParameterDialogCloseTest, ApplyAndSaveThenCloseKeepsTheNewSettings) {
+  apptest::TSampleWorkspace workspace;
+  ASSERT_TRUE(workspace.Ready) << workspace.Form->Screen.MessageContent;
+  app::TMainForm& form = *workspace.Form;
+  qttest::TWindowPointer pointer(&form);
+  const std::string file = (fs::path(workspace.Folder) / "USDBV4.sqlite").string();
+  ASSERT_TRUE(pointer.ClickOn(form.Find("MainTabsheet_1")));
+  ASSERT_TRUE(pointer.ClickOn(form.Find("SetParametersButton")));
+  TParameterSelectionForm& dialog = *form.ParameterSelectionForm;
+  ASSERT_TRUE(pointer.ClickOn(dialog.USForm_4->findChild<QWidget*>("ValueDownControl_1")));
+  const auto before = SettingsTables(file);
+
+  QSignalSpy handled(&form, &app::TMainForm::StepHandled);
+  ASSERT_TRUE(pointer.ClickOn(dialog.ApplySaveButton));
+  ASSERT_TRUE(form.StepRunning());
+  ASSERT_EQ(form.Step.Kind, 8);
+  const TUserSettings applied = usMyExternUserSettings;
+  form.close();
+  EXPECT_TRUE(form.isVisible());  // the save ends first
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, apptest::kRoadTimeoutMs));
+  EXPECT_EQ(form.Step.Kind, 8);
+  EXPECT_EQ(form.Step.ErrorText, "");
+  ASSERT_EQ(handled.count(), 1);
+  EXPECT_EQ(handled.front().front().toInt(), 8);
+
+  const auto after = SettingsTables(file);
+  EXPECT_NE(after.at("USER_GLOBALPORTFOLIO_SETTINGS"), before.at("USER_GLOBALPORTFOLIO_SETTINGS"));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db,
+                               "SELECT MAXEQVSFIALLOCATION,MINEQVSFIALLOCATION,QVTRUSTLEVEL,BLTRUSTLEVEL,SLTRUSTLEVEL "
+                               "FROM USER_GLOBALPORTFOLIO_SETTINGS",
+                               -1, &statement, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+  const double stored[] = {sqlite3_column_double(statement, 0), sqlite3_column_double(statement, 1),
+                           sqlite3_column_double(statement, 2), sqlite3_column_double(statement, 3),
+                           sqlite3_column_double(statement, 4)};
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  const double wanted[] = {applied.MaxEqVsFiAllocation, applied.MinEqVsFiAllocation, applied.QVTrustLevel,
+                           applied.BLTrustLevel, applied.SLTrustLevel};
+  for (std::size_t i = 0; i < std::size(wanted); ++i) EXPECT_DOUBLE_EQ(stored[i], wanted[i]) << i;
+}
+
 }  // namespace

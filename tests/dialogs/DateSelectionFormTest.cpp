@@ -159,4 +159,23 @@ TEST_F(DateSelectionFormTest, IntraMonthChoiceSetAndCleared) {
   EXPECT_EQ(Form.ModalResult, 2);
 }
 
+// Escape as the system delivers it (to the focus of the active window)
+// cancels each showing at once, also after the window took the focus back.
+TEST_F(DateSelectionFormTest, EveryShowingTakesTheFocusSoEscapeCancels) {
+  for (const bool isStart : {true, false, true}) {
+    SCOPED_TRACE(isStart);
+    Main.Window.setFocusPolicy(Qt::StrongFocus);
+    Main.Window.setFocus();  // a click on the window between two showings
+    QWidget* focused = nullptr;
+    WhenShown([&] {
+      focused = Main.Window.focusWidget();  // where the window hands its keys
+      QTest::keyClick(Main.Window.windowHandle(), Qt::Key_Escape);
+      if (Form.ModalResult == 0) Form.SetModalResult(3);  // the key went elsewhere
+    });
+    EXPECT_FALSE(ShowDateSelectionForm(&Form, kMax, kMin, kMax, isStart));
+    EXPECT_EQ(Form.ModalResult, 2);
+    EXPECT_EQ(focused, &Form);
+  }
+}
+
 }  // namespace

@@ -50,6 +50,12 @@ TEST(DateButtonsTest, ChosenEndDate) {
   EXPECT_EQ(intra.EndDate, d[70]);
   EXPECT_EQ(intra.EndTitle + intra.IntraMonthTitle, "31 May 2008[ 14 May 2008 ]");
   EXPECT_EQ(intra.EndColour, 0xFFF46075u);
+  // No daily row in the local file (2.0), or none read yet (day 0): no date, never "30 December 1899".
+  for (const double none : {kMissingDate, 0.0}) {
+    const TEndDateResult noDaily = ApplyEndDate(d, d[60], true, intraMonthEnd, none, d[70]);
+    EXPECT_TRUE(noDaily.Accepted && noDaily.IntraMonthVisible);
+    EXPECT_EQ(noDaily.IntraMonthTitle, "") << none;
+  }
 
   const TEndDateResult monthly = ApplyEndDate(d, d[60], false, intraMonthEnd, latestDaily, d[70]);
   EXPECT_EQ(monthly.EndDate, d[60]);

@@ -36,6 +36,8 @@ TEST(ScreenModesTest, ModeTableRows) {
       {G::MainTitle_3, "000100-"},
       {G::IndicatorSupport, "0------"},
       {G::ParameterButton, "-----0-"},
+      {G::DownloadDataButton, "-----0-"},
+      {G::GoBackToWorkspaceButton, "-----0-"},
       {G::SpinnerImage, "-------"},
   };
   for (bool start : {true, false}) {

@@ -113,6 +113,8 @@ TEST(StepMachineTest, LaunchersOpenTheirFileAndShowTheirText) {
     EXPECT_EQ(launcher.Kind, kind);
     EXPECT_EQ(launcher.DatabaseKind, files[kind]) << kind;
     EXPECT_EQ(launcher.ProgressScreen, kind >= 2) << kind;
+    // Closing aborts transfers and the calculation, never a local step (a save among them).
+    EXPECT_EQ(launcher.AbortsOnClose, (kind >= 2 && kind <= 5) || kind == 9) << kind;
     EXPECT_NE(std::string(launcher.Text).find(", please wait"), std::string::npos);
   }
   EXPECT_STREQ(session::LauncherOf(4).Text, "Synchronizing data, please wait");

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "TrackBarContent.h"
 #include "session/TrackBars.h"
 
 namespace session {
@@ -95,36 +96,7 @@ std::int32_t& CurrentView(TModelPages& p, std::int32_t mainTab, std::int32_t sub
   return none;
 }
 
-// What the widgets a bar scrolls show first: ScrollPosition, or the number of
-// the first entry of the loaded heat-map page (-1 when none is loaded).
-std::vector<std::int32_t> Scrolled(TModelPages& p, TTrackBar bar) {
-  const auto firstEntry = [](const TRankingGraphic& page) {
-    const auto& entries = page.BulletList.Entries();
-    return entries.empty() ? -1 : std::stoi(entries[0].Labels[0].substr(1));
-  };
-  switch (bar) {
-    case TTrackBar::Zone:
-      return {p.MYGPGraphic.RankingTable.ScrollPosition(), p.MYGPGraphic.SecondRankingTable.ScrollPosition(),
-              p.EQGPGraphic.RankingTable.ScrollPosition(), p.FIGPGraphic.RankingTable.ScrollPosition()};
-    case TTrackBar::FX:
-      return {p.MYGPGraphic.HedgingTable.ScrollPosition(), p.EQGPGraphic.HedgingTable.ScrollPosition(),
-              p.FIGPGraphic.HedgingTable.ScrollPosition()};
-    case TTrackBar::History:  // EQBL's 8 rows leave nothing to scroll
-      return {p.EQSLGraphic.RankingChart.ScrollPosition(),     p.EQSLGraphic.SelectionChart.ScrollPosition(),
-              p.FISLGraphic.RankingChart.ScrollPosition(),     p.FISLGraphic.SelectionChart.ScrollPosition(),
-              p.FICYGraphic.RankingChart.ScrollPosition(),     p.FICYGraphic.SelectionChart.ScrollPosition(),
-              p.EQQVGraphic.GroupHistoryChart.ScrollPosition()};
-    case TTrackBar::EQHeatMap:
-      return {firstEntry(p.EQSLGraphic)};
-    case TTrackBar::FIHeatMap:
-      return {firstEntry(p.FISLGraphic)};
-    case TTrackBar::CYHeatMap:
-      return {firstEntry(p.FICYGraphic)};
-    case TTrackBar::None:
-      break;
-  }
-  return {};
-}
+using sessiontest::Scrolled;
 
 TEST(TrackBarsTest, StepAndFollowClampAndSnap) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -340,6 +312,49 @@ TEST(TrackBarsTest, HistoryBarCountsTheRowsOfTheHistoryShown) {
     EXPECT_EQ(view.HistoryTrack.ItemCount, c.rows);
     EXPECT_EQ(view.HistoryTrack.Position, std::max(c.rows - 16, 0));
     EXPECT_DOUBLE_EQ(end.CursorTop, c.rows > 16 ? 180.0 : 0.0);
+  }
+}
+
+// A reload puts every widget back on its first row: each bar's position,
+// taken into its range, is written back, so thumb and rows agree.
+TEST(TrackBarsTest, ReloadedContentFollowsEveryBarsPosition) {
+  struct Case {
+    TTrackBar Bar;
+    std::int32_t ItemCount, Position, Kept;
+  };
+  // 24 heat-map entries of 6, 40 history rows of 16, 46 zone rows and 28 FX rows of 16.
+  const Case cases[] = {{TTrackBar::EQHeatMap, 24, 0, 0}, {TTrackBar::FIHeatMap, 24, 30, 18},
+                        {TTrackBar::CYHeatMap, 24, 5, 5}, {TTrackBar::History, 40, 9, 9},
+                        {TTrackBar::Zone, 46, 25, 25},    {TTrackBar::FX, 28, 20, 12},
+                        {TTrackBar::FX, 28, -3, 0},       {TTrackBar::FX, 10, 7, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.Bar) << " at " << c.Position);
+    TPagesWithData data;
+    TModelPages& p = *data.Pages;
+    TViewState view = ShownView(0, 0);
+    TrackBarState& state = TrackBarRecord(view, c.Bar);
+    state.ItemCount = c.ItemCount;
+    state.Position = c.Position;
+    for (int bar = 0; bar < 6; ++bar) {
+      if (static_cast<TTrackBar>(bar) == c.Bar) continue;
+      TrackBarRecord(view, static_cast<TTrackBar>(bar)).Position = 3;
+    }
+    // The reload: every table on its first row (the FX tables hold ItemCount
+    // rows); the history charts stand at 0 and no heat-map page is loaded.
+    std::vector<TFXHedgingPosition> fx(static_cast<std::size_t>(c.Bar == TTrackBar::FX ? c.ItemCount : 28));
+    for (TFXHedgingTable* t : {&p.MYGPGraphic.HedgingTable, &p.EQGPGraphic.HedgingTable, &p.FIGPGraphic.HedgingTable})
+      t->SetData(fx);
+    for (TCountryRankingTable* t : {&p.MYGPGraphic.RankingTable, &p.MYGPGraphic.SecondRankingTable,
+                                    &p.EQGPGraphic.RankingTable, &p.FIGPGraphic.RankingTable})
+      t->SetData(RankingRows(), true, "A", "B");
+
+    FollowReloadedContent(view, p);
+    EXPECT_EQ(state.Position, c.Kept);
+    for (int bar = 0; bar < 6; ++bar) {
+      const auto which = static_cast<TTrackBar>(bar);
+      const std::int32_t position = TrackBarRecord(view, which).Position;
+      for (const std::int32_t shown : Scrolled(p, which)) EXPECT_EQ(shown, position) << "bar " << bar;
+    }
   }
 }
 

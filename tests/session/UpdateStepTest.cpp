@@ -13,6 +13,7 @@
 #include "data/RegistrySettings.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "session/DateButtons.h"
 #include "session/StepMachine.h"
 
 namespace {
@@ -294,6 +295,27 @@ TEST(LoadWorkData, LoadsInDisplayOrderWithTheLeadingAssetsFirst) {
   ASSERT_EQ(vptMyExternPortfolioTemplateList.size(), 2u);
   EXPECT_EQ(vptMyExternPortfolioTemplateList[0].Weights, (std::vector<double>{0.5, 0.5}));
   EXPECT_EQ(usMyExternUserSettings.InceptionDate, EncodeDate(2000, 1, 31));
+}
+
+// The intra-month date comes from the local file also when no daily
+// synchronisation ran (a start without server): its latest daily reference
+// row, or no date when it holds none.
+TEST(LoadWorkData, GivesTheLatestLocalDailyDate) {
+  for (const bool daily : {true, false}) {
+    SCOPED_TRACE(daily);
+    TStepBench bench;
+    FillWorkData(bench, 40);
+    if (daily) {
+      bench.Db.InsertSeriesRows("DATA_BIS",
+                                {Row("SOUTH AFRICA", "EQINDEX", EncodeDate(2026, 3, 12), 5.0),
+                                 Row("SOUTH AFRICA", "EQINDEX", EncodeDate(2026, 3, 11), 4.0)},
+                                nullptr);
+    }
+    bench.Context.LatestDailyDate = 0.0;
+    ASSERT_EQ(bench.Run(6).ErrorText, "");
+    EXPECT_EQ(bench.Context.LatestDailyDate, daily ? EncodeDate(2026, 3, 12) : kMissingDate);
+    EXPECT_EQ(session::IntraMonthTitle(bench.Context.LatestDailyDate), daily ? "[ 12 March 2026 ]" : "");
+  }
 }
 
 TEST(LoadWorkData, NamesTheFirstMissingPiece) {
