@@ -22,6 +22,8 @@ constexpr platform::TAlphaColor kBoxStroke = 0xFFC5D2DD;
 constexpr platform::TAlphaColor kTextColour = 0xFF4C4C4E;
 constexpr platform::TAlphaColor kShiftIndicatorColour = 0xFF708CD5;
 constexpr int kShiftIndicatorSize = 12;
+// The pages give the top left of a 16-unit square for the shift indicator; it is centred in it.
+constexpr float kShiftSlotInset = (16.0f - static_cast<float>(kShiftIndicatorSize)) * 0.5f;
 
 // Offsets of the supports from their widget's anchor.
 constexpr float kTableSupportOffset = -40.0f;
@@ -360,7 +362,7 @@ void TChartArea::UpdateShiftIndicator() {
     visible = page.HasNextItem();
     if (visible) at = page.GetCurrentItem();
   });
-  if (visible) ShiftIndicator->move(qRound(at.X), qRound(at.Y));
+  if (visible) ShiftIndicator->move(qRound(at.X + kShiftSlotInset), qRound(at.Y + kShiftSlotInset));
   SetVisible(ShiftIndicator, visible);
 }
 

@@ -4,6 +4,8 @@
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWindow>
 #include <algorithm>
@@ -40,6 +42,9 @@ void Place(QWidget* widget, const session::TRectGeometry& rect) {
   widget->setGeometry(static_cast<int>(rect.X), static_cast<int>(rect.Y), static_cast<int>(rect.Width),
                       static_cast<int>(rect.Height));
 }
+
+session::TScreenRect ToScreenRect(const QRect& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+QRect ToQRect(const session::TScreenRect& rect) { return {rect.X, rect.Y, rect.Width, rect.Height}; }
 
 }  // namespace
 
@@ -136,7 +141,8 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent), Pages_(std::make_unique
   Context.Reporter = &reporter;
   Context.Registry = &Registry_;
   TransportFactory_ = [] { return std::make_unique<platform::CurlTransport>(); };
-  resize(session::kReferenceWidth, session::kReferenceHeight);
+  QScreen* start = QGuiApplication::screenAt(QCursor::pos());
+  PlaceOnScreen(start != nullptr ? start : QGuiApplication::primaryScreen());
 }
 
 TMainForm::~TMainForm() {
@@ -583,6 +589,31 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   Database_.reset();
   Transport_.reset();
   event->accept();
+}
+
+void TMainForm::PlaceOnScreen(QScreen* target) {
+  if (target == nullptr) {
+    resize(session::kReferenceWidth, session::kReferenceHeight);
+    return;
+  }
+  setScreen(target);
+  setGeometry(ToQRect(session::ChooseWindowGeometry(ToScreenRect(target->availableGeometry()))));
+}
+
+void TMainForm::SetMaximised(bool maximise) {
+  const QScreen* on = screen();
+  const session::TScreenRect available = ToScreenRect(on != nullptr ? on->availableGeometry() : geometry());
+  const QRect target = ToQRect(session::WindowStateGeometry(Placement_, maximise, ToScreenRect(geometry()), available));
+  if (maximise)
+    showMaximized();
+  else
+    showNormal();
+  if (geometry() == target) return;
+  // A display without a window manager keeps the window where it was: the
+  // window takes the geometry itself. Setting a geometry drops the widget's
+  // maximised flag, so the state is asked for again.
+  setGeometry(target);
+  if (maximise && !isMaximized()) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TMainForm::changeEvent(QEvent* event) {

@@ -28,6 +28,7 @@
 #include "session/TrackBars.h"
 #include "session/ViewState.h"
 #include "session/WindowLayout.h"
+#include "session/WindowPlacement.h"
 
 namespace platform {
 class HttpTransport;
@@ -42,6 +43,7 @@ class TQuestionForm;
 class TDateSelectionForm;
 class TCurrencySelectionForm;
 class TParameterSelectionForm;
+class QScreen;
 
 namespace app {
 
@@ -109,6 +111,9 @@ class TMainForm : public QWidget {
 
   void ShowProgressMessage(int mode, const std::string& text, bool failed);
   void SetScreenMode(int mode);
+  // Puts the window on the screen at the opening geometry for its available
+  // area (the constructor does it on the screen under the pointer).
+  void PlaceOnScreen(QScreen* target);
   // The window's image buttons (null sender: back to the workspace).
   void OnButtonClick(TControl* sender);
   // The date buttons and the panel's text buttons.
@@ -199,6 +204,9 @@ class TMainForm : public QWidget {
   TControl* AddTextButton(QWidget* parent, const char* name, const char* titleName, const char* title);
   void OnFormResize();
   void ApplyGeometry();
+  // Asks for the maximised or normal state, then sets the geometry that
+  // state has on the window's screen when the window system did not.
+  void SetMaximised(bool maximise);
   void ApplyScreen();
   // SetScreenMode without applying the screen to the controls.
   void SetScreenState(int mode);
@@ -250,6 +258,7 @@ class TMainForm : public QWidget {
   std::array<double, 6> TrackCursorY_{};      // each cursor's Y as placed (window order)
   std::array<bool, 6> TrackSupportPlaced_{};  // placed by the chart pass at least once
   QPoint DragOffset_;
+  session::TWindowPlacement Placement_;
 };
 
 }  // namespace app

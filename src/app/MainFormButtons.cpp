@@ -79,7 +79,7 @@ void TMainForm::OnButtonClick(TControl* sender) {
   }
   RestoreMaximizedOnDeactivate = name == "MinimizeButton" && isMaximized();
   if (name == "MinimizeButton") showMinimized();
-  if (name == "MaximizeOrRestoreButton") isMaximized() ? showNormal() : showMaximized();
+  if (name == "MaximizeOrRestoreButton") SetMaximised(!isMaximized());
   if (name == "MinimizeButton" || name == "MaximizeOrRestoreButton") OnFormResize();
   TControl* maximize = Find("MaximizeOrRestoreButton");
   maximize->setProperty("glyph", static_cast<int>(isMaximized() ? TGlyph::Restore : TGlyph::Maximize));

@@ -20,6 +20,8 @@ constexpr float kPanelLeft = 288.0f;
 constexpr float kPanelInset = 576.0f;
 // Gap between two stacked choice panels.
 constexpr float kChoiceGap = 25.0f;
+// An indicator panel draws its boxes 2 above its top: the first panel starts 2 down so they are not cut.
+constexpr float kIndicatorTop = 2.0f;
 
 // Runs one stage of Update; a stage that throws leaves what it filled so far
 // and the later stages still run.
@@ -184,12 +186,12 @@ void TMYGPGraphic::Layout(platform::Canvas& canvas, float width, float height, f
     case 0: {
       const float panelWidth = width - kPanelInset;
       // Indicator panels stack down from the top, each overlapping the one
-      // above by half a text height: top k x (h - 0.5 x T).
-      MacroeconomyPanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth, height);
+      // above by half a text height: top 2 + k x (h - 0.5 x T).
+      MacroeconomyPanel.Layout(canvas, kPanelLeft, kIndicatorTop, panelWidth, height);
       const float step = MacroeconomyPanel.ViewArea().Height - 0.5f * canvas.TextHeight("X");
-      BehavioralFinancePanel.Layout(canvas, kPanelLeft, step, panelWidth, height);
-      MonetaryPolicyPanel.Layout(canvas, kPanelLeft, 2.0f * step, panelWidth, height);
-      LiquidityPanel.Layout(canvas, kPanelLeft, 3.0f * step, panelWidth, height);
+      BehavioralFinancePanel.Layout(canvas, kPanelLeft, kIndicatorTop + step, panelWidth, height);
+      MonetaryPolicyPanel.Layout(canvas, kPanelLeft, kIndicatorTop + 2.0f * step, panelWidth, height);
+      LiquidityPanel.Layout(canvas, kPanelLeft, kIndicatorTop + 3.0f * step, panelWidth, height);
       // Choice panels sit on the bottom of their area and stack upwards, 25 apart.
       EquityBondChoicePanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth, height);
       BondChoicePanel.Layout(canvas, kPanelLeft, 0.0f, panelWidth,

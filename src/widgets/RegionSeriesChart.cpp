@@ -292,7 +292,9 @@ void TRegionSeriesChart::Draw(platform::Canvas& canvas, float selectedValue) {
       const float x = GridLeft_ - titleWidth;
       const float y = DateAxis_.Top + DateAxis_.Height - 0.707f * 0.5f * gauge;
       widgets::WriteText(canvas, {x, y, x + titleWidth, y + titleHeight}, kTitle, 1);
-      TitlePoint_ = {x + (titleWidth - 16.0f) * 0.5f, y + titleHeight * 0.5f - 2.0f};
+      // The 16-unit shift control stands left of the title, 4 apart, centred on its line:
+      // (x - 16 - 4, y + (title height - 16) / 2), so it never covers the title.
+      TitlePoint_ = {x - kTitleControlSize - 4.0f, y + (titleHeight - kTitleControlSize) * 0.5f};
     }
 
     const std::string* previousRegion = nullptr;

@@ -70,6 +70,9 @@ class TRegionSeriesChart {
   // Extent of what Layout placed (title, region boxes, grid, text columns,
   // legend); SpanTop and SpanBottom are 0.
   TViewArea ViewArea() const { return Extent_; }
+  // Top left of the square of side kTitleControlSize beside the "(Month End)"
+  // title where the main window puts its shift control; set when the title is drawn.
+  static constexpr float kTitleControlSize = 16.0f;
   platform::TPointF TitlePoint() const { return TitlePoint_; }
 
   std::int32_t Mode() const { return Mode_; }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cctype>
 #include <functional>
 #include <memory>
@@ -25,6 +26,12 @@
 #include "support/WindowPointer.h"
 
 namespace apptest {
+
+// The screens of the offscreen platform (AppTestEnvironment.cpp), in the
+// virtual desktop: the reference screen first (primary), then the smallest
+// and a large one to its right.
+inline const std::array<QRect, 3> kTestScreens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1728, 972),
+                                               QRect(3648, 0, 2560, 1440)};
 
 // How long a whole road (download, load, nine models) may take in a sanitizer build.
 inline constexpr int kRoadTimeoutMs = 600000;

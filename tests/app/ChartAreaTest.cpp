@@ -94,8 +94,12 @@ class ChartAreaTest : public ::testing::Test {
     const auto it = std::find_if(views.begin(), views.end(),
                                  [&](const pagefixture::TPageView& v) { return v.Kind == kind && v.View == view; });
     ASSERT_NE(it, views.end());
-    pagefixture::SelectPageView(pages, *it);
-    ASSERT_EQ(pagefixture::CurrentView(pages, kind), view);
+    ShowView(*it, pages);
+  }
+  void ShowView(const pagefixture::TPageView& pageView, TModelPages& pages = *Pages) {
+    const TPageKind kind = pageView.Kind;
+    pagefixture::SelectPageView(pages, pageView);
+    ASSERT_EQ(pagefixture::CurrentView(pages, kind), pageView.View);
     const TTab tab = TabOf(kind);
     View.SelectedMainTab = tab.Main;
     View.GlobalSubIndex = tab.Main == 0 ? 0 : -1;
@@ -413,7 +417,7 @@ TEST_F(ChartAreaTest, DragShiftsCursorsAndDoubleClickResets) {
   }
   apptest::SaveShot(*Area, "chart_area_shifted");
   const platform::TPointF item = Pages->MYGPGraphic.GetCurrentItem();
-  EXPECT_EQ(Area->ShiftIndicator->pos(), QPoint(qRound(item.X), qRound(item.Y)));
+  EXPECT_EQ(Area->ShiftIndicator->pos(), QPoint(qRound(item.X + 2.0f), qRound(item.Y + 2.0f)));  // centred in 16
 
   QSignalSpy resets(Area.get(), &TChartArea::TrackBarsReset);
   View.ZoneTrack.Position = 7;
@@ -428,6 +432,81 @@ TEST_F(ChartAreaTest, DragShiftsCursorsAndDoubleClickResets) {
   EXPECT_EQ(View.PaintPhase, 2);
   Area->repaint();
   EXPECT_FALSE(Area->ShiftIndicator->isVisible());
+}
+
+// After a horizontal drag on every view, the shift indicator lies inside
+// the chart area on the page's background: it covers no text (the
+// "(Month End)" title of the heat maps and bar charts) and no drawing.
+TEST_F(ChartAreaTest, ShiftIndicatorCoversNothingOfThePage) {
+  int shown = 0;
+  for (const pagefixture::TPageView& pageView : pagefixture::ReachableViews()) {
+    ShowView(pageView);
+    bool hasNext = true;
+    Pages->WithPage(pageView.Kind, [&](auto& page) {
+      const TViewArea range = page.GetViewRange();
+      const QPointF at(range.Left + range.Width * 0.5, range.Top + range.Height * 0.5);
+      Press(at);
+      Drag(at + QPointF(40.0, 0.0));
+      Release(at + QPointF(40.0, 0.0));
+      hasNext = page.HasNextItem();
+    });
+    Area->repaint();
+    if (!hasNext) continue;
+    ASSERT_TRUE(Area->ShiftIndicator->isVisible()) << pageView.Name;
+    ++shown;
+    const QRect marker = Area->ShiftIndicator->geometry();
+    EXPECT_TRUE(Area->rect().contains(marker)) << pageView.Name;
+    const QImage& drawing = Area->ShownImage();
+    int ink = 0;
+    for (int y = marker.top() - 1; y <= marker.bottom() + 1; ++y)
+      for (int x = marker.left() - 1; x <= marker.right() + 1; ++x)
+        if (drawing.rect().contains(x, y) && drawing.pixel(x, y) != claApplicationBkgColor) ++ink;
+    EXPECT_EQ(ink, 0) << pageView.Name << ": the indicator at (" << marker.x() << ", " << marker.y()
+                      << ") covers drawn pixels";
+    if (pageView.Name == "EQBL_v01") apptest::SaveShot(*Area, "chart_area_heat_map_shifted");
+  }
+  EXPECT_GE(shown, 5);
+}
+
+// The value box and its markers stay inside the chart area for every view
+// that gives values, wherever the pointer rests on its plot, with the chart
+// area of the smallest, the reference and a large window (the box stands
+// above the first marker; near the top of the area it must not be cut).
+TEST_F(ChartAreaTest, ValueIndicatorsStayInsideTheChartArea) {
+  for (const QSize window : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    const pagefixture::TChartArea size = pagefixture::ChartArea(window.width(), window.height());  // sets the ratios
+    Window->resize(qRound(size.Width) + 2 * kMargin, qRound(size.Height) + 2 * kMargin);
+    Area->setGeometry(kMargin, kMargin, qRound(size.Width), qRound(size.Height));
+    int shown = 0;
+    for (const pagefixture::TPageView& pageView : pagefixture::ReachableViews()) {
+      ShowView(pageView);
+      TViewArea range;
+      bool givesValues = false;
+      Pages->WithPage(pageView.Kind, [&](auto& page) {
+        givesValues = page.ViewHasFeature(0);
+        range = page.GetViewRange();
+      });
+      if (!givesValues) continue;
+      for (double fx = 0.02; fx < 1.0; fx += 0.12) {
+        for (double fy = 0.0; fy <= 1.0; fy += 0.1) {
+          const QPointF at(range.Left + range.Width * fx, range.SpanTop + (range.SpanBottom - range.SpanTop) * fy);
+          Hover(at);
+          if (!Area->ValueBox->isVisible()) continue;
+          ++shown;
+          const QRect box = Area->ValueBox->geometry();
+          EXPECT_TRUE(Area->rect().contains(box))
+              << window.width() << " x " << window.height() << ", " << pageView.Name << " at (" << at.x() << ", "
+              << at.y() << "): box (" << box.x() << ", " << box.y() << ", " << box.width() << " x " << box.height()
+              << ")";
+          for (const QWidget* marker : Area->ValueMarkers)
+            EXPECT_TRUE(!marker->isVisible() || Area->rect().contains(marker->geometry())) << pageView.Name;
+        }
+      }
+      Leave();
+    }
+    EXPECT_GE(shown, 100) << window.width();
+  }
+  pagefixture::ChartArea(1920, 1080);
 }
 
 // A run of wheel scrolls is one pan: it shifts like a drag and ends when its

@@ -287,11 +287,12 @@ TEST_F(MYGPGraphicTest, RegimePanelsStackedInTheMiddleColumn) {
       EXPECT_FLOAT_EQ(p->ViewArea().Width, width - 576.0f);
       EXPECT_GT(p->ViewArea().Height, 0.0f);
     }
-    // Indicators down from 0, each overlapping the one above by half a text
-    // height (bold text size on the recording canvas: 1.2 x size).
+    // Indicators down from 2 (their boxes stand 2 above the panel), each
+    // overlapping the one above by half a text height (bold text size on the
+    // recording canvas: 1.2 x size).
     const float halfText = 0.5f * 1.2f * widgets::TextSize();
     const float step = page.MacroeconomyPanel.ViewArea().Height - halfText;
-    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(panels[i]->ViewArea().Top, static_cast<float>(i) * step) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(panels[i]->ViewArea().Top, 2.0f + static_cast<float>(i) * step) << i;
     // Choices up from the bottom, 25 apart: "Equities vs. Bonds" lowest.
     const TViewArea eb = page.EquityBondChoicePanel.ViewArea();
     const TViewArea bond = page.BondChoicePanel.ViewArea();
@@ -299,7 +300,21 @@ TEST_F(MYGPGraphicTest, RegimePanelsStackedInTheMiddleColumn) {
     EXPECT_FLOAT_EQ(eb.Top + eb.Height, kH);
     EXPECT_FLOAT_EQ(bond.Top + bond.Height + 25.0f, eb.Top);
     EXPECT_FLOAT_EQ(ccy.Top + ccy.Height + 25.0f, bond.Top);
+    canvas.Ops.clear();
     EXPECT_TRUE(page.Draw(canvas, width));
+    // Every box, text and dot lies inside the area: the top boxes are not cut.
+    int drawn = 0;
+    for (const platform::TCanvasOp& op : canvas.Ops) {
+      if (op.Kind != platform::TCanvasOpKind::FillRect && op.Kind != platform::TCanvasOpKind::FillText &&
+          op.Kind != platform::TCanvasOpKind::FillEllipse)
+        continue;
+      if (op.Rect.Bottom <= op.Rect.Top) continue;  // the labels of a choice row without boxes have no room
+      ++drawn;
+      EXPECT_TRUE(op.Rect.Left >= 0.0f && op.Rect.Top >= 0.0f && op.Rect.Right <= width && op.Rect.Bottom <= kH)
+          << op.Text << " (" << op.Rect.Left << ", " << op.Rect.Top << ", " << op.Rect.Right << ", " << op.Rect.Bottom
+          << ") in " << width << " x " << kH;
+    }
+    EXPECT_GT(drawn, 20);
     EXPECT_DOUBLE_EQ(page.MacroeconomyPanel.Value(), 0.5);
     EXPECT_DOUBLE_EQ(page.BehavioralFinancePanel.Value(), 0.25);
     const auto& rows = page.EquityBondChoicePanel.Rows();
