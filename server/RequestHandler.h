@@ -40,6 +40,11 @@ inline std::string TooManyAttemptsText(int seconds) {
 // The error text of a change of STARTDATETOUPDATE without a recent sign-in.
 inline constexpr const char* kNotSignedInText =
     "STARTDATETOUPDATE is changed only for a user signed in from this address within the last hour";
+// The error texts of a usage record or a user's value asked for without the sign-in they need.
+inline constexpr const char* kUsageNotSignedInText =
+    "The usage record is changed only for a user signed in from this address within the last hour";
+inline constexpr const char* kReadNotSignedInText =
+    "This value is read only for a user signed in from this address within the last hour";
 
 class TRequestHandler {
  public:
@@ -82,6 +87,9 @@ class TRequestHandler {
                                       const TAnswerDone& done) const;
   std::optional<THttpAnswer> HandleQuery(const std::string& method, const std::string& body,
                                          const std::string& clientAddress, const TAnswerDone& done) const;
+
+  // Whether `clientAddress` may read `column` of `userId`'s row.
+  bool MayRead(const std::string& column, const std::string& userId, const std::string& clientAddress) const;
 
   TServerStore& Store_;
   mutable TSignInGate Gate_;
