@@ -472,7 +472,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
 }
 
 bool DataServer::Held(const THttpAnswer& answer) const {
-  return answer.Status == 503 && Options_.BusyPause.count() > 0;
+  return (answer.Status == 503 || answer.Pause) && Options_.BusyPause.count() > 0;
 }
 
 // Resumes the suspended connection once the busy pause has passed (at once

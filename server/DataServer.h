@@ -59,9 +59,9 @@ struct TDataServerOptions {
   // behind one address signing in together are never refused, while a
   // flooding address holds at most half of the places.
   TSignInLimits SignIn{.MaxChecks = 32};
-  // A busy answer (status 503) goes this long after its request arrived, the
-  // connection suspended meanwhile: a client that retries at once cannot
-  // keep the server busy with refusals.
+  // A busy answer (status 503) or a write refused by a store limit goes this
+  // long after its request arrived, the connection suspended meanwhile: a
+  // client that retries at once cannot keep the server busy with refusals.
   std::chrono::milliseconds BusyPause{250};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.

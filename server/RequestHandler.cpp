@@ -148,6 +148,15 @@ class TRowsSincePieces {
   bool Finished_ = false;
 };
 
+// A write refused by a limit of the store: an ordinary answer of the kind,
+// held back for the pause so that a flood of refused writes runs no faster
+// than a flood of busy answers.
+THttpAnswer StoreRefusal(int kind, const TStoreRefusal& refusal) {
+  THttpAnswer answer = ErrorAnswer(200, kind, refusal.what());
+  answer.Pause = true;
+  return answer;
+}
+
 // Stores through `store` and answers `status`; a store limit (size or count)
 // is answered as an ordinary refusal in the layout of the kind, any other
 // failure as a server failure.
@@ -156,7 +165,7 @@ THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
   try {
     store();
   } catch (const TStoreRefusal& e) {
-    return ErrorAnswer(200, kind, e.what());
+    return StoreRefusal(kind, e);
   } catch (const std::exception& e) {
     return ErrorAnswer(500, kind, std::string("Server failure: ") + e.what());
   }
@@ -367,7 +376,7 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       try {
         Store_.CheckNewUserRequest(texts, clientAddress, platform::Now());
       } catch (const TStoreRefusal& e) {
-        return ErrorAnswer(200, kind, e.what());
+        return StoreRefusal(kind, e);
       }
       // The hash runs on the gate's threads, with the sign-in checks' bound and share per address.
       auto run = [this, kind, texts, clientAddress, done] {

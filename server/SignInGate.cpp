@@ -16,6 +16,15 @@ std::string SignInKey(const std::string& userId, const std::string& address) {
   return key + '\n' + address;
 }
 
+// Drops the entries that `stale` finds old once the map has reached `next`
+// entries; the next pruning waits until the map has doubled, so pruning stays cheap.
+template <class Map, class Stale>
+void PruneWhenGrown(Map& map, std::size_t& next, Stale stale) {
+  if (map.size() < next) return;
+  std::erase_if(map, stale);
+  next = std::max<std::size_t>(1024, 2 * map.size());
+}
+
 }  // namespace
 
 TSignInGate::TSignInGate(const TSignInLimits& limits) : Limits_(limits) {
@@ -52,14 +61,10 @@ TSignInGate::TClock::duration TSignInGate::LockLocked(const std::string& address
 }
 
 void TSignInGate::RecordFailureLocked(const std::string& address, TClock::time_point now) {
-  // Forget addresses without a failure in the window once the map has grown;
-  // the next pruning waits until it has doubled, so pruning stays cheap.
-  if (Failures_.size() >= NextPrune_) {
-    std::erase_if(Failures_, [&](const auto& item) {
-      return item.second.empty() || now - item.second.back() > Limits_.FailureWindow;
-    });
-    NextPrune_ = std::max<std::size_t>(1024, 2 * Failures_.size());
-  }
+  // Addresses without a failure in the window are forgotten.
+  PruneWhenGrown(Failures_, NextPrune_, [&](const auto& item) {
+    return item.second.empty() || now - item.second.back() > Limits_.FailureWindow;
+  });
   std::deque<TClock::time_point>& times = Failures_[address];
   times.push_back(now);
   if (times.size() > kMaxFailuresKept) times.pop_front();
@@ -67,11 +72,8 @@ void TSignInGate::RecordFailureLocked(const std::string& address, TClock::time_p
 
 void TSignInGate::RecordCheckLocked(const std::string& userId, const std::string& address, bool matched,
                                     TClock::time_point now) {
-  if (Visits_.size() >= NextSignInPrune_) {
-    std::erase_if(Visits_, [&](const auto& item) { return now - item.second.Checked > Limits_.SignInValidity; });
-    std::erase_if(Probed_, [&](const auto& item) { return now - item.second.second > Limits_.FailureWindow; });
-    NextSignInPrune_ = std::max<std::size_t>(1024, 2 * Visits_.size());
-  }
+  PruneWhenGrown(Visits_, NextSignInPrune_,
+                 [&](const auto& item) { return now - item.second.Checked > Limits_.SignInValidity; });
   TVisit& visit = Visits_[SignInKey(userId, address)];
   visit.Checked = now;
   if (matched) visit.SignedIn = now;
@@ -103,6 +105,8 @@ TCheckOutcome TSignInGate::Probe(const std::string& address, const std::string& 
   outcome.Kind = knownUser ? TCheckOutcome::TKind::Match : TCheckOutcome::TKind::NoMatch;
   if (!knownUser) {
     RecordFailureLocked(address, now);
+    PruneWhenGrown(Probed_, NextProbePrune_,
+                   [&](const auto& item) { return now - item.second.second > Limits_.FailureWindow; });
     Probed_[address] = {SignInKey(userId, address), now};
   }
   return outcome;

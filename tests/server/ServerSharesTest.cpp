@@ -135,24 +135,33 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
 }
 
 // Over HTTP: a flood of password requests from one address stores its share
-// and is refused after it with an ordinary answer, a request from another
-// address is stored all the same, and the totals stay the last guard.
+// and is refused after it with an ordinary answer, held back for the busy
+// pause on a suspended connection (a flooder that retries at once goes no
+// faster); a request from another address is stored all the same, and the
+// totals stay the last guard.
 TEST(ServerShares, AFloodFromOneAddressLeavesRoomForAnother) {
+  qvserver::TDataServerOptions serverOptions = qvtest::QuietServerOptions();
+  serverOptions.BusyPause = milliseconds(1000);
   qvserver::TServerStoreOptions options;
   options.MaxRequestsPerAddress = 5;
   options.MaxStoredRequests = 7;
-  const qvtest::TOptionsServer server(qvtest::QuietServerOptions(), options);
+  qvtest::TOptionsServer server(serverOptions, options);
   auto send = [&](const std::string& mail, const char* from) {
     return qvtest::ParseReply(Http("POST", server.Url(), RequestBody(9, PasswordRequest(mail)), from));
   };
   int stored = 0;
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < 7; ++i) {
     const qvtest::TReply reply = send("f" + std::to_string(i) + "@x.test", "127.0.0.2");
     ASSERT_TRUE(reply.Parsed);
     EXPECT_EQ(reply.Status, 200);
     if (reply.Error.empty()) ++stored;
   }
   EXPECT_EQ(stored, 5);
+  // One more from the flooder waits out the pause as a held answer.
+  std::thread held([&] { EXPECT_NE(send("more@x.test", "127.0.0.2").Error, ""); });
+  EXPECT_TRUE(qvtest::WaitUntil([&] { return server.Server.HeldAnswers() == 1; }));
+  held.join();
+  EXPECT_EQ(server.Server.HeldAnswers(), 0u);
   EXPECT_EQ(send("other@x.test", "127.0.0.3").Error, "");
   EXPECT_EQ(send("third@x.test", "127.0.0.4").Error, "");
   EXPECT_EQ(send("late@x.test", "127.0.0.5").Error, "Too many stored password requests (at most 7); refused");
