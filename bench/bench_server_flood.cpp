@@ -10,14 +10,30 @@
 //           seconds, then 256 KB reports from 127.0.0.22: the bytes the
 //           server stored of each (read from its database file);
 //   signin  twelve wrong sign-ins at once from 127.0.0.21, then the correct
-//           one: its time and its answer.
+//           one: its time and its answer;
+//   shares  password requests from eight connections of 127.0.0.30 for a
+//           few seconds, then one from 127.0.0.31; 256 KB reports from twenty
+//           addresses (127.0.0.40 to 127.0.0.59), then one such report from 127.0.0.60:
+//           the rows and bytes the flooders got stored, and whether the other
+//           address's request and report were stored;
+//   slow    small-request latency and a full download from 127.0.0.1 while
+//           thirty addresses (127.0.0.100 to 127.0.0.129) hold sixteen
+//           connections each that send one byte of a request every two
+//           seconds and reopen when closed.
 // Usage: bench_server_flood speed BASE_URL [FLOOD_SECONDS]
 //        bench_server_flood bytes BASE_URL DATABASE [SECONDS]
 //        bench_server_flood signin BASE_URL
+//        bench_server_flood shares BASE_URL DATABASE [SECONDS]
+//        bench_server_flood slow BASE_URL [SECONDS]
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +41,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -157,6 +174,28 @@ double Download(const std::string& url, bool& ok) {
   return Seconds(TClock::now() - start);
 }
 
+// Small requests and a full download while a load runs.
+struct TLoaded {
+  TLatencies Small;
+  double DownloadSeconds = 0.0;
+  bool DownloadOk = false;
+};
+
+// After `ramp` (the load takes its places), small requests for `seconds`
+// beside one full download.
+TLoaded MeasureUnderLoad(const std::string& url, double seconds, std::chrono::seconds ramp) {
+  std::this_thread::sleep_for(ramp);
+  const auto start = TClock::now();
+  std::atomic<bool> stopProbe{false};
+  TLoaded loaded;
+  std::thread probe([&] { loaded.Small = Probe(url, stopProbe, 20); });
+  loaded.DownloadSeconds = Download(url, loaded.DownloadOk);
+  while (Seconds(TClock::now() - start) < seconds) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  stopProbe = true;
+  probe.join();
+  return loaded;
+}
+
 int RunSpeed(const std::string& url, double floodSeconds) {
   // Without load.
   std::atomic<bool> stopNow{true};
@@ -201,16 +240,7 @@ int RunSpeed(const std::string& url, double floodSeconds) {
       });
     }
   }
-  std::this_thread::sleep_for(std::chrono::seconds(2));  // the queue fills
-  const auto floodStart = TClock::now();
-  std::atomic<bool> stopProbe{false};
-  TLatencies loaded;
-  std::thread probe([&] { loaded = Probe(url, stopProbe, 20); });
-  bool loadedOk = false;
-  const double loadedDownload = Download(url, loadedOk);
-  while (Seconds(TClock::now() - floodStart) < floodSeconds) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  stopProbe = true;
-  probe.join();
+  const TLoaded flooded = MeasureUnderLoad(url, floodSeconds, std::chrono::seconds(2));  // the queue fills first
   stopFlood = true;
   for (std::thread& t : flood) t.join();
 
@@ -218,28 +248,34 @@ int RunSpeed(const std::string& url, double floodSeconds) {
       "quiet_small_ms_p50=%.2f quiet_small_ms_max=%.2f quiet_download_s=%.3f quiet_failed=%d flood_small_ms_p50=%.2f "
       "flood_small_ms_p99=%.2f flood_small_ms_max=%.2f flood_small_n=%zu flood_small_failed=%d flood_download_s=%.3f "
       "flood_download_ok=%d flood_sent=%ld flood_stored=%ld flood_busy=%ld flood_refused=%ld flood_failed=%ld\n",
-      quiet.Quantile(0.5), quiet.Quantile(1.0), downloads[1], quiet.Failed + (quietOk ? 0 : 1), loaded.Quantile(0.5),
-      loaded.Quantile(0.99), loaded.Quantile(1.0), loaded.Ms.size(), loaded.Failed, loadedDownload, loadedOk ? 1 : 0,
+      quiet.Quantile(0.5), quiet.Quantile(1.0), downloads[1], quiet.Failed + (quietOk ? 0 : 1),
+      flooded.Small.Quantile(0.5), flooded.Small.Quantile(0.99), flooded.Small.Quantile(1.0), flooded.Small.Ms.size(),
+      flooded.Small.Failed, flooded.DownloadSeconds, flooded.DownloadOk ? 1 : 0,
       sent.load(), stored.load(), busy.load(), refused.load(), failed.load());
   return 0;
 }
 
-// Bytes of the stored values of a table's rows.
-long long StoredBytes(const std::string& database, const char* table, const std::vector<const char*>& columns) {
+// The first column of the first row of `sql` on the database file, read
+// only; -1 when the file cannot be read.
+long long SingleInteger(const std::string& database, const std::string& sql) {
   sqlite3* db = nullptr;
-  long long bytes = -1;
+  long long value = -1;
   if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    std::string sum;
-    for (const char* column : columns)
-      sum += std::string(sum.empty() ? "" : " + ") + "LENGTH(CAST(" + column + " AS BLOB))";
-    const std::string sql = "SELECT CAST(TOTAL(" + sum + ") AS INTEGER) FROM " + table;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-      bytes = sqlite3_column_int64(stmt, 0);
+      value = sqlite3_column_int64(stmt, 0);
     sqlite3_finalize(stmt);
   }
   sqlite3_close(db);
-  return bytes;
+  return value;
+}
+
+// Bytes of the stored values of a table's rows.
+long long StoredBytes(const std::string& database, const char* table, const std::vector<const char*>& columns) {
+  std::string sum;
+  for (const char* column : columns)
+    sum += std::string(sum.empty() ? "" : " + ") + "LENGTH(CAST(" + column + " AS BLOB))";
+  return SingleInteger(database, "SELECT CAST(TOTAL(" + sum + ") AS INTEGER) FROM " + table);
 }
 
 // Sends from four connections of `from` for `seconds`; `content(n)` gives
@@ -302,12 +338,143 @@ int RunSignIn(const std::string& url) {
   return 0;
 }
 
+// Seconds of a full download and small-request latencies while `load` runs,
+// printed under `prefix` with the same figures without load first.
+template <class Load>
+void QuietThenLoaded(const std::string& url, double seconds, const char* prefix, Load load) {
+  std::atomic<bool> stopNow{true};
+  const TLatencies quiet = Probe(url, stopNow, 20);
+  bool quietOk = false;
+  const double quietDownload = Download(url, quietOk);
+  std::atomic<bool> stopLoad{false};
+  std::thread loader([&] { load(stopLoad); });
+  const TLoaded loaded = MeasureUnderLoad(url, seconds, std::chrono::seconds(4));
+  stopLoad = true;
+  loader.join();
+  std::printf(
+      "quiet_small_ms_p50=%.2f quiet_download_s=%.3f %s_small_ms_p50=%.2f %s_small_ms_p99=%.2f %s_small_ms_max=%.2f "
+      "%s_small_n=%zu %s_small_failed=%d %s_download_s=%.3f %s_download_ok=%d",
+      quiet.Quantile(0.5), quietDownload, prefix, loaded.Small.Quantile(0.5), prefix, loaded.Small.Quantile(0.99),
+      prefix, loaded.Small.Quantile(1.0), prefix, loaded.Small.Ms.size(), prefix, loaded.Small.Failed, prefix,
+      loaded.DownloadSeconds, prefix, loaded.DownloadOk ? 1 : 0);
+}
+
+// A non-blocking connection from `from` to the server's port; -1 when it cannot be made.
+int OpenFrom(const std::string& from, std::uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  if (fd < 0) return -1;
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  server.sin_port = htons(port);
+  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      (::connect(fd, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0 && errno != EINPROGRESS)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+int RunSlow(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = static_cast<std::uint16_t>(std::atoi(base.substr(base.rfind(':') + 1).c_str()));
+  std::atomic<long> reopened{0};
+  QuietThenLoaded(url, seconds, "slow", [&](const std::atomic<bool>& stop) {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    // A request that never ends: header lines without the blank line.
+    const std::string text = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " + std::string(4096, 'a');
+    struct TSlow {
+      std::string From;
+      int Fd = -1;
+      std::size_t Sent = 0;
+    };
+    std::vector<TSlow> slow;
+    for (int a = 0; a < 30; ++a)
+      for (int c = 0; c < 16; ++c) slow.push_back({"127.0.0." + std::to_string(100 + a), -1, 0});
+    auto reopen = [&](TSlow& s) {
+      if (s.Fd >= 0) {
+        ::close(s.Fd);
+        ++reopened;
+      }
+      s.Fd = OpenFrom(s.From, port);
+      s.Sent = 0;
+    };
+    for (TSlow& s : slow) reopen(s);
+    reopened = 0;
+    auto nextByte = TClock::now();
+    while (!stop) {
+      // A connection the server closed (end of stream or reset) is opened again.
+      std::vector<pollfd> polls;
+      for (const TSlow& s : slow) polls.push_back({s.Fd, POLLIN | POLLRDHUP, 0});
+      ::poll(polls.data(), polls.size(), 100);
+      for (std::size_t i = 0; i < slow.size(); ++i) {
+        char buffer[512];
+        if (slow[i].Fd < 0 || (polls[i].revents & (POLLIN | POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+          if (slow[i].Fd >= 0 && (polls[i].revents & POLLIN) && ::recv(slow[i].Fd, buffer, sizeof buffer, 0) > 0)
+            continue;  // an answer (the server refused the request): read, the close comes later
+          reopen(slow[i]);
+        }
+      }
+      if (TClock::now() < nextByte) continue;
+      nextByte += std::chrono::seconds(2);
+      for (TSlow& s : slow) {
+        if (s.Fd < 0) continue;
+        const ssize_t n = ::send(s.Fd, text.data() + s.Sent % text.size(), 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n == 1)
+          ++s.Sent;
+        else if (errno != EAGAIN && errno != ENOTCONN && errno != EINPROGRESS)
+          reopen(s);
+      }
+    }
+    for (TSlow& s : slow)
+      if (s.Fd >= 0) ::close(s.Fd);
+  });
+  std::printf(" slow_reopened=%ld\n", reopened.load());
+  return 0;
+}
+
+int RunShares(const std::string& url, const std::string& database, double seconds) {
+  auto pwd = [](const std::string& mail) {
+    return std::pair{9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + mail + "','NC','1');"};
+  };
+  // Eight connections of one address (SendFor's four, twice).
+  std::atomic<long> flooded{0};
+  std::thread second([&] {
+    flooded += SendFor(url, "127.0.0.30", seconds, [&](long n) { return pwd("b" + std::to_string(n) + "@f.test"); });
+  });
+  flooded += SendFor(url, "127.0.0.30", seconds, [&](long n) { return pwd("a" + std::to_string(n) + "@f.test"); });
+  second.join();
+  TClient other(url, "127.0.0.31", true);
+  const bool otherStored = other.Send(9, pwd("other@o.test").second) == 200 && other.Answer() == "SENT";
+
+  const std::string report(256 * 1024, 'r');
+  std::atomic<long> reports{0};
+  std::vector<std::thread> senders;
+  for (int a = 0; a < 20; ++a)
+    senders.emplace_back([&, a] {
+      reports += SendFor(url, ("127.0.0." + std::to_string(40 + a)).c_str(), seconds,
+                         [&](long) { return std::pair{11, report}; });
+    });
+  for (std::thread& t : senders) t.join();
+  TClient late(url, "127.0.0.60", true);
+  const bool lateStored = late.Send(11, report) == 200 && late.Answer() == "OK";
+  std::printf(
+      "flood_password_requests_stored=%ld flood_password_rows_in_table=%lld other_password_request_stored=%d "
+      "flood_reports_stored=%ld flood_report_bytes=%lld other_report_stored=%d\n",
+      flooded.load(), SingleInteger(database, "SELECT COUNT(*) FROM PWD_REQUEST WHERE USERID LIKE '%@f.test'"), otherStored ? 1 : 0,
+      reports.load(), StoredBytes(database, "RECEIVED_REPORT", {"CONTENT"}), lateStored ? 1 : 0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL\n",
+                 "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL | "
+                 "shares BASE_URL DATABASE [SECONDS] | slow BASE_URL [SECONDS]\n",
                  argv[0]);
     return 2;
   }
@@ -319,6 +486,8 @@ int main(int argc, char** argv) {
   if (mode == "speed") result = RunSpeed(url, argc > 3 ? std::atof(argv[3]) : 5.0);
   if (mode == "bytes" && argc > 3) result = RunBytes(url, argv[3], seconds);
   if (mode == "signin") result = RunSignIn(url);
+  if (mode == "shares" && argc > 3) result = RunShares(url, argv[3], seconds);
+  if (mode == "slow") result = RunSlow(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
   curl_global_cleanup();
   return result;
 }

@@ -2,22 +2,28 @@
 # The stand-in data server under unauthenticated load (bench_server_flood):
 # small-request latency and full-download time without load and under a flood
 # of new-user requests from ten addresses, the bytes stored of oversized
-# writes from one address, and the sign-in after twelve wrong guesses.
+# writes from one address, the sign-in after twelve wrong guesses, the rows
+# one flooding address gets stored (and whether another address still is),
+# and small-request latency and a full download while thirty addresses hold
+# sixteen trickling connections each.
 # With --before REV the server of that commit runs side by side: each round
 # runs both servers in turn, each on a fresh copy of one sample database, and
 # the after/before ratios are printed per round with their median last.
 #
-# Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S]
+# Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S] [--slow-seconds S]
+#                             [--slow-rounds N]   (rounds of the slow connections, default --rounds; 0: none)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-before="" rounds=5 port=18221 flood=5
+before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --before) before=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --port) port=$2; shift 2 ;;
     --flood-seconds) flood=$2; shift 2 ;;
+    --slow-seconds) slow=$2; shift 2 ;;
+    --slow-rounds) slow_rounds=$2; shift 2 ;;
     *) echo "Unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -66,13 +72,17 @@ mv "$work/run.sqlite" "$work/sample.sqlite"
 rm -f "$work"/run.sqlite-*
 
 url="http://127.0.0.1:$port/"
-for round in $(seq 1 "$rounds"); do
-  for name in "${names[@]}"; do
-    fresh_run "$name"
-    echo "round=$round server=$name $("$flooder" speed "$url" "$flood")" | tee -a "$work/speed.txt"
-    stop_server
+# run_rounds MODE SECONDS ROUNDS FILE: each round runs the mode once per server, the lines kept in $work/FILE.
+run_rounds() {
+  for round in $(seq 1 "$3"); do
+    for name in "${names[@]}"; do
+      fresh_run "$name"
+      echo "round=$round server=$name $("$flooder" "$1" "$url" "$2")" | tee -a "$work/$4"
+      stop_server
+    done
   done
-done
+}
+run_rounds speed "$flood" "$rounds" speed.txt
 for name in "${names[@]}"; do
   fresh_run "$name"
   echo "server=$name $("$flooder" bytes "$url" "$work/run.sqlite" 3)"
@@ -80,7 +90,11 @@ for name in "${names[@]}"; do
   fresh_run "$name"
   echo "server=$name $("$flooder" signin "$url")"
   stop_server
+  fresh_run "$name"
+  echo "server=$name $("$flooder" shares "$url" "$work/run.sqlite" "$flood")"
+  stop_server
 done
+run_rounds slow "$slow" "${slow_rounds:-$rounds}" slow.txt
 
 python3 - "$work/speed.txt" <<'EOF'
 import statistics, sys
@@ -106,3 +120,21 @@ if pairs:
     print("after/before, median of per-round ratios: " +
           " ".join(f"{k}={statistics.median(r['after'][k] / r['before'][k] for r in pairs):.4f}" for k in keys))
 EOF
+if [[ -s "$work/slow.txt" ]]; then
+python3 - "$work/slow.txt" <<'EOF'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    fields = dict(item.split("=", 1) for item in line.split())
+    rows.setdefault(fields["server"], []).append({k: float(v) for k, v in fields.items() if k not in ("round", "server")})
+keys = ["quiet_small_ms_p50", "slow_small_ms_p50", "slow_small_ms_p99", "slow_small_ms_max", "quiet_download_s",
+        "slow_download_s"]
+for name in ("before", "after"):
+    if name in rows:
+        runs = rows[name]
+        print(f"slow connections, {name}: median " + " ".join(f"{k}={statistics.median(r[k] for r in runs):.3f}"
+                                                             for k in keys) +
+              f" failed_small_requests={sum(r['slow_small_failed'] for r in runs):.0f}"
+              f" failed_downloads={sum(1 - r['slow_download_ok'] for r in runs):.0f} of {len(runs)}")
+EOF
+fi

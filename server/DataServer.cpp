@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netdb.h>
+#include <strings.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@ using TMhdResult = int;
 struct DataServer::TConnection {
   std::string Body;
   bool TooLarge = false;
+  bool Close = false;          // the body is left unread: the connection closes after the reply
   bool Answered = false;       // a reply was queued before the body was read
   std::size_t ReplyBytes = 0;  // counted in PendingReplyBytes_ until the connection completes
   std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
@@ -75,11 +78,33 @@ std::string PeerAddress(MHD_Connection* connection) {
   return text;
 }
 
+// The headers that frame a request body.
+struct TFraming {
+  int Lengths = 0;
+  std::string FirstLength;
+  bool LengthsDiffer = false;
+  bool TransferEncoding = false;
+  // A body whose length two receivers could read differently: two different
+  // Content-Length values, or a length beside a transfer encoding.
+  bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding); }
+};
+
+TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
+  auto* framing = static_cast<TFraming*>(cls);
+  const std::string text = value ? value : "";
+  if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+    if (framing->Lengths++ == 0)
+      framing->FirstLength = text;
+    else if (text != framing->FirstLength)
+      framing->LengthsDiffer = true;
+  }
+  if (strcasecmp(key, MHD_HTTP_HEADER_TRANSFER_ENCODING) == 0) framing->TransferEncoding = true;
+  return MHD_YES;
+}
+
 // Each pool thread takes an equal share of the connection limit, so there are
 // never more threads than connections allowed.
-unsigned PoolSize(const TDataServerOptions& options) {
-  return std::max(1u, std::min(options.ThreadCount, options.MaxConnections));
-}
+unsigned PoolSize(unsigned threads, unsigned connections) { return std::max(1u, std::min(threads, connections)); }
 
 TSignInLimits SignInLimitsOf(const TDataServerOptions& options) {
   TSignInLimits limits = options.SignIn;
@@ -180,13 +205,15 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
 
   // A pool of polling threads: a connection that sends or reads slowly holds
   // a socket and a little memory, never a thread.
-  const unsigned threads = PoolSize(Options_);
+  const unsigned connections = ConnectionLimit();
+  Limit_ = connections;
+  const unsigned threads = PoolSize(Options_.ThreadCount, connections);
   unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME;
   if (ipv6) flags |= MHD_USE_IPv6;
   Daemon_ = MHD_start_daemon(
       flags, port, nullptr, nullptr, &AccessCallback, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address),
       MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback, this, MHD_OPTION_NOTIFY_CONNECTION, &ConnectionCallback, this,
-      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, Options_.MaxConnections,
+      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, connections,
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, Options_.MaxConnectionsPerIp, MHD_OPTION_CONNECTION_TIMEOUT,
       Options_.IdleTimeoutSeconds, MHD_OPTION_END);
   if (!Daemon_) {
@@ -242,6 +269,16 @@ void DataServer::Stop() {
   Port_ = 0;
 }
 
+// The connection limit: as configured, but no more than the descriptors the
+// process may open, less some for the database and the library's own.
+unsigned DataServer::ConnectionLimit() const {
+  constexpr rlim_t kOtherDescriptors = 64;
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return Options_.MaxConnections;
+  const rlim_t room = limit.rlim_cur > 2 * kOtherDescriptors ? limit.rlim_cur - kOtherDescriptors : limit.rlim_cur / 2;
+  return static_cast<unsigned>(std::min<rlim_t>(Options_.MaxConnections, std::max<rlim_t>(1, room)));
+}
+
 void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   auto socket = std::make_unique<TSocket>();
   const MHD_ConnectionInfo* info =
@@ -250,6 +287,27 @@ void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   std::lock_guard lock(SocketsLock_);
   *socketContext = socket.get();
   Sockets_.emplace(socket.get(), std::move(socket));
+  EvictForNewcomerLocked();
+}
+
+// Places left = limit - open sockets; below the reserve, the socket that has
+// waited longest for its request to arrive whole goes (one per newcomer, so
+// the open count stays at the reserve's edge). A socket replying, or waiting
+// less than EvictAfter, is kept: a real client's request arrives at once.
+void DataServer::EvictForNewcomerLocked() {
+  if (Sockets_.size() + Options_.ReservedConnections <= Limit_) return;
+  const auto now = std::chrono::steady_clock::now();
+  TSocket* oldest = nullptr;
+  std::size_t open = 0;  // sockets not shut down already
+  for (auto& [key, socket] : Sockets_) {
+    if (!socket->ShutDown) ++open;
+    if (socket->Replying || socket->ShutDown || socket->Fd < 0) continue;
+    if (now - socket->RequestSince < Options_.EvictAfter) continue;
+    if (!oldest || socket->RequestSince < oldest->RequestSince) oldest = socket.get();
+  }
+  if (!oldest || open + Options_.ReservedConnections <= Limit_) return;
+  ::shutdown(oldest->Fd, SHUT_RDWR);
+  oldest->ShutDown = true;
 }
 
 // Called before the library closes the descriptor: once the record is gone
@@ -296,11 +354,23 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
   if (*context == nullptr) {
     auto* state = new TConnection;
     *context = state;
+    // A body of ambiguous length is refused unread, and the connection closed.
+    TFraming framing;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountFraming, &framing);
+    if (framing.Ambiguous()) {
+      state->Close = true;
+      state->Answered = true;
+      THttpAnswer answer;
+      answer.Status = 400;
+      answer.Body = StatusReply("", "Ambiguous request length: two Content-Length values or one with a transfer encoding");
+      return Queue(connection, *state, method, url, std::move(answer));
+    }
     // An announced length above the limit is refused at once: the body is
     // never read and the connection is closed after the reply.
     if (const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH)) {
       if (std::strtoull(length, nullptr, 10) > Options_.MaxBodyBytes) {
         state->TooLarge = true;
+        state->Close = true;
         state->Answered = true;
         return Queue(connection, *state, method, url, Handler_.Handle(method, url, {}, true));
       }
@@ -402,7 +472,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
 }
 
 bool DataServer::Held(const THttpAnswer& answer) const {
-  return answer.Status == 503 && Options_.BusyPause.count() > 0;
+  return (answer.Status == 503 || answer.Pause) && Options_.BusyPause.count() > 0;
 }
 
 // Resumes the suspended connection once the busy pause has passed (at once
@@ -493,8 +563,8 @@ int DataServer::Queue(void* connectionHandle, TConnection& state, const char* me
   // longer than the idle timeout (a new value after 0 restarts the timer).
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, 0u);
   MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, Options_.IdleTimeoutSeconds);
-  // A refused oversized body was not read to its end: close the connection.
-  if (state.TooLarge) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+  // A refused body was not read to its end: close the connection.
+  if (state.Close || state.TooLarge) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
   const int result = MHD_queue_response(connection, static_cast<unsigned int>(answer.Status), response);
   MHD_destroy_response(response);
   if (result == MHD_YES) {

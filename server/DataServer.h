@@ -4,8 +4,9 @@
 // thread), request bodies read on every method (the protocol sends them with
 // GET), bodies above a limit refused with status 413 (unread when their
 // length is announced, read and dropped when chunked), bounded connection
-// counts in all and per address, a deadline for a request to arrive whole, an
-// idle timeout, large replies produced piece by piece as the client reads,
+// counts in all and per address with places kept free for newcomers, a
+// deadline for a request to arrive whole, requests of ambiguous length
+// refused (400), an idle timeout, large replies produced piece by piece as the client reads,
 // and a cap on the reply bytes handed out but not yet delivered.
 
 #include <atomic>
@@ -34,8 +35,17 @@ namespace qvserver {
 struct TDataServerOptions {
   std::size_t MaxBodyBytes = kDefaultMaxBodyBytes;
   unsigned ThreadCount = 16;          // threads serving requests
-  unsigned MaxConnections = 256;      // open connections in all
-  unsigned MaxConnectionsPerIp = 16;  // open connections from one address
+  // Open connections in all (at most what the process's descriptor limit
+  // leaves) and from one address. A waiting connection costs a socket and a
+  // little memory, so the budget is large.
+  unsigned MaxConnections = 1024;
+  unsigned MaxConnectionsPerIp = 16;
+  // Connections kept free for newcomers: once fewer are left, each new
+  // connection closes the one that has been waiting longest for its request
+  // to arrive whole (at least EvictAfter), so connections that trickle from
+  // many addresses cannot take every place.
+  unsigned ReservedConnections = 128;
+  std::chrono::milliseconds EvictAfter{1000};
   unsigned IdleTimeoutSeconds = 30;   // a connection without traffic this long is closed
   // A connection whose request has not arrived whole this long after it
   // opened (or after its previous reply) is closed, however it trickles.
@@ -49,9 +59,9 @@ struct TDataServerOptions {
   // behind one address signing in together are never refused, while a
   // flooding address holds at most half of the places.
   TSignInLimits SignIn{.MaxChecks = 32};
-  // A busy answer (status 503) goes this long after its request arrived, the
-  // connection suspended meanwhile: a client that retries at once cannot
-  // keep the server busy with refusals.
+  // A busy answer (status 503) or a write refused by a store limit goes this
+  // long after its request arrived, the connection suspended meanwhile: a
+  // client that retries at once cannot keep the server busy with refusals.
   std::chrono::milliseconds BusyPause{250};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.
@@ -102,6 +112,10 @@ class DataServer {
   void SetReplying(void* connection, bool replying);
   void Log(const std::string& line) const;
   void WatchRequestDeadlines();
+  // Shuts down the socket waiting longest for its request (at least
+  // EvictAfter) when fewer than the reserved places are left; the lock is held.
+  void EvictForNewcomerLocked();
+  unsigned ConnectionLimit() const;
   void FinishAsync();
   bool Held(const THttpAnswer& answer) const;
   void HoldThenResume(void* connection, TConnection* state);
@@ -113,6 +127,7 @@ class DataServer {
   MHD_Daemon* Daemon_ = nullptr;
   std::atomic<std::size_t> PendingReplyBytes_{0};
   std::uint16_t Port_ = 0;
+  unsigned Limit_ = 0;  // the connection limit in force
 
   // Open sockets by their record, for the request deadline.
   std::mutex SocketsLock_;

@@ -2,6 +2,7 @@
 //   quorvane-dataserver [--listen HOST:PORT] [--db PATH] [--generate] [--seed N] [--max-per-ip N]
 //                       [--request-timeout S]
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -131,6 +132,11 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Every connection takes a descriptor: the soft limit goes up to the hard one.
+    if (rlimit files{}; getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+      files.rlim_cur = files.rlim_max;
+      setrlimit(RLIMIT_NOFILE, &files);
+    }
     qvserver::DataServer server(store, serverOptions);
     std::string error;
     if (!server.Start(host, static_cast<std::uint16_t>(port), error)) {

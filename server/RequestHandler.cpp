@@ -80,7 +80,8 @@ std::string ReadRequest(const std::string& body, TRequest& request) {
   if (doc.is_discarded()) return "Malformed request body: not a JSON text";
   if (!doc.is_object()) return "Malformed request body: not a JSON object";
   const auto sql = doc.find("SQLRequest");
-  if (sql == doc.end() || !sql->is_array() || sql->empty() || !(*sql)[0].is_object())
+  // A second statement is refused with the first, never dropped.
+  if (sql == doc.end() || !sql->is_array() || sql->size() != 1 || !(*sql)[0].is_object())
     return "Malformed request body: \"SQLRequest\" must be an array holding one object";
   const nlohmann::json& item = (*sql)[0];
   const auto kind = item.find("ResponseType");
@@ -147,6 +148,15 @@ class TRowsSincePieces {
   bool Finished_ = false;
 };
 
+// A write refused by a limit of the store: an ordinary answer of the kind,
+// held back for the pause so that a flood of refused writes runs no faster
+// than a flood of busy answers.
+THttpAnswer StoreRefusal(int kind, const TStoreRefusal& refusal) {
+  THttpAnswer answer = ErrorAnswer(200, kind, refusal.what());
+  answer.Pause = true;
+  return answer;
+}
+
 // Stores through `store` and answers `status`; a store limit (size or count)
 // is answered as an ordinary refusal in the layout of the kind, any other
 // failure as a server failure.
@@ -155,7 +165,7 @@ THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
   try {
     store();
   } catch (const TStoreRefusal& e) {
-    return ErrorAnswer(200, kind, e.what());
+    return StoreRefusal(kind, e);
   } catch (const std::exception& e) {
     return ErrorAnswer(500, kind, std::string("Server failure: ") + e.what());
   }
@@ -167,6 +177,17 @@ THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
 THttpAnswer BusyAnswer(int kind) { return ErrorAnswer(503, kind, "Server busy, try again later"); }
 
 }  // namespace
+
+// Whether a user's column is answered to `address`. STARTDATETOUPDATE is
+// read before any sign-in (at start-up, for the user remembered on that
+// machine: it tells only whether new data wait); FIRSTNAME is read right
+// after the password check, matched or not (each failed check spends an
+// attempt of the address); every other column needs a sign-in.
+bool TRequestHandler::MayRead(const std::string& column, const std::string& userId,
+                              const std::string& clientAddress) const {
+  if (column == "STARTDATETOUPDATE") return true;
+  return Gate_.CheckedRecently(userId, clientAddress, column == "FIRSTNAME");
+}
 
 std::string WholeBody(THttpAnswer& answer) {
   std::string body = answer.Body;
@@ -240,8 +261,14 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
   const std::string field = Upper(request.Field);
 
   switch (statement->Shape) {
-    case TStatementShape::UserExists:
-      return Answer(kind, StatusReply(std::to_string(Store_.CountUsers(texts[0])), ""));
+    case TStatementShape::UserExists: {
+      // A probe of a user name spends the address's sign-in attempts as a check does.
+      const int users = Store_.CountUsers(texts[0]);
+      const TCheckOutcome probe = Gate_.Probe(clientAddress, texts[0], users > 0);
+      if (probe.Kind == TCheckOutcome::TKind::Locked)
+        return ErrorAnswer(200, kind, TooManyAttemptsText(probe.RetryAfterSeconds));
+      return Answer(kind, StatusReply(std::to_string(users), ""));
+    }
     case TStatementShape::CheckLogin: {
       const std::optional<std::string> hash = Store_.PasswordHashOf(texts[0]);
       // The hash runs on the gate's threads, outside the store's lock: it is deliberately slow.
@@ -264,6 +291,7 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
     case TStatementShape::SelectUserValue: {
       if (!field.empty() && field != names[0])
         return ErrorAnswer(200, kind, "Field " + field + " is not the selected column");
+      if (!MayRead(names[0], texts[0], clientAddress)) return ErrorAnswer(200, kind, kReadNotSignedInText);
       return Answer(kind, StatusReply(Store_.UserValue(names[1], names[0], texts[0]).value_or(""), ""));
     }
     case TStatementShape::SeriesLastDate: {
@@ -286,7 +314,12 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       const std::optional<long long> counter = ParseInteger(texts[1]);
       if (!date || !counter || *counter < 0)
         return ErrorAnswer(200, kind, "LASTDATEOFUSE must be a date number and COUNTEROFUSE a whole number");
-      if (Store_.UpdateUsage(texts[2], *date, *counter) == 0) return ErrorAnswer(200, kind, "Unknown user");
+      if (!Gate_.SignedInRecently(texts[2], clientAddress)) return ErrorAnswer(200, kind, kUsageNotSignedInText);
+      if (*date > platform::Today() + 1.0) return ErrorAnswer(200, kind, "LASTDATEOFUSE must not be after tomorrow");
+      if (Store_.UpdateUsage(texts[2], *date, *counter) == 0) {
+        if (!Store_.UserValue("STATISTIC_LIST", "COUNTEROFUSE", texts[2])) return ErrorAnswer(200, kind, "Unknown user");
+        return ErrorAnswer(200, kind, "COUNTEROFUSE must be one more than the stored count");
+      }
       return Answer(kind, StatusReply("OK", ""));
     }
     case TStatementShape::TemplateData: {
@@ -341,9 +374,9 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       // reached already; both are checked again.
       if (!Gate_.HasPlaceFor(clientAddress)) return BusyAnswer(kind);
       try {
-        Store_.CheckNewUserRequest(texts, clientAddress);
+        Store_.CheckNewUserRequest(texts, clientAddress, platform::Now());
       } catch (const TStoreRefusal& e) {
-        return ErrorAnswer(200, kind, e.what());
+        return StoreRefusal(kind, e);
       }
       // The hash runs on the gate's threads, with the sign-in checks' bound and share per address.
       auto run = [this, kind, texts, clientAddress, done] {

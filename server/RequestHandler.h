@@ -28,6 +28,9 @@ struct THttpAnswer {
   // produced as the connection drains, so a large reply is never held whole.
   std::function<bool(std::string&)> NextPiece;
   int Kind = -1;  // the request kind answered, -1 when none was read (for the log)
+  // A refusal that a client may repeat at once (a store limit reached): sent
+  // after the same pause as a busy answer.
+  bool Pause = false;
 };
 
 // The whole body of an answer, its pieces drawn when it has them.
@@ -40,6 +43,11 @@ inline std::string TooManyAttemptsText(int seconds) {
 // The error text of a change of STARTDATETOUPDATE without a recent sign-in.
 inline constexpr const char* kNotSignedInText =
     "STARTDATETOUPDATE is changed only for a user signed in from this address within the last hour";
+// The error texts of a usage record or a user's value asked for without the sign-in they need.
+inline constexpr const char* kUsageNotSignedInText =
+    "The usage record is changed only for a user signed in from this address within the last hour";
+inline constexpr const char* kReadNotSignedInText =
+    "This value is read only for a user signed in from this address within the last hour";
 
 class TRequestHandler {
  public:
@@ -82,6 +90,9 @@ class TRequestHandler {
                                       const TAnswerDone& done) const;
   std::optional<THttpAnswer> HandleQuery(const std::string& method, const std::string& body,
                                          const std::string& clientAddress, const TAnswerDone& done) const;
+
+  // Whether `clientAddress` may read `column` of `userId`'s row.
+  bool MayRead(const std::string& column, const std::string& userId, const std::string& clientAddress) const;
 
   TServerStore& Store_;
   mutable TSignInGate Gate_;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cctype>
 #include <cmath>
+#include <set>
 
 namespace qvserver {
 namespace {
@@ -40,7 +42,13 @@ CREATE TABLE IF NOT EXISTS NEW_USER_REQUEST(FIRSTNAME TEXT NOT NULL, LASTNAME TE
 CREATE TABLE IF NOT EXISTS RECEIVED_REPORT(ID INTEGER PRIMARY KEY, RECEIVEDAT REAL NOT NULL,
   CONTENT TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS REQUEST_SOURCES(ADDRESS TEXT NOT NULL PRIMARY KEY, STOREDBYTES INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS RECEIVED_SHARES(KIND TEXT NOT NULL, SOURCE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
+CREATE INDEX IF NOT EXISTS RECEIVED_SHARES_BY_SOURCE ON RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT);
 )SQL";
+
+// The tables a file must hold when it holds any: the users and the data.
+constexpr std::array<const char*, 7> kCoreTables{"LOGIN_LIST", "USER_LIST",  "STATISTIC_LIST", "COUNTRY_LIST",
+                                                 "ASSET_LIST", "DATA", "DATA_BIS"};
 
 // The table names that our own statements may carry; anything else throws.
 const char* DataTable(const std::string& table) {
@@ -76,23 +84,36 @@ struct TReceivedTable {
   std::vector<const char*> Columns;
   std::int64_t TServerStoreOptions::*MaxRows;
   bool Report;
+  std::int64_t TServerStoreOptions::*MaxPerAddress;
+  int MailColumn;  // the value naming a mail address, -1 when none
 };
 
 namespace {
 
+// The user id of a password request is the user's mail address.
 const TReceivedTable kPasswordRequests{"PWD_REQUEST",
                                        "password requests",
                                        {"USERID", "USEREMAIL", "RESPONSE"},
                                        &TServerStoreOptions::MaxStoredRequests,
-                                       false};
+                                       false,
+                                       &TServerStoreOptions::MaxRequestsPerAddress,
+                                       0};
 const TReceivedTable kNewUserRequests{
     "NEW_USER_REQUEST",
     "new-user requests",
     {"FIRSTNAME", "LASTNAME", "COMPANYNAME", "POSITION", "MAILADDRESS", "PHONENUMBER", "STREET", "CITY",
      "STATEORZIPCODE", "COUNTRY", "PASSWORD", "RESPONSE", "REQUESTDATE"},
     &TServerStoreOptions::MaxStoredRequests,
-    false};
-const TReceivedTable kReports{"RECEIVED_REPORT", "reports", {"CONTENT"}, &TServerStoreOptions::MaxStoredReports, true};
+    false,
+    &TServerStoreOptions::MaxRequestsPerAddress,
+    4};
+const TReceivedTable kReports{"RECEIVED_REPORT",
+                              "reports",
+                              {"CONTENT"},
+                              &TServerStoreOptions::MaxStoredReports,
+                              true,
+                              &TServerStoreOptions::MaxReportsPerAddress,
+                              -1};
 constexpr std::size_t kNewUserPassword = 10;
 
 // Characters of a UTF-8 text: its bytes that do not continue a character.
@@ -138,6 +159,53 @@ void CheckValues(const TReceivedTable& table, const std::vector<std::string>& va
   }
 }
 
+// The share sources of a row: its address, and the mail address it names
+// (letter case aside).
+std::vector<std::string> ShareSources(const TReceivedTable& table, const std::vector<std::string>& values,
+                                      const std::string& address) {
+  std::vector<std::string> sources{"a:" + address};
+  if (table.MailColumn >= 0) {
+    std::string mail = values.at(static_cast<std::size_t>(table.MailColumn));
+    for (char& c : mail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    sources.push_back("m:" + mail);
+  }
+  return sources;
+}
+
+// Throws when the file holds tables but is not a data-server database: it
+// must then hold the core tables, and every server table it holds must have
+// the server's columns. Only reads (a file that is no database fails here).
+void CheckOwnTables(const TSqliteDb& db) {
+  auto names = [](const TSqliteDb& from, const std::string& sql, const std::string& bound) {
+    std::set<std::string> found;
+    TSqliteStmt stmt(from, sql);
+    if (!bound.empty()) stmt.Bind(1, bound);
+    while (stmt.Step()) {
+      std::string name = stmt.Text(0);
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      found.insert(std::move(name));
+    }
+    return found;
+  };
+  const std::string tablesSql = "SELECT name FROM sqlite_master WHERE type='table'";
+  const std::string columnsSql = "SELECT name FROM pragma_table_info(?1)";
+  const std::set<std::string> present = names(db, tablesSql, {});
+  if (present.empty()) return;
+  TSqliteDb expected(":memory:");
+  expected.Exec(kSchema);
+  for (const std::string& table : names(expected, tablesSql, {})) {
+    const bool core = std::find(kCoreTables.begin(), kCoreTables.end(), table) != kCoreTables.end();
+    if (!present.contains(table)) {
+      if (core) throw TSqliteError("not a data-server database (no table " + table + ")");
+      continue;
+    }
+    const std::set<std::string> columns = names(db, columnsSql, table);
+    for (const std::string& column : names(expected, columnsSql, table))
+      if (!columns.contains(column))
+        throw TSqliteError("not a data-server database (table " + table + " has no column " + column + ")");
+  }
+}
+
 // Requests and reports stored before addresses were counted, counted under
 // the address "" once, when the table of counts is new.
 void CountEarlierRows(TSqliteDb& db) {
@@ -177,13 +245,20 @@ std::string ColumnText(const TSqliteStmt& stmt, int column) {
 
 TServerStore::TServerStore(const std::string& path, TServerStoreOptions options)
     : Options_(std::move(options)), Db_(path) {
-  Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-  InTransaction(Db_, [&] {
-    const bool counted =
-        SingleInteger(Db_, "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='REQUEST_SOURCES'") > 0;
-    Db_.Exec(kSchema);
-    if (!counted) CountEarlierRows(Db_);
-  });
+  try {
+    // Nothing is written before the tables are known to be the server's.
+    CheckOwnTables(Db_);
+    Db_.RestrictToOwner();
+    Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    InTransaction(Db_, [&] {
+      const bool counted =
+          SingleInteger(Db_, "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='REQUEST_SOURCES'") > 0;
+      Db_.Exec(kSchema);
+      if (!counted) CountEarlierRows(Db_);
+    });
+  } catch (const TSqliteError& e) {
+    throw TSqliteError("Database " + path + " cannot be used: " + e.what());
+  }
 }
 
 bool TServerStore::IsEmpty() {
@@ -228,7 +303,8 @@ int TServerStore::UpdateStartDate(const std::string& userId, double date) {
 
 int TServerStore::UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter) {
   std::lock_guard lock(Lock_);
-  TSqliteStmt stmt(Db_, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE=?1, COUNTEROFUSE=?2 WHERE USERID=?3");
+  TSqliteStmt stmt(Db_,
+                   "UPDATE STATISTIC_LIST SET LASTDATEOFUSE=?1, COUNTEROFUSE=?2 WHERE USERID=?3 AND COUNTEROFUSE=?2-1");
   stmt.Bind(1, lastDateOfUse).Bind(2, counter).Bind(3, userId).Step();
   return Db_.Changes();
 }
@@ -319,7 +395,18 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
   return stmt.Integer(0);
 }
 
-void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::string& address, std::int64_t bytes) {
+void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::vector<std::string>& values,
+                                     const std::string& address, double receivedAt) {
+  const std::int64_t bytes = ByteCount(values);
+  const std::vector<std::string> sources = ShareSources(table, values, address);
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    const std::int64_t share = i == 0 ? Options_.*table.MaxPerAddress : Options_.MaxRequestsPerMail;
+    TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
+    count.Bind(1, table.Table).Bind(2, sources[i]).Bind(3, receivedAt - Options_.ShareWindowDays).Step();
+    if (count.Integer(0) >= share)
+      throw TStoreRefusal(std::string("Too many ") + table.What + (i == 0 ? " from this address" : " for this mail address") +
+                          " within a day (at most " + std::to_string(share) + "); refused");
+  }
   const std::int64_t maxRows = Options_.*table.MaxRows;
   if (SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table) >= maxRows)
     throw TStoreRefusal(std::string("Too many stored ") + table.What + " (at most " + std::to_string(maxRows) +
@@ -336,7 +423,10 @@ void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::str
 }
 
 void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
-                                const std::string& address, std::int64_t bytes) {
+                                const std::string& address) {
+  // Share rows older than the window count no more: they go now and then.
+  constexpr std::uint32_t kPruneEvery = 256;
+  const bool prune = ++SharesInserted_ % kPruneEvery == 0;
   std::string columns;
   std::string places;
   for (std::size_t i = 0; i <= table.Columns.size(); ++i) {
@@ -350,17 +440,25 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
     TSqliteStmt count(Db_,
                       "INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) VALUES(?1, ?2) "
                       "ON CONFLICT(ADDRESS) DO UPDATE SET STOREDBYTES=STOREDBYTES+excluded.STOREDBYTES");
-    count.Bind(1, address).Bind(2, bytes).Step();
+    count.Bind(1, address).Bind(2, ByteCount(values)).Step();
+    TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
+    for (const std::string& source : ShareSources(table, values, address)) {
+      share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
+      share.Reset();
+    }
+    if (prune) {
+      TSqliteStmt old(Db_, "DELETE FROM RECEIVED_SHARES WHERE RECEIVEDAT<=?1");
+      old.Bind(1, receivedAt - Options_.ShareWindowDays).Step();
+    }
   });
 }
 
 void TServerStore::Receive(const TReceivedTable& table, const std::vector<std::string>& values,
                            const std::string& address, double receivedAt) {
   CheckValues(table, values, Options_);
-  const std::int64_t bytes = ByteCount(values);
   std::lock_guard lock(Lock_);
-  RequireRoomLocked(table, address, bytes);
-  InsertLocked(table, values, receivedAt, address, bytes);
+  RequireRoomLocked(table, values, address, receivedAt);
+  InsertLocked(table, values, receivedAt, address);
 }
 
 void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, const std::string& address,
@@ -368,11 +466,12 @@ void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, 
   Receive(kPasswordRequests, values, address, receivedAt);
 }
 
-void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address) {
+void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address,
+                                       double receivedAt) {
   // The bytes with the typed password: close to those with its hash, checked again when stored.
   CheckValues(kNewUserRequests, values, Options_);
   std::lock_guard lock(Lock_);
-  RequireRoomLocked(kNewUserRequests, address, ByteCount(values));
+  RequireRoomLocked(kNewUserRequests, values, address, receivedAt);
 }
 
 std::string TServerStore::HashNewUserPassword(const std::vector<std::string>& values) const {

@@ -42,6 +42,14 @@ struct TServerStoreOptions {
   std::size_t MaxReportBytes = 256 * 1024;  // content of one model-state report
   std::int64_t MaxStoredReports = 10000;
   std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
+  // Shares within a sliding window of ShareWindowDays (by the time received):
+  // rows of each kind stored from one address, and requests of each kind
+  // naming one mail address. Real use stays far below them; the counts in
+  // all above are the last guard against many addresses.
+  double ShareWindowDays = 1.0;
+  std::int64_t MaxRequestsPerAddress = 20;  // of each kind
+  std::int64_t MaxRequestsPerMail = 5;      // of each kind
+  std::int64_t MaxReportsPerAddress = 40;
   // Bytes of requests and reports stored from one client address, and from all.
   std::int64_t MaxStoredBytesPerAddress = std::int64_t{16} << 20;
   std::int64_t MaxStoredBytesTotal = std::int64_t{256} << 20;
@@ -53,7 +61,9 @@ struct TReceivedTable;
 class TServerStore {
  public:
   // Opens (creating when missing) the database file and makes sure every
-  // table exists. Throws TSqliteError when the file cannot be used.
+  // table exists. Throws TSqliteError naming the path when the file cannot be
+  // used: not a database, or holding tables that are not the server's (then
+  // nothing was written to it).
   explicit TServerStore(const std::string& path, TServerStoreOptions options = {});
 
   // True when the country list or the monthly table holds no row.
@@ -66,6 +76,8 @@ class TServerStore {
   std::optional<std::string> UserValue(const std::string& table, const std::string& column, const std::string& userId);
   // Return the number of rows changed (0 when the user is unknown).
   int UpdateStartDate(const std::string& userId, double date);
+  // Sets the usage record only when `counter` is one more than the stored
+  // count; returns the rows changed (0: unknown user or another count).
   int UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter);
 
   // --- lists ---------------------------------------------------------------
@@ -90,11 +102,13 @@ class TServerStore {
   // Each stores one request or report received from `address`, or throws
   // TStoreRefusal and stores nothing: a value longer than MaxFieldChars
   // characters, a report larger than MaxReportBytes, a table already holding
-  // the most rows allowed, or bytes from the address or from all that would
-  // pass their cap. The bytes of a row are those of its stored values.
+  // the most rows allowed, the share of the address or of the mail address
+  // named used up within the window, or bytes from the address or from all
+  // that would pass their cap. The bytes of a row are those of its stored
+  // values; `receivedAt` is a date-time in days.
   void StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The checks of StoreNewUserRequest, made before the costly hash.
-  void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address);
+  void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The stored form of the password among a new-user request's values (slow
   // by design: run it off the serving threads).
   std::string HashNewUserPassword(const std::vector<std::string>& values) const;
@@ -112,17 +126,20 @@ class TServerStore {
   void Write(const std::function<void(TSqliteDb&)>& body);
 
  private:
-  // Throws TStoreRefusal when a row of `bytes` from `address` would pass a
-  // limit of `table`: its rows, the address's bytes or all bytes; the lock is held.
-  void RequireRoomLocked(const TReceivedTable& table, const std::string& address, std::int64_t bytes);
+  // Throws TStoreRefusal when the row `values` from `address` would pass a
+  // limit of `table`: its rows, the shares of the address and of the mail
+  // address, the address's bytes or all bytes; the lock is held.
+  void RequireRoomLocked(const TReceivedTable& table, const std::vector<std::string>& values,
+                         const std::string& address, double receivedAt);
   // Checks and stores one row of `table` from `address`.
   void Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
                double receivedAt);
   // Inserts one row and counts its bytes for `address`, in one transaction; the lock is held.
   void InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
-                    const std::string& address, std::int64_t bytes);
+                    const std::string& address);
 
   TServerStoreOptions Options_;
+  std::uint32_t SharesInserted_ = 0;  // share rows since the last pruning of old ones
   std::mutex Lock_;
   TSqliteDb Db_;
 };

@@ -16,6 +16,15 @@ std::string SignInKey(const std::string& userId, const std::string& address) {
   return key + '\n' + address;
 }
 
+// Drops the entries that `stale` finds old once the map has reached `next`
+// entries; the next pruning waits until the map has doubled, so pruning stays cheap.
+template <class Map, class Stale>
+void PruneWhenGrown(Map& map, std::size_t& next, Stale stale) {
+  if (map.size() < next) return;
+  std::erase_if(map, stale);
+  next = std::max<std::size_t>(1024, 2 * map.size());
+}
+
 }  // namespace
 
 TSignInGate::TSignInGate(const TSignInLimits& limits) : Limits_(limits) {
@@ -52,31 +61,55 @@ TSignInGate::TClock::duration TSignInGate::LockLocked(const std::string& address
 }
 
 void TSignInGate::RecordFailureLocked(const std::string& address, TClock::time_point now) {
-  // Forget addresses without a failure in the window once the map has grown;
-  // the next pruning waits until it has doubled, so pruning stays cheap.
-  if (Failures_.size() >= NextPrune_) {
-    std::erase_if(Failures_, [&](const auto& item) {
-      return item.second.empty() || now - item.second.back() > Limits_.FailureWindow;
-    });
-    NextPrune_ = std::max<std::size_t>(1024, 2 * Failures_.size());
-  }
+  // Addresses without a failure in the window are forgotten.
+  PruneWhenGrown(Failures_, NextPrune_, [&](const auto& item) {
+    return item.second.empty() || now - item.second.back() > Limits_.FailureWindow;
+  });
   std::deque<TClock::time_point>& times = Failures_[address];
   times.push_back(now);
   if (times.size() > kMaxFailuresKept) times.pop_front();
 }
 
-void TSignInGate::RecordSignInLocked(const std::string& userId, const std::string& address, TClock::time_point now) {
-  if (SignIns_.size() >= NextSignInPrune_) {
-    std::erase_if(SignIns_, [&](const auto& item) { return now - item.second > Limits_.SignInValidity; });
-    NextSignInPrune_ = std::max<std::size_t>(1024, 2 * SignIns_.size());
-  }
-  SignIns_[SignInKey(userId, address)] = now;
+void TSignInGate::RecordCheckLocked(const std::string& userId, const std::string& address, bool matched,
+                                    TClock::time_point now) {
+  PruneWhenGrown(Visits_, NextSignInPrune_,
+                 [&](const auto& item) { return now - item.second.Checked > Limits_.SignInValidity; });
+  TVisit& visit = Visits_[SignInKey(userId, address)];
+  visit.Checked = now;
+  if (matched) visit.SignedIn = now;
 }
 
-bool TSignInGate::SignedInRecently(const std::string& userId, const std::string& address) {
+bool TSignInGate::CheckedRecently(const std::string& userId, const std::string& address, bool anyOutcome) {
   std::lock_guard lock(Mutex_);
-  const auto found = SignIns_.find(SignInKey(userId, address));
-  return found != SignIns_.end() && Now() - found->second <= Limits_.SignInValidity;
+  const auto found = Visits_.find(SignInKey(userId, address));
+  if (found == Visits_.end()) return false;
+  const std::optional<TClock::time_point> since = anyOutcome ? found->second.Checked : found->second.SignedIn;
+  return since && Now() - *since <= Limits_.SignInValidity;
+}
+
+std::optional<TCheckOutcome> TSignInGate::LockedOutcomeLocked(const std::string& address, TClock::time_point now) {
+  const TClock::duration locked = LockLocked(address, now);
+  if (locked <= TClock::duration::zero()) return std::nullopt;
+  TCheckOutcome outcome;
+  outcome.Kind = TCheckOutcome::TKind::Locked;
+  // Whole seconds, rounded up: the address may try again once they have passed.
+  outcome.RetryAfterSeconds = std::max(1, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(locked).count()));
+  return outcome;
+}
+
+TCheckOutcome TSignInGate::Probe(const std::string& address, const std::string& userId, bool knownUser) {
+  std::lock_guard lock(Mutex_);
+  const TClock::time_point now = Now();
+  if (const std::optional<TCheckOutcome> locked = LockedOutcomeLocked(address, now)) return *locked;
+  TCheckOutcome outcome;
+  outcome.Kind = knownUser ? TCheckOutcome::TKind::Match : TCheckOutcome::TKind::NoMatch;
+  if (!knownUser) {
+    RecordFailureLocked(address, now);
+    PruneWhenGrown(Probed_, NextProbePrune_,
+                   [&](const auto& item) { return now - item.second.second > Limits_.FailureWindow; });
+    Probed_[address] = {SignInKey(userId, address), now};
+  }
+  return outcome;
 }
 
 int TSignInGate::CountLocked(const std::string& address, bool waitingOnly) const {
@@ -163,14 +196,16 @@ void TSignInGate::Submit(const std::string& address, const std::string& userId, 
   {
     std::lock_guard lock(Mutex_);
     const TClock::time_point now = Now();
-    const TClock::duration locked = LockLocked(address, now);
-    if (locked > TClock::duration::zero()) {
-      atOnce.Kind = TCheckOutcome::TKind::Locked;
-      // Whole seconds, rounded up: the address may try again once they have passed.
-      atOnce.RetryAfterSeconds = std::max(1, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(locked).count()));
+    if (const std::optional<TCheckOutcome> locked = LockedOutcomeLocked(address, now)) {
+      atOnce = *locked;
     } else if (!knownUser) {
-      // An unknown user needs no hash: answered at once, and counted as a failure.
-      RecordFailureLocked(address, now);
+      // An unknown user needs no hash: answered at once, and counted as a
+      // failure unless the probe of the same name just before was.
+      const auto probed = Probed_.find(address);
+      const bool counted = probed != Probed_.end() && probed->second.first == SignInKey(userId, address) &&
+                           now - probed->second.second <= Limits_.FailureWindow;
+      if (probed != Probed_.end()) Probed_.erase(probed);
+      if (!counted) RecordFailureLocked(address, now);
       atOnce.Kind = TCheckOutcome::TKind::NoMatch;
     } else {
       hash = true;
@@ -189,7 +224,8 @@ void TSignInGate::Submit(const std::string& address, const std::string& userId, 
     {
       std::lock_guard lock(Mutex_);
       if (outcome.Kind == TCheckOutcome::TKind::NoMatch) RecordFailureLocked(address, Now());
-      if (outcome.Kind == TCheckOutcome::TKind::Match) RecordSignInLocked(userId, address, Now());
+      if (outcome.Kind != TCheckOutcome::TKind::Busy)
+        RecordCheckLocked(userId, address, outcome.Kind == TCheckOutcome::TKind::Match, Now());
     }
     done(outcome);
   };

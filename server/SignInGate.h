@@ -11,8 +11,11 @@
 // within a window the address is locked for a while, the lock doubling with
 // every further failure up to a ceiling. A check from a locked address is
 // answered at once with the seconds left, so nobody waits on the server.
-// Successful sign-ins are remembered per user and address for a while: the
-// user's own values may be changed from there meanwhile.
+// A probe of a user name counts like a check: refused while the address is
+// locked, a failure when the user is unknown (the check of that unknown user
+// which the client sends next is not counted again). Password checks of a
+// known user and successful sign-ins are remembered per user and address for
+// a while: the user's own values may be read or changed from there meanwhile.
 
 #include <chrono>
 #include <condition_variable>
@@ -22,6 +25,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -74,8 +78,17 @@ class TSignInGate {
   void SubmitHash(const std::string& address, std::function<void()> run, std::function<void()> refused);
   // Whether a job of `address` would find a place now (it may not when it comes).
   bool HasPlaceFor(const std::string& address);
-  // True when `userId` (letter case aside) signed in from `address` within the validity.
-  bool SignedInRecently(const std::string& userId, const std::string& address);
+  // A probe of whether `userId` exists, from `address`: Locked with the
+  // seconds left, else Match for a known user and NoMatch (a failure) for an
+  // unknown one.
+  TCheckOutcome Probe(const std::string& address, const std::string& userId, bool knownUser);
+  // True when `userId` (letter case aside) signed in from `address` within
+  // the validity; with `anyOutcome`, also when its password was only checked
+  // from there, rightly or not.
+  bool CheckedRecently(const std::string& userId, const std::string& address, bool anyOutcome);
+  bool SignedInRecently(const std::string& userId, const std::string& address) {
+    return CheckedRecently(userId, address, false);
+  }
   // Jobs waiting or running, in all and of one address.
   int Queued();
   int QueuedFrom(const std::string& address);
@@ -96,7 +109,10 @@ class TSignInGate {
   // How long `address` stays locked from `now`; zero when it is not.
   TClock::duration LockLocked(const std::string& address, TClock::time_point now);
   void RecordFailureLocked(const std::string& address, TClock::time_point now);
-  void RecordSignInLocked(const std::string& userId, const std::string& address, TClock::time_point now);
+  // Remembers a check of a known user's password and whether it matched.
+  void RecordCheckLocked(const std::string& userId, const std::string& address, bool matched, TClock::time_point now);
+  // The Locked outcome with the seconds left when `address` is locked now.
+  std::optional<TCheckOutcome> LockedOutcomeLocked(const std::string& address, TClock::time_point now);
   // The waiting job that a newcomer of `address` would displace from the
   // full queue: the newest of the address holding most waiting places, when
   // it holds at least two more than `address`. End when there is none.
@@ -118,9 +134,16 @@ class TSignInGate {
   // Recent failure times per address, oldest first.
   std::unordered_map<std::string, std::deque<TClock::time_point>> Failures_;
   std::size_t NextPrune_ = 1024;
-  // Time of the last successful sign-in by "user\naddress" (user in lower case).
-  std::unordered_map<std::string, TClock::time_point> SignIns_;
+  // The last check and the last successful sign-in by "user\naddress" (user in lower case).
+  struct TVisit {
+    TClock::time_point Checked;
+    std::optional<TClock::time_point> SignedIn;
+  };
+  std::unordered_map<std::string, TVisit> Visits_;
   std::size_t NextSignInPrune_ = 1024;
+  // The unknown user each address probed last, already counted as a failure.
+  std::unordered_map<std::string, std::pair<std::string, TClock::time_point>> Probed_;
+  std::size_t NextProbePrune_ = 1024;
   std::vector<std::thread> Workers_;
 };
 

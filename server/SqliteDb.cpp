@@ -12,11 +12,13 @@ namespace {
 
 std::string ErrnoText() { return std::strerror(errno); }
 
-// Creates the missing database file owner-only, or narrows an existing one
-// and its side files to the owner. A path SQLite treats as no file is left
-// alone; a file that cannot be created is left to SQLite to report.
-void MakeOwnerOnly(const std::string& path) {
-  if (path.empty() || path == ":memory:") return;
+bool IsNoFile(const std::string& path) { return path.empty() || path == ":memory:"; }
+
+// Creates the missing database file owner-only. A path SQLite treats as no
+// file, or a file that exists already, is left alone; a file that cannot be
+// created is left to SQLite to report.
+void CreateOwnerOnly(const std::string& path) {
+  if (IsNoFile(path)) return;
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd >= 0) {
     // The umask may have taken bits from 0600, the owner's included.
@@ -24,22 +26,13 @@ void MakeOwnerOnly(const std::string& path) {
     const std::string why = ok ? std::string() : ErrnoText();
     ::close(fd);
     if (!ok) throw TSqliteError("Cannot set the mode of " + path + ": " + why);
-    return;
-  }
-  if (errno != EEXIST) return;
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-    const std::string file = path + suffix;
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 077) == 0) continue;
-    if (::chmod(file.c_str(), st.st_mode & 0700) != 0)
-      throw TSqliteError("Cannot restrict the mode of " + file + ": " + ErrnoText());
   }
 }
 
 }  // namespace
 
-TSqliteDb::TSqliteDb(const std::string& path) {
-  MakeOwnerOnly(path);
+TSqliteDb::TSqliteDb(const std::string& path) : Path_(path) {
+  CreateOwnerOnly(path);
   const int rc =
       sqlite3_open_v2(path.c_str(), &Db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (rc != SQLITE_OK) {
@@ -49,6 +42,17 @@ TSqliteDb::TSqliteDb(const std::string& path) {
     throw TSqliteError("Cannot open database " + path + ": " + message);
   }
   sqlite3_busy_timeout(Db_, 5000);
+}
+
+void TSqliteDb::RestrictToOwner() const {
+  if (IsNoFile(Path_)) return;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    const std::string file = Path_ + suffix;
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 077) == 0) continue;
+    if (::chmod(file.c_str(), st.st_mode & 0700) != 0)
+      throw TSqliteError("Cannot restrict the mode of " + file + ": " + ErrnoText());
+  }
 }
 
 TSqliteDb::~TSqliteDb() { sqlite3_close(Db_); }

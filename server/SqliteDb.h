@@ -20,10 +20,12 @@ class TSqliteDb {
  public:
   // Opens (creating when missing) the file; throws TSqliteError on failure.
   // The file holds password hashes: a missing one is created with mode 0600
-  // whatever the umask, and an existing one (with its -wal, -shm and
-  // -journal files) loses any group and other permissions. SQLite gives the
-  // side files it creates later the mode of the database file.
+  // whatever the umask. SQLite gives the side files it creates later the
+  // mode of the database file.
   explicit TSqliteDb(const std::string& path);
+  // Takes any group and other permissions from an existing file and its
+  // -wal, -shm and -journal files (called once the file is known to be ours).
+  void RestrictToOwner() const;
   ~TSqliteDb();
   TSqliteDb(const TSqliteDb&) = delete;
   TSqliteDb& operator=(const TSqliteDb&) = delete;
@@ -34,6 +36,7 @@ class TSqliteDb {
   int Changes() const { return sqlite3_changes(Db_); }
 
  private:
+  std::string Path_;
   sqlite3* Db_ = nullptr;
 };
 

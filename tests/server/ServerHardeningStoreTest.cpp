@@ -117,6 +117,12 @@ TEST(ServerHardeningStore, NewUserPasswordIsStoredAsAVerifiableHash) {
   EXPECT_FALSE(row.Step());
 }
 
+// A server database readable by all (mode 0644), as an older server left it.
+void CopySampleOpenToAll(const std::string& path) {
+  std::filesystem::copy_file(qvtest::TSampleDatabase::Shared().Path(), path);
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+}
+
 TEST(ServerHardeningStore, DatabaseAndItsSideFilesAreOwnerOnly) {
   struct TCase {
     const char* Name;
@@ -127,11 +133,13 @@ TEST(ServerHardeningStore, DatabaseAndItsSideFilesAreOwnerOnly) {
       {"new file", [](const std::string&) { return std::unique_ptr<TRawConnection>(); }},
       {"existing 0644 file",
        [](const std::string& path) {
+         CopySampleOpenToAll(path);
          { const TRawConnection created(path, "CREATE TABLE T(X)"); }
          return std::unique_ptr<TRawConnection>();
        }},
       {"existing 0644 file with open 0644 side files",
        [](const std::string& path) {
+         CopySampleOpenToAll(path);
          return std::make_unique<TRawConnection>(path, "PRAGMA journal_mode=WAL; CREATE TABLE T(X)");
        }},
   };

@@ -290,12 +290,14 @@ bool WaitUntil(Condition done) {
   return done();
 }
 
-// A new-user request as the client writes it, with the given first name and password.
-inline std::string NewUserStatement(const std::string& firstName, const std::string& password) {
+// A new-user request as the client writes it, with the given first name and
+// password; the mail address is the first name's at "co.test" unless given.
+inline std::string NewUserStatement(const std::string& firstName, const std::string& password,
+                                    const std::string& mail = {}) {
   return "INSERT INTO NEW_USER_REQUEST (FIRSTNAME,LASTNAME,COMPANYNAME,POSITION,MAILADDRESS,PHONENUMBER,STREET,CITY,"
          "STATEORZIPCODE,COUNTRY,PASSWORD,RESPONSE,REQUESTDATE)VALUES ('" +
-         firstName + "','Lee','Co','Cio','ann@co.test','1','St','Town','1000','FRANCE','" + password +
-         "','1','46093');";
+         firstName + "','Lee','Co','Cio','" + (mail.empty() ? firstName + "@co.test" : mail) +
+         "','1','St','Town','1000','FRANCE','" + password + "','1','46093');";
 }
 
 inline qvserver::TDataServerOptions QuietServerOptions() {

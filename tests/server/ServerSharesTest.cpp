@@ -1,0 +1,446 @@
+// The data server's third round against hostile clients: shares of stored
+// requests per address and per mail address, the user's row and usage record
+// behind the sign-in, user-name probes spending attempts, requests of
+// ambiguous framing or with two statements, unusable database files, and
+// trickling connections from many addresses.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ServerTestSupport.h"
+
+using qvtest::Http;
+using qvtest::RequestBody;
+using std::chrono::milliseconds;
+
+namespace {
+
+std::string PasswordRequest(const std::string& mail) {
+  return "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + mail + "','NC','1');";
+}
+
+std::string StatusOf(const qvserver::THttpAnswer& answer) {
+  const qvtest::TReply reply = qvtest::ParseReply({answer.Status, answer.Body});
+  if (!reply.Error.empty()) return reply.Error;
+  return reply.Rows.empty() ? "none" : reply.Rows[0].value("String", "none");
+}
+
+std::int64_t Count(qvserver::TServerStore& store, const char* table) {
+  std::int64_t rows = 0;
+  store.Write([&](qvserver::TSqliteDb& db) {
+    qvserver::TSqliteStmt stmt(db, std::string("SELECT COUNT(*) FROM ") + table);
+    stmt.Step();
+    rows = stmt.Integer(0);
+  });
+  return rows;
+}
+
+// A request handler over a copy of the sample set, its sign-in gate on a
+// clock moved by hand; Ask gives an answer's status value or error text.
+struct TClockedHandler {
+  explicit TClockedHandler(const qvserver::TSignInLimits& limits)
+      : Store(qvtest::TSampleDatabase::Shared().Copy(Dir, "handler.sqlite")), Handler(Store, OnClock(limits)) {}
+  qvserver::TSignInLimits OnClock(qvserver::TSignInLimits limits) const {
+    limits.Now = Clock.Source();
+    return limits;
+  }
+  std::string Ask(const char* method, const std::string& body, const char* from) const {
+    return StatusOf(Handler.Handle(method, "/QuorvaneDB", body, false, from));
+  }
+  qvtest::TTempDir Dir;
+  qvtest::TManualClock Clock;
+  qvserver::TServerStore Store;
+  const qvserver::TRequestHandler Handler;
+};
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Each address, and each mail address a request names (letter case aside),
+// has a share of each kind within a sliding day; past it the row is refused
+// and nothing is stored, while other addresses and mail addresses go on, and
+// a day later the share is free again.
+TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
+  qvtest::TTempDir dir;
+  qvserver::TServerStoreOptions options;
+  options.HashFunction = [](const std::string&) { return std::string("$h$"); };
+  options.MaxRequestsPerAddress = 3;
+  options.MaxRequestsPerMail = 2;
+  options.MaxReportsPerAddress = 2;
+  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Copy(dir, "shares.sqlite"), options);
+  const std::string byAddress = "Too many password requests from this address within a day (at most 3); refused";
+  const std::string byMail = "Too many password requests for this mail address within a day (at most 2); refused";
+  const std::string reportsByAddress = "Too many reports from this address within a day (at most 2); refused";
+  enum TKind { Pwd, NewUser, Report };
+  struct TCase {
+    TKind Kind;
+    const char* From;
+    std::string Mail;
+    double Day;
+    std::string Error;  // empty: stored
+  };
+  const double day = 46000.0;
+  const std::vector<TCase> cases{
+      {Pwd, "10.0.0.1", "a@x.test", day, ""},
+      {Pwd, "10.0.0.1", "a@x.test", day, ""},
+      {Pwd, "10.0.0.1", "a@x.test", day, byMail},
+      {Pwd, "10.0.0.1", "b@x.test", day, ""},
+      {Pwd, "10.0.0.1", "c@x.test", day, byAddress},  // the flooding address is done for the day
+      {Pwd, "10.0.0.2", "c@x.test", day, ""},         // another address is still stored
+      {Pwd, "10.0.0.3", "A@X.test", day, byMail},     // the mail share holds across addresses
+      {NewUser, "10.0.0.1", "e@x.test", day, ""},     // a share per kind
+      {Report, "10.0.0.1", "", day, ""},
+      {Report, "10.0.0.1", "", day + 0.5, ""},
+      {Report, "10.0.0.1", "", day + 0.9, reportsByAddress},
+      {Report, "10.0.0.2", "", day + 0.9, ""},
+      {Pwd, "10.0.0.1", "d@x.test", day + 0.99, byAddress},
+      {Pwd, "10.0.0.4", "a@x.test", day + 0.99, byMail},
+      {Pwd, "10.0.0.1", "a@x.test", day + 1.01, ""},  // a day later
+      {Report, "10.0.0.1", "", day + 1.01, ""},       // the first report's day has passed
+  };
+  std::int64_t pwd = 0, newUser = 0, reports = 0;
+  const std::int64_t pwdBefore = Count(store, "PWD_REQUEST");
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const TCase& c = cases[i];
+    SCOPED_TRACE("case " + std::to_string(i));
+    std::string error;
+    try {
+      if (c.Kind == Pwd) store.StorePasswordRequest({c.Mail, "NC", "1"}, c.From, c.Day);
+      if (c.Kind == NewUser)
+        store.StoreNewUserRequest({"F", "L", "C", "P", c.Mail, "1", "S", "T", "Z", "FR", "pw", "1", "46093"}, "$h$",
+                                  c.From, c.Day);
+      if (c.Kind == Report) store.StoreReport("{\"Report\":" + std::to_string(i) + "}", c.From, c.Day);
+    } catch (const qvserver::TStoreRefusal& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.Error);
+    if (error.empty()) ++(c.Kind == Pwd ? pwd : c.Kind == NewUser ? newUser : reports);
+    EXPECT_EQ(Count(store, "PWD_REQUEST") - pwdBefore, pwd);
+    EXPECT_EQ(Count(store, "NEW_USER_REQUEST"), newUser);
+    EXPECT_EQ(Count(store, "RECEIVED_REPORT"), reports);
+  }
+}
+
+// Over HTTP: a flood of password requests from one address stores its share
+// and is refused after it with an ordinary answer, held back for the busy
+// pause on a suspended connection (a flooder that retries at once goes no
+// faster); a request from another address is stored all the same, and the
+// totals stay the last guard.
+TEST(ServerShares, AFloodFromOneAddressLeavesRoomForAnother) {
+  qvserver::TDataServerOptions serverOptions = qvtest::QuietServerOptions();
+  serverOptions.BusyPause = milliseconds(1000);
+  qvserver::TServerStoreOptions options;
+  options.MaxRequestsPerAddress = 5;
+  options.MaxStoredRequests = 7;
+  qvtest::TOptionsServer server(serverOptions, options);
+  auto send = [&](const std::string& mail, const char* from) {
+    return qvtest::ParseReply(Http("POST", server.Url(), RequestBody(9, PasswordRequest(mail)), from));
+  };
+  int stored = 0;
+  for (int i = 0; i < 7; ++i) {
+    const qvtest::TReply reply = send("f" + std::to_string(i) + "@x.test", "127.0.0.2");
+    ASSERT_TRUE(reply.Parsed);
+    EXPECT_EQ(reply.Status, 200);
+    if (reply.Error.empty()) ++stored;
+  }
+  EXPECT_EQ(stored, 5);
+  // One more from the flooder waits out the pause as a held answer.
+  std::thread held([&] { EXPECT_NE(send("more@x.test", "127.0.0.2").Error, ""); });
+  EXPECT_TRUE(qvtest::WaitUntil([&] { return server.Server.HeldAnswers() == 1; }));
+  held.join();
+  EXPECT_EQ(server.Server.HeldAnswers(), 0u);
+  EXPECT_EQ(send("other@x.test", "127.0.0.3").Error, "");
+  EXPECT_EQ(send("third@x.test", "127.0.0.4").Error, "");
+  EXPECT_EQ(send("late@x.test", "127.0.0.5").Error, "Too many stored password requests (at most 7); refused");
+}
+
+// The user's row and usage record as the client's sign-in reads and writes
+// them, from the handler with a hand-moved clock: STARTDATETOUPDATE is read
+// without a sign-in (the start-up check of the remembered user); FIRSTNAME
+// once the address checked the user's password, matched or not (the client
+// reads it after every check); every other value and the usage record only
+// after a sign-in from the same address within the hour. The usage record
+// takes a date no later than tomorrow and the count one above the stored one.
+TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
+  qvserver::TSignInLimits limits;
+  limits.FirstWait = milliseconds(0);
+  limits.MaxWait = milliseconds(0);
+  TClockedHandler handler(limits);
+  qvserver::TServerStore& store = handler.Store;
+  const std::string user = qvserver::kSampleUserId;
+  auto read = [&](const char* table, const char* column) {
+    return std::pair{"GET", RequestBody(2,
+                                        std::string("SELECT ") + column + " FROM " + table + " WHERE USERID='" + user +
+                                            "'",
+                                        column)};
+  };
+  auto signIn = [&](const char* password) {
+    return std::pair{"GET", RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='" +
+                                               password + "'")};
+  };
+  auto usage = [&](const std::string& date, const std::string& counter) {
+    return std::pair{"PUT", RequestBody(0, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='" + date + "', COUNTEROFUSE='" +
+                                               counter + "' WHERE USERID='" + user + "'")};
+  };
+  const std::string today = qvserver::FormatReal(platform::Today());
+  const std::string tomorrow = qvserver::FormatReal(platform::Today() + 1.0);
+  const std::string later = qvserver::FormatReal(platform::Today() + 2.0);
+  const std::string noRead = qvserver::kReadNotSignedInText;
+  const std::string noUsage = qvserver::kUsageNotSignedInText;
+  const std::string notNext = "COUNTEROFUSE must be one more than the stored count";
+  struct TStep {
+    int AdvanceMinutes;
+    std::pair<const char*, std::string> Request;
+    const char* From;
+    std::string Expected;
+    const char* Counter;  // the stored count afterwards
+  };
+  const std::vector<TStep> steps{
+      {0, read("LOGIN_LIST", "STARTDATETOUPDATE"), "10.0.0.1", "2", "0"},
+      {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.1", noRead, "0"},
+      {0, read("STATISTIC_LIST", "LASTDATEOFUSE"), "10.0.0.1", noRead, "0"},
+      {0, read("STATISTIC_LIST", "COUNTEROFUSE"), "10.0.0.1", noRead, "0"},
+      {0, usage(today, "1"), "10.0.0.1", noUsage, "0"},
+      {0, usage("1e300", "999999999"), "10.0.0.1", noUsage, "0"},
+      {0, signIn("wrong"), "10.0.0.1", "0", "0"},
+      {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.1", "Demo", "0"},  // the client shows "Invalid password" after it
+      {0, read("LOGIN_LIST", "AUTHORIZEUPDATE"), "10.0.0.1", noRead, "0"},
+      {0, usage(today, "1"), "10.0.0.1", noUsage, "0"},
+      {0, signIn("demo"), "10.0.0.2", "1", "0"},
+      {0, read("LOGIN_LIST", "AUTHORIZEUPDATE"), "10.0.0.2", "1", "0"},
+      {0, read("STATISTIC_LIST", "COUNTEROFUSE"), "10.0.0.2", "0", "0"},
+      {0, read("STATISTIC_LIST", "COUNTEROFUSE"), "10.0.0.1", noRead, "0"},  // signed in elsewhere
+      {0, usage(today, "1"), "10.0.0.1", noUsage, "0"},
+      {0, usage(today, "999999999"), "10.0.0.2", notNext, "0"},
+      {0, usage(today, "0"), "10.0.0.2", notNext, "0"},
+      {0, usage(later, "1"), "10.0.0.2", "LASTDATEOFUSE must not be after tomorrow", "0"},
+      {0, usage("1e300", "1"), "10.0.0.2", "LASTDATEOFUSE must not be after tomorrow", "0"},
+      {0, usage(today, "1"), "10.0.0.2", "OK", "1"},
+      {0, usage(today, "1"), "10.0.0.2", notNext, "1"},
+      {59, usage(tomorrow, "2"), "10.0.0.2", "OK", "2"},
+      {2, usage(today, "3"), "10.0.0.2", noUsage, "2"},  // 61 minutes after the sign-in
+      {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.2", noRead, "2"},
+      {0, read("LOGIN_LIST", "STARTDATETOUPDATE"), "10.0.0.3", "2", "2"},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const TStep& step = steps[i];
+    handler.Clock.Advance(std::chrono::minutes(step.AdvanceMinutes));
+    EXPECT_EQ(handler.Ask(step.Request.first, step.Request.second, step.From), step.Expected) << "step " << i;
+    EXPECT_EQ(store.UserValue("STATISTIC_LIST", "COUNTEROFUSE", user), step.Counter) << "step " << i;
+  }
+  EXPECT_EQ(store.UserValue("STATISTIC_LIST", "LASTDATEOFUSE", user), tomorrow);
+}
+
+// Probes of user names spend the attempts of the address as sign-ins do: an
+// unknown name is a failure (the check of that same name which the client
+// sends next is not counted again), and a locked address has its probes
+// refused with the seconds left, known names included; other addresses go on.
+TEST(ServerShares, UserNameProbesSpendTheAttemptsOfTheAddress) {
+  qvserver::TSignInLimits limits;
+  limits.FailuresBeforeWait = 3;
+  limits.FirstWait = milliseconds(10000);
+  const TClockedHandler handler(limits);
+  auto probe = [](const std::string& user) {
+    return RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "'");
+  };
+  auto check = [](const std::string& user) {
+    return RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='x'");
+  };
+  const std::string demo = qvserver::kSampleUserId;
+  const std::string locked = qvserver::TooManyAttemptsText(10);
+  struct TStep {
+    std::string Body;
+    const char* From;
+    std::string Expected;
+  };
+  const std::vector<TStep> steps{
+      {probe("ghost1"), "10.0.0.1", "0"},       // failure 1
+      {check("ghost1"), "10.0.0.1", "0"},       // the same attempt: still 1
+      {probe("ghost2"), "10.0.0.1", "0"},       // 2
+      {check("ghost2"), "10.0.0.1", "0"},       // still 2
+      {probe(demo), "10.0.0.1", "1"},           // a known name is no failure
+      {check("ghost1"), "10.0.0.1", "0"},       // 3: no probe just before
+      {probe(demo), "10.0.0.1", locked},        // the address is locked
+      {probe("ghost3"), "10.0.0.1", locked},    // and counts no more
+      {probe("ghost3"), "10.0.0.2", "0"},       // another address is not locked
+      {probe("ghost4"), "10.0.0.3", "0"},       // 1
+      {probe("ghost5"), "10.0.0.3", "0"},       // 2
+      {probe("ghost6"), "10.0.0.3", "0"},       // 3
+      {probe("ghost7"), "10.0.0.3", locked},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i)
+    EXPECT_EQ(handler.Ask("GET", steps[i].Body, steps[i].From), steps[i].Expected) << "step " << i;
+}
+
+// A request holding two statements is refused whole: neither is run.
+TEST(ServerShares, TwoStatementsInOneRequestAreRefusedWhole) {
+  qvtest::TRunningServer server;
+  nlohmann::ordered_json body;
+  for (const char* mail : {"one@x.test", "two@x.test"})
+    body["SQLRequest"].push_back({{"ResponseType", "9"}, {"Content", PasswordRequest(mail)}, {"Field", ""}});
+  const qvtest::TReply reply = qvtest::ParseReply(Http("POST", server.BaseUrl() + "QuorvaneDB", body.dump()));
+  EXPECT_EQ(reply.Status, 400);
+  EXPECT_EQ(reply.Error, "Malformed request body: \"SQLRequest\" must be an array holding one object");
+  EXPECT_EQ(Count(server.Store(), "PWD_REQUEST"), 0);
+}
+
+// A body whose length two receivers could read differently is refused with
+// status 400 before it is read, the connection closed and nothing stored; a
+// repeated equal length is one length.
+TEST(ServerShares, RequestsOfAmbiguousLengthAreRefused) {
+  qvtest::TOptionsServer server(qvtest::QuietServerOptions());
+  const std::string body = RequestBody(9, PasswordRequest("framed@x.test"));
+  const std::string length = std::to_string(body.size());
+  const std::string start =
+      "POST /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: application/json\r\n";
+  char chunkSize[32];
+  std::snprintf(chunkSize, sizeof chunkSize, "%zx", body.size());
+  const std::string chunked = std::string(chunkSize) + "\r\n" + body + "\r\n0\r\n\r\n";
+  struct TCase {
+    const char* Name;
+    std::string Request;
+    bool Stored;
+  };
+  const std::vector<TCase> cases{
+      {"two different lengths", start + "Content-Length: " + length + "\r\nContent-Length: 5\r\n\r\n" + body, false},
+      {"length then chunked", start + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked, false},
+      {"chunked then length", start + "Transfer-Encoding: chunked\r\nContent-Length: " + length + "\r\n\r\n" + chunked,
+       false},
+      {"the same length twice", start + "Content-Length: " + length + "\r\nContent-Length: " + length + "\r\n\r\n" + body,
+       true},
+  };
+  std::int64_t stored = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const qvtest::TRawClient client(server.Server.Port());
+    ASSERT_TRUE(client.Connected());
+    ASSERT_TRUE(client.Send(c.Request));
+    if (c.Stored) {
+      const std::string reply = client.ReadAll();
+      EXPECT_NE(reply.find("SENT"), std::string::npos) << reply;
+      EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u) << reply;
+      ++stored;
+    } else {
+      const std::string reply = client.ReadAll();  // read to the close
+      EXPECT_EQ(reply.rfind("HTTP/1.1 400", 0), 0u) << reply;
+      EXPECT_NE(reply.find("Ambiguous request length"), std::string::npos) << reply;
+    }
+    EXPECT_EQ(Count(server.Store, "PWD_REQUEST"), stored);
+  }
+}
+
+// A file that is not a server database is refused naming its path, and
+// nothing is written to it (no write-ahead log, no table); an empty file and
+// a server file holding a table of its own are taken.
+TEST(ServerShares, UnusableDatabaseFilesAreRefusedByPathAndLeftUnwritten) {
+  struct TCase {
+    const char* Name;
+    const char* Sql;  // the file's tables; nullptr: bytes that are no database
+    std::string Error;  // after the path; empty: taken
+  };
+  const std::vector<TCase> cases{
+      {"no database", nullptr, "cannot be used: file is not a database"},
+      {"the client's market-data file",
+       "CREATE TABLE ASSET_LIST(ID TEXT, TITLE TEXT, TYPE TEXT); CREATE TABLE DATA(COUNTRYNAME TEXT, ASSETID TEXT, "
+       "DATE REAL, VALUE REAL)",
+       "cannot be used: not a data-server database (no table COUNTRY_LIST)"},
+      {"a column missing",
+       "CREATE TABLE LOGIN_LIST(USERID TEXT, PASSWORD TEXT, STARTDATETOUPDATE REAL); CREATE TABLE USER_LIST(USERID, "
+       "FIRSTNAME, LASTNAME); CREATE TABLE STATISTIC_LIST(USERID, COUNTEROFUSE, LASTDATEOFUSE); CREATE TABLE "
+       "COUNTRY_LIST(NAME); CREATE TABLE ASSET_LIST(ID, TITLE, TYPE); CREATE TABLE DATA(COUNTRYNAME, ASSETID, DATE, "
+       "VALUE); CREATE TABLE DATA_BIS(COUNTRYNAME, ASSETID, DATE, VALUE)",
+       "cannot be used: not a data-server database (table COUNTRY_LIST has no column CURRENCY)"},
+      {"an empty file", "", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const qvtest::TTempDir dir;
+    const std::string path = dir.File("given.sqlite");
+    if (c.Sql) {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(db, c.Sql, nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+    } else {
+      std::ofstream(path, std::ios::binary) << std::string(4096, '\x5a');
+    }
+    const std::string before = FileBytes(path);
+    std::string error;
+    try {
+      qvserver::TServerStore store(path);
+    } catch (const qvserver::TSqliteError& e) {
+      error = e.what();
+    }
+    if (c.Error.empty()) {
+      EXPECT_EQ(error, "");
+      continue;
+    }
+    EXPECT_EQ(error, "Database " + path + " " + c.Error);
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+  }
+}
+
+// Trickling connections hold no more than the places left above the
+// reserve: once fewer are free, each newcomer closes the connection that has
+// waited longest for its request, so a client of another address is still
+// answered. A connection whose reply is under way is never closed for a
+// newcomer, however long it has been open.
+TEST(ServerShares, TricklingConnectionsLeaveRoomForOthers) {
+  qvserver::TDataServerOptions options = qvtest::QuietServerOptions();
+  options.ThreadCount = 1;
+  options.MaxConnections = 24;
+  options.MaxConnectionsPerIp = 8;
+  options.ReservedConnections = 8;
+  options.EvictAfter = milliseconds(200);
+  options.RequestTimeout = std::chrono::seconds(60);  // no deadline meanwhile
+  options.IdleTimeoutSeconds = 60;
+  const qvtest::TOptionsServer server(options);
+  const std::uint16_t port = server.Server.Port();
+
+  // A download that reads nothing yet, opened first.
+  const qvtest::TRawClient download(port, "127.0.0.9");
+  const std::string request = RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC");
+  ASSERT_TRUE(download.Send("GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Length: " +
+                            std::to_string(request.size()) + "\r\n\r\n" + request));
+  // Three addresses open eight connections each and send half a request line.
+  std::vector<std::unique_ptr<qvtest::TRawClient>> slow;
+  for (int a = 0; a < 3; ++a) {
+    for (int c = 0; c < 8; ++c) {
+      slow.push_back(std::make_unique<qvtest::TRawClient>(port, ("127.0.0." + std::to_string(a + 2)).c_str()));
+      ASSERT_TRUE(slow.back()->Connected());
+      ASSERT_TRUE(slow.back()->Send("GET /Quo"));
+    }
+    std::this_thread::sleep_for(milliseconds(300));  // older than EvictAfter before the next address
+  }
+  // Another address is answered.
+  const qvtest::TReply assets = qvtest::ParseReply(
+      Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST"), "127.0.0.20"));
+  EXPECT_EQ(assets.Status, 200);
+  EXPECT_EQ(assets.Rows.size(), 18u);
+  // The oldest trickling connections were closed, the newest kept.
+  int closed = 0;
+  for (const auto& client : slow) closed += client->ClosedWithin(milliseconds(50)) ? 1 : 0;
+  EXPECT_GE(closed, 8);
+  EXPECT_FALSE(slow.back()->ClosedWithin(milliseconds(50)));
+  // The download, oldest of all, is whole.
+  const std::string reply = download.ReadAll(std::size_t{64} << 20);
+  EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u);
+  EXPECT_GT(reply.size(), std::size_t{1} << 20);
+  EXPECT_EQ(reply.substr(reply.size() - 5), "0\r\n\r\n");  // the last chunk arrived
+}
+
+}  // namespace
