@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QRect>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "app/MainForm.h"
 #include "data/LocalQuorvaneDB.h"
 #include "platform/DateTime.h"
+#include "support/OffscreenScreens.h"
 
 namespace appbench {
 
@@ -71,6 +73,13 @@ class TSampleServer {
   std::unique_ptr<qvserver::DataServer> Server_;
 };
 
+// The offscreen platform with one 1920 x 1080 screen (the window's reference
+// size, where it opens at 1920 x 1080) unless QT_QPA_PLATFORM names another
+// platform; the screen file is written into folder.
+inline void UseReferenceScreen(const std::filesystem::path& folder) {
+  qttest::UseOffscreenScreens({QRect(0, 0, 1920, 1080)}, (folder / "screens.json").string());
+}
+
 // The start of a window benchmark program: the offscreen platform unless
 // QT_QPA_PLATFORM names one, the application, the benchmark options, an
 // emptied folder and the sample server in it (Started false on a failure).
@@ -78,10 +87,10 @@ class TSampleServer {
 class TBenchProgram {
  public:
   TBenchProgram(int& argc, char** argv, std::filesystem::path folder) : Folder(std::move(folder)) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application = std::make_unique<QApplication>(argc, argv);
     std::filesystem::remove_all(Folder);
     std::filesystem::create_directories(Folder);
+    UseReferenceScreen(Folder);
+    Application = std::make_unique<QApplication>(argc, argv);
     Server = std::make_unique<TSampleServer>(Folder);
     Started = Server->Start(Error);
     benchmark::Initialize(&argc, argv);

@@ -149,7 +149,8 @@ long StatusKb(const char* name) {
 // workspace again) into an empty file under folder, then the first paint.
 // Prints the peak resident memory of the process.
 int FirstStartPeak(int argc, char** argv, const fs::path& folder) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  fs::create_directories(folder);
+  appbench::UseReferenceScreen(folder);
   QApplication application(argc, argv);
   appbench::EmptyHome(folder);
   auto form = appbench::NewWindow(0, false);
