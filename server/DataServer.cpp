@@ -207,6 +207,8 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
   // a socket and a little memory, never a thread.
   const unsigned connections = ConnectionLimit();
   Limit_ = connections;
+  // With a small limit the full reserve would leave no ordinary places.
+  Reserve_ = std::min(Options_.ReservedConnections, connections / 4);
   const unsigned threads = PoolSize(Options_.ThreadCount, connections);
   unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME;
   if (ipv6) flags |= MHD_USE_IPv6;
@@ -295,7 +297,7 @@ void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
 // the open count stays at the reserve's edge). A socket replying, or waiting
 // less than EvictAfter, is kept: a real client's request arrives at once.
 void DataServer::EvictForNewcomerLocked() {
-  if (Sockets_.size() + Options_.ReservedConnections <= Limit_) return;
+  if (Sockets_.size() + Reserve_ <= Limit_) return;
   const auto now = std::chrono::steady_clock::now();
   TSocket* oldest = nullptr;
   std::size_t open = 0;  // sockets not shut down already
@@ -305,7 +307,7 @@ void DataServer::EvictForNewcomerLocked() {
     if (now - socket->RequestSince < Options_.EvictAfter) continue;
     if (!oldest || socket->RequestSince < oldest->RequestSince) oldest = socket.get();
   }
-  if (!oldest || open + Options_.ReservedConnections <= Limit_) return;
+  if (!oldest || open + Reserve_ <= Limit_) return;
   ::shutdown(oldest->Fd, SHUT_RDWR);
   oldest->ShutDown = true;
 }

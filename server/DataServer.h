@@ -127,7 +127,8 @@ class DataServer {
   MHD_Daemon* Daemon_ = nullptr;
   std::atomic<std::size_t> PendingReplyBytes_{0};
   std::uint16_t Port_ = 0;
-  unsigned Limit_ = 0;  // the connection limit in force
+  unsigned Limit_ = 0;    // the connection limit in force
+  unsigned Reserve_ = 0;  // places kept free for newcomers: at most a quarter of Limit_
 
   // Open sockets by their record, for the request deadline.
   std::mutex SocketsLock_;

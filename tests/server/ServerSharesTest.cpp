@@ -1,8 +1,9 @@
 // The data server's third round against hostile clients: shares of stored
 // requests per address and per mail address, the user's row and usage record
 // behind the sign-in, user-name probes spending attempts, requests of
-// ambiguous framing or with two statements, unusable database files, and
-// trickling connections from many addresses.
+// ambiguous framing or with two statements, unusable database files,
+// trickling connections from many addresses, and idle kept-alive connections
+// under a small connection limit.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -441,6 +442,34 @@ TEST(ServerShares, TricklingConnectionsLeaveRoomForOthers) {
   EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u);
   EXPECT_GT(reply.size(), std::size_t{1} << 20);
   EXPECT_EQ(reply.substr(reply.size() - 5), "0\r\n\r\n");  // the last chunk arrived
+}
+
+// Under a small connection limit the reserve is at most a quarter of it: a
+// kept-alive connection idle for longer than EvictAfter stays open for a
+// newcomer while places are free, and serves its next request.
+TEST(ServerShares, AnIdleKeptAliveConnectionStaysWhilePlacesAreFree) {
+  qvserver::TDataServerOptions options = qvtest::QuietServerOptions();
+  options.ThreadCount = 1;
+  options.MaxConnections = 8;  // the default reserve of 128 is far above it
+  options.EvictAfter = milliseconds(200);
+  options.RequestTimeout = std::chrono::seconds(60);
+  options.IdleTimeoutSeconds = 60;
+  const qvtest::TOptionsServer server(options);
+  const std::uint16_t port = server.Server.Port();
+
+  const std::string request = RequestBody(6, "SELECT * FROM ASSET_LIST");
+  const std::string head = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
+                           std::to_string(request.size()) + "\r\n";
+  const qvtest::TRawClient kept(port);
+  ASSERT_TRUE(kept.Connected());
+  ASSERT_TRUE(kept.Send(head + "\r\n" + request));
+  // Its reply is read meanwhile; then it waits, idle, past EvictAfter.
+  ASSERT_FALSE(kept.ClosedWithin(milliseconds(400)));
+  // A newcomer is answered and the idle connection is left open.
+  EXPECT_EQ(Http("GET", server.Url(), request).Status, 200);
+  EXPECT_FALSE(kept.ClosedWithin(milliseconds(100)));
+  ASSERT_TRUE(kept.Send(head + "Connection: close\r\n\r\n" + request));
+  EXPECT_EQ(kept.ReadAll().rfind("HTTP/1.1 200", 0), 0u);
 }
 
 }  // namespace
