@@ -91,8 +91,8 @@ struct TFraming {
 
 TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
   auto* framing = static_cast<TFraming*>(cls);
-  const std::string text = value ? value : "";
   if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
+    const std::string text = value ? value : "";
     if (framing->Lengths++ == 0)
       framing->FirstLength = text;
     else if (text != framing->FirstLength)
@@ -303,13 +303,21 @@ void DataServer::EvictForNewcomerLocked() {
   std::size_t open = 0;  // sockets not shut down already
   for (auto& [key, socket] : Sockets_) {
     if (!socket->ShutDown) ++open;
-    if (socket->Replying || socket->ShutDown || socket->Fd < 0) continue;
+    if (!AwaitingRequest(*socket)) continue;
     if (now - socket->RequestSince < Options_.EvictAfter) continue;
     if (!oldest || socket->RequestSince < oldest->RequestSince) oldest = socket.get();
   }
   if (!oldest || open + Reserve_ <= Limit_) return;
-  ::shutdown(oldest->Fd, SHUT_RDWR);
-  oldest->ShutDown = true;
+  ShutDownLocked(*oldest);
+}
+
+bool DataServer::AwaitingRequest(const TSocket& socket) {
+  return !socket.Replying && !socket.ShutDown && socket.Fd >= 0;
+}
+
+void DataServer::ShutDownLocked(TSocket& socket) {
+  ::shutdown(socket.Fd, SHUT_RDWR);
+  socket.ShutDown = true;
 }
 
 // Called before the library closes the descriptor: once the record is gone
@@ -342,10 +350,9 @@ void DataServer::WatchRequestDeadlines() {
     WatchWake_.wait_for(lock, period, [&] { return WatchStop_; });
     const auto now = std::chrono::steady_clock::now();
     for (auto& [key, socket] : Sockets_) {
-      if (socket->Replying || socket->ShutDown || socket->Fd < 0) continue;
+      if (!AwaitingRequest(*socket)) continue;
       if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
-      ::shutdown(socket->Fd, SHUT_RDWR);
-      socket->ShutDown = true;
+      ShutDownLocked(*socket);
     }
   }
 }
@@ -369,13 +376,10 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     }
     // An announced length above the limit is refused at once: the body is
     // never read and the connection is closed after the reply.
-    if (const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH)) {
-      if (std::strtoull(length, nullptr, 10) > Options_.MaxBodyBytes) {
-        state->TooLarge = true;
-        state->Close = true;
-        state->Answered = true;
-        return Queue(connection, *state, method, url, Handler_.Handle(method, url, {}, true));
-      }
+    if (framing.Lengths > 0 && std::strtoull(framing.FirstLength.c_str(), nullptr, 10) > Options_.MaxBodyBytes) {
+      state->TooLarge = true;  // closes the connection after the reply
+      state->Answered = true;
+      return Queue(connection, *state, method, url, Handler_.Handle(method, url, {}, true));
     }
     return MHD_YES;
   }
@@ -440,6 +444,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     answer = THttpAnswer{};
     answer->Status = 503;
     answer->Body = StatusReply("", "Server busy, try again later");
+    answer->Pause = true;
   } else {
     answer = Handler_.HandleAsync(method, url, state->Body, state->TooLarge, PeerAddress(connection), later);
   }
@@ -474,7 +479,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
 }
 
 bool DataServer::Held(const THttpAnswer& answer) const {
-  return (answer.Status == 503 || answer.Pause) && Options_.BusyPause.count() > 0;
+  return answer.Pause && Options_.BusyPause.count() > 0;
 }
 
 // Resumes the suspended connection once the busy pause has passed (at once

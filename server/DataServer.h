@@ -115,6 +115,10 @@ class DataServer {
   // Shuts down the socket waiting longest for its request (at least
   // EvictAfter) when fewer than the reserved places are left; the lock is held.
   void EvictForNewcomerLocked();
+  // Whether the socket waits for its request to arrive whole and may be shut down.
+  static bool AwaitingRequest(const TSocket& socket);
+  // Shuts the socket down; the library sees the end of the stream and closes it.
+  void ShutDownLocked(TSocket& socket);
   unsigned ConnectionLimit() const;
   void FinishAsync();
   bool Held(const THttpAnswer& answer) const;

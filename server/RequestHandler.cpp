@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "AsciiCase.h"
 #include "ReplyWriter.h"
 #include "ServerStore.h"
 #include "StatementShapes.h"
@@ -59,11 +60,6 @@ std::optional<long long> ParseInteger(const std::string& text) {
   const auto [ptr, ec] = std::from_chars(first, last, value);
   if (text.empty() || ec != std::errc() || ptr != last) return std::nullopt;
   return value;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 struct TRequest {
@@ -173,8 +169,13 @@ THttpAnswer StoredOrRefused(int kind, const char* status, Store store) {
 }
 
 // A password job refused by the full queue: answered at once, so that a
-// burst cannot hold every serving thread.
-THttpAnswer BusyAnswer(int kind) { return ErrorAnswer(503, kind, "Server busy, try again later"); }
+// burst cannot hold every serving thread, and held back for the pause like a
+// refused write.
+THttpAnswer BusyAnswer(int kind) {
+  THttpAnswer answer = ErrorAnswer(503, kind, "Server busy, try again later");
+  answer.Pause = true;
+  return answer;
+}
 
 }  // namespace
 
@@ -258,7 +259,7 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
   if (!statement) return ErrorAnswer(200, kind, why);
   const std::vector<std::string>& texts = statement->Texts;
   const std::vector<std::string>& names = statement->Names;
-  const std::string field = Upper(request.Field);
+  const std::string field = AsciiUpper(request.Field);
 
   switch (statement->Shape) {
     case TStatementShape::UserExists: {

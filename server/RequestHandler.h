@@ -28,8 +28,8 @@ struct THttpAnswer {
   // produced as the connection drains, so a large reply is never held whole.
   std::function<bool(std::string&)> NextPiece;
   int Kind = -1;  // the request kind answered, -1 when none was read (for the log)
-  // A refusal that a client may repeat at once (a store limit reached): sent
-  // after the same pause as a busy answer.
+  // A refusal that a client may repeat at once (busy, or a store limit
+  // reached): sent after a pause.
   bool Pause = false;
 };
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cctype>
 #include <cmath>
 #include <set>
+
+#include "AsciiCase.h"
 
 namespace qvserver {
 namespace {
@@ -165,9 +166,7 @@ std::vector<std::string> ShareSources(const TReceivedTable& table, const std::ve
                                       const std::string& address) {
   std::vector<std::string> sources{"a:" + address};
   if (table.MailColumn >= 0) {
-    std::string mail = values.at(static_cast<std::size_t>(table.MailColumn));
-    for (char& c : mail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    sources.push_back("m:" + mail);
+    sources.push_back("m:" + AsciiLower(values.at(static_cast<std::size_t>(table.MailColumn))));
   }
   return sources;
 }
@@ -180,11 +179,7 @@ void CheckOwnTables(const TSqliteDb& db) {
     std::set<std::string> found;
     TSqliteStmt stmt(from, sql);
     if (!bound.empty()) stmt.Bind(1, bound);
-    while (stmt.Step()) {
-      std::string name = stmt.Text(0);
-      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      found.insert(std::move(name));
-    }
+    while (stmt.Step()) found.insert(AsciiUpper(stmt.Text(0)));
     return found;
   };
   const std::string tablesSql = "SELECT name FROM sqlite_master WHERE type='table'";
@@ -395,15 +390,15 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
   return stmt.Integer(0);
 }
 
-void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::vector<std::string>& values,
-                                     const std::string& address, double receivedAt) {
-  const std::int64_t bytes = ByteCount(values);
-  const std::vector<std::string> sources = ShareSources(table, values, address);
+void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt,
+                                     std::int64_t bytes, const std::vector<std::string>& sources) {
+  TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
   for (std::size_t i = 0; i < sources.size(); ++i) {
     const std::int64_t share = i == 0 ? Options_.*table.MaxPerAddress : Options_.MaxRequestsPerMail;
-    TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
     count.Bind(1, table.Table).Bind(2, sources[i]).Bind(3, receivedAt - Options_.ShareWindowDays).Step();
-    if (count.Integer(0) >= share)
+    const std::int64_t counted = count.Integer(0);
+    count.Reset();
+    if (counted >= share)
       throw TStoreRefusal(std::string("Too many ") + table.What + (i == 0 ? " from this address" : " for this mail address") +
                           " within a day (at most " + std::to_string(share) + "); refused");
   }
@@ -423,7 +418,8 @@ void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::vec
 }
 
 void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
-                                const std::string& address) {
+                                const std::string& address, std::int64_t bytes,
+                                const std::vector<std::string>& sources) {
   // Share rows older than the window count no more: they go now and then.
   constexpr std::uint32_t kPruneEvery = 256;
   const bool prune = ++SharesInserted_ % kPruneEvery == 0;
@@ -440,9 +436,9 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
     TSqliteStmt count(Db_,
                       "INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) VALUES(?1, ?2) "
                       "ON CONFLICT(ADDRESS) DO UPDATE SET STOREDBYTES=STOREDBYTES+excluded.STOREDBYTES");
-    count.Bind(1, address).Bind(2, ByteCount(values)).Step();
+    count.Bind(1, address).Bind(2, bytes).Step();
     TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
-    for (const std::string& source : ShareSources(table, values, address)) {
+    for (const std::string& source : sources) {
       share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
       share.Reset();
     }
@@ -456,9 +452,11 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
 void TServerStore::Receive(const TReceivedTable& table, const std::vector<std::string>& values,
                            const std::string& address, double receivedAt) {
   CheckValues(table, values, Options_);
+  const std::int64_t bytes = ByteCount(values);
+  const std::vector<std::string> sources = ShareSources(table, values, address);
   std::lock_guard lock(Lock_);
-  RequireRoomLocked(table, values, address, receivedAt);
-  InsertLocked(table, values, receivedAt, address);
+  RequireRoomLocked(table, address, receivedAt, bytes, sources);
+  InsertLocked(table, values, receivedAt, address, bytes, sources);
 }
 
 void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, const std::string& address,
@@ -470,8 +468,9 @@ void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, c
                                        double receivedAt) {
   // The bytes with the typed password: close to those with its hash, checked again when stored.
   CheckValues(kNewUserRequests, values, Options_);
+  const std::vector<std::string> sources = ShareSources(kNewUserRequests, values, address);
   std::lock_guard lock(Lock_);
-  RequireRoomLocked(kNewUserRequests, values, address, receivedAt);
+  RequireRoomLocked(kNewUserRequests, address, receivedAt, ByteCount(values), sources);
 }
 
 std::string TServerStore::HashNewUserPassword(const std::vector<std::string>& values) const {

@@ -128,15 +128,16 @@ class TServerStore {
  private:
   // Throws TStoreRefusal when the row `values` from `address` would pass a
   // limit of `table`: its rows, the shares of the address and of the mail
-  // address, the address's bytes or all bytes; the lock is held.
-  void RequireRoomLocked(const TReceivedTable& table, const std::vector<std::string>& values,
-                         const std::string& address, double receivedAt);
+  // address, the address's bytes or all bytes; the lock is held. `bytes` and
+  // `sources` are the row's byte count and share sources.
+  void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt,
+                         std::int64_t bytes, const std::vector<std::string>& sources);
   // Checks and stores one row of `table` from `address`.
   void Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
                double receivedAt);
   // Inserts one row and counts its bytes for `address`, in one transaction; the lock is held.
   void InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
-                    const std::string& address);
+                    const std::string& address, std::int64_t bytes, const std::vector<std::string>& sources);
 
   TServerStoreOptions Options_;
   std::uint32_t SharesInserted_ = 0;  // share rows since the last pruning of old ones

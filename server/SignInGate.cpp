@@ -1,7 +1,8 @@
 #include "SignInGate.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "AsciiCase.h"
 
 namespace qvserver {
 namespace {
@@ -11,9 +12,7 @@ constexpr std::size_t kMaxFailuresKept = 40;
 
 // The key of a sign-in: user ids compare without letter case, as the store's do.
 std::string SignInKey(const std::string& userId, const std::string& address) {
-  std::string key = userId;
-  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return key + '\n' + address;
+  return AsciiLower(userId) + '\n' + address;
 }
 
 // Drops the entries that `stale` finds old once the map has reached `next`
@@ -107,7 +106,7 @@ TCheckOutcome TSignInGate::Probe(const std::string& address, const std::string& 
     RecordFailureLocked(address, now);
     PruneWhenGrown(Probed_, NextProbePrune_,
                    [&](const auto& item) { return now - item.second.second > Limits_.FailureWindow; });
-    Probed_[address] = {SignInKey(userId, address), now};
+    Probed_[address] = {AsciiLower(userId), now};
   }
   return outcome;
 }
@@ -202,7 +201,7 @@ void TSignInGate::Submit(const std::string& address, const std::string& userId, 
       // An unknown user needs no hash: answered at once, and counted as a
       // failure unless the probe of the same name just before was.
       const auto probed = Probed_.find(address);
-      const bool counted = probed != Probed_.end() && probed->second.first == SignInKey(userId, address) &&
+      const bool counted = probed != Probed_.end() && probed->second.first == AsciiLower(userId) &&
                            now - probed->second.second <= Limits_.FailureWindow;
       if (probed != Probed_.end()) Probed_.erase(probed);
       if (!counted) RecordFailureLocked(address, now);

@@ -141,7 +141,7 @@ class TSignInGate {
   };
   std::unordered_map<std::string, TVisit> Visits_;
   std::size_t NextSignInPrune_ = 1024;
-  // The unknown user each address probed last, already counted as a failure.
+  // The unknown user each address probed last (lower-cased), already counted as a failure.
   std::unordered_map<std::string, std::pair<std::string, TClock::time_point>> Probed_;
   std::size_t NextProbePrune_ = 1024;
   std::vector<std::thread> Workers_;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "AsciiCase.h"
+
 namespace qvserver {
 namespace {
 
@@ -33,9 +35,7 @@ bool Tokenise(const std::string& sql, std::vector<TToken>& tokens, std::string& 
     } else if (IsWordStart(c)) {
       std::size_t j = i;
       while (j < n && IsWordChar(sql[j])) ++j;
-      TToken t{TTokenKind::Word, sql.substr(i, j - i)};
-      for (char& ch : t.Value) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-      tokens.push_back(std::move(t));
+      tokens.push_back({TTokenKind::Word, AsciiUpper(sql.substr(i, j - i))});
       i = j;
     } else if (c == '\'') {
       std::string text;
