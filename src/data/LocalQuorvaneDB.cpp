@@ -224,12 +224,12 @@ std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error
 }
 
 std::string TLocalQuorvaneDB::ForeignTable() {
-  const localdb::TSchema schema =
-      DatabaseKind == kSettingsDatabase ? localdb::SettingsSchema() : localdb::TSchema{kMarketDataSchema, std::size(kMarketDataSchema)};
+  const std::span<const TSchemaStatement> schema =
+      DatabaseKind == kSettingsDatabase ? SettingsSchema() : std::span<const TSchemaStatement>(kMarketDataSchema);
   // Our tables as the schema creates them, to compare the file's with.
   platform::SqliteConnection model;
   model.Open(":memory:");
-  for (std::size_t i = 0; i < schema.Count; ++i) model.Exec(schema.Statements[i].Sql);
+  for (const TSchemaStatement& statement : schema) model.Exec(statement.Sql);
   const auto columns = [](platform::SqliteConnection& db, const std::string& table) {
     auto query = db.Prepare("SELECT upper(name) FROM pragma_table_info(?1) ORDER BY upper(name)");
     query.BindText(1, table);
@@ -256,15 +256,15 @@ platform::SqliteConnection& TLocalQuorvaneDB::Open() {
   return Connection_;
 }
 
-bool TLocalQuorvaneDB::RunSchema(const TSchemaStatement* statements, std::size_t count) {
+bool TLocalQuorvaneDB::RunSchema(std::span<const TSchemaStatement> statements) {
   LastMessage.clear();
-  for (std::size_t i = 0; i < count; ++i) {
+  for (const TSchemaStatement& statement : statements) {
     try {
-      Open().Exec(statements[i].Sql);
+      Open().Exec(statement.Sql);
     } catch (const platform::SqliteError& failure) {
       // A full disk or a file that cannot be written is named with what to do.
       const std::string file = FileFailureText(failure);
-      LastMessage = statements[i].FailureText + (file.empty() ? "" : ": " + file);
+      LastMessage = statement.FailureText + (file.empty() ? "" : ": " + file);
       return false;
     }
   }
@@ -287,7 +287,7 @@ std::string IndexName(const char* createSql) {
 }  // namespace
 
 bool TLocalQuorvaneDB::CreateMarketDataTables() {
-  if (!RunSchema(kMarketDataSchema, std::size(kMarketDataSchema))) return false;
+  if (!RunSchema(kMarketDataSchema)) return false;
   // A file written by an earlier version keeps series indexes without VALUE:
   // they are built again with it (once). A file that cannot be written now
   // (read-only, locked, full) keeps them and tries again at its next start;

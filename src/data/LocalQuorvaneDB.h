@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -254,7 +255,9 @@ class TLocalQuorvaneDB {
   platform::SqliteConnection& Open();
   // Runs the statements in order; false with the failing one's text in
   // LastMessage (followed by FileFailureText() when there is one).
-  bool RunSchema(const TSchemaStatement* statements, std::size_t count);
+  bool RunSchema(std::span<const TSchemaStatement> statements);
+  // The settings file's creation statements, in order.
+  static std::span<const TSchemaStatement> SettingsSchema();
   // The first table of the schema of DatabaseKind that the open file holds
   // with other columns (or as a view); empty when none. Reads only.
   std::string ForeignTable();

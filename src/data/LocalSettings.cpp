@@ -184,9 +184,9 @@ void WriteOneRow(platform::SqliteConnection& db, const std::string& table, const
 
 }  // namespace
 
-localdb::TSchema localdb::SettingsSchema() { return {kSettingsSchema, std::size(kSettingsSchema)}; }
+std::span<const TLocalQuorvaneDB::TSchemaStatement> TLocalQuorvaneDB::SettingsSchema() { return kSettingsSchema; }
 
-bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSchema, std::size(kSettingsSchema)); }
+bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSchema); }
 
 // --------------------------------------------------------------- start date
 

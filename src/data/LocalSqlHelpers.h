@@ -8,18 +8,9 @@
 #include <vector>
 
 #include "common/TextHelpers.h"
-#include "data/LocalQuorvaneDB.h"
 #include "platform/Sqlite.h"
 
 namespace localdb {
-
-// The creation statements of a file, in order.
-struct TSchema {
-  const TLocalQuorvaneDB::TSchemaStatement* Statements;
-  std::size_t Count;
-};
-// The settings file's statements.
-TSchema SettingsSchema();
 
 // Names (countries, asset identifiers and titles) as stored: upper case.
 inline std::string StoredName(const std::string& name) { return UpperCaseText(name); }
