@@ -10,6 +10,7 @@
 #include "common/Globals.h"
 #include "platform/qt/QtCanvas.h"
 #include "portfolio/EquityResultRecords.h"
+#include "widgets/RegionSeriesChart.h"
 #include "widgets/SeriesComparisonChart.h"
 
 namespace app {
@@ -22,8 +23,10 @@ constexpr platform::TAlphaColor kBoxStroke = 0xFFC5D2DD;
 constexpr platform::TAlphaColor kTextColour = 0xFF4C4C4E;
 constexpr platform::TAlphaColor kShiftIndicatorColour = 0xFF708CD5;
 constexpr int kShiftIndicatorSize = 12;
-// The pages give the top left of a 16-unit square for the shift indicator; it is centred in it.
-constexpr float kShiftSlotInset = (16.0f - static_cast<float>(kShiftIndicatorSize)) * 0.5f;
+// The pages give the top left of the square beside a heat map's title for the
+// shift indicator; it is centred in it.
+constexpr float kShiftSlotInset =
+    (TRegionSeriesChart::kTitleControlSize - static_cast<float>(kShiftIndicatorSize)) * 0.5f;
 
 // Offsets of the supports from their widget's anchor.
 constexpr float kTableSupportOffset = -40.0f;
