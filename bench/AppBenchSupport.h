@@ -22,7 +22,7 @@
 #include "app/MainForm.h"
 #include "data/LocalQuorvaneDB.h"
 #include "platform/DateTime.h"
-#include "support/OffscreenScreens.h"
+#include "platform/qt/OffscreenScreens.h"
 
 namespace appbench {
 
@@ -77,7 +77,7 @@ class TSampleServer {
 // size, where it opens at 1920 x 1080) unless QT_QPA_PLATFORM names another
 // platform; the screen file is written into folder.
 inline void UseReferenceScreen(const std::filesystem::path& folder) {
-  qttest::UseOffscreenScreens({QRect(0, 0, 1920, 1080)}, (folder / "screens.json").string());
+  platform::UseOffscreenScreens({QRect(0, 0, 1920, 1080)}, (folder / "screens.json").string());
 }
 
 // The start of a window benchmark program: the offscreen platform unless

@@ -24,9 +24,9 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 peers=${PEERS_DIR:-$(cd .. && pwd)/shared/peers}
-[[ -f "$peers/py_download.py" ]] || peers=/work/shared/peers
 if [[ ! -f "$peers/py_download.py" ]]; then
-  echo "No peers found: set PEERS_DIR" >&2
+  echo "No peers in $peers (py_download.py missing): they are taken from ../shared/peers beside the" >&2
+  echo "project, or from the folder that PEERS_DIR names." >&2
   exit 1
 fi
 

@@ -67,7 +67,6 @@ class TMainForm : public QWidget {
   std::string LastErrorText;
   std::vector<double> MonthlyDates;
   std::int32_t DataUpToDate = 1;
-  double DailyDataStartDate = 0.0;
   double LatestDailyDate = 0.0;
   std::string TransferError;
   float BaseTabTitleFontSize = 14.0f;

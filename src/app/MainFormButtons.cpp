@@ -110,6 +110,8 @@ void TMainForm::OnClassicButtonClick(TControl* sender) {
         session::ApplyEndDate(MonthlyDates, DateSelectionForm->ChosenDate, DateSelectionForm->IntraMonth,
                               session::FirstCountryIntraMonthEnd(), LatestDailyDate, usMyExternUserSettings.EndDate);
     if (!result.Accepted) return;
+    // Without a daily row the intra-month choice was taken as a plain one; the models run so too.
+    DateSelectionForm->IntraMonth = result.IntraMonthVisible;
     usMyExternUserSettings.EndDate = result.EndDate;
     Find("EndDateButtonTitle")->SetText(result.EndTitle);
     Find("IntraMonthTitle")->SetText(result.IntraMonthTitle);

@@ -239,7 +239,6 @@ void TMainForm::OnThreadTerminate() {
   ProgressCounterTimer.stop();
   const std::int32_t kind = Step.Kind;
   DataUpToDate = Context.DataUpToDate;
-  if (kind == 5 && Step.ErrorText.empty()) DailyDataStartDate = Context.DailyDataStartDate;
   if ((kind == 5 || kind == 6) && Step.ErrorText.empty()) LatestDailyDate = Context.LatestDailyDate;
   // A failed daily request or a read-only file: the start goes on with the local rows.
   if (const std::string warning = session::StepWarning(Step, Context.WarningText); !warning.empty())

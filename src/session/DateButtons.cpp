@@ -18,6 +18,10 @@ std::ptrdiff_t EntryOf(const std::vector<double>& dates, double date) {
 
 double CurrentOf(const std::vector<double>& dates, double date) { return EntryOf(dates, date) >= 0 ? date : 0.0; }
 
+// A daily date, or its month end, read from a row: the missing mark (2.0),
+// its month end (31 January 1900) and day 0 (nothing read yet) are none.
+bool HasDailyRow(double date) { return date > GetEndOfMonth(kMissingDate); }
+
 }  // namespace
 
 TDateButtonRange StartDateChoice(const std::vector<double>& monthlyDates, double inceptionDate, double endDate) {
@@ -61,20 +65,23 @@ TEndDateResult ApplyEndDate(const std::vector<double>& monthlyDates, double chos
   result.EndDate = currentEndDate;
   if (EntryOf(monthlyDates, chosenDate) < 0) return result;
   result.Accepted = true;
+  // The intra-month choice stands only on a daily row; without one it is the
+  // plain choice of the latest month end, as when no intra-month data exist.
+  const bool intraMonthShown = intraMonth && HasDailyRow(latestDailyDate) && HasDailyRow(intraMonthEnd);
   double shownEnd = intraMonthEnd;
-  if (!intraMonth) {
-    result.EndDate = chosenDate;
-    shownEnd = chosenDate;
+  if (!intraMonthShown) {
+    result.EndDate = intraMonth ? monthlyDates.back() : chosenDate;
+    shownEnd = result.EndDate;
   }
   result.EndTitle = DateTitle(shownEnd);
-  result.IntraMonthTitle = IntraMonthTitle(latestDailyDate);
-  result.IntraMonthVisible = intraMonth;
-  result.EndColour = intraMonth ? kIntraMonthEndColour : kEndDateColour;
+  result.IntraMonthTitle = intraMonthShown ? IntraMonthTitle(latestDailyDate) : std::string();
+  result.IntraMonthVisible = intraMonthShown;
+  result.EndColour = intraMonthShown ? kIntraMonthEndColour : kEndDateColour;
   return result;
 }
 
 std::string IntraMonthTitle(double latestDailyDate) {
-  if (latestDailyDate <= kMissingDate) return {};
+  if (!HasDailyRow(latestDailyDate)) return {};
   return "[ " + DateTitle(latestDailyDate) + " ]";
 }
 

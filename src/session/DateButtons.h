@@ -42,7 +42,7 @@ TStartDateResult ApplyStartDate(const std::vector<double>& monthlyDates, double 
 
 struct TEndDateResult {
   bool Accepted = false;        // the chosen date is an entry; else nothing changes
-  double EndDate = 0.0;         // unchanged with the intra-month choice
+  double EndDate = 0.0;         // unchanged with the intra-month choice on a daily row
   std::string EndTitle;         // EndDateButtonTitle: the shown end
   std::string IntraMonthTitle;  // IntraMonthTitle(latest daily date)
   bool IntraMonthVisible = false;
@@ -52,6 +52,9 @@ struct TEndDateResult {
 
 // intraMonthEnd: the month end of the first country's EQINDEX latest daily
 // point (FirstCountryIntraMonthEnd), shown as the end with the intra-month choice.
+// Without a daily row (either date missing) the intra-month choice is the plain
+// choice of the latest month end: EndDate and the shown end are the last entry,
+// no intra-month title, the end colour.
 TEndDateResult ApplyEndDate(const std::vector<double>& monthlyDates, double chosenDate, bool intraMonth,
                             double intraMonthEnd, double latestDailyDate, double currentEndDate);
 

@@ -8,7 +8,7 @@
 
 #include "AppTestSupport.h"
 #include "data/TempDir.h"
-#include "support/OffscreenScreens.h"
+#include "platform/qt/OffscreenScreens.h"
 #include "support/QtTestEnvironment.h"
 
 namespace {
@@ -16,7 +16,7 @@ namespace {
 class TAppEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    qttest::UseOffscreenScreens({apptest::kTestScreens.begin(), apptest::kTestScreens.end()},
+    platform::UseOffscreenScreens({apptest::kTestScreens.begin(), apptest::kTestScreens.end()},
                                 Folder_ / "screens.json");
     Qt_.SetUp();
   }

@@ -82,7 +82,7 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     apptest::SaveShot(form, "workspace");
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA"), 720 * 434);
     EXPECT_EQ(CountRows(market, "SELECT COUNT(*) FROM DATA_BIS"), 720);
-    EXPECT_EQ(form.DailyDataStartDate, form.LatestDailyDate);
+    EXPECT_EQ(form.Context.DailyDataStartDate, form.LatestDailyDate);
     EXPECT_GT(form.MonthlyDates.size(), 400u);
 
     // The access code uploads the two model-state reports; the panel stays until "Go Back To Workspace".

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "common/DateHelpers.h"
 #include "platform/DateTime.h"
 #include "session/DateButtons.h"
+#include "session/WindowTexts.h"
 
 namespace session {
 namespace {
@@ -50,11 +52,18 @@ TEST(DateButtonsTest, ChosenEndDate) {
   EXPECT_EQ(intra.EndDate, d[70]);
   EXPECT_EQ(intra.EndTitle + intra.IntraMonthTitle, "31 May 2008[ 14 May 2008 ]");
   EXPECT_EQ(intra.EndColour, 0xFFF46075u);
-  // No daily row in the local file (2.0), or none read yet (day 0): no date, never "30 December 1899".
-  for (const double none : {kMissingDate, 0.0}) {
-    const TEndDateResult noDaily = ApplyEndDate(d, d[60], true, intraMonthEnd, none, d[70]);
-    EXPECT_TRUE(noDaily.Accepted && noDaily.IntraMonthVisible);
-    EXPECT_EQ(noDaily.IntraMonthTitle, "") << none;
+  // No daily row in the local file: the latest daily date is missing (2.0) or not read yet (day 0), or the
+  // first country's intra-month end is the missing mark's month end. The choice is the plain one of the
+  // latest month end: never "31 January 1900" or "30 December 1899" on a button.
+  const double missingEnd = GetEndOfMonth(kMissingDate);
+  for (const auto& [daily, end] : {std::pair{kMissingDate, missingEnd}, std::pair{0.0, missingEnd},
+                                   std::pair{kMissingDate, intraMonthEnd}, std::pair{latestDaily, missingEnd}}) {
+    const TEndDateResult noDaily = ApplyEndDate(d, d[99], true, end, daily, d[70]);
+    EXPECT_TRUE(noDaily.Accepted) << daily << " " << end;
+    EXPECT_FALSE(noDaily.IntraMonthVisible);
+    EXPECT_EQ(noDaily.EndDate, d[99]);
+    EXPECT_EQ(noDaily.EndTitle + noDaily.IntraMonthTitle, DateTitle(d[99]));
+    EXPECT_EQ(noDaily.EndColour, kEndDateColour);
   }
 
   const TEndDateResult monthly = ApplyEndDate(d, d[60], false, intraMonthEnd, latestDaily, d[70]);

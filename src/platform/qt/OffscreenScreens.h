@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace qttest {
+namespace platform {
 
 inline void UseOffscreenScreens(const std::vector<QRect>& screens, const std::string& file) {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -30,4 +30,4 @@ inline void UseOffscreenScreens(const std::vector<QRect>& screens, const std::st
   qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + file.c_str());
 }
 
-}  // namespace qttest
+}  // namespace platform
