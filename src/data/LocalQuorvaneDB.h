@@ -24,6 +24,7 @@
 
 #include "common/Records.h"
 #include "data/DataRow.h"
+#include "data/LocalSchema.h"
 #include "platform/ProgressSink.h"
 #include "platform/Sqlite.h"
 
@@ -244,20 +245,12 @@ class TLocalQuorvaneDB {
   // How long a statement waits for a lock held by another connection.
   int BusyTimeoutMs = 5000;
 
-  // One creation statement and the text left in LastMessage when it fails.
-  struct TSchemaStatement {
-    const char* Sql;
-    const char* FailureText;
-  };
-
  private:
   // The open connection; throws when not connected.
   platform::SqliteConnection& Open();
   // Runs the statements in order; false with the failing one's text in
   // LastMessage (followed by FileFailureText() when there is one).
-  bool RunSchema(std::span<const TSchemaStatement> statements);
-  // The settings file's creation statements, in order.
-  static std::span<const TSchemaStatement> SettingsSchema();
+  bool RunSchema(std::span<const localdb::TSchemaStatement> statements);
   // The first table of the schema of DatabaseKind that the open file holds
   // with other columns (or as a view); empty when none. Reads only.
   std::string ForeignTable();

@@ -1,5 +1,5 @@
-// The settings file: its nine tables, their readers and writers, and the
-// save selectors.
+// The settings file: the readers and writers of its nine tables (created
+// from the schema of LocalSchema.h), and the save selectors.
 
 #include <functional>
 #include <limits>
@@ -7,40 +7,13 @@
 
 #include "common/CountryHelpers.h"
 #include "data/LocalQuorvaneDB.h"
+#include "data/LocalSchema.h"
 #include "data/LocalSqlHelpers.h"
 #include "data/QVDBCodec.h"
 
 using localdb::StoredName;
 
 namespace {
-
-const TLocalQuorvaneDB::TSchemaStatement kSettingsSchema[] = {
-    {"CREATE TABLE IF NOT EXISTS USER_DATE_SETTINGS(INCEPTIONDATE REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_GLOBALPORTFOLIO_SETTINGS(PORTFOLIOCCY TEXT NOT NULL,RISKFREEID TEXT NOT "
-     "NULL,FXHEDGING INTEGER NOT NULL,MAXEQVSFIALLOCATION REAL NOT NULL,MINEQVSFIALLOCATION REAL NOT "
-     "NULL,QVTRUSTLEVEL REAL NOT NULL,BLTRUSTLEVEL REAL NOT NULL,SLTRUSTLEVEL REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_EQBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL,FXSWAPBORROWINGCOST REAL "
-     "NOT NULL)",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FIBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL)",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_CYBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL )",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_EQCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FICOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_CYCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FI_COMPETITION_SETTINGS(MAXGOLDALLOCATION REAL NOT NULL,MAXTIPSALLOCATION REAL "
-     "NOT NULL,MAXFXRISKALLOCATION REAL NOT NULL )",
-     "Unable to create table  (USDB:UGS)"},
-};
 
 // Per-country table of an asset class and the columns that class owns
 // besides COUNTRYNAME, REGIONNAME and COUNTRYRANK.
@@ -184,9 +157,7 @@ void WriteOneRow(platform::SqliteConnection& db, const std::string& table, const
 
 }  // namespace
 
-std::span<const TLocalQuorvaneDB::TSchemaStatement> TLocalQuorvaneDB::SettingsSchema() { return kSettingsSchema; }
-
-bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSchema); }
+bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(localdb::SettingsSchema()); }
 
 // --------------------------------------------------------------- start date
 
