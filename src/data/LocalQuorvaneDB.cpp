@@ -83,9 +83,9 @@ void TLocalQuorvaneDB::Connect() {
     // refused before anything (a table, the journal mode) is written to it.
     // Reading its schema reads the file header: a locked file or one that
     // is no database fails here.
-    if (const std::string table = ForeignTable(); !table.empty()) {
+    if (const std::string object = ForeignObject(); !object.empty()) {
       Connection_.Close();
-      LastMessage = MoveAwayText(" holds a table " + table + " with other columns than ours");
+      LastMessage = MoveAwayText(" holds " + object);
       return;
     }
     Connection_.Exec("PRAGMA journal_mode=WAL");
@@ -189,7 +189,7 @@ std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error
   }
 }
 
-std::string TLocalQuorvaneDB::ForeignTable() {
+std::string TLocalQuorvaneDB::ForeignObject() {
   const std::span<const localdb::TSchemaStatement> schema =
       DatabaseKind == kSettingsDatabase ? localdb::SettingsSchema() : localdb::MarketDataSchema();
   // Our tables as the schema creates them, to compare the file's with.
@@ -204,13 +204,21 @@ std::string TLocalQuorvaneDB::ForeignTable() {
     return names;
   };
   auto tables = model.Prepare("SELECT name FROM sqlite_master WHERE type='table'");
-  auto found = Connection_.Prepare("SELECT type FROM sqlite_master WHERE name=?1 COLLATE NOCASE");
+  // Every object of the name, the ones that are no table first (a trigger
+  // may share its name with a table).
+  auto found = Connection_.Prepare("SELECT type FROM sqlite_master WHERE name=?1 COLLATE NOCASE ORDER BY type='table'");
   while (tables.Step()) {
     const std::string table = tables.ColumnText(0);
     found.Reset();
     found.BindText(1, table);
     if (!found.Step()) continue;  // missing: the schema step creates it
-    if (found.ColumnText(0) != "table" || columns(Connection_, table) != columns(model, table)) return table;
+    const std::string type = found.ColumnText(0);
+    if (type != "table") {
+      const bool vowel = !type.empty() && std::string_view("aeiou").find(type.front()) != std::string_view::npos;
+      return (vowel ? "an " : "a ") + type + " " + table + ", not our table of that name";
+    }
+    if (columns(Connection_, table) != columns(model, table))
+      return "a table " + table + " with other columns than ours";
   }
   return {};
 }

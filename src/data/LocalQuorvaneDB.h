@@ -60,14 +60,14 @@ class TLocalQuorvaneDB {
   // Opens the file of DatabaseKind, creating the folder and the file when
   // missing. LastMessage is empty when connected, else FileFailureText() of
   // the failure (a file that is no database, a folder in its place, a folder
-  // that cannot be written or created, a full disk), "<path> holds a table
-  // <name> with other columns than ours: move it away and start again to
-  // ..." for a file whose tables are not ours (refused before anything is
-  // written to it), else "Connection failed" and the engine's message. Already connected to that file: stays connected
-  // and succeeds; connected to the other file: stays on it and leaves
-  // "Connection failed" (switch files with Disconnect first). A file
-  // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
-  // Never throws.
+  // that cannot be written or created, a full disk), "<path> holds " and
+  // ForeignObject() ": move it away and start again to ..." for a file
+  // whose objects of our table names are not ours (refused before anything
+  // is written to it), else "Connection failed" and the engine's message.
+  // Already connected to that file: stays connected and succeeds; connected
+  // to the other file: stays on it and leaves "Connection failed" (switch
+  // files with Disconnect first). A file whose free pages exceed a quarter
+  // of it (and 1024 pages) is compacted. Never throws.
   void Connect();
   void Disconnect();
   bool IsConnected() const;
@@ -251,9 +251,12 @@ class TLocalQuorvaneDB {
   // Runs the statements in order; false with the failing one's text in
   // LastMessage (followed by FileFailureText() when there is one).
   bool RunSchema(std::span<const localdb::TSchemaStatement> statements);
-  // The first table of the schema of DatabaseKind that the open file holds
-  // with other columns (or as a view); empty when none. Reads only.
-  std::string ForeignTable();
+  // What the open file holds in place of the first table of the schema of
+  // DatabaseKind that is not ours: "a table DATA with other columns than
+  // ours", or for another object of that name "an index DATA, not our
+  // table of that name" ("a view ...", "a trigger ..."); empty when every
+  // object of our names is ours. Reads only.
+  std::string ForeignObject();
   // "<path>" + what + ": move it away and start again to " and the advice
   // of the kind (download a fresh copy / start with the default settings).
   std::string MoveAwayText(const std::string& what) const;
