@@ -232,8 +232,12 @@ class TLocalQuorvaneDB {
   //   2        global-portfolio values
   //   4, 6, 7  fixed-income and currency country rows, the three limits, the
   //            fixed-income and currency criteria, and the currency-swap
-  //            borrowing costs of the equity rows (edited with the bonds)
+  //            borrowing costs of the equity rows (edited with the bonds;
+  //            equity rows it has to create take the stored or default
+  //            weights and transaction costs, never those in settings)
   //   others   nothing
+  // A save writes only its group: what another group holds in settings
+  // (applied but not saved) stays out of the file.
   // True when every writer of the selector wrote (and for selectors that
   // write nothing), false when one wrote nothing (empty country rows).
   bool SaveUserSettings(const TUserSettings& settings, int saveSelector);
@@ -266,8 +270,10 @@ class TLocalQuorvaneDB {
                          bool last, double before);
   // Writes rows into the per-country table of assetClass: into the stored
   // rows by country name when they are the same countries (only
-  // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew.
-  // False (nothing written) for empty rows.
+  // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew
+  // (when swapCostsOnly, with each country's other equity values as stored,
+  // or at their defaults for a country without a row). False (nothing
+  // written) for empty rows.
   bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
 
   // Queries that the work-data load runs once per asset (some 720 times):
