@@ -1,6 +1,8 @@
 // The store of the sign-in and proxy values (registry.conf) with the
 // remembered values alone (argument 0) and behind 480,000 short entries of
-// 22 bytes each, 10.5 MB (argument 1):
+// 22 bytes each, 10.5 MB (argument 1); for the reads also the remembered
+// values alone (2) and behind 45,000 short entries, 0.99 MB (3), in a file
+// last modified an hour ago, as a file of an earlier session is:
 //  - SignInDialogReads: the seven reads of the sign-in dialog when it opens
 //    (on the window's thread);
 //  - ProxyCheck: the proxy check that the client makes before every request;
@@ -12,6 +14,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -37,33 +40,35 @@ const std::filesystem::path& Folder() {
   return folder;
 }
 
-// registry.conf in QUORVANE_HOME: the remembered values (no proxy), after
-// 480,000 entries "K000000=s:00000000000" when junk is set.
-void WriteStore(bool junk) {
+// registry.conf in QUORVANE_HOME as the argument says: the remembered values
+// (no proxy), after entries "K000000=s:00000000000".
+void WriteStore(std::int64_t argument) {
   const std::filesystem::path home = Folder() / "home";
   std::filesystem::create_directories(home);
   ::setenv("QUORVANE_HOME", home.c_str(), 1);
+  const int entries = argument == 1 ? 480000 : argument == 3 ? 45000 : 0;
   std::string text;
-  if (junk) {
-    text.reserve(480000 * 22);
-    char line[32];
-    for (int i = 0; i < 480000; ++i) {
-      std::snprintf(line, sizeof(line), "K%06d=s:%011d\n", i, i);
-      text += line;
-    }
+  text.reserve(static_cast<std::size_t>(entries) * 22 + 100);
+  char line[32];
+  for (int i = 0; i < entries; ++i) {
+    std::snprintf(line, sizeof(line), "K%06d=s:%011d\n", i, i);
+    text += line;
   }
   text += "Username=s:demo@quorvane.test\nPassword=s:demo\nRememberMe=i:1\nProxyUsageSpecified=i:0\n";
-  std::ofstream(home / "registry.conf", std::ios::binary | std::ios::trunc) << text;
+  const std::filesystem::path file = home / "registry.conf";
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+  if (argument >= 2)
+    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
 }
 
 void BM_SignInDialogReads(benchmark::State& state) {
-  WriteStore(state.range(0) != 0);
+  WriteStore(state.range(0));
   for (auto _ : state) {
     TRegistrySettings registry;
     benchmark::DoNotOptimize(session::ReadLoginRegistry(registry));
   }
 }
-BENCHMARK(BM_SignInDialogReads)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SignInDialogReads)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // A transport that answers at once, so that a request costs its proxy check.
 class InstantTransport : public platform::HttpTransport {
@@ -78,12 +83,12 @@ class InstantTransport : public platform::HttpTransport {
 };
 
 void BM_ProxyCheck(benchmark::State& state) {
-  WriteStore(state.range(0) != 0);
+  WriteStore(state.range(0));
   InstantTransport transport;
   TQVDBClient client(transport, "NO_RESULT");
   for (auto _ : state) benchmark::DoNotOptimize(client.IsServerAvailable());
 }
-BENCHMARK(BM_ProxyCheck)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProxyCheck)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // Counts the requests that pass through to the real transport.
 class CountingTransport : public platform::CurlTransport {
@@ -109,7 +114,7 @@ void BM_DownloadSteps(benchmark::State& state) {
     return;
   }
   ::setenv("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Port())).c_str(), 1);
-  WriteStore(state.range(0) != 0);
+  WriteStore(state.range(0));
   CountingTransport transport;
   TQVDBClient client(transport, "NO_RESULT");  // the proxy comes from the store
   int requests = 0;

@@ -65,6 +65,11 @@ class TRegistrySettings {
   // missing, its kind differs, the kind is unknown or the text is empty.
   // Never throws on a bad stored value.
   std::string ReadValue(const std::string& name, const std::string& defaultText, int kind);
+  // What the window tells the user when the store's file is damaged (far
+  // larger than any settings file, so never parsed): "The sign-in and proxy
+  // values are at their defaults: " and the store's DamagedText() (the next
+  // write replaces the file). Empty otherwise.
+  std::string DamageWarning();
 
   std::unique_ptr<platform::SettingsStore> Registry;
   bool Opened = false;

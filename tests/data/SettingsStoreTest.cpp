@@ -1,5 +1,6 @@
 // The typed key=value settings file.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -7,6 +8,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -207,7 +210,8 @@ TEST_F(SettingsStoreTest, MalformedLinesAreSkipped) {
 
 // A line longer than kMaxLineBytes is damaged: passed over without being
 // kept (wherever it stands, with or without its line end), while the lines
-// around it are read; a line of exactly the limit is read. The next save drops it.
+// around it are read; a line of exactly the limit is read, and so is a file
+// of exactly kMaxFileBytes. The next save drops the damaged lines.
 TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   constexpr std::size_t kMax = platform::SettingsStore::kMaxLineBytes;
   const std::string atLimit = "Proxy=s:" + std::string(kMax - 8, 'a');
@@ -222,9 +226,9 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
       {"at the limit, last line", "A=s:1\nB=i:2\n" + atLimit, kMax - 8},
       {"one byte over", "A=s:1\n" + overLimit + "\nB=i:2\n", 0},
       {"one byte over with CR", "A=s:1\n" + atLimit + "\r\nB=i:2\n", 0},
-      {"10 MB, first line", "Proxy=s:" + std::string(10 << 20, 'x') + "\nA=s:1\nB=i:2", 0},
-      {"10 MB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(10 << 20, 'x'), 0},
-      {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(1 << 20, '\n'), 0},
+      {"100 KB, first line", "Proxy=s:" + std::string(100 << 10, 'x') + "\nA=s:1\nB=i:2", 0},
+      {"100 KB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(100 << 10, 'x'), 0},
+      {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(platform::SettingsStore::kMaxFileBytes - 12, '\n'), 0},
   };
   for (const Case& c : cases) {
     std::ofstream(Path, std::ios::binary | std::ios::trunc) << c.Text;
@@ -236,6 +240,85 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   }
   Store.Save();
   EXPECT_EQ(FileText(), "A=s:1\nB=i:2\n");
+}
+
+// A file larger than kMaxFileBytes is damaged: never parsed, its values
+// read as missing, DamagedText() names it, and the next save replaces it
+// with the values written since.
+TEST_F(SettingsStoreTest, FilesOverTheSizeLimitAreDamaged) {
+  constexpr std::size_t kMax = platform::SettingsStore::kMaxFileBytes;
+  std::string shortEntries;  // 480,000 entries of 22 bytes: 10.5 MB
+  for (int i = 0; i < 480000; ++i) shortEntries += "K" + std::to_string(100000 + i) + "=s:00000000000\n";
+  struct Case {
+    const char* Name;
+    std::string Text;
+    bool Damaged;
+  };
+  const std::vector<Case> cases{
+      {"at the limit", "A=s:1\n" + std::string(kMax - 6, '\n'), false},
+      {"one byte over", "A=s:1\n" + std::string(kMax - 5, '\n'), true},
+      {"10.5 MB of short entries", "A=s:1\n" + shortEntries, true},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(Path, std::ios::binary | std::ios::trunc) << c.Text;
+    const std::uint64_t parsed = platform::SettingsStore::ParsedFileCount();
+    ASSERT_TRUE(Store.Load()) << c.Name;
+    EXPECT_EQ(platform::SettingsStore::ParsedFileCount() - parsed, c.Damaged ? 0u : 1u) << c.Name;
+    EXPECT_EQ(Store.ReadString("A").has_value(), !c.Damaged) << c.Name;
+    EXPECT_EQ(Store.DamagedText(), c.Damaged ? Path + " is damaged (" + std::to_string(c.Text.size()) +
+                                                   " bytes, a settings file holds at most 1 MB): its values are not "
+                                                   "used, and the next save writes it anew"
+                                             : "")
+        << c.Name;
+    Store.WriteInteger("B", 2);
+    Store.Save();
+    EXPECT_EQ(FileText(), c.Damaged ? "B=i:2\n" : "A=s:1\nB=i:2\n") << c.Name;
+  }
+}
+
+// A file is parsed once and again only when it changed: its size, its
+// modification time or its inode (a file renamed over it). A file modified
+// within the last second is parsed at every read.
+TEST_F(SettingsStoreTest, FilesAreParsedAgainOnlyWhenTheyChanged) {
+  const timespec past{std::time(nullptr) - 3600, 123456789};
+  const auto write = [&](const std::string& path, const std::string& text, const timespec* modified) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    if (modified != nullptr) {
+      const timespec times[2] = {*modified, *modified};
+      ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+  };
+  const timespec later{past.tv_sec, past.tv_nsec + 1};
+  struct Step {
+    const char* Name;
+    std::function<void()> Change;
+    bool Parsed;
+    const char* Value;  // of "A"; nullptr: missing
+  };
+  const std::vector<Step> steps{
+      {"first read", [&] { write(Path, "A=s:1\n", &past); }, true, "1"},
+      {"unchanged", [] {}, false, "1"},
+      {"same size, a nanosecond later", [&] { write(Path, "A=s:2\n", &later); }, true, "2"},
+      {"renamed over it, same size and time",
+       [&] {
+         write(Path + ".new", "A=s:3\n", &later);
+         std::filesystem::rename(Path + ".new", Path);
+       },
+       true, "3"},
+      {"other size", [&] { write(Path, "A=s:44\n", &later); }, true, "44"},
+      {"modified just now", [&] { write(Path, "A=s:5\n", nullptr); }, true, "5"},
+      {"still fresh", [] {}, true, "5"},
+      {"removed", [&] { std::filesystem::remove(Path); }, false, nullptr},
+  };
+  for (const Step& step : steps) {
+    step.Change();
+    const std::uint64_t parsed = platform::SettingsStore::ParsedFileCount();
+    platform::SettingsStore store(Path);  // every store reads through the one cache
+    ASSERT_TRUE(store.Load()) << step.Name;
+    EXPECT_EQ(platform::SettingsStore::ParsedFileCount() - parsed, step.Parsed ? 1u : 0u) << step.Name;
+    EXPECT_EQ(store.ReadString("A"), step.Value != nullptr ? std::optional<std::string>(step.Value) : std::nullopt)
+        << step.Name;
+  }
 }
 
 TEST_F(SettingsStoreTest, DefaultPathFollowsEnvironment) {
