@@ -59,7 +59,8 @@ class TRegistrySettings {
   // Stores text under name as kind, replacing any value of that name whatever
   // its kind. An empty name touches nothing. A text that kind 1..4 cannot
   // parse throws platform::EConvertError and writes nothing; a store that
-  // cannot be opened and a failed file write throw platform::SettingsError.
+  // cannot be opened, a text too long to be stored (SettingsStore::CheckLine)
+  // and a failed file write throw platform::SettingsError.
   void WriteValue(const std::string& name, const std::string& text, int kind);
   // The stored value as text, or defaultText when the store or the value is
   // missing, its kind differs, the kind is unknown or the text is empty.

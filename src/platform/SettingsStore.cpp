@@ -289,6 +289,23 @@ std::string SettingsStore::Unescape(const std::string& text) {
   return out;
 }
 
+std::size_t SettingsStore::LineBytes(const std::string& name, const std::string& text) {
+  return Escape(name).size() + 3 + Escape(text).size();
+}
+
+std::size_t SettingsStore::MaxEscapedTextBytes(const std::string& name) {
+  const std::size_t rest = LineBytes(name, {});
+  return rest < kMaxLineBytes ? kMaxLineBytes - rest : 0;
+}
+
+void SettingsStore::CheckLine(const std::string& name, const std::string& text) {
+  const std::size_t bytes = LineBytes(name, text);
+  if (bytes > kMaxLineBytes) {
+    throw SettingsError("the value of " + name + " is too long to be stored (" + std::to_string(bytes) +
+                        " bytes as written, at most " + std::to_string(kMaxLineBytes) + ")");
+  }
+}
+
 bool SettingsStore::Load() {
   Values_ = std::make_shared<ValueMap>();
   DamagedText_.clear();
@@ -413,6 +430,7 @@ bool SettingsStore::Remove(const std::string& name) {
 }
 
 void SettingsStore::Put(const std::string& name, Entry entry) {
+  CheckLine(name, entry.Text);
   auto values = std::make_shared<ValueMap>(*Values_);
   (*values)[name] = std::move(entry);
   Values_ = std::move(values);

@@ -82,7 +82,9 @@ class SettingsStore {
   std::optional<std::int32_t> ReadInteger(const std::string& name) const;
   std::optional<bool> ReadBool(const std::string& name) const;
 
-  // Each writer replaces any value of that name, whatever its kind.
+  // Each writer replaces any value of that name, whatever its kind. A value
+  // whose line would be longer than kMaxLineBytes (so that Load would pass
+  // it over) is refused: CheckLine's SettingsError, nothing changed.
   void WriteString(const std::string& name, const std::string& value);
   void WriteFloat(const std::string& name, double value);
   void WriteInteger(const std::string& name, std::int32_t value);
@@ -91,6 +93,17 @@ class SettingsStore {
   // Escaping of names and values as written to the file, and its inverse.
   static std::string Escape(const std::string& text);
   static std::string Unescape(const std::string& text);
+
+  // Bytes of the line that keeps text under name in the file, without its
+  // line end: escaped name + 3 ("=", tag, ":") + escaped text.
+  static std::size_t LineBytes(const std::string& name, const std::string& text);
+  // The most bytes the escaped text of a value under name may take:
+  // kMaxLineBytes - (escaped name + 3).
+  static std::size_t MaxEscapedTextBytes(const std::string& name);
+  // Throws SettingsError "the value of <name> is too long to be stored
+  // (<n> bytes as written, at most 4096)" when the line of text under name
+  // would be longer than kMaxLineBytes.
+  static void CheckLine(const std::string& name, const std::string& text);
 
  private:
   struct Entry {
@@ -102,7 +115,8 @@ class SettingsStore {
   class FileCache;
 
   std::optional<std::string> RawOf(const std::string& name, SettingKind kind) const;
-  // Replaces the value of name (a copy of the values: they may be shared with the cache).
+  // Replaces the value of name after CheckLine (a copy of the values: they
+  // may be shared with the cache).
   void Put(const std::string& name, Entry entry);
 
   std::string Path_;

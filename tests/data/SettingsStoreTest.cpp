@@ -242,6 +242,49 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   EXPECT_EQ(FileText(), "A=s:1\nB=i:2\n");
 }
 
+// A value is written only when its line (escaped name, "=s:", escaped
+// value) stays within kMaxLineBytes, so that every value written is read
+// back; a longer one is refused with its reason and changes nothing.
+TEST_F(SettingsStoreTest, ValuesWhoseLineWouldPassTheLimitAreRefused) {
+  const std::string name = "Proxy=Address";  // escaped: 14 bytes
+  const std::size_t room = platform::SettingsStore::kMaxLineBytes - 14 - 3;
+  ASSERT_EQ(platform::SettingsStore::MaxEscapedTextBytes(name), room);
+  struct Case {
+    const char* Name;
+    std::string Value;
+    std::size_t LineBytes;  // above the limit: refused
+  };
+  const std::vector<Case> cases{
+      {"at the limit", std::string(room, 'a'), 4096},
+      {"one byte over", std::string(room + 1, 'a'), 4097},
+      {"escapes at the limit", std::string(room - 2, 'a') + "\\", 4096},
+      {"an escaped '=' pushing it over", std::string(room - 1, 'a') + "=", 4097},
+      {"line ends pushing it over", std::string(room - 3, 'a') + "\r\n", 4097},
+      {"UTF-8 at the limit", std::string(room - 3, 'a') + "\xE2\x82\xAC", 4096},
+      {"UTF-8 one byte over", std::string(room - 2, 'a') + "\xE2\x82\xAC", 4097},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::SettingsStore::LineBytes(name, c.Value), c.LineBytes) << c.Name;
+    Store.WriteString(name, "old");
+    if (c.LineBytes > platform::SettingsStore::kMaxLineBytes) {
+      try {
+        Store.WriteString(name, c.Value);
+        ADD_FAILURE() << c.Name << ": written";
+      } catch (const platform::SettingsError& error) {
+        EXPECT_EQ(std::string(error.what()), "the value of " + name + " is too long to be stored (" +
+                                                 std::to_string(c.LineBytes) + " bytes as written, at most 4096)")
+            << c.Name;
+      }
+    } else {
+      Store.WriteString(name, c.Value);
+    }
+    Store.Save();
+    platform::SettingsStore reread(Path);
+    ASSERT_TRUE(reread.Load()) << c.Name;
+    EXPECT_EQ(reread.ReadString(name), c.LineBytes > 4096 ? "old" : c.Value) << c.Name;
+  }
+}
+
 // A file larger than kMaxFileBytes is damaged: never parsed, its values
 // read as missing, DamagedText() names it, and the next save replaces it
 // with the values written since.
