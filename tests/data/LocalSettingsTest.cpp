@@ -4,11 +4,9 @@
 
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "common/DefaultSettings.h"
-
 #include "common/TextHelpers.h"
 #include "data/DataFixtures.h"
 
@@ -152,17 +150,14 @@ TEST_F(LocalSettingsTest, BondSelectorWritesItsTablesAndTheSwapCosts) {
 
 // Everything a start loads from the file over the given defaults.
 TUserSettings LoadAll(TLocalQuorvaneDB& db, const TUserSettings& defaults) {
-  TUserSettings loaded = db.LoadUserGlobalPortfolioSettings(defaults);
+  TUserSettings s = db.LoadUserGlobalPortfolioSettings(defaults);
   for (int assetClass = 0; assetClass < 3; ++assetClass) {
-    loaded.CountrySettings = db.LoadUserCountrySettings(loaded.CountrySettings, assetClass);
-    loaded.CountryRankingCriteria = db.LoadUserCountryCompetitionSettings(loaded.CountryRankingCriteria, assetClass);
+    s.CountrySettings = db.LoadUserCountrySettings(s.CountrySettings, assetClass);
+    s.CountryRankingCriteria = db.LoadUserCountryCompetitionSettings(s.CountryRankingCriteria, assetClass);
   }
-  const TSettingsTriple limits = db.LoadUserFICompetitionSettings(
-      {loaded.MaxGoldAllocation, loaded.MaxTipsAllocation, loaded.MaxFxRiskAllocation});
-  std::tie(loaded.MaxGoldAllocation, loaded.MaxTipsAllocation, loaded.MaxFxRiskAllocation) =
-      std::tie(limits[0], limits[1], limits[2]);
-  if (const double date = db.LoadUserDateSettings(); date != kMissingDate) loaded.InceptionDate = date;
-  return loaded;
+  s.MaxGoldAllocation = db.LoadUserFICompetitionSettings({s.MaxGoldAllocation, 0.0, 0.0})[0];
+  if (const double date = db.LoadUserDateSettings(); date != kMissingDate) s.InceptionDate = date;
+  return s;
 }
 
 // One group's values as text: 0 the start date, 2 the global values, 3 the
@@ -171,13 +166,10 @@ TUserSettings LoadAll(TLocalQuorvaneDB& db, const TUserSettings& defaults) {
 std::string GroupValues(const TUserSettings& s, int group) {
   std::ostringstream out;
   if (group == 0) out << s.InceptionDate;
-  if (group == 2)
-    out << s.PortfolioCcy << ' ' << s.RiskFreeId << ' ' << s.MaxEqVsFiAllocation << ' ' << s.MinEqVsFiAllocation << ' '
-        << s.QVTrustLevel << ' ' << s.BLTrustLevel << ' ' << s.SLTrustLevel << ' ' << s.FxHedging;
+  if (group == 2) out << s.PortfolioCcy << ' ' << s.MaxEqVsFiAllocation << ' ' << s.QVTrustLevel;
   if (group == 3) out << s.CountryRankingCriteria[0];
   if (group == 4)
-    out << s.CountryRankingCriteria[1] << ' ' << s.CountryRankingCriteria[2] << ' ' << s.MaxGoldAllocation << ' '
-        << s.MaxTipsAllocation << ' ' << s.MaxFxRiskAllocation;
+    out << s.CountryRankingCriteria[1] << ' ' << s.CountryRankingCriteria[2] << ' ' << s.MaxGoldAllocation;
   for (const TCountrySettings& row : s.CountrySettings) {
     if (group == 3) out << '|' << row.EqWeight << ' ' << row.EqTransactionCost;
     if (group == 4) out << '|' << row.FiWeight << ' ' << row.FiTransactionCost << ' ' << row.CyWeight;
@@ -193,15 +185,10 @@ TEST_F(LocalSettingsTest, EachGroupSaveWritesOnlyItsGroup) {
   const TUserSettings stored = Settings();
   TUserSettings defaults = Settings();
   std::vector<TCountry> countries(3);
-  for (std::size_t i = 0; i < 3; ++i)
-    std::tie(countries[i].Name, countries[i].RegionName, countries[i].Rank) =
-        std::tie(stored.CountrySettings[i].CountryName, stored.CountrySettings[i].RegionName,
-                 stored.CountrySettings[i].CountryRank);
+  for (std::size_t i = 0; i < 3; ++i) countries[i].Name = stored.CountrySettings[i].CountryName;
   defaults.CountrySettings = BuildDefaultUserSettings(countries).CountrySettings;
   TUserSettings applied = Settings();  // every group's values changed, none saved
   applied.PortfolioCcy = "JPY";
-  applied.FxHedging = false;
-  applied.QVTrustLevel = 5.0;
   for (TCountrySettings& row : applied.CountrySettings)
     for (double* value : {&row.EqWeight, &row.FiWeight, &row.CyWeight, &row.EqTransactionCost, &row.FiTransactionCost,
                           &row.EqFxSwapBorrowingCost})
