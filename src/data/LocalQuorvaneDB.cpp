@@ -1,6 +1,7 @@
 // Files, connection and market-data schema of the local databases.
 
 #include "data/LocalQuorvaneDB.h"
+#include "data/LocalSchema.h"
 #include "data/LocalSqlHelpers.h"
 
 #include <sqlite3.h>
@@ -24,41 +25,6 @@ std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
 }
-
-constexpr const char* kDataFailureText = "Unable to create table (QVDB:D)";
-constexpr const char* kDataBisFailureText = "Unable to create table (QVDB:DB)";
-constexpr const char* kDataIndexSql =
-    "CREATE INDEX IF NOT EXISTS DATA_SERIES_INDEX ON DATA(COUNTRYNAME,ASSETID,DATE,VALUE)";
-constexpr const char* kDataBisIndexSql =
-    "CREATE INDEX IF NOT EXISTS DATA_BIS_SERIES_INDEX ON DATA_BIS(COUNTRYNAME,ASSETID,DATE,VALUE)";
-
-// Creation statements of the market-data file, in order, with the text left
-// in LastMessage when one fails. The series indexes (not read by anything
-// that expects the bare tables) follow their table and share its text; they
-// hold VALUE too, so that a series is read from its index alone.
-const TLocalQuorvaneDB::TSchemaStatement kMarketDataSchema[] = {
-    {"CREATE TABLE IF NOT EXISTS ASSET_LIST(ID TEXT NOT NULL UNIQUE,TITLE TEXT NOT NULL,TYPE TEXT NOT NULL,"
-     "PRIMARY KEY(ID))",
-     "Unable to create table (QVDB:AL)"},
-    {"CREATE TABLE IF NOT EXISTS COUNTRY_LIST(NAME TEXT NOT NULL UNIQUE,RANK INTEGER NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,REGIONRANK INTEGER NOT NULL,ISDEVELOPPED INTEGER NOT NULL,CURRENCY TEXT NOT NULL,REVERSEQUOTE TEXT NOT "
-     "NULL,INDEXNAME TEXT NOT NULL,INDEXTICKER TEXT NOT NULL,ESTIMATIONDATE REAL NOT NULL,ESTIMATEDSIGNAL REAL NOT "
-     "NULL,PRIMARY KEY(NAME))",
-     "Unable to create table (QVDB:CL)"},
-    {"CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_LIST(ID TEXT NOT NULL UNIQUE,PRIMARY KEY (ID))",
-     "Unable to create table (QVDB:PTL)"},
-    {"CREATE TABLE IF NOT EXISTS DATA(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL "
-     "NOT NULL)",
-     kDataFailureText},
-    {kDataIndexSql, kDataFailureText},
-    {"CREATE TABLE IF NOT EXISTS DATA_BIS(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE "
-     "REAL NOT NULL)",
-     kDataBisFailureText},
-    {kDataBisIndexSql, kDataBisFailureText},
-    {"CREATE TABLE IF NOT EXISTS PORTFOLIO_TEMPLATE_DATA(PORTFOLIOID TEXT NOT NULL,RANK INTEGER NOT NULL,WEIGHT REAL "
-     "NOT NULL)",
-     "Unable to create table (QVDB:PTD)"},
-};
 
 }  // namespace
 
@@ -117,9 +83,9 @@ void TLocalQuorvaneDB::Connect() {
     // refused before anything (a table, the journal mode) is written to it.
     // Reading its schema reads the file header: a locked file or one that
     // is no database fails here.
-    if (const std::string table = ForeignTable(); !table.empty()) {
+    if (const std::string object = ForeignObject(); !object.empty()) {
       Connection_.Close();
-      LastMessage = MoveAwayText(" holds a table " + table + " with other columns than ours");
+      LastMessage = MoveAwayText(" holds " + object);
       return;
     }
     Connection_.Exec("PRAGMA journal_mode=WAL");
@@ -223,13 +189,13 @@ std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error
   }
 }
 
-std::string TLocalQuorvaneDB::ForeignTable() {
-  const std::span<const TSchemaStatement> schema =
-      DatabaseKind == kSettingsDatabase ? SettingsSchema() : std::span<const TSchemaStatement>(kMarketDataSchema);
+std::string TLocalQuorvaneDB::ForeignObject() {
+  const std::span<const localdb::TSchemaStatement> schema =
+      DatabaseKind == kSettingsDatabase ? localdb::SettingsSchema() : localdb::MarketDataSchema();
   // Our tables as the schema creates them, to compare the file's with.
   platform::SqliteConnection model;
   model.Open(":memory:");
-  for (const TSchemaStatement& statement : schema) model.Exec(statement.Sql);
+  for (const localdb::TSchemaStatement& statement : schema) model.Exec(statement.Sql);
   const auto columns = [](platform::SqliteConnection& db, const std::string& table) {
     auto query = db.Prepare("SELECT upper(name) FROM pragma_table_info(?1) ORDER BY upper(name)");
     query.BindText(1, table);
@@ -238,13 +204,21 @@ std::string TLocalQuorvaneDB::ForeignTable() {
     return names;
   };
   auto tables = model.Prepare("SELECT name FROM sqlite_master WHERE type='table'");
-  auto found = Connection_.Prepare("SELECT type FROM sqlite_master WHERE name=?1 COLLATE NOCASE");
+  // Every object of the name, the ones that are no table first (a trigger
+  // may share its name with a table).
+  auto found = Connection_.Prepare("SELECT type FROM sqlite_master WHERE name=?1 COLLATE NOCASE ORDER BY type='table'");
   while (tables.Step()) {
     const std::string table = tables.ColumnText(0);
     found.Reset();
     found.BindText(1, table);
     if (!found.Step()) continue;  // missing: the schema step creates it
-    if (found.ColumnText(0) != "table" || columns(Connection_, table) != columns(model, table)) return table;
+    const std::string type = found.ColumnText(0);
+    if (type != "table") {
+      const bool vowel = !type.empty() && std::string_view("aeiou").find(type.front()) != std::string_view::npos;
+      return (vowel ? "an " : "a ") + type + " " + table + ", not our table of that name";
+    }
+    if (columns(Connection_, table) != columns(model, table))
+      return "a table " + table + " with other columns than ours";
   }
   return {};
 }
@@ -256,9 +230,9 @@ platform::SqliteConnection& TLocalQuorvaneDB::Open() {
   return Connection_;
 }
 
-bool TLocalQuorvaneDB::RunSchema(std::span<const TSchemaStatement> statements) {
+bool TLocalQuorvaneDB::RunSchema(std::span<const localdb::TSchemaStatement> statements) {
   LastMessage.clear();
-  for (const TSchemaStatement& statement : statements) {
+  for (const localdb::TSchemaStatement& statement : statements) {
     try {
       Open().Exec(statement.Sql);
     } catch (const platform::SqliteError& failure) {
@@ -273,10 +247,6 @@ bool TLocalQuorvaneDB::RunSchema(std::span<const TSchemaStatement> statements) {
 
 namespace {
 
-// The series indexes as created above, and the columns they hold.
-constexpr const char* kSeriesIndexes[] = {kDataIndexSql, kDataBisIndexSql};
-constexpr const char* kSeriesIndexColumns[] = {"COUNTRYNAME", "ASSETID", "DATE", "VALUE"};
-
 // "NAME" of "CREATE INDEX IF NOT EXISTS NAME ON ...".
 std::string IndexName(const char* createSql) {
   const std::string_view sql = createSql;
@@ -287,13 +257,13 @@ std::string IndexName(const char* createSql) {
 }  // namespace
 
 bool TLocalQuorvaneDB::CreateMarketDataTables() {
-  if (!RunSchema(kMarketDataSchema)) return false;
+  if (!RunSchema(localdb::MarketDataSchema())) return false;
   // A file written by an earlier version keeps series indexes without VALUE:
   // they are built again with it (once). A file that cannot be written now
   // (read-only, locked, full) keeps them and tries again at its next start;
   // they serve its reads as before.
   if (IsReadOnly()) return true;
-  for (const char* indexSql : kSeriesIndexes) {
+  for (const char* indexSql : localdb::kSeriesIndexes) {
     try {
       auto& db = Open();
       const std::string name = IndexName(indexSql);
@@ -302,7 +272,8 @@ bool TLocalQuorvaneDB::CreateMarketDataTables() {
         auto info = db.Prepare("PRAGMA index_info(" + name + ")");
         while (info.Step()) columns.push_back(info.ColumnText(2));
       }
-      if (std::equal(columns.begin(), columns.end(), std::begin(kSeriesIndexColumns), std::end(kSeriesIndexColumns)))
+      if (std::equal(columns.begin(), columns.end(), std::begin(localdb::kSeriesIndexColumns),
+                     std::end(localdb::kSeriesIndexColumns)))
         continue;
       platform::SqliteTransaction transaction(db);
       db.Exec("DROP INDEX IF EXISTS " + name);

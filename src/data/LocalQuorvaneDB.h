@@ -24,6 +24,7 @@
 
 #include "common/Records.h"
 #include "data/DataRow.h"
+#include "data/LocalSchema.h"
 #include "platform/ProgressSink.h"
 #include "platform/Sqlite.h"
 
@@ -59,14 +60,14 @@ class TLocalQuorvaneDB {
   // Opens the file of DatabaseKind, creating the folder and the file when
   // missing. LastMessage is empty when connected, else FileFailureText() of
   // the failure (a file that is no database, a folder in its place, a folder
-  // that cannot be written or created, a full disk), "<path> holds a table
-  // <name> with other columns than ours: move it away and start again to
-  // ..." for a file whose tables are not ours (refused before anything is
-  // written to it), else "Connection failed" and the engine's message. Already connected to that file: stays connected
-  // and succeeds; connected to the other file: stays on it and leaves
-  // "Connection failed" (switch files with Disconnect first). A file
-  // whose free pages exceed a quarter of it (and 1024 pages) is compacted.
-  // Never throws.
+  // that cannot be written or created, a full disk), "<path> holds " and
+  // ForeignObject() ": move it away and start again to ..." for a file
+  // whose objects of our table names are not ours (refused before anything
+  // is written to it), else "Connection failed" and the engine's message.
+  // Already connected to that file: stays connected and succeeds; connected
+  // to the other file: stays on it and leaves "Connection failed" (switch
+  // files with Disconnect first). A file whose free pages exceed a quarter
+  // of it (and 1024 pages) is compacted. Never throws.
   void Connect();
   void Disconnect();
   bool IsConnected() const;
@@ -231,8 +232,12 @@ class TLocalQuorvaneDB {
   //   2        global-portfolio values
   //   4, 6, 7  fixed-income and currency country rows, the three limits, the
   //            fixed-income and currency criteria, and the currency-swap
-  //            borrowing costs of the equity rows (edited with the bonds)
+  //            borrowing costs of the equity rows (edited with the bonds;
+  //            equity rows it has to create take the stored or default
+  //            weights and transaction costs, never those in settings)
   //   others   nothing
+  // A save writes only its group: what another group holds in settings
+  // (applied but not saved) stays out of the file.
   // True when every writer of the selector wrote (and for selectors that
   // write nothing), false when one wrote nothing (empty country rows).
   bool SaveUserSettings(const TUserSettings& settings, int saveSelector);
@@ -244,23 +249,18 @@ class TLocalQuorvaneDB {
   // How long a statement waits for a lock held by another connection.
   int BusyTimeoutMs = 5000;
 
-  // One creation statement and the text left in LastMessage when it fails.
-  struct TSchemaStatement {
-    const char* Sql;
-    const char* FailureText;
-  };
-
  private:
   // The open connection; throws when not connected.
   platform::SqliteConnection& Open();
   // Runs the statements in order; false with the failing one's text in
   // LastMessage (followed by FileFailureText() when there is one).
-  bool RunSchema(std::span<const TSchemaStatement> statements);
-  // The settings file's creation statements, in order.
-  static std::span<const TSchemaStatement> SettingsSchema();
-  // The first table of the schema of DatabaseKind that the open file holds
-  // with other columns (or as a view); empty when none. Reads only.
-  std::string ForeignTable();
+  bool RunSchema(std::span<const localdb::TSchemaStatement> statements);
+  // What the open file holds in place of the first table of the schema of
+  // DatabaseKind that is not ours: "a table DATA with other columns than
+  // ours", or for another object of that name "an index DATA, not our
+  // table of that name" ("a view ...", "a trigger ..."); empty when every
+  // object of our names is ours. Reads only.
+  std::string ForeignObject();
   // "<path>" + what + ": move it away and start again to " and the advice
   // of the kind (download a fresh copy / start with the default settings).
   std::string MoveAwayText(const std::string& what) const;
@@ -270,8 +270,10 @@ class TLocalQuorvaneDB {
                          bool last, double before);
   // Writes rows into the per-country table of assetClass: into the stored
   // rows by country name when they are the same countries (only
-  // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew.
-  // False (nothing written) for empty rows.
+  // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew
+  // (when swapCostsOnly, with each country's other equity values as stored,
+  // or at their defaults for a country without a row). False (nothing
+  // written) for empty rows.
   bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
 
   // Queries that the work-data load runs once per asset (some 720 times):

@@ -1,46 +1,21 @@
-// The settings file: its nine tables, their readers and writers, and the
-// save selectors.
+// The settings file: the readers and writers of its nine tables (created
+// from the schema of LocalSchema.h), and the save selectors.
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
 
 #include "common/CountryHelpers.h"
+#include "common/DefaultSettings.h"
 #include "data/LocalQuorvaneDB.h"
+#include "data/LocalSchema.h"
 #include "data/LocalSqlHelpers.h"
 #include "data/QVDBCodec.h"
 
 using localdb::StoredName;
 
 namespace {
-
-const TLocalQuorvaneDB::TSchemaStatement kSettingsSchema[] = {
-    {"CREATE TABLE IF NOT EXISTS USER_DATE_SETTINGS(INCEPTIONDATE REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_GLOBALPORTFOLIO_SETTINGS(PORTFOLIOCCY TEXT NOT NULL,RISKFREEID TEXT NOT "
-     "NULL,FXHEDGING INTEGER NOT NULL,MAXEQVSFIALLOCATION REAL NOT NULL,MINEQVSFIALLOCATION REAL NOT "
-     "NULL,QVTRUSTLEVEL REAL NOT NULL,BLTRUSTLEVEL REAL NOT NULL,SLTRUSTLEVEL REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_EQBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL,FXSWAPBORROWINGCOST REAL "
-     "NOT NULL)",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FIBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL,TRANSACTIONCOST REAL NOT NULL)",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_CYBYCOUNTRY_SETTINGS(COUNTRYNAME TEXT NOT NULL,REGIONNAME TEXT NOT "
-     "NULL,COUNTRYRANK INTEGER NOT NULL,WEIGHT REAL NOT NULL )",
-     "Unable to create table (USDB:UBS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_EQCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FICOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_CYCOUNTRY_COMPETITION_SETTINGS(COUNTRYRANKINGCRITERIA REAL NOT NULL)",
-     "Unable to create table  (USDB:UGS)"},
-    {"CREATE TABLE IF NOT EXISTS USER_FI_COMPETITION_SETTINGS(MAXGOLDALLOCATION REAL NOT NULL,MAXTIPSALLOCATION REAL "
-     "NOT NULL,MAXFXRISKALLOCATION REAL NOT NULL )",
-     "Unable to create table  (USDB:UGS)"},
-};
 
 // Per-country table of an asset class and the columns that class owns
 // besides COUNTRYNAME, REGIONNAME and COUNTRYRANK.
@@ -128,20 +103,58 @@ std::string Placeholders(int count) {
   return text;
 }
 
-// Stored (rowid, COUNTRYNAME) of a per-country table.
-struct TStoredNames {
+// Stored rowid, COUNTRYNAME and the class's values (in the order of
+// ClassColumns) of a per-country table's rows.
+struct TStoredRows {
   std::vector<std::int64_t> RowIds;
   std::vector<std::string> Names;
+  std::vector<std::array<double, 3>> Values;
 };
 
-TStoredNames ReadStoredNames(platform::SqliteConnection& db, const char* table) {
-  TStoredNames stored;
-  auto query = db.Prepare(std::string("SELECT rowid,COUNTRYNAME FROM ") + table);
+TStoredRows ReadStoredRows(platform::SqliteConnection& db, const TByCountryTable& table) {
+  TStoredRows stored;
+  auto query = db.Prepare(std::string("SELECT rowid,COUNTRYNAME,") + table.ClassColumns + " FROM " + table.Table);
   while (query.Step()) {
     stored.RowIds.push_back(query.ColumnInt64(0));
     stored.Names.push_back(query.ColumnText(1));
+    std::array<double, 3> values{0.0, 0.0, 0.0};
+    for (int k = 0; k < table.ClassColumnCount; ++k) values[static_cast<std::size_t>(k)] = StoredNumber(query, 2 + k);
+    stored.Values.push_back(values);
   }
   return stored;
+}
+
+// The per-country rows a load starts from for these countries: what the
+// settings hold for a group that was never saved.
+std::vector<TCountrySettings> DefaultRowsOf(const std::vector<TCountrySettings>& rows) {
+  std::vector<TCountry> countries(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    countries[i].Name = rows[i].CountryName;
+    countries[i].RegionName = rows[i].RegionName;
+    countries[i].Rank = rows[i].CountryRank;
+  }
+  return BuildDefaultUserSettings(countries).CountrySettings;
+}
+
+// rows with the equity values other than the swap cost (weight, transaction
+// cost) of each country as stored, or at their defaults for a country
+// without a stored row: a save of the swap costs writes nothing else of the
+// equity group, even when it has to create the rows.
+std::vector<TCountrySettings> WithStoredEquityValues(const std::vector<TCountrySettings>& rows,
+                                                     const TStoredRows& stored) {
+  const std::vector<TCountrySettings> defaults = DefaultRowsOf(rows);
+  std::vector<TCountrySettings> written = rows;
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const std::string name = StoredName(rows[i].CountryName);
+    const auto found = std::find_if(stored.Names.begin(), stored.Names.end(),
+                                    [&name](const std::string& storedName) { return StoredName(storedName) == name; });
+    std::array<double, 3> values = found != stored.Names.end()
+                                       ? stored.Values[static_cast<std::size_t>(found - stored.Names.begin())]
+                                       : ClassValuesOf(defaults[i], sacEquity);
+    values[2] = rows[i].EqFxSwapBorrowingCost;
+    SetClassValues(written[i], sacEquity, values);
+  }
+  return written;
 }
 
 std::vector<std::string> NamesOf(const std::vector<TCountrySettings>& rows) {
@@ -184,9 +197,7 @@ void WriteOneRow(platform::SqliteConnection& db, const std::string& table, const
 
 }  // namespace
 
-std::span<const TLocalQuorvaneDB::TSchemaStatement> TLocalQuorvaneDB::SettingsSchema() { return kSettingsSchema; }
-
-bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(kSettingsSchema); }
+bool TLocalQuorvaneDB::CreateUserSettingsTables() { return RunSchema(localdb::SettingsSchema()); }
 
 // --------------------------------------------------------------- start date
 
@@ -294,11 +305,11 @@ bool TLocalQuorvaneDB::WriteCountryRows(const std::vector<TCountrySettings>& row
   const TByCountryTable& table = ByCountryTable(db, assetClass);
   if (rows.empty()) return false;
   platform::SqliteTransaction transaction(db);
-  const TStoredNames stored = ReadStoredNames(db, table.Table);
+  const TStoredRows stored = ReadStoredRows(db, table);
   const auto matches = localdb::MatchByName(stored.Names, NamesOf(rows));
   if (!matches) {
     // Rows of other countries are never read back: the table is written anew.
-    ReplaceUserCountryRows(rows, assetClass);
+    ReplaceUserCountryRows(swapCostsOnly ? WithStoredEquityValues(rows, stored) : rows, assetClass);
     transaction.Commit();
     return true;
   }

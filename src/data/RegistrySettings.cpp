@@ -109,3 +109,10 @@ std::string TRegistrySettings::ReadValue(const std::string& name, const std::str
   Close();
   return result.empty() ? defaultText : result;
 }
+
+std::string TRegistrySettings::DamageWarning() {
+  Open();
+  std::string text = Opened ? Registry->DamagedText() : std::string();
+  Close();
+  return text.empty() ? text : "The sign-in and proxy values are at their defaults: " + text;
+}

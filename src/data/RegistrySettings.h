@@ -59,12 +59,18 @@ class TRegistrySettings {
   // Stores text under name as kind, replacing any value of that name whatever
   // its kind. An empty name touches nothing. A text that kind 1..4 cannot
   // parse throws platform::EConvertError and writes nothing; a store that
-  // cannot be opened and a failed file write throw platform::SettingsError.
+  // cannot be opened, a text too long to be stored (SettingsStore::CheckLine)
+  // and a failed file write throw platform::SettingsError.
   void WriteValue(const std::string& name, const std::string& text, int kind);
   // The stored value as text, or defaultText when the store or the value is
   // missing, its kind differs, the kind is unknown or the text is empty.
   // Never throws on a bad stored value.
   std::string ReadValue(const std::string& name, const std::string& defaultText, int kind);
+  // What the window tells the user when the store's file is damaged (far
+  // larger than any settings file, so never parsed): "The sign-in and proxy
+  // values are at their defaults: " and the store's DamagedText() (the next
+  // write replaces the file). Empty otherwise.
+  std::string DamageWarning();
 
   std::unique_ptr<platform::SettingsStore> Registry;
   bool Opened = false;

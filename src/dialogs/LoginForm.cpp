@@ -7,12 +7,14 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "data/QVDBClient.h"
 #include "data/RegistrySettings.h"
 #include "dialogs/DialogWidgets.h"
 #include "dialogs/NewUserRequestForm.h"
 #include "dialogs/PwdRequestForm.h"
+#include "platform/SettingsStore.h"
 
 using namespace dialogs;
 
@@ -25,6 +27,14 @@ void SetEditColor(QLineEdit* edit, QRgb color) {
 }
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// The most UTF-16 units a field may take so that whatever is typed into it
+// can be stored under name: a unit is at most three bytes as written (UTF-8
+// of a character up to U+FFFF, half of a four-byte pair, or a character
+// escaped into two).
+int StoredFieldLength(const char* name) {
+  return static_cast<int>(platform::SettingsStore::MaxEscapedTextBytes(name) / 3);
+}
 
 }  // namespace
 
@@ -169,6 +179,14 @@ void TLoginForm::BuildControls() {
   SaveButton = new TDialogButton(p, QStringLiteral("SaveButton"), QStringLiteral("Save"), 638, 518, 115, 42, 18, true);
   MessageTitle_2 = MakeLabel(p, QStringLiteral("MessageTitle_2"), QString(), 10, 528, 490, 22, 16, false, kTextColor,
                              Qt::AlignRight | Qt::AlignVCenter);
+
+  // The fields that end in the store take no longer text than it keeps.
+  const std::pair<QLineEdit*, const char*> storedFields[] = {{UsernameEntryValue, kRegUsername},
+                                                             {PasswordEntryValue, kRegPassword},
+                                                             {ProxyServerAddressEntryValue, kRegProxyServerAddress},
+                                                             {ProxyUsernameEntryValue, kRegProxyUsername},
+                                                             {ProxyPasswordEntryValue, kRegProxyPassword}};
+  for (const auto& [edit, name] : storedFields) edit->setMaxLength(StoredFieldLength(name));
 
   for (TDialogButton* button : {ExitButton, SignInButton, NewUserButton, TestButton, SaveButton}) {
     SetButtonEnabled(button, true);

@@ -4,17 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <istream>
-#include <limits>
+#include <mutex>
+#include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace platform {
 
@@ -86,32 +85,49 @@ std::size_t SeparatorOf(const std::string& line) {
   return std::string::npos;
 }
 
-// Reads a file line by line. A line longer than SettingsStore::kMaxLineBytes
-// is damaged: it is passed over up to its end without being kept and comes
-// back empty (a malformed line), so a huge value costs one scan of its bytes.
-class LineReader {
+// Closes a file descriptor when it goes.
+class FileDescriptor {
  public:
-  explicit LineReader(std::istream& in) : In_(in), Buffer_(SettingsStore::kMaxLineBytes + 1) {}
-  // The next line without its '\n'; false at the end of the file or on a read error.
-  bool Next(std::string& line) {
-    In_.getline(Buffer_.data(), static_cast<std::streamsize>(Buffer_.size()));
-    const auto read = static_cast<std::size_t>(In_.gcount());
-    if (In_.bad() || (In_.fail() && read == 0)) return false;
-    if (In_.fail()) {  // the buffer filled before the line ended
-      In_.clear();
-      In_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-      line.clear();
-      return !In_.bad();
-    }
-    // gcount counts the '\n' taken, which the last line may lack.
-    line.assign(Buffer_.data(), read - (In_.eof() ? 0 : 1));
-    return true;
+  explicit FileDescriptor(int fd) : Fd_(fd) {}
+  ~FileDescriptor() {
+    if (Fd_ >= 0) ::close(Fd_);
   }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return Fd_; }
 
  private:
-  std::istream& In_;
-  std::vector<char> Buffer_;
+  int Fd_;
 };
+
+// Appends fd's bytes to text up to its end, or until text holds more than
+// limit bytes (a file that grew past the limit); false on a read error.
+bool ReadUpTo(int fd, std::size_t limit, std::string& text) {
+  char buffer[1 << 16];
+  while (text.size() <= limit) {
+    const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return true;
+}
+
+// What tells one version of a file from another without reading it.
+struct FileIdentity {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  std::int64_t ModifiedNs = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::int64_t Nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+std::atomic<std::uint64_t> ParsedFiles{0};
 
 // Writes all of data to fd; false on failure.
 bool WriteAll(int fd, const std::string& data) {
@@ -185,7 +201,47 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::stri
 
 }  // namespace
 
-SettingsStore::SettingsStore(std::string path) : Path_(std::move(path)) {}
+// The values of each file parsed, by path, with the identity of the version
+// parsed. Only versions modified at least a second before they were parsed
+// are kept: a later change of the file cannot keep their identity.
+class SettingsStore::FileCache {
+ public:
+  static FileCache& Instance() {
+    static FileCache cache;
+    return cache;
+  }
+  std::shared_ptr<const ValueMap> Find(const std::string& path, const FileIdentity& identity) {
+    const std::lock_guard<std::mutex> lock(Mutex_);
+    const auto found = Files_.find(path);
+    if (found == Files_.end() || !(found->second.Identity == identity)) return nullptr;
+    return found->second.Values;
+  }
+  void Keep(const std::string& path, const FileIdentity& identity, std::shared_ptr<const ValueMap> values,
+            std::int64_t parsedNs) {
+    const std::lock_guard<std::mutex> lock(Mutex_);
+    if (parsedNs - identity.ModifiedNs > 1000000000) {
+      Files_[path] = Cached{identity, std::move(values)};
+    } else {
+      Files_.erase(path);
+    }
+  }
+  void Forget(const std::string& path) {
+    const std::lock_guard<std::mutex> lock(Mutex_);
+    Files_.erase(path);
+  }
+
+ private:
+  struct Cached {
+    FileIdentity Identity;
+    std::shared_ptr<const ValueMap> Values;
+  };
+  std::mutex Mutex_;
+  std::map<std::string, Cached> Files_;
+};
+
+SettingsStore::SettingsStore(std::string path) : Path_(std::move(path)), Values_(std::make_shared<ValueMap>()) {}
+
+std::uint64_t SettingsStore::ParsedFileCount() { return ParsedFiles.load(); }
 
 std::string SettingsStore::DefaultPath() {
   const std::string home = EnvOrEmpty("QUORVANE_HOME");
@@ -233,37 +289,90 @@ std::string SettingsStore::Unescape(const std::string& text) {
   return out;
 }
 
+std::size_t SettingsStore::LineBytes(const std::string& name, const std::string& text) {
+  return Escape(name).size() + 3 + Escape(text).size();
+}
+
+std::size_t SettingsStore::MaxEscapedTextBytes(const std::string& name) {
+  const std::size_t rest = LineBytes(name, {});
+  return rest < kMaxLineBytes ? kMaxLineBytes - rest : 0;
+}
+
+void SettingsStore::CheckLine(const std::string& name, const std::string& text) {
+  const std::size_t bytes = LineBytes(name, text);
+  if (bytes > kMaxLineBytes) {
+    throw SettingsError("the value of " + name + " is too long to be stored (" + std::to_string(bytes) +
+                        " bytes as written, at most " + std::to_string(kMaxLineBytes) + ")");
+  }
+}
+
 bool SettingsStore::Load() {
-  Values_.clear();
+  Values_ = std::make_shared<ValueMap>();
+  DamagedText_.clear();
   const std::filesystem::path path(Path_);
   std::error_code error;
   if (path.has_parent_path()) {
     std::filesystem::create_directories(path.parent_path(), error);
     if (error) return false;
   }
-  if (!std::filesystem::exists(path, error)) return !error;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  LineReader reader(in);
-  std::string line;
-  while (reader.Next(line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::size_t separator = SeparatorOf(line);
+  const FileDescriptor file(::open(Path_.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) {
+    if (errno != ENOENT) return false;
+    FileCache::Instance().Forget(Path_);
+    return true;  // no file yet: an empty store
+  }
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // The size is known before a byte is read: a damaged file is never parsed.
+  const auto damaged = [this](std::uintmax_t bytes) {
+    DamagedText_ = Path_ + " is damaged (" + std::to_string(bytes) +
+                   " bytes, a settings file holds at most 1 MB): its values are not used, and the next save writes "
+                   "it anew";
+    return true;
+  };
+  if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileBytes)
+    return damaged(static_cast<std::uintmax_t>(info.st_size));
+  const FileIdentity identity{info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim)};
+  if (auto cached = FileCache::Instance().Find(Path_, identity)) {
+    Values_ = std::move(cached);
+    return true;
+  }
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::string text;
+  text.reserve(static_cast<std::size_t>(info.st_size) + 1);
+  if (!ReadUpTo(file.Get(), kMaxFileBytes, text)) return false;
+  if (text.size() > kMaxFileBytes) return damaged(text.size());  // it grew since
+  ++ParsedFiles;
+  auto values = std::make_shared<ValueMap>();
+  for (std::size_t begin = 0; begin < text.size();) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + begin, end - begin);
+    begin = end + 1;
+    // A line longer than the limit is damaged: passed over without being kept.
+    if (line.size() > kMaxLineBytes) continue;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string whole(line);
+    const std::size_t separator = SeparatorOf(whole);
     // A value is "<tag>:<text>"; lines without one are skipped.
-    if (separator == std::string::npos || separator == 0 || line.size() < separator + 3 || line[separator + 2] != ':') {
+    if (separator == std::string::npos || separator == 0 || whole.size() < separator + 3 ||
+        whole[separator + 2] != ':') {
       continue;
     }
     Entry entry;
-    if (!KindOfTag(line[separator + 1], entry.Kind)) continue;
-    entry.Text = Unescape(line.substr(separator + 3));
-    Values_[Unescape(line.substr(0, separator))] = std::move(entry);
+    if (!KindOfTag(whole[separator + 1], entry.Kind)) continue;
+    entry.Text = Unescape(whole.substr(separator + 3));
+    (*values)[Unescape(whole.substr(0, separator))] = std::move(entry);
   }
-  return !in.bad();
+  FileCache::Instance().Keep(Path_, identity, values, Nanoseconds(now));
+  Values_ = std::move(values);
+  return true;
 }
 
 void SettingsStore::Save() const {
   std::string content;
-  for (const auto& [name, entry] : Values_) {
+  for (const auto& [name, entry] : *Values_) {
     content += Escape(name);
     content += '=';
     content += TagOf(entry.Kind);
@@ -304,19 +413,32 @@ void SettingsStore::Save() const {
   }
 }
 
-bool SettingsStore::Contains(const std::string& name) const { return Values_.count(name) != 0; }
+bool SettingsStore::Contains(const std::string& name) const { return Values_->count(name) != 0; }
 
 std::optional<SettingKind> SettingsStore::KindOf(const std::string& name) const {
-  const auto found = Values_.find(name);
-  if (found == Values_.end()) return std::nullopt;
+  const auto found = Values_->find(name);
+  if (found == Values_->end()) return std::nullopt;
   return found->second.Kind;
 }
 
-bool SettingsStore::Remove(const std::string& name) { return Values_.erase(name) != 0; }
+bool SettingsStore::Remove(const std::string& name) {
+  if (!Contains(name)) return false;
+  auto values = std::make_shared<ValueMap>(*Values_);
+  values->erase(name);
+  Values_ = std::move(values);
+  return true;
+}
+
+void SettingsStore::Put(const std::string& name, Entry entry) {
+  CheckLine(name, entry.Text);
+  auto values = std::make_shared<ValueMap>(*Values_);
+  (*values)[name] = std::move(entry);
+  Values_ = std::move(values);
+}
 
 std::optional<std::string> SettingsStore::RawOf(const std::string& name, SettingKind kind) const {
-  const auto found = Values_.find(name);
-  if (found == Values_.end() || found->second.Kind != kind) return std::nullopt;
+  const auto found = Values_->find(name);
+  if (found == Values_->end() || found->second.Kind != kind) return std::nullopt;
   return found->second.Text;
 }
 
@@ -341,19 +463,19 @@ std::optional<bool> SettingsStore::ReadBool(const std::string& name) const {
 }
 
 void SettingsStore::WriteString(const std::string& name, const std::string& value) {
-  Values_[name] = Entry{SettingKind::String, value};
+  Put(name, Entry{SettingKind::String, value});
 }
 
 void SettingsStore::WriteFloat(const std::string& name, double value) {
-  Values_[name] = Entry{SettingKind::Double, DoubleText(value)};
+  Put(name, Entry{SettingKind::Double, DoubleText(value)});
 }
 
 void SettingsStore::WriteInteger(const std::string& name, std::int32_t value) {
-  Values_[name] = Entry{SettingKind::Integer, std::to_string(value)};
+  Put(name, Entry{SettingKind::Integer, std::to_string(value)});
 }
 
 void SettingsStore::WriteBool(const std::string& name, bool value) {
-  Values_[name] = Entry{SettingKind::Bool, value ? "1" : "0"};
+  Put(name, Entry{SettingKind::Bool, value ? "1" : "0"});
 }
 
 }  // namespace platform

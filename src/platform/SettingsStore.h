@@ -8,11 +8,19 @@
 // "<file name>.XXXXXX" in the same folder (created with mode 0600, removed on
 // every failure), flushed to disk and renamed over the old one. A save also
 // removes such temporary files left by earlier saves that were killed.
+//
+// A file is parsed once and again only when it changed: every store of the
+// process reads through one cache of parsed files, keyed by path and checked
+// against the file's device, inode, size and modification time (ns) before
+// it is used. A file modified less than a second before it was parsed is
+// parsed again at its next read, as a change within the same clock tick
+// would keep its time.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -41,9 +49,18 @@ class SettingsStore {
   // or the file cannot be read; the store is then empty. Malformed lines are
   // skipped, lines longer than kMaxLineBytes too (no value of ours comes
   // near it): they are passed over without being kept, and the next Save
-  // drops them.
+  // drops them. A file larger than kMaxFileBytes is damaged (no settings
+  // file comes near it): it is not parsed, the store stays empty so that
+  // defaults are used, DamagedText() says so, and the next Save replaces it.
   bool Load();
   static constexpr std::size_t kMaxLineBytes = 4096;
+  static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
+  // After a Load that found the file damaged: "<path> is damaged (<n> bytes,
+  // a settings file holds at most 1 MB): its values are not used, and the
+  // next save writes it anew"; empty otherwise.
+  const std::string& DamagedText() const { return DamagedText_; }
+  // How many times this process parsed a settings file (tests and benchmarks).
+  static std::uint64_t ParsedFileCount();
   // Writes every value to the file atomically; throws SettingsError on failure.
   void Save() const;
   // Called with the temporary file's path right after it is created, before
@@ -57,7 +74,7 @@ class SettingsStore {
   bool Contains(const std::string& name) const;
   std::optional<SettingKind> KindOf(const std::string& name) const;
   bool Remove(const std::string& name);
-  std::size_t Size() const { return Values_.size(); }
+  std::size_t Size() const { return Values_->size(); }
 
   // Each reader returns nothing when the value is missing or of another kind.
   std::optional<std::string> ReadString(const std::string& name) const;
@@ -65,7 +82,9 @@ class SettingsStore {
   std::optional<std::int32_t> ReadInteger(const std::string& name) const;
   std::optional<bool> ReadBool(const std::string& name) const;
 
-  // Each writer replaces any value of that name, whatever its kind.
+  // Each writer replaces any value of that name, whatever its kind. A value
+  // whose line would be longer than kMaxLineBytes (so that Load would pass
+  // it over) is refused: CheckLine's SettingsError, nothing changed.
   void WriteString(const std::string& name, const std::string& value);
   void WriteFloat(const std::string& name, double value);
   void WriteInteger(const std::string& name, std::int32_t value);
@@ -75,15 +94,35 @@ class SettingsStore {
   static std::string Escape(const std::string& text);
   static std::string Unescape(const std::string& text);
 
+  // Bytes of the line that keeps text under name in the file, without its
+  // line end: escaped name + 3 ("=", tag, ":") + escaped text.
+  static std::size_t LineBytes(const std::string& name, const std::string& text);
+  // The most bytes the escaped text of a value under name may take:
+  // kMaxLineBytes - (escaped name + 3).
+  static std::size_t MaxEscapedTextBytes(const std::string& name);
+  // Throws SettingsError "the value of <name> is too long to be stored
+  // (<n> bytes as written, at most 4096)" when the line of text under name
+  // would be longer than kMaxLineBytes.
+  static void CheckLine(const std::string& name, const std::string& text);
+
  private:
   struct Entry {
     SettingKind Kind = SettingKind::String;
     std::string Text;  // string value, or the canonical text of the number
   };
+  using ValueMap = std::map<std::string, Entry>;
+  // The parsed files of the process (SettingsStore.cpp).
+  class FileCache;
+
   std::optional<std::string> RawOf(const std::string& name, SettingKind kind) const;
+  // Replaces the value of name after CheckLine (a copy of the values: they
+  // may be shared with the cache).
+  void Put(const std::string& name, Entry entry);
 
   std::string Path_;
-  std::map<std::string, Entry> Values_;
+  // Never null; shared with the cache until a value is written.
+  std::shared_ptr<const ValueMap> Values_;
+  std::string DamagedText_;
   std::function<void(const std::string&)> TemporaryFileHook_;
 };
 

@@ -26,14 +26,20 @@ std::string ReadOr(TRegistrySettings& registry, const char* name, const std::str
   }
 }
 
+// One value to store.
+struct TRegistryWrite {
+  const char* Name;
+  std::string Text;
+  int Kind;
+};
+
 // Writes the values in order; false with error set on the first failure
-// (a store that cannot be opened included).
-bool WriteAll(TRegistrySettings& registry, std::initializer_list<std::array<std::string, 2>> values, int lastKind,
-              std::string& error) {
+// (a store that cannot be opened included). A text too long to be stored
+// stops the group before any of it is written.
+bool WriteAll(TRegistrySettings& registry, std::initializer_list<TRegistryWrite> values, std::string& error) {
   try {
-    std::size_t i = 0;
-    for (const auto& [name, text] : values)
-      registry.WriteValue(name, text, ++i == values.size() ? lastKind : rvkString);
+    for (const TRegistryWrite& value : values) platform::SettingsStore::CheckLine(value.Name, value.Text);
+    for (const TRegistryWrite& value : values) registry.WriteValue(value.Name, value.Text, value.Kind);
   } catch (const std::exception& e) {
     error = e.what();
     return false;
@@ -75,12 +81,12 @@ bool SaveProxySettings(TRegistrySettings& registry, bool proxyUsageSpecified, co
   error.clear();
   // "ProxyUsageSpecified" first (an integer), then the three texts.
   std::string failure;
-  bool ok = WriteAll(registry, {{kRegProxyUsageSpecified, proxyUsageSpecified ? "1" : "0"}}, rvkInteger, failure);
-  ok = ok && WriteAll(registry,
-                      {{kRegProxyServerAddress, proxyUsageSpecified ? address : ""},
-                       {kRegProxyUsername, proxyUsageSpecified ? userName : ""},
-                       {kRegProxyPassword, proxyUsageSpecified ? password : ""}},
-                      rvkString, failure);
+  const bool ok = WriteAll(registry,
+                           {{kRegProxyUsageSpecified, proxyUsageSpecified ? "1" : "0", rvkInteger},
+                            {kRegProxyServerAddress, proxyUsageSpecified ? address : "", rvkString},
+                            {kRegProxyUsername, proxyUsageSpecified ? userName : "", rvkString},
+                            {kRegProxyPassword, proxyUsageSpecified ? password : "", rvkString}},
+                           failure);
   if (!ok) error = "Unable to save the proxy settings: " + failure;
   return ok;
 }
@@ -133,10 +139,10 @@ TSignInResult RunSignIn(TQVDBClient& client, TRegistrySettings& registry, const 
 
   std::string failure;
   if (!WriteAll(registry,
-                {{kRegUsername, rememberMe ? userName : ""},
-                 {kRegPassword, rememberMe ? password : ""},
-                 {kRegRememberMe, rememberMe ? "1" : "0"}},
-                rvkInteger, failure)) {
+                {{kRegUsername, rememberMe ? userName : "", rvkString},
+                 {kRegPassword, rememberMe ? password : "", rvkString},
+                 {kRegRememberMe, rememberMe ? "1" : "0", rvkInteger}},
+                failure)) {
     const std::string where = platform::SettingsStore::DefaultPath() + " could not be written (" + failure + ")";
     result.Warning = rememberMe ? "Your credentials were not stored: " + where : "The sign-in choices were not stored: " + where;
   }

@@ -38,7 +38,8 @@ struct TLoginRegistryValues {
 TLoginRegistryValues ReadLoginRegistry(TRegistrySettings& registry);
 
 // Stores the proxy values ("ProxyUsageSpecified", then the three texts,
-// empty when the proxy is off). False with error set when a write failed.
+// empty when the proxy is off). False with error set when a write failed;
+// a text too long to be stored is found before anything is written.
 bool SaveProxySettings(TRegistrySettings& registry, bool proxyUsageSpecified, const std::string& address,
                        const std::string& userName, const std::string& password, std::string& error);
 

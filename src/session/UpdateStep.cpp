@@ -188,6 +188,9 @@ void CreateLocalTables(TUpdateStep& step, TStepContext& context) {
 void CheckServerState(TUpdateStep& step, TStepContext& context) {
   ShowStepProgress(step, context, 0);
   step.ServerAvailable = RequireClient(context).IsServerAvailable();
+  // The store of the sign-in and proxy values, read before every request:
+  // a damaged file is named once per start (its values are at their defaults).
+  if (context.Registry != nullptr) context.WarningText = context.Registry->DamageWarning();
 }
 
 bool NewMonthlyDataAvailable(TStepContext& context, const std::function<void()>& beforeServer) {

@@ -100,7 +100,8 @@ struct TStepContext {
   // "so the new monthly data were not downloaded either" when the server
   // has some (kind 3 then offers nothing new); the step still succeeds and the start goes on
   // with the local rows. Kind 7: the settings taken into their ranges
-  // (SettingsRangeWarning). Emptied by ExecuteStep.
+  // (SettingsRangeWarning). Kind 2: the damaged store of the sign-in and
+  // proxy values (TRegistrySettings::DamageWarning). Emptied by ExecuteStep.
   std::string WarningText;
   std::size_t RowsStored = 0;  // kinds 4 and 5: rows received and stored
 };

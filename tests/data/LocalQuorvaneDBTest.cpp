@@ -267,28 +267,39 @@ TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
   }
 }
 
-// A file whose tables of our names hold other columns (or are views) is
-// refused before anything is written to it: not a table added, not the
-// journal mode switched, the bytes as they were. A file of ours in the
-// older rollback-journal mode, lacking tables or not, is taken and
-// brought up to date.
+// A file whose objects of our table names are not our tables (other
+// columns, an index, a view, a trigger) is refused before anything is
+// written to it, naming what it holds: not a table added, not the journal
+// mode switched, the bytes as they were. A file of ours in the older
+// rollback-journal mode, lacking tables or not, is taken and brought up to date.
 TEST_F(LocalQuorvaneDBConnectTest, FileWithOtherTablesIsRefusedUntouched) {
   struct Case {
     const char* Name;
     std::int32_t Kind;
     const char* Sql;
-    std::string Refused;  // the table named; empty: the file is taken
+    std::string Refused;  // what the file holds, as the message names it; empty: the file is taken
   };
   const std::string data = "(COUNTRYNAME TEXT NOT NULL,ASSETID TEXT NOT NULL,DATE REAL NOT NULL,VALUE REAL NOT NULL)";
   const std::string dataRows = "INSERT INTO DATA VALUES ('FRANCE','EQINDEX',45000.0,1.5);";
+  const std::string other = " with other columns than ours";
+  const std::string notOurs = ", not our table of that name";
+  const std::string trigger = "CREATE TABLE T(A); CREATE TRIGGER DATA AFTER INSERT ON T BEGIN SELECT 1; END;";
   const std::vector<Case> cases{
-      {"other columns", kMarketDataDatabase, "CREATE TABLE DATA(A,B); INSERT INTO DATA VALUES (1,2);", "DATA"},
+      {"other columns", kMarketDataDatabase, "CREATE TABLE DATA(A,B); INSERT INTO DATA VALUES (1,2);",
+       "a table DATA" + other},
       {"a column more", kMarketDataDatabase,
-       "CREATE TABLE DATA_BIS(COUNTRYNAME TEXT,ASSETID TEXT,DATE REAL,VALUE REAL,SOURCE TEXT)", "DATA_BIS"},
-      {"a view", kMarketDataDatabase, "CREATE TABLE T(A); CREATE VIEW COUNTRY_LIST AS SELECT A FROM T", "COUNTRY_LIST"},
-      {"lower-case name", kMarketDataDatabase, "CREATE TABLE asset_list(ID TEXT)", "ASSET_LIST"},
+       "CREATE TABLE DATA_BIS(COUNTRYNAME TEXT,ASSETID TEXT,DATE REAL,VALUE REAL,SOURCE TEXT)",
+       "a table DATA_BIS" + other},
+      {"a view", kMarketDataDatabase, "CREATE TABLE T(A); CREATE VIEW COUNTRY_LIST AS SELECT A FROM T",
+       "a view COUNTRY_LIST" + notOurs},
+      {"an index", kMarketDataDatabase, "CREATE TABLE T(A); CREATE INDEX data ON T(A)", "an index DATA" + notOurs},
+      {"a trigger", kMarketDataDatabase, trigger.c_str(), "a trigger DATA" + notOurs},
+      {"a trigger beside our table", kMarketDataDatabase, nullptr, "a trigger DATA" + notOurs},
+      {"lower-case name", kMarketDataDatabase, "CREATE TABLE asset_list(ID TEXT)", "a table ASSET_LIST" + other},
       {"settings", kSettingsDatabase, "CREATE TABLE USER_DATE_SETTINGS(INCEPTIONDATE REAL, NOTE TEXT)",
-       "USER_DATE_SETTINGS"},
+       "a table USER_DATE_SETTINGS" + other},
+      {"settings view", kSettingsDatabase, "CREATE VIEW USER_FI_COMPETITION_SETTINGS AS SELECT 1 AS A",
+       "a view USER_FI_COMPETITION_SETTINGS" + notOurs},
       {"ours, rollback journal", kMarketDataDatabase, nullptr, ""},
       {"ours in lower case", kMarketDataDatabase, "CREATE TABLE data(countryname,assetid,date,value)", ""},
       {"another program's table beside", kSettingsDatabase, "CREATE TABLE NOTES(TEXT)", ""},
@@ -298,7 +309,8 @@ TEST_F(LocalQuorvaneDBConnectTest, FileWithOtherTablesIsRefusedUntouched) {
     const std::string path = Db.DatabasePath();
     std::filesystem::remove(path);
     {
-      const std::string sql = c.Sql != nullptr ? std::string(c.Sql) : "CREATE TABLE DATA" + data + ";" + dataRows;
+      std::string sql = c.Sql != nullptr ? std::string(c.Sql) : "CREATE TABLE DATA" + data + ";" + dataRows;
+      if (c.Sql == nullptr && !c.Refused.empty()) sql += trigger;
       sqlite3* raw = nullptr;
       ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
       ASSERT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << c.Name;
@@ -307,8 +319,7 @@ TEST_F(LocalQuorvaneDBConnectTest, FileWithOtherTablesIsRefusedUntouched) {
     const std::string bytes = FileBytes(path);
     Db.Connect();
     if (!c.Refused.empty()) {
-      EXPECT_EQ(Db.LastMessage, path + " holds a table " + c.Refused + " with other columns than ours: move it away "
-                                "and start again to " +
+      EXPECT_EQ(Db.LastMessage, path + " holds " + c.Refused + ": move it away and start again to " +
                                     (c.Kind == kSettingsDatabase ? "start with the default settings"
                                                                  : "download a fresh copy"))
           << c.Name;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/DefaultSettings.h"
 #include "common/TextHelpers.h"
 #include "data/DataFixtures.h"
 
@@ -146,12 +148,79 @@ TEST_F(LocalSettingsTest, BondSelectorWritesItsTablesAndTheSwapCosts) {
   EXPECT_DOUBLE_EQ(currency[2].CyWeight, 3.3);
 }
 
-TEST_F(LocalSettingsTest, BondSelectorOnEmptyEquityTableWritesWholeRows) {
-  ASSERT_TRUE(Db.SaveUserSettings(Settings(), 7));
-  EXPECT_EQ(RowCount("USER_EQBYCOUNTRY_SETTINGS"), 3);
-  const auto equity = Db.LoadUserCountrySettings(std::vector<TCountrySettings>(3), sacEquity);
-  EXPECT_TRUE(equity[0].CountryName.empty());  // other countries than the defaults: defaults kept
-  EXPECT_EQ(Db.LoadUserCountrySettings(Settings().CountrySettings, sacEquity), Settings().CountrySettings);
+// Everything a start loads from the file over the given defaults.
+TUserSettings LoadAll(TLocalQuorvaneDB& db, const TUserSettings& defaults) {
+  TUserSettings s = db.LoadUserGlobalPortfolioSettings(defaults);
+  for (int assetClass = 0; assetClass < 3; ++assetClass) {
+    s.CountrySettings = db.LoadUserCountrySettings(s.CountrySettings, assetClass);
+    s.CountryRankingCriteria = db.LoadUserCountryCompetitionSettings(s.CountryRankingCriteria, assetClass);
+  }
+  s.MaxGoldAllocation = db.LoadUserFICompetitionSettings({s.MaxGoldAllocation, 0.0, 0.0})[0];
+  if (const double date = db.LoadUserDateSettings(); date != kMissingDate) s.InceptionDate = date;
+  return s;
+}
+
+// One group's values as text: 0 the start date, 2 the global values, 3 the
+// equity values but the swap costs, 4 the bond values, 5 the swap costs
+// (which both the equity and the bond group edit).
+std::string GroupValues(const TUserSettings& s, int group) {
+  std::ostringstream out;
+  if (group == 0) out << s.InceptionDate;
+  if (group == 2) out << s.PortfolioCcy << ' ' << s.MaxEqVsFiAllocation << ' ' << s.QVTrustLevel;
+  if (group == 3) out << s.CountryRankingCriteria[0];
+  if (group == 4)
+    out << s.CountryRankingCriteria[1] << ' ' << s.CountryRankingCriteria[2] << ' ' << s.MaxGoldAllocation;
+  for (const TCountrySettings& row : s.CountrySettings) {
+    if (group == 3) out << '|' << row.EqWeight << ' ' << row.EqTransactionCost;
+    if (group == 4) out << '|' << row.FiWeight << ' ' << row.FiTransactionCost << ' ' << row.CyWeight;
+    if (group == 5) out << '|' << row.EqFxSwapBorrowingCost;
+  }
+  return out.str();
+}
+
+// A save writes its own group only: the other groups load as stored, or at
+// their defaults on a file without their rows, never as applied in memory
+// (the bond group creating the equity rows for its swap costs included).
+TEST_F(LocalSettingsTest, EachGroupSaveWritesOnlyItsGroup) {
+  const TUserSettings stored = Settings();
+  TUserSettings defaults = Settings();
+  std::vector<TCountry> countries(3);
+  for (std::size_t i = 0; i < 3; ++i) countries[i].Name = stored.CountrySettings[i].CountryName;
+  defaults.CountrySettings = BuildDefaultUserSettings(countries).CountrySettings;
+  TUserSettings applied = Settings();  // every group's values changed, none saved
+  applied.PortfolioCcy = "JPY";
+  for (TCountrySettings& row : applied.CountrySettings)
+    for (double* value : {&row.EqWeight, &row.FiWeight, &row.CyWeight, &row.EqTransactionCost, &row.FiTransactionCost,
+                          &row.EqFxSwapBorrowingCost})
+      *value += 50.0;
+  applied.CountryRankingCriteria = {0.9, 0.8, 0.7};
+  applied.MaxGoldAllocation = 1.0;
+  applied.InceptionDate = 40000.0;
+  for (const bool otherRows : {false, true}) {
+    for (const int selector : {0, 2, 3, 4}) {
+      for (const std::string& table : Query("SELECT name FROM sqlite_master WHERE type='table'"))
+        Db.Connection().Exec("DELETE FROM " + table);
+      for (const int other : {0, 2, 3, 4}) {
+        if (otherRows && other != selector) {
+          ASSERT_TRUE(Db.SaveUserSettings(stored, other));
+        }
+      }
+      ASSERT_TRUE(Db.SaveUserSettings(applied, selector));
+      const TUserSettings loaded = LoadAll(Db, defaults);
+      for (const int group : {0, 2, 3, 4, 5}) {
+        const bool saved = group == selector || (group == 5 && selector >= 3);
+        const TUserSettings& before = otherRows ? stored : defaults;
+        EXPECT_EQ(GroupValues(loaded, group), GroupValues(saved ? applied : before, group))
+            << "selector " << selector << ", group " << group << (otherRows ? ", other rows" : "");
+      }
+    }
+  }
+  // Stored rows of other countries: the bond group keeps the stored equity
+  // values of the countries it finds and gives the others their defaults.
+  Db.Connection().Exec("UPDATE USER_EQBYCOUNTRY_SETTINGS SET COUNTRYNAME='SPAIN' WHERE COUNTRYNAME='USA'");
+  ASSERT_TRUE(Db.SaveUserSettings(applied, 4));
+  EXPECT_EQ(Query("SELECT COUNTRYNAME,WEIGHT,TRANSACTIONCOST,FXSWAPBORROWINGCOST FROM USER_EQBYCOUNTRY_SETTINGS"),
+            (std::vector<std::string>{"FRANCE|1.1|1.4|51.6", "UNITED KINGDOM|2.1|2.4|52.6", "USA|2.5|0.1|53.6"}));
 }
 
 TEST_F(LocalSettingsTest, CurrencyLoadChangesOnlyItsColumns) {

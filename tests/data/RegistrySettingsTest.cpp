@@ -87,9 +87,9 @@ TEST_F(RegistrySettingsTest, TextsThatDoNotConvertThrowAndWriteNothing) {
 
 TEST_F(RegistrySettingsTest, BadStoredValuesReadAsDefault) {
   std::filesystem::create_directories(Home);
-  // A 10 MB proxy address is no address: damaged, it reads as the default.
+  // A line longer than any value of ours is no address: damaged, it reads as the default.
   std::ofstream(File()) << "RememberMe=i:not a number\nLastUsingDate=d:\nUsername=s:kept\nProxyServerAddress=s:"
-                        << std::string(10 << 20, 'p') << "\n";
+                        << std::string(platform::SettingsStore::kMaxLineBytes, 'p') << "\n";
   EXPECT_EQ(Registry.ReadValue(kRegProxyServerAddress, "none", rvkString), "none");
   EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "0");
   EXPECT_EQ(Registry.ReadValue(kRegLastUsingDate, "45000", rvkDouble), "45000");

@@ -1,5 +1,6 @@
 // The typed key=value settings file.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -7,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -207,7 +209,8 @@ TEST_F(SettingsStoreTest, MalformedLinesAreSkipped) {
 
 // A line longer than kMaxLineBytes is damaged: passed over without being
 // kept (wherever it stands, with or without its line end), while the lines
-// around it are read; a line of exactly the limit is read. The next save drops it.
+// around it are read; a line of exactly the limit is read, and so is a file
+// of exactly kMaxFileBytes. The next save drops the damaged lines.
 TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   constexpr std::size_t kMax = platform::SettingsStore::kMaxLineBytes;
   const std::string atLimit = "Proxy=s:" + std::string(kMax - 8, 'a');
@@ -222,9 +225,9 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
       {"at the limit, last line", "A=s:1\nB=i:2\n" + atLimit, kMax - 8},
       {"one byte over", "A=s:1\n" + overLimit + "\nB=i:2\n", 0},
       {"one byte over with CR", "A=s:1\n" + atLimit + "\r\nB=i:2\n", 0},
-      {"10 MB, first line", "Proxy=s:" + std::string(10 << 20, 'x') + "\nA=s:1\nB=i:2", 0},
-      {"10 MB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(10 << 20, 'x'), 0},
-      {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(1 << 20, '\n'), 0},
+      {"100 KB, first line", "Proxy=s:" + std::string(100 << 10, 'x') + "\nA=s:1\nB=i:2", 0},
+      {"100 KB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(100 << 10, 'x'), 0},
+      {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(platform::SettingsStore::kMaxFileBytes - 12, '\n'), 0},
   };
   for (const Case& c : cases) {
     std::ofstream(Path, std::ios::binary | std::ios::trunc) << c.Text;
@@ -236,6 +239,96 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   }
   Store.Save();
   EXPECT_EQ(FileText(), "A=s:1\nB=i:2\n");
+}
+
+// A value is written only when its line (escaped name, "=s:", escaped
+// value) stays within kMaxLineBytes, so that every value written is read
+// back; a longer one is refused and changes nothing.
+TEST_F(SettingsStoreTest, ValuesWhoseLineWouldPassTheLimitAreRefused) {
+  const std::string name = "Proxy=Address";                                  // escaped: 14 bytes
+  const std::size_t room = platform::SettingsStore::kMaxLineBytes - 14 - 3;  // for the escaped value
+  ASSERT_EQ(platform::SettingsStore::MaxEscapedTextBytes(name), room);
+  const std::vector<std::pair<std::string, bool>> cases{// value, refused
+                                                        {std::string(room, 'a'), false},
+                                                        {std::string(room + 1, 'a'), true},
+                                                        {std::string(room - 2, 'a') + "\\", false},
+                                                        {std::string(room - 1, 'a') + "=", true},
+                                                        {std::string(room - 3, 'a') + "\r\n", true},
+                                                        {std::string(room - 3, 'a') + "\xE2\x82\xAC", false},
+                                                        {std::string(room - 2, 'a') + "\xE2\x82\xAC", true}};
+  for (const auto& [value, refused] : cases) {
+    Store.WriteString(name, "old");
+    if (refused) {
+      EXPECT_THROW(Store.WriteString(name, value), platform::SettingsError) << value.size();
+    } else {
+      Store.WriteString(name, value);
+    }
+    Store.Save();
+    platform::SettingsStore reread(Path);
+    ASSERT_TRUE(reread.Load());
+    EXPECT_EQ(reread.ReadString(name), refused ? "old" : value) << value.size();
+  }
+}
+
+// A file larger than kMaxFileBytes is damaged: never parsed, its values
+// read as missing, DamagedText() names it, and the next save replaces it
+// with the values written since.
+TEST_F(SettingsStoreTest, FilesOverTheSizeLimitAreDamaged) {
+  constexpr std::size_t kMax = platform::SettingsStore::kMaxFileBytes;
+  std::string shortEntries;  // 480,000 entries of 22 bytes: 10.5 MB
+  for (int i = 0; i < 480000; ++i) shortEntries += "K" + std::to_string(100000 + i) + "=s:00000000000\n";
+  const std::vector<std::pair<std::string, bool>> cases{// file, damaged
+                                                        {"A=s:1\n" + std::string(kMax - 6, '\n'), false},
+                                                        {"A=s:1\n" + std::string(kMax - 5, '\n'), true},
+                                                        {"A=s:1\n" + shortEntries, true}};
+  for (const auto& [text, damaged] : cases) {
+    std::ofstream(Path, std::ios::binary | std::ios::trunc) << text;
+    const std::uint64_t parsed = platform::SettingsStore::ParsedFileCount();
+    ASSERT_TRUE(Store.Load());
+    EXPECT_EQ(platform::SettingsStore::ParsedFileCount() - parsed, damaged ? 0u : 1u) << text.size();
+    EXPECT_EQ(Store.ReadString("A").has_value(), !damaged) << text.size();
+    EXPECT_EQ(Store.DamagedText(), damaged ? Path + " is damaged (" + std::to_string(text.size()) +
+                                                 " bytes, a settings file holds at most 1 MB): its values are not "
+                                                 "used, and the next save writes it anew"
+                                           : "");
+    Store.WriteInteger("B", 2);
+    Store.Save();
+    EXPECT_EQ(FileText(), damaged ? "B=i:2\n" : "A=s:1\nB=i:2\n") << text.size();
+  }
+}
+
+// A file is parsed once and again only when it changed: its modification
+// time or its inode (a file renamed over it, same size and time). A file
+// modified within the last second is parsed at every read.
+TEST_F(SettingsStoreTest, FilesAreParsedAgainOnlyWhenTheyChanged) {
+  struct Step {
+    const char* Text;  // written into the file; nullptr: unchanged, "": removed
+    long Ns;           // modified at this nanosecond of an hour ago; -1: now
+    bool Renamed;      // written into another file renamed over it
+    bool Parsed;
+    const char* Value;  // of "A"; nullptr: missing
+  };
+  const std::vector<Step> steps{{"A=s:1\n", 5, false, true, "1"},  {nullptr, 0, false, false, "1"},
+                                {"A=s:2\n", 6, false, true, "2"},  {"A=s:3\n", 6, true, true, "3"},
+                                {"A=s:5\n", -1, false, true, "5"}, {nullptr, 0, false, true, "5"},
+                                {"", 0, false, false, nullptr}};
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const Step& step = steps[i];
+    const std::string target = step.Renamed ? Path + ".new" : Path;
+    if (step.Text != nullptr && *step.Text == '\0') std::filesystem::remove(Path);
+    if (step.Text != nullptr && *step.Text != '\0') {
+      std::ofstream(target, std::ios::binary | std::ios::trunc) << step.Text;
+      const timespec times[2] = {{std::time(nullptr) - 3600, step.Ns}, {std::time(nullptr) - 3600, step.Ns}};
+      EXPECT_TRUE(step.Ns < 0 || ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0);
+      std::filesystem::rename(target, Path);
+    }
+    const std::uint64_t parsed = platform::SettingsStore::ParsedFileCount();
+    platform::SettingsStore store(Path);  // every store reads through the one cache
+    ASSERT_TRUE(store.Load()) << i;
+    EXPECT_EQ(platform::SettingsStore::ParsedFileCount() - parsed, step.Parsed ? 1u : 0u) << i;
+    EXPECT_EQ(store.ReadString("A"), step.Value != nullptr ? std::optional<std::string>(step.Value) : std::nullopt)
+        << i;
+  }
 }
 
 TEST_F(SettingsStoreTest, DefaultPathFollowsEnvironment) {

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 #include <atomic>
 #include <fstream>
+#include <utility>
 
 #include "data/FakeTransport.h"
 #include "data/QVDBClient.h"
@@ -18,6 +19,7 @@
 #include "dialogs/LoginForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "platform/CurlTransport.h"
+#include "platform/SettingsStore.h"
 #include "server/ServerTestSupport.h"
 
 namespace {
@@ -249,6 +251,27 @@ TEST_F(LoginFormTest, ProxyTestFailureAndFailedSaveShowRed) {
     EXPECT_TRUE(Form.Busy());
   });
   EXPECT_FALSE(ShowLoginForm(&Form));
+}
+
+// Each field whose text ends in the store takes no longer text than the
+// store keeps: its longest text of the widest characters (three bytes each
+// as written) is stored and read back whole; one character more is refused.
+TEST_F(LoginFormTest, StoredFieldsTakeNoLongerTextThanTheStoreKeeps) {
+  const std::pair<QLineEdit*, const char*> fields[] = {{Form.UsernameEntryValue, kRegUsername},
+                                                       {Form.PasswordEntryValue, kRegPassword},
+                                                       {Form.ProxyServerAddressEntryValue, kRegProxyServerAddress},
+                                                       {Form.ProxyUsernameEntryValue, kRegProxyUsername},
+                                                       {Form.ProxyPasswordEntryValue, kRegProxyPassword}};
+  for (const auto& [edit, name] : fields) {
+    edit->setText(QString(5000, QChar(0x20AC)));  // a pasted text far too long
+    EXPECT_GT(edit->text().size(), 1000) << name;
+    EXPECT_LT(edit->text().size(), 5000) << name;
+    const std::string typed = edit->text().toStdString();
+    TRegistrySettings registry;
+    registry.WriteValue(name, typed, rvkString);
+    EXPECT_EQ(registry.ReadValue(name, "", rvkString), typed) << name;
+    EXPECT_THROW(registry.WriteValue(name, typed + "\xE2\x82\xAC", rvkString), platform::SettingsError) << name;
+  }
 }
 
 TEST_F(LoginFormTest, AcceptedPasswordRequestClosesTheSignIn) {

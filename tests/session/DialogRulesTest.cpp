@@ -168,6 +168,14 @@ TEST_F(SignInTest, ProxySaveAndRegistryRead) {
   EXPECT_EQ(values.ProxyServerAddress + values.ProxyUsername + values.ProxyPassword, "");  // proxy off: empty texts
   registry.WriteValue(kRegRememberMe, "7", rvkInteger);
   EXPECT_TRUE(session::ReadLoginRegistry(registry).RememberMe);  // any non-zero integer checks the box
+  // A text the store would not read back is refused with its reason before
+  // any proxy value is written: the saved proxy stays as it was.
+  EXPECT_FALSE(session::SaveProxySettings(registry, true, "proxy:9090", "u", std::string(5000, 'p'), error));
+  EXPECT_EQ(error,
+            "Unable to save the proxy settings: the value of ProxyPassword is too long to be stored (5016 bytes "
+            "as written, at most 4096)");
+  EXPECT_FALSE(session::ReadLoginRegistry(registry).ProxyUsageSpecified);
+  EXPECT_EQ(session::ReadLoginRegistry(registry).ProxyServerAddress, "");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 #include "SessionTestSupport.h"
@@ -13,6 +14,7 @@
 #include "data/RegistrySettings.h"
 #include "platform/DateTime.h"
 #include "platform/Format.h"
+#include "platform/SettingsStore.h"
 #include "session/DateButtons.h"
 #include "session/StepMachine.h"
 
@@ -444,6 +446,24 @@ TEST(DamagedFiles, TheStorageCheckAndLaterReadsNameTheFile) {
         << kind;
     bench.Db.Disconnect();
     EXPECT_TRUE(FileBytes(path) == bytes) << kind;
+  }
+}
+
+// A store of the sign-in and proxy values larger than any settings file:
+// the server check at the start (whose request reads the proxy from it)
+// leaves the window one warning naming it.
+TEST(DamagedFiles, TheServerCheckNamesADamagedSignInStore) {
+  for (const bool damaged : {false, true}) {
+    TStepBench bench;
+    TRegistrySettings registry;
+    bench.Context.Registry = &registry;
+    registry.WriteValue(kRegUsername, "u", rvkString);
+    const std::string path = platform::SettingsStore::DefaultPath();
+    if (damaged) std::ofstream(path, std::ios::app) << std::string(platform::SettingsStore::kMaxFileBytes, '\n');
+    const std::string warning = session::StepWarning(bench.Run(2), bench.Context.WarningText);
+    EXPECT_EQ(warning.rfind("The sign-in and proxy values are at their defaults: " + path + " is damaged (", 0) == 0,
+              damaged)
+        << warning;
   }
 }
 
