@@ -76,8 +76,9 @@ class TMainForm : public QWidget {
   // The parameters button shows in the workspace once the parameter dialog is part of the window.
   bool ParametersDialogAvailable = false;
   // Warnings of the steps and the sign-in (no daily synchronisation, a
-  // read-only file, settings taken into their ranges, sign-in values not
-  // stored), each shown in a message box once the workspace is up.
+  // read-only file, settings taken into their ranges, a damaged sign-in
+  // store, sign-in values not stored), each shown in a message box once the
+  // workspace is up.
   std::vector<std::string> Warnings;
 
   // ---- dialogs (children of the window)
