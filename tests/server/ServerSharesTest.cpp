@@ -1,9 +1,9 @@
-// The data server's third round against hostile clients: shares of stored
-// requests per address and per mail address, the user's row and usage record
-// behind the sign-in, user-name probes spending attempts, requests of
-// ambiguous framing or with two statements, unusable database files,
-// trickling connections from many addresses, and idle kept-alive connections
-// under a small connection limit.
+// The data server against hostile clients: shares of stored requests per
+// address and per mail address, the user's row and usage record behind the
+// sign-in, user-name probes spending attempts, requests of ambiguous framing
+// or with two statements, unusable database files, trickling connections
+// from many addresses, and idle kept-alive connections under a small
+// connection limit.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -70,10 +70,12 @@ std::string FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Each address, and each mail address a request names (letter case aside),
-// has a share of each kind within a sliding day; past it the row is refused
-// and nothing is stored, while other addresses and mail addresses go on, and
-// a day later the share is free again.
+// Each address, and each mail address a password request names (letter case
+// aside), has a share of each kind within a sliding day; past it the row is
+// refused and nothing is stored, while other addresses and mail addresses go
+// on, and a day later the share is free again. A new-user request's mail share
+// is per address: requests made up in someone's name elsewhere leave that
+// person's own request its place.
 TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
   qvtest::TTempDir dir;
   qvserver::TServerStoreOptions options;
@@ -85,6 +87,8 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
   const std::string byAddress = "Too many password requests from this address within a day (at most 3); refused";
   const std::string byMail = "Too many password requests for this mail address within a day (at most 2); refused";
   const std::string reportsByAddress = "Too many reports from this address within a day (at most 2); refused";
+  const std::string newUserByMail =
+      "Too many new-user requests for this mail address from this address within a day (at most 2); refused";
   enum TKind { Pwd, NewUser, Report };
   struct TCase {
     TKind Kind;
@@ -103,6 +107,10 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
       {Pwd, "10.0.0.2", "c@x.test", day, ""},         // another address is still stored
       {Pwd, "10.0.0.3", "A@X.test", day, byMail},     // the mail share holds across addresses
       {NewUser, "10.0.0.1", "e@x.test", day, ""},     // a share per kind
+      {NewUser, "10.0.0.5", "v@x.test", day, ""},     // made up in v's name
+      {NewUser, "10.0.0.5", "V@x.test", day, ""},
+      {NewUser, "10.0.0.5", "v@x.test", day, newUserByMail},
+      {NewUser, "10.0.0.6", "v@x.test", day, ""},  // v's own request
       {Report, "10.0.0.1", "", day, ""},
       {Report, "10.0.0.1", "", day + 0.5, ""},
       {Report, "10.0.0.1", "", day + 0.9, reportsByAddress},
@@ -174,7 +182,10 @@ TEST(ServerShares, AFloodFromOneAddressLeavesRoomForAnother) {
 // once the address checked the user's password, matched or not (the client
 // reads it after every check); every other value and the usage record only
 // after a sign-in from the same address within the hour. The usage record
-// takes a date no later than tomorrow and the count one above the stored one.
+// takes the count one above the stored one, and the stored count itself as
+// done without a change (two sign-ins of the user at once both send it); its
+// date goes no later than tomorrow, and never back: a date more than a day
+// before the stored one (clients date by their time zone) is refused.
 TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
   qvserver::TSignInLimits limits;
   limits.FirstWait = milliseconds(0);
@@ -183,14 +194,13 @@ TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
   qvserver::TServerStore& store = handler.Store;
   const std::string user = qvserver::kSampleUserId;
   auto read = [&](const char* table, const char* column) {
-    return std::pair{"GET", RequestBody(2,
-                                        std::string("SELECT ") + column + " FROM " + table + " WHERE USERID='" + user +
-                                            "'",
-                                        column)};
+    return std::pair{
+        "GET",
+        RequestBody(2, std::string("SELECT ") + column + " FROM " + table + " WHERE USERID='" + user + "'", column)};
   };
   auto signIn = [&](const char* password) {
-    return std::pair{"GET", RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='" +
-                                               password + "'")};
+    return std::pair{
+        "GET", RequestBody(1, "SELECT * FROM LOGIN_LIST WHERE USERID='" + user + "' AND PASSWORD='" + password + "'")};
   };
   auto usage = [&](const std::string& date, const std::string& counter) {
     return std::pair{"PUT", RequestBody(0, "UPDATE STATISTIC_LIST SET LASTDATEOFUSE='" + date + "', COUNTEROFUSE='" +
@@ -201,7 +211,9 @@ TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
   const std::string later = qvserver::FormatReal(platform::Today() + 2.0);
   const std::string noRead = qvserver::kReadNotSignedInText;
   const std::string noUsage = qvserver::kUsageNotSignedInText;
-  const std::string notNext = "COUNTEROFUSE must be one more than the stored count";
+  const std::string yesterday = qvserver::FormatReal(platform::Today() - 1.0);
+  const std::string notNext = qvserver::kCounterJumpText;
+  const std::string before = qvserver::kDateBeforeText;
   struct TStep {
     int AdvanceMinutes;
     std::pair<const char*, std::string> Request;
@@ -216,6 +228,7 @@ TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
       {0, read("STATISTIC_LIST", "COUNTEROFUSE"), "10.0.0.1", noRead, "0"},
       {0, usage(today, "1"), "10.0.0.1", noUsage, "0"},
       {0, usage("1e300", "999999999"), "10.0.0.1", noUsage, "0"},
+      {0, usage(today, "0"), "10.0.0.1", noUsage, "0"},
       {0, signIn("wrong"), "10.0.0.1", "0", "0"},
       {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.1", "Demo", "0"},  // the client shows "Invalid password" after it
       {0, read("LOGIN_LIST", "AUTHORIZEUPDATE"), "10.0.0.1", noRead, "0"},
@@ -226,15 +239,21 @@ TEST(ServerShares, TheUserRowAndUsageRecordFollowTheSignIn) {
       {0, read("STATISTIC_LIST", "COUNTEROFUSE"), "10.0.0.1", noRead, "0"},  // signed in elsewhere
       {0, usage(today, "1"), "10.0.0.1", noUsage, "0"},
       {0, usage(today, "999999999"), "10.0.0.2", notNext, "0"},
-      {0, usage(today, "0"), "10.0.0.2", notNext, "0"},
+      {0, usage(today, "-1"), "10.0.0.2", "LASTDATEOFUSE must be a date number and COUNTEROFUSE a whole number", "0"},
+      {0, usage(today, "0"), "10.0.0.2", "OK", "0"},  // the stored count: nothing changes
       {0, usage(later, "1"), "10.0.0.2", "LASTDATEOFUSE must not be after tomorrow", "0"},
       {0, usage("1e300", "1"), "10.0.0.2", "LASTDATEOFUSE must not be after tomorrow", "0"},
       {0, usage(today, "1"), "10.0.0.2", "OK", "1"},
-      {0, usage(today, "1"), "10.0.0.2", notNext, "1"},
+      {0, usage(today, "1"), "10.0.0.2", "OK", "1"},  // the second of two sign-ins at once
+      {0, usage(today, "3"), "10.0.0.2", notNext, "1"},
+      {0, usage(today, "0"), "10.0.0.2", notNext, "1"},
       {59, usage(tomorrow, "2"), "10.0.0.2", "OK", "2"},
-      {2, usage(today, "3"), "10.0.0.2", noUsage, "2"},  // 61 minutes after the sign-in
-      {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.2", noRead, "2"},
-      {0, read("LOGIN_LIST", "STARTDATETOUPDATE"), "10.0.0.3", "2", "2"},
+      {0, usage("-1e300", "3"), "10.0.0.2", before, "2"},
+      {0, usage(yesterday, "3"), "10.0.0.2", before, "2"},  // two days before the stored date
+      {0, usage(today, "3"), "10.0.0.2", "OK", "3"},        // a day before: counted, the date kept
+      {2, usage(tomorrow, "4"), "10.0.0.2", noUsage, "3"},  // 61 minutes after the sign-in
+      {0, read("USER_LIST", "FIRSTNAME"), "10.0.0.2", noRead, "3"},
+      {0, read("LOGIN_LIST", "STARTDATETOUPDATE"), "10.0.0.3", "2", "3"},
   };
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const TStep& step = steps[i];
@@ -268,18 +287,18 @@ TEST(ServerShares, UserNameProbesSpendTheAttemptsOfTheAddress) {
     std::string Expected;
   };
   const std::vector<TStep> steps{
-      {probe("ghost1"), "10.0.0.1", "0"},       // failure 1
-      {check("ghost1"), "10.0.0.1", "0"},       // the same attempt: still 1
-      {probe("ghost2"), "10.0.0.1", "0"},       // 2
-      {check("ghost2"), "10.0.0.1", "0"},       // still 2
-      {probe(demo), "10.0.0.1", "1"},           // a known name is no failure
-      {check("ghost1"), "10.0.0.1", "0"},       // 3: no probe just before
-      {probe(demo), "10.0.0.1", locked},        // the address is locked
-      {probe("ghost3"), "10.0.0.1", locked},    // and counts no more
-      {probe("ghost3"), "10.0.0.2", "0"},       // another address is not locked
-      {probe("ghost4"), "10.0.0.3", "0"},       // 1
-      {probe("ghost5"), "10.0.0.3", "0"},       // 2
-      {probe("ghost6"), "10.0.0.3", "0"},       // 3
+      {probe("ghost1"), "10.0.0.1", "0"},     // failure 1
+      {check("ghost1"), "10.0.0.1", "0"},     // the same attempt: still 1
+      {probe("ghost2"), "10.0.0.1", "0"},     // 2
+      {check("ghost2"), "10.0.0.1", "0"},     // still 2
+      {probe(demo), "10.0.0.1", "1"},         // a known name is no failure
+      {check("ghost1"), "10.0.0.1", "0"},     // 3: no probe just before
+      {probe(demo), "10.0.0.1", locked},      // the address is locked
+      {probe("ghost3"), "10.0.0.1", locked},  // and counts no more
+      {probe("ghost3"), "10.0.0.2", "0"},     // another address is not locked
+      {probe("ghost4"), "10.0.0.3", "0"},     // 1
+      {probe("ghost5"), "10.0.0.3", "0"},     // 2
+      {probe("ghost6"), "10.0.0.3", "0"},     // 3
       {probe("ghost7"), "10.0.0.3", locked},
   };
   for (std::size_t i = 0; i < steps.size(); ++i)
@@ -320,8 +339,8 @@ TEST(ServerShares, RequestsOfAmbiguousLengthAreRefused) {
       {"length then chunked", start + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n" + chunked, false},
       {"chunked then length", start + "Transfer-Encoding: chunked\r\nContent-Length: " + length + "\r\n\r\n" + chunked,
        false},
-      {"the same length twice", start + "Content-Length: " + length + "\r\nContent-Length: " + length + "\r\n\r\n" + body,
-       true},
+      {"the same length twice",
+       start + "Content-Length: " + length + "\r\nContent-Length: " + length + "\r\n\r\n" + body, true},
   };
   std::int64_t stored = 0;
   for (const TCase& c : cases) {
@@ -349,7 +368,7 @@ TEST(ServerShares, RequestsOfAmbiguousLengthAreRefused) {
 TEST(ServerShares, UnusableDatabaseFilesAreRefusedByPathAndLeftUnwritten) {
   struct TCase {
     const char* Name;
-    const char* Sql;  // the file's tables; nullptr: bytes that are no database
+    const char* Sql;    // the file's tables; nullptr: bytes that are no database
     std::string Error;  // after the path; empty: taken
   };
   const std::vector<TCase> cases{
@@ -428,8 +447,8 @@ TEST(ServerShares, TricklingConnectionsLeaveRoomForOthers) {
     std::this_thread::sleep_for(milliseconds(300));  // older than EvictAfter before the next address
   }
   // Another address is answered.
-  const qvtest::TReply assets = qvtest::ParseReply(
-      Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST"), "127.0.0.20"));
+  const qvtest::TReply assets =
+      qvtest::ParseReply(Http("GET", server.Url(), RequestBody(6, "SELECT * FROM ASSET_LIST"), "127.0.0.20"));
   EXPECT_EQ(assets.Status, 200);
   EXPECT_EQ(assets.Rows.size(), 18u);
   // The oldest trickling connections were closed, the newest kept.
@@ -458,8 +477,8 @@ TEST(ServerShares, AnIdleKeptAliveConnectionStaysWhilePlacesAreFree) {
   const std::uint16_t port = server.Server.Port();
 
   const std::string request = RequestBody(6, "SELECT * FROM ASSET_LIST");
-  const std::string head = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-                           std::to_string(request.size()) + "\r\n";
+  const std::string head =
+      "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(request.size()) + "\r\n";
   const qvtest::TRawClient kept(port);
   ASSERT_TRUE(kept.Connected());
   ASSERT_TRUE(kept.Send(head + "\r\n" + request));
