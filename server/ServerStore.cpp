@@ -220,7 +220,7 @@ std::string RowBytesSql(const TReceivedTable& table, const std::string& row) {
 // the rows from then on, whoever inserts, changes or deletes them (the server
 // or an operator's own statements), so that what is deleted frees its share.
 void RebuildLedger(TSqliteDb& db) {
-  // The ever-growing count of earlier versions.
+  // A count that files of earlier versions hold and nothing reads.
   db.Exec("DROP TABLE IF EXISTS REQUEST_SOURCES");
   for (const TReceivedTable* table : kReceivedTables) {
     const std::string name = table->Table;

@@ -364,11 +364,16 @@ TEST(ServerHardeningStore, TheStoredBytesFollowTheRows) {
     qvserver::TServerStore created(path);
     created.StoreReport(std::string(40, 'e'), "10.0.0.9", 46000.0);
   }
-  // The earlier version's count, full; its report stays.
+  // The file as an earlier version leaves it: its count full, no count by
+  // rows, no bytes by day; its report stays.
   {
-    const TRawConnection earlier(path,
-                                 "DROP TABLE STORED_BYTES; CREATE TABLE REQUEST_SOURCES(ADDRESS TEXT NOT NULL PRIMARY "
-                                 "KEY, STOREDBYTES INTEGER NOT NULL); INSERT INTO REQUEST_SOURCES VALUES('', 1e9);");
+    std::string earlier = "DROP TABLE STORED_BYTES; DROP TABLE RECEIVED_BYTES; CREATE TABLE REQUEST_SOURCES(ADDRESS "
+                          "TEXT NOT NULL PRIMARY KEY, STOREDBYTES INTEGER NOT NULL); "
+                          "INSERT INTO REQUEST_SOURCES VALUES('', 1e9);";
+    for (const char* table : {"PWD_REQUEST", "NEW_USER_REQUEST", "RECEIVED_REPORT"})
+      for (const char* trigger : {"_BYTES_IN", "_BYTES_OUT", "_BYTES_CHANGED"})
+        earlier += std::string("DROP TRIGGER ") + table + trigger + ";";
+    const TRawConnection file(path, earlier.c_str());
   }
   qvserver::TServerStoreOptions options;
   options.MaxStoredBytesPerAddress = 100;
