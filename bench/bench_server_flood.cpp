@@ -19,12 +19,25 @@
 //   slow    small-request latency and a full download from 127.0.0.1 while
 //           thirty addresses (127.0.0.100 to 127.0.0.129) hold sixteen
 //           connections each that send one byte of a request every two
-//           seconds and reopen when closed.
+//           seconds and reopen when closed;
+//   upload  sixty such addresses (127.0.0.100 to 127.0.0.159), then seven
+//           200 KB reports at 80 KB/s from 127.0.0.2 and three password
+//           requests from 127.0.0.3 whose body follows the headers by 1.5 s:
+//           how many succeed, beside small-request latency and a full download;
+//   halfread  56 full downloads from four addresses read to 18 MB each and
+//           then slowly: small-request latency, failures (503) and a full
+//           download from 127.0.0.1 meanwhile;
+//   ledger  256 KB reports from 26 addresses until the total is full, then
+//           the operator deletes every stored row: whether a password request
+//           and a report from another address are stored before and after.
 // Usage: bench_server_flood speed BASE_URL [FLOOD_SECONDS]
 //        bench_server_flood bytes BASE_URL DATABASE [SECONDS]
 //        bench_server_flood signin BASE_URL
 //        bench_server_flood shares BASE_URL DATABASE [SECONDS]
 //        bench_server_flood slow BASE_URL [SECONDS]
+//        bench_server_flood upload BASE_URL [SECONDS]
+//        bench_server_flood halfread BASE_URL [SECONDS]
+//        bench_server_flood ledger BASE_URL DATABASE
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -378,60 +391,275 @@ int OpenFrom(const std::string& from, std::uint16_t port) {
   return fd;
 }
 
-int RunSlow(const std::string& url, const std::string& base, double seconds) {
-  const std::uint16_t port = static_cast<std::uint16_t>(std::atoi(base.substr(base.rfind(':') + 1).c_str()));
-  std::atomic<long> reopened{0};
-  QuietThenLoaded(url, seconds, "slow", [&](const std::atomic<bool>& stop) {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
-    // A request that never ends: header lines without the blank line.
-    const std::string text = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " + std::string(4096, 'a');
-    struct TSlow {
-      std::string From;
-      int Fd = -1;
-      std::size_t Sent = 0;
-    };
-    std::vector<TSlow> slow;
-    for (int a = 0; a < 30; ++a)
-      for (int c = 0; c < 16; ++c) slow.push_back({"127.0.0." + std::to_string(100 + a), -1, 0});
-    auto reopen = [&](TSlow& s) {
-      if (s.Fd >= 0) {
-        ::close(s.Fd);
-        ++reopened;
-      }
-      s.Fd = OpenFrom(s.From, port);
-      s.Sent = 0;
-    };
-    for (TSlow& s : slow) reopen(s);
-    reopened = 0;
-    auto nextByte = TClock::now();
-    while (!stop) {
-      // A connection the server closed (end of stream or reset) is opened again.
-      std::vector<pollfd> polls;
-      for (const TSlow& s : slow) polls.push_back({s.Fd, POLLIN | POLLRDHUP, 0});
-      ::poll(polls.data(), polls.size(), 100);
-      for (std::size_t i = 0; i < slow.size(); ++i) {
-        char buffer[512];
-        if (slow[i].Fd < 0 || (polls[i].revents & (POLLIN | POLLRDHUP | POLLHUP | POLLERR)) != 0) {
-          if (slow[i].Fd >= 0 && (polls[i].revents & POLLIN) && ::recv(slow[i].Fd, buffer, sizeof buffer, 0) > 0)
-            continue;  // an answer (the server refused the request): read, the close comes later
-          reopen(slow[i]);
-        }
-      }
-      if (TClock::now() < nextByte) continue;
-      nextByte += std::chrono::seconds(2);
-      for (TSlow& s : slow) {
-        if (s.Fd < 0) continue;
-        const ssize_t n = ::send(s.Fd, text.data() + s.Sent % text.size(), 1, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n == 1)
-          ++s.Sent;
-        else if (errno != EAGAIN && errno != ENOTCONN && errno != EINPROGRESS)
-          reopen(s);
+std::uint16_t PortOf(const std::string& base) {
+  return static_cast<std::uint16_t>(std::atoi(base.substr(base.rfind(':') + 1).c_str()));
+}
+
+// Holds sixteen connections from each of `addresses` addresses from
+// 127.0.0.100 on until `stop`, each sending one byte of a request that never
+// ends every two seconds and opened again when the server closes it;
+// `reopened` counts the closes.
+void Trickle(std::uint16_t port, int addresses, const std::atomic<bool>& stop, std::atomic<long>& reopened) {
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+  // A request that never ends: header lines without the blank line.
+  const std::string text = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " + std::string(4096, 'a');
+  struct TSlow {
+    std::string From;
+    int Fd = -1;
+    std::size_t Sent = 0;
+  };
+  std::vector<TSlow> slow;
+  for (int a = 0; a < addresses; ++a)
+    for (int c = 0; c < 16; ++c) slow.push_back({"127.0.0." + std::to_string(100 + a), -1, 0});
+  auto reopen = [&](TSlow& s) {
+    if (s.Fd >= 0) {
+      ::close(s.Fd);
+      ++reopened;
+    }
+    s.Fd = OpenFrom(s.From, port);
+    s.Sent = 0;
+  };
+  for (TSlow& s : slow) reopen(s);
+  reopened = 0;
+  auto nextByte = TClock::now();
+  while (!stop) {
+    // A connection the server closed (end of stream or reset) is opened again.
+    std::vector<pollfd> polls;
+    for (const TSlow& s : slow) polls.push_back({s.Fd, POLLIN | POLLRDHUP, 0});
+    ::poll(polls.data(), polls.size(), 100);
+    for (std::size_t i = 0; i < slow.size(); ++i) {
+      char buffer[512];
+      if (slow[i].Fd < 0 || (polls[i].revents & (POLLIN | POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+        if (slow[i].Fd >= 0 && (polls[i].revents & POLLIN) && ::recv(slow[i].Fd, buffer, sizeof buffer, 0) > 0)
+          continue;  // an answer (the server refused the request): read, the close comes later
+        reopen(slow[i]);
       }
     }
-    for (TSlow& s : slow)
-      if (s.Fd >= 0) ::close(s.Fd);
-  });
+    if (TClock::now() < nextByte) continue;
+    nextByte += std::chrono::seconds(2);
+    for (TSlow& s : slow) {
+      if (s.Fd < 0) continue;
+      const ssize_t n = ::send(s.Fd, text.data() + s.Sent % text.size(), 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n == 1)
+        ++s.Sent;
+      else if (errno != EAGAIN && errno != ENOTCONN && errno != EINPROGRESS)
+        reopen(s);
+    }
+  }
+  for (TSlow& s : slow)
+    if (s.Fd >= 0) ::close(s.Fd);
+}
+
+int RunSlow(const std::string& url, const std::string& base, double seconds) {
+  std::atomic<long> reopened{0};
+  QuietThenLoaded(url, seconds, "slow",
+                  [&](const std::atomic<bool>& stop) { Trickle(PortOf(base), 30, stop, reopened); });
   std::printf(" slow_reopened=%ld\n", reopened.load());
+  return 0;
+}
+
+// A blocking connection from `from` with a five-second receive timeout; -1 when it cannot be made.
+int ConnectFrom(const std::string& from, std::uint16_t port) {
+  const int fd = OpenFrom(from, port);
+  if (fd < 0) return -1;
+  pollfd p{fd, POLLOUT, 0};
+  if (::poll(&p, 1, 5000) != 1 || ::fcntl(fd, F_SETFL, 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  const timeval timeout{5, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  return fd;
+}
+
+// Sends `request` from `from`: the first `headBytes` bytes at once, then, after
+// `pause`, the rest in blocks of `block` bytes every `every` (all at once
+// when `block` is 0), and reads the reply. True when it is status 200 and
+// carries `expected`.
+bool SendPaced(std::uint16_t port, const std::string& from, const std::string& request, std::size_t headBytes,
+               std::chrono::milliseconds pause, std::size_t block, std::chrono::milliseconds every,
+               const std::string& expected) {
+  const int fd = ConnectFrom(from, port);
+  if (fd < 0) return false;
+  auto sendAll = [&](std::size_t first, std::size_t count) {
+    return ::send(fd, request.data() + first, count, MSG_NOSIGNAL) == static_cast<ssize_t>(count);
+  };
+  bool sent = sendAll(0, headBytes);
+  std::this_thread::sleep_for(pause);
+  for (std::size_t at = headBytes; sent && at < request.size();) {
+    const std::size_t count = block == 0 ? request.size() - at : std::min(block, request.size() - at);
+    sent = sendAll(at, count);
+    at += count;
+    if (at < request.size()) std::this_thread::sleep_for(every);
+  }
+  std::string reply;
+  char buffer[4096];
+  for (ssize_t n = 0; sent && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+    reply.append(buffer, static_cast<std::size_t>(n));
+  ::close(fd);
+  return reply.rfind("HTTP/1.1 200", 0) == 0 && reply.find(expected) != std::string::npos;
+}
+
+std::string RawRequest(const char* method, const std::string& body) {
+  return std::string(method) + " /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: " +
+         "application/json\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+int RunUpload(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  std::atomic<bool> stop{false};
+  std::atomic<long> reopened{0};
+  std::thread load([&] { Trickle(port, 60, stop, reopened); });
+  std::this_thread::sleep_for(std::chrono::seconds(6));  // the trickle takes its places and ages
+  // Seven 200 KB reports at 80 KB/s (8 KB every 100 ms) from 127.0.0.2, and
+  // three password requests from 127.0.0.3 whose body follows the headers by 1.5 s.
+  std::atomic<int> uploads{0}, delayed{0};
+  std::vector<std::thread> senders;
+  const std::string report = RawRequest("POST", RequestBody(11, std::string(200 * 1000, 'r')));
+  for (int i = 0; i < 7; ++i)
+    senders.emplace_back([&] {
+      if (SendPaced(port, "127.0.0.2", report, 256, std::chrono::milliseconds(100), 8000,
+                    std::chrono::milliseconds(100), "\"OK\""))
+        ++uploads;
+    });
+  for (int i = 0; i < 3; ++i)
+    senders.emplace_back([&, i] {
+      const std::string body = RequestBody(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('late" +
+                                                  std::to_string(i) + "@u.test','NC','1');");
+      const std::string request = RawRequest("POST", body);
+      if (SendPaced(port, "127.0.0.3", request, request.size() - body.size(), std::chrono::milliseconds(1500), 0,
+                    std::chrono::milliseconds(0), "SENT"))
+        ++delayed;
+    });
+  const TLoaded loaded = MeasureUnderLoad(url, seconds, std::chrono::seconds(0));
+  for (std::thread& t : senders) t.join();
+  stop = true;
+  load.join();
+  std::printf(
+      "upload_200kb_at_80kbs_ok=%d/7 delayed_body_ok=%d/3 upload_small_ms_p50=%.2f upload_small_ms_p99=%.2f "
+      "upload_small_failed=%d upload_download_s=%.3f upload_download_ok=%d upload_reopened=%ld\n",
+      uploads.load(), delayed.load(), loaded.Small.Quantile(0.5), loaded.Small.Quantile(0.99), loaded.Small.Failed,
+      loaded.DownloadSeconds, loaded.DownloadOk ? 1 : 0, reopened.load());
+  return 0;
+}
+
+// 56 full downloads from four addresses (127.0.0.70 to 127.0.0.73, fourteen
+// each), each read to 18 MB and then 8 KB every 250 ms: small requests and a
+// full download from 127.0.0.1 meanwhile.
+int RunHalfRead(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  constexpr std::size_t kFast = std::size_t{18} << 20;
+  const std::string request = RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"));
+  std::atomic<bool> stop{false}, ready{false};
+  std::atomic<int> cut{0};  // downloads that ended before 18 MB
+  std::thread load([&] {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    struct TReader {
+      int Fd = -1;
+      std::size_t Read = 0;
+    };
+    std::vector<TReader> readers;
+    for (int a = 0; a < 4; ++a)
+      for (int c = 0; c < 14; ++c) {
+        const int fd = ConnectFrom("127.0.0." + std::to_string(70 + a), port);
+        if (fd >= 0 &&
+            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
+          ::close(fd);
+          continue;
+        }
+        if (fd >= 0) readers.push_back({fd, 0});
+      }
+    std::vector<char> buffer(1 << 16);
+    auto readSome = [&](TReader& r, std::size_t most) {
+      const ssize_t n = ::recv(r.Fd, buffer.data(), std::min(most, buffer.size()), MSG_DONTWAIT);
+      if (n > 0) r.Read += static_cast<std::size_t>(n);
+      if (n == 0 || (n < 0 && errno != EAGAIN)) {
+        ::close(r.Fd);
+        r.Fd = -1;
+        if (r.Read < kFast) ++cut;
+      }
+    };
+    // As fast as they come, to 18 MB each.
+    for (bool all = false; !all && !stop;) {
+      std::vector<pollfd> polls;
+      for (const TReader& r : readers)
+        if (r.Fd >= 0 && r.Read < kFast) polls.push_back({r.Fd, POLLIN, 0});
+      all = polls.empty();
+      ::poll(polls.data(), polls.size(), 100);
+      for (TReader& r : readers)
+        if (r.Fd >= 0 && r.Read < kFast) readSome(r, kFast - r.Read);
+    }
+    ready = true;
+    // Then slowly.
+    while (!stop) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      for (TReader& r : readers)
+        if (r.Fd >= 0) readSome(r, 8192);
+    }
+    for (TReader& r : readers)
+      if (r.Fd >= 0) ::close(r.Fd);
+  });
+  const auto start = TClock::now();
+  while (!ready && Seconds(TClock::now() - start) < 120) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double fill = Seconds(TClock::now() - start);
+  const TLoaded loaded = MeasureUnderLoad(url, seconds, std::chrono::seconds(1));
+  stop = true;
+  load.join();
+  std::printf(
+      "halfread_fill_s=%.1f halfread_cut=%d halfread_small_ms_p50=%.2f halfread_small_ms_p99=%.2f "
+      "halfread_small_ms_max=%.2f halfread_small_n=%zu halfread_small_failed=%d halfread_download_s=%.3f "
+      "halfread_download_ok=%d\n",
+      fill, cut.load(), loaded.Small.Quantile(0.5), loaded.Small.Quantile(0.99), loaded.Small.Quantile(1.0),
+      loaded.Small.Ms.size(), loaded.Small.Failed, loaded.DownloadSeconds, loaded.DownloadOk ? 1 : 0);
+  return 0;
+}
+
+// Reports of 256 KB from 26 addresses (127.0.0.160 to 127.0.0.185, forty
+// each, within their daily shares): how long until they fill the total and
+// whether a password request from another address is refused then; then the
+// operator deletes every row of the three tables, and a password request and
+// a report from a third address are sent.
+int RunLedger(const std::string& url, const std::string& database) {
+  const std::string report(256 * 1024, 'r');
+  std::atomic<long> stored{0};
+  std::atomic<double> fullAfter{0.0};
+  const auto start = TClock::now();
+  std::vector<std::thread> senders;
+  for (int a = 0; a < 26; ++a)
+    senders.emplace_back([&, a] {
+      TClient client(url, "127.0.0." + std::to_string(160 + a), false);
+      for (int n = 0; n < 40; ++n) {
+        if (client.Send(11, report) == 200 && client.Answer() == "OK") {
+          ++stored;
+        } else if (client.Answer().find("in all") != std::string::npos) {
+          if (fullAfter.load() == 0.0) fullAfter = Seconds(TClock::now() - start);
+          break;
+        }
+      }
+    });
+  for (std::thread& t : senders) t.join();
+  auto password = [&](const char* from) {
+    TClient client(url, from, true);
+    return client.Send(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('o@o.test','NC','1');") == 200 &&
+           client.Answer() == "SENT";
+  };
+  const bool storedWhenFull = password("127.0.0.190");
+  // The operator's clean-up, from another program while the server runs.
+  sqlite3* db = nullptr;
+  bool cleaned = sqlite3_open(database.c_str(), &db) == SQLITE_OK;
+  sqlite3_busy_timeout(db, 5000);
+  cleaned =
+      cleaned && sqlite3_exec(db, "DELETE FROM PWD_REQUEST; DELETE FROM NEW_USER_REQUEST; DELETE FROM RECEIVED_REPORT",
+                              nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(db);
+  const bool passwordAfter = password("127.0.0.191");
+  TClient late(url, "127.0.0.191", true);
+  const bool reportAfter = late.Send(11, report) == 200 && late.Answer() == "OK";
+  std::printf(
+      "ledger_reports_stored=%ld ledger_full_after_s=%.2f ledger_password_stored_when_full=%d ledger_cleaned=%d "
+      "ledger_password_stored_after_clean=%d ledger_report_stored_after_clean=%d\n",
+      stored.load(), fullAfter.load(), storedWhenFull ? 1 : 0, cleaned ? 1 : 0, passwordAfter ? 1 : 0,
+      reportAfter ? 1 : 0);
   return 0;
 }
 
@@ -470,9 +698,15 @@ int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL | "
-                 "shares BASE_URL DATABASE [SECONDS] | slow BASE_URL [SECONDS]\n",
+                 "shares BASE_URL DATABASE [SECONDS] | slow BASE_URL [SECONDS] | upload BASE_URL [SECONDS] | "
+                 "halfread BASE_URL [SECONDS] | ledger BASE_URL DATABASE\n",
                  argv[0]);
     return 2;
+  }
+  // Every connection takes a descriptor: the soft limit goes up to the hard one.
+  if (rlimit files{}; getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
   }
   curl_global_init(CURL_GLOBAL_DEFAULT);
   const std::string mode = argv[1];
@@ -484,6 +718,9 @@ int main(int argc, char** argv) {
   if (mode == "signin") result = RunSignIn(url);
   if (mode == "shares" && argc > 3) result = RunShares(url, argv[3], seconds);
   if (mode == "slow") result = RunSlow(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
+  if (mode == "upload") result = RunUpload(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
+  if (mode == "halfread") result = RunHalfRead(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
+  if (mode == "ledger" && argc > 3) result = RunLedger(url, argv[3]);
   curl_global_cleanup();
   return result;
 }

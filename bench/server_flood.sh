@@ -4,18 +4,23 @@
 # of new-user requests from ten addresses, the bytes stored of oversized
 # writes from one address, the sign-in after twelve wrong guesses, the rows
 # one flooding address gets stored (and whether another address still is),
-# and small-request latency and a full download while thirty addresses hold
-# sixteen trickling connections each.
+# small-request latency and a full download while thirty addresses hold
+# sixteen trickling connections each; under sixty such addresses, how many
+# slow uploads and late bodies of another address succeed; small requests
+# and a full download beside 56 downloads read to 18 MB and then slowly; and
+# whether requests are stored after a report flood filled the total and the
+# operator deleted every stored row.
 # With --before REV the server of that commit runs side by side: each round
 # runs both servers in turn, each on a fresh copy of one sample database, and
 # the after/before ratios are printed per round with their median last.
 #
 # Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S] [--slow-seconds S]
-#                             [--slow-rounds N]   (rounds of the slow connections, default --rounds; 0: none)
+#                             [--slow-rounds N]   (rounds of slow, upload and halfread, default --rounds; 0: none)
+#                             [--only MODES]      (comma-separated: speed,bytes,signin,shares,ledger,slow,upload,halfread)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds=""
+before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds="" only="speed,bytes,signin,shares,ledger,slow,upload,halfread"
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --before) before=$2; shift 2 ;;
@@ -24,6 +29,7 @@ while [[ $# -gt 0 ]]; do
     --flood-seconds) flood=$2; shift 2 ;;
     --slow-seconds) slow=$2; shift 2 ;;
     --slow-rounds) slow_rounds=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
     *) echo "Unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -72,8 +78,10 @@ mv "$work/run.sqlite" "$work/sample.sqlite"
 rm -f "$work"/run.sqlite-*
 
 url="http://127.0.0.1:$port/"
+wanted() { [[ ",$only," == *",$1,"* ]]; }
 # run_rounds MODE SECONDS ROUNDS FILE: each round runs the mode once per server, the lines kept in $work/FILE.
 run_rounds() {
+  wanted "$1" || return 0
   for round in $(seq 1 "$3"); do
     for name in "${names[@]}"; do
       fresh_run "$name"
@@ -82,21 +90,30 @@ run_rounds() {
     done
   done
 }
+# run_once MODE [ARGS...]: the mode once per server on a fresh copy of the
+# database, whose path is the first argument after the address.
+run_once() {
+  wanted "$1" || return 0
+  for name in "${names[@]}"; do
+    fresh_run "$name"
+    echo "server=$name $("$flooder" "$1" "$url" "$work/run.sqlite" "${@:2}")"
+    stop_server
+  done
+}
 run_rounds speed "$flood" "$rounds" speed.txt
-for name in "${names[@]}"; do
-  fresh_run "$name"
-  echo "server=$name $("$flooder" bytes "$url" "$work/run.sqlite" 3)"
-  stop_server
+run_once bytes 3
+wanted signin && for name in "${names[@]}"; do
   fresh_run "$name"
   echo "server=$name $("$flooder" signin "$url")"
   stop_server
-  fresh_run "$name"
-  echo "server=$name $("$flooder" shares "$url" "$work/run.sqlite" "$flood")"
-  stop_server
 done
+run_once shares "$flood"
+run_once ledger
 run_rounds slow "$slow" "${slow_rounds:-$rounds}" slow.txt
+run_rounds upload "$slow" "${slow_rounds:-$rounds}" upload.txt
+run_rounds halfread "$slow" "${slow_rounds:-$rounds}" halfread.txt
 
-python3 - "$work/speed.txt" <<'EOF'
+[[ -s "$work/speed.txt" ]] && python3 - "$work/speed.txt" <<'EOF'
 import statistics, sys
 rows = {}
 for line in open(sys.argv[1]):
@@ -138,3 +155,22 @@ for name in ("before", "after"):
               f" failed_downloads={sum(1 - r['slow_download_ok'] for r in runs):.0f} of {len(runs)}")
 EOF
 fi
+# Medians per server of the figures of a mode run in rounds ("3/7" counts as 3).
+summarise() {
+  [[ -s "$work/$1" ]] || return 0
+  python3 - "$work/$1" "$2" <<'EOF'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    fields = dict(item.split("=", 1) for item in line.split())
+    fields.pop("round")
+    rows.setdefault(fields.pop("server"), []).append(fields)
+for name in ("before", "after"):
+    if name in rows:
+        runs = rows[name]
+        print(f"{sys.argv[2]}, {name} ({len(runs)} rounds): median " +
+              " ".join(f"{k}={statistics.median(float(r[k].split('/')[0]) for r in runs):g}" for k in runs[0]))
+EOF
+}
+summarise upload.txt "slow uploads beside sixty trickling addresses"
+summarise halfread.txt "beside 56 downloads read in part"

@@ -25,9 +25,8 @@ using TMhdResult = int;
 struct DataServer::TConnection {
   std::string Body;
   bool TooLarge = false;
-  bool Close = false;          // the body is left unread: the connection closes after the reply
-  bool Answered = false;       // a reply was queued before the body was read
-  std::size_t ReplyBytes = 0;  // counted in PendingReplyBytes_ until the connection completes
+  bool Close = false;     // the body is left unread: the connection closes after the reply
+  bool Answered = false;  // a reply was queued before the body was read
   std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
   // Password work answered later: the connection is suspended until then.
   std::mutex Lock;
@@ -39,6 +38,7 @@ struct DataServer::TConnection {
 // One open socket, watched for the request deadline.
 struct DataServer::TSocket {
   int Fd = -1;
+  std::string Address;  // the peer's
   std::chrono::steady_clock::time_point RequestSince = std::chrono::steady_clock::now();
   bool Replying = false;  // a reply is queued: the deadline does not apply
   bool ShutDown = false;
@@ -78,19 +78,34 @@ std::string PeerAddress(MHD_Connection* connection) {
   return text;
 }
 
+// Whether a header name is an HTTP token: letters, digits and !#$%&'*+-.^_`|~.
+// The library keeps white space before the colon in the name, and a folded
+// line inside it, so "Content-Length : 5" reaches us as a header named
+// "Content-Length ".
+bool IsToken(std::string_view name) {
+  constexpr std::string_view kMarks = "!#$%&'*+-.^_`|~";
+  return !name.empty() && std::all_of(name.begin(), name.end(), [&](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           kMarks.find(c) != std::string_view::npos;
+  });
+}
+
 // The headers that frame a request body.
 struct TFraming {
   int Lengths = 0;
   std::string FirstLength;
   bool LengthsDiffer = false;
   bool TransferEncoding = false;
+  bool BadName = false;  // a header name that is not a token
   // A body whose length two receivers could read differently: two different
-  // Content-Length values, or a length beside a transfer encoding.
-  bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding); }
+  // Content-Length values, a length beside a transfer encoding, or a header
+  // name that another receiver could read as one of those after trimming.
+  bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding) || BadName; }
 };
 
 TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
   auto* framing = static_cast<TFraming*>(cls);
+  if (!key || !IsToken(key)) framing->BadName = true;
   if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
     const std::string text = value ? value : "";
     if (framing->Lengths++ == 0)
@@ -113,29 +128,37 @@ TSignInLimits SignInLimitsOf(const TDataServerOptions& options) {
   return limits;
 }
 
-// A reply body produced piece by piece as the connection drains. The bytes
-// produced count as pending until the response is released.
-struct TPieceStream {
+// A reply body handed to the library as the connection drains: the whole
+// body at once, or piece by piece when it has pieces. Pending counts the bytes
+// produced and not yet handed over: pending = produced - handed over. Bytes
+// handed over sit in the library's block buffer and the socket, both bounded
+// per connection, so a stalled reader holds at most one piece here.
+struct TReplyStream {
   std::function<bool(std::string&)> NextPiece;
   std::atomic<std::size_t>* Pending = nullptr;
   std::string Buffer;
   std::size_t Offset = 0;
-  std::size_t Produced = 0;
   bool Done = false;
-  ~TPieceStream() { *Pending -= Produced; }
+  TReplyStream(std::atomic<std::size_t>& pending, std::string body, std::function<bool(std::string&)> nextPiece)
+      : NextPiece(std::move(nextPiece)), Pending(&pending), Buffer(std::move(body)), Done(!NextPiece) {
+    *Pending += Buffer.size();
+  }
+  ~TReplyStream() { *Pending -= Buffer.size() - Offset; }
+  TReplyStream(const TReplyStream&) = delete;
+  TReplyStream& operator=(const TReplyStream&) = delete;
 };
 
-ssize_t ReadPiece(void* cls, std::uint64_t /*position*/, char* target, std::size_t room) {
-  auto* stream = static_cast<TPieceStream*>(cls);
+ssize_t ReadReply(void* cls, std::uint64_t /*position*/, char* target, std::size_t room) {
+  auto* stream = static_cast<TReplyStream*>(cls);
   try {
     while (stream->Offset == stream->Buffer.size()) {
       stream->Buffer.clear();
       stream->Offset = 0;
       if (stream->Done || !stream->NextPiece(stream->Buffer)) {
         stream->Done = true;
+        stream->Buffer.clear();
         return MHD_CONTENT_READER_END_OF_STREAM;
       }
-      stream->Produced += stream->Buffer.size();
       *stream->Pending += stream->Buffer.size();
     }
   } catch (...) {
@@ -145,6 +168,7 @@ ssize_t ReadPiece(void* cls, std::uint64_t /*position*/, char* target, std::size
   const std::size_t count = std::min(room, stream->Buffer.size() - stream->Offset);
   std::memcpy(target, stream->Buffer.data() + stream->Offset, count);
   stream->Offset += count;
+  *stream->Pending -= count;
   return static_cast<ssize_t>(count);
 }
 
@@ -282,33 +306,51 @@ unsigned DataServer::ConnectionLimit() const {
 }
 
 void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
+  auto* connection = static_cast<MHD_Connection*>(connectionHandle);
   auto socket = std::make_unique<TSocket>();
-  const MHD_ConnectionInfo* info =
-      MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_CONNECTION_FD);
+  const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
   if (info) socket->Fd = info->connect_fd;
+  socket->Address = PeerAddress(connection);
   std::lock_guard lock(SocketsLock_);
   *socketContext = socket.get();
   Sockets_.emplace(socket.get(), std::move(socket));
   EvictForNewcomerLocked();
 }
 
-// Places left = limit - open sockets; below the reserve, the socket that has
-// waited longest for its request to arrive whole goes (one per newcomer, so
-// the open count stays at the reserve's edge). A socket replying, or waiting
-// less than EvictAfter, is kept: a real client's request arrives at once.
+// Places left = limit - open sockets; below the reserve, one socket goes per
+// newcomer (so the open count stays at the reserve's edge): of the addresses
+// holding the most sockets that wait for their request to arrive whole, the
+// one whose such socket has waited longest gives that socket up. So a
+// flooding address pays for its own trickle, and one slow upload from another
+// address is left to finish. A socket replying, or waiting less than
+// EvictAfter, is kept (a real client's request arrives at once): when the
+// heaviest addresses hold only such sockets, none goes this time.
 void DataServer::EvictForNewcomerLocked() {
   if (Sockets_.size() + Reserve_ <= Limit_) return;
   const auto now = std::chrono::steady_clock::now();
-  TSocket* oldest = nullptr;
+  struct TWaiting {
+    std::size_t Count = 0;      // sockets waiting for their request
+    TSocket* Oldest = nullptr;  // the longest-waiting of them, when past EvictAfter
+  };
+  std::unordered_map<std::string_view, TWaiting> waiting;
   std::size_t open = 0;  // sockets not shut down already
   for (auto& [key, socket] : Sockets_) {
     if (!socket->ShutDown) ++open;
     if (!AwaitingRequest(*socket)) continue;
+    TWaiting& address = waiting[socket->Address];
+    ++address.Count;
     if (now - socket->RequestSince < Options_.EvictAfter) continue;
-    if (!oldest || socket->RequestSince < oldest->RequestSince) oldest = socket.get();
+    if (!address.Oldest || socket->RequestSince < address.Oldest->RequestSince) address.Oldest = socket.get();
   }
-  if (!oldest || open + Reserve_ <= Limit_) return;
-  ShutDownLocked(*oldest);
+  if (open + Reserve_ <= Limit_) return;
+  std::size_t most = 0;
+  for (const auto& [address, counted] : waiting) most = std::max(most, counted.Count);
+  TSocket* victim = nullptr;
+  for (const auto& [address, counted] : waiting) {
+    if (counted.Count != most || !counted.Oldest) continue;
+    if (!victim || counted.Oldest->RequestSince < victim->RequestSince) victim = counted.Oldest;
+  }
+  if (victim) ShutDownLocked(*victim);
 }
 
 bool DataServer::AwaitingRequest(const TSocket& socket) {
@@ -371,7 +413,9 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
       state->Answered = true;
       THttpAnswer answer;
       answer.Status = 400;
-      answer.Body = StatusReply("", "Ambiguous request length: two Content-Length values or one with a transfer encoding");
+      answer.Body = StatusReply("", framing.BadName ? "Malformed header: a header name holds white space or a separator"
+                                                    : "Ambiguous request length: two Content-Length values or one "
+                                                      "with a transfer encoding");
       return Queue(connection, *state, method, url, std::move(answer));
     }
     // An announced length above the limit is refused at once: the body is
@@ -540,30 +584,18 @@ void DataServer::FinishAsync() {
 int DataServer::Queue(void* connectionHandle, TConnection& state, const char* method, const char* url,
                       THttpAnswer answer) {
   auto* connection = static_cast<MHD_Connection*>(connectionHandle);
-  MHD_Response* response = nullptr;
-  std::size_t bytes = 0;
   const bool streamed = static_cast<bool>(answer.NextPiece);
-  if (streamed) {
-    auto* stream = new TPieceStream;
-    stream->NextPiece = std::move(answer.NextPiece);
-    stream->Pending = &PendingReplyBytes_;
-    stream->Buffer = std::move(answer.Body);
-    response = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kStreamBlockBytes, &ReadPiece, stream,
-                                                 [](void* cls) { delete static_cast<TPieceStream*>(cls); });
-    if (!response) {
-      delete stream;
-      return MHD_NO;
-    }
-  } else {
-    // The reply text is handed over, not copied.
-    auto* body = new std::string(std::move(answer.Body));
-    bytes = body->size();
-    response = MHD_create_response_from_buffer_with_free_callback_cls(
-        bytes, body->data(), [](void* text) { delete static_cast<std::string*>(text); }, body);
-    if (!response) {
-      delete body;
-      return MHD_NO;
-    }
+  const std::size_t bytes = answer.Body.size();
+  // Every reply is handed over as the connection drains, so that the pending
+  // count sees what is delivered; a whole body goes with its length.
+  auto* stream = new TReplyStream(PendingReplyBytes_, std::move(answer.Body), std::move(answer.NextPiece));
+  MHD_Response* response = MHD_create_response_from_callback(
+      streamed ? MHD_SIZE_UNKNOWN : bytes,
+      streamed ? kStreamBlockBytes : std::clamp<std::size_t>(bytes, 1, kStreamBlockBytes), &ReadReply, stream,
+      [](void* cls) { delete static_cast<TReplyStream*>(cls); });
+  if (!response) {
+    delete stream;
+    return MHD_NO;
   }
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.ContentType.c_str());
   // The idle timer restarts with the reply: password work may have waited
@@ -574,11 +606,7 @@ int DataServer::Queue(void* connectionHandle, TConnection& state, const char* me
   if (state.Close || state.TooLarge) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
   const int result = MHD_queue_response(connection, static_cast<unsigned int>(answer.Status), response);
   MHD_destroy_response(response);
-  if (result == MHD_YES) {
-    state.ReplyBytes += bytes;
-    PendingReplyBytes_ += bytes;
-    SetReplying(connection, true);
-  }
+  if (result == MHD_YES) SetReplying(connection, true);
 
   if (Options_.LogRequests) {
     const auto elapsed =
@@ -600,9 +628,7 @@ void DataServer::Log(const std::string& line) const {
 }
 
 void DataServer::OnCompleted(void* connection, void** context) {
-  auto* state = static_cast<TConnection*>(*context);
-  if (state) PendingReplyBytes_ -= state->ReplyBytes;
-  delete state;
+  delete static_cast<TConnection*>(*context);
   *context = nullptr;
   SetReplying(connection, false);
 }

@@ -6,8 +6,9 @@
 // length is announced, read and dropped when chunked), bounded connection
 // counts in all and per address with places kept free for newcomers, a
 // deadline for a request to arrive whole, requests of ambiguous length
-// refused (400), an idle timeout, large replies produced piece by piece as the client reads,
-// and a cap on the reply bytes handed out but not yet delivered.
+// refused (400) as are header names that are not tokens, an idle timeout,
+// large replies produced piece by piece as the client reads, and a cap on the
+// reply bytes produced but not yet handed to the socket.
 
 #include <atomic>
 #include <chrono>
@@ -34,25 +35,28 @@ namespace qvserver {
 
 struct TDataServerOptions {
   std::size_t MaxBodyBytes = kDefaultMaxBodyBytes;
-  unsigned ThreadCount = 16;          // threads serving requests
+  unsigned ThreadCount = 16;  // threads serving requests
   // Open connections in all (at most what the process's descriptor limit
   // leaves) and from one address. A waiting connection costs a socket and a
   // little memory, so the budget is large.
   unsigned MaxConnections = 1024;
   unsigned MaxConnectionsPerIp = 16;
   // Connections kept free for newcomers: once fewer are left, each new
-  // connection closes the one that has been waiting longest for its request
-  // to arrive whole (at least EvictAfter), so connections that trickle from
-  // many addresses cannot take every place.
+  // connection closes one that has been waiting for its request to arrive
+  // whole (at least EvictAfter): the longest-waiting of the address holding
+  // most such connections. So connections that trickle from many addresses
+  // cannot take every place, and they pay before a slow upload of another
+  // address does.
   unsigned ReservedConnections = 128;
   std::chrono::milliseconds EvictAfter{1000};
-  unsigned IdleTimeoutSeconds = 30;   // a connection without traffic this long is closed
+  unsigned IdleTimeoutSeconds = 30;  // a connection without traffic this long is closed
   // A connection whose request has not arrived whole this long after it
   // opened (or after its previous reply) is closed, however it trickles.
   std::chrono::milliseconds RequestTimeout{10000};
-  // Reply bytes handed to connections and not yet delivered, over all
-  // connections; a request arriving above it is answered 503.
-  std::size_t MaxPendingReplyBytes = std::size_t{1} << 30;
+  // Reply bytes produced and not yet handed to the socket, over all
+  // connections (a reader that stalls holds at most one piece of its reply,
+  // under 128 KB); a request arriving above it is answered 503.
+  std::size_t MaxPendingReplyBytes = std::size_t{256} << 20;
   // Password work: sign-in checks and the hashes of new-user requests. A
   // waiting job holds a queue place, not a serving thread, so the queue can
   // take every connection one address may open (16) twice over: clients
@@ -96,7 +100,7 @@ class DataServer {
   void OnCompleted(void* connection, void** context);
   void OnSocketOpened(void* connection, void** socketContext);
   void OnSocketClosed(void** socketContext);
-  // Reply bytes handed out and not yet delivered (0 when idle).
+  // Reply bytes produced and not yet handed to the socket (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
   // Busy answers waiting for the pause.
   std::size_t HeldAnswers() {
@@ -112,8 +116,9 @@ class DataServer {
   void SetReplying(void* connection, bool replying);
   void Log(const std::string& line) const;
   void WatchRequestDeadlines();
-  // Shuts down the socket waiting longest for its request (at least
-  // EvictAfter) when fewer than the reserved places are left; the lock is held.
+  // Shuts down a socket waiting for its request (at least EvictAfter), of the
+  // address holding most such sockets, when fewer than the reserved places
+  // are left; the lock is held.
   void EvictForNewcomerLocked();
   // Whether the socket waits for its request to arrive whole and may be shut down.
   static bool AwaitingRequest(const TSocket& socket);

@@ -38,7 +38,15 @@ void PrintUsage(std::FILE* out) {
                "  --seed N            seed of the sample data (default %llu)\n"
                "  --max-per-ip N      open connections from one client address (default 16)\n"
                "  --request-timeout S seconds for a request to arrive whole (default 10)\n"
-               "  --help              this text\n",
+               "  --help              this text\n"
+               "\n"
+               "Requests and reports that clients send are kept in the database's tables PWD_REQUEST,\n"
+               "NEW_USER_REQUEST and RECEIVED_REPORT (RECEIVEDAT: the day received, in days since 30 Dec 1899).\n"
+               "One address may store 20 requests of each kind, 40 reports and 16 MiB a day; all together the\n"
+               "tables take 10,000 rows of each kind and 256 MiB, then every such write is refused. Deal with the\n"
+               "rows and delete them, with the server running or not; each row deleted frees its place at once:\n"
+               "  sqlite3 PATH \"DELETE FROM RECEIVED_REPORT WHERE RECEIVEDAT < julianday('now') - 2415018.5 - 30\"\n"
+               "  sqlite3 PATH \"DELETE FROM PWD_REQUEST\"   (likewise NEW_USER_REQUEST)\n",
                static_cast<unsigned long long>(qvserver::kDefaultSampleSeed));
 }
 

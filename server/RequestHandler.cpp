@@ -317,11 +317,19 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
         return ErrorAnswer(200, kind, "LASTDATEOFUSE must be a date number and COUNTEROFUSE a whole number");
       if (!Gate_.SignedInRecently(texts[2], clientAddress)) return ErrorAnswer(200, kind, kUsageNotSignedInText);
       if (*date > platform::Today() + 1.0) return ErrorAnswer(200, kind, "LASTDATEOFUSE must not be after tomorrow");
-      if (Store_.UpdateUsage(texts[2], *date, *counter) == 0) {
-        if (!Store_.UserValue("STATISTIC_LIST", "COUNTEROFUSE", texts[2])) return ErrorAnswer(200, kind, "Unknown user");
-        return ErrorAnswer(200, kind, "COUNTEROFUSE must be one more than the stored count");
+      using TUsage = TServerStore::TUsageUpdate;
+      switch (Store_.UpdateUsage(texts[2], *date, *counter)) {
+        case TUsage::Updated:
+        case TUsage::Unchanged:
+          return Answer(kind, StatusReply("OK", ""));
+        case TUsage::UnknownUser:
+          return ErrorAnswer(200, kind, "Unknown user");
+        case TUsage::CounterJump:
+          return ErrorAnswer(200, kind, kCounterJumpText);
+        case TUsage::DateBefore:
+          return ErrorAnswer(200, kind, kDateBeforeText);
       }
-      return Answer(kind, StatusReply("OK", ""));
+      return ErrorAnswer(500, kind, "Server failure: unknown usage outcome");
     }
     case TStatementShape::TemplateData: {
       TReplyWriter writer("");

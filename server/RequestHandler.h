@@ -48,6 +48,9 @@ inline constexpr const char* kUsageNotSignedInText =
     "The usage record is changed only for a user signed in from this address within the last hour";
 inline constexpr const char* kReadNotSignedInText =
     "This value is read only for a user signed in from this address within the last hour";
+// The error texts of a usage update whose counter or date does not follow the stored record.
+inline constexpr const char* kCounterJumpText = "COUNTEROFUSE must be the stored count or one more";
+inline constexpr const char* kDateBeforeText = "LASTDATEOFUSE must not be more than a day before the stored date";
 
 class TRequestHandler {
  public:

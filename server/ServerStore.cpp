@@ -42,14 +42,16 @@ CREATE TABLE IF NOT EXISTS NEW_USER_REQUEST(FIRSTNAME TEXT NOT NULL, LASTNAME TE
   PASSWORD TEXT NOT NULL, RESPONSE TEXT NOT NULL, REQUESTDATE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
 CREATE TABLE IF NOT EXISTS RECEIVED_REPORT(ID INTEGER PRIMARY KEY, RECEIVEDAT REAL NOT NULL,
   CONTENT TEXT NOT NULL);
-CREATE TABLE IF NOT EXISTS REQUEST_SOURCES(ADDRESS TEXT NOT NULL PRIMARY KEY, STOREDBYTES INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS RECEIVED_SHARES(KIND TEXT NOT NULL, SOURCE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
 CREATE INDEX IF NOT EXISTS RECEIVED_SHARES_BY_SOURCE ON RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT);
+CREATE TABLE IF NOT EXISTS RECEIVED_BYTES(ADDRESS TEXT NOT NULL, RECEIVEDAT REAL NOT NULL, BYTES INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS RECEIVED_BYTES_BY_ADDRESS ON RECEIVED_BYTES(ADDRESS, RECEIVEDAT);
+CREATE TABLE IF NOT EXISTS STORED_BYTES(TABLENAME TEXT NOT NULL PRIMARY KEY, BYTES INTEGER NOT NULL);
 )SQL";
 
 // The tables a file must hold when it holds any: the users and the data.
-constexpr std::array<const char*, 7> kCoreTables{"LOGIN_LIST", "USER_LIST",  "STATISTIC_LIST", "COUNTRY_LIST",
-                                                 "ASSET_LIST", "DATA", "DATA_BIS"};
+constexpr std::array<const char*, 7> kCoreTables{"LOGIN_LIST", "USER_LIST", "STATISTIC_LIST", "COUNTRY_LIST",
+                                                 "ASSET_LIST", "DATA",      "DATA_BIS"};
 
 // The table names that our own statements may carry; anything else throws.
 const char* DataTable(const std::string& table) {
@@ -87,6 +89,10 @@ struct TReceivedTable {
   bool Report;
   std::int64_t TServerStoreOptions::*MaxPerAddress;
   int MailColumn;  // the value naming a mail address, -1 when none
+  // Whether the mail share is counted per address and mail address together:
+  // then requests made up elsewhere in someone's name leave that person's own
+  // request its place.
+  bool MailShareByAddress;
 };
 
 namespace {
@@ -98,7 +104,8 @@ const TReceivedTable kPasswordRequests{"PWD_REQUEST",
                                        &TServerStoreOptions::MaxStoredRequests,
                                        false,
                                        &TServerStoreOptions::MaxRequestsPerAddress,
-                                       0};
+                                       0,
+                                       false};
 const TReceivedTable kNewUserRequests{
     "NEW_USER_REQUEST",
     "new-user requests",
@@ -107,14 +114,16 @@ const TReceivedTable kNewUserRequests{
     &TServerStoreOptions::MaxStoredRequests,
     false,
     &TServerStoreOptions::MaxRequestsPerAddress,
-    4};
+    4,
+    true};
 const TReceivedTable kReports{"RECEIVED_REPORT",
                               "reports",
                               {"CONTENT"},
                               &TServerStoreOptions::MaxStoredReports,
                               true,
                               &TServerStoreOptions::MaxReportsPerAddress,
-                              -1};
+                              -1,
+                              false};
 constexpr std::size_t kNewUserPassword = 10;
 
 // Characters of a UTF-8 text: its bytes that do not continue a character.
@@ -132,13 +141,6 @@ std::int64_t ByteCount(const std::vector<std::string>& values) {
 // The first column of the first row of `sql` as a whole number; 0 without row.
 std::int64_t SingleInteger(const TSqliteDb& db, const std::string& sql) {
   TSqliteStmt stmt(db, sql);
-  return stmt.Step() ? stmt.Integer(0) : 0;
-}
-
-// As above, with `text` bound to the statement's ?1.
-std::int64_t SingleInteger(const TSqliteDb& db, const std::string& sql, const std::string& text) {
-  TSqliteStmt stmt(db, sql);
-  stmt.Bind(1, text);
   return stmt.Step() ? stmt.Integer(0) : 0;
 }
 
@@ -161,12 +163,13 @@ void CheckValues(const TReceivedTable& table, const std::vector<std::string>& va
 }
 
 // The share sources of a row: its address, and the mail address it names
-// (letter case aside).
+// (letter case aside), alone or with the address.
 std::vector<std::string> ShareSources(const TReceivedTable& table, const std::vector<std::string>& values,
                                       const std::string& address) {
   std::vector<std::string> sources{"a:" + address};
   if (table.MailColumn >= 0) {
-    sources.push_back("m:" + AsciiLower(values.at(static_cast<std::size_t>(table.MailColumn))));
+    const std::string mail = AsciiLower(values.at(static_cast<std::size_t>(table.MailColumn)));
+    sources.push_back(table.MailShareByAddress ? "am:" + address + "\n" + mail : "m:" + mail);
   }
   return sources;
 }
@@ -201,17 +204,39 @@ void CheckOwnTables(const TSqliteDb& db) {
   }
 }
 
-// Requests and reports stored before addresses were counted, counted under
-// the address "" once, when the table of counts is new.
-void CountEarlierRows(TSqliteDb& db) {
-  std::string sum = "0";
-  for (const TReceivedTable* table : {&kPasswordRequests, &kNewUserRequests, &kReports}) {
-    std::string row;
-    for (const char* column : table->Columns)
-      row += std::string(row.empty() ? "" : " + ") + "LENGTH(CAST(" + column + " AS BLOB))";
-    sum += " + (SELECT CAST(TOTAL(" + row + ") AS INTEGER) FROM " + table->Table + ")";
+constexpr std::array<const TReceivedTable*, 3> kReceivedTables{&kPasswordRequests, &kNewUserRequests, &kReports};
+
+// The bytes of a row of `table` named `row` (NEW, OLD or the table itself):
+// the sum of its stored values' lengths in bytes.
+std::string RowBytesSql(const TReceivedTable& table, const std::string& row) {
+  std::string sum;
+  for (const char* column : table.Columns)
+    sum += std::string(sum.empty() ? "" : " + ") + "LENGTH(CAST(" + row + "." + column + " AS BLOB))";
+  return sum;
+}
+
+// The ledger STORED_BYTES holds the bytes of the rows of each received table.
+// It is recomputed from the rows at every start, and triggers keep it with
+// the rows from then on, whoever inserts, changes or deletes them (the server
+// or an operator's own statements), so that what is deleted frees its share.
+void RebuildLedger(TSqliteDb& db) {
+  // A count that files of earlier versions hold and nothing reads.
+  db.Exec("DROP TABLE IF EXISTS REQUEST_SOURCES");
+  for (const TReceivedTable* table : kReceivedTables) {
+    const std::string name = table->Table;
+    const std::string update = "UPDATE STORED_BYTES SET BYTES = BYTES";
+    const std::string where = " WHERE TABLENAME = '" + name + "'; END";
+    const std::string added = " + (" + RowBytesSql(*table, "NEW") + ")";
+    const std::string taken = " - (" + RowBytesSql(*table, "OLD") + ")";
+    db.Exec("DROP TRIGGER IF EXISTS " + name + "_BYTES_IN; DROP TRIGGER IF EXISTS " + name +
+            "_BYTES_OUT; DROP TRIGGER IF EXISTS " + name + "_BYTES_CHANGED");
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_IN AFTER INSERT ON " + name + " BEGIN " + update + added + where);
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_OUT AFTER DELETE ON " + name + " BEGIN " + update + taken + where);
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_CHANGED AFTER UPDATE ON " + name + " BEGIN " + update + added + taken +
+            where);
+    db.Exec("INSERT OR REPLACE INTO STORED_BYTES(TABLENAME, BYTES) SELECT '" + name + "', CAST(TOTAL(" +
+            RowBytesSql(*table, name) + ") AS INTEGER) FROM " + name);
   }
-  db.Exec("INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) SELECT '', B FROM (SELECT " + sum + " AS B) WHERE B > 0");
 }
 
 }  // namespace
@@ -246,10 +271,8 @@ TServerStore::TServerStore(const std::string& path, TServerStoreOptions options)
     Db_.RestrictToOwner();
     Db_.Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
     InTransaction(Db_, [&] {
-      const bool counted =
-          SingleInteger(Db_, "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name='REQUEST_SOURCES'") > 0;
       Db_.Exec(kSchema);
-      if (!counted) CountEarlierRows(Db_);
+      RebuildLedger(Db_);
     });
   } catch (const TSqliteError& e) {
     throw TSqliteError("Database " + path + " cannot be used: " + e.what());
@@ -296,12 +319,20 @@ int TServerStore::UpdateStartDate(const std::string& userId, double date) {
   return Db_.Changes();
 }
 
-int TServerStore::UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter) {
+TServerStore::TUsageUpdate TServerStore::UpdateUsage(const std::string& userId, double lastDateOfUse,
+                                                     std::int64_t counter) {
   std::lock_guard lock(Lock_);
-  TSqliteStmt stmt(Db_,
-                   "UPDATE STATISTIC_LIST SET LASTDATEOFUSE=?1, COUNTEROFUSE=?2 WHERE USERID=?3 AND COUNTEROFUSE=?2-1");
-  stmt.Bind(1, lastDateOfUse).Bind(2, counter).Bind(3, userId).Step();
-  return Db_.Changes();
+  TSqliteStmt stored(Db_, "SELECT COUNTEROFUSE, LASTDATEOFUSE FROM STATISTIC_LIST WHERE USERID=?1");
+  if (!stored.Bind(1, userId).Step()) return TUsageUpdate::UnknownUser;
+  const std::int64_t count = stored.Integer(0);
+  const double date = stored.Real(1);
+  if (counter != count && counter != count + 1) return TUsageUpdate::CounterJump;
+  if (lastDateOfUse < date - 1.0) return TUsageUpdate::DateBefore;
+  if (counter == count) return TUsageUpdate::Unchanged;
+  TSqliteStmt update(Db_,
+                     "UPDATE STATISTIC_LIST SET LASTDATEOFUSE=MAX(LASTDATEOFUSE, ?1), COUNTEROFUSE=?2 WHERE USERID=?3");
+  update.Bind(1, lastDateOfUse).Bind(2, counter).Bind(3, userId).Step();
+  return TUsageUpdate::Updated;
 }
 
 std::vector<TCountry> TServerStore::Countries() {
@@ -399,20 +430,20 @@ void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::str
     const std::int64_t counted = count.Integer(0);
     count.Reset();
     if (counted >= share)
-      throw TStoreRefusal(std::string("Too many ") + table.What + (i == 0 ? " from this address" : " for this mail address") +
+      throw TStoreRefusal(std::string("Too many ") + table.What +
+                          (i == 0                     ? " from this address"
+                           : table.MailShareByAddress ? " for this mail address from this address"
+                                                      : " for this mail address") +
                           " within a day (at most " + std::to_string(share) + "); refused");
   }
   const std::int64_t maxRows = Options_.*table.MaxRows;
   if (SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table) >= maxRows)
     throw TStoreRefusal(std::string("Too many stored ") + table.What + " (at most " + std::to_string(maxRows) +
                         "); refused");
-  const std::int64_t fromAddress =
-      SingleInteger(Db_, "SELECT STOREDBYTES FROM REQUEST_SOURCES WHERE ADDRESS=?1", address);
-  if (fromAddress + bytes > Options_.MaxStoredBytesPerAddress)
-    throw TStoreRefusal("Too much stored from this address (at most " +
+  if (BytesFromLocked(address, receivedAt) + bytes > Options_.MaxStoredBytesPerAddress)
+    throw TStoreRefusal("Too much stored from this address within a day (at most " +
                         std::to_string(Options_.MaxStoredBytesPerAddress) + " bytes); refused");
-  const std::int64_t total = SingleInteger(Db_, "SELECT CAST(TOTAL(STOREDBYTES) AS INTEGER) FROM REQUEST_SOURCES");
-  if (total + bytes > Options_.MaxStoredBytesTotal)
+  if (BytesTotalLocked() + bytes > Options_.MaxStoredBytesTotal)
     throw TStoreRefusal("Too much stored in all (at most " + std::to_string(Options_.MaxStoredBytesTotal) +
                         " bytes); refused");
 }
@@ -433,18 +464,18 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
     TSqliteStmt insert(Db_, std::string("INSERT INTO ") + table.Table + "(" + columns + ") VALUES(" + places + ")");
     for (std::size_t i = 0; i < values.size(); ++i) insert.Bind(static_cast<int>(i) + 1, values[i]);
     insert.Bind(static_cast<int>(values.size()) + 1, receivedAt).Step();
-    TSqliteStmt count(Db_,
-                      "INSERT INTO REQUEST_SOURCES(ADDRESS, STOREDBYTES) VALUES(?1, ?2) "
-                      "ON CONFLICT(ADDRESS) DO UPDATE SET STOREDBYTES=STOREDBYTES+excluded.STOREDBYTES");
-    count.Bind(1, address).Bind(2, bytes).Step();
+    TSqliteStmt count(Db_, "INSERT INTO RECEIVED_BYTES(ADDRESS, RECEIVEDAT, BYTES) VALUES(?1, ?2, ?3)");
+    count.Bind(1, address).Bind(2, receivedAt).Bind(3, bytes).Step();
     TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
     for (const std::string& source : sources) {
       share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
       share.Reset();
     }
     if (prune) {
-      TSqliteStmt old(Db_, "DELETE FROM RECEIVED_SHARES WHERE RECEIVEDAT<=?1");
-      old.Bind(1, receivedAt - Options_.ShareWindowDays).Step();
+      for (const char* shares : {"RECEIVED_SHARES", "RECEIVED_BYTES"}) {
+        TSqliteStmt old(Db_, std::string("DELETE FROM ") + shares + " WHERE RECEIVEDAT<=?1");
+        old.Bind(1, receivedAt - Options_.ShareWindowDays).Step();
+      }
     }
   });
 }
@@ -491,14 +522,28 @@ void TServerStore::StoreReport(const std::string& content, const std::string& ad
   Receive(kReports, {content}, address, receivedAt);
 }
 
-std::int64_t TServerStore::StoredBytesFrom(const std::string& address) {
+std::int64_t TServerStore::BytesFromLocked(const std::string& address, double at) {
+  TSqliteStmt stmt(Db_, "SELECT CAST(TOTAL(BYTES) AS INTEGER) FROM RECEIVED_BYTES WHERE ADDRESS=?1 AND RECEIVEDAT>?2");
+  stmt.Bind(1, address).Bind(2, at - Options_.ShareWindowDays).Step();
+  return stmt.Integer(0);
+}
+
+std::int64_t TServerStore::BytesTotalLocked() {
+  std::string names;
+  for (const TReceivedTable* table : kReceivedTables)
+    names += std::string(names.empty() ? "'" : ", '") + table->Table + "'";
+  return SingleInteger(Db_,
+                       "SELECT CAST(TOTAL(BYTES) AS INTEGER) FROM STORED_BYTES WHERE TABLENAME IN (" + names + ")");
+}
+
+std::int64_t TServerStore::StoredBytesFrom(const std::string& address, double at) {
   std::lock_guard lock(Lock_);
-  return SingleInteger(Db_, "SELECT STOREDBYTES FROM REQUEST_SOURCES WHERE ADDRESS=?1", address);
+  return BytesFromLocked(address, at);
 }
 
 std::int64_t TServerStore::StoredBytesTotal() {
   std::lock_guard lock(Lock_);
-  return SingleInteger(Db_, "SELECT CAST(TOTAL(STOREDBYTES) AS INTEGER) FROM REQUEST_SOURCES");
+  return BytesTotalLocked();
 }
 
 void TServerStore::Write(const std::function<void(TSqliteDb&)>& body) {

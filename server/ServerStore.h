@@ -43,15 +43,17 @@ struct TServerStoreOptions {
   std::int64_t MaxStoredReports = 10000;
   std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
   // Shares within a sliding window of ShareWindowDays (by the time received):
-  // rows of each kind stored from one address, and requests of each kind
-  // naming one mail address. Real use stays far below them; the counts in
-  // all above are the last guard against many addresses.
+  // rows of each kind stored from one address; password requests naming one
+  // mail address, and new-user requests naming one mail address from one
+  // address; bytes of requests and reports stored from one address. Real use
+  // stays far below them; the totals are the last guard against many addresses.
   double ShareWindowDays = 1.0;
   std::int64_t MaxRequestsPerAddress = 20;  // of each kind
   std::int64_t MaxRequestsPerMail = 5;      // of each kind
   std::int64_t MaxReportsPerAddress = 40;
-  // Bytes of requests and reports stored from one client address, and from all.
   std::int64_t MaxStoredBytesPerAddress = std::int64_t{16} << 20;
+  // Bytes of the requests and reports the tables hold, from all: what an
+  // operator deletes frees its share at once.
   std::int64_t MaxStoredBytesTotal = std::int64_t{256} << 20;
 };
 
@@ -76,9 +78,15 @@ class TServerStore {
   std::optional<std::string> UserValue(const std::string& table, const std::string& column, const std::string& userId);
   // Return the number of rows changed (0 when the user is unknown).
   int UpdateStartDate(const std::string& userId, double date);
-  // Sets the usage record only when `counter` is one more than the stored
-  // count; returns the rows changed (0: unknown user or another count).
-  int UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter);
+  // The outcome of a usage update.
+  enum class TUsageUpdate { Updated, Unchanged, UnknownUser, CounterJump, DateBefore };
+  // Sets the usage record when `counter` is one more than the stored count;
+  // a counter equal to the stored one (a sign-in of the same user at the same
+  // time, or a repeated update) changes nothing and is done all the same.
+  // Any other counter is a CounterJump. A date more than a day before the
+  // stored one (clients date by their own time zone) is refused, and the
+  // stored date never goes back: it becomes max(stored, lastDateOfUse).
+  TUsageUpdate UpdateUsage(const std::string& userId, double lastDateOfUse, std::int64_t counter);
 
   // --- lists ---------------------------------------------------------------
   std::vector<TCountry> Countries();  // ascending RANK
@@ -103,8 +111,8 @@ class TServerStore {
   // TStoreRefusal and stores nothing: a value longer than MaxFieldChars
   // characters, a report larger than MaxReportBytes, a table already holding
   // the most rows allowed, the share of the address or of the mail address
-  // named used up within the window, or bytes from the address or from all
-  // that would pass their cap. The bytes of a row are those of its stored
+  // named used up within the window, or bytes from the address within the
+  // window or in all that would pass their cap. The bytes of a row are those of its stored
   // values; `receivedAt` is a date-time in days.
   void StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The checks of StoreNewUserRequest, made before the costly hash.
@@ -116,9 +124,9 @@ class TServerStore {
   void StoreNewUserRequest(const std::vector<std::string>& values, const std::string& passwordHash,
                            const std::string& address, double receivedAt);
   void StoreReport(const std::string& content, const std::string& address, double receivedAt);
-  // Bytes of the requests and reports stored from `address`, and from all
-  // (those stored before addresses were counted count under the address "").
-  std::int64_t StoredBytesFrom(const std::string& address);
+  // Bytes of the requests and reports stored from `address` within the
+  // window before `at`, and the bytes of every row the three tables hold.
+  std::int64_t StoredBytesFrom(const std::string& address, double at);
   std::int64_t StoredBytesTotal();
 
   // --- writing the sample set -----------------------------------------------
@@ -130,11 +138,14 @@ class TServerStore {
   // limit of `table`: its rows, the shares of the address and of the mail
   // address, the address's bytes or all bytes; the lock is held. `bytes` and
   // `sources` are the row's byte count and share sources.
-  void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt,
-                         std::int64_t bytes, const std::vector<std::string>& sources);
+  void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt, std::int64_t bytes,
+                         const std::vector<std::string>& sources);
   // Checks and stores one row of `table` from `address`.
   void Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
                double receivedAt);
+  // The two byte counts of StoredBytesFrom and StoredBytesTotal; the lock is held.
+  std::int64_t BytesFromLocked(const std::string& address, double at);
+  std::int64_t BytesTotalLocked();
   // Inserts one row and counts its bytes for `address`, in one transaction; the lock is held.
   void InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
                     const std::string& address, std::int64_t bytes, const std::vector<std::string>& sources);

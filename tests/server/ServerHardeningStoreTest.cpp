@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -304,17 +305,17 @@ TEST(ServerHardeningStore, OverlongValuesAreRefusedBeforeAnythingIsHashedOrStore
             (std::vector<std::string>{std::string(256, 'u'), e256}));
 }
 
-// Bytes stored from one address and from all have caps: a request or report
-// past either is refused with an error and nothing of it is stored (a
-// new-user request before its hash); other addresses go on until the total
-// is reached.
+// Bytes stored from one address within a day and from all have caps: a
+// request or report past either is refused with an error and nothing of it is
+// stored (a new-user request before its hash); other addresses go on until
+// the total is reached.
 TEST(ServerHardeningStore, StoredBytesAreCappedPerAddressAndInAll) {
   std::atomic<int> hashes{0};
   qvserver::TServerStoreOptions options = CountingHashOptions(hashes);
   options.MaxStoredBytesPerAddress = 1000;
   options.MaxStoredBytesTotal = 2500;
   TStoreServer server(options);
-  const std::string fromAddress = "Too much stored from this address (at most 1000 bytes); refused";
+  const std::string fromAddress = "Too much stored from this address within a day (at most 1000 bytes); refused";
   const std::string inAll = "Too much stored in all (at most 2500 bytes); refused";
   struct TCase {
     const char* From;
@@ -342,7 +343,8 @@ TEST(ServerHardeningStore, StoredBytesAreCappedPerAddressAndInAll) {
   }
   const std::vector<std::pair<std::string, std::int64_t>> stored{
       {"127.0.0.2", 1000}, {"127.0.0.3", 900}, {"127.0.0.4", 600}, {"127.0.0.5", 0}};
-  for (const auto& [address, bytes] : stored) EXPECT_EQ(server.Store().StoredBytesFrom(address), bytes) << address;
+  for (const auto& [address, bytes] : stored)
+    EXPECT_EQ(server.Store().StoredBytesFrom(address, platform::Now()), bytes) << address;
   EXPECT_EQ(server.Store().StoredBytesTotal(), 2500);
   EXPECT_EQ(RowCount(server.Path(), "RECEIVED_REPORT"), 3);
   EXPECT_EQ(RowCount(server.Path(), "PWD_REQUEST"), 1);
@@ -350,33 +352,93 @@ TEST(ServerHardeningStore, StoredBytesAreCappedPerAddressAndInAll) {
   EXPECT_EQ(hashes.load(), 0);
 }
 
-// A database from before the byte counts: its stored requests and reports
-// count once, under no address, toward the total; opening it again counts
-// nothing twice.
-TEST(ServerHardeningStore, RequestsStoredBeforeTheCountsCountOnceTowardTheTotal) {
+// The total follows the rows the tables hold: what an operator deletes or
+// shortens, from another program while the server runs, frees its bytes at
+// once; the count is taken again from the rows at every start, so a file of
+// an earlier version (its ever-growing count in REQUEST_SOURCES) or a count
+// gone wrong holds nothing back. An address's bytes count within a day.
+TEST(ServerHardeningStore, TheStoredBytesFollowTheRows) {
   const qvtest::TTempDir dir;
-  const std::string path = dir.File("old.sqlite");
-  { qvserver::TServerStore created(path); }
+  const std::string path = dir.File("ledger.sqlite");
   {
-    const TRawConnection old(path,
-                             "DROP TABLE REQUEST_SOURCES;"
-                             "INSERT INTO PWD_REQUEST VALUES('ab@c.test', 'NC', '1', 46000);"  // 12 bytes
-                             "INSERT INTO RECEIVED_REPORT(RECEIVEDAT, CONTENT) VALUES(46000, '{\"R\":1}');");  // 7
+    qvserver::TServerStore created(path);
+    created.StoreReport(std::string(40, 'e'), "10.0.0.9", 46000.0);
   }
-  for (int opening = 0; opening < 2; ++opening) {
-    qvserver::TServerStoreOptions options;
-    options.MaxStoredBytesTotal = 29;
-    qvserver::TServerStore store(path, options);
-    EXPECT_EQ(store.StoredBytesFrom(""), 19) << opening;
-    EXPECT_EQ(store.StoredBytesTotal(), 19) << opening;
+  // The file as an earlier version leaves it: its count full, no count by
+  // rows, no bytes by day; its report stays.
+  {
+    std::string earlier = "DROP TABLE STORED_BYTES; DROP TABLE RECEIVED_BYTES; CREATE TABLE REQUEST_SOURCES(ADDRESS "
+                          "TEXT NOT NULL PRIMARY KEY, STOREDBYTES INTEGER NOT NULL); "
+                          "INSERT INTO REQUEST_SOURCES VALUES('', 1e9);";
+    for (const char* table : {"PWD_REQUEST", "NEW_USER_REQUEST", "RECEIVED_REPORT"})
+      for (const char* trigger : {"_BYTES_IN", "_BYTES_OUT", "_BYTES_CHANGED"})
+        earlier += std::string("DROP TRIGGER ") + table + trigger + ";";
+    const TRawConnection file(path, earlier.c_str());
   }
   qvserver::TServerStoreOptions options;
-  options.MaxStoredBytesTotal = 29;
-  qvserver::TServerStore store(path, options);
-  EXPECT_THROW(store.StoreReport(std::string(11, 'r'), "10.0.0.1", 46001.0), qvserver::TStoreRefusal);
-  store.StoreReport(std::string(10, 'r'), "10.0.0.1", 46001.0);
-  EXPECT_EQ(store.StoredBytesFrom("10.0.0.1"), 10);
-  EXPECT_EQ(store.StoredBytesTotal(), 29);
+  options.MaxStoredBytesPerAddress = 100;
+  options.MaxStoredBytesTotal = 250;
+  options.MaxReportsPerAddress = 100;
+  std::optional<qvserver::TServerStore> store(std::in_place, path, options);
+  const std::string byAddress = "Too much stored from this address within a day (at most 100 bytes); refused";
+  const std::string inAll = "Too much stored in all (at most 250 bytes); refused";
+  const double day = 46001.0;
+  struct TStep {
+    const char* From;  // a report of Bytes bytes from this address; nullptr: Sql by another program
+    double Day;
+    int Bytes;
+    const char* Sql;  // "reopen": the server starts again
+    std::string Error;
+    std::int64_t Total;  // afterwards
+  };
+  const std::vector<TStep> steps{
+      {nullptr, day, 0, "reopen", "", 40},
+      {"10.0.0.1", day, 60, nullptr, "", 100},
+      {"10.0.0.1", day, 50, nullptr, byAddress, 100},
+      {"10.0.0.2", day, 100, nullptr, "", 200},
+      {"10.0.0.3", day, 60, nullptr, inAll, 200},
+      {nullptr, day, 0, "DELETE FROM RECEIVED_REPORT WHERE LENGTH(CONTENT) = 100", "", 100},
+      {"10.0.0.3", day, 100, nullptr, "", 200},
+      {nullptr, day, 0, "UPDATE RECEIVED_REPORT SET CONTENT = 'x' WHERE LENGTH(CONTENT) = 60", "", 141},
+      {"10.0.0.1", day + 0.5, 40, nullptr, "", 181},  // 100 bytes of 10.0.0.1 within the day
+      {"10.0.0.1", day + 0.9, 1, nullptr, byAddress, 181},
+      {"10.0.0.1", day + 1.1, 60, nullptr, "", 241},  // the first report's day has passed
+      {nullptr, day, 0, "UPDATE STORED_BYTES SET BYTES = 1000000000 WHERE TABLENAME = 'RECEIVED_REPORT'", "",
+       1000000000},
+      {nullptr, day, 0, "reopen", "", 241},
+      {nullptr, day, 0, "DELETE FROM RECEIVED_REPORT", "", 0},
+      {"10.0.0.4", day + 1.1, 100, nullptr, "", 100},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const TStep& step = steps[i];
+    SCOPED_TRACE("step " + std::to_string(i));
+    std::string error;
+    if (step.From) {
+      try {
+        store->StoreReport(std::string(static_cast<std::size_t>(step.Bytes), 'r'), step.From, step.Day);
+      } catch (const qvserver::TStoreRefusal& e) {
+        error = e.what();
+      }
+    } else if (std::string(step.Sql) == "reopen") {
+      store.reset();
+      store.emplace(path, options);
+    } else {
+      const TRawConnection other(path, step.Sql);
+    }
+    EXPECT_EQ(error, step.Error);
+    EXPECT_EQ(store->StoredBytesTotal(), step.Total);
+  }
+  // The password and new-user tables are counted the same way.
+  store->StorePasswordRequest({"ab@c.test", "NC", "1"}, "10.0.0.5", day + 1.1);  // 12 bytes
+  store->StoreNewUserRequest({"F", "L", "C", "P", "m@x.test", "1", "S", "T", "Z", "FR", "pw", "1", "46093"}, "$h$",
+                             "10.0.0.5", day + 1.1);  // 27 bytes
+  EXPECT_EQ(store->StoredBytesTotal(), 139);
+  EXPECT_EQ(store->StoredBytesFrom("10.0.0.5", day + 1.1), 39);
+  { const TRawConnection other(path, "DELETE FROM PWD_REQUEST"); }
+  EXPECT_EQ(store->StoredBytesTotal(), 127);
+  store.reset();
+  store.emplace(path, options);
+  EXPECT_EQ(store->StoredBytesTotal(), 127);
 }
 
 }  // namespace
