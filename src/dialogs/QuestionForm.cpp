@@ -1,7 +1,9 @@
 #include "dialogs/QuestionForm.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QVariantAnimation>
+#include <algorithm>
 
 #include "dialogs/DialogWidgets.h"
 
@@ -9,18 +11,38 @@ using namespace dialogs;
 
 namespace {
 constexpr int kBoxWidth = 561;
-}
+constexpr int kTextHeight = 50;  // the text's place above the buttons: two lines
+constexpr int kTextMargin = 12;  // left and right of a wrapped text, and above and below it
+}  // namespace
 
 TSlidingBox::TSlidingBox(QWidget* parent, const QString& name, int panelHeight)
-    : TModalForm(parent, name, kBoxWidth, panelHeight), Animation_(new QVariantAnimation(this)) {
-  Value = MakeLabel(MainSupport(), QStringLiteral("Value"), QString(), 0, 0, kBoxWidth, 50, 16, false, kTextColor,
-                    Qt::AlignCenter);
+    : TModalForm(parent, name, kBoxWidth, panelHeight),
+      Animation_(new QVariantAnimation(this)),
+      PanelHeight_(panelHeight) {
+  Value = MakeLabel(MainSupport(), QStringLiteral("Value"), QString(), 0, 0, kBoxWidth, kTextHeight, 16, false,
+                    kTextColor, Qt::AlignCenter);
   Value->setWordWrap(true);
   connect(Animation_, &QVariantAnimation::valueChanged, this,
           [this](const QVariant& y) {
             MainSupport()->move(MainSupport()->x(), y.toInt());
             update();  // the frame drawn around the panel moves with it
           });
+}
+
+void TSlidingBox::SetText(const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  Value->setText(shown);
+  // A text longer than its place grows the panel by what it lacks, the
+  // buttons moving down with it, so no line is cut:
+  //   grow = max(0, wrapped height + 2 x margin - 50).
+  const int width = kBoxWidth - 2 * kTextMargin;
+  const int wrapped =
+      Value->fontMetrics().boundingRect(QRect(0, 0, width, 1 << 20), Qt::AlignCenter | Qt::TextWordWrap, shown).height();
+  const int grow = std::max(0, wrapped + 2 * kTextMargin - kTextHeight);
+  Value->setGeometry(grow > 0 ? kTextMargin : 0, 0, grow > 0 ? width : kBoxWidth, kTextHeight + grow);
+  MainSupport()->resize(kBoxWidth, PanelHeight_ + grow);
+  for (const auto& [button, y] : ButtonRows_) button->move(button->x(), y + grow);
+  PlacePanel();
 }
 
 bool TSlidingBox::Animating() const { return Animation_->state() == QAbstractAnimation::Running; }
@@ -61,6 +83,7 @@ void TSlidingBox::OnFormClose() {
 
 TDialogButton* TSlidingBox::AddButton(const QString& name, const QString& caption, int x, int y, int result) {
   auto* button = new TDialogButton(MainSupport(), name, caption, x, y, 175, 50, 18, true);
+  ButtonRows_.emplace_back(button, y);
   SetButtonEnabled(button, true);
   ConnectHoverLook(button);
   connect(button, &TDialogButton::Clicked, this, [this, button, result] {
@@ -81,13 +104,13 @@ TMessageForm::TMessageForm(QWidget* parent) : TSlidingBox(parent, QStringLiteral
 }
 
 bool ShowQuestionForm(TQuestionForm* form, const std::string& question, const std::string& yes, const std::string& no) {
-  form->Value->setText(QString::fromStdString(question));
+  form->SetText(question);
   form->YesButton->Title()->setText(QString::fromStdString(yes));
   form->NoButton->Title()->setText(QString::fromStdString(no));
   return form->ShowModal() == 6;
 }
 
 void ShowMessageForm(TMessageForm* form, const std::string& text) {
-  form->Value->setText(QString::fromStdString(text));
+  form->SetText(text);
   form->ShowModal();
 }

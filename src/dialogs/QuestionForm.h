@@ -3,6 +3,8 @@
 // box (result 1). Their panel slides from the top edge to the centre in 0.5 s.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialogs/ModalForm.h"
 
@@ -19,6 +21,9 @@ class TSlidingBox : public dialogs::TModalForm {
  public:
   TSlidingBox(QWidget* parent, const QString& name, int panelHeight);
 
+  // Puts the text on the box; one that needs more than its two lines grows
+  // the panel (the buttons move down) instead of being cut.
+  void SetText(const std::string& text);
   // Ends a running slide at once, the panel at its stop value.
   void FinishAnimations();
   // Slide duration in milliseconds (500 by default); 0 places the panel at once.
@@ -36,6 +41,8 @@ class TSlidingBox : public dialogs::TModalForm {
  private:
   QVariantAnimation* Animation_;
   int DurationMs_ = 500;
+  int PanelHeight_;                                                 // as built, for a text of two lines
+  std::vector<std::pair<dialogs::TDialogButton*, int>> ButtonRows_;  // each button with its y as built
 };
 
 class TQuestionForm : public TSlidingBox {

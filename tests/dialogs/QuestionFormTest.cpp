@@ -92,4 +92,38 @@ TEST(QuestionFormTest, MessageBoxReturns) {
   EXPECT_EQ(form.ModalResult, 1);
 }
 
+// A text of one or two lines keeps the box as built; a longer one (a warning
+// naming a path) grows the panel so that every line lies inside the text's
+// place and above the button, the panel centred in the window.
+TEST(QuestionFormTest, LongTextsGrowTheBoxInsteadOfBeingCut) {
+  TMainWindow main;
+  main.Window.resize(1728, 972);
+  TMessageForm form(&main.Window);
+  form.SetAnimationDuration(0);
+  const std::string path(60, 'p');
+  std::string words;
+  for (int i = 0; i < 200; ++i) words += "word" + std::to_string(i) + " ";
+  const std::string rows[] = {"Transfer done",
+                              "The sign-in and proxy values are at their defaults: /home/" + path +
+                                  "/registry.conf is damaged (11520000 bytes, a settings file holds at most 1 MB): "
+                                  "its values are not used, and the next save writes it anew",
+                              words, "Transfer done"};
+  for (const std::string& text : rows) {
+    WhenShown([&] {
+      const QRect panel = form.MainSupport()->geometry();
+      const QRect place = form.Value->geometry();
+      const QRect needed = form.Value->fontMetrics().boundingRect(
+          QRect(0, 0, place.width(), 1 << 20), Qt::AlignCenter | Qt::TextWordWrap, form.Value->text());
+      EXPECT_LE(needed.height(), place.height()) << text.size();
+      EXPECT_LE(place.bottom(), form.ExitButton->y()) << text.size();
+      EXPECT_EQ(panel.height() - form.ExitButton->geometry().bottom(), 118 - (59 + 50) + 1) << text.size();
+      EXPECT_EQ(panel.height() == 118, text.size() < 40) << text.size();
+      EXPECT_EQ(panel.center().y(), QRect(QPoint(0, 0), QSize(1728, 972)).center().y()) << text.size();
+      Click(form.ExitButton);
+    });
+    ShowMessageForm(&form, text);
+    EXPECT_EQ(form.ModalResult, 1);
+  }
+}
+
 }  // namespace
