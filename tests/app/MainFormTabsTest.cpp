@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "dialogs/ParameterSelectionForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "platform/DateTime.h"
+#include "platform/RecordingCanvas.h"
+#include "platform/qt/QtCanvas.h"
 #include "server/ServerTestSupport.h"
 #include "session/TrackBarContent.h"
 #include "session/WindowTexts.h"
@@ -725,6 +728,107 @@ TEST_F(MainFormTabsTest, EveryControlIsWhereTheWindowFindsItAtEverySize) {
     }
     Workspace->Answerer = std::make_unique<apptest::TAnswerer>(form);
     if (HasFailure()) return;
+  }
+}
+
+// ---- texts whole and uncovered
+
+// A recording canvas that measures text as the chart area's canvas does.
+class TWindowTypeCanvas : public platform::RecordingCanvas {
+ public:
+  float TextWidth(const std::string& text) override { return Type().TextWidth(text); }
+  float TextHeight(const std::string& text) override { return Type().TextHeight(text); }
+
+ private:
+  platform::QtCanvas& Type() {
+    Type_.Font = Font;
+    return Type_;
+  }
+  QImage Image_{1, 1, QImage::Format_ARGB32_Premultiplied};
+  platform::QtCanvas Type_{&Image_};
+};
+
+// Where a text's glyphs land: its advance width placed by its alignment, one
+// em high about the middle of its line (a line box adds leading), moved by
+// the canvas matrix.
+QRectF Written(TWindowTypeCanvas& canvas, const platform::TCanvasOp& op) {
+  const auto start = [](platform::TTextAlign align, float from, float to, float size) {
+    if (align == platform::TTextAlign::Leading) return from;
+    return align == platform::TTextAlign::Trailing ? to - size : (from + to - size) / 2.0f;
+  };
+  canvas.Font = op.Font;
+  const float width = canvas.TextWidth(op.Text);
+  const float line = canvas.TextHeight(op.Text);
+  const float middle = start(op.VerticalAlign, op.Rect.Top, op.Rect.Bottom, line) + line / 2.0f;
+  const platform::TPointF from = op.Matrix.Map({start(op.HorizontalAlign, op.Rect.Left, op.Rect.Right, width),
+                                                middle - op.Font.Size / 2.0f});
+  return {from.X, from.Y, width, op.Font.Size};
+}
+
+// The window's controls shown over the chart area, in its coordinates.
+std::vector<QRectF> ControlsOver(const QWidget& chart) {
+  const QWidget* window = chart.window();
+  const QRect area(chart.mapTo(window, QPoint(0, 0)), chart.size());
+  std::vector<QRectF> over;
+  for (const QWidget* control : window->findChildren<QWidget*>()) {
+    if (control == &chart || control->isAncestorOf(&chart) || !control->isVisibleTo(window)) continue;
+    const QRect face(control->mapTo(window, QPoint(0, 0)), control->size());
+    if (face.intersects(area)) over.emplace_back(face.translated(-area.topLeft()));
+  }
+  return over;
+}
+
+// Every upright text of a drawing of the chart area is whole and uncovered:
+// inside the area, inside the coloured box it is written on (white text),
+// within its cell when centred in it (the column headers), clear of the
+// other texts and of the controls over the chart. Turned date labels are
+// the time charts' own.
+void ExpectTextsWhole(TWindowTypeCanvas& canvas, const QRectF& area, const std::vector<QRectF>& controls,
+                      const std::string& where) {
+  std::vector<std::pair<QRectF, std::string>> written;
+  platform::TRectF box;
+  for (const platform::TCanvasOp& op : canvas.Ops) {
+    if (op.Kind == platform::TCanvasOpKind::FillRect) box = op.Rect;
+    if (op.Kind != platform::TCanvasOpKind::FillText || op.Text.empty() || op.Matrix.M12 != 0.0f) continue;
+    const QRectF text = Written(canvas, op);
+    const std::string what = "\"" + op.Text + "\" " + where;
+    EXPECT_TRUE(area.contains(text)) << what << " leaves the chart area";
+    EXPECT_TRUE(op.Fill.Color != kWidgetOnFillColour || (text.left() >= box.Left && text.right() <= box.Right))
+        << what << " leaves its box";
+    EXPECT_TRUE(op.HorizontalAlign != platform::TTextAlign::Center || text.width() <= op.Rect.Width() + 0.01f)
+        << what << " is wider than its cell";
+    for (const QRectF& control : controls) EXPECT_FALSE(control.intersects(text)) << what << " lies under a control";
+    for (const auto& [other, name] : written) EXPECT_FALSE(other.intersects(text)) << what << " crosses " << name;
+    written.emplace_back(text, op.Text);
+  }
+}
+
+// At the smallest, the reference and a large window, on every view of the
+// view table (the table views with their column and group headers among
+// them): the chart area's texts, measured in the window's type, are whole
+// and uncovered.
+TEST_F(MainFormTabsTest, EveryHeaderAndLabelWholeAndUncoveredAtEverySize) {
+  struct TRestore {
+    ~TRestore() { F().resize(1920, 1080); }
+  } restore;
+  for (const QSize size : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    F().resize(size);
+    for (const session::TViewTableEntry& e : F().View.ViewTable) {
+      ASSERT_NO_FATAL_FAILURE(Reach(e));
+      app::TChartArea& chart = *F().ChartArea();
+      chart.repaint();  // lays the page out in the window's type
+      const session::TViewState& v = F().View;
+      const TPageKind kind = PageForTab(v.SelectedMainTab, v.GlobalSubIndex, v.EquitySubIndex, v.BondSubIndex);
+      TWindowTypeCanvas canvas;
+      canvas.BeginScene();
+      Pages().Draw(kind, canvas, static_cast<float>(chart.width()),
+                   kind == TPageKind::EQSL ? v.EQSLRank : kind == TPageKind::FISL ? v.FISLRank : v.FICYRank);
+      canvas.EndScene();
+      ExpectTextsWhole(canvas, QRectF(chart.rect()), ControlsOver(chart),
+                       "in view " + std::to_string(e.ViewId) + " of model (" + std::to_string(e.MainTab) + ", " +
+                           std::to_string(e.SubIndex) + ") at " + std::to_string(size.width()) + " x " +
+                           std::to_string(size.height()));
+    }
   }
 }
 
