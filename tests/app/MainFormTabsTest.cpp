@@ -6,7 +6,10 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <QLineF>
+#include <QPolygonF>
 #include <QRegularExpression>
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -749,9 +752,9 @@ class TWindowTypeCanvas : public platform::RecordingCanvas {
 };
 
 // Where a text's glyphs land: its advance width placed by its alignment, one
-// em high about the middle of its line (a line box adds leading), moved by
-// the canvas matrix.
-QRectF Written(TWindowTypeCanvas& canvas, const platform::TCanvasOp& op) {
+// em high about the middle of its line (a line box adds leading), its four
+// corners moved by the canvas matrix (a turned date label is a turned box).
+QPolygonF Written(TWindowTypeCanvas& canvas, const platform::TCanvasOp& op) {
   const auto start = [](platform::TTextAlign align, float from, float to, float size) {
     if (align == platform::TTextAlign::Leading) return from;
     return align == platform::TTextAlign::Trailing ? to - size : (from + to - size) / 2.0f;
@@ -759,10 +762,38 @@ QRectF Written(TWindowTypeCanvas& canvas, const platform::TCanvasOp& op) {
   canvas.Font = op.Font;
   const float width = canvas.TextWidth(op.Text);
   const float line = canvas.TextHeight(op.Text);
-  const float middle = start(op.VerticalAlign, op.Rect.Top, op.Rect.Bottom, line) + line / 2.0f;
-  const platform::TPointF from = op.Matrix.Map({start(op.HorizontalAlign, op.Rect.Left, op.Rect.Right, width),
-                                                middle - op.Font.Size / 2.0f});
-  return {from.X, from.Y, width, op.Font.Size};
+  const float left = start(op.HorizontalAlign, op.Rect.Left, op.Rect.Right, width);
+  const float top = start(op.VerticalAlign, op.Rect.Top, op.Rect.Bottom, line) + (line - op.Font.Size) / 2.0f;
+  QPolygonF corners(QRectF(left, top, width, op.Font.Size));
+  for (QPointF& corner : corners) {
+    const platform::TPointF mapped = op.Matrix.Map({static_cast<float>(corner.x()), static_cast<float>(corner.y())});
+    corner = {mapped.X, mapped.Y};
+  }
+  return corners;
+}
+
+bool Upright(const QPolygonF& p) { return p[0].y() == p[1].y() && p[1].x() == p[2].x(); }
+
+// Two marks share a point: upright ones as rectangles (touching edges do
+// not cross), a turned one by its turned box.
+bool Crosses(const QPolygonF& a, const QPolygonF& b) {
+  if (Upright(a) && Upright(b)) return a.boundingRect().intersects(b.boundingRect());
+  return a.intersects(b);
+}
+
+// The thick strokes of a drawing (series lines and legend keys), each as
+// the band it paints.
+std::vector<QPolygonF> ThickStrokes(const platform::RecordingCanvas& canvas) {
+  std::vector<QPolygonF> strokes;
+  for (const platform::TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::DrawLine)) {
+    const platform::TPointF a = op.Matrix.Map(op.Points[0]);
+    const platform::TPointF b = op.Matrix.Map(op.Points[1]);
+    const QLineF line(a.X, a.Y, b.X, b.Y);
+    if (op.Stroke.Thickness < 3.0f || line.length() == 0.0) continue;
+    const QPointF side = QPointF(-line.dy(), line.dx()) * (op.Stroke.Thickness / 2.0 / line.length());
+    strokes.push_back(QPolygonF({line.p1() + side, line.p2() + side, line.p2() - side, line.p1() - side}));
+  }
+  return strokes;
 }
 
 // The window's controls shown over the chart area, in its coordinates.
@@ -778,28 +809,37 @@ std::vector<QRectF> ControlsOver(const QWidget& chart) {
   return over;
 }
 
-// Every upright text of a drawing of the chart area is whole and uncovered:
-// inside the area, inside the coloured box it is written on (white text),
-// within its cell when centred in it (the column headers), clear of the
-// other texts and of the controls over the chart. Turned date labels are
-// the time charts' own.
+// Every text of a drawing of the chart area is whole and uncovered: inside
+// the area, inside the coloured box it is written on (white text), within
+// its cell when centred in it (the column headers), clear of the other
+// texts and of the controls over the chart. A turned date label counts by
+// the box it turns into and is also clear of the series lines and the
+// legend keys.
 void ExpectTextsWhole(TWindowTypeCanvas& canvas, const QRectF& area, const std::vector<QRectF>& controls,
                       const std::string& where) {
-  std::vector<std::pair<QRectF, std::string>> written;
+  const std::vector<QPolygonF> strokes = ThickStrokes(canvas);
+  std::vector<std::pair<QPolygonF, std::string>> written;
   platform::TRectF box;
   for (const platform::TCanvasOp& op : canvas.Ops) {
     if (op.Kind == platform::TCanvasOpKind::FillRect) box = op.Rect;
-    if (op.Kind != platform::TCanvasOpKind::FillText || op.Text.empty() || op.Matrix.M12 != 0.0f) continue;
-    const QRectF text = Written(canvas, op);
+    if (op.Kind != platform::TCanvasOpKind::FillText || op.Text.empty()) continue;
+    const QPolygonF text = Written(canvas, op);
+    const QRectF bounds = text.boundingRect();
     const std::string what = "\"" + op.Text + "\" " + where;
-    EXPECT_TRUE(area.contains(text)) << what << " leaves the chart area";
-    EXPECT_TRUE(op.Fill.Color != kWidgetOnFillColour || (text.left() >= box.Left && text.right() <= box.Right))
+    EXPECT_TRUE(area.contains(bounds)) << what << " leaves the chart area";
+    EXPECT_TRUE(op.Fill.Color != kWidgetOnFillColour || (bounds.left() >= box.Left && bounds.right() <= box.Right))
         << what << " leaves its box";
-    EXPECT_TRUE(op.HorizontalAlign != platform::TTextAlign::Center || text.width() <= op.Rect.Width() + 0.01f)
+    EXPECT_TRUE(op.HorizontalAlign != platform::TTextAlign::Center || bounds.width() <= op.Rect.Width() + 0.01f)
         << what << " is wider than its cell";
-    for (const QRectF& control : controls) EXPECT_FALSE(control.intersects(text)) << what << " lies under a control";
-    for (const auto& [other, name] : written) EXPECT_FALSE(other.intersects(text)) << what << " crosses " << name;
+    for (const QRectF& control : controls) EXPECT_FALSE(Crosses(control, text)) << what << " lies under a control";
+    for (const auto& [other, name] : written)
+      EXPECT_FALSE(Crosses(other, text)) << what << " crosses \"" << name << '"';
     written.emplace_back(text, op.Text);
+    if (Upright(text)) continue;
+    const auto crossing = std::count_if(strokes.begin(), strokes.end(), [&](const QPolygonF& stroke) {
+      return stroke.boundingRect().intersects(bounds) && stroke.intersects(text);
+    });
+    EXPECT_EQ(crossing, 0) << what << " lies under series lines or a legend key";
   }
 }
 
