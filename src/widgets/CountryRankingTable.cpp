@@ -142,32 +142,52 @@ TAlphaColor TCountryRankingTable::HeadColour(const std::string& name) const {
   return colour;
 }
 
+TCountryRankingTable::TColumnGauges TCountryRankingTable::MeasureColumns(platform::Canvas& canvas, float size) const {
+  widgets::SetFont(canvas, size);
+  TColumnGauges gauges;
+  // Name 1.5 x its widest text; rank, value and flag columns by gauge texts.
+  float nameWidth = 0.0f;
+  for (const TTableCell& cell : Columns_[0]) nameWidth = std::max(nameWidth, canvas.TextWidth(cell.Text));
+  const float nine = canvas.TextWidth("XXXXXXXXX");
+  gauges.Gap = 0.5f * nine;
+  for (int c = 0; c < kColumnCount; ++c) {
+    gauges.Widths[static_cast<std::size_t>(c)] = c == 0             ? 1.5f * nameWidth
+                                                 : c == 1           ? canvas.TextWidth("10000")
+                                                 : IsValueColumn(c) ? canvas.TextWidth("-10000.00%")
+                                                                    : 0.25f * nine;
+    gauges.Total += gauges.Widths[static_cast<std::size_t>(c)] + gauges.Gap;
+  }
+  return gauges;
+}
+
 void TCountryRankingTable::Layout(platform::Canvas& canvas, float left, float top, float width, float height,
                                   bool regionsOnly) {
   if (Columns_.empty()) return;
   AreaLeft_ = left;
   AreaTop_ = top;
-  widgets::SetFont(canvas, widgets::TextSize());
-  const float h = RowHeight(canvas);
   Columns_[0][0].Text = regionsOnly ? "Region" : "Region/Country";
 
-  // Column widths: name 1.5 x its widest text; rank, value and flag columns by gauges.
-  float nameWidth = 0.0f;
-  for (const TTableCell& cell : Columns_[0]) nameWidth = std::max(nameWidth, canvas.TextWidth(cell.Text));
-  nameWidth *= 1.5f;
-  const float gap = 0.5f * canvas.TextWidth("XXXXXXXXX");
-  std::array<float, kColumnCount> columnLeft{};
-  std::array<float, kColumnCount> columnWidth{};
-  TotalWidth_ = 0.0f;
-  for (int c = 0; c < kColumnCount; ++c) {
-    const auto uc = static_cast<std::size_t>(c);
-    columnWidth[uc] = c == 0             ? nameWidth
-                      : c == 1           ? canvas.TextWidth("10000")
-                      : IsValueColumn(c) ? canvas.TextWidth("-10000.00%")
-                                         : 0.25f * canvas.TextWidth("XXXXXXXXX");
-    columnLeft[uc] = c == 0 ? left : columnLeft[uc - 1] + columnWidth[uc - 1] + gap;
-    TotalWidth_ += columnWidth[uc] + gap;
+  // The table's type is the text size, made smaller where the table and the
+  // header cell left of its first column (one gap wide) are wider than the
+  // area: every width scales with the type, so the headers keep their fit.
+  FontSize_ = widgets::TextSize();
+  TColumnGauges gauges = MeasureColumns(canvas, FontSize_);
+  if (gauges.Total + gauges.Gap > width && width > 0.0f) {
+    FontSize_ *= width / (gauges.Total + gauges.Gap);
+    gauges = MeasureColumns(canvas, FontSize_);
+    // Type metrics are not exactly proportional: step down until it fits.
+    while (gauges.Total + gauges.Gap > width && FontSize_ > 1.0f) {
+      FontSize_ -= 0.25f;
+      gauges = MeasureColumns(canvas, FontSize_);
+    }
   }
+  const float h = RowHeight(canvas);
+  const float gap = gauges.Gap;
+  const auto& columnWidth = gauges.Widths;
+  std::array<float, kColumnCount> columnLeft{};
+  for (std::size_t c = 0; c < columnLeft.size(); ++c)
+    columnLeft[c] = c == 0 ? left : columnLeft[c - 1] + columnWidth[c - 1] + gap;
+  TotalWidth_ = gauges.Total;
   const auto& alignment = EquityMode_ ? kEquityAlignment : kBondAlignment;
   const auto place = [&](int c, int row, int at) {
     const auto uc = static_cast<std::size_t>(c);
@@ -221,10 +241,14 @@ void TCountryRankingTable::Layout(platform::Canvas& canvas, float left, float to
   }
 
   // Centred placement; the cells already start at the area's left and top,
-  // so the drawn table lies that far right of and below the centred position.
+  // so the drawn table lies that far right of and below the centred
+  // position, yet never past the area's right or bottom edge, nor with its
+  // first header cell past the left edge.
   TotalHeight_ = 3.0f * h + (regionsOnly ? 8.0f : 20.0f) * h;
   LeftOffset_ = left + (width - TotalWidth_) * 0.5f;
   TopOffset_ = top + (height - TotalHeight_) * 0.5f;
+  LeftOffset_ = std::max(std::min(LeftOffset_, width - TotalWidth_), gap);
+  TopOffset_ = std::max(std::min(TopOffset_, height - TotalHeight_), 0.0f);
   TrackBarAnchorX = LeftOffset_ + left;
 }
 
@@ -246,7 +270,7 @@ std::string TCountryRankingTable::ShownText(int column, int row) const {
 
 void TCountryRankingTable::Draw(platform::Canvas& canvas, bool regionsOnly) const {
   if (Columns_.empty() || ChildCounts_.empty()) return;  // no rows given: nothing to draw
-  widgets::SetFont(canvas, widgets::TextSize());
+  widgets::SetFont(canvas, FontSize_);
   const float widen = 0.5f * canvas.TextWidth("XXXXXXXXX");
   const float pullIn = canvas.TextWidth("XX");
   const float textHeight = canvas.TextHeight("X");
@@ -262,7 +286,7 @@ void TCountryRankingTable::Draw(platform::Canvas& canvas, bool regionsOnly) cons
   };
   const auto write = [&](const platform::TRectF& rect, const std::string& text, TAlphaColor colour, bool bold,
                          int alignment) {
-    widgets::SetFont(canvas, widgets::TextSize(), bold);
+    widgets::SetFont(canvas, FontSize_, bold);
     widgets::SetFill(canvas, colour);
     widgets::WriteText(canvas, rect, text, alignment);
   };

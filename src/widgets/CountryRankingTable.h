@@ -7,6 +7,7 @@
 // Competition flag. A view shows either 16 body rows from ScrollPosition on
 // or the region rows only.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ class TCountryRankingTable {
   // The legend is kept: the page appends its region items after this call.
   void SetData(const std::vector<TRegionAllocationRow>& rows, bool equityMode, const std::string& title1,
                const std::string& title2);
+  // Text size 16/15, smaller where the columns with their gaps would not fit
+  // the width; the drawn table (header cells included) stays inside the area.
   void Layout(platform::Canvas& canvas, float left, float top, float width, float height, bool regionsOnly);
   void Draw(platform::Canvas& canvas, bool regionsOnly) const;
 
@@ -56,7 +59,15 @@ class TCountryRankingTable {
 
  private:
   enum TRowKind : std::uint8_t { rkEmpty = 0, rkHead = 1, rkCountry = 2 };
+  // Column widths, the gap between columns and their sum (widths + gaps).
+  struct TColumnGauges {
+    std::array<float, kColumnCount> Widths{};
+    float Gap = 0.0f;
+    float Total = 0.0f;
+  };
 
+  // The columns' gauges in regular type of the given size (sets the canvas font).
+  TColumnGauges MeasureColumns(platform::Canvas& canvas, float size) const;
   void BuildRows(const std::vector<TRegionAllocationRow>& rows, const std::string& title1, const std::string& title2);
   void SetNumber(int column, int row, double value);
   void SetRank(int column, int row, std::int32_t rank, bool head);
@@ -75,6 +86,7 @@ class TCountryRankingTable {
   float TopOffset_ = 0.0f;
   float TotalWidth_ = 0.0f;
   float TotalHeight_ = 0.0f;
+  float FontSize_ = 16.0f;  // type of the last Layout
 
   std::vector<std::uint8_t> RowKinds_;  // per row of the 50
   std::int32_t FirstBodyRow_ = 0;       // scroll position of the full view

@@ -116,6 +116,7 @@ void TSeriesComparisonChart::LoadSeries(const TNamedSeriesSet& series, bool rese
     PointCount = 0;
     LastIndex = -1;
   }
+  FitPlotToDateLabels();
   ModelName = series[2].Name;
   Reference1Name = SeriesCount >= 2 ? series[0].Name : std::string();
   Reference2Name = SeriesCount == 3 ? series[1].Name : std::string();
@@ -134,7 +135,23 @@ void TSeriesComparisonChart::ComputeScale() {
 
 void TSeriesComparisonChart::Layout(platform::Canvas& canvas, float /*left*/, float top, float width, float height) {
   LayoutPlot(canvas, top, width, height);
-  LegendY = PlotTop + PlotHeight + 1.4f * canvas.TextHeight("X");
+  PlotBandHeight = PlotHeight;
+  LegendY = PlotTop + PlotBandHeight + 1.4f * canvas.TextHeight("X");
+  FitPlotToDateLabels();
+}
+
+bool TSeriesComparisonChart::DateLabelValue(double& value) const {
+  if (Kind == 3 || ScaleFlag == 1 || !(ValueGrid.Step > 0.0)) return false;
+  value = ValueGrid.Start;
+  return true;
+}
+
+void TSeriesComparisonChart::FitPlotToDateLabels() {
+  PlotHeight = PlotBandHeight;
+  double value = 0.0;
+  if (!HasData() || !DateLabelValue(value) || !(value < Lowest)) return;
+  const double r = (Lowest - value) / (Highest - Lowest);
+  PlotHeight = static_cast<float>((PlotBandHeight + r) / (1.0 + r));
 }
 
 bool TSeriesComparisonChart::HasData() const {
@@ -236,6 +253,10 @@ void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
   } else {
     ticks = axis::MonthEndTicks(DateScale);
   }
+  // The labels hang from the lowest grid line where it lies below the
+  // baseline: clear of the data and of the value labels left of the plot.
+  double labelValue = 0.0;
+  const float labelLine = DateLabelValue(labelValue) ? std::max(baseline, LinearY(labelValue, 1.0f)) : baseline;
   float axisEnd = PlotLeft;
   for (std::size_t k = 0; k < ticks.size(); ++k) {
     const float x = DateX(ticks[k], 1.0f);
@@ -244,7 +265,7 @@ void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
       widgets::SetLine(canvas, kWidgetTextColour);
       const float tickEnd = Kind == 3 ? baseline - 4.0f : baseline + 4.0f;
       canvas.DrawLine({x, baseline}, {x, tickEnd}, 1.0f);
-      const platform::TPointF anchor{x, Kind == 3 ? baseline - 10.0f : baseline + 10.0f};
+      const platform::TPointF anchor{x, Kind == 3 ? baseline - 10.0f : labelLine + 10.0f};
       DrawRotatedText(canvas, anchor, kRotation, widgets::DateLabel(ticks[k]), Kind == 3 ? 1 : 2, 0);
     }
     if (k + 1 == ticks.size()) {

@@ -47,6 +47,10 @@ class TSeriesComparisonChart : public widgets::TTimeChartFrame {
   std::vector<double> Reference1Values;
   std::vector<double> Reference2Values;
   float LegendY = 0.0f;
+  // Plot height that Layout gives: two thirds of the area's height. The
+  // plot itself (PlotHeight) is shorter where the date labels hang from a
+  // line below it (FitPlotToDateLabels).
+  float PlotBandHeight = 0.0f;
   std::string ModelName;
   std::string Reference1Name;
   std::string Reference2Name;
@@ -97,4 +101,15 @@ class TSeriesComparisonChart : public widgets::TTimeChartFrame {
   double ValueOf(std::int32_t s, std::size_t i) const;
   bool Shown(std::size_t i) const;
   float Baseline() const;
+  // Kinds 0 to 2 on the linear scale: the value of the lowest grid line,
+  // which lies below the data; the date labels hang from it, or from the
+  // baseline where that is lower. False for the other charts, whose labels
+  // keep to the baseline.
+  bool DateLabelValue(double& value) const;
+  // Where the date labels hang from a line below the plot's band, shortens
+  // the plot (top kept) so that this line lies on the band's bottom, as the
+  // baseline of a log chart does: with r = (lowest - v) / (highest - lowest)
+  // for the label line's value v, plot height = (band height + r) / (1 + r),
+  // which puts y(v) = top + height + r x (height - 1) on top + band height.
+  void FitPlotToDateLabels();
 };

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLineEdit>
+#include <QLineF>
+#include <QPolygonF>
 #include <QRegularExpression>
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -18,6 +22,8 @@
 #include "dialogs/ParameterSelectionForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "platform/DateTime.h"
+#include "platform/RecordingCanvas.h"
+#include "platform/qt/QtCanvas.h"
 #include "server/ServerTestSupport.h"
 #include "session/TrackBarContent.h"
 #include "session/WindowTexts.h"
@@ -725,6 +731,144 @@ TEST_F(MainFormTabsTest, EveryControlIsWhereTheWindowFindsItAtEverySize) {
     }
     Workspace->Answerer = std::make_unique<apptest::TAnswerer>(form);
     if (HasFailure()) return;
+  }
+}
+
+// ---- texts whole and uncovered
+
+// A recording canvas that measures text as the chart area's canvas does.
+class TWindowTypeCanvas : public platform::RecordingCanvas {
+ public:
+  float TextWidth(const std::string& text) override { return Type().TextWidth(text); }
+  float TextHeight(const std::string& text) override { return Type().TextHeight(text); }
+
+ private:
+  platform::QtCanvas& Type() {
+    Type_.Font = Font;
+    return Type_;
+  }
+  QImage Image_{1, 1, QImage::Format_ARGB32_Premultiplied};
+  platform::QtCanvas Type_{&Image_};
+};
+
+// Where a text's glyphs land: its advance width placed by its alignment, one
+// em high about the middle of its line (a line box adds leading), its four
+// corners moved by the canvas matrix (a turned date label is a turned box).
+QPolygonF Written(TWindowTypeCanvas& canvas, const platform::TCanvasOp& op) {
+  const auto start = [](platform::TTextAlign align, float from, float to, float size) {
+    if (align == platform::TTextAlign::Leading) return from;
+    return align == platform::TTextAlign::Trailing ? to - size : (from + to - size) / 2.0f;
+  };
+  canvas.Font = op.Font;
+  const float width = canvas.TextWidth(op.Text);
+  const float line = canvas.TextHeight(op.Text);
+  const float left = start(op.HorizontalAlign, op.Rect.Left, op.Rect.Right, width);
+  const float top = start(op.VerticalAlign, op.Rect.Top, op.Rect.Bottom, line) + (line - op.Font.Size) / 2.0f;
+  QPolygonF corners(QRectF(left, top, width, op.Font.Size));
+  for (QPointF& corner : corners) {
+    const platform::TPointF mapped = op.Matrix.Map({static_cast<float>(corner.x()), static_cast<float>(corner.y())});
+    corner = {mapped.X, mapped.Y};
+  }
+  return corners;
+}
+
+bool Upright(const QPolygonF& p) { return p[0].y() == p[1].y() && p[1].x() == p[2].x(); }
+
+// Two marks share a point: upright ones as rectangles (touching edges do
+// not cross), a turned one by its turned box.
+bool Crosses(const QPolygonF& a, const QPolygonF& b) {
+  if (Upright(a) && Upright(b)) return a.boundingRect().intersects(b.boundingRect());
+  return a.intersects(b);
+}
+
+// The thick strokes of a drawing (series lines and legend keys), each as
+// the band it paints.
+std::vector<QPolygonF> ThickStrokes(const platform::RecordingCanvas& canvas) {
+  std::vector<QPolygonF> strokes;
+  for (const platform::TCanvasOp& op : canvas.OpsOfKind(platform::TCanvasOpKind::DrawLine)) {
+    const platform::TPointF a = op.Matrix.Map(op.Points[0]);
+    const platform::TPointF b = op.Matrix.Map(op.Points[1]);
+    const QLineF line(a.X, a.Y, b.X, b.Y);
+    if (op.Stroke.Thickness < 3.0f || line.length() == 0.0) continue;
+    const QPointF side = QPointF(-line.dy(), line.dx()) * (op.Stroke.Thickness / 2.0 / line.length());
+    strokes.push_back(QPolygonF({line.p1() + side, line.p2() + side, line.p2() - side, line.p1() - side}));
+  }
+  return strokes;
+}
+
+// The window's controls shown over the chart area, in its coordinates.
+std::vector<QRectF> ControlsOver(const QWidget& chart) {
+  const QWidget* window = chart.window();
+  const QRect area(chart.mapTo(window, QPoint(0, 0)), chart.size());
+  std::vector<QRectF> over;
+  for (const QWidget* control : window->findChildren<QWidget*>()) {
+    if (control == &chart || control->isAncestorOf(&chart) || !control->isVisibleTo(window)) continue;
+    const QRect face(control->mapTo(window, QPoint(0, 0)), control->size());
+    if (face.intersects(area)) over.emplace_back(face.translated(-area.topLeft()));
+  }
+  return over;
+}
+
+// Every text of a drawing of the chart area is whole and uncovered: inside
+// the area, inside the coloured box it is written on (white text), within
+// its cell when centred in it (the column headers), clear of the other
+// texts and of the controls over the chart. A turned date label counts by
+// the box it turns into and is also clear of the series lines and the
+// legend keys.
+void ExpectTextsWhole(TWindowTypeCanvas& canvas, const QRectF& area, const std::vector<QRectF>& controls,
+                      const std::string& where) {
+  const std::vector<QPolygonF> strokes = ThickStrokes(canvas);
+  std::vector<std::pair<QPolygonF, std::string>> written;
+  platform::TRectF box;
+  for (const platform::TCanvasOp& op : canvas.Ops) {
+    if (op.Kind == platform::TCanvasOpKind::FillRect) box = op.Rect;
+    if (op.Kind != platform::TCanvasOpKind::FillText || op.Text.empty()) continue;
+    const QPolygonF text = Written(canvas, op);
+    const QRectF bounds = text.boundingRect();
+    const std::string what = "\"" + op.Text + "\" " + where;
+    EXPECT_TRUE(area.contains(bounds)) << what << " leaves the chart area";
+    EXPECT_TRUE(op.Fill.Color != kWidgetOnFillColour || (bounds.left() >= box.Left && bounds.right() <= box.Right))
+        << what << " leaves its box";
+    EXPECT_TRUE(op.HorizontalAlign != platform::TTextAlign::Center || bounds.width() <= op.Rect.Width() + 0.01f)
+        << what << " is wider than its cell";
+    for (const QRectF& control : controls) EXPECT_FALSE(Crosses(control, text)) << what << " lies under a control";
+    for (const auto& [other, name] : written)
+      EXPECT_FALSE(Crosses(other, text)) << what << " crosses \"" << name << '"';
+    written.emplace_back(text, op.Text);
+    if (Upright(text)) continue;
+    const auto crossing = std::count_if(strokes.begin(), strokes.end(), [&](const QPolygonF& stroke) {
+      return stroke.boundingRect().intersects(bounds) && stroke.intersects(text);
+    });
+    EXPECT_EQ(crossing, 0) << what << " lies under series lines or a legend key";
+  }
+}
+
+// At the smallest, the reference and a large window, on every view of the
+// view table (the table views with their column and group headers among
+// them): the chart area's texts, measured in the window's type, are whole
+// and uncovered.
+TEST_F(MainFormTabsTest, EveryHeaderAndLabelWholeAndUncoveredAtEverySize) {
+  struct TRestore {
+    ~TRestore() { F().resize(1920, 1080); }
+  } restore;
+  for (const QSize size : {QSize(1728, 972), QSize(1920, 1080), QSize(2560, 1440)}) {
+    F().resize(size);
+    for (const session::TViewTableEntry& e : F().View.ViewTable) {
+      ASSERT_NO_FATAL_FAILURE(Reach(e));
+      app::TChartArea& chart = *F().ChartArea();
+      chart.repaint();  // lays the page out in the window's type
+      const session::TViewState& v = F().View;
+      const TPageKind kind = PageForTab(v.SelectedMainTab, v.GlobalSubIndex, v.EquitySubIndex, v.BondSubIndex);
+      TWindowTypeCanvas canvas;
+      canvas.BeginScene();
+      Pages().Draw(kind, canvas, static_cast<float>(chart.width()),
+                   kind == TPageKind::EQSL ? v.EQSLRank : kind == TPageKind::FISL ? v.FISLRank : v.FICYRank);
+      canvas.EndScene();
+      ExpectTextsWhole(canvas, QRectF(chart.rect()), ControlsOver(chart),
+                       "in view " + std::to_string(e.ViewId) + " of model (" + std::to_string(e.MainTab) + ", " +
+                           std::to_string(e.SubIndex) + ") at " + std::to_string(size.width()) + " x " +
+                           std::to_string(size.height()));
+    }
   }
 }
 
