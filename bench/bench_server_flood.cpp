@@ -29,7 +29,20 @@
 //           download from 127.0.0.1 meanwhile;
 //   ledger  256 KB reports from 26 addresses until the total is full, then
 //           the operator deletes every stored row: whether a password request
-//           and a report from another address are stored before and after.
+//           and a report from another address are stored before and after;
+//   keepalive  64 addresses x 16 kept-alive connections asking for the
+//           banner every 0.8 s; overflow  671 addresses x 2 trickling
+//           connections (overflow1: 354 x 1); hog  17 addresses x 14 trickling
+//           connections beside one address that reopens its 16 every 0.5 s;
+//           slowread  64 addresses x 16 full downloads read at 2 KB/s (with
+//           the most bytes the server's sockets queue in the kernel): each
+//           beside what real users get meanwhile (small requests from
+//           127.0.0.1, three 200 KB reports at 80 KB/s from 127.0.0.2, two
+//           full downloads);
+//   small   folded header lines (the statuses answered and whether the
+//           connection closed), a password request after five made up in the
+//           same mail address's name elsewhere, start dates out of range,
+//           and the byte count of the reports after an INSERT OR REPLACE.
 // Usage: bench_server_flood speed BASE_URL [FLOOD_SECONDS]
 //        bench_server_flood bytes BASE_URL DATABASE [SECONDS]
 //        bench_server_flood signin BASE_URL
@@ -38,6 +51,8 @@
 //        bench_server_flood upload BASE_URL [SECONDS]
 //        bench_server_flood halfread BASE_URL [SECONDS]
 //        bench_server_flood ledger BASE_URL DATABASE
+//        bench_server_flood keepalive|overflow|overflow1|hog|slowread BASE_URL [SECONDS]
+//        bench_server_flood small BASE_URL DATABASE
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -55,6 +70,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -99,14 +115,15 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* target
 // requests unless `fresh`.
 class TClient {
  public:
-  TClient(std::string url, const std::string& from, bool fresh) : Url_(std::move(url)) {
+  // `timeoutSeconds` bounds each request, from the connect to the last byte.
+  TClient(std::string url, const std::string& from, bool fresh, long timeoutSeconds = 120) : Url_(std::move(url)) {
     Curl_ = curl_easy_init();
     Headers_ = curl_slist_append(Headers_, "Content-Type: application/json");
     Headers_ = curl_slist_append(Headers_, "Expect:");
     curl_easy_setopt(Curl_, CURLOPT_URL, Url_.c_str());
     curl_easy_setopt(Curl_, CURLOPT_HTTPHEADER, Headers_);
     curl_easy_setopt(Curl_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(Curl_, CURLOPT_TIMEOUT, 120L);
+    curl_easy_setopt(Curl_, CURLOPT_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(Curl_, CURLOPT_INTERFACE, from.c_str());
     curl_easy_setopt(Curl_, CURLOPT_WRITEFUNCTION, &Append);
     curl_easy_setopt(Curl_, CURLOPT_WRITEDATA, &Reply);
@@ -163,11 +180,12 @@ struct TLatencies {
   }
 };
 
-// Small requests until `stop`, at least `minimum` of them, 20 ms apart.
-TLatencies Probe(const std::string& url, const std::atomic<bool>& stop, int minimum) {
+// Small requests until `stop`, at least `minimum` of them, 20 ms apart, each
+// given up after `timeoutSeconds`.
+TLatencies Probe(const std::string& url, const std::atomic<bool>& stop, int minimum, long timeoutSeconds = 120) {
   TLatencies latencies;
   while (!stop || static_cast<int>(latencies.Ms.size()) < minimum) {
-    TClient client(url, "127.0.0.1", true);
+    TClient client(url, "127.0.0.1", true, timeoutSeconds);
     const auto start = TClock::now();
     const long status = client.Send(6, "SELECT * FROM ASSET_LIST");
     latencies.Ms.push_back(Seconds(TClock::now() - start) * 1000.0);
@@ -178,9 +196,9 @@ TLatencies Probe(const std::string& url, const std::atomic<bool>& stop, int mini
 }
 
 // Seconds of one download of every monthly row (to its failure when it
-// failed: no whole reply within the client's 120 s); `ok` tells which.
-double Download(const std::string& url, bool& ok) {
-  TClient client(url, "127.0.0.1", true);
+// failed: no whole reply within `timeoutSeconds`); `ok` tells which.
+double Download(const std::string& url, bool& ok, long timeoutSeconds = 120) {
+  TClient client(url, "127.0.0.1", true, timeoutSeconds);
   const auto start = TClock::now();
   const long status = client.Send(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC");
   ok = status == 200 && client.Reply.size() > (1u << 20);
@@ -395,11 +413,22 @@ std::uint16_t PortOf(const std::string& base) {
   return static_cast<std::uint16_t>(std::atoi(base.substr(base.rfind(':') + 1).c_str()));
 }
 
-// Holds sixteen connections from each of `addresses` addresses from
-// 127.0.0.100 on until `stop`, each sending one byte of a request that never
-// ends every two seconds and opened again when the server closes it;
-// `reopened` counts the closes.
-void Trickle(std::uint16_t port, int addresses, const std::atomic<bool>& stop, std::atomic<long>& reopened) {
+// A loopback address of the n-th of many clients: 127.1.(n / 250).(n % 250 + 1).
+std::string Loopback(int n) { return "127.1." + std::to_string(n / 250) + "." + std::to_string(n % 250 + 1); }
+
+// One entry per connection: `perAddress` connections from each of `addresses` addresses.
+std::vector<std::string> Connections(int addresses, int perAddress, const std::function<std::string(int)>& address) {
+  std::vector<std::string> from;
+  for (int a = 0; a < addresses; ++a)
+    for (int c = 0; c < perAddress; ++c) from.push_back(address(a));
+  return from;
+}
+
+// Holds one connection from each entry of `from` until `stop`, each sending
+// one byte of a request that never ends every two seconds and opened again
+// when the server closes it; `reopened` counts the closes.
+void TrickleFrom(std::uint16_t port, const std::vector<std::string>& from, const std::atomic<bool>& stop,
+                 std::atomic<long>& reopened) {
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
   // A request that never ends: header lines without the blank line.
   const std::string text = "GET /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " + std::string(4096, 'a');
@@ -409,8 +438,7 @@ void Trickle(std::uint16_t port, int addresses, const std::atomic<bool>& stop, s
     std::size_t Sent = 0;
   };
   std::vector<TSlow> slow;
-  for (int a = 0; a < addresses; ++a)
-    for (int c = 0; c < 16; ++c) slow.push_back({"127.0.0." + std::to_string(100 + a), -1, 0});
+  for (const std::string& address : from) slow.push_back({address, -1, 0});
   auto reopen = [&](TSlow& s) {
     if (s.Fd >= 0) {
       ::close(s.Fd);
@@ -448,6 +476,12 @@ void Trickle(std::uint16_t port, int addresses, const std::atomic<bool>& stop, s
   }
   for (TSlow& s : slow)
     if (s.Fd >= 0) ::close(s.Fd);
+}
+
+// Sixteen trickling connections from each of `addresses` addresses from 127.0.0.100 on.
+void Trickle(std::uint16_t port, int addresses, const std::atomic<bool>& stop, std::atomic<long>& reopened) {
+  TrickleFrom(port, Connections(addresses, 16, [](int a) { return "127.0.0." + std::to_string(100 + a); }), stop,
+              reopened);
 }
 
 int RunSlow(const std::string& url, const std::string& base, double seconds) {
@@ -505,6 +539,18 @@ std::string RawRequest(const char* method, const std::string& body) {
          "application/json\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
+// Starts `count` threads in `senders`, each sending a 200 KB report at 80 KB/s
+// (8 KB every 100 ms) from 127.0.0.2; `ok` counts those answered "OK".
+void SendSlowReports(std::uint16_t port, int count, std::vector<std::thread>& senders, std::atomic<int>& ok) {
+  static const std::string report = RawRequest("POST", RequestBody(11, std::string(200 * 1000, 'r')));
+  for (int i = 0; i < count; ++i)
+    senders.emplace_back([port, &ok] {
+      if (SendPaced(port, "127.0.0.2", report, 256, std::chrono::milliseconds(100), 8000,
+                    std::chrono::milliseconds(100), "\"OK\""))
+        ++ok;
+    });
+}
+
 int RunUpload(const std::string& url, const std::string& base, double seconds) {
   const std::uint16_t port = PortOf(base);
   std::atomic<bool> stop{false};
@@ -515,13 +561,7 @@ int RunUpload(const std::string& url, const std::string& base, double seconds) {
   // three password requests from 127.0.0.3 whose body follows the headers by 1.5 s.
   std::atomic<int> uploads{0}, delayed{0};
   std::vector<std::thread> senders;
-  const std::string report = RawRequest("POST", RequestBody(11, std::string(200 * 1000, 'r')));
-  for (int i = 0; i < 7; ++i)
-    senders.emplace_back([&] {
-      if (SendPaced(port, "127.0.0.2", report, 256, std::chrono::milliseconds(100), 8000,
-                    std::chrono::milliseconds(100), "\"OK\""))
-        ++uploads;
-    });
+  SendSlowReports(port, 7, senders, uploads);
   for (int i = 0; i < 3; ++i)
     senders.emplace_back([&, i] {
       const std::string body = RequestBody(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('late" +
@@ -692,6 +732,319 @@ int RunShares(const std::string& url, const std::string& database, double second
   return 0;
 }
 
+// What real users get while a load holds the server's places: small
+// requests from 127.0.0.1 (20 ms apart, each given up after 10 s), three
+// 200 KB reports at 80 KB/s from 127.0.0.2, and two full downloads one after
+// the other (each given up after 30 s), for `seconds`.
+struct TUsers {
+  TLatencies Small;
+  int Uploads = 0;
+  int Downloads = 0;
+  double DownloadMax = 0.0;  // seconds of the slower download (to its failure)
+};
+
+TUsers MeasureUsers(const std::string& url, std::uint16_t port, double seconds) {
+  TUsers users;
+  const auto start = TClock::now();
+  std::atomic<bool> stopProbe{false};
+  std::thread probe([&] { users.Small = Probe(url, stopProbe, 5, 10); });
+  std::atomic<int> uploads{0};
+  std::vector<std::thread> senders;
+  SendSlowReports(port, 3, senders, uploads);
+  for (int i = 0; i < 2; ++i) {
+    bool ok = false;
+    users.DownloadMax = std::max(users.DownloadMax, Download(url, ok, 30));
+    users.Downloads += ok ? 1 : 0;
+  }
+  for (std::thread& t : senders) t.join();
+  users.Uploads = uploads;
+  while (Seconds(TClock::now() - start) < seconds) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  stopProbe = true;
+  probe.join();
+  return users;
+}
+
+void PrintUsers(const char* prefix, const TUsers& users) {
+  std::printf(
+      " %s_small_ms_p50=%.2f %s_small_ms_p99=%.2f %s_small_n=%zu %s_small_failed=%d %s_uploads_ok=%d/3 "
+      "%s_downloads_ok=%d/2 %s_download_max_s=%.2f",
+      prefix, users.Small.Quantile(0.5), prefix, users.Small.Quantile(0.99), prefix, users.Small.Ms.size(), prefix,
+      users.Small.Failed, prefix, users.Uploads, prefix, users.Downloads, prefix, users.DownloadMax);
+}
+
+// Holds one kept-alive connection from each entry of `from` until `stop`,
+// each asking for the banner every `period` and opened again when the
+// server closes it: `answered` counts the replies, `reopened` the closes.
+void KeepAliveFlood(std::uint16_t port, const std::vector<std::string>& from, std::chrono::milliseconds period,
+                    const std::atomic<bool>& stop, std::atomic<long>& answered, std::atomic<long>& reopened) {
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+  const std::string request = "GET /Default HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+  struct TKept {
+    std::string From;
+    int Fd = -1;
+    bool Waiting = false;  // a request sent, its reply not whole yet
+    std::string Reply;
+    TClock::time_point Next;
+  };
+  std::vector<TKept> kept;
+  const auto start = TClock::now();
+  for (std::size_t i = 0; i < from.size(); ++i)
+    kept.push_back({from[i], -1, false, {}, start + period * static_cast<long>(i) / static_cast<long>(from.size())});
+  auto reopen = [&](TKept& k, bool count) {
+    if (k.Fd >= 0) ::close(k.Fd);
+    if (count) ++reopened;
+    k.Fd = OpenFrom(k.From, port);
+    k.Waiting = false;
+    k.Reply.clear();
+  };
+  for (TKept& k : kept) reopen(k, false);
+  std::vector<char> buffer(4096);
+  while (!stop) {
+    std::vector<pollfd> polls;
+    for (const TKept& k : kept) polls.push_back({k.Fd, POLLIN | POLLRDHUP, 0});
+    ::poll(polls.data(), polls.size(), 20);
+    const auto now = TClock::now();
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      TKept& k = kept[i];
+      if (k.Fd < 0 || (polls[i].revents & (POLLERR | POLLHUP)) != 0) {
+        reopen(k, true);
+        continue;
+      }
+      if (polls[i].revents & (POLLIN | POLLRDHUP)) {
+        const ssize_t n = ::recv(k.Fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (n <= 0) {
+          reopen(k, true);
+          continue;
+        }
+        k.Reply.append(buffer.data(), static_cast<std::size_t>(n));
+        const std::size_t head = k.Reply.find("\r\n\r\n");
+        const std::size_t length = k.Reply.find("Content-Length: ");
+        if (head != std::string::npos && length != std::string::npos &&
+            k.Reply.size() >= head + 4 + std::strtoul(k.Reply.c_str() + length + 16, nullptr, 10)) {
+          ++answered;
+          k.Waiting = false;
+          k.Reply.clear();
+        }
+      }
+      if (!k.Waiting && now >= k.Next) {
+        k.Next = now + period;
+        if (::send(k.Fd, request.data(), request.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+            static_cast<ssize_t>(request.size()))
+          k.Waiting = true;
+      }
+    }
+  }
+  for (TKept& k : kept)
+    if (k.Fd >= 0) ::close(k.Fd);
+}
+
+// 64 addresses x 16 kept-alive connections asking for the banner every 0.8 s.
+int RunKeepAlive(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  std::atomic<bool> stop{false};
+  std::atomic<long> answered{0}, reopened{0};
+  std::thread load([&] {
+    KeepAliveFlood(port, Connections(64, 16, Loopback), std::chrono::milliseconds(800), stop, answered, reopened);
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(4));  // the flood takes its places
+  const long answeredBefore = answered;
+  const auto start = TClock::now();
+  const TUsers users = MeasureUsers(url, port, seconds);
+  const double flooded = static_cast<double>(answered - answeredBefore) / Seconds(TClock::now() - start);
+  stop = true;
+  load.join();
+  std::printf("keepalive_flood_answers_per_s=%.0f keepalive_reopened=%ld", flooded, reopened.load());
+  PrintUsers("keepalive", users);
+  std::printf("\n");
+  return 0;
+}
+
+// `addresses` addresses x `perAddress` trickling connections (more than the server's places).
+int RunOverflow(const std::string& url, const std::string& base, double seconds, int addresses, int perAddress) {
+  const std::uint16_t port = PortOf(base);
+  std::atomic<bool> stop{false};
+  std::atomic<long> reopened{0};
+  std::thread load([&] { TrickleFrom(port, Connections(addresses, perAddress, Loopback), stop, reopened); });
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  const TUsers users = MeasureUsers(url, port, seconds);
+  stop = true;
+  load.join();
+  std::printf("overflow_connections=%d overflow_reopened=%ld", addresses * perAddress, reopened.load());
+  PrintUsers("overflow", users);
+  std::printf("\n");
+  return 0;
+}
+
+// 17 addresses x 14 trickling connections, and one address holding 16 that
+// it closes and opens again every 0.5 s, each sending half a request line:
+// it holds the most connections, none of them old.
+int RunHog(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  std::atomic<bool> stop{false};
+  std::atomic<long> reopened{0}, hogOpened{0};
+  std::thread load([&] { TrickleFrom(port, Connections(17, 14, Loopback), stop, reopened); });
+  std::thread hog([&] {
+    std::vector<int> fds(16, -1);
+    while (!stop) {
+      for (int& fd : fds) {
+        if (fd >= 0) ::close(fd);
+        fd = OpenFrom("127.0.0.250", port);
+        if (fd >= 0) {
+          pollfd p{fd, POLLOUT, 0};
+          if (::poll(&p, 1, 100) == 1) (void)::send(fd, "GET /Quo", 8, MSG_NOSIGNAL | MSG_DONTWAIT);
+          ++hogOpened;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    for (int fd : fds)
+      if (fd >= 0) ::close(fd);
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  const TUsers users = MeasureUsers(url, port, seconds);
+  stop = true;
+  load.join();
+  hog.join();
+  std::printf("hog_opened=%ld trickle_reopened=%ld", hogOpened.load(), reopened.load());
+  PrintUsers("hog", users);
+  std::printf("\n");
+  return 0;
+}
+
+// Bytes the server's sockets on `port` hold queued in the kernel (the w
+// figure of ss's socket memory), summed; -1 when ss cannot tell.
+long long ServerQueuedBytes(std::uint16_t port) {
+  const std::string command = "ss -tmnH state established '( sport = :" + std::to_string(port) + " )' 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  long long total = 0;
+  char line[1024];
+  while (std::fgets(line, sizeof line, pipe)) {
+    const char* w = std::strstr(line, ",w");
+    if (w) total += std::atoll(w + 2);
+  }
+  ::pclose(pipe);
+  return total;
+}
+
+// 64 addresses x 16 full downloads read at 2 KB/s (512 bytes every 250 ms),
+// each asked again when the server closes it.
+int RunSlowRead(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  const std::string request = RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"));
+  std::atomic<bool> stop{false};
+  std::atomic<long> reopened{0};
+  std::atomic<long long> queuedMax{0};
+  std::thread load([&] {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+    struct TReader {
+      std::string From;
+      int Fd = -1;
+      bool Sent = false;
+    };
+    std::vector<TReader> readers;
+    for (const std::string& from : Connections(64, 16, Loopback)) readers.push_back({from, OpenFrom(from, port), false});
+    char buffer[512];
+    while (!stop) {
+      for (TReader& r : readers) {
+        if (r.Fd >= 0 && !r.Sent)
+          r.Sent = ::send(r.Fd, request.data(), request.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+                   static_cast<ssize_t>(request.size());
+        const ssize_t n = r.Fd < 0 ? 0 : ::recv(r.Fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (r.Fd < 0 || n == 0 || (n < 0 && errno != EAGAIN && errno != ENOTCONN)) {
+          if (r.Fd >= 0) ::close(r.Fd);
+          ++reopened;
+          r.Fd = OpenFrom(r.From, port);
+          r.Sent = false;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    for (TReader& r : readers)
+      if (r.Fd >= 0) ::close(r.Fd);
+  });
+  std::thread watch([&] {
+    while (!stop) {
+      queuedMax = std::max(queuedMax.load(), ServerQueuedBytes(port));
+      std::this_thread::sleep_for(std::chrono::seconds(2));
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(8));  // the downloads fill their sockets and age
+  const TUsers users = MeasureUsers(url, port, seconds);
+  stop = true;
+  load.join();
+  watch.join();
+  std::printf("slowread_reopened=%ld slowread_server_queued_mb_max=%.1f", reopened.load(),
+              static_cast<double>(queuedMax.load()) / 1e6);
+  PrintUsers("slowread", users);
+  std::printf("\n");
+  return 0;
+}
+
+// Sends raw bytes from 127.0.0.1 and reads for up to two seconds: the
+// replies' status codes joined by '+', and "closed" or "open" after them.
+std::string RawExchange(std::uint16_t port, const std::string& bytes) {
+  const int fd = ConnectFrom("127.0.0.1", port);
+  if (fd < 0) return "no-connection";
+  (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  const timeval wait{2, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+  std::string reply;
+  char buffer[4096];
+  ssize_t n = 0;
+  while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, static_cast<std::size_t>(n));
+  ::close(fd);
+  std::string statuses;
+  for (std::size_t at = reply.find("HTTP/1.1 "); at != std::string::npos; at = reply.find("HTTP/1.1 ", at + 1))
+    statuses += (statuses.empty() ? "" : "+") + reply.substr(at + 9, 3);
+  return (statuses.empty() ? "none" : statuses) + (n == 0 ? ",closed" : ",open");
+}
+
+// Folded header lines, a victim's password request after five made up in
+// their name elsewhere, start dates out of range, and the byte ledger after
+// an operator's INSERT OR REPLACE.
+int RunSmall(const std::string& url, const std::string& base, const std::string& database) {
+  const std::uint16_t port = PortOf(base);
+  const std::string body = RequestBody(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('f@f.test','NC','1');");
+  const std::string head = "POST /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n";
+  const std::string foldedValue =
+      RawExchange(port, "GET /Default HTTP/1.1\r\nHost: 127.0.0.1\r\nX-A: a\r\n b\r\nConnection: close\r\n\r\n");
+  const std::string foldedLength = RawExchange(
+      port, head + "Content-Length:\r\n " + std::to_string(body.size()) + "\r\n\r\nGET /Default HTTP/1.1\r\nHost: x\r\n\r\n");
+  auto password = [&](const char* from, const std::string& mail) {
+    TClient client(url, from, true);
+    client.Send(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + mail + "','NC','1');");
+    return client.Answer();
+  };
+  for (int i = 0; i < 5; ++i) password("127.0.0.30", "victim@v.test");
+  const std::string victim = password("127.0.0.31", "victim@v.test");
+  TClient user(url, "127.0.0.32", false);
+  user.Send(1, SignInStatement(kPassword));
+  std::string startDates;
+  for (const char* date : {"99999", "-1e300", "2"}) {
+    user.Send(0, std::string("UPDATE LOGIN_LIST SET STARTDATETOUPDATE='") + date + "' WHERE USERID='" + kUser + "'");
+    startDates += std::string(startDates.empty() ? "" : ",") + date + ":" + (user.Answer() == "OK" ? "OK" : "refused");
+  }
+  // A report, then the operator replaces it by a three-byte one.
+  TClient reporter(url, "127.0.0.33", true);
+  reporter.Send(11, std::string(1000, 'r'));
+  sqlite3* db = nullptr;
+  bool replaced = sqlite3_open(database.c_str(), &db) == SQLITE_OK;
+  sqlite3_busy_timeout(db, 5000);
+  replaced = replaced && sqlite3_exec(db,
+                                      "INSERT OR REPLACE INTO RECEIVED_REPORT(ID, RECEIVEDAT, CONTENT) SELECT ID, "
+                                      "RECEIVEDAT, 'abc' FROM RECEIVED_REPORT",
+                                      nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(db);
+  std::printf(
+      "folded_value=%s folded_length=%s victim_answer=\"%s\" start_dates=%s replaced=%d ledger_reports=%lld "
+      "true_reports=%lld\n",
+      foldedValue.c_str(), foldedLength.c_str(), victim.c_str(), startDates.c_str(), replaced ? 1 : 0,
+      SingleInteger(database, "SELECT BYTES FROM STORED_BYTES WHERE TABLENAME = 'RECEIVED_REPORT'"),
+      StoredBytes(database, "RECEIVED_REPORT", {"CONTENT"}));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -699,7 +1052,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL | "
                  "shares BASE_URL DATABASE [SECONDS] | slow BASE_URL [SECONDS] | upload BASE_URL [SECONDS] | "
-                 "halfread BASE_URL [SECONDS] | ledger BASE_URL DATABASE\n",
+                 "halfread BASE_URL [SECONDS] | ledger BASE_URL DATABASE | keepalive|overflow|overflow1|hog|slowread "
+                 "BASE_URL [SECONDS] | small BASE_URL DATABASE\n",
                  argv[0]);
     return 2;
   }
@@ -721,6 +1075,13 @@ int main(int argc, char** argv) {
   if (mode == "upload") result = RunUpload(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
   if (mode == "halfread") result = RunHalfRead(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
   if (mode == "ledger" && argc > 3) result = RunLedger(url, argv[3]);
+  const double loadSeconds = argc > 3 ? std::atof(argv[3]) : 15.0;
+  if (mode == "keepalive") result = RunKeepAlive(url, argv[2], loadSeconds);
+  if (mode == "overflow") result = RunOverflow(url, argv[2], loadSeconds, 671, 2);
+  if (mode == "overflow1") result = RunOverflow(url, argv[2], loadSeconds, 354, 1);
+  if (mode == "hog") result = RunHog(url, argv[2], loadSeconds);
+  if (mode == "slowread") result = RunSlowRead(url, argv[2], loadSeconds);
+  if (mode == "small" && argc > 3) result = RunSmall(url, argv[2], argv[3]);
   curl_global_cleanup();
   return result;
 }

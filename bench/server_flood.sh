@@ -9,18 +9,28 @@
 # slow uploads and late bodies of another address succeed; small requests
 # and a full download beside 56 downloads read to 18 MB and then slowly; and
 # whether requests are stored after a report flood filled the total and the
-# operator deleted every stored row.
+# operator deleted every stored row. Then what real users get (small
+# requests, three slow uploads, two full downloads) beside 64 x 16 kept-alive
+# connections (keepalive), 671 x 2 trickling connections (overflow), 354 x 1
+# under a descriptor limit of 300 (overflow1), an address that reopens its 16
+# connections every 0.5 s beside 17 x 14 trickling ones under that limit
+# (hog), and 1,024 downloads read at 2 KB/s (slowread); keepalive and
+# slowread run under a descriptor limit of 1,100, so that either server has
+# about a thousand places. Last, folded header lines, a victim's password
+# request, start dates out of range and the byte count after an INSERT OR
+# REPLACE (small).
 # With --before REV the server of that commit runs side by side: each round
 # runs both servers in turn, each on a fresh copy of one sample database, and
 # the after/before ratios are printed per round with their median last.
 #
 # Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S] [--slow-seconds S]
 #                             [--slow-rounds N]   (rounds of slow, upload and halfread, default --rounds; 0: none)
-#                             [--only MODES]      (comma-separated: speed,bytes,signin,shares,ledger,slow,upload,halfread)
+#                             [--only MODES]      (comma-separated: speed,bytes,signin,shares,ledger,slow,upload,halfread,
+#                                                  keepalive,overflow,overflow1,hog,slowread,small)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds="" only="speed,bytes,signin,shares,ledger,slow,upload,halfread"
+before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds="" only="speed,bytes,signin,shares,ledger,slow,upload,halfread,keepalive,overflow,overflow1,hog,slowread,small"
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --before) before=$2; shift 2 ;;
@@ -53,8 +63,10 @@ fi
 
 # Starts a server binary on a copy of the sample database (log dropped: one
 # line per request would weigh on the flood).
+# With $nofile set, the server runs under that descriptor limit (soft and hard).
+nofile=""
 start_server() {
-  "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" "${@:2}" 2>/dev/null &
+  ${nofile:+prlimit --nofile="$nofile"} "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" "${@:2}" 2>/dev/null &
   server=$!
   bench_wait_server "$port" && return 0
   echo "The server did not start" >&2
@@ -112,6 +124,13 @@ run_once ledger
 run_rounds slow "$slow" "${slow_rounds:-$rounds}" slow.txt
 run_rounds upload "$slow" "${slow_rounds:-$rounds}" upload.txt
 run_rounds halfread "$slow" "${slow_rounds:-$rounds}" halfread.txt
+places_rounds=${slow_rounds:-$rounds}
+nofile=1100 run_rounds keepalive 15 "$places_rounds" keepalive.txt
+run_rounds overflow 15 "$places_rounds" overflow.txt
+nofile=300 run_rounds overflow1 15 "$places_rounds" overflow1.txt
+nofile=300 run_rounds hog 15 "$places_rounds" hog.txt
+nofile=1100 run_rounds slowread 15 "$places_rounds" slowread.txt
+run_once small
 
 [[ -s "$work/speed.txt" ]] && python3 - "$work/speed.txt" <<'EOF'
 import statistics, sys
@@ -174,3 +193,8 @@ EOF
 }
 summarise upload.txt "slow uploads beside sixty trickling addresses"
 summarise halfread.txt "beside 56 downloads read in part"
+summarise keepalive.txt "beside 64 x 16 kept-alive connections"
+summarise overflow.txt "beside 671 x 2 trickling connections"
+summarise overflow1.txt "beside 354 x 1 trickling connections, descriptor limit 300"
+summarise hog.txt "beside an address reopening 16 connections every 0.5 s and 17 x 14 trickling ones, descriptor limit 300"
+summarise slowread.txt "beside 1,024 downloads read at 2 KB/s"

@@ -1,13 +1,18 @@
 #include "DataServer.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <microhttpd.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,13 +40,26 @@ struct DataServer::TConnection {
   bool Held = false;  // Deferred is a busy answer that waits for the pause
 };
 
-// One open socket, watched for the request deadline.
+// One open socket, watched for the request deadline and for the progress of its request or reply.
 struct DataServer::TSocket {
   int Fd = -1;
   std::string Address;  // the peer's
+  TPeer* Peer = nullptr;  // its entry in Peers_ (entries stay put while the map changes)
+  // When it opened or its last reply ended: since then it waits for a request.
   std::chrono::steady_clock::time_point RequestSince = std::chrono::steady_clock::now();
   bool Replying = false;  // a reply is queued: the deadline does not apply
   bool ShutDown = false;
+  bool Idle = false;  // kept alive after a reply; no line of the next request has come
+  // Bytes received when the request began, and whether they have come since
+  // at MinBytesPerSecond or faster (as of the last sample).
+  std::uint64_t RequestBytes = 0;
+  bool Receiving = false;
+  // The reply's progress: bytes the peer acknowledged at SampleAt (unset
+  // until the first sample), and whether it moved slower than the minimum
+  // rate over the last window.
+  std::chrono::steady_clock::time_point SampleAt{};
+  std::uint64_t SampleAcked = 0;
+  bool Slow = false;
 };
 
 namespace {
@@ -57,6 +75,32 @@ void CompletedCallback(void* cls, MHD_Connection* connection, void** context, MH
   static_cast<DataServer*>(cls)->OnCompleted(connection, context);
 }
 
+// The kernel's figures of a TCP socket, with the counts of bytes received,
+// acknowledged and not sent yet; false when it has none.
+bool ReadTcpInfo(int fd, tcp_info& info) {
+  socklen_t length = sizeof info;
+  return fd >= 0 && ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 &&
+         length >= offsetof(tcp_info, tcpi_notsent_bytes) + sizeof info.tcpi_notsent_bytes;
+}
+
+std::string AddressText(const sockaddr* addr) {
+  char text[INET6_ADDRSTRLEN] = "?";
+  if (addr && addr->sa_family == AF_INET)
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(addr)->sin_addr, text, sizeof text);
+  else if (addr && addr->sa_family == AF_INET6)
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(addr)->sin6_addr, text, sizeof text);
+  return text;
+}
+
+TMhdResult AcceptCallback(void* cls, const sockaddr* address, socklen_t /*length*/) {
+  return static_cast<DataServer*>(cls)->AdmitNewcomer(AddressText(address)) ? MHD_YES : MHD_NO;
+}
+
+void* RequestLineCallback(void* cls, const char* /*uri*/, MHD_Connection* connection) {
+  static_cast<DataServer*>(cls)->OnRequestLine(connection);
+  return nullptr;  // the request's own state is made once its headers are in
+}
+
 void ConnectionCallback(void* cls, MHD_Connection* connection, void** socketContext,
                         MHD_ConnectionNotificationCode code) {
   auto* server = static_cast<DataServer*>(cls);
@@ -68,14 +112,7 @@ void ConnectionCallback(void* cls, MHD_Connection* connection, void** socketCont
 
 std::string PeerAddress(MHD_Connection* connection) {
   const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-  if (!info || !info->client_addr) return "?";
-  char text[INET6_ADDRSTRLEN] = "?";
-  const sockaddr* addr = info->client_addr;
-  if (addr->sa_family == AF_INET)
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(addr)->sin_addr, text, sizeof text);
-  else if (addr->sa_family == AF_INET6)
-    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(addr)->sin6_addr, text, sizeof text);
-  return text;
+  return info ? AddressText(info->client_addr) : "?";
 }
 
 // Whether a header name is an HTTP token: letters, digits and !#$%&'*+-.^_`|~.
@@ -92,20 +129,32 @@ bool IsToken(std::string_view name) {
 
 // The headers that frame a request body.
 struct TFraming {
+  // The request head as received, where the library keeps each header's name.
+  const char* HeadBegin = nullptr;
+  const char* HeadEnd = nullptr;
   int Lengths = 0;
   std::string FirstLength;
   bool LengthsDiffer = false;
   bool TransferEncoding = false;
   bool BadName = false;  // a header name that is not a token
+  bool Folded = false;   // a header continued on a line that starts with white space
   // A body whose length two receivers could read differently: two different
-  // Content-Length values, a length beside a transfer encoding, or a header
-  // name that another receiver could read as one of those after trimming.
-  bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding) || BadName; }
+  // Content-Length values, a length beside a transfer encoding, a header name
+  // that another receiver could read as one of those after trimming, or a
+  // folded line that another receiver joins to the header before it.
+  bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding) || BadName || Folded; }
 };
 
 TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
   auto* framing = static_cast<TFraming*>(cls);
   if (!key || !IsToken(key)) framing->BadName = true;
+  // The library joins a folded line to the name of the header before it, in
+  // a copy outside the received head (the value stays where it was): a name
+  // that does not lie within the head came from a folded line.
+  const std::less<const char*> before;
+  if (key && framing->HeadBegin && (before(key, framing->HeadBegin) || !before(key, framing->HeadEnd)))
+    framing->Folded = true;
+  if (!key) return MHD_YES;
   if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
     const std::string text = value ? value : "";
     if (framing->Lengths++ == 0)
@@ -120,6 +169,10 @@ TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, cons
 // Each pool thread takes an equal share of the connection limit, so there are
 // never more threads than connections allowed.
 unsigned PoolSize(unsigned threads, unsigned connections) { return std::max(1u, std::min(threads, connections)); }
+
+// Sockets beyond the limit that the library may hold for a moment: those shut
+// down and not yet closed, and a newcomer per serving thread on its way in.
+unsigned HeadroomOf(unsigned places, unsigned threads) { return std::max(2 * std::max(1u, threads), places / 16); }
 
 TSignInLimits SignInLimitsOf(const TDataServerOptions& options) {
   TSignInLimits limits = options.SignIn;
@@ -234,12 +287,18 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
   // With a small limit the full reserve would leave no ordinary places.
   Reserve_ = std::min(Options_.ReservedConnections, connections / 4);
   const unsigned threads = PoolSize(Options_.ThreadCount, connections);
+  Headroom_ = HeadroomOf(connections, Options_.ThreadCount);
+  Open_ = 0;
   unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME;
   if (ipv6) flags |= MHD_USE_IPv6;
+  // The library's own limit lies above ours by the headroom, so that it keeps
+  // accepting at our limit: there each newcomer is admitted or refused by
+  // AdmitNewcomer, instead of waiting unseen in the kernel's queue.
   Daemon_ = MHD_start_daemon(
-      flags, port, nullptr, nullptr, &AccessCallback, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address),
-      MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback, this, MHD_OPTION_NOTIFY_CONNECTION, &ConnectionCallback, this,
-      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, connections,
+      flags, port, &AcceptCallback, this, &AccessCallback, this, MHD_OPTION_SOCK_ADDR,
+      reinterpret_cast<sockaddr*>(&address), MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback, this,
+      MHD_OPTION_NOTIFY_CONNECTION, &ConnectionCallback, this, MHD_OPTION_URI_LOG_CALLBACK, &RequestLineCallback, this,
+      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, connections + Headroom_,
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, Options_.MaxConnectionsPerIp, MHD_OPTION_CONNECTION_TIMEOUT,
       Options_.IdleTimeoutSeconds, MHD_OPTION_END);
   if (!Daemon_) {
@@ -296,13 +355,17 @@ void DataServer::Stop() {
 }
 
 // The connection limit: as configured, but no more than the descriptors the
-// process may open, less some for the database and the library's own.
+// process may open leave, less some for the database and the library's own
+// and less the headroom: places + HeadroomOf(places) <= descriptors - 64.
 unsigned DataServer::ConnectionLimit() const {
   constexpr rlim_t kOtherDescriptors = 64;
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return Options_.MaxConnections;
   const rlim_t room = limit.rlim_cur > 2 * kOtherDescriptors ? limit.rlim_cur - kOtherDescriptors : limit.rlim_cur / 2;
-  return static_cast<unsigned>(std::min<rlim_t>(Options_.MaxConnections, std::max<rlim_t>(1, room)));
+  // HeadroomOf(p) = max(2 threads, p / 16): p <= room * 16 / 17 keeps p / 16 within it.
+  const rlim_t threads = 2 * std::max(1u, Options_.ThreadCount);
+  const rlim_t places = std::min(room * 16 / 17, room > threads ? room - threads : 1);
+  return static_cast<unsigned>(std::min<rlim_t>(Options_.MaxConnections, std::max<rlim_t>(1, places)));
 }
 
 void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
@@ -311,63 +374,157 @@ void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
   if (info) socket->Fd = info->connect_fd;
   socket->Address = PeerAddress(connection);
+  // A reader that stalls holds no more than this unsent in the kernel.
+  if (socket->Fd >= 0 && Options_.MaxUnsentSocketBytes > 0)
+    ::setsockopt(socket->Fd, IPPROTO_TCP, TCP_NOTSENT_LOWAT, &Options_.MaxUnsentSocketBytes,
+                 sizeof Options_.MaxUnsentSocketBytes);
   std::lock_guard lock(SocketsLock_);
+  socket->Peer = &Peers_[socket->Address];
+  ++socket->Peer->Sockets;
+  ++socket->Peer->Held;
   *socketContext = socket.get();
   Sockets_.emplace(socket.get(), std::move(socket));
-  EvictForNewcomerLocked();
+  ++Open_;
 }
 
-// Places left = limit - open sockets; below the reserve, one socket goes per
-// newcomer (so the open count stays at the reserve's edge): of the addresses
-// holding the most sockets that wait for their request to arrive whole, the
-// one whose such socket has waited longest gives that socket up. So a
-// flooding address pays for its own trickle, and one slow upload from another
-// address is left to finish. A socket replying, or waiting less than
-// EvictAfter, is kept (a real client's request arrives at once): when the
-// heaviest addresses hold only such sockets, none goes this time.
-void DataServer::EvictForNewcomerLocked() {
-  if (Sockets_.size() + Reserve_ <= Limit_) return;
+// Places left = limit - open sockets. While more than the reserve are left, a
+// newcomer simply takes one. Below it, a newcomer whose address lately had a
+// socket closed for waiting or reading too slowly is refused (the reserve
+// and the places of others are kept for clients that behave); any other
+// takes the place of a socket that may go (so the open count stays at the
+// reserve's edge), or, when none may, a reserved place while any is left.
+// A refused newcomer is closed by the library at once.
+bool DataServer::AdmitNewcomer(const std::string& address) {
+  std::lock_guard lock(SocketsLock_);
+  if (Open_ + 1 + Reserve_ <= Limit_) return true;
   const auto now = std::chrono::steady_clock::now();
-  struct TWaiting {
-    std::size_t Count = 0;      // sockets waiting for their request
-    TSocket* Oldest = nullptr;  // the longest-waiting of them, when past EvictAfter
+  const auto peer = Peers_.find(address);
+  if (peer != Peers_.end() && StruckLocked(peer->second, now)) return false;
+  bool strike = false;
+  if (TSocket* victim = VictimLocked(now, peer == Peers_.end() ? 0 : peer->second.Held, strike)) {
+    ShutDownLocked(*victim, strike);
+    return true;
+  }
+  return Open_ + 1 <= Limit_;
+}
+
+bool DataServer::StruckLocked(const TPeer& peer, std::chrono::steady_clock::time_point now) const {
+  return peer.StruckAt != std::chrono::steady_clock::time_point{} && now - peer.StruckAt < Options_.StrikeMemory;
+}
+
+// First the kept-alive socket idle longest, whose client sent nothing of its
+// next request, of an address holding at least held + 2 (after the swap it
+// still holds more than the newcomer's, so that addresses of many kept-alive
+// connections do not close each other's in turn). Else of the sockets that
+// may go (waiting at least EvictAfter for a request that does not arrive at
+// the least fair rate, or replying slower than it) the one waiting longest of
+// the address holding most of them, an address with a strike before any
+// other: so a flooding address pays for its own trickle, and a slow upload
+// from another address is left to finish. A newcomer's address holding more
+// than a quarter of what one address may hold takes those only from
+// addresses holding at least as many (held(victim's) >= held), so that a
+// flood of many connections per address cannot take the places of clients
+// with few. A socket replying or receiving its request at a fair rate, or
+// waiting less than EvictAfter (a real client's request arrives at once), is
+// kept.
+DataServer::TSocket* DataServer::VictimLocked(std::chrono::steady_clock::time_point now, std::size_t held,
+                                              bool& strike) {
+  for (;;) {
+    TSocket* idle = nullptr;
+    for (auto& [key, socket] : Sockets_)
+      if (socket->Idle && AwaitingRequest(*socket) && socket->Peer->Held >= held + 2 &&
+          (!idle || socket->RequestSince < idle->RequestSince))
+        idle = socket.get();
+    if (!idle) break;
+    // Bytes waiting unread are its next request, begun now.
+    int unread = 0;
+    if (::ioctl(idle->Fd, FIONREAD, &unread) == 0 && unread == 0) {
+      strike = false;
+      return idle;
+    }
+    idle->Idle = false;
+    idle->RequestSince = now;
+  }
+  struct TMayGo {
+    bool Struck = false;
+    std::size_t Count = 0;
+    TSocket* Oldest = nullptr;
+    // The order of choice: struck first, then most sockets that may go, then the longest-waiting.
+    bool Before(const TMayGo& other) const {
+      if (Struck != other.Struck) return Struck;
+      if (Count != other.Count) return Count > other.Count;
+      return Oldest->RequestSince < other.Oldest->RequestSince;
+    }
   };
-  std::unordered_map<std::string_view, TWaiting> waiting;
-  std::size_t open = 0;  // sockets not shut down already
+  const std::size_t lightest = held <= Options_.MaxConnectionsPerIp / 4 ? 0 : held;
+  std::unordered_map<const TPeer*, TMayGo> mayGo;
   for (auto& [key, socket] : Sockets_) {
-    if (!socket->ShutDown) ++open;
-    if (!AwaitingRequest(*socket)) continue;
-    TWaiting& address = waiting[socket->Address];
+    if (socket->ShutDown || socket->Fd < 0 || socket->Idle || socket->Peer->Held < lightest) continue;
+    if (socket->Replying ? !socket->Slow : socket->Receiving || now - socket->RequestSince < Options_.EvictAfter)
+      continue;
+    TMayGo& address = mayGo[socket->Peer];
+    address.Struck = StruckLocked(*socket->Peer, now);
     ++address.Count;
-    if (now - socket->RequestSince < Options_.EvictAfter) continue;
     if (!address.Oldest || socket->RequestSince < address.Oldest->RequestSince) address.Oldest = socket.get();
   }
-  if (open + Reserve_ <= Limit_) return;
-  std::size_t most = 0;
-  for (const auto& [address, counted] : waiting) most = std::max(most, counted.Count);
-  TSocket* victim = nullptr;
-  for (const auto& [address, counted] : waiting) {
-    if (counted.Count != most || !counted.Oldest) continue;
-    if (!victim || counted.Oldest->RequestSince < victim->RequestSince) victim = counted.Oldest;
-  }
-  if (victim) ShutDownLocked(*victim);
+  const TMayGo* chosen = nullptr;
+  for (const auto& [address, counted] : mayGo)
+    if (!chosen || counted.Before(*chosen)) chosen = &counted;
+  strike = chosen != nullptr;
+  return chosen ? chosen->Oldest : nullptr;
 }
 
 bool DataServer::AwaitingRequest(const TSocket& socket) {
   return !socket.Replying && !socket.ShutDown && socket.Fd >= 0;
 }
 
-void DataServer::ShutDownLocked(TSocket& socket) {
+void DataServer::ShutDownLocked(TSocket& socket, bool strike) {
   ::shutdown(socket.Fd, SHUT_RDWR);
   socket.ShutDown = true;
+  --Open_;
+  --socket.Peer->Held;
+  if (strike) socket.Peer->StruckAt = std::chrono::steady_clock::now();
+}
+
+void DataServer::ForgetPeersLocked(std::chrono::steady_clock::time_point now) {
+  // Addresses seen lately are few; a flood of ever new ones loses its strikes rather than the memory.
+  constexpr std::size_t kMostRemembered = 100000;
+  const bool crowded = Peers_.size() > kMostRemembered;
+  std::erase_if(Peers_, [&](const auto& entry) {
+    return entry.second.Sockets == 0 && (crowded || now - entry.second.StruckAt >= Options_.StrikeMemory);
+  });
 }
 
 // Called before the library closes the descriptor: once the record is gone
 // the watcher never touches that descriptor number again.
 void DataServer::OnSocketClosed(void** socketContext) {
   std::lock_guard lock(SocketsLock_);
-  Sockets_.erase(static_cast<TSocket*>(*socketContext));
+  const auto found = Sockets_.find(static_cast<TSocket*>(*socketContext));
+  if (found != Sockets_.end()) {
+    TPeer& peer = *found->second->Peer;
+    --peer.Sockets;
+    if (!found->second->ShutDown) {
+      --Open_;
+      --peer.Held;
+    }
+    Sockets_.erase(found);
+  }
   *socketContext = nullptr;
+}
+
+std::size_t DataServer::SlowReplies() {
+  std::lock_guard lock(SocketsLock_);
+  return static_cast<std::size_t>(
+      std::count_if(Sockets_.begin(), Sockets_.end(), [](const auto& socket) { return socket.second->Slow; }));
+}
+
+void DataServer::OnRequestLine(void* connectionHandle) {
+  const MHD_ConnectionInfo* info =
+      MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  if (!info || !info->socket_context) return;
+  std::lock_guard lock(SocketsLock_);
+  const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
+  if (found != Sockets_.end()) found->second->Idle = false;
 }
 
 void DataServer::SetReplying(void* connectionHandle, bool replying) {
@@ -377,26 +534,61 @@ void DataServer::SetReplying(void* connectionHandle, bool replying) {
   std::lock_guard lock(SocketsLock_);
   const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
   if (found == Sockets_.end()) return;
-  found->second->Replying = replying;
-  // The next request on a kept-alive connection has its own deadline.
-  if (!replying) found->second->RequestSince = std::chrono::steady_clock::now();
+  TSocket& socket = *found->second;
+  socket.Replying = replying;
+  socket.Idle = !replying;  // a reply ended: kept alive until its next request line
+  socket.SampleAt = {};
+  socket.Slow = false;
+  socket.Receiving = false;
+  if (replying) return;
+  // The next request on a kept-alive connection has its own deadline and rate.
+  socket.RequestSince = std::chrono::steady_clock::now();
+  if (tcp_info tcp{}; ReadTcpInfo(socket.Fd, tcp)) socket.RequestBytes = tcp.tcpi_bytes_received;
 }
 
 // Shuts down sockets whose request has not arrived whole in time; the
 // library sees the end of the stream and closes the connection itself.
 void DataServer::WatchRequestDeadlines() {
   const auto period = std::clamp<std::chrono::milliseconds>(Options_.RequestTimeout / 4, std::chrono::milliseconds(20),
-                                                            std::chrono::milliseconds(1000));
+                                                            std::chrono::milliseconds(250));
   std::unique_lock lock(SocketsLock_);
   while (!WatchStop_) {
     WatchWake_.wait_for(lock, period, [&] { return WatchStop_; });
     const auto now = std::chrono::steady_clock::now();
     for (auto& [key, socket] : Sockets_) {
+      if (!socket->ShutDown && !socket->Idle && socket->Fd >= 0) SampleLocked(*socket, now);
       if (!AwaitingRequest(*socket)) continue;
       if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
-      ShutDownLocked(*socket);
+      ShutDownLocked(*socket, !socket->Idle);
     }
+    ForgetPeersLocked(now);
   }
+}
+
+// A request arrives fairly when bytes received since it began >=
+// MinBytesPerSecond x seconds since it began. A reply is slow when the peer
+// acknowledged fewer than MinBytesPerSecond x seconds since the last sample
+// (at least SlowReplyWindow ago) while reply bytes waited unsent in the
+// socket; a reply that the server itself has not produced yet leaves nothing
+// unsent, so it is never slow.
+void DataServer::SampleLocked(TSocket& socket, std::chrono::steady_clock::time_point now) {
+  using TTime = std::chrono::steady_clock::time_point;
+  const double rate = static_cast<double>(Options_.MinBytesPerSecond);
+  if (socket.Replying && socket.SampleAt != TTime{} && now - socket.SampleAt < Options_.SlowReplyWindow) return;
+  tcp_info info{};
+  if (!ReadTcpInfo(socket.Fd, info)) return;
+  if (!socket.Replying) {
+    const double seconds = std::chrono::duration<double>(now - socket.RequestSince).count();
+    socket.Receiving = static_cast<double>(info.tcpi_bytes_received - socket.RequestBytes) >= rate * seconds;
+    return;
+  }
+  if (socket.SampleAt != TTime{}) {
+    const double seconds = std::chrono::duration<double>(now - socket.SampleAt).count();
+    const double moved = static_cast<double>(info.tcpi_bytes_acked - socket.SampleAcked);
+    socket.Slow = info.tcpi_notsent_bytes > 0 && moved < rate * seconds;
+  }
+  socket.SampleAt = now;
+  socket.SampleAcked = info.tcpi_bytes_acked;
 }
 
 int DataServer::OnRequest(void* connectionHandle, const char* url, const char* method, const char* uploadData,
@@ -407,15 +599,22 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     *context = state;
     // A body of ambiguous length is refused unread, and the connection closed.
     TFraming framing;
+    // The head starts with the method, as received.
+    if (const MHD_ConnectionInfo* head = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+        head && method) {
+      framing.HeadBegin = method;
+      framing.HeadEnd = method + head->header_size;
+    }
     MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountFraming, &framing);
     if (framing.Ambiguous()) {
       state->Close = true;
       state->Answered = true;
       THttpAnswer answer;
       answer.Status = 400;
-      answer.Body = StatusReply("", framing.BadName ? "Malformed header: a header name holds white space or a separator"
-                                                    : "Ambiguous request length: two Content-Length values or one "
-                                                      "with a transfer encoding");
+      answer.Body = StatusReply("", framing.Folded    ? "Malformed header: a header line folded onto the next line"
+                                    : framing.BadName ? "Malformed header: a header name holds white space or a separator"
+                                                      : "Ambiguous request length: two Content-Length values or one "
+                                                        "with a transfer encoding");
       return Queue(connection, *state, method, url, std::move(answer));
     }
     // An announced length above the limit is refused at once: the body is

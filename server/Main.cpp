@@ -1,6 +1,6 @@
 // quorvane-dataserver: the stand-in data server of Quorvane.
-//   quorvane-dataserver [--listen HOST:PORT] [--db PATH] [--generate] [--seed N] [--max-per-ip N]
-//                       [--request-timeout S]
+//   quorvane-dataserver [--listen HOST:PORT] [--db PATH] [--generate] [--seed N] [--max-connections N]
+//                       [--max-per-ip N] [--request-timeout S]
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -36,18 +36,23 @@ void PrintUsage(std::FILE* out) {
                "  --db PATH           server database file (default dataserver.sqlite)\n"
                "  --generate          write the sample data into the file when it is missing or empty\n"
                "  --seed N            seed of the sample data (default %llu)\n"
+               "  --max-connections N open connections in all (default %u, at most what the descriptor limit,\n"
+               "                      raised to the hard limit at start, leaves)\n"
                "  --max-per-ip N      open connections from one client address (default 16)\n"
                "  --request-timeout S seconds for a request to arrive whole (default 10)\n"
                "  --help              this text\n"
                "\n"
                "Requests and reports that clients send are kept in the database's tables PWD_REQUEST,\n"
                "NEW_USER_REQUEST and RECEIVED_REPORT (RECEIVEDAT: the day received, in days since 30 Dec 1899).\n"
-               "One address may store 20 requests of each kind, 40 reports and 16 MiB a day; all together the\n"
-               "tables take 10,000 rows of each kind and 256 MiB, then every such write is refused. Deal with the\n"
-               "rows and delete them, with the server running or not; each row deleted frees its place at once:\n"
+               "One address may store 20 requests of each kind, 40 reports and 16 MiB a day. One mail address\n"
+               "may be named by 5 password requests a day, and by 5 new-user requests a day from each address;\n"
+               "a password request for a mail address that has one stored within the day is answered as sent\n"
+               "and not stored again. All together the tables take 10,000 rows of each kind and 256 MiB, then\n"
+               "every such write is refused. Deal with the rows and delete them, with the server running or\n"
+               "not; each row deleted frees its place at once:\n"
                "  sqlite3 PATH \"DELETE FROM RECEIVED_REPORT WHERE RECEIVEDAT < julianday('now') - 2415018.5 - 30\"\n"
                "  sqlite3 PATH \"DELETE FROM PWD_REQUEST\"   (likewise NEW_USER_REQUEST)\n",
-               static_cast<unsigned long long>(qvserver::kDefaultSampleSeed));
+               static_cast<unsigned long long>(qvserver::kDefaultSampleSeed), qvserver::TDataServerOptions{}.MaxConnections);
 }
 
 // Splits "host:port" or "[v6]:port"; false when the text is not of that form.
@@ -90,14 +95,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Invalid seed: %s\n", argv[i]);
         return 2;
       }
-    } else if ((arg == "--max-per-ip" || arg == "--request-timeout") && hasValue) {
+    } else if ((arg == "--max-connections" || arg == "--max-per-ip" || arg == "--request-timeout") && hasValue) {
       char* end = nullptr;
       const unsigned long value = std::strtoul(argv[++i], &end, 10);
       if (*end != '\0' || value == 0 || value > 100000) {
         std::fprintf(stderr, "Invalid %s value: %s\n", arg.c_str(), argv[i]);
         return 2;
       }
-      if (arg == "--max-per-ip")
+      if (arg == "--max-connections")
+        serverOptions.MaxConnections = static_cast<unsigned>(value);
+      else if (arg == "--max-per-ip")
         serverOptions.MaxConnectionsPerIp = static_cast<unsigned>(value);
       else
         serverOptions.RequestTimeout = std::chrono::seconds(value);

@@ -307,6 +307,8 @@ std::optional<THttpAnswer> TRequestHandler::HandleQuery(const std::string& metho
       if (!date) return ErrorAnswer(200, kind, "STARTDATETOUPDATE must be a date number");
       // Only the user's own download clears its demand: it signs in just before.
       if (!Gate_.SignedInRecently(texts[1], clientAddress)) return ErrorAnswer(200, kind, kNotSignedInText);
+      // 2 (1 January 1900) is the mark of no demand; a later date is no later than tomorrow.
+      if (*date < 2.0 || *date > platform::Today() + 1.0) return ErrorAnswer(200, kind, kStartDateRangeText);
       if (Store_.UpdateStartDate(texts[1], *date) == 0) return ErrorAnswer(200, kind, "Unknown user");
       return Answer(kind, StatusReply("OK", ""));
     }

@@ -51,6 +51,7 @@ inline constexpr const char* kReadNotSignedInText =
 // The error texts of a usage update whose counter or date does not follow the stored record.
 inline constexpr const char* kCounterJumpText = "COUNTEROFUSE must be the stored count or one more";
 inline constexpr const char* kDateBeforeText = "LASTDATEOFUSE must not be more than a day before the stored date";
+inline constexpr const char* kStartDateRangeText = "STARTDATETOUPDATE must be a date from 1 January 1900 to tomorrow";
 
 class TRequestHandler {
  public:

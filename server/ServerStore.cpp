@@ -47,6 +47,8 @@ CREATE INDEX IF NOT EXISTS RECEIVED_SHARES_BY_SOURCE ON RECEIVED_SHARES(KIND, SO
 CREATE TABLE IF NOT EXISTS RECEIVED_BYTES(ADDRESS TEXT NOT NULL, RECEIVEDAT REAL NOT NULL, BYTES INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS RECEIVED_BYTES_BY_ADDRESS ON RECEIVED_BYTES(ADDRESS, RECEIVEDAT);
 CREATE TABLE IF NOT EXISTS STORED_BYTES(TABLENAME TEXT NOT NULL PRIMARY KEY, BYTES INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS STORED_ROW_BYTES(TABLENAME TEXT NOT NULL, ROWKEY INTEGER NOT NULL, BYTES INTEGER NOT NULL,
+  PRIMARY KEY(TABLENAME, ROWKEY)) WITHOUT ROWID;
 )SQL";
 
 // The tables a file must hold when it holds any: the users and the data.
@@ -93,6 +95,11 @@ struct TReceivedTable {
   // then requests made up elsewhere in someone's name leave that person's own
   // request its place.
   bool MailShareByAddress;
+  // Whether a row naming the mail address of one stored within the share
+  // window asks nothing new (its other values are fixed): it is taken as
+  // done and not stored again, so requests made up in someone's name never
+  // use up that person's own.
+  bool RepeatIsDone;
 };
 
 namespace {
@@ -105,7 +112,8 @@ const TReceivedTable kPasswordRequests{"PWD_REQUEST",
                                        false,
                                        &TServerStoreOptions::MaxRequestsPerAddress,
                                        0,
-                                       false};
+                                       false,
+                                       true};
 const TReceivedTable kNewUserRequests{
     "NEW_USER_REQUEST",
     "new-user requests",
@@ -115,7 +123,8 @@ const TReceivedTable kNewUserRequests{
     false,
     &TServerStoreOptions::MaxRequestsPerAddress,
     4,
-    true};
+    true,
+    false};
 const TReceivedTable kReports{"RECEIVED_REPORT",
                               "reports",
                               {"CONTENT"},
@@ -123,6 +132,7 @@ const TReceivedTable kReports{"RECEIVED_REPORT",
                               true,
                               &TServerStoreOptions::MaxReportsPerAddress,
                               -1,
+                              false,
                               false};
 constexpr std::size_t kNewUserPassword = 10;
 
@@ -215,27 +225,41 @@ std::string RowBytesSql(const TReceivedTable& table, const std::string& row) {
   return sum;
 }
 
-// The ledger STORED_BYTES holds the bytes of the rows of each received table.
-// It is recomputed from the rows at every start, and triggers keep it with
-// the rows from then on, whoever inserts, changes or deletes them (the server
-// or an operator's own statements), so that what is deleted frees its share.
+// The ledger STORED_BYTES holds the bytes of the rows of each received
+// table, and STORED_ROW_BYTES the bytes of each row by its row id. Both are
+// recomputed from the rows at every start, and triggers keep them with the
+// rows from then on, whoever inserts, changes or deletes them (the server or
+// an operator's own statements), so that what is deleted frees its share. A
+// row that an INSERT OR REPLACE (or UPDATE OR REPLACE) removes fires no
+// delete trigger, but it held the row id of the row that takes its place:
+// the bytes counted under that row id leave the total as the new row's enter.
 void RebuildLedger(TSqliteDb& db) {
   // A count that files of earlier versions hold and nothing reads.
   db.Exec("DROP TABLE IF EXISTS REQUEST_SOURCES");
   for (const TReceivedTable* table : kReceivedTables) {
     const std::string name = table->Table;
-    const std::string update = "UPDATE STORED_BYTES SET BYTES = BYTES";
-    const std::string where = " WHERE TABLENAME = '" + name + "'; END";
-    const std::string added = " + (" + RowBytesSql(*table, "NEW") + ")";
-    const std::string taken = " - (" + RowBytesSql(*table, "OLD") + ")";
+    const std::string key = "TABLENAME = '" + name + "'";
+    auto counted = [&](const std::string& row) {
+      return "COALESCE((SELECT BYTES FROM STORED_ROW_BYTES WHERE " + key + " AND ROWKEY = " + row + ".rowid), 0)";
+    };
+    auto ledger = [&](const std::string& change) {
+      return "UPDATE STORED_BYTES SET BYTES = BYTES" + change + " WHERE " + key + "; ";
+    };
+    const std::string added = " + (" + RowBytesSql(*table, "NEW") + ") - " + counted("NEW");
+    const std::string enter = ledger(added) + "INSERT OR REPLACE INTO STORED_ROW_BYTES(TABLENAME, ROWKEY, BYTES) VALUES('" +
+                              name + "', NEW.rowid, " + RowBytesSql(*table, "NEW") + "); ";
+    const std::string leave =
+        ledger(" - " + counted("OLD")) + "DELETE FROM STORED_ROW_BYTES WHERE " + key + " AND ROWKEY = OLD.rowid; ";
     db.Exec("DROP TRIGGER IF EXISTS " + name + "_BYTES_IN; DROP TRIGGER IF EXISTS " + name +
             "_BYTES_OUT; DROP TRIGGER IF EXISTS " + name + "_BYTES_CHANGED");
-    db.Exec("CREATE TRIGGER " + name + "_BYTES_IN AFTER INSERT ON " + name + " BEGIN " + update + added + where);
-    db.Exec("CREATE TRIGGER " + name + "_BYTES_OUT AFTER DELETE ON " + name + " BEGIN " + update + taken + where);
-    db.Exec("CREATE TRIGGER " + name + "_BYTES_CHANGED AFTER UPDATE ON " + name + " BEGIN " + update + added + taken +
-            where);
-    db.Exec("INSERT OR REPLACE INTO STORED_BYTES(TABLENAME, BYTES) SELECT '" + name + "', CAST(TOTAL(" +
-            RowBytesSql(*table, name) + ") AS INTEGER) FROM " + name);
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_IN AFTER INSERT ON " + name + " BEGIN " + enter + "END");
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_OUT AFTER DELETE ON " + name + " BEGIN " + leave + "END");
+    db.Exec("CREATE TRIGGER " + name + "_BYTES_CHANGED AFTER UPDATE ON " + name + " BEGIN " + leave + enter + "END");
+    db.Exec("DELETE FROM STORED_ROW_BYTES WHERE " + key);
+    db.Exec("INSERT INTO STORED_ROW_BYTES(TABLENAME, ROWKEY, BYTES) SELECT '" + name + "', rowid, " +
+            RowBytesSql(*table, name) + " FROM " + name);
+    db.Exec("INSERT OR REPLACE INTO STORED_BYTES(TABLENAME, BYTES) SELECT '" + name +
+            "', CAST(TOTAL(BYTES) AS INTEGER) FROM STORED_ROW_BYTES WHERE " + key);
   }
 }
 
@@ -480,19 +504,27 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
   });
 }
 
-void TServerStore::Receive(const TReceivedTable& table, const std::vector<std::string>& values,
+bool TServerStore::Receive(const TReceivedTable& table, const std::vector<std::string>& values,
                            const std::string& address, double receivedAt) {
   CheckValues(table, values, Options_);
   const std::int64_t bytes = ByteCount(values);
   const std::vector<std::string> sources = ShareSources(table, values, address);
   std::lock_guard lock(Lock_);
+  if (table.RepeatIsDone) {
+    const auto mail = static_cast<std::size_t>(table.MailColumn);
+    TSqliteStmt stored(Db_, std::string("SELECT EXISTS(SELECT 1 FROM ") + table.Table + " WHERE " +
+                                table.Columns[mail] + " = ?1 COLLATE NOCASE AND RECEIVEDAT > ?2)");
+    stored.Bind(1, values[mail]).Bind(2, receivedAt - Options_.ShareWindowDays).Step();
+    if (stored.Integer(0) != 0) return false;
+  }
   RequireRoomLocked(table, address, receivedAt, bytes, sources);
   InsertLocked(table, values, receivedAt, address, bytes, sources);
+  return true;
 }
 
-void TServerStore::StorePasswordRequest(const std::vector<std::string>& values, const std::string& address,
+bool TServerStore::StorePasswordRequest(const std::vector<std::string>& values, const std::string& address,
                                         double receivedAt) {
-  Receive(kPasswordRequests, values, address, receivedAt);
+  return Receive(kPasswordRequests, values, address, receivedAt);
 }
 
 void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address,

@@ -114,7 +114,10 @@ class TServerStore {
   // named used up within the window, or bytes from the address within the
   // window or in all that would pass their cap. The bytes of a row are those of its stored
   // values; `receivedAt` is a date-time in days.
-  void StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
+  // A password request naming the mail address (letter case aside) of one
+  // stored within the window asks the same again: it is not stored, nothing
+  // counts, and false is returned (true when stored).
+  bool StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The checks of StoreNewUserRequest, made before the costly hash.
   void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The stored form of the password among a new-user request's values (slow
@@ -140,8 +143,9 @@ class TServerStore {
   // `sources` are the row's byte count and share sources.
   void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt, std::int64_t bytes,
                          const std::vector<std::string>& sources);
-  // Checks and stores one row of `table` from `address`.
-  void Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
+  // Checks and stores one row of `table` from `address`; false when a row
+  // stored earlier stands for it (see StorePasswordRequest).
+  bool Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
                double receivedAt);
   // The two byte counts of StoredBytesFrom and StoredBytesTotal; the lock is held.
   std::int64_t BytesFromLocked(const std::string& address, double at);

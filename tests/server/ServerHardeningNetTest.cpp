@@ -172,6 +172,7 @@ TEST(ServerHardeningSignIn, StartDateChangesOnlyAfterASignInFromTheSameAddressWi
     return TRequest{"GET", SignInBody(password, user)};
   };
   const std::string refused = qvserver::kNotSignedInText;
+  const std::string range = qvserver::kStartDateRangeText;
   struct TStep {
     int AdvanceMs;
     TRequest Request;
@@ -195,6 +196,10 @@ TEST(ServerHardeningSignIn, StartDateChangesOnlyAfterASignInFromTheSameAddressWi
       {0, start(demo, "2"), "10.0.0.2", "OK", "2", "45000"},
       {0, signIn("other", other), "10.0.0.3", "1", "2", "45000"},
       {0, start(other, "2"), "10.0.0.3", "OK", "2", "2"},
+      // Out of the range a date takes: before 1 January 1900 or after tomorrow.
+      {0, start(other, "1.5"), "10.0.0.3", range, "2", "2"},
+      {0, start(other, "-1e300"), "10.0.0.3", range, "2", "2"},
+      {0, start(other, "99999"), "10.0.0.3", range, "2", "2"},
   };
   int index = 0;
   for (const TStep& step : steps) {
