@@ -78,7 +78,7 @@ class TMainForm : public QWidget {
   // Warnings of the steps and the sign-in (no daily synchronisation, a
   // read-only file, settings taken into their ranges, a damaged sign-in
   // store, sign-in values not stored), each shown in a message box once the
-  // workspace is up.
+  // workspace is up, or before the sign-in dialog when that opens first.
   std::vector<std::string> Warnings;
 
   // ---- dialogs (children of the window)
@@ -217,6 +217,8 @@ class TMainForm : public QWidget {
   void OnTransferFinished();
   void ShowFailureDisplay();
   void ShowWorkspace();
+  // Shows each waiting warning in a message box, in order, and forgets it.
+  void ShowWarnings();
   void ShowSelectedView();
   bool SignInAndDownload();
   void ShowRequestReplies();

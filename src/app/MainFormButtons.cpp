@@ -25,6 +25,10 @@ using session::TWindowGroup;
 
 bool TMainForm::SignInAndDownload() {
   if (Worker_.Busy()) return false;
+  // What waits for the workspace is said before the dialog: on a first start
+  // the workspace comes only after the download, and a damaged sign-in
+  // store's warning concerns the values the dialog shows.
+  ShowWarnings();
   if (ShowLoginForm(LoginForm)) {
     View.WorkDataReady = LoginForm->LoginOk;
     if (LoginForm->LoginOk) {

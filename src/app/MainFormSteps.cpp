@@ -316,6 +316,10 @@ void TMainForm::ShowWorkspace() {
     session::SelectCurrentModelRecord(View);
     ShowSelectedView();
   }
+  ShowWarnings();
+}
+
+void TMainForm::ShowWarnings() {
   const std::vector<std::string> warnings = std::move(Warnings);
   Warnings.clear();
   for (const std::string& warning : warnings) ShowMessageForm(MessageForm, warning);

@@ -233,8 +233,9 @@ class TLocalQuorvaneDB {
   //   4, 6, 7  fixed-income and currency country rows, the three limits, the
   //            fixed-income and currency criteria, and the currency-swap
   //            borrowing costs of the equity rows (edited with the bonds;
-  //            equity rows it has to create take the stored or default
-  //            weights and transaction costs, never those in settings)
+  //            equity rows it has to write anew, as a load reads none of
+  //            them, take the default weights and transaction costs, never
+  //            those stored or in settings)
   //   others   nothing
   // A save writes only its group: what another group holds in settings
   // (applied but not saved) stays out of the file.

@@ -103,23 +103,18 @@ std::string Placeholders(int count) {
   return text;
 }
 
-// Stored rowid, COUNTRYNAME and the class's values (in the order of
-// ClassColumns) of a per-country table's rows.
+// Stored rowid and COUNTRYNAME of a per-country table's rows.
 struct TStoredRows {
   std::vector<std::int64_t> RowIds;
   std::vector<std::string> Names;
-  std::vector<std::array<double, 3>> Values;
 };
 
 TStoredRows ReadStoredRows(platform::SqliteConnection& db, const TByCountryTable& table) {
   TStoredRows stored;
-  auto query = db.Prepare(std::string("SELECT rowid,COUNTRYNAME,") + table.ClassColumns + " FROM " + table.Table);
+  auto query = db.Prepare(std::string("SELECT rowid,COUNTRYNAME FROM ") + table.Table);
   while (query.Step()) {
     stored.RowIds.push_back(query.ColumnInt64(0));
     stored.Names.push_back(query.ColumnText(1));
-    std::array<double, 3> values{0.0, 0.0, 0.0};
-    for (int k = 0; k < table.ClassColumnCount; ++k) values[static_cast<std::size_t>(k)] = StoredNumber(query, 2 + k);
-    stored.Values.push_back(values);
   }
   return stored;
 }
@@ -136,23 +131,17 @@ std::vector<TCountrySettings> DefaultRowsOf(const std::vector<TCountrySettings>&
   return BuildDefaultUserSettings(countries).CountrySettings;
 }
 
-// rows with the equity values other than the swap cost (weight, transaction
-// cost) of each country as stored, or at their defaults for a country
-// without a stored row: a save of the swap costs writes nothing else of the
-// equity group, even when it has to create the rows.
-std::vector<TCountrySettings> WithStoredEquityValues(const std::vector<TCountrySettings>& rows,
-                                                     const TStoredRows& stored) {
+// rows with the equity weight and transaction cost at their defaults: what
+// a load takes for every country when the equity rows name other countries
+// than the list. A save of the swap costs that has to write those rows anew
+// thus changes no equity value in effect, neither to a value stored for a
+// country the load passed over nor to one only applied in memory.
+std::vector<TCountrySettings> WithDefaultEquityValues(const std::vector<TCountrySettings>& rows) {
   const std::vector<TCountrySettings> defaults = DefaultRowsOf(rows);
   std::vector<TCountrySettings> written = rows;
   for (std::size_t i = 0; i < written.size(); ++i) {
-    const std::string name = StoredName(rows[i].CountryName);
-    const auto found = std::find_if(stored.Names.begin(), stored.Names.end(),
-                                    [&name](const std::string& storedName) { return StoredName(storedName) == name; });
-    std::array<double, 3> values = found != stored.Names.end()
-                                       ? stored.Values[static_cast<std::size_t>(found - stored.Names.begin())]
-                                       : ClassValuesOf(defaults[i], sacEquity);
-    values[2] = rows[i].EqFxSwapBorrowingCost;
-    SetClassValues(written[i], sacEquity, values);
+    written[i].EqWeight = defaults[i].EqWeight;
+    written[i].EqTransactionCost = defaults[i].EqTransactionCost;
   }
   return written;
 }
@@ -309,7 +298,7 @@ bool TLocalQuorvaneDB::WriteCountryRows(const std::vector<TCountrySettings>& row
   const auto matches = localdb::MatchByName(stored.Names, NamesOf(rows));
   if (!matches) {
     // Rows of other countries are never read back: the table is written anew.
-    ReplaceUserCountryRows(swapCostsOnly ? WithStoredEquityValues(rows, stored) : rows, assetClass);
+    ReplaceUserCountryRows(swapCostsOnly ? WithDefaultEquityValues(rows) : rows, assetClass);
     transaction.Commit();
     return true;
   }

@@ -113,6 +113,11 @@ std::string TRegistrySettings::ReadValue(const std::string& name, const std::str
 std::string TRegistrySettings::DamageWarning() {
   Open();
   std::string text = Opened ? Registry->DamagedText() : std::string();
+  // A file over the size limit loses every value, a line over the line limit its own.
+  const bool lines = Opened && Registry->DroppedLines() > 0;
   Close();
-  return text.empty() ? text : "The sign-in and proxy values are at their defaults: " + text;
+  if (text.empty()) return text;
+  return (lines ? "Some sign-in or proxy values are at their defaults: "
+                : "The sign-in and proxy values are at their defaults: ") +
+         text;
 }

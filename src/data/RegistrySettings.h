@@ -69,7 +69,9 @@ class TRegistrySettings {
   // What the window tells the user when the store's file is damaged (far
   // larger than any settings file, so never parsed): "The sign-in and proxy
   // values are at their defaults: " and the store's DamagedText() (the next
-  // write replaces the file). Empty otherwise.
+  // write replaces the file); when lines of it are longer than any value of
+  // ours: "Some sign-in or proxy values are at their defaults: " and the
+  // DamagedText() naming them (the next write drops them). Empty otherwise.
   std::string DamageWarning();
 
   std::unique_ptr<platform::SettingsStore> Registry;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringList>
+#include <QTextLayout>
 
 #include "platform/qt/QtCanvas.h"
 
@@ -55,6 +56,40 @@ void FitText(QLabel* label, const QString& text) {
   while (fitted > 10 && QFontMetrics(DialogFont(fitted, bold)).horizontalAdvance(text) > label->width() - 2) --fitted;
   label->setFont(DialogFont(fitted, bold));
   label->setText(text);
+}
+
+// --- TWrappedText -----------------------------------------------------------
+
+TWrappedText::TWrappedText(QWidget* parent, const QString& name, int size, QRgb color) : QLabel(parent) {
+  setObjectName(name);
+  setFont(DialogFont(size));
+  setAlignment(Qt::AlignCenter);
+  setWordWrap(true);
+  SetTextColor(this, color);
+}
+
+QStringList TWrappedText::Lines(int width) const {
+  QTextLayout layout(text(), font());
+  layout.setTextOption(platform::QtCanvas::WrappingOption(alignment()));
+  QStringList lines;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(width);
+    lines << text().mid(line.textStart(), line.textLength());
+  }
+  layout.endLayout();
+  return lines;
+}
+
+int TWrappedText::HeightFor(int width) const {
+  return static_cast<int>(Lines(width).size()) * fontMetrics().lineSpacing();
+}
+
+void TWrappedText::paintEvent(QPaintEvent*) {
+  // As a word-wrapped label draws, but with the wrapping above.
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.drawText(contentsRect(), text(), platform::QtCanvas::WrappingOption(alignment()));
 }
 
 // --- TDialogButton ---------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QWidget>
 
@@ -42,6 +43,21 @@ void SetTextColor(QLabel* label, QRgb color);
 // rather than clipped.
 void FitText(QLabel* label, const QString& text);
 QRgb TextColorOf(const QLabel* label);
+
+// A text centred in its label that wraps at word boundaries and breaks a
+// word wider than the label anywhere (a path in a warning), so that every
+// character shows; plain word wrap lets such a word run past both sides.
+class TWrappedText : public QLabel {
+ public:
+  TWrappedText(QWidget* parent, const QString& name, int size, QRgb color);
+  // The text's lines as wrapped into width, and the height they take at one
+  // line spacing each (at least what they are drawn in).
+  QStringList Lines(int width) const;
+  int HeightFor(int width) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // A rectangle with its caption child (named <name>Title, 5 px margins). The
 // look is set from outside; the click and hover signals carry no decision:

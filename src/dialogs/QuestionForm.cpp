@@ -1,7 +1,5 @@
 #include "dialogs/QuestionForm.h"
 
-#include <QFontMetrics>
-#include <QLabel>
 #include <QVariantAnimation>
 #include <algorithm>
 
@@ -19,9 +17,8 @@ TSlidingBox::TSlidingBox(QWidget* parent, const QString& name, int panelHeight)
     : TModalForm(parent, name, kBoxWidth, panelHeight),
       Animation_(new QVariantAnimation(this)),
       PanelHeight_(panelHeight) {
-  Value = MakeLabel(MainSupport(), QStringLiteral("Value"), QString(), 0, 0, kBoxWidth, kTextHeight, 16, false,
-                    kTextColor, Qt::AlignCenter);
-  Value->setWordWrap(true);
+  Value = new TWrappedText(MainSupport(), QStringLiteral("Value"), 16, kTextColor);
+  Value->setGeometry(0, 0, kBoxWidth, kTextHeight);
   connect(Animation_, &QVariantAnimation::valueChanged, this,
           [this](const QVariant& y) {
             MainSupport()->move(MainSupport()->x(), y.toInt());
@@ -36,9 +33,7 @@ void TSlidingBox::SetText(const std::string& text) {
   // buttons moving down with it, so no line is cut:
   //   grow = max(0, wrapped height + 2 x margin - 50).
   const int width = kBoxWidth - 2 * kTextMargin;
-  const int wrapped =
-      Value->fontMetrics().boundingRect(QRect(0, 0, width, 1 << 20), Qt::AlignCenter | Qt::TextWordWrap, shown).height();
-  const int grow = std::max(0, wrapped + 2 * kTextMargin - kTextHeight);
+  const int grow = std::max(0, Value->HeightFor(width) + 2 * kTextMargin - kTextHeight);
   Value->setGeometry(grow > 0 ? kTextMargin : 0, 0, grow > 0 ? width : kBoxWidth, kTextHeight + grow);
   MainSupport()->resize(kBoxWidth, PanelHeight_ + grow);
   for (const auto& [button, y] : ButtonRows_) button->move(button->x(), y + grow);

@@ -8,11 +8,11 @@
 
 #include "dialogs/ModalForm.h"
 
-class QLabel;
 class QVariantAnimation;
 
 namespace dialogs {
 class TDialogButton;
+class TWrappedText;
 }
 
 // Common part of both boxes: the text, the slide-in and the button looks.
@@ -30,7 +30,7 @@ class TSlidingBox : public dialogs::TModalForm {
   void SetAnimationDuration(int milliseconds) { DurationMs_ = milliseconds; }
   bool Animating() const;
 
-  QLabel* Value = nullptr;
+  dialogs::TWrappedText* Value = nullptr;
 
  protected:
   void PlacePanel() override;

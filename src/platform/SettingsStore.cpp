@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -210,17 +211,16 @@ class SettingsStore::FileCache {
     static FileCache cache;
     return cache;
   }
-  std::shared_ptr<const ValueMap> Find(const std::string& path, const FileIdentity& identity) {
+  std::optional<Parsed> Find(const std::string& path, const FileIdentity& identity) {
     const std::lock_guard<std::mutex> lock(Mutex_);
     const auto found = Files_.find(path);
-    if (found == Files_.end() || !(found->second.Identity == identity)) return nullptr;
-    return found->second.Values;
+    if (found == Files_.end() || !(found->second.Identity == identity)) return std::nullopt;
+    return found->second.File;
   }
-  void Keep(const std::string& path, const FileIdentity& identity, std::shared_ptr<const ValueMap> values,
-            std::int64_t parsedNs) {
+  void Keep(const std::string& path, const FileIdentity& identity, const Parsed& file, std::int64_t parsedNs) {
     const std::lock_guard<std::mutex> lock(Mutex_);
     if (parsedNs - identity.ModifiedNs > 1000000000) {
-      Files_[path] = Cached{identity, std::move(values)};
+      Files_[path] = Cached{identity, file};
     } else {
       Files_.erase(path);
     }
@@ -233,7 +233,7 @@ class SettingsStore::FileCache {
  private:
   struct Cached {
     FileIdentity Identity;
-    std::shared_ptr<const ValueMap> Values;
+    Parsed File;
   };
   std::mutex Mutex_;
   std::map<std::string, Cached> Files_;
@@ -307,8 +307,7 @@ void SettingsStore::CheckLine(const std::string& name, const std::string& text) 
 }
 
 bool SettingsStore::Load() {
-  Values_ = std::make_shared<ValueMap>();
-  DamagedText_.clear();
+  Keep(Parsed{std::make_shared<ValueMap>(), {}, 0});
   const std::filesystem::path path(Path_);
   std::error_code error;
   if (path.has_parent_path()) {
@@ -334,7 +333,7 @@ bool SettingsStore::Load() {
     return damaged(static_cast<std::uintmax_t>(info.st_size));
   const FileIdentity identity{info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim)};
   if (auto cached = FileCache::Instance().Find(Path_, identity)) {
-    Values_ = std::move(cached);
+    Keep(std::move(*cached));
     return true;
   }
   timespec now{};
@@ -345,13 +344,19 @@ bool SettingsStore::Load() {
   if (text.size() > kMaxFileBytes) return damaged(text.size());  // it grew since
   ++ParsedFiles;
   auto values = std::make_shared<ValueMap>();
+  std::size_t longest = 0;
+  Parsed parsed;
   for (std::size_t begin = 0; begin < text.size();) {
     std::size_t end = text.find('\n', begin);
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + begin, end - begin);
     begin = end + 1;
     // A line longer than the limit is damaged: passed over without being kept.
-    if (line.size() > kMaxLineBytes) continue;
+    if (line.size() > kMaxLineBytes) {
+      ++parsed.DroppedLines;
+      longest = std::max(longest, line.size());
+      continue;
+    }
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::string whole(line);
     const std::size_t separator = SeparatorOf(whole);
@@ -365,9 +370,24 @@ bool SettingsStore::Load() {
     entry.Text = Unescape(whole.substr(separator + 3));
     (*values)[Unescape(whole.substr(0, separator))] = std::move(entry);
   }
-  FileCache::Instance().Keep(Path_, identity, values, Nanoseconds(now));
-  Values_ = std::move(values);
+  if (parsed.DroppedLines > 0) {
+    const bool one = parsed.DroppedLines == 1;
+    parsed.DamagedText = Path_ + " is damaged (" +
+                         (one ? "a line of " : std::to_string(parsed.DroppedLines) + " lines of up to ") +
+                         std::to_string(longest) + " bytes, a settings line holds at most " +
+                         std::to_string(kMaxLineBytes) + "): " + (one ? "its value is" : "their values are") +
+                         " not used, and the next save drops " + (one ? "it" : "them");
+  }
+  parsed.Values = std::move(values);
+  FileCache::Instance().Keep(Path_, identity, parsed, Nanoseconds(now));
+  Keep(std::move(parsed));
   return true;
+}
+
+void SettingsStore::Keep(Parsed file) {
+  Values_ = std::move(file.Values);
+  DamagedText_ = std::move(file.DamagedText);
+  DroppedLines_ = file.DroppedLines;
 }
 
 void SettingsStore::Save() const {

@@ -47,18 +47,24 @@ class SettingsStore {
   // Creates the file's folder (with parents) when missing and reads the file;
   // a missing file is an empty store. False when the folder cannot be created
   // or the file cannot be read; the store is then empty. Malformed lines are
-  // skipped, lines longer than kMaxLineBytes too (no value of ours comes
-  // near it): they are passed over without being kept, and the next Save
-  // drops them. A file larger than kMaxFileBytes is damaged (no settings
-  // file comes near it): it is not parsed, the store stays empty so that
-  // defaults are used, DamagedText() says so, and the next Save replaces it.
+  // skipped. A line longer than kMaxLineBytes (no value of ours comes near
+  // it, so an earlier version or another hand wrote it) is damaged: passed
+  // over without being kept, DamagedText() says so, and the next Save drops
+  // it. A file larger than kMaxFileBytes is damaged (no settings file comes
+  // near it): it is not parsed, the store stays empty so that defaults are
+  // used, DamagedText() says so, and the next Save replaces it.
   bool Load();
   static constexpr std::size_t kMaxLineBytes = 4096;
   static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
   // After a Load that found the file damaged: "<path> is damaged (<n> bytes,
   // a settings file holds at most 1 MB): its values are not used, and the
-  // next save writes it anew"; empty otherwise.
+  // next save writes it anew"; or for lines over the limit "<path> is damaged
+  // (a line of <n> bytes, a settings line holds at most 4096): its value is
+  // not used, and the next save drops it" ("<k> lines of up to <n> bytes",
+  // "their values", "drops them" for several); empty otherwise.
   const std::string& DamagedText() const { return DamagedText_; }
+  // Lines over kMaxLineBytes passed over by the last Load.
+  std::size_t DroppedLines() const { return DroppedLines_; }
   // How many times this process parsed a settings file (tests and benchmarks).
   static std::uint64_t ParsedFileCount();
   // Writes every value to the file atomically; throws SettingsError on failure.
@@ -111,8 +117,16 @@ class SettingsStore {
     std::string Text;  // string value, or the canonical text of the number
   };
   using ValueMap = std::map<std::string, Entry>;
+  // What a Load takes from a file: its values and what it passed over.
+  struct Parsed {
+    std::shared_ptr<const ValueMap> Values;
+    std::string DamagedText;
+    std::size_t DroppedLines = 0;
+  };
   // The parsed files of the process (SettingsStore.cpp).
   class FileCache;
+
+  void Keep(Parsed file);
 
   std::optional<std::string> RawOf(const std::string& name, SettingKind kind) const;
   // Replaces the value of name after CheckLine (a copy of the values: they
@@ -123,6 +137,7 @@ class SettingsStore {
   // Never null; shared with the cache until a value is written.
   std::shared_ptr<const ValueMap> Values_;
   std::string DamagedText_;
+  std::size_t DroppedLines_ = 0;
   std::function<void(const std::string&)> TemporaryFileHook_;
 };
 

@@ -229,17 +229,26 @@ float TSeriesComparisonChart::Baseline() const {
   return LinearY(0.0, 1.0f);
 }
 
+float TSeriesComparisonChart::AxisLine() const {
+  const float baseline = Baseline();
+  double lowest = 0.0;
+  if (!DateLabelValue(lowest)) return baseline;
+  const float lowestY = LinearY(lowest, 1.0f);
+  // Half a pixel of slack: a grid starting at 0 puts both lines on one y.
+  return baseline < PlotTop || baseline > lowestY + 0.5f ? lowestY : baseline;
+}
+
 void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
   widgets::SetFont(canvas, widgets::TextSize());
-  const float baseline = Baseline();
+  const float axisY = AxisLine();
   const float textHeight = canvas.TextHeight("X");
   const float xWidth = canvas.TextWidth("X");
   if (Kind == 3) {
     widgets::SetFill(canvas, claApplicationBkgColor);
-    canvas.FillRect({PlotLeft, baseline - 5.0f, PlotLeft + PlotWidth, baseline}, 0.0f, 0.0f, 1.0f);
+    canvas.FillRect({PlotLeft, axisY - 5.0f, PlotLeft + PlotWidth, axisY}, 0.0f, 0.0f, 1.0f);
   }
   AxisLeft = PlotLeft;
-  AxisTopOffset = PlotTop - baseline;
+  AxisTopOffset = PlotTop - axisY;
   AxisWidth = PlotWidth;
   AxisLabelDepth = widgets::DateLabelRoom(canvas);
 
@@ -254,29 +263,29 @@ void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
     ticks = axis::MonthEndTicks(DateScale);
   }
   // The labels hang from the lowest grid line where it lies below the
-  // baseline: clear of the data and of the value labels left of the plot.
+  // axis: clear of the data and of the value labels left of the plot.
   double labelValue = 0.0;
-  const float labelLine = DateLabelValue(labelValue) ? std::max(baseline, LinearY(labelValue, 1.0f)) : baseline;
+  const float labelLine = DateLabelValue(labelValue) ? std::max(axisY, LinearY(labelValue, 1.0f)) : axisY;
   float axisEnd = PlotLeft;
   for (std::size_t k = 0; k < ticks.size(); ++k) {
     const float x = DateX(ticks[k], 1.0f);
     const bool labelled = Kind != 1 || k + 2 < ticks.size();
     if (labelled) {
       widgets::SetLine(canvas, kWidgetTextColour);
-      const float tickEnd = Kind == 3 ? baseline - 4.0f : baseline + 4.0f;
-      canvas.DrawLine({x, baseline}, {x, tickEnd}, 1.0f);
-      const platform::TPointF anchor{x, Kind == 3 ? baseline - 10.0f : labelLine + 10.0f};
+      const float tickEnd = Kind == 3 ? axisY - 4.0f : axisY + 4.0f;
+      canvas.DrawLine({x, axisY}, {x, tickEnd}, 1.0f);
+      const platform::TPointF anchor{x, Kind == 3 ? axisY - 10.0f : labelLine + 10.0f};
       DrawRotatedText(canvas, anchor, kRotation, widgets::DateLabel(ticks[k]), Kind == 3 ? 1 : 2, 0);
     }
     if (k + 1 == ticks.size()) {
       axisEnd = Kind == 1 ? x + 5.0f : x;
       widgets::SetLine(canvas, kWidgetTextColour);
-      canvas.DrawLine({Kind == 1 ? PlotLeft - 2.0f : PlotLeft, baseline}, {axisEnd, baseline}, 1.0f);
+      canvas.DrawLine({Kind == 1 ? PlotLeft - 2.0f : PlotLeft, axisY}, {axisEnd, axisY}, 1.0f);
     }
   }
 
   // Caption under the axis end.
-  CaptionAnchor = DrawMonthEndCaption(canvas, baseline, xWidth, textHeight);
+  CaptionAnchor = DrawMonthEndCaption(canvas, axisY, xWidth, textHeight);
 
   // Value grid: each label states its own line's value.
   widgets::SetFont(canvas, widgets::TextSize());
@@ -291,19 +300,19 @@ void TSeriesComparisonChart::DrawFrame(platform::Canvas& canvas) {
     const std::int32_t n = LogBounds.Count();
     double level = LogBounds.Lower;
     for (std::int32_t i = 0; i < n; ++i, level *= 2.0)
-      gridLine(baseline - i * (PlotHeight - 1.0f) / static_cast<float>(n - 1), axis::GridValueText(level, 1.0));
+      gridLine(axisY - i * (PlotHeight - 1.0f) / static_cast<float>(n - 1), axis::GridValueText(level, 1.0));
   } else {
     for (std::int32_t i = 0; i <= ValueGrid.Steps + 1; ++i) {
       const double v = ValueGrid.Start + i * ValueGrid.Step;
       const float y = LinearY(v, 1.0f);
-      if (Kind == 3 && (v > 0.01 || y < baseline)) continue;
+      if (Kind == 3 && (v > 0.01 || y < axisY)) continue;
       gridLine(y, axis::PercentGridLabel(v, ValueGrid.Step));
     }
   }
-  if (!anyLine) GridTopY = GridBottomY = baseline;
+  if (!anyLine) GridTopY = GridBottomY = axisY;
 
   widgets::SetLine(canvas, kWidgetTextColour);
-  canvas.DrawLine({Kind == 1 ? PlotLeft - 2.0f : PlotLeft, baseline}, {axisEnd, baseline}, 1.0f);
+  canvas.DrawLine({Kind == 1 ? PlotLeft - 2.0f : PlotLeft, axisY}, {axisEnd, axisY}, 1.0f);
 
   // Title above the highest grid line (kind 3: above the plot).
   widgets::SetFont(canvas, widgets::TextSize(), true);

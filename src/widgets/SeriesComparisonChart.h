@@ -100,7 +100,13 @@ class TSeriesComparisonChart : public widgets::TTimeChartFrame {
   // Value of series s (0 model, 1, 2 references) at index i.
   double ValueOf(std::int32_t s, std::size_t i) const;
   bool Shown(std::size_t i) const;
+  // The zero line (log scale: the plot bottom), from which areas and bars rise.
   float Baseline() const;
+  // The line the date axis, its ticks and the "(Month End)" caption lie on:
+  // the baseline, or on the linear scale of kinds 0 to 2, where the zero
+  // line lies outside the plot (every value a grid step or more above 0, or
+  // all below it), the lowest grid line, on the bottom of the plot's band.
+  float AxisLine() const;
   // Kinds 0 to 2 on the linear scale: the value of the lowest grid line,
   // which lies below the data; the date labels hang from it, or from the
   // baseline where that is lower. False for the other charts, whose labels

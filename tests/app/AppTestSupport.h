@@ -51,6 +51,7 @@ class TAnswerer {
   int SignIns = 0;
   std::string LastQuestion;
   std::vector<std::string> Messages;  // the message boxes closed with "Return", in order
+  std::size_t MessagesBeforeSignIn = 0;  // how many of them came before the last sign-in
 
  private:
   void Poll() {
@@ -75,6 +76,7 @@ class TAnswerer {
     if (login->Showing() && !login->Busy() && login->ModalResult == 0 && !SignedIn_) {
       SignedIn_ = true;
       ++SignIns;
+      MessagesBeforeSignIn = Messages.size();
       login->UsernameEntryValue->setText(QString::fromStdString(User));
       login->PasswordEntryValue->setText(QString::fromStdString(Password));
       Click(login->SignInButton);

@@ -6,6 +6,8 @@
 #include <sqlite3.h>
 
 #include <QSignalSpy>
+#include <filesystem>
+#include <fstream>
 
 #include "AppTestSupport.h"
 #include "common/Globals.h"
@@ -66,7 +68,9 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
   const std::string market = folder + "/QVDBV4.sqlite";
   ScopedEnv host("QUORVANE_SERVER_HOST", ("127.0.0.1:" + std::to_string(server.Server().Port())).c_str());
 
-  {  // Empty home: the question, "DOWNLOAD", the sign-in, the full download.
+  {  // Empty home, damaged sign-in store: the question, "DOWNLOAD", the store's warning, the sign-in, the download.
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/registry.conf") << std::string(1100000, '\n');
     app::TMainForm form;
     apptest::TAnswerer answerer(form);
     QObject::connect(&form, &app::TMainForm::StepStarted, [&form](int kind) {
@@ -77,6 +81,9 @@ TEST(MainFormRoadTest, DownloadsThenStartsFromTheLocalFileWithAndWithoutServer) 
     EXPECT_EQ(answerer.Questions, 1);
     EXPECT_EQ(answerer.LastQuestion, "Do you want to download new available data");
     EXPECT_EQ(answerer.SignIns, 1);
+    ASSERT_EQ(answerer.Messages.size(), 1u);  // said once, before the sign-in
+    EXPECT_EQ(answerer.MessagesBeforeSignIn, 1u);
+    EXPECT_EQ(answerer.Messages[0].rfind("The sign-in and proxy values are at their defaults: " + folder, 0), 0u);
     EXPECT_TRUE(form.SignedInThisSession);
     ExpectWorkspace(form);
     apptest::SaveShot(form, "workspace");

@@ -215,12 +215,12 @@ TEST_F(LocalSettingsTest, EachGroupSaveWritesOnlyItsGroup) {
       }
     }
   }
-  // Stored rows of other countries: the bond group keeps the stored equity
-  // values of the countries it finds and gives the others their defaults.
+  // Stored rows of other countries: a load takes the equity defaults for
+  // every country, and the bond group writes them when it writes the rows anew.
   Db.Connection().Exec("UPDATE USER_EQBYCOUNTRY_SETTINGS SET COUNTRYNAME='SPAIN' WHERE COUNTRYNAME='USA'");
   ASSERT_TRUE(Db.SaveUserSettings(applied, 4));
   EXPECT_EQ(Query("SELECT COUNTRYNAME,WEIGHT,TRANSACTIONCOST,FXSWAPBORROWINGCOST FROM USER_EQBYCOUNTRY_SETTINGS"),
-            (std::vector<std::string>{"FRANCE|1.1|1.4|51.6", "UNITED KINGDOM|2.1|2.4|52.6", "USA|2.5|0.1|53.6"}));
+            (std::vector<std::string>{"FRANCE|2.5|0.1|51.6", "UNITED KINGDOM|2.5|0.1|52.6", "USA|2.5|0.1|53.6"}));
 }
 
 TEST_F(LocalSettingsTest, CurrencyLoadChangesOnlyItsColumns) {

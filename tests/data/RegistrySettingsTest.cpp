@@ -94,6 +94,9 @@ TEST_F(RegistrySettingsTest, BadStoredValuesReadAsDefault) {
   EXPECT_EQ(Registry.ReadValue(kRegRememberMe, "0", rvkInteger), "0");
   EXPECT_EQ(Registry.ReadValue(kRegLastUsingDate, "45000", rvkDouble), "45000");
   EXPECT_EQ(Registry.ReadValue(kRegUsername, "", rvkString), "kept");
+  const std::string line = " is damaged (a line of 4117 bytes, a settings line holds at most 4096): its value is";
+  EXPECT_EQ(Registry.DamageWarning().rfind("Some sign-in or proxy values are at their defaults: " + File() + line, 0),
+            0u);
 }
 
 TEST_F(RegistrySettingsTest, SignInAndProxyValuesSurviveOtherWrites) {

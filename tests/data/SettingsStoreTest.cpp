@@ -239,6 +239,16 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
   }
   Store.Save();
   EXPECT_EQ(FileText(), "A=s:1\nB=i:2\n");
+  std::ofstream(Path, std::ios::binary | std::ios::trunc) << overLimit << "\nA=s:1\n" << overLimit << "x\n";
+  const timespec hourAgo[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, Path.c_str(), hourAgo, 0), 0);
+  for (const int read : {0, 1}) {  // named when parsed, and when read again from the cache
+    ASSERT_TRUE(Store.Load());
+    EXPECT_EQ(Store.DamagedText(), Path +
+                                       " is damaged (2 lines of up to 4098 bytes, a settings line holds at most "
+                                       "4096): their values are not used, and the next save drops them")
+        << read;
+  }
 }
 
 // A value is written only when its line (escaped name, "=s:", escaped

@@ -112,9 +112,11 @@ TEST(QuestionFormTest, LongTextsGrowTheBoxInsteadOfBeingCut) {
     WhenShown([&] {
       const QRect panel = form.MainSupport()->geometry();
       const QRect place = form.Value->geometry();
-      const QRect needed = form.Value->fontMetrics().boundingRect(
-          QRect(0, 0, place.width(), 1 << 20), Qt::AlignCenter | Qt::TextWordWrap, form.Value->text());
-      EXPECT_LE(needed.height(), place.height()) << text.size();
+      const QStringList lines = form.Value->Lines(place.width());
+      EXPECT_EQ(lines.join(QString()), form.Value->text());
+      for (const QString& line : lines)
+        EXPECT_LE(form.Value->fontMetrics().horizontalAdvance(line.trimmed()), place.width()) << line.toStdString();
+      EXPECT_LE(lines.size() * form.Value->fontMetrics().lineSpacing(), place.height()) << text.size();
       EXPECT_LE(place.bottom(), form.ExitButton->y()) << text.size();
       EXPECT_EQ(panel.height() - form.ExitButton->geometry().bottom(), 118 - (59 + 50) + 1) << text.size();
       EXPECT_EQ(panel.height() == 118, text.size() < 40) << text.size();

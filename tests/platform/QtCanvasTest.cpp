@@ -188,6 +188,15 @@ TEST(QtCanvas, TextDrawsInsideItsRectangleByAlignment) {
   EXPECT_LT(centres[0], 60.0);
   EXPECT_NEAR(centres[1], 100.0, 6.0);
   EXPECT_GT(centres[2], 140.0);
+  // Wrapped, a word wider than the rectangle (a path) is broken where it must.
+  QImage image = WhiteImage(200, 80);
+  QtCanvas canvas(&image);
+  ASSERT_TRUE(canvas.BeginScene());
+  canvas.Fill.Color = kBlack;
+  canvas.FillText({10.0f, 0.0f, 190.0f, 80.0f}, "/home/" + std::string(30, 'p') + "/registry.conf", true, 1.0f,
+                  TTextAlign::Center);
+  canvas.EndScene();
+  EXPECT_EQ(InkCount(image, QRect(10, 0, 180, 80), false), 0);
 }
 
 TEST(QtCanvas, TextMetricsFollowTheFont) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 #include <regex>
+#include <set>
+#include <tuple>
 
 #include "common/DateHelpers.h"
 #include "platform/DateTime.h"
@@ -155,6 +157,29 @@ TEST_F(SeriesComparisonChartTest, GridLabelsStateTheirLinesValue) {
     EXPECT_EQ(
         widgettest::ExpectLabelsOnTheirLines(canvas, chart.Lowest, chart.Highest, chart.PlotTop, chart.PlotHeight),
         c.Labels);
+  }
+}
+
+// The date axis with its ticks and caption lies on the zero line, or on the lowest grid line where the zero line
+// is outside the plot (values a grid step or more above 0, or below it); the date labels hang from the lowest line.
+TEST_F(SeriesComparisonChartTest, DateAxisLiesOnTheZeroLineOrTheLowestGridLine) {
+  // Lowest and highest value, and whether the axis lies on the lowest grid line.
+  const std::tuple<double, double, bool> cases[] = {
+      {-0.2, 0.6, false}, {0.01, 0.3, true}, {0.12, 0.3, true}, {-0.5, -0.2, true}};
+  for (const auto& [low, high, onLowestGridLine] : cases) {
+    const TSeries model = Monthly(2010, 1, 36, [&](int i) { return low + (high - low) * i / 35.0; });
+    TSeriesComparisonChart chart = Laid(Set(model, model), 0, 0, 2);
+    RecordingCanvas canvas;
+    chart.Draw(canvas, 1200.0f);
+    std::set<float> axis, labels;  // y of the ticks and the axis; anchors of the date labels
+    for (const TCanvasOp& op : canvas.OpsOfKind(TCanvasOpKind::DrawLine))
+      if (op.Stroke.Color == kWidgetTextColour) axis.insert(op.Points[0].Y);
+    for (const TCanvasOp& op : canvas.OpsOfKind(TCanvasOpKind::FillText))
+      if (op.Matrix.M12 != 0.0f) labels.insert(op.Matrix.M32);
+    ASSERT_EQ(axis.size(), 1u) << low;
+    EXPECT_EQ(std::fabs(*axis.begin() - chart.GridBottomY) < 0.5f, onLowestGridLine) << low;
+    EXPECT_FLOAT_EQ(chart.CaptionAnchor.Y, *axis.begin() + 7.0f) << low;
+    EXPECT_EQ(labels, std::set<float>{chart.GridBottomY + 10.0f}) << low;
   }
 }
 

@@ -295,11 +295,18 @@ void QtCanvas::FillText(const TRectF& rect, const std::string& text, bool wordWr
   if (Painter_.pen() != pen) {
     Painter_.setPen(pen);
   }
-  int flags = ToQtAlignment(horizontalAlign, verticalAlign) | Qt::TextDontClip;
+  const int alignment = ToQtAlignment(horizontalAlign, verticalAlign);
   if (wordWrap) {
-    flags |= Qt::TextWordWrap;
+    Painter_.drawText(ToQRect(rect), ToQString(text), WrappingOption(Qt::Alignment(alignment)));
+  } else {
+    Painter_.drawText(ToQRect(rect), alignment | Qt::TextDontClip, ToQString(text));
   }
-  Painter_.drawText(ToQRect(rect), flags, ToQString(text));
+}
+
+QTextOption QtCanvas::WrappingOption(Qt::Alignment alignment) {
+  QTextOption option(alignment);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  return option;
 }
 
 // The raster engine blends translucent antialiased spans through a thread

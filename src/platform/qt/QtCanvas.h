@@ -15,6 +15,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <QTextOption>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -56,6 +57,10 @@ class QtCanvas : public Canvas {
 
   // The Qt font that the current font state maps to on this device.
   QFont CurrentQFont() const;
+  // Wrapped text: at word boundaries, and anywhere in a word wider than the
+  // line (a path), so that every character shows where plain word wrap lets
+  // such a word run past both sides.
+  static QTextOption WrappingOption(Qt::Alignment alignment);
 
  private:
   // Prepares the painter for one call: matrix, opacity and either the fill
