@@ -43,8 +43,7 @@ struct DataServer::TConnection {
 // One open socket, watched for the request deadline and for the progress of its request or reply.
 struct DataServer::TSocket {
   int Fd = -1;
-  std::string Address;  // the peer's
-  TPeer* Peer = nullptr;  // its entry in Peers_ (entries stay put while the map changes)
+  TPeer* Peer = nullptr;  // its address's entry in Peers_ (entries stay put while the map changes)
   // When it opened or its last reply ended: since then it waits for a request.
   std::chrono::steady_clock::time_point RequestSince = std::chrono::steady_clock::now();
   bool Replying = false;  // a reply is queued: the deadline does not apply
@@ -287,7 +286,7 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
   // With a small limit the full reserve would leave no ordinary places.
   Reserve_ = std::min(Options_.ReservedConnections, connections / 4);
   const unsigned threads = PoolSize(Options_.ThreadCount, connections);
-  Headroom_ = HeadroomOf(connections, Options_.ThreadCount);
+  const unsigned headroom = HeadroomOf(connections, Options_.ThreadCount);
   Open_ = 0;
   unsigned int flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME;
   if (ipv6) flags |= MHD_USE_IPv6;
@@ -298,7 +297,7 @@ bool DataServer::Start(const std::string& host, std::uint16_t port, std::string&
       flags, port, &AcceptCallback, this, &AccessCallback, this, MHD_OPTION_SOCK_ADDR,
       reinterpret_cast<sockaddr*>(&address), MHD_OPTION_NOTIFY_COMPLETED, &CompletedCallback, this,
       MHD_OPTION_NOTIFY_CONNECTION, &ConnectionCallback, this, MHD_OPTION_URI_LOG_CALLBACK, &RequestLineCallback, this,
-      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, connections + Headroom_,
+      MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT, connections + headroom,
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, Options_.MaxConnectionsPerIp, MHD_OPTION_CONNECTION_TIMEOUT,
       Options_.IdleTimeoutSeconds, MHD_OPTION_END);
   if (!Daemon_) {
@@ -373,13 +372,13 @@ void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   auto socket = std::make_unique<TSocket>();
   const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
   if (info) socket->Fd = info->connect_fd;
-  socket->Address = PeerAddress(connection);
   // A reader that stalls holds no more than this unsent in the kernel.
   if (socket->Fd >= 0 && Options_.MaxUnsentSocketBytes > 0)
     ::setsockopt(socket->Fd, IPPROTO_TCP, TCP_NOTSENT_LOWAT, &Options_.MaxUnsentSocketBytes,
                  sizeof Options_.MaxUnsentSocketBytes);
+  const std::string address = PeerAddress(connection);
   std::lock_guard lock(SocketsLock_);
-  socket->Peer = &Peers_[socket->Address];
+  socket->Peer = &Peers_[address];
   ++socket->Peer->Sockets;
   ++socket->Peer->Held;
   *socketContext = socket.get();

@@ -182,9 +182,6 @@ class DataServer {
   std::uint16_t Port_ = 0;
   unsigned Limit_ = 0;    // the connection limit in force
   unsigned Reserve_ = 0;  // places kept free for newcomers: at most a quarter of Limit_
-  // Sockets the library may hold beyond Limit_: those shut down and not yet
-  // closed, and newcomers on their way in, so that it never stops accepting.
-  unsigned Headroom_ = 0;
 
   // Open sockets by their record, for the request deadline.
   std::mutex SocketsLock_;
