@@ -188,15 +188,24 @@ TEST(QtCanvas, TextDrawsInsideItsRectangleByAlignment) {
   EXPECT_LT(centres[0], 60.0);
   EXPECT_NEAR(centres[1], 100.0, 6.0);
   EXPECT_GT(centres[2], 140.0);
-  // Wrapped, a word wider than the rectangle (a path) is broken where it must.
+  // Wrapped, a word wider than the rectangle (a path) is broken where it
+  // must and shown whole: it leaves as much ink as drawn on one line in a
+  // wide image, where a cut one leaves only what its rectangle holds.
+  const std::string path = "/home/" + std::string(30, 'p') + "/registry.conf";
+  auto draw = [&](QImage& image, const TRectF& rect, bool wrap) {
+    QtCanvas canvas(&image);
+    ASSERT_TRUE(canvas.BeginScene());
+    canvas.Fill.Color = kBlack;
+    canvas.FillText(rect, path, wrap, 1.0f, TTextAlign::Center);
+    canvas.EndScene();
+  };
+  QImage wide = WhiteImage(1000, 80);
+  draw(wide, {0.0f, 0.0f, 1000.0f, 80.0f}, false);
+  const int whole = InkCount(wide, wide.rect(), true);
   QImage image = WhiteImage(200, 80);
-  QtCanvas canvas(&image);
-  ASSERT_TRUE(canvas.BeginScene());
-  canvas.Fill.Color = kBlack;
-  canvas.FillText({10.0f, 0.0f, 190.0f, 80.0f}, "/home/" + std::string(30, 'p') + "/registry.conf", true, 1.0f,
-                  TTextAlign::Center);
-  canvas.EndScene();
+  draw(image, {10.0f, 0.0f, 190.0f, 80.0f}, true);
   EXPECT_EQ(InkCount(image, QRect(10, 0, 180, 80), false), 0);
+  EXPECT_GT(InkCount(image, QRect(10, 0, 180, 80), true), whole * 9 / 10);
 }
 
 TEST(QtCanvas, TextMetricsFollowTheFont) {
