@@ -39,10 +39,24 @@
 //           beside what real users get meanwhile (small requests from
 //           127.0.0.1, three 200 KB reports at 80 KB/s from 127.0.0.2, two
 //           full downloads);
-//   small   folded header lines (the statuses answered and whether the
-//           connection closed), a password request after five made up in the
-//           same mail address's name elsewhere, start dates out of range,
-//           and the byte count of the reports after an INSERT OR REPLACE.
+//   kept40  (a server of 40 places) 40 addresses each holding a kept-alive
+//           connection idle between two requests, then newcomers from three
+//           fresh addresses: how many are answered, and how many kept-alive
+//           connections the server closed;
+//   office  (40 places) an office address reading six downloads at 64 KB/s
+//           beside 34 addresses trickling one connection each: its users 7,
+//           8 and 9 and a fresh address; then one of its downloads stalls:
+//           when the server closes it, and the office's and another
+//           address's small requests meanwhile;
+//   reuse   (40 places) a kept-alive connection idle 5 s, then posting a
+//           100 KB report at 20 KB/s beside 29 trickling addresses while
+//           newcomers come every 100 ms: whether the report is stored;
+//   small   folded header and trailer lines (the statuses answered and
+//           whether the connection closed), a password request after five
+//           made up in the same mail address's name elsewhere (the same row,
+//           then other values), an address past its share asking for a mail
+//           address asked for today and for another, start dates out of
+//           range, and the byte count of the reports after an INSERT OR REPLACE.
 // Usage: bench_server_flood speed BASE_URL [FLOOD_SECONDS]
 //        bench_server_flood bytes BASE_URL DATABASE [SECONDS]
 //        bench_server_flood signin BASE_URL
@@ -52,6 +66,8 @@
 //        bench_server_flood halfread BASE_URL [SECONDS]
 //        bench_server_flood ledger BASE_URL DATABASE
 //        bench_server_flood keepalive|overflow|overflow1|hog|slowread BASE_URL [SECONDS]
+//        bench_server_flood kept40|reuse BASE_URL
+//        bench_server_flood office BASE_URL [SECONDS]
 //        bench_server_flood small BASE_URL DATABASE
 
 #include <arpa/inet.h>
@@ -981,6 +997,176 @@ int RunSlowRead(const std::string& url, const std::string& base, double seconds)
   return 0;
 }
 
+// One reply on a kept-alive connection (Content-Length framed); false when
+// the connection closed or five seconds passed first.
+bool ReadOneReply(int fd, std::string* reply = nullptr) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const std::size_t head = text.find("\r\n\r\n");
+    const std::size_t length = text.find("Content-Length: ");
+    if (head != std::string::npos && length != std::string::npos &&
+        text.size() >= head + 4 + std::strtoul(text.c_str() + length + 16, nullptr, 10)) {
+      if (reply) *reply = text;
+      return text.rfind("HTTP/1.1 200", 0) == 0;
+    }
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) return false;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// Whether the server has closed the connection (what it sent is dropped).
+bool ClosedByServer(int fd) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n == 0 || (n < 0 && errno != EAGAIN)) return true;
+    if (n < 0) return false;
+  }
+}
+
+const std::string kBanner = "GET /Default HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+
+// A kept-alive connection from `from` that asked for the banner; -1 when it was not answered.
+int KeptFrom(const std::string& from, std::uint16_t port) {
+  const int fd = ConnectFrom(from, port);
+  if (fd < 0) return -1;
+  if (::send(fd, kBanner.data(), kBanner.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(kBanner.size()) &&
+      ReadOneReply(fd))
+    return fd;
+  ::close(fd);
+  return -1;
+}
+
+// The asset list from `from` on a new connection, given up after ten seconds: whether it was answered.
+bool SmallFrom(const std::string& url, const std::string& from) {
+  TClient client(url, from, true, 10);
+  return client.Send(6, "SELECT * FROM ASSET_LIST") == 200;
+}
+
+int RunKept40(const std::string& url, const std::string& base) {
+  const std::uint16_t port = PortOf(base);
+  std::vector<int> kept;
+  for (int i = 0; i < 40; ++i) kept.push_back(KeptFrom("127.2.0." + std::to_string(i + 1), port));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  int ok = 0;
+  double slowest = 0.0;
+  for (const char* from : {"127.0.0.2", "127.0.0.3", "127.0.0.4"}) {
+    const auto start = TClock::now();
+    ok += SmallFrom(url, from) ? 1 : 0;
+    slowest = std::max(slowest, Seconds(TClock::now() - start) * 1000.0);
+  }
+  int closed = 0;
+  for (const int fd : kept) {
+    closed += fd < 0 || ClosedByServer(fd) ? 1 : 0;
+    if (fd >= 0) ::close(fd);
+  }
+  std::printf("kept40_newcomers_ok=%d/3 kept40_newcomer_ms_max=%.1f kept40_kept_closed=%d\n", ok, slowest, closed);
+  return 0;
+}
+
+int RunOffice(const std::string& url, const std::string& base, double seconds) {
+  const std::uint16_t port = PortOf(base);
+  const std::string request = RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"));
+  std::atomic<bool> stop{false}, stall{false};
+  std::atomic<int> cut{0};  // downloads read at 64 KB/s that the server closed
+  std::vector<int> downloads;
+  for (int i = 0; i < 6; ++i) {
+    const int fd = ConnectFrom("127.0.0.2", port);
+    if (fd >= 0 && ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size()))
+      downloads.push_back(fd);
+  }
+  std::thread reader([&] {
+    // 16 KB every 250 ms from each; the first stops reading at the stall.
+    std::vector<char> buffer(16 * 1024);
+    std::vector<bool> open(downloads.size(), true);
+    while (!stop) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      for (std::size_t i = 0; i < downloads.size(); ++i) {
+        if (!open[i]) continue;
+        if (i == 0 && stall) continue;
+        const ssize_t n = ::recv(downloads[i], buffer.data(), buffer.size(), MSG_DONTWAIT);
+        if (n == 0 || (n < 0 && errno != EAGAIN)) {
+          open[i] = false;
+          ++cut;
+        }
+      }
+    }
+  });
+  std::atomic<long> reopened{0};
+  std::thread trickle([&] {
+    TrickleFrom(port, Connections(34, 1, [](int a) { return "127.3.0." + std::to_string(a + 1); }), stop, reopened);
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // the trickles are old enough to go
+  int users = 0;
+  for (int i = 0; i < 3; ++i) users += SmallFrom(url, "127.0.0.2") ? 1 : 0;
+  const int fresh = SmallFrom(url, "127.0.0.5") ? 1 : 0;
+  const auto stalledAt = TClock::now();
+  stall = true;
+  int officeOk = 0, officeTried = 0, othersOk = 0, othersTried = 0;
+  while (Seconds(TClock::now() - stalledAt) < seconds) {
+    ++othersTried;
+    othersOk += SmallFrom(url, "127.0.0.6") ? 1 : 0;
+    ++officeTried;
+    officeOk += SmallFrom(url, "127.0.0.2") ? 1 : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  stop = true;
+  reader.join();
+  trickle.join();
+  // Read to its end, the stalled download tells whether the server cut it.
+  std::string rest;
+  char buffer[1 << 16];
+  for (ssize_t n = 0; !downloads.empty() && (n = ::recv(downloads[0], buffer, sizeof buffer, 0)) > 0;)
+    rest.append(buffer, static_cast<std::size_t>(n)).erase(0, rest.size() > 16 ? rest.size() - 16 : 0);
+  const bool stallCut = rest.size() < 5 || rest.compare(rest.size() - 5, 5, "0\r\n\r\n") != 0;
+  for (const int fd : downloads) ::close(fd);
+  std::printf(
+      "office_users_ok=%d/3 office_fresh_ok=%d/1 office_stalled_cut=%d office_after_stall_ok=%d/%d "
+      "others_after_stall_ok=%d/%d office_downloads_cut=%d\n",
+      users, fresh, stallCut ? 1 : 0, officeOk, officeTried, othersOk, othersTried, cut.load());
+  return 0;
+}
+
+int RunReuse(const std::string& url, const std::string& base) {
+  const std::uint16_t port = PortOf(base);
+  const int kept = KeptFrom("127.0.0.2", port);
+  std::atomic<bool> stop{false};
+  std::atomic<long> reopened{0};
+  std::thread trickle([&] {
+    TrickleFrom(port, Connections(29, 1, [](int a) { return "127.4.0." + std::to_string(a + 1); }), stop, reopened);
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(5));  // the kept-alive connection idles
+  std::atomic<int> smallOk{0}, smallTried{0};
+  std::thread newcomers([&] {
+    while (!stop) {
+      ++smallTried;
+      smallOk += SmallFrom(url, "127.0.0.1") ? 1 : 0;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  // A 100 KB report: its head at once, then 2 KB every 100 ms (20 KB/s).
+  const std::string report = RawRequest("POST", RequestBody(11, std::string(100 * 1000, 'r')));
+  std::size_t sent = 0;
+  bool ok = kept >= 0;
+  for (std::size_t at = 0; ok && at < report.size();) {
+    const std::size_t count = std::min<std::size_t>(at == 0 ? 256 : 2048, report.size() - at);
+    ok = ::send(kept, report.data() + at, count, MSG_NOSIGNAL) == static_cast<ssize_t>(count);
+    if (ok) sent = at += count;
+    if (at < report.size()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  std::string reply;
+  ok = ok && ReadOneReply(kept, &reply) && reply.find("\"OK\"") != std::string::npos;
+  stop = true;
+  newcomers.join();
+  trickle.join();
+  if (kept >= 0) ::close(kept);
+  std::printf("reuse_upload_ok=%d/1 reuse_upload_sent_kb=%.0f reuse_small_ok=%d/%d\n", ok ? 1 : 0,
+              static_cast<double>(sent) / 1000.0, smallOk.load(), smallTried.load());
+  return 0;
+}
+
 // Sends raw bytes from 127.0.0.1 and reads for up to two seconds: the
 // replies' status codes joined by '+', and "closed" or "open" after them.
 std::string RawExchange(std::uint16_t port, const std::string& bytes) {
@@ -1016,8 +1202,26 @@ int RunSmall(const std::string& url, const std::string& base, const std::string&
     client.Send(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('" + mail + "','NC','1');");
     return client.Answer();
   };
+  char size[32];
+  std::snprintf(size, sizeof size, "%zx", body.size());
+  const std::string foldedTrailer =
+      RawExchange(port, head + "Transfer-Encoding: chunked\r\n\r\n" + size + "\r\n" + body + "\r\n0\r\nX-T: a\r\n b\r\n\r\n");
   for (int i = 0; i < 5; ++i) password("127.0.0.30", "victim@v.test");
   const std::string victim = password("127.0.0.31", "victim@v.test");
+  // Made up in a second victim's name with other values, then the victim's own request as the client sends it.
+  for (int i = 0; i < 5; ++i) {
+    TClient client(url, "127.0.0.34", true);
+    client.Send(9, "INSERT INTO PWD_REQUEST (USERID,USEREMAIL,RESPONSE)VALUES ('other@v.test','NC','" +
+                       std::to_string(i + 2) + "');");
+  }
+  const std::string other = password("127.0.0.35", "other@v.test");
+  const long long otherStored =
+      SingleInteger(database, "SELECT COUNT(*) FROM PWD_REQUEST WHERE USERID='other@v.test' AND RESPONSE='1'");
+  // An address past its share asks for a mail address asked for today, and for one never asked for.
+  for (int i = 0; i < 20; ++i) password("127.0.0.36", "probe" + std::to_string(i) + "@v.test");
+  auto shortly = [](const std::string& answer) { return answer == "SENT" ? answer : std::string("refused"); };
+  const std::string probeKnown = shortly(password("127.0.0.36", "victim@v.test"));
+  const std::string probeUnknown = shortly(password("127.0.0.36", "nobody@v.test"));
   TClient user(url, "127.0.0.32", false);
   user.Send(1, SignInStatement(kPassword));
   std::string startDates;
@@ -1037,9 +1241,11 @@ int RunSmall(const std::string& url, const std::string& base, const std::string&
                                       nullptr, nullptr, nullptr) == SQLITE_OK;
   sqlite3_close(db);
   std::printf(
-      "folded_value=%s folded_length=%s victim_answer=\"%s\" start_dates=%s replaced=%d ledger_reports=%lld "
-      "true_reports=%lld\n",
-      foldedValue.c_str(), foldedLength.c_str(), victim.c_str(), startDates.c_str(), replaced ? 1 : 0,
+      "folded_value=%s folded_length=%s folded_trailer=%s victim_answer=\"%s\" other_values_answer=\"%s\" "
+      "other_values_stored=%lld share_probe_known=%s share_probe_unknown=%s start_dates=%s replaced=%d "
+      "ledger_reports=%lld true_reports=%lld\n",
+      foldedValue.c_str(), foldedLength.c_str(), foldedTrailer.c_str(), victim.c_str(), other.c_str(), otherStored,
+      probeKnown.c_str(), probeUnknown.c_str(), startDates.c_str(), replaced ? 1 : 0,
       SingleInteger(database, "SELECT BYTES FROM STORED_BYTES WHERE TABLENAME = 'RECEIVED_REPORT'"),
       StoredBytes(database, "RECEIVED_REPORT", {"CONTENT"}));
   return 0;
@@ -1053,7 +1259,7 @@ int main(int argc, char** argv) {
                  "Usage: %s speed BASE_URL [FLOOD_SECONDS] | bytes BASE_URL DATABASE [SECONDS] | signin BASE_URL | "
                  "shares BASE_URL DATABASE [SECONDS] | slow BASE_URL [SECONDS] | upload BASE_URL [SECONDS] | "
                  "halfread BASE_URL [SECONDS] | ledger BASE_URL DATABASE | keepalive|overflow|overflow1|hog|slowread "
-                 "BASE_URL [SECONDS] | small BASE_URL DATABASE\n",
+                 "BASE_URL [SECONDS] | kept40|reuse BASE_URL | office BASE_URL [SECONDS] | small BASE_URL DATABASE\n",
                  argv[0]);
     return 2;
   }
@@ -1082,6 +1288,9 @@ int main(int argc, char** argv) {
   if (mode == "hog") result = RunHog(url, argv[2], loadSeconds);
   if (mode == "slowread") result = RunSlowRead(url, argv[2], loadSeconds);
   if (mode == "small" && argc > 3) result = RunSmall(url, argv[2], argv[3]);
+  if (mode == "kept40") result = RunKept40(url, argv[2]);
+  if (mode == "office") result = RunOffice(url, argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
+  if (mode == "reuse") result = RunReuse(url, argv[2]);
   curl_global_cleanup();
   return result;
 }

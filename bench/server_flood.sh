@@ -16,8 +16,13 @@
 # connections every 0.5 s beside 17 x 14 trickling ones under that limit
 # (hog), and 1,024 downloads read at 2 KB/s (slowread); keepalive and
 # slowread run under a descriptor limit of 1,100, so that either server has
-# about a thousand places. Last, folded header lines, a victim's password
-# request, start dates out of range and the byte count after an INSERT OR
+# about a thousand places. On a server of 40 places: newcomers beside 40
+# addresses each holding a kept-alive connection (kept40); an office address
+# reading six downloads beside 34 trickling addresses, its users, and then
+# one of its downloads stalling (office); a kept-alive connection posting a
+# report at 20 KB/s after 5 s idle while newcomers come (reuse). Last, folded
+# header and trailer lines, a victim's password request, an address past its
+# share asking, start dates out of range and the byte count after an INSERT OR
 # REPLACE (small).
 # With --before REV the server of that commit runs side by side: each round
 # runs both servers in turn, each on a fresh copy of one sample database, and
@@ -26,11 +31,12 @@
 # Usage: bench/server_flood.sh [--before REV] [--rounds N] [--port P] [--flood-seconds S] [--slow-seconds S]
 #                             [--slow-rounds N]   (rounds of slow, upload and halfread, default --rounds; 0: none)
 #                             [--only MODES]      (comma-separated: speed,bytes,signin,shares,ledger,slow,upload,halfread,
-#                                                  keepalive,overflow,overflow1,hog,slowread,small)
+#                                                  keepalive,overflow,overflow1,hog,slowread,kept40,office,reuse,
+#                                                  small)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds="" only="speed,bytes,signin,shares,ledger,slow,upload,halfread,keepalive,overflow,overflow1,hog,slowread,small"
+before="" rounds=5 port=18221 flood=5 slow=10 slow_rounds="" only="speed,bytes,signin,shares,ledger,slow,upload,halfread,keepalive,overflow,overflow1,hog,slowread,kept40,office,reuse,small"
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --before) before=$2; shift 2 ;;
@@ -63,10 +69,14 @@ fi
 
 # Starts a server binary on a copy of the sample database (log dropped: one
 # line per request would weigh on the flood).
-# With $nofile set, the server runs under that descriptor limit (soft and hard).
+# With $nofile set, the server runs under that descriptor limit (soft and hard);
+# $server_args are further options of the server.
 nofile=""
+server_args=""
 start_server() {
-  ${nofile:+prlimit --nofile="$nofile"} "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" "${@:2}" 2>/dev/null &
+  # shellcheck disable=SC2086
+  ${nofile:+prlimit --nofile="$nofile"} "$1" --listen "127.0.0.1:$port" --db "$work/run.sqlite" $server_args "${@:2}" \
+    2>/dev/null &
   server=$!
   bench_wait_server "$port" && return 0
   echo "The server did not start" >&2
@@ -130,6 +140,9 @@ run_rounds overflow 15 "$places_rounds" overflow.txt
 nofile=300 run_rounds overflow1 15 "$places_rounds" overflow1.txt
 nofile=300 run_rounds hog 15 "$places_rounds" hog.txt
 nofile=1100 run_rounds slowread 15 "$places_rounds" slowread.txt
+server_args="--max-connections 40" run_rounds kept40 0 "$places_rounds" kept40.txt
+server_args="--max-connections 40" run_rounds office 10 "$places_rounds" office.txt
+server_args="--max-connections 40" run_rounds reuse 0 "$places_rounds" reuse.txt
 run_once small
 
 [[ -s "$work/speed.txt" ]] && python3 - "$work/speed.txt" <<'EOF'
@@ -198,3 +211,6 @@ summarise overflow.txt "beside 671 x 2 trickling connections"
 summarise overflow1.txt "beside 354 x 1 trickling connections, descriptor limit 300"
 summarise hog.txt "beside an address reopening 16 connections every 0.5 s and 17 x 14 trickling ones, descriptor limit 300"
 summarise slowread.txt "beside 1,024 downloads read at 2 KB/s"
+summarise kept40.txt "40 places: newcomers beside 40 kept-alive connections of 40 addresses"
+summarise office.txt "40 places: an office of six downloads beside 34 trickling addresses, then a stall"
+summarise reuse.txt "40 places: a report at 20 KB/s on a connection idle 5 s, newcomers every 100 ms"

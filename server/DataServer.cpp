@@ -1,13 +1,11 @@
 #include "DataServer.h"
 
 #include <arpa/inet.h>
-#include <linux/sockios.h>
 #include <linux/tcp.h>
 #include <microhttpd.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <strings.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
@@ -38,27 +36,40 @@ struct DataServer::TConnection {
   bool Suspended = false;
   std::optional<THttpAnswer> Deferred;
   bool Held = false;  // Deferred is a busy answer that waits for the pause
+  bool Owed = false;  // suspended for an answer once: counted in Owed_ until the request completes
 };
 
 // One open socket, watched for the request deadline and for the progress of its request or reply.
 struct DataServer::TSocket {
+  using TTime = std::chrono::steady_clock::time_point;
   int Fd = -1;
   TPeer* Peer = nullptr;  // its address's entry in Peers_ (entries stay put while the map changes)
-  // When it opened or its last reply ended: since then it waits for a request.
-  std::chrono::steady_clock::time_point RequestSince = std::chrono::steady_clock::now();
+  // While silent, since when: it opened or its last reply ended. Then the
+  // time its request's first byte came, from which the request's deadline
+  // and rate count.
+  TTime RequestSince{};
+  // The last time it was seen silent: its first byte came after it.
+  TTime SilentAt{};
+  // Bytes received before its current (or next) request.
+  std::uint64_t RequestBytes = 0;
   bool Replying = false;  // a reply is queued: the deadline does not apply
   bool ShutDown = false;
-  bool Idle = false;  // kept alive after a reply; no line of the next request has come
-  // Bytes received when the request began, and whether they have come since
-  // at MinBytesPerSecond or faster (as of the last sample).
-  std::uint64_t RequestBytes = 0;
+  bool Silent = true;     // no byte of its next request has come
+  bool Served = false;    // it had a reply: while silent it is kept alive between two requests
+  // Whether its request arrives at MinBytesPerSecond or faster since its
+  // first byte, as of the last look.
   bool Receiving = false;
   // The reply's progress: bytes the peer acknowledged at SampleAt (unset
-  // until the first sample), and whether it moved slower than the minimum
-  // rate over the last window.
-  std::chrono::steady_clock::time_point SampleAt{};
+  // until the first sample), whether it moved slower than the minimum rate
+  // over the last window, and since when it has been slow.
+  TTime SampleAt{};
   std::uint64_t SampleAcked = 0;
   bool Slow = false;
+  TTime SlowSince{};
+  // Whether it may give its place up: it makes no progress at the fair rate.
+  bool MayGo() const { return !ShutDown && Fd >= 0 && (Replying ? Slow : !Receiving); }
+  // Since when it has made no progress.
+  TTime StaleSince() const { return Replying ? SlowSince : RequestSince; }
 };
 
 namespace {
@@ -91,8 +102,8 @@ std::string AddressText(const sockaddr* addr) {
   return text;
 }
 
-TMhdResult AcceptCallback(void* cls, const sockaddr* address, socklen_t /*length*/) {
-  return static_cast<DataServer*>(cls)->AdmitNewcomer(AddressText(address)) ? MHD_YES : MHD_NO;
+TMhdResult AcceptCallback(void* cls, const sockaddr* /*address*/, socklen_t /*length*/) {
+  return static_cast<DataServer*>(cls)->AdmitNewcomer() ? MHD_YES : MHD_NO;
 }
 
 void* RequestLineCallback(void* cls, const char* /*uri*/, MHD_Connection* connection) {
@@ -126,34 +137,44 @@ bool IsToken(std::string_view name) {
   });
 }
 
-// The headers that frame a request body.
+// Whether a header's value follows its name as received: name, the colon
+// (made a NUL by the library), white space, value. The library joins a
+// folded line to the name of the line before, in a copy made elsewhere, so
+// that a folded name is not followed by its value. The walk back from the
+// value stays within its received line.
+bool ValueFollowsName(const char* name, const char* value) {
+  if (!value) return true;
+  const char* colon = value - 1;
+  while (*colon == ' ' || *colon == '\t') --colon;
+  return *colon == '\0' && name + std::strlen(name) == colon;
+}
+
+// The header lines (or the trailer lines of a chunked body) that frame a request body.
 struct TFraming {
-  // The request head as received, where the library keeps each header's name.
-  const char* HeadBegin = nullptr;
-  const char* HeadEnd = nullptr;
   int Lengths = 0;
   std::string FirstLength;
   bool LengthsDiffer = false;
   bool TransferEncoding = false;
-  bool BadName = false;  // a header name that is not a token
-  bool Folded = false;   // a header continued on a line that starts with white space
+  bool BadName = false;  // a name that is not a token
+  bool Folded = false;   // a line continued on a line that starts with white space
   // A body whose length two receivers could read differently: two different
-  // Content-Length values, a length beside a transfer encoding, a header name
-  // that another receiver could read as one of those after trimming, or a
-  // folded line that another receiver joins to the header before it.
+  // Content-Length values, a length beside a transfer encoding, a name that
+  // another receiver could read as one of those after trimming, or a folded
+  // line that another receiver joins to the line before.
   bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding) || BadName || Folded; }
+  // The error text of a refused request.
+  const char* Refusal() const {
+    return Folded    ? "Malformed header: a header line folded onto the next line"
+           : BadName ? "Malformed header: a header name holds white space or a separator"
+                     : "Ambiguous request length: two Content-Length values or one with a transfer encoding";
+  }
 };
 
 TMhdResult CountFraming(void* cls, MHD_ValueKind /*kind*/, const char* key, const char* value) {
   auto* framing = static_cast<TFraming*>(cls);
   if (!key || !IsToken(key)) framing->BadName = true;
-  // The library joins a folded line to the name of the header before it, in
-  // a copy outside the received head (the value stays where it was): a name
-  // that does not lie within the head came from a folded line.
-  const std::less<const char*> before;
-  if (key && framing->HeadBegin && (before(key, framing->HeadBegin) || !before(key, framing->HeadEnd)))
-    framing->Folded = true;
   if (!key) return MHD_YES;
+  if (!ValueFollowsName(key, value)) framing->Folded = true;
   if (strcasecmp(key, MHD_HTTP_HEADER_CONTENT_LENGTH) == 0) {
     const std::string text = value ? value : "";
     if (framing->Lengths++ == 0)
@@ -339,8 +360,12 @@ void DataServer::Stop() {
   PauseWake_.notify_all();
   if (Pauser_.joinable()) Pauser_.join();
   {
+    // Every answer is given now; the resumed connections write theirs before
+    // the library closes them (a reader that takes none is not waited for long).
+    constexpr auto kWriteGrace = std::chrono::seconds(5);
     std::unique_lock lock(AsyncLock_);
     AsyncDone_.wait(lock, [&] { return Outstanding_ == 0; });
+    AsyncDone_.wait_for(lock, kWriteGrace, [&] { return Owed_ == 0; });
   }
   {
     std::lock_guard lock(SocketsLock_);
@@ -367,9 +392,14 @@ unsigned DataServer::ConnectionLimit() const {
   return static_cast<unsigned>(std::min<rlim_t>(Options_.MaxConnections, std::max<rlim_t>(1, places)));
 }
 
+std::chrono::steady_clock::time_point DataServer::Now() const {
+  return Options_.Now ? Options_.Now() : std::chrono::steady_clock::now();
+}
+
 void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   auto* connection = static_cast<MHD_Connection*>(connectionHandle);
   auto socket = std::make_unique<TSocket>();
+  socket->RequestSince = socket->SilentAt = Now();
   const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
   if (info) socket->Fd = info->connect_fd;
   // A reader that stalls holds no more than this unsent in the kernel.
@@ -380,27 +410,23 @@ void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   std::lock_guard lock(SocketsLock_);
   socket->Peer = &Peers_[address];
   ++socket->Peer->Sockets;
-  ++socket->Peer->Held;
   *socketContext = socket.get();
   Sockets_.emplace(socket.get(), std::move(socket));
   ++Open_;
+  ++Opened_;
 }
 
 // Places left = limit - open sockets. While more than the reserve are left, a
-// newcomer simply takes one. Below it, a newcomer whose address lately had a
-// socket closed for waiting or reading too slowly is refused (the reserve
-// and the places of others are kept for clients that behave); any other
-// takes the place of a socket that may go (so the open count stays at the
-// reserve's edge), or, when none may, a reserved place while any is left.
-// A refused newcomer is closed by the library at once.
-bool DataServer::AdmitNewcomer(const std::string& address) {
+// newcomer simply takes one. Below it, a newcomer takes the place of a socket
+// that may go (so the open count stays at the reserve's edge), or, when none
+// may, a reserved place while any is left. A refused newcomer is closed by
+// the library at once. The library itself refuses one beyond the per-address
+// limit before asking.
+bool DataServer::AdmitNewcomer() {
   std::lock_guard lock(SocketsLock_);
   if (Open_ + 1 + Reserve_ <= Limit_) return true;
-  const auto now = std::chrono::steady_clock::now();
-  const auto peer = Peers_.find(address);
-  if (peer != Peers_.end() && StruckLocked(peer->second, now)) return false;
   bool strike = false;
-  if (TSocket* victim = VictimLocked(now, peer == Peers_.end() ? 0 : peer->second.Held, strike)) {
+  if (TSocket* victim = VictimLocked(Now(), strike)) {
     ShutDownLocked(*victim, strike);
     return true;
   }
@@ -411,66 +437,47 @@ bool DataServer::StruckLocked(const TPeer& peer, std::chrono::steady_clock::time
   return peer.StruckAt != std::chrono::steady_clock::time_point{} && now - peer.StruckAt < Options_.StrikeMemory;
 }
 
-// First the kept-alive socket idle longest, whose client sent nothing of its
-// next request, of an address holding at least held + 2 (after the swap it
-// still holds more than the newcomer's, so that addresses of many kept-alive
-// connections do not close each other's in turn). Else of the sockets that
-// may go (waiting at least EvictAfter for a request that does not arrive at
-// the least fair rate, or replying slower than it) the one waiting longest of
-// the address holding most of them, an address with a strike before any
-// other: so a flooding address pays for its own trickle, and a slow upload
-// from another address is left to finish. A newcomer's address holding more
-// than a quarter of what one address may hold takes those only from
-// addresses holding at least as many (held(victim's) >= held), so that a
-// flood of many connections per address cannot take the places of clients
-// with few. A socket replying or receiving its request at a fair rate, or
-// waiting less than EvictAfter (a real client's request arrives at once), is
-// kept.
-DataServer::TSocket* DataServer::VictimLocked(std::chrono::steady_clock::time_point now, std::size_t held,
-                                              bool& strike) {
+// One order of the sockets that may go: those of an address with a strike
+// first, then of the address holding most that may go, its socket longest
+// without progress. The chosen socket is looked at once more: a request whose
+// bytes came since the last look (a newcomer's first request, or the next
+// one on a kept-alive connection) keeps its place, and the choice is made
+// again without it.
+DataServer::TSocket* DataServer::VictimLocked(std::chrono::steady_clock::time_point now, bool& strike) {
   for (;;) {
-    TSocket* idle = nullptr;
-    for (auto& [key, socket] : Sockets_)
-      if (socket->Idle && AwaitingRequest(*socket) && socket->Peer->Held >= held + 2 &&
-          (!idle || socket->RequestSince < idle->RequestSince))
-        idle = socket.get();
-    if (!idle) break;
-    // Bytes waiting unread are its next request, begun now.
-    int unread = 0;
-    if (::ioctl(idle->Fd, FIONREAD, &unread) == 0 && unread == 0) {
-      strike = false;
-      return idle;
+    const std::uint64_t choice = ++Choices_;
+    Candidates_.clear();
+    for (auto& [key, socket] : Sockets_) {
+      if (!socket->MayGo()) continue;
+      TPeer& peer = *socket->Peer;
+      if (peer.Choice != choice) {
+        peer.Choice = choice;
+        peer.MayGo = 0;
+        peer.Oldest = nullptr;
+        Candidates_.push_back(&peer);
+      }
+      ++peer.MayGo;
+      if (!peer.Oldest || socket->StaleSince() < peer.Oldest->StaleSince()) peer.Oldest = socket.get();
     }
-    idle->Idle = false;
-    idle->RequestSince = now;
-  }
-  struct TMayGo {
-    bool Struck = false;
-    std::size_t Count = 0;
-    TSocket* Oldest = nullptr;
-    // The order of choice: struck first, then most sockets that may go, then the longest-waiting.
-    bool Before(const TMayGo& other) const {
-      if (Struck != other.Struck) return Struck;
-      if (Count != other.Count) return Count > other.Count;
-      return Oldest->RequestSince < other.Oldest->RequestSince;
+    const TPeer* chosen = nullptr;
+    bool chosenStruck = false;
+    for (const TPeer* peer : Candidates_) {
+      const bool struck = StruckLocked(*peer, now);
+      const bool before = !chosen                    ? true
+                          : struck != chosenStruck   ? struck
+                          : peer->MayGo != chosen->MayGo ? peer->MayGo > chosen->MayGo
+                                                       : peer->Oldest->StaleSince() < chosen->Oldest->StaleSince();
+      if (before) {
+        chosen = peer;
+        chosenStruck = struck;
+      }
     }
-  };
-  const std::size_t lightest = held <= Options_.MaxConnectionsPerIp / 4 ? 0 : held;
-  std::unordered_map<const TPeer*, TMayGo> mayGo;
-  for (auto& [key, socket] : Sockets_) {
-    if (socket->ShutDown || socket->Fd < 0 || socket->Idle || socket->Peer->Held < lightest) continue;
-    if (socket->Replying ? !socket->Slow : socket->Receiving || now - socket->RequestSince < Options_.EvictAfter)
-      continue;
-    TMayGo& address = mayGo[socket->Peer];
-    address.Struck = StruckLocked(*socket->Peer, now);
-    ++address.Count;
-    if (!address.Oldest || socket->RequestSince < address.Oldest->RequestSince) address.Oldest = socket.get();
+    if (!chosen) return nullptr;
+    TSocket& socket = *chosen->Oldest;
+    if (!socket.Replying && ReceivingLocked(socket, now)) continue;
+    strike = !(socket.Silent && socket.Served);
+    return &socket;
   }
-  const TMayGo* chosen = nullptr;
-  for (const auto& [address, counted] : mayGo)
-    if (!chosen || counted.Before(*chosen)) chosen = &counted;
-  strike = chosen != nullptr;
-  return chosen ? chosen->Oldest : nullptr;
 }
 
 bool DataServer::AwaitingRequest(const TSocket& socket) {
@@ -481,8 +488,7 @@ void DataServer::ShutDownLocked(TSocket& socket, bool strike) {
   ::shutdown(socket.Fd, SHUT_RDWR);
   socket.ShutDown = true;
   --Open_;
-  --socket.Peer->Held;
-  if (strike) socket.Peer->StruckAt = std::chrono::steady_clock::now();
+  if (strike) socket.Peer->StruckAt = Now();
 }
 
 void DataServer::ForgetPeersLocked(std::chrono::steady_clock::time_point now) {
@@ -490,7 +496,7 @@ void DataServer::ForgetPeersLocked(std::chrono::steady_clock::time_point now) {
   constexpr std::size_t kMostRemembered = 100000;
   const bool crowded = Peers_.size() > kMostRemembered;
   std::erase_if(Peers_, [&](const auto& entry) {
-    return entry.second.Sockets == 0 && (crowded || now - entry.second.StruckAt >= Options_.StrikeMemory);
+    return entry.second.Sockets == 0 && (crowded || !StruckLocked(entry.second, now));
   });
 }
 
@@ -500,21 +506,26 @@ void DataServer::OnSocketClosed(void** socketContext) {
   std::lock_guard lock(SocketsLock_);
   const auto found = Sockets_.find(static_cast<TSocket*>(*socketContext));
   if (found != Sockets_.end()) {
-    TPeer& peer = *found->second->Peer;
-    --peer.Sockets;
-    if (!found->second->ShutDown) {
-      --Open_;
-      --peer.Held;
-    }
+    --found->second->Peer->Sockets;
+    if (!found->second->ShutDown) --Open_;
     Sockets_.erase(found);
   }
   *socketContext = nullptr;
 }
 
-std::size_t DataServer::SlowReplies() {
+DataServer::TSocketCounts DataServer::SocketCounts() {
   std::lock_guard lock(SocketsLock_);
-  return static_cast<std::size_t>(
-      std::count_if(Sockets_.begin(), Sockets_.end(), [](const auto& socket) { return socket.second->Slow; }));
+  TSocketCounts counts;
+  counts.Opened = Opened_;
+  for (const auto& [key, socket] : Sockets_) {
+    if (socket->ShutDown) continue;
+    ++counts.Open;
+    counts.Silent += socket->Silent ? 1 : 0;
+    counts.Kept += socket->Silent && socket->Served ? 1 : 0;
+    counts.Replying += socket->Replying ? 1 : 0;
+    counts.Slow += socket->Slow ? 1 : 0;
+  }
+  return counts;
 }
 
 void DataServer::OnRequestLine(void* connectionHandle) {
@@ -523,7 +534,12 @@ void DataServer::OnRequestLine(void* connectionHandle) {
   if (!info || !info->socket_context) return;
   std::lock_guard lock(SocketsLock_);
   const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
-  if (found != Sockets_.end()) found->second->Idle = false;
+  if (found == Sockets_.end() || !found->second->Silent) return;
+  // Its first byte came since the last look: the request starts now.
+  TSocket& socket = *found->second;
+  socket.Silent = false;
+  socket.RequestSince = Now();
+  socket.Receiving = true;
 }
 
 void DataServer::SetReplying(void* connectionHandle, bool replying) {
@@ -535,56 +551,95 @@ void DataServer::SetReplying(void* connectionHandle, bool replying) {
   if (found == Sockets_.end()) return;
   TSocket& socket = *found->second;
   socket.Replying = replying;
-  socket.Idle = !replying;  // a reply ended: kept alive until its next request line
-  socket.SampleAt = {};
   socket.Slow = false;
   socket.Receiving = false;
-  if (replying) return;
-  // The next request on a kept-alive connection has its own deadline and rate.
-  socket.RequestSince = std::chrono::steady_clock::now();
-  if (tcp_info tcp{}; ReadTcpInfo(socket.Fd, tcp)) socket.RequestBytes = tcp.tcpi_bytes_received;
+  tcp_info tcp{};
+  const bool measured = ReadTcpInfo(socket.Fd, tcp);
+  if (replying) {
+    // The reply's first window starts now.
+    socket.SampleAt = measured ? Now() : std::chrono::steady_clock::time_point{};
+    socket.SampleAcked = tcp.tcpi_bytes_acked;
+    return;
+  }
+  // A reply ended: kept alive and silent until the next request's first
+  // byte, from which that request has its own deadline and rate.
+  socket.Served = true;
+  socket.Silent = true;
+  socket.RequestSince = socket.SilentAt = Now();
+  if (measured) socket.RequestBytes = tcp.tcpi_bytes_received;
 }
 
-// Shuts down sockets whose request has not arrived whole in time; the
-// library sees the end of the stream and closes the connection itself.
+// Shuts down sockets silent too long or whose request has not arrived whole
+// in time; the library sees the end of the stream and closes the connection
+// itself.
 void DataServer::WatchRequestDeadlines() {
   const auto period = std::clamp<std::chrono::milliseconds>(Options_.RequestTimeout / 4, std::chrono::milliseconds(20),
                                                             std::chrono::milliseconds(250));
   std::unique_lock lock(SocketsLock_);
   while (!WatchStop_) {
     WatchWake_.wait_for(lock, period, [&] { return WatchStop_; });
-    const auto now = std::chrono::steady_clock::now();
-    for (auto& [key, socket] : Sockets_) {
-      if (!socket->ShutDown && !socket->Idle && socket->Fd >= 0) SampleLocked(*socket, now);
-      if (!AwaitingRequest(*socket)) continue;
-      if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
-      ShutDownLocked(*socket, !socket->Idle);
-    }
-    ForgetPeersLocked(now);
+    LookLocked();
   }
 }
 
-// A request arrives fairly when bytes received since it began >=
-// MinBytesPerSecond x seconds since it began. A reply is slow when the peer
-// acknowledged fewer than MinBytesPerSecond x seconds since the last sample
-// (at least SlowReplyWindow ago) while reply bytes waited unsent in the
-// socket; a reply that the server itself has not produced yet leaves nothing
-// unsent, so it is never slow.
+void DataServer::Look() {
+  std::lock_guard lock(SocketsLock_);
+  LookLocked();
+}
+
+void DataServer::LookLocked() {
+  const auto now = Now();
+  for (auto& [key, socket] : Sockets_) {
+    if (!socket->ShutDown && socket->Fd >= 0) SampleLocked(*socket, now);
+    if (!AwaitingRequest(*socket)) continue;
+    if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
+    ShutDownLocked(*socket, !(socket->Silent && socket->Served));
+  }
+  ForgetPeersLocked(now);
+}
+
+// A request arrives fairly when bytes received since its first byte >=
+// MinBytesPerSecond x seconds since that byte. A look that finds the first
+// bytes takes the last time the socket was seen silent for it: a client that
+// sends its request at once has long parsed its request line (which marks
+// the start exactly), so the bound costs only one that trickles.
+bool DataServer::ReceivingLocked(TSocket& socket, std::chrono::steady_clock::time_point now) {
+  tcp_info info{};
+  if (!ReadTcpInfo(socket.Fd, info)) return socket.Receiving;
+  const std::uint64_t received = info.tcpi_bytes_received - socket.RequestBytes;
+  if (socket.Silent) {
+    if (received == 0) {
+      socket.SilentAt = now;
+      return socket.Receiving = false;
+    }
+    socket.Silent = false;
+    socket.RequestSince = socket.SilentAt;
+  }
+  const double seconds = std::chrono::duration<double>(now - socket.RequestSince).count();
+  socket.Receiving = static_cast<double>(received) >= static_cast<double>(Options_.MinBytesPerSecond) * seconds;
+  return socket.Receiving;
+}
+
+// A reply is slow when the peer acknowledged fewer than MinBytesPerSecond x
+// seconds since the last sample (at least SlowReplyWindow ago) while reply
+// bytes waited unsent in the socket; a reply that the server itself has not
+// produced yet leaves nothing unsent, so it is never slow. It has been slow
+// since the start of the first such window.
 void DataServer::SampleLocked(TSocket& socket, std::chrono::steady_clock::time_point now) {
   using TTime = std::chrono::steady_clock::time_point;
-  const double rate = static_cast<double>(Options_.MinBytesPerSecond);
-  if (socket.Replying && socket.SampleAt != TTime{} && now - socket.SampleAt < Options_.SlowReplyWindow) return;
-  tcp_info info{};
-  if (!ReadTcpInfo(socket.Fd, info)) return;
   if (!socket.Replying) {
-    const double seconds = std::chrono::duration<double>(now - socket.RequestSince).count();
-    socket.Receiving = static_cast<double>(info.tcpi_bytes_received - socket.RequestBytes) >= rate * seconds;
+    ReceivingLocked(socket, now);
     return;
   }
+  if (socket.SampleAt != TTime{} && now - socket.SampleAt < Options_.SlowReplyWindow) return;
+  tcp_info info{};
+  if (!ReadTcpInfo(socket.Fd, info)) return;
   if (socket.SampleAt != TTime{}) {
     const double seconds = std::chrono::duration<double>(now - socket.SampleAt).count();
     const double moved = static_cast<double>(info.tcpi_bytes_acked - socket.SampleAcked);
-    socket.Slow = info.tcpi_notsent_bytes > 0 && moved < rate * seconds;
+    const bool slow = info.tcpi_notsent_bytes > 0 && moved < static_cast<double>(Options_.MinBytesPerSecond) * seconds;
+    if (slow && !socket.Slow) socket.SlowSince = socket.SampleAt;
+    socket.Slow = slow;
   }
   socket.SampleAt = now;
   socket.SampleAcked = info.tcpi_bytes_acked;
@@ -598,24 +653,8 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     *context = state;
     // A body of ambiguous length is refused unread, and the connection closed.
     TFraming framing;
-    // The head starts with the method, as received.
-    if (const MHD_ConnectionInfo* head = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
-        head && method) {
-      framing.HeadBegin = method;
-      framing.HeadEnd = method + head->header_size;
-    }
     MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountFraming, &framing);
-    if (framing.Ambiguous()) {
-      state->Close = true;
-      state->Answered = true;
-      THttpAnswer answer;
-      answer.Status = 400;
-      answer.Body = StatusReply("", framing.Folded    ? "Malformed header: a header line folded onto the next line"
-                                    : framing.BadName ? "Malformed header: a header name holds white space or a separator"
-                                                      : "Ambiguous request length: two Content-Length values or one "
-                                                        "with a transfer encoding");
-      return Queue(connection, *state, method, url, std::move(answer));
-    }
+    if (framing.Ambiguous()) return Refuse(connection, *state, method, url, framing.Refusal());
     // An announced length above the limit is refused at once: the body is
     // never read and the connection is closed after the reply.
     if (framing.Lengths > 0 && std::strtoull(framing.FirstLength.c_str(), nullptr, 10) > Options_.MaxBodyBytes) {
@@ -640,6 +679,10 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     return MHD_YES;
   }
   if (state->Answered) return MHD_YES;
+  // The trailer lines of a chunked body, read as the header lines are.
+  if (TFraming trailer; MHD_get_connection_values(connection, MHD_FOOTER_KIND, &CountFraming, &trailer) > 0 &&
+                        trailer.Ambiguous())
+    return Refuse(connection, *state, method, url, trailer.Refusal());
   // The request has arrived whole: its deadline is met, however long a
   // password job now waits.
   SetReplying(connection, true);
@@ -695,8 +738,7 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
       {
         std::lock_guard lock(state->Lock);
         state->Deferred = std::move(*answer);
-        state->Suspended = true;
-        MHD_suspend_connection(connection);
+        Suspend(connection, *state);
       }
       HoldThenResume(connection, state);
       return MHD_YES;
@@ -711,13 +753,23 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
     state->Deferred.reset();
     return Queue(connection, *state, method, url, std::move(ready));
   }
-  state->Suspended = true;
-  MHD_suspend_connection(connection);
+  Suspend(connection, *state);
   // A held answer given already: this thread sees to its pause.
   const bool held = state->Deferred && state->Held;
   lock.unlock();
   if (held) HoldThenResume(connection, state);
   return MHD_YES;
+}
+
+// Answers 400 with `error` and closes the connection after the reply (what
+// follows the refused part is never read).
+int DataServer::Refuse(void* connection, TConnection& state, const char* method, const char* url, const char* error) {
+  state.Close = true;
+  state.Answered = true;
+  THttpAnswer answer;
+  answer.Status = 400;
+  answer.Body = StatusReply("", error);
+  return Queue(connection, state, method, url, std::move(answer));
 }
 
 bool DataServer::Held(const THttpAnswer& answer) const {
@@ -825,8 +877,24 @@ void DataServer::Log(const std::string& line) const {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+// The state's lock is held.
+void DataServer::Suspend(void* connection, TConnection& state) {
+  state.Suspended = true;
+  if (!state.Owed) {
+    state.Owed = true;
+    std::lock_guard lock(AsyncLock_);
+    ++Owed_;
+  }
+  MHD_suspend_connection(static_cast<MHD_Connection*>(connection));
+}
+
 void DataServer::OnCompleted(void* connection, void** context) {
-  delete static_cast<TConnection*>(*context);
+  auto* state = static_cast<TConnection*>(*context);
+  if (state && state->Owed) {
+    std::lock_guard lock(AsyncLock_);
+    if (--Owed_ == 0) AsyncDone_.notify_all();
+  }
+  delete state;
   *context = nullptr;
   SetReplying(connection, false);
 }

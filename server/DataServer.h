@@ -5,10 +5,10 @@
 // GET), bodies above a limit refused with status 413 (unread when their
 // length is announced, read and dropped when chunked), bounded connection
 // counts in all and per address, newcomers accepted also at the limit, where
-// each takes the place of a connection that may go (or is closed at once), a
-// deadline for a request to arrive whole, requests of ambiguous length
-// refused (400) as are header names that are not tokens and folded header
-// lines, an idle timeout, large replies produced piece by piece as the client
+// each takes the place of a connection that makes no progress (or is closed
+// at once), a deadline for a request to arrive whole, requests of ambiguous
+// length refused (400) as are header or trailer names that are not tokens and
+// folded lines, an idle timeout, large replies produced piece by piece as the client
 // reads, a bound on the unsent bytes a socket holds, and a cap on the reply
 // bytes produced but not yet handed to the socket.
 
@@ -26,6 +26,7 @@
 #include <string_view>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "RequestHandler.h"
 #include "ServerStore.h"
@@ -44,39 +45,37 @@ struct TDataServerOptions {
   unsigned MaxConnections = 4096;
   unsigned MaxConnectionsPerIp = 16;
   // Connections kept free for newcomers. Once fewer are left, each newcomer
-  // closes one connection that may go, and at the limit a newcomer is closed
-  // at once when none may. First goes the kept-alive connection idle longest
-  // between two requests (closing it costs its client nothing but a new
-  // connection), of an address holding two more than the newcomer's, so that
-  // addresses of many connections do not close each other's in turn. Else,
-  // among the connections waiting at least EvictAfter for a request that
-  // arrives slower than MinBytesPerSecond and the replies read slower than
-  // it, the longest-waiting of the address holding most of them; a
-  // newcomer's address holding more than a quarter of MaxConnectionsPerIp
-  // takes these only from addresses holding at least as many. So connections
-  // that trickle or read slowly from many addresses cannot take every place,
-  // and they pay before an upload of another address does.
+  // takes the place of a connection that may go, and when none may it takes
+  // a reserved place while one is left, else it is closed at once. A
+  // connection may go while it makes no progress at the least rate of a fair
+  // client: kept alive silent between two requests, opened and silent, its
+  // request arriving slower than MinBytesPerSecond since its first byte, or
+  // its reply read slower than that over SlowReplyWindow. Of those goes
+  // first a connection of an address that lately had one closed for making
+  // no progress (StrikeMemory), then of the address holding most that may
+  // go, its longest without progress. So a flood of connections that trickle,
+  // stall or reconnect at once pays for itself, and a client that sends or
+  // reads at a fair rate keeps its place, whatever its address holds.
   unsigned ReservedConnections = 128;
-  std::chrono::milliseconds EvictAfter{1000};
-  // An address whose connection was closed for waiting too long or reading
-  // too slowly has a strike for this long: its newcomers close none and take
-  // no reserved place, and its connections are the first to go. So a flood
-  // that reopens at once cannot use up the places that real clients'
-  // newcomers would take.
+  // How long an address that had a connection closed while it made no
+  // progress (not a kept-alive one between requests) comes first when a
+  // connection has to go. It refuses none of that address's newcomers.
   std::chrono::milliseconds StrikeMemory{30000};
   // The least rate of a fair client. A request arriving at least this fast
-  // on average since it began (an upload under way) does not go for a
-  // newcomer, however long it takes. A reply may go when its reader
-  // acknowledged fewer bytes than this rate over the last SlowReplyWindow
-  // while reply bytes waited unsent (the reader, not the server, held it back).
+  // since its own first byte (an upload under way, on a new or a kept-alive
+  // connection) keeps its place, however long it takes. A reply may go when
+  // its reader acknowledged fewer bytes than this rate over the last
+  // SlowReplyWindow while reply bytes waited unsent (the reader, not the
+  // server, held it back).
   std::size_t MinBytesPerSecond = 8 * 1024;
   std::chrono::milliseconds SlowReplyWindow{4000};
   // Reply bytes a socket holds unsent in the kernel: enough to keep a fast
   // line busy between two writes, so a reader that stalls holds no more.
   int MaxUnsentSocketBytes = 64 * 1024;
   unsigned IdleTimeoutSeconds = 30;  // a connection without traffic this long is closed
-  // A connection whose request has not arrived whole this long after it
-  // opened (or after its previous reply) is closed, however it trickles.
+  // A connection is closed when it stays silent this long after it opened
+  // (or after its previous reply), or when its request has not arrived whole
+  // this long after its first byte, however it trickles.
   std::chrono::milliseconds RequestTimeout{10000};
   // Reply bytes produced and not yet handed to the socket, over all
   // connections (a reader that stalls holds at most one piece of its reply,
@@ -92,6 +91,8 @@ struct TDataServerOptions {
   // long after its request arrived, the connection suspended meanwhile: a
   // client that retries at once cannot keep the server busy with refusals.
   std::chrono::milliseconds BusyPause{250};
+  // The clock of the connection policy (steady_clock unless a test moves its own).
+  std::function<std::chrono::steady_clock::time_point()> Now{};
   bool LogRequests = true;  // one line per request
   // Receives each log line (without newline); unset writes it to stderr.
   std::function<void(const std::string&)> LogSink;
@@ -114,7 +115,9 @@ class DataServer {
   bool Start(const std::string& host, std::uint16_t port, std::string& error);
   // The port listened on; 0 when stopped.
   std::uint16_t Port() const { return Port_; }
-  // Stops accepting, waits for running requests and closes the socket.
+  // Stops accepting, answers every request whose answer was held or is
+  // being worked out (a waiting sign-in check is refused), waits a few
+  // seconds at most for those answers to be written, and closes the sockets.
   void Stop();
 
   // Called by the HTTP library's callbacks.
@@ -125,15 +128,29 @@ class DataServer {
   void OnCompleted(void* connection, void** context);
   void OnSocketOpened(void* connection, void** socketContext);
   void OnSocketClosed(void** socketContext);
-  // Whether a newcomer from `address` gets a place; closes a connection that
-  // may go for it when places are short.
-  bool AdmitNewcomer(const std::string& address);
-  // The request line of a request has arrived: the connection is no longer idle.
+  // Whether a newcomer gets a place; closes a connection that may go for it
+  // when places are short.
+  bool AdmitNewcomer();
+  // The request line of a request has arrived: the connection is no longer silent.
   void OnRequestLine(void* connection);
   // Reply bytes produced and not yet handed to the socket (0 when idle).
   std::size_t PendingReplyBytes() const { return PendingReplyBytes_.load(); }
-  // Replies whose reader took less than the minimum rate over the last window.
-  std::size_t SlowReplies();
+  // Sockets opened since the start, and the open ones by state: in all (not
+  // shut down), silent (no byte of their next request yet), kept alive
+  // silent between two requests, replying, and replying to a reader that
+  // took less than the minimum rate over the last window.
+  struct TSocketCounts {
+    std::size_t Opened = 0;
+    std::size_t Open = 0;
+    std::size_t Silent = 0;
+    std::size_t Kept = 0;
+    std::size_t Replying = 0;
+    std::size_t Slow = 0;
+  };
+  TSocketCounts SocketCounts();
+  // Looks at every socket now, as the watcher does every period: the
+  // progress of requests and replies, and the deadlines.
+  void Look();
   // Busy answers waiting for the pause.
   std::size_t HeldAnswers() {
     std::lock_guard lock(PauseLock_);
@@ -145,26 +162,32 @@ class DataServer {
 
  private:
   int Queue(void* connection, TConnection& state, const char* method, const char* url, THttpAnswer answer);
+  int Refuse(void* connection, TConnection& state, const char* method, const char* url, const char* error);
   void SetReplying(void* connection, bool replying);
   void Log(const std::string& line) const;
   // Shuts down sockets whose request is late and samples the progress of
   // requests and replies.
   void WatchRequestDeadlines();
+  void LookLocked();
+  std::chrono::steady_clock::time_point Now() const;
   // Measures how fast the socket's request arrives, or how far its reply
   // moved over the last window (the lock is held).
   void SampleLocked(TSocket& socket, std::chrono::steady_clock::time_point now);
-  // The socket that gives up its place to a newcomer whose address holds
-  // `held` sockets, or null when none may; `strike` tells whether it goes
-  // for waiting or reading too slowly (the lock is held).
-  TSocket* VictimLocked(std::chrono::steady_clock::time_point now, std::size_t held, bool& strike);
-  // Whether the socket waits for its request to arrive whole and may be shut down.
+  // Whether the request of a socket waiting for one arrives at the fair rate
+  // now, its first byte marking its start (the lock is held).
+  bool ReceivingLocked(TSocket& socket, std::chrono::steady_clock::time_point now);
+  // The socket that gives up its place to a newcomer, or null when none may;
+  // `strike` tells whether it goes for making no progress, rather than kept
+  // alive between two requests (the lock is held).
+  TSocket* VictimLocked(std::chrono::steady_clock::time_point now, bool& strike);
+  // Whether the socket waits for its request and may be shut down.
   static bool AwaitingRequest(const TSocket& socket);
   // Shuts the socket down; the library sees the end of the stream and closes
-  // it. `strike`: closed for waiting or reading too slowly, which its address
+  // it. `strike`: closed for making no progress, which its address
   // remembers for StrikeMemory.
   void ShutDownLocked(TSocket& socket, bool strike);
   struct TPeer;
-  // Whether the address had a socket closed for waiting or reading too slowly within StrikeMemory.
+  // Whether the address had a socket closed for making no progress within StrikeMemory.
   bool StruckLocked(const TPeer& peer, std::chrono::steady_clock::time_point now) const;
   // Forgets addresses without sockets whose strike is over (the lock is held).
   void ForgetPeersLocked(std::chrono::steady_clock::time_point now);
@@ -172,6 +195,8 @@ class DataServer {
   void FinishAsync();
   bool Held(const THttpAnswer& answer) const;
   void HoldThenResume(void* connection, TConnection* state);
+  // Suspends the connection until its answer is given, counting it in Owed_ once.
+  void Suspend(void* connection, TConnection& state);
   void RunPauses();
 
   TServerStore& Store_;
@@ -187,22 +212,33 @@ class DataServer {
   std::mutex SocketsLock_;
   std::unordered_map<TSocket*, std::unique_ptr<TSocket>> Sockets_;
   std::size_t Open_ = 0;  // sockets in Sockets_ not shut down
-  // Per address: its sockets in Sockets_, those of them not shut down, and
-  // when one was last closed for waiting or reading too slowly.
+  std::size_t Opened_ = 0;
+  // Per address: its sockets in Sockets_, and when one was last closed for
+  // making no progress.
   struct TPeer {
     std::size_t Sockets = 0;
-    std::size_t Held = 0;
     std::chrono::steady_clock::time_point StruckAt{};
+    // Of the choice numbered Choice: its sockets that may go, and the one
+    // longest without progress (scratch of VictimLocked, so a choice walks
+    // the sockets once and hashes nothing).
+    std::uint64_t Choice = 0;
+    std::size_t MayGo = 0;
+    TSocket* Oldest = nullptr;
   };
   std::unordered_map<std::string, TPeer> Peers_;
+  std::uint64_t Choices_ = 0;
+  std::vector<TPeer*> Candidates_;
   std::condition_variable WatchWake_;
   bool WatchStop_ = false;
   std::thread Watch_;
 
-  // Sign-in checks answered later; Stop waits until none is outstanding.
+  // Sign-in checks answered later; Stop waits until none is outstanding, and
+  // then (for a few seconds at most) until every connection suspended for an
+  // answer has written it.
   std::mutex AsyncLock_;
   std::condition_variable AsyncDone_;
   int Outstanding_ = 0;
+  int Owed_ = 0;  // connections suspended for an answer, until their request completes
   bool Stopping_ = false;
 
   // Suspended connections whose busy answer waits for the pause, by due time.

@@ -95,10 +95,9 @@ struct TReceivedTable {
   // then requests made up elsewhere in someone's name leave that person's own
   // request its place.
   bool MailShareByAddress;
-  // Whether a row naming the mail address of one stored within the share
-  // window asks nothing new (its other values are fixed): it is taken as
-  // done and not stored again, so requests made up in someone's name never
-  // use up that person's own.
+  // Whether a row equal to one stored within the share window (the mail
+  // address letter case aside) asks nothing new: it is taken as done and not
+  // stored again, its address's share counting it all the same.
   bool RepeatIsDone;
 };
 
@@ -112,7 +111,7 @@ const TReceivedTable kPasswordRequests{"PWD_REQUEST",
                                        false,
                                        &TServerStoreOptions::MaxRequestsPerAddress,
                                        0,
-                                       false,
+                                       true,
                                        true};
 const TReceivedTable kNewUserRequests{
     "NEW_USER_REQUEST",
@@ -445,21 +444,27 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
   return stmt.Integer(0);
 }
 
+void TServerStore::RequireShareLocked(const TReceivedTable& table, const std::vector<std::string>& sources,
+                                      std::size_t source, double receivedAt) {
+  const std::int64_t share = source == 0 ? Options_.*table.MaxPerAddress : Options_.MaxRequestsPerMail;
+  TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
+  count.Bind(1, table.Table).Bind(2, sources.at(source)).Bind(3, receivedAt - Options_.ShareWindowDays).Step();
+  if (count.Integer(0) >= share)
+    throw TStoreRefusal(std::string("Too many ") + table.What +
+                        (source == 0                ? " from this address"
+                         : table.MailShareByAddress ? " for this mail address from this address"
+                                                    : " for this mail address") +
+                        " within a day (at most " + std::to_string(share) + "); refused");
+}
+
+void TServerStore::AddShareLocked(const TReceivedTable& table, const std::string& source, double receivedAt) {
+  TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
+  share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
+}
+
 void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt,
                                      std::int64_t bytes, const std::vector<std::string>& sources) {
-  TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    const std::int64_t share = i == 0 ? Options_.*table.MaxPerAddress : Options_.MaxRequestsPerMail;
-    count.Bind(1, table.Table).Bind(2, sources[i]).Bind(3, receivedAt - Options_.ShareWindowDays).Step();
-    const std::int64_t counted = count.Integer(0);
-    count.Reset();
-    if (counted >= share)
-      throw TStoreRefusal(std::string("Too many ") + table.What +
-                          (i == 0                     ? " from this address"
-                           : table.MailShareByAddress ? " for this mail address from this address"
-                                                      : " for this mail address") +
-                          " within a day (at most " + std::to_string(share) + "); refused");
-  }
+  for (std::size_t i = 0; i < sources.size(); ++i) RequireShareLocked(table, sources, i, receivedAt);
   const std::int64_t maxRows = Options_.*table.MaxRows;
   if (SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table) >= maxRows)
     throw TStoreRefusal(std::string("Too many stored ") + table.What + " (at most " + std::to_string(maxRows) +
@@ -490,11 +495,7 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
     insert.Bind(static_cast<int>(values.size()) + 1, receivedAt).Step();
     TSqliteStmt count(Db_, "INSERT INTO RECEIVED_BYTES(ADDRESS, RECEIVEDAT, BYTES) VALUES(?1, ?2, ?3)");
     count.Bind(1, address).Bind(2, receivedAt).Bind(3, bytes).Step();
-    TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
-    for (const std::string& source : sources) {
-      share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
-      share.Reset();
-    }
+    for (const std::string& source : sources) AddShareLocked(table, source, receivedAt);
     if (prune) {
       for (const char* shares : {"RECEIVED_SHARES", "RECEIVED_BYTES"}) {
         TSqliteStmt old(Db_, std::string("DELETE FROM ") + shares + " WHERE RECEIVEDAT<=?1");
@@ -510,12 +511,23 @@ bool TServerStore::Receive(const TReceivedTable& table, const std::vector<std::s
   const std::int64_t bytes = ByteCount(values);
   const std::vector<std::string> sources = ShareSources(table, values, address);
   std::lock_guard lock(Lock_);
+  // The address's share comes first: past it every row is refused alike,
+  // stored already or not, so that the answer tells nothing of other
+  // addresses' rows.
+  RequireShareLocked(table, sources, 0, receivedAt);
   if (table.RepeatIsDone) {
-    const auto mail = static_cast<std::size_t>(table.MailColumn);
-    TSqliteStmt stored(Db_, std::string("SELECT EXISTS(SELECT 1 FROM ") + table.Table + " WHERE " +
-                                table.Columns[mail] + " = ?1 COLLATE NOCASE AND RECEIVEDAT > ?2)");
-    stored.Bind(1, values[mail]).Bind(2, receivedAt - Options_.ShareWindowDays).Step();
-    if (stored.Integer(0) != 0) return false;
+    std::string sql = std::string("SELECT EXISTS(SELECT 1 FROM ") + table.Table + " WHERE RECEIVEDAT > ?1";
+    for (std::size_t i = 0; i < table.Columns.size(); ++i)
+      sql += std::string(" AND ") + table.Columns[i] + " = ?" + std::to_string(i + 2) +
+             (static_cast<int>(i) == table.MailColumn ? " COLLATE NOCASE" : "");
+    TSqliteStmt stored(Db_, sql + ")");
+    stored.Bind(1, receivedAt - Options_.ShareWindowDays);
+    for (std::size_t i = 0; i < values.size(); ++i) stored.Bind(static_cast<int>(i) + 2, values[i]);
+    stored.Step();
+    if (stored.Integer(0) != 0) {
+      AddShareLocked(table, sources[0], receivedAt);
+      return false;
+    }
   }
   RequireRoomLocked(table, address, receivedAt, bytes, sources);
   InsertLocked(table, values, receivedAt, address, bytes, sources);

@@ -43,9 +43,9 @@ struct TServerStoreOptions {
   std::int64_t MaxStoredReports = 10000;
   std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
   // Shares within a sliding window of ShareWindowDays (by the time received):
-  // rows of each kind stored from one address; password requests naming one
-  // mail address, and new-user requests naming one mail address from one
-  // address; bytes of requests and reports stored from one address. Real use
+  // rows of each kind stored from one address; requests of each kind naming
+  // one mail address from one address; bytes of requests and reports stored
+  // from one address. Real use
   // stays far below them; the totals are the last guard against many addresses.
   double ShareWindowDays = 1.0;
   std::int64_t MaxRequestsPerAddress = 20;  // of each kind
@@ -114,9 +114,10 @@ class TServerStore {
   // named used up within the window, or bytes from the address within the
   // window or in all that would pass their cap. The bytes of a row are those of its stored
   // values; `receivedAt` is a date-time in days.
-  // A password request naming the mail address (letter case aside) of one
-  // stored within the window asks the same again: it is not stored, nothing
-  // counts, and false is returned (true when stored).
+  // A password request equal to one stored within the window (the mail
+  // address letter case aside) asks the same again: it is not stored, it
+  // counts on the address's share only, and false is returned (true when
+  // stored). The address's share is checked before anything else.
   bool StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The checks of StoreNewUserRequest, made before the costly hash.
   void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
@@ -143,6 +144,11 @@ class TServerStore {
   // `sources` are the row's byte count and share sources.
   void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt, std::int64_t bytes,
                          const std::vector<std::string>& sources);
+  // Throws TStoreRefusal when the share of sources[source] (0: the address)
+  // is used up within the window; AddShareLocked counts one row on a source.
+  void RequireShareLocked(const TReceivedTable& table, const std::vector<std::string>& sources, std::size_t source,
+                          double receivedAt);
+  void AddShareLocked(const TReceivedTable& table, const std::string& source, double receivedAt);
   // Checks and stores one row of `table` from `address`; false when a row
   // stored earlier stands for it (see StorePasswordRequest).
   bool Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,

@@ -308,11 +308,14 @@ inline qvserver::TDataServerOptions QuietServerOptions() {
 
 // A plain TCP connection to the server on loopback, from `from` (another
 // loopback address, so that a test can act as a second client address).
-// Reads wait five seconds at most.
+// Reads wait five seconds at most. A receive buffer of `receiveBuffer` bytes
+// (0: the system's) bounds what the server can hand over while nothing is read.
 class TRawClient {
  public:
-  explicit TRawClient(std::uint16_t port, const char* from = "127.0.0.1") {
+  explicit TRawClient(std::uint16_t port, const char* from = "127.0.0.1", int receiveBuffer = 0) {
     Fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (Fd_ >= 0 && receiveBuffer > 0)
+      ::setsockopt(Fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     ::inet_pton(AF_INET, from, &local.sin_addr);
@@ -331,6 +334,11 @@ class TRawClient {
   TRawClient(const TRawClient&) = delete;
   TRawClient& operator=(const TRawClient&) = delete;
   bool Connected() const { return Connected_; }
+  // How long a read waits for the next bytes (a large reply on a loaded machine may pause longer than five seconds).
+  void Patience(std::chrono::seconds wait) const {
+    const timeval timeout{static_cast<time_t>(wait.count()), 0};
+    ::setsockopt(Fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  }
   bool Send(const std::string& text) const {
     return ::send(Fd_, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
   }
@@ -345,19 +353,19 @@ class TRawClient {
     }
     return text;
   }
-  // True when the server closed the connection within `wait` (bytes that
-  // arrive meanwhile are read and dropped).
+  // True when the server closed the connection within `wait`, looked at
+  // least once (bytes that arrive meanwhile are read and dropped).
   bool ClosedWithin(std::chrono::milliseconds wait) const {
     using TClock = std::chrono::steady_clock;
     const auto until = TClock::now() + wait;
     char buffer[4096];
-    while (TClock::now() < until) {
+    do {
       pollfd p{Fd_, POLLIN, 0};
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - TClock::now());
-      if (::poll(&p, 1, static_cast<int>(std::max<long long>(1, left.count()))) <= 0) continue;
+      if (::poll(&p, 1, static_cast<int>(std::max<long long>(0, left.count()))) <= 0) continue;
       const ssize_t n = ::recv(Fd_, buffer, sizeof buffer, 0);
       if (n <= 0) return true;
-    }
+    } while (TClock::now() < until);
     return false;
   }
 
