@@ -3,8 +3,10 @@
 #include "data/LocalQuorvaneDB.h"
 #include "data/LocalSchema.h"
 #include "data/LocalSqlHelpers.h"
+#include "platform/FileKind.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +26,54 @@ constexpr std::int64_t kMinFreePagesToCompact = 1024;
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
+}
+
+bool Writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+// What stands at path in place of a data file ("a folder", "a named pipe",
+// ...); empty for an ordinary file or none.
+std::string SpecialKindAt(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? platform::SpecialFileKind(info.st_mode) : std::string();
+}
+
+// The engine's files beside a data file in write-ahead-log mode: the log and
+// its shared-memory index.
+constexpr const char* kSideFileSuffixes[] = {"-wal", "-shm"};
+
+// The side file of path that exists and cannot be written; empty when none.
+std::string ReadOnlySideFile(const std::string& path) {
+  for (const char* suffix : kSideFileSuffixes) {
+    const std::string side = path + suffix;
+    struct stat info {};
+    if (::lstat(side.c_str(), &info) == 0 && !Writable(side)) return side;
+  }
+  return {};
+}
+
+// The engine gives a side file it creates the mode of the data file, so one
+// made beside a read-only file is read-only and keeps the file from being
+// written once it is writable again. Side files of this user that lack the
+// owner's write permission get the data file's mode with it; their content
+// stays as it is (a log may hold data not yet in the file). Another user's
+// side file is left as it is.
+void RestoreSideFileModes(const std::string& path) {
+  struct stat file {};
+  if (::stat(path.c_str(), &file) != 0) return;
+  for (const char* suffix : kSideFileSuffixes) {
+    const std::string side = path + suffix;
+    struct stat info {};
+    if (::lstat(side.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & S_IWUSR) != 0)
+      continue;
+    ::chmod(side.c_str(), (file.st_mode & 0666) | S_IWUSR);
+  }
+}
+
+// True when the write-ahead log beside path holds something.
+bool LogHasContent(const std::string& path) {
+  struct stat info {};
+  return ::stat((path + "-wal").c_str(), &info) == 0 && info.st_size > 0;
 }
 
 }  // namespace
@@ -76,8 +126,25 @@ void TLocalQuorvaneDB::Connect() {
     LastMessage = FolderFailureText();
     return;
   }
+  // Whatever stands in place of the file (a folder, a named pipe) is named
+  // before the engine opens it: opening a named pipe for reading would wait
+  // for a writer.
+  if (const std::string kind = SpecialKindAt(path); !kind.empty()) {
+    LastMessage = MoveAwayText(" is " + kind + ", not a data file");
+    return;
+  }
+  RestoreSideFileModes(path);
+  // A file that cannot be written (the file, its folder, or a side file of
+  // another user) is opened for reading. Without content in its log it is
+  // read as it stands: no side file is created (none could be in a
+  // write-protected folder) and none is left behind.
+  platform::SqliteOpenMode mode = platform::SqliteOpenMode::ReadWriteCreate;
+  if (std::filesystem::exists(path, error) &&
+      (!Writable(path) || !Writable(DatabaseFolder()) || !ReadOnlySideFile(path).empty())) {
+    mode = LogHasContent(path) ? platform::SqliteOpenMode::ReadOnly : platform::SqliteOpenMode::ReadOnlyImmutable;
+  }
   try {
-    Connection_.Open(path);
+    Connection_.Open(path, mode);
     Connection_.SetBusyTimeout(BusyTimeoutMs);
     // A file whose tables of our names hold other columns is not ours: it is
     // refused before anything (a table, the journal mode) is written to it.
@@ -112,9 +179,12 @@ void TLocalQuorvaneDB::Connect() {
 }
 
 void TLocalQuorvaneDB::Disconnect() {
+  const std::string path = Connection_.Path();
   // Kept statements would keep the closed file's handle alive.
   Cached_ = {};
   Connection_.Close();
+  // A read-only open may have made side files read-only.
+  if (!path.empty()) RestoreSideFileModes(path);
 }
 
 platform::SqliteStatement& TLocalQuorvaneDB::CachedQuery(TCachedQuery query, const char* sql) {
@@ -158,8 +228,19 @@ std::string TLocalQuorvaneDB::FolderFailureText() const {
 }
 
 std::string TLocalQuorvaneDB::ReadOnlyFileText(const std::string& clause) const {
-  return DatabasePath() + " is read-only" + (clause.empty() ? "" : ", " + clause) +
-         ": make it writable and start again to " +
+  const std::string path = DatabasePath();
+  // What keeps the file from being written, as the open found it.
+  std::string what = path + " is read-only";
+  std::string fix = "make it writable";
+  if (Writable(path)) {
+    if (!Writable(DatabaseFolder())) {
+      what += ", as its folder cannot be written";
+      fix = "make the folder writable";
+    } else if (const std::string side = ReadOnlySideFile(path); !side.empty()) {
+      what = side + " is read-only";
+    }
+  }
+  return what + (clause.empty() ? "" : ", " + clause) + ": " + fix + " and start again to " +
          (DatabaseKind == kSettingsDatabase ? "save your settings" : "download new data");
 }
 
@@ -171,19 +252,23 @@ std::string TLocalQuorvaneDB::FileFailureText(const platform::SqliteError& error
     case SQLITE_READONLY:
       // The file could be written, but not a journal beside it.
       return error.Code() == SQLITE_READONLY_DIRECTORY ? FolderFailureText() : ReadOnlyFileText();
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return DatabasePath() + " is locked by another program: try again once that program has finished with it";
     case SQLITE_CANTOPEN:
-    case SQLITE_PERM: {
-      // The engine says only that it could not open the file (or its
-      // journal): what stands in the way is read from the file system.
-      std::error_code ignored;
-      if (std::filesystem::is_directory(DatabasePath(), ignored)) return MoveAwayText(" is a folder, not a data file");
-      if (::access(DatabaseFolder().c_str(), W_OK) != 0) return FolderFailureText();
+    case SQLITE_PERM:
+    case SQLITE_FULL:
+    case SQLITE_IOERR: {
+      // The engine says only that it could not open, read or write the file
+      // (or its journal): what stands in the way is read from the file system.
+      if (const std::string kind = SpecialKindAt(DatabasePath()); !kind.empty())
+        return MoveAwayText(" is " + kind + ", not a data file");
+      if (error.PrimaryCode() == SQLITE_FULL || error.PrimaryCode() == SQLITE_IOERR)
+        return DatabasePath() + " could not be read or written (disk full or failing): free some space on its disk "
+                                "and start again";
+      if (!Writable(DatabaseFolder())) return FolderFailureText();
       return DatabasePath() + " cannot be opened: make sure you may read and write it, then start again";
     }
-    case SQLITE_FULL:
-    case SQLITE_IOERR:
-      return DatabasePath() + " could not be read or written (disk full or failing): free some space on its disk "
-                              "and start again";
     default:
       return {};
   }

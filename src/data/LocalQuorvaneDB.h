@@ -58,9 +58,17 @@ class TLocalQuorvaneDB {
   std::string DatabasePath() const;
 
   // Opens the file of DatabaseKind, creating the folder and the file when
-  // missing. LastMessage is empty when connected, else FileFailureText() of
-  // the failure (a file that is no database, a folder in its place, a folder
-  // that cannot be written or created, a full disk), "<path> holds " and
+  // missing. An existing file that cannot be written (write-protected file
+  // or folder, or a side file of the engine that another user left
+  // read-only) is opened for reading only, and without creating side files
+  // when its log holds nothing; side files of this user that a read-only
+  // open left read-only are given the owner's write permission back (here
+  // and at Disconnect), so a file made writable again is written at the
+  // next connect. LastMessage is empty when connected, else "<path> is a
+  // folder, not a data file: move it away ..." (a named pipe, a socket, a
+  // device: never opened), FileFailureText() of the failure (a file that is
+  // no database, a folder that cannot be written or created, a full disk, a
+  // lock held by another program), "<path> holds " and
   // ForeignObject() ": move it away and start again to ..." for a file
   // whose objects of our table names are not ours (refused before anything
   // is written to it), else "Connection failed" and the engine's message.
@@ -72,7 +80,7 @@ class TLocalQuorvaneDB {
   void Disconnect();
   bool IsConnected() const;
   // True while connected to a file that can only be read (write-protected
-  // file or folder); every write then fails.
+  // file, folder or side file; see Connect); every write then fails.
   bool IsReadOnly() const;
   // Runs the engine's quick integrity check on the open file: false with
   // DamagedFileText() in LastMessage when the file is damaged. Writes nothing.
@@ -83,7 +91,11 @@ class TLocalQuorvaneDB {
   //   copy" (market data; settings: "... to start with the default settings")
   //   "<path> is read-only: make it writable and start again to download
   //   new data" (settings: "... to save your settings"); with a clause,
-  //   "<path> is read-only, <clause>: make it writable ..."
+  //   "<path> is read-only, <clause>: make it writable ..."; for a writable
+  //   file in a write-protected folder "<path> is read-only, as its folder
+  //   cannot be written[, <clause>]: make the folder writable and start
+  //   again ..."; for a side file that cannot be written "<path>-shm is
+  //   read-only[, <clause>]: make it writable ..." (or "-wal")
   std::string DamagedFileText() const;
   std::string ReadOnlyFileText(const std::string& clause = {}) const;
   // The text of an engine failure that says something of the file itself,
@@ -91,13 +103,17 @@ class TLocalQuorvaneDB {
   //   SQLITE_CORRUPT, SQLITE_NOTADB  DamagedFileText()
   //   SQLITE_READONLY                ReadOnlyFileText() (FolderFailureText()
   //                                  when only the folder is read-only)
-  //   SQLITE_CANTOPEN, SQLITE_PERM   "<path> is a folder, not a data file: move
-  //                                  it away and start again to ...", else
-  //                                  FolderFailureText() when the folder cannot
-  //                                  be written, else "<path> cannot be opened:
-  //                                  make sure you may read and write it, ..."
-  //   SQLITE_FULL, SQLITE_IOERR      "<path> could not be read or written (disk
-  //                                  full or failing): free some space ..."
+  //   SQLITE_BUSY, SQLITE_LOCKED     "<path> is locked by another program: try
+  //                                  again once that program has finished with it"
+  //   SQLITE_CANTOPEN, SQLITE_PERM,  "<path> is a folder, not a data file: move
+  //   SQLITE_FULL, SQLITE_IOERR      it away and start again to ..." (a named
+  //                                  pipe, ...); else for a full or failing
+  //                                  disk "<path> could not be read or written
+  //                                  (disk full or failing): free some space
+  //                                  ..."; else FolderFailureText() when the
+  //                                  folder cannot be written, else "<path>
+  //                                  cannot be opened: make sure you may read
+  //                                  and write it, ..."
   std::string FileFailureText(const platform::SqliteError& error) const;
   // "<folder> cannot be written: make sure the folder exists and can be
   // written, then start again".
@@ -272,9 +288,9 @@ class TLocalQuorvaneDB {
   // Writes rows into the per-country table of assetClass: into the stored
   // rows by country name when they are the same countries (only
   // FXSWAPBORROWINGCOST when swapCostsOnly), else the whole table anew
-  // (when swapCostsOnly, with each country's other equity values as stored,
-  // or at their defaults for a country without a row). False (nothing
-  // written) for empty rows.
+  // (when swapCostsOnly, with every country's equity weight and transaction
+  // cost at their defaults, as a load takes them from rows it passes over,
+  // and the swap costs of rows). False (nothing written) for empty rows.
   bool WriteCountryRows(const std::vector<TCountrySettings>& rows, int assetClass, bool swapCostsOnly);
 
   // Queries that the work-data load runs once per asset (some 720 times):

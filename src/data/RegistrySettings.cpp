@@ -1,5 +1,6 @@
 #include "data/RegistrySettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -48,34 +49,49 @@ void TRegistrySettings::EnsureKey() {
 }
 
 void TRegistrySettings::WriteValue(const std::string& name, const std::string& text, int kind) {
-  if (name.empty()) return;
+  WriteValues({{name, text, kind}});
+}
+
+void TRegistrySettings::WriteValues(const std::vector<TRegistryValue>& values) {
+  const auto written = [](const TRegistryValue& value) {
+    return !value.Name.empty() && value.Kind >= rvkString && value.Kind <= rvkBool;
+  };
+  if (std::all_of(values.begin(), values.end(), [](const TRegistryValue& value) { return value.Name.empty(); })) return;
   Open();
   struct Closer {
     TRegistrySettings* Self;
     ~Closer() { Self->Close(); }
   } closer{this};
-  if (kind < rvkString || kind > rvkBool) return;
+  if (std::none_of(values.begin(), values.end(), written)) return;
   // A write that cannot reach the store is a failure, never a silent no-op.
-  if (!Opened) throw platform::SettingsError("Unable to open the settings store");
-  platform::SettingsStore& store = *Registry;
-  switch (kind) {
-    case rvkString:
-      store.WriteString(name, text);
-      break;
-    case rvkDouble:
-      store.WriteFloat(name, platform::StrToFloat(text));
-      break;
-    case rvkSingle:
-      store.WriteFloat(name, static_cast<double>(static_cast<float>(platform::StrToFloat(text))));
-      break;
-    case rvkInteger:
-      store.WriteInteger(name, StrToInt(text));
-      break;
-    default:
-      // Booleans share the integer representation, as a registry keeps them.
-      store.WriteInteger(name, StrToInt(text) != 0 ? 1 : 0);
-      break;
+  if (!Opened) {
+    const std::string& reason = Registry->DamagedText();
+    throw platform::SettingsError(reason.empty() ? "Unable to open the settings store " + Registry->Path() : reason);
   }
+  platform::SettingsStore& store = *Registry;
+  // Every value is converted and checked before the file is replaced.
+  for (const TRegistryValue& value : values) {
+    if (!written(value)) continue;
+    switch (value.Kind) {
+      case rvkString:
+        store.WriteString(value.Name, value.Text);
+        break;
+      case rvkDouble:
+        store.WriteFloat(value.Name, platform::StrToFloat(value.Text));
+        break;
+      case rvkSingle:
+        store.WriteFloat(value.Name, static_cast<double>(static_cast<float>(platform::StrToFloat(value.Text))));
+        break;
+      case rvkInteger:
+        store.WriteInteger(value.Name, StrToInt(value.Text));
+        break;
+      default:
+        // Booleans share the integer representation, as a registry keeps them.
+        store.WriteInteger(value.Name, StrToInt(value.Text) != 0 ? 1 : 0);
+        break;
+    }
+  }
+  if (TemporaryFileHook) store.SetTemporaryFileHook(TemporaryFileHook);
   store.Save();
 }
 
@@ -112,8 +128,9 @@ std::string TRegistrySettings::ReadValue(const std::string& name, const std::str
 
 std::string TRegistrySettings::DamageWarning() {
   Open();
-  std::string text = Opened ? Registry->DamagedText() : std::string();
-  // A file over the size limit loses every value, a line over the line limit its own.
+  std::string text = Registry->DamagedText();
+  // A file that cannot be used or is over the size limit loses every value,
+  // a line over the line limit its own.
   const bool lines = Opened && Registry->DroppedLines() > 0;
   Close();
   if (text.empty()) return text;

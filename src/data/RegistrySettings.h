@@ -12,8 +12,10 @@
 //   4 bool     text parsed as an integer, true when not 0; read back as "1"/"0"
 // Any other kind writes nothing and reads the default.
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 class SettingsStore;
@@ -38,6 +40,13 @@ inline constexpr const char* kRegProxyServerAddress = "ProxyServerAddress";
 inline constexpr const char* kRegProxyUsername = "ProxyUsername";
 inline constexpr const char* kRegProxyPassword = "ProxyPassword";
 
+// One value to store: its name, its text and its kind.
+struct TRegistryValue {
+  std::string Name;
+  std::string Text;
+  int Kind = rvkString;
+};
+
 class TRegistrySettings {
  public:
   TRegistrySettings();
@@ -57,11 +66,18 @@ class TRegistrySettings {
   void EnsureKey();
 
   // Stores text under name as kind, replacing any value of that name whatever
-  // its kind. An empty name touches nothing. A text that kind 1..4 cannot
-  // parse throws platform::EConvertError and writes nothing; a store that
-  // cannot be opened, a text too long to be stored (SettingsStore::CheckLine)
-  // and a failed file write throw platform::SettingsError.
+  // its kind: WriteValues of that one value.
   void WriteValue(const std::string& name, const std::string& text, int kind);
+  // Stores the values together, in one replacement of the file: afterwards
+  // the file holds all of them, or, when this throws, none (the values
+  // before). Values with an empty name or an unknown kind are passed over
+  // (the store is still opened and closed; only empty names touch nothing
+  // at all). A text that kind 1..4 cannot parse throws
+  // platform::EConvertError; a store that cannot be opened (the store's
+  // DamagedText(), naming the file), a text too long to be stored
+  // (SettingsStore::CheckLine) and a failed file write throw
+  // platform::SettingsError.
+  void WriteValues(const std::vector<TRegistryValue>& values);
   // The stored value as text, or defaultText when the store or the value is
   // missing, its kind differs, the kind is unknown or the text is empty.
   // Never throws on a bad stored value.
@@ -71,8 +87,13 @@ class TRegistrySettings {
   // values are at their defaults: " and the store's DamagedText() (the next
   // write replaces the file); when lines of it are longer than any value of
   // ours: "Some sign-in or proxy values are at their defaults: " and the
-  // DamagedText() naming them (the next write drops them). Empty otherwise.
+  // DamagedText() naming them (the next write drops them); when the file
+  // cannot be read or is no ordinary file: "The sign-in and proxy values are
+  // at their defaults: " and the DamagedText() saying what stands in the way.
+  // Empty otherwise.
   std::string DamageWarning();
+  // Given to the store of each write (SettingsStore::SetTemporaryFileHook).
+  std::function<void(const std::string&)> TemporaryFileHook;
 
   std::unique_ptr<platform::SettingsStore> Registry;
   bool Opened = false;

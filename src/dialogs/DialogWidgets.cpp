@@ -1,5 +1,7 @@
 #include "dialogs/DialogWidgets.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -90,6 +92,22 @@ void TWrappedText::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(palette().color(QPalette::WindowText));
   painter.drawText(contentsRect(), text(), platform::QtCanvas::WrappingOption(alignment()));
+}
+
+void FitStatusText(TWrappedText* label, const QString& text, int bottom) {
+  if (!label->property("DesignHeight").isValid()) label->setProperty("DesignHeight", label->height());
+  const int designHeight = label->property("DesignHeight").toInt();
+  label->resize(label->width(), designHeight);
+  FitText(label, text);
+  if (QFontMetrics(label->font()).horizontalAdvance(text) <= label->width() - 2) return;
+  for (const int size : {12, 10}) {
+    label->setFont(DialogFont(size));
+    const int height = std::max(designHeight, label->HeightFor(label->width()));
+    if (label->y() + height <= bottom || size == 10) {
+      label->resize(label->width(), height);
+      return;
+    }
+  }
 }
 
 // --- TDialogButton ---------------------------------------------------------

@@ -59,6 +59,13 @@ class TWrappedText : public QLabel {
   void paintEvent(QPaintEvent* event) override;
 };
 
+// Sets a status text in its label (of the design height it had when first
+// given a text): on one line as FitText sets it; a text that does not fit
+// there even at 10 px (a failure naming a file) is wrapped at 12 px, or at
+// 10 px where that does not reach below bottom (in the parent's
+// coordinates), and the label grows down by the lines it takes.
+void FitStatusText(TWrappedText* label, const QString& text, int bottom);
+
 // A rectangle with its caption child (named <name>Title, 5 px margins). The
 // look is set from outside; the click and hover signals carry no decision:
 // the owner tests the look (a disabled frame colour means "not allowed").

@@ -177,8 +177,10 @@ void TLoginForm::BuildControls() {
   ProxyPasswordEntryValue->setEchoMode(QLineEdit::Password);
   TestButton = new TDialogButton(p, QStringLiteral("TestButton"), QStringLiteral("Test"), 512, 518, 115, 42, 18, true);
   SaveButton = new TDialogButton(p, QStringLiteral("SaveButton"), QStringLiteral("Save"), 638, 518, 115, 42, 18, true);
-  MessageTitle_2 = MakeLabel(p, QStringLiteral("MessageTitle_2"), QString(), 10, 528, 490, 22, 16, false, kTextColor,
-                             Qt::AlignRight | Qt::AlignVCenter);
+  MessageTitle_2 = new TWrappedText(p, QStringLiteral("MessageTitle_2"), 16, kTextColor);
+  MessageTitle_2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  MessageTitle_2->setGeometry(10, 528, 490, 22);
+  MessageTitle_2->setProperty("DesignSize", 16);
 
   // The fields that end in the store take no longer text than it keeps.
   const std::pair<QLineEdit*, const char*> storedFields[] = {{UsernameEntryValue, kRegUsername},
@@ -201,7 +203,12 @@ void TLoginForm::BuildControls() {
 
 void TLoginForm::SetStatus(QLabel* line, const QString& text, bool error) {
   SetTextColor(line, error ? kErrorColor : kTextColor);
-  FitText(line, text);
+  // The proxy line may take the lines down to the panel's edge.
+  if (line == MessageTitle_2) {
+    FitStatusText(MessageTitle_2, text, line->parentWidget()->height() - 4);
+  } else {
+    FitText(line, text);
+  }
 }
 
 void TLoginForm::ClearStatusLines() {

@@ -19,6 +19,7 @@ namespace dialogs {
 class TDialogButton;
 class TFrame;
 class TPictureButton;
+class TWrappedText;
 }  // namespace dialogs
 
 class TLoginForm : public dialogs::TModalForm {
@@ -66,7 +67,7 @@ class TLoginForm : public dialogs::TModalForm {
   dialogs::TFrame* ProxyUsageCheckBoxMark = nullptr;
   QLabel* ForgotCredentialsTitle = nullptr;
   QLabel* MessageTitle_1 = nullptr;
-  QLabel* MessageTitle_2 = nullptr;
+  dialogs::TWrappedText* MessageTitle_2 = nullptr;  // wraps a failure naming a file
   dialogs::TDialogButton* SignInButton = nullptr;
   dialogs::TDialogButton* ExitButton = nullptr;
   dialogs::TDialogButton* NewUserButton = nullptr;

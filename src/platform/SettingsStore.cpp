@@ -1,6 +1,9 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/FileKind.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,33 +147,23 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Owns a temporary file: closes and removes it unless released after the rename.
+// Owns a temporary file: closes it, and removes it unless released after the rename.
 class TemporaryFile {
  public:
   TemporaryFile(int fd, std::string path) : Fd_(fd), Path_(std::move(path)) {}
   ~TemporaryFile() {
-    CloseQuietly();
     if (!Path_.empty()) ::unlink(Path_.c_str());
+    if (Fd_ >= 0) ::close(Fd_);  // last: the lock holds until the file is gone
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   int Fd() const { return Fd_; }
   const std::string& Path() const { return Path_; }
-  // Closes the file; false (errno set) when the close reports an error.
-  bool Close() {
-    const int fd = Fd_;
-    Fd_ = -1;
-    return ::close(fd) == 0;
-  }
   // The file now lives on under another name: nothing to remove.
   void Release() { Path_.clear(); }
 
  private:
-  void CloseQuietly() {
-    if (Fd_ >= 0) ::close(Fd_);
-    Fd_ = -1;
-  }
   int Fd_;
   std::string Path_;
 };
@@ -185,18 +178,49 @@ bool IsTemporaryName(const std::string& name, const std::string& prefix) {
   return true;
 }
 
-// Removes regular files named like our temporary files and last modified
-// before cutoff: what saves killed between creating and renaming left behind.
-// Best effort; a file that cannot be removed is left for a later save.
-void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& prefix, std::time_t cutoff) {
+// A save holds an exclusive lock on its temporary file from its creation to
+// its rename, so a file of our temporary name that can be locked belongs to
+// no running save: what a save killed before its rename left behind (it may
+// hold the values in clear text). Those are removed; best effort, a file
+// that cannot be removed is left for a later save.
+void RemoveLeftTemporaries(const std::filesystem::path& folder, const std::string& prefix) {
   std::error_code error;
   std::filesystem::directory_iterator it(folder, error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (!IsTemporaryName(name, prefix)) continue;
+    const FileDescriptor file(::open(it->path().c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    struct stat opened {};
+    struct stat named {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) continue;
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a save is writing it
+    // Still the file of that name (not replaced since it was opened).
+    if (::lstat(it->path().c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+      ::unlink(it->path().c_str());
+  }
+}
+
+// Creates the temporary file of a save from pattern (mkstemp: mode 0600,
+// O_EXCL) and locks it; -1 with errno set on failure. A file removed by
+// another save between its creation and its lock is made again.
+int CreateLockedTemporary(std::string& path, const std::string& pattern) {
+  for (;;) {
+    path = pattern;
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) return -1;
+    int locked = 0;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
     struct stat info {};
-    if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    if (info.st_mtime < cutoff) ::unlink(it->path().c_str());
+    if (locked != 0 || ::fstat(fd, &info) != 0) {
+      const int code = errno;
+      ::unlink(path.c_str());
+      ::close(fd);
+      errno = code;
+      return -1;
+    }
+    if (info.st_nlink > 0) return fd;
+    ::close(fd);
   }
 }
 
@@ -308,20 +332,35 @@ void SettingsStore::CheckLine(const std::string& name, const std::string& text) 
 
 bool SettingsStore::Load() {
   Keep(Parsed{std::make_shared<ValueMap>(), {}, 0});
+  // A file that cannot be used: what stands in the way, and its values at their defaults.
+  const auto unusable = [this](const std::string& what, const char* remedy) {
+    DamagedText_ = what + ": its values cannot be read or saved until it is " + remedy;
+    return false;
+  };
+  const auto unreadable = [&unusable, this] {
+    const int code = errno;
+    return unusable(Path_ + " cannot be read (" + std::strerror(code) + ")", "made readable or moved away");
+  };
   const std::filesystem::path path(Path_);
   std::error_code error;
   if (path.has_parent_path()) {
     std::filesystem::create_directories(path.parent_path(), error);
-    if (error) return false;
+    if (error) {
+      DamagedText_ = Path_ + " cannot be read or saved: its folder cannot be created (" + error.message() + ")";
+      return false;
+    }
   }
-  const FileDescriptor file(::open(Path_.c_str(), O_RDONLY | O_CLOEXEC));
+  // Never waits: a named pipe opened so returns at once, and is refused below.
+  const FileDescriptor file(::open(Path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.Get() < 0) {
-    if (errno != ENOENT) return false;
+    if (errno != ENOENT) return unreadable();
     FileCache::Instance().Forget(Path_);
     return true;  // no file yet: an empty store
   }
   struct stat info {};
-  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (::fstat(file.Get(), &info) != 0) return unreadable();
+  if (const std::string kind = SpecialFileKind(info.st_mode); !kind.empty())
+    return unusable(Path_ + " is " + kind + ", not a settings file", "moved away");
   // The size is known before a byte is read: a damaged file is never parsed.
   const auto damaged = [this](std::uintmax_t bytes) {
     DamagedText_ = Path_ + " is damaged (" + std::to_string(bytes) +
@@ -340,7 +379,7 @@ bool SettingsStore::Load() {
   ::clock_gettime(CLOCK_REALTIME, &now);
   std::string text;
   text.reserve(static_cast<std::size_t>(info.st_size) + 1);
-  if (!ReadUpTo(file.Get(), kMaxFileBytes, text)) return false;
+  if (!ReadUpTo(file.Get(), kMaxFileBytes, text)) return unreadable();
   if (text.size() > kMaxFileBytes) return damaged(text.size());  // it grew since
   ++ParsedFiles;
   auto values = std::make_shared<ValueMap>();
@@ -351,13 +390,14 @@ bool SettingsStore::Load() {
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + begin, end - begin);
     begin = end + 1;
-    // A line longer than the limit is damaged: passed over without being kept.
+    // A line is counted without its line end ("\n" or "\r\n"); one longer
+    // than the limit is damaged: passed over without being kept.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.size() > kMaxLineBytes) {
       ++parsed.DroppedLines;
       longest = std::max(longest, line.size());
       continue;
     }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::string whole(line);
     const std::size_t separator = SeparatorOf(whole);
     // A value is "<tag>:<text>"; lines without one are skipped.
@@ -407,13 +447,13 @@ void SettingsStore::Save() const {
   if (error) throw SettingsError("cannot create folder " + folder.string() + ": " + error.message());
 
   const std::string prefix = path.filename().string() + ".";
-  RemoveStaleTemporaries(folder, prefix, std::time(nullptr) - kStaleTemporarySeconds);
+  RemoveLeftTemporaries(folder, prefix);
 
-  // mkstemp creates the file with mode 0600 and O_EXCL.
-  std::string pattern = (folder / (prefix + "XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
+  std::string temporaryPath;
+  const int fd = CreateLockedTemporary(temporaryPath, (folder / (prefix + "XXXXXX")).string());
   if (fd < 0) throw SettingsError("cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno));
-  TemporaryFile temporary(fd, std::move(pattern));
+  // Open (and locked) until it is renamed or removed.
+  TemporaryFile temporary(fd, std::move(temporaryPath));
   auto fail = [this](const std::string& what) {
     const int code = errno;  // before anything else can change it
     throw SettingsError(what + " " + Path_ + ": " + std::strerror(code));
@@ -422,7 +462,6 @@ void SettingsStore::Save() const {
   if (::fchmod(temporary.Fd(), S_IRUSR | S_IWUSR) != 0) fail("cannot set the mode of");
   if (!WriteAll(temporary.Fd(), content)) fail("cannot write");
   if (::fsync(temporary.Fd()) != 0) fail("cannot flush");
-  if (!temporary.Close()) fail("cannot close");
   if (::rename(temporary.Path().c_str(), Path_.c_str()) != 0) fail("cannot replace");
   temporary.Release();
   // Make the rename itself durable.

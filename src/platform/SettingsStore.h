@@ -5,9 +5,12 @@
 // Backslash, newline, carriage return and '=' are written as \\, \n, \r and
 // \= in names and values, so any text round-trips. The file is private to
 // the user (mode 0600) and replaced atomically: written to a temporary file
-// "<file name>.XXXXXX" in the same folder (created with mode 0600, removed on
-// every failure), flushed to disk and renamed over the old one. A save also
-// removes such temporary files left by earlier saves that were killed.
+// "<file name>.XXXXXX" in the same folder (created with mode 0600, locked
+// while the save runs, removed on every failure), flushed to disk and
+// renamed over the old one. Several values written before one Save are
+// replaced together: the file holds the old set or the new one. A save also
+// removes such temporary files that no running save holds: those left by
+// saves that were killed.
 //
 // A file is parsed once and again only when it changed: every store of the
 // process reads through one cache of parsed files, keyed by path and checked
@@ -45,14 +48,16 @@ class SettingsStore {
   const std::string& Path() const { return Path_; }
 
   // Creates the file's folder (with parents) when missing and reads the file;
-  // a missing file is an empty store. False when the folder cannot be created
-  // or the file cannot be read; the store is then empty. Malformed lines are
-  // skipped. A line longer than kMaxLineBytes (no value of ours comes near
-  // it, so an earlier version or another hand wrote it) is damaged: passed
-  // over without being kept, DamagedText() says so, and the next Save drops
-  // it. A file larger than kMaxFileBytes is damaged (no settings file comes
-  // near it): it is not parsed, the store stays empty so that defaults are
-  // used, DamagedText() says so, and the next Save replaces it.
+  // a missing file is an empty store. False when the folder cannot be
+  // created, the file cannot be read or it is no ordinary file (a folder, a
+  // named pipe, ...: never waited on); the store is then empty and
+  // DamagedText() says what stands in the way. Malformed lines are skipped.
+  // A line longer than kMaxLineBytes without its line end (no value of ours
+  // comes near it, so an earlier version or another hand wrote it) is
+  // damaged: passed over without being kept, DamagedText() says so, and the
+  // next Save drops it. A file larger than kMaxFileBytes is damaged (no
+  // settings file comes near it): it is not parsed, the store stays empty so
+  // that defaults are used, DamagedText() says so, and the next Save replaces it.
   bool Load();
   static constexpr std::size_t kMaxLineBytes = 4096;
   static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
@@ -61,7 +66,12 @@ class SettingsStore {
   // next save writes it anew"; or for lines over the limit "<path> is damaged
   // (a line of <n> bytes, a settings line holds at most 4096): its value is
   // not used, and the next save drops it" ("<k> lines of up to <n> bytes",
-  // "their values", "drops them" for several); empty otherwise.
+  // "their values", "drops them" for several). After a Load that returned
+  // false: "<path> is a folder, not a settings file: its values cannot be
+  // read or saved until it is moved away" (a named pipe, a socket, a
+  // device), "<path> cannot be read (<reason>): its values cannot be read or
+  // saved until it is made readable or moved away", or "<path> cannot be
+  // read or saved: its folder cannot be created (<reason>)". Empty otherwise.
   const std::string& DamagedText() const { return DamagedText_; }
   // Lines over kMaxLineBytes passed over by the last Load.
   std::size_t DroppedLines() const { return DroppedLines_; }
@@ -69,13 +79,11 @@ class SettingsStore {
   static std::uint64_t ParsedFileCount();
   // Writes every value to the file atomically; throws SettingsError on failure.
   void Save() const;
-  // Called with the temporary file's path right after it is created, before
-  // anything is written to it (lets a test inspect the file). An exception it
-  // throws leaves Save with the temporary file removed.
+  // Called with the temporary file's path right after it is created and
+  // locked, before anything is written to it (lets a test inspect the file,
+  // fail the save or stop the process there). An exception it throws leaves
+  // Save with the temporary file removed and the old file as it was.
   void SetTemporaryFileHook(std::function<void(const std::string&)> hook) { TemporaryFileHook_ = std::move(hook); }
-  // A temporary file of this store's name older than this is left over from a
-  // killed save; younger ones may belong to a save running elsewhere.
-  static constexpr int kStaleTemporarySeconds = 60;
 
   bool Contains(const std::string& name) const;
   std::optional<SettingKind> KindOf(const std::string& name) const;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <utility>
@@ -18,6 +19,25 @@ bool EqualsNoCase(std::string_view a, const char* b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return i == a.size() && b[i] == '\0';
+}
+
+// "file:" URI of path with the query text: '%', '?' and '#' escaped, the
+// path made absolute so that it cannot be read as an authority.
+std::string FileUri(const std::string& path, const char* query) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  std::string uri = "file://";
+  for (const char c : error ? path : absolute.string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?" + query;
 }
 
 int CheckedLength(std::string_view text) {
@@ -168,9 +188,11 @@ void SqliteConnection::Open(const std::string& path, SqliteOpenMode mode) {
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (mode == SqliteOpenMode::ReadWrite) flags = SQLITE_OPEN_READWRITE;
   if (mode == SqliteOpenMode::ReadOnly) flags = SQLITE_OPEN_READONLY;
+  if (mode == SqliteOpenMode::ReadOnlyImmutable) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+  const std::string name = mode == SqliteOpenMode::ReadOnlyImmutable ? FileUri(path, "immutable=1") : path;
   sqlite3* db = nullptr;
   // One thread at a time (see the header): no lock on each call.
-  const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close_v2(db);

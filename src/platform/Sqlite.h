@@ -87,7 +87,10 @@ class SqliteStatement {
   sqlite3_stmt* Stmt_ = nullptr;
 };
 
-enum class SqliteOpenMode { ReadWriteCreate, ReadWrite, ReadOnly };
+// ReadOnlyImmutable reads the file as it stands, without locks and without
+// the journal files beside it (none is created): only for a file that no one
+// can write while it is open and whose write-ahead log, if any, is empty.
+enum class SqliteOpenMode { ReadWriteCreate, ReadWrite, ReadOnly, ReadOnlyImmutable };
 
 class SqliteConnection {
  public:

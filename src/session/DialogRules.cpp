@@ -2,7 +2,7 @@
 
 #include <cmath>
 #include <exception>
-#include <initializer_list>
+#include <vector>
 
 #include "common/CountryHelpers.h"
 #include "common/TextHelpers.h"
@@ -26,20 +26,12 @@ std::string ReadOr(TRegistrySettings& registry, const char* name, const std::str
   }
 }
 
-// One value to store.
-struct TRegistryWrite {
-  const char* Name;
-  std::string Text;
-  int Kind;
-};
-
-// Writes the values in order; false with error set on the first failure
-// (a store that cannot be opened included). A text too long to be stored
-// stops the group before any of it is written.
-bool WriteAll(TRegistrySettings& registry, std::initializer_list<TRegistryWrite> values, std::string& error) {
+// Writes the values in one replacement of the store: all of them or, on a
+// failure (a store that cannot be opened, a text too long to be stored, a
+// failed write), none; false with error set then.
+bool WriteAll(TRegistrySettings& registry, const std::vector<TRegistryValue>& values, std::string& error) {
   try {
-    for (const TRegistryWrite& value : values) platform::SettingsStore::CheckLine(value.Name, value.Text);
-    for (const TRegistryWrite& value : values) registry.WriteValue(value.Name, value.Text, value.Kind);
+    registry.WriteValues(values);
   } catch (const std::exception& e) {
     error = e.what();
     return false;

@@ -37,9 +37,9 @@ struct TLoginRegistryValues {
 // Unreadable values count as their defaults (empty text, "0").
 TLoginRegistryValues ReadLoginRegistry(TRegistrySettings& registry);
 
-// Stores the proxy values ("ProxyUsageSpecified", then the three texts,
-// empty when the proxy is off). False with error set when a write failed;
-// a text too long to be stored is found before anything is written.
+// Stores the proxy values ("ProxyUsageSpecified" and the three texts, empty
+// when the proxy is off) in one replacement of the store: the old four or
+// the new four. False with error set when the write failed (nothing written).
 bool SaveProxySettings(TRegistrySettings& registry, bool proxyUsageSpecified, const std::string& address,
                        const std::string& userName, const std::string& password, std::string& error);
 
@@ -65,10 +65,11 @@ struct TSignInResult {
 
 // The sign-in sequence: user check, password check, first name,
 // STARTDATETOUPDATE, AUTHORIZEUPDATE, usage statistics, then the remembered
-// values ("Username", "Password", "RememberMe"). It stops at the first failed
-// request with the client's message. A failed registry write does not stop
-// the sign-in: Warning then says so, naming the store's file ("Your
-// credentials were not stored: ..." when they were to be remembered).
+// values ("Username", "Password", "RememberMe", in one replacement of the
+// store). It stops at the first failed request with the client's message.
+// A failed registry write does not stop the sign-in: Warning then says so,
+// naming the store's file ("Your credentials were not stored: ..." when
+// they were to be remembered).
 TSignInResult RunSignIn(TQVDBClient& client, TRegistrySettings& registry, const std::string& userName,
                         const std::string& password, bool rememberMe);
 

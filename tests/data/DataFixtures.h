@@ -4,11 +4,14 @@
 // home folder with the one local-database object.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sqlite3.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -146,6 +149,37 @@ class ReadOnlyFile {
   bool Folder_;
   bool Immutable_ = false;
 };
+
+// Runs part of a test in a forked child as an ordinary user, for whom file
+// modes hold (a root process's child takes user and group 65534 once the
+// paths are handed to it), printing its own failures. Returns the child's
+// exit status: 0 passed, 77 no ordinary user to run as, else failed.
+template <typename Body>
+int RunAsOrdinaryUser(const std::vector<std::string>& paths, const Body& body) {
+  const bool root = ::geteuid() == 0;
+  for (const std::string& path : paths)
+    if (root && ::chown(path.c_str(), 65534, 65534) != 0) return 77;
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (root && (::setgroups(0, nullptr) || ::setresgid(65534, 65534, 65534) || ::setresuid(65534, 65534, 65534)))
+      ::_exit(77);
+    ::prctl(PR_SET_DUMPABLE, 1);  // the sanitizers read the process's own maps
+    [&]() noexcept { body(); }();  // an exception ends the child, never back into the test runner
+    std::fflush(nullptr);
+    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 1 << 8;
+  if (child > 0) ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+#define RUN_AS_ORDINARY_USER(paths, body)                                   \
+  do {                                                                      \
+    const int status_ = RunAsOrdinaryUser(paths, body);                     \
+    if (status_ == 77) GTEST_SKIP() << "no ordinary user to run as";        \
+    ASSERT_EQ(status_, 0) << "failed as an ordinary user (see its output)"; \
+  } while (false)
 
 // A private home folder and the local-database object, not yet connected;
 // waits for a foreign lock 50 ms only.

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/DataFixtures.h"
@@ -127,7 +128,8 @@ TEST_F(LocalQuorvaneDBConnectTest, UnusableFileReportsEngineMessage) {
   ForeignLock other(File("QVDBV4.sqlite"), "CREATE TABLE T(A); BEGIN EXCLUSIVE; INSERT INTO T VALUES (1);");
   ASSERT_TRUE(other.Locked);
   Db.Connect();
-  EXPECT_EQ(Db.LastMessage, "Connection failed: database is locked");
+  EXPECT_EQ(Db.LastMessage,
+            File("QVDBV4.sqlite") + " is locked by another program: try again once that program has finished with it");
   EXPECT_FALSE(Db.IsConnected());
   other.Release();
   Db.Connect();
@@ -192,6 +194,56 @@ TEST_F(LocalQuorvaneDBConnectTest, ReadOnlyFileIsReadAndEveryWriteNamesIt) {
             File("USDBV4.sqlite") + " is read-only: make it writable and start again to save your settings");
 }
 
+// A file read while it could not be written is written at the next connect
+// once it is writable again (as an ordinary user): the read-only connect
+// leaves no side file the writer cannot open, and those an earlier version's
+// read-only open left read-only are made writable. Another user's is named.
+TEST_F(LocalQuorvaneDBConnectTest, FileMadeWritableAgainIsWrittenAtTheNextConnect) {
+  enum TBlocker { File, Folder, OldSideFiles, ForeignSideFile };
+  const std::tuple<std::int32_t, TBlocker, const char*> cases[] = {
+      {kMarketDataDatabase, File, " is read-only: make it writable"},
+      {kSettingsDatabase, File, " is read-only: make it writable"},
+      {kSettingsDatabase, Folder, " is read-only, as its folder cannot be written: make the folder writable"},
+      {kSettingsDatabase, OldSideFiles, " is read-only: make it writable"},
+      {kSettingsDatabase, ForeignSideFile, "-shm is read-only: make it writable"}};
+  for (const auto& [kind, blocker, reason] : cases) {
+    const std::string folder = Temp.UseAsHome(std::to_string(kind) + std::to_string(blocker));
+    std::filesystem::create_directories(folder);
+    Db.DatabaseKind = kind;
+    const std::string path = Db.DatabasePath(), blocked = blocker == Folder ? folder : path;
+    const auto write = [this] { Db.Connection().Exec("CREATE TABLE IF NOT EXISTS T(A); INSERT INTO T VALUES (1)"); };
+    RUN_AS_ORDINARY_USER((std::vector<std::string>{Temp.Path(), folder}), [&] {
+      ASSERT_NO_FATAL_FAILURE(Open(kind));
+      Db.Disconnect();
+    });
+    if (blocker == ForeignSideFile && ::geteuid() != 0) continue;  // only root makes another user's file
+    ASSERT_TRUE(blocker != ForeignSideFile || ::mknod((path + "-shm").c_str(), S_IFREG | 0644, 0) == 0);
+    RUN_AS_ORDINARY_USER((std::vector<std::string>{}), [&] {
+      const mode_t mode = blocker == Folder ? 0555 : 0444;
+      ASSERT_TRUE(blocker == ForeignSideFile || ::chmod(blocked.c_str(), mode) == 0);
+      if (blocker == OldSideFiles) {  // what the read-only open of earlier versions left: read-only side files
+        platform::SqliteConnection old;
+        old.Open(path, platform::SqliteOpenMode::ReadOnly);
+        old.QueryInt("SELECT count(*) FROM sqlite_master");
+      }
+      Db.Connect();
+      ASSERT_EQ(Db.LastMessage, "");
+      EXPECT_TRUE(Db.IsReadOnly());
+      EXPECT_EQ(Db.ReadOnlyFileText().rfind(path + reason, 0), 0u) << Db.ReadOnlyFileText();
+      EXPECT_THROW(write(), platform::SqliteError);
+      Db.Disconnect();
+      if (blocker == ForeignSideFile) return;
+      for (const char* side : {"-wal", "-shm"})
+        EXPECT_TRUE(!std::filesystem::exists(path + side) || ::access((path + side).c_str(), W_OK) == 0) << side;
+      ASSERT_EQ(::chmod(blocked.c_str(), mode | 0200), 0);
+      Db.Connect();
+      EXPECT_FALSE(Db.IsReadOnly());
+      EXPECT_NO_THROW(write());
+      Db.Disconnect();
+    });
+  }
+}
+
 // What stands in the way of a file is named with what to do, never the
 // engine's bare text: a folder in place of the file, a data folder that
 // cannot be created or written (with or without a file in it), a full disk
@@ -200,7 +252,7 @@ TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
   const std::string folderText = " cannot be written: make sure the folder exists and can be written, then start again";
   const std::string diskText =
       " could not be read or written (disk full or failing): free some space on its disk and start again";
-  {  // a folder where each file belongs
+  {  // a folder, or a named pipe (a read-only one would hold up the open), where each file belongs
     const std::pair<std::int32_t, const char*> kinds[] = {
         {kMarketDataDatabase, "download a fresh copy"}, {kSettingsDatabase, "start with the default settings"}};
     for (const auto& [kind, advice] : kinds) {
@@ -212,6 +264,12 @@ TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
       EXPECT_FALSE(Db.IsConnected());
       EXPECT_TRUE(std::filesystem::exists(Db.DatabasePath() + "/inside"));
       std::filesystem::remove_all(Db.DatabasePath());
+      ASSERT_EQ(::mkfifo(Db.DatabasePath().c_str(), 0444), 0);
+      Db.Connect();
+      EXPECT_EQ(Db.LastMessage,
+                Db.DatabasePath() + " is a named pipe, not a data file: move it away and start again to " + advice);
+      EXPECT_EQ(Db.FileFailureText(platform::SqliteError("disk I/O error", SQLITE_IOERR_READ)), Db.LastMessage);
+      std::filesystem::remove(Db.DatabasePath());
     }
     Db.DatabaseKind = kMarketDataDatabase;
   }
@@ -249,7 +307,7 @@ TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
   }
   Db.Disconnect();
   {  // a data folder that cannot be written (last: skipped where it stays
-     // writable): a new file, then an existing one
+     // writable): a new file, then an existing one (opened for reading)
     const std::string folder = Temp.UseAsHome("locked");
     std::filesystem::create_directories(folder);
     for (const bool withFile : {false, true}) {
@@ -260,8 +318,9 @@ TEST_F(LocalQuorvaneDBConnectTest, FileProblemsAreNamedWithWhatToDo) {
       ReadOnlyFile readOnly(folder, true);
       if (!readOnly.Effective()) GTEST_SKIP() << "the folder stays writable for this user";
       Db.Connect();
-      EXPECT_EQ(Db.LastMessage, folder + folderText) << withFile;
-      EXPECT_FALSE(Db.IsConnected());
+      EXPECT_EQ(Db.LastMessage, withFile ? "" : folder + folderText) << withFile;
+      EXPECT_EQ(Db.IsReadOnly(), withFile);
+      Db.Disconnect();
     }
     Temp.UseAsHome();
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/DataFixtures.h"
 #include "data/RegistrySettings.h"
 #include "data/TempDir.h"
 #include "platform/Format.h"
@@ -131,6 +132,31 @@ TEST_F(RegistrySettingsTest, OpenAndValueExists) {
   EXPECT_FALSE(Registry.ValueExists(kRegPassword));
   Registry.Close();
   EXPECT_FALSE(Registry.ValueExists(kRegUsername));
+}
+
+// A store that is no readable ordinary file is never waited on (a named pipe
+// without a writer): its values are at their defaults, the warning and a
+// refused write name it and what to do, and it stays as it was (as an
+// ordinary user, for whom a file without read permission cannot be read).
+TEST_F(RegistrySettingsTest, StoreThatIsNoReadableFileIsNamedAndNeverWaitedOn) {
+  const std::string until = ": its values cannot be read or saved until it is ";
+  const std::pair<mode_t, std::string> cases[] = {
+      {S_IFDIR | 0700, " is a folder, not a settings file" + until + "moved away"},
+      {S_IFIFO | 0600, " is a named pipe, not a settings file" + until + "moved away"},
+      {S_IFREG | 0200, " cannot be read (Permission denied)" + until + "made readable or moved away"}};
+  RUN_AS_ORDINARY_USER(std::vector<std::string>{Temp.Path()}, [&] {
+    std::filesystem::create_directories(Home);
+    for (const auto& [mode, reason] : cases) {
+      ASSERT_EQ(S_ISDIR(mode) ? ::mkdir(File().c_str(), mode & 0777) : ::mknod(File().c_str(), mode, 0), 0);
+      EXPECT_EQ(Registry.ReadValue(kRegUsername, "dflt", rvkString), "dflt");
+      EXPECT_EQ(Registry.DamageWarning(), "The sign-in and proxy values are at their defaults: " + File() + reason);
+      EXPECT_THROW(Registry.WriteValues({{kRegProxyUsageSpecified, "1", rvkInteger}, {kRegProxyServerAddress, "p"}}),
+                   platform::SettingsError);
+      struct stat info {};
+      EXPECT_TRUE(::stat(File().c_str(), &info) == 0 && info.st_mode == mode) << reason;
+      std::filesystem::remove(File());
+    }
+  });
 }
 
 TEST_F(RegistrySettingsTest, UnreadableStoreGivesDefaultsAndRefusesWrites) {

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
-#include <utime.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
@@ -132,33 +134,41 @@ TEST_F(SettingsStoreTest, FailedSaveThrowsAndKeepsTheOldFile) {
   EXPECT_TRUE(std::filesystem::is_directory(Path));
 }
 
-// Leftovers of saves killed before their rename are removed by the next save:
-// files of this store's temporary name that are older than a minute. A young
-// one may be another save in progress, and other names are not ours.
+// Leftovers of saves killed before their rename are removed by the next save,
+// however young: files of this store's temporary name that no running save
+// holds locked. A save running in a child (stopped, as it says through a
+// pipe, with its temporary file made) keeps its file; once it is killed, that
+// goes too, and the killed save changed nothing.
 TEST_F(SettingsStoreTest, SaveRemovesTemporaryFilesOfKilledSaves) {
-  struct Leftover {
-    std::string Name;
-    int AgeSeconds;
-    bool Removed;
-  };
-  const std::vector<Leftover> leftovers{
-      {"registry.conf.Ab3xYz", 3600, true},
-      {"registry.conf.000000", 2 * platform::SettingsStore::kStaleTemporarySeconds, true},
-      {"registry.conf.Young1", 0, false},
-      {"registry.conf.toolong1", 3600, false},
-      {"registry.conf.bak", 3600, false},
-      {"other.conf.Ab3xYz", 3600, false}};
-  const std::time_t now = std::time(nullptr);
-  for (const Leftover& leftover : leftovers) {
-    std::ofstream(Temp / leftover.Name) << "Half=s:writ";
-    const utimbuf times{now - leftover.AgeSeconds, now - leftover.AgeSeconds};
-    ASSERT_EQ(::utime((Temp / leftover.Name).c_str(), &times), 0);
+  // Ours are the first two (a save's name), the others are not.
+  const char* names[] = {"registry.conf.Ab3xYz", "registry.conf.000000", "registry.conf.toolong1", "registry.conf.bak",
+                         "other.conf.Ab3xYz"};
+  for (const char* name : names) std::ofstream(Temp / name) << "Half=s:writ";
+  std::ofstream(Path) << "A=s:old\n";
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Store.WriteString("A", "new");
+    Store.SetTemporaryFileHook([&](const std::string&) {
+      (void)!::write(ready[1], "x", 1);
+      for (;;) ::pause();
+    });
+    Store.Save();
+    ::_exit(0);
   }
-  Store.WriteString("A", "1");
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ASSERT_TRUE(Store.Load());
+  Store.WriteString("B", "1");
   Store.Save();
-  for (const Leftover& leftover : leftovers)
-    EXPECT_NE(std::filesystem::exists(Temp / leftover.Name), leftover.Removed) << leftover.Name;
-  EXPECT_EQ(FileText(), "A=s:1\n");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(std::filesystem::exists(Temp / names[i]), i >= 2) << names[i];
+  EXPECT_EQ(Files().size(), 5u);  // with the running save's temporary file
+  ::kill(child, SIGKILL);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  EXPECT_EQ(FileText(), "A=s:old\nB=s:1\n");
+  Store.Save();
+  EXPECT_EQ(Files().size(), 4u);
 }
 
 // The temporary file is private from its creation, whatever the umask, and is
@@ -224,7 +234,9 @@ TEST_F(SettingsStoreTest, OverlongLinesArePassedOver) {
       {"at the limit", "A=s:1\n" + atLimit + "\nB=i:2\n", kMax - 8},
       {"at the limit, last line", "A=s:1\nB=i:2\n" + atLimit, kMax - 8},
       {"one byte over", "A=s:1\n" + overLimit + "\nB=i:2\n", 0},
-      {"one byte over with CR", "A=s:1\n" + atLimit + "\r\nB=i:2\n", 0},
+      // A line is counted without its line end, "\n" or "\r\n".
+      {"at the limit with CR LF", "A=s:1\n" + atLimit + "\r\nB=i:2\n", kMax - 8},
+      {"one byte over with CR LF", "A=s:1\n" + overLimit + "\r\nB=i:2\n", 0},
       {"100 KB, first line", "Proxy=s:" + std::string(100 << 10, 'x') + "\nA=s:1\nB=i:2", 0},
       {"100 KB, last line", "A=s:1\nB=i:2\nProxy=s:" + std::string(100 << 10, 'x'), 0},
       {"1 MB of line ends", "A=s:1\nB=i:2\n" + std::string(platform::SettingsStore::kMaxFileBytes - 12, '\n'), 0},

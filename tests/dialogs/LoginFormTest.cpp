@@ -16,6 +16,7 @@
 #include "data/RegistrySettings.h"
 #include "data/TempDir.h"
 #include "dialogs/DialogTestSupport.h"
+#include "dialogs/DialogWidgets.h"
 #include "dialogs/LoginForm.h"
 #include "dialogs/PwdRequestForm.h"
 #include "platform/CurlTransport.h"
@@ -245,6 +246,13 @@ TEST_F(LoginFormTest, ProxyTestFailureAndFailedSaveShowRed) {
       Click(Form.SaveButton);
       EXPECT_NE(Form.MessageTitle_2->text(), "Saved");
       EXPECT_EQ(TextColor(Form.MessageTitle_2), dialogs::kErrorColor);
+      const dialogs::TWrappedText* line = Form.MessageTitle_2;  // naming the file, whole, clear of the buttons
+      EXPECT_EQ(line->text().toStdString(),
+                "Unable to save the proxy settings: " + Home / "file/home/registry.conf" +
+                    " cannot be read or saved: its folder cannot be created (Not a directory)");
+      EXPECT_LE(line->HeightFor(line->width()), line->height());
+      EXPECT_LE(line->geometry().bottom(), line->parentWidget()->height());
+      EXPECT_FALSE(line->geometry().intersects(Form.SaveButton->geometry()));
       Escape(&Form);
     });
     Click(Form.TestButton);

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
 
 #include "data/FakeTransport.h"
 #include "data/RegistrySettings.h"
 #include "data/TempDir.h"
+#include "platform/SettingsStore.h"
 #include "session/DialogRules.h"
 
 namespace {
@@ -155,6 +157,30 @@ TEST_F(SignInTest, FailedRegistryWriteWarnsAndTheSignInGoesOn) {
   Server.Transport.Queue(SuccessReplies("1"));
   Dir.UseAsHome("home");
   EXPECT_EQ(Run(true).Warning, "");  // a store that can be written warns nothing
+}
+
+// The proxy "Save" and the sign-in's remembered values each replace the
+// store once with all their values: a failure there (raised where the new
+// file is written) leaves every old value and is reported.
+TEST_F(SignInTest, EachSaveReplacesTheStoreOnceWithAllItsValues) {
+  TRegistrySettings registry;
+  std::string error;
+  ASSERT_TRUE(session::SaveProxySettings(registry, true, "old:1", "ou", "op", error));
+  int replacements = 0;
+  for (const bool failing : {true, false}) {
+    registry.TemporaryFileHook = [&](const std::string&) {
+      ++replacements;
+      if (failing) throw platform::SettingsError("disk I/O error");
+    };
+    EXPECT_EQ(session::SaveProxySettings(registry, false, "", "", "", error), !failing) << error;
+    Server.Transport.Queue(SuccessReplies("1"));
+    EXPECT_EQ(session::RunSignIn(Server.Client, registry, "ann@x.test", "pw", true).Warning.empty(), !failing);
+    const session::TLoginRegistryValues v = session::ReadLoginRegistry(registry);
+    EXPECT_EQ(std::to_string(v.ProxyUsageSpecified) + v.ProxyServerAddress + v.ProxyUsername + v.ProxyPassword + "|" +
+                  v.Username + v.Password + std::to_string(v.RememberMe),
+              failing ? "1old:1ouop|0" : "0|ann@x.testpw1");
+  }
+  EXPECT_EQ(replacements, 4);
 }
 
 TEST_F(SignInTest, ProxySaveAndRegistryRead) {
