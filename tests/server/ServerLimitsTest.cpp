@@ -113,12 +113,14 @@ TEST(ServerLimits, AtTheLimitANewcomerTakesThePlaceOfAConnectionThatMayGo) {
     Overdue,     // half a request line, closed at the request deadline before the others open
     Newcomer     // after the ageing: a request, served (or closed at once), kept alive
   };
+  // Count connections from 127.0.0.<Address> (Apart: from Address, Address + 1, ...).
   struct TGroup {
-    const char* From;
+    int Address;
     int Count;
     TKind Kind;
     int Closed = 0;      // connections closed in the end, its oldest first
     bool Served = true;  // a newcomer's answer came
+    bool Apart = false;
   };
   struct TCase {
     const char* Name;
@@ -126,30 +128,20 @@ TEST(ServerLimits, AtTheLimitANewcomerTakesThePlaceOfAConnectionThatMayGo) {
   };
   const std::vector<TCase> cases{
       {"kept-alive connections go, the longest idle first, whatever their addresses hold",
-       {{"127.0.0.2", 1, Kept, 1}, {"127.0.0.3", 1, Kept, 1}, {"127.0.0.4", 1, Kept, 1}, {"127.0.0.5", 1, Kept},
-        {"127.0.0.6", 1, Kept}, {"127.0.0.7", 1, Kept}, {"127.0.0.8", 1, Kept}, {"127.0.0.9", 1, Kept},
-        {"127.0.0.20", 1, Newcomer}, {"127.0.0.21", 1, Newcomer}, {"127.0.0.22", 1, Newcomer}}},
+       {{2, 8, Kept, 3, true, true}, {20, 3, Newcomer, 0, true, true}}},
       {"an office of many uploads is served in the places of trickles elsewhere",
-       {{"127.0.0.2", 5, Uploading}, {"127.0.0.3", 1, Trickling, 1}, {"127.0.0.4", 1, Trickling, 1},
-        {"127.0.0.5", 1, Trickling, 1}, {"127.0.0.9", 1, Newcomer}, {"127.0.0.2", 2, Newcomer}}},
+       {{2, 5, Uploading}, {3, 3, Trickling, 3, true, true}, {9, 1, Newcomer}, {2, 2, Newcomer}}},
+      // Struck, the office's own kept-alive connection goes before others.
       {"an office's stalled download goes first, and its other users are still served",
-       {{"127.0.0.2", 1, Stalled, 1}, {"127.0.0.2", 3, Uploading}, {"127.0.0.3", 1, Trickling, 1},
-        {"127.0.0.4", 1, Trickling}, {"127.0.0.5", 1, Trickling}, {"127.0.0.6", 1, Trickling},
-        {"127.0.0.9", 1, Newcomer},
-        {"127.0.0.2", 2, Newcomer, 1}}},  // struck: its first user's kept-alive connection goes before others
+       {{2, 1, Stalled, 1}, {2, 3, Uploading}, {3, 4, Trickling, 1, true, true}, {9, 1, Newcomer},
+        {2, 2, Newcomer, 1}}},
       {"an office whose request passed the deadline is still served",
-       {{"127.0.0.2", 1, Overdue, 1}, {"127.0.0.2", 3, Uploading}, {"127.0.0.3", 1, Trickling, 1},
-        {"127.0.0.4", 1, Trickling}, {"127.0.0.5", 1, Trickling}, {"127.0.0.6", 1, Trickling},
-        {"127.0.0.7", 1, Trickling}, {"127.0.0.2", 2, Newcomer, 1}}},
+       {{2, 1, Overdue, 1}, {2, 3, Uploading}, {3, 5, Trickling, 1, true, true}, {2, 2, Newcomer, 1}}},
       {"an upload on a kept-alive connection is timed from its own first byte",
-       {{"127.0.0.2", 1, KeptUpload}, {"127.0.0.3", 1, Trickling, 1}, {"127.0.0.4", 1, Trickling},
-        {"127.0.0.5", 1, Trickling}, {"127.0.0.6", 1, Trickling}, {"127.0.0.7", 1, Trickling},
-        {"127.0.0.8", 1, Trickling}, {"127.0.0.9", 1, Trickling}, {"127.0.0.20", 1, Newcomer}}},
+       {{2, 1, KeptUpload}, {3, 7, Trickling, 1, true, true}, {20, 1, Newcomer}}},
       {"the address holding most that may go, not most in all",
-       {{"127.0.0.3", 2, Trickling}, {"127.0.0.3", 3, Uploading}, {"127.0.0.2", 3, Trickling, 1},
-        {"127.0.0.9", 1, Newcomer}}},
-      {"none may go: the newcomer is closed at once",
-       {{"127.0.0.2", 4, Uploading}, {"127.0.0.3", 4, Uploading}, {"127.0.0.9", 1, Newcomer, 0, false}}},
+       {{3, 2, Trickling}, {3, 3, Uploading}, {2, 3, Trickling, 1}, {9, 1, Newcomer}}},
+      {"none may go: the newcomer is closed at once", {{2, 4, Uploading}, {3, 4, Uploading}, {9, 1, Newcomer, 0, false}}},
   };
   const std::string download = RawRequest("GET", RequestBody(8, "SELECT * FROM DATA WHERE DATE>2 ORDER BY DATE ASC"));
   const std::string assets = RequestBody(6, "SELECT * FROM ASSET_LIST");
@@ -166,8 +158,11 @@ TEST(ServerLimits, AtTheLimitANewcomerTakesThePlaceOfAConnectionThatMayGo) {
     std::vector<std::vector<std::unique_ptr<TRawClient>>> groups(c.Groups.size());
     std::size_t opened = 0, kepts = 0, replies = 0;
     auto open = [&](std::size_t g) -> TRawClient& {
-      auto& client = groups[g].emplace_back(std::make_unique<TRawClient>(server.Server.Port(), c.Groups[g].From,
-                                                                         c.Groups[g].Kind == Stalled ? 4096 : 0));
+      const TGroup& group = c.Groups[g];
+      const std::string from =
+          "127.0.0." + std::to_string(group.Address + (group.Apart ? static_cast<int>(groups[g].size()) : 0));
+      auto& client = groups[g].emplace_back(
+          std::make_unique<TRawClient>(server.Server.Port(), from.c_str(), group.Kind == Stalled ? 4096 : 0));
       EXPECT_TRUE(client->Connected());
       return *client;
     };
@@ -222,7 +217,7 @@ TEST(ServerLimits, AtTheLimitANewcomerTakesThePlaceOfAConnectionThatMayGo) {
       for (int i = 0; i < c.Groups[g].Count; ++i) {
         TRawClient& client = open(g);
         ASSERT_TRUE(client.Send(kept));
-        EXPECT_EQ(ReadOneReply(client).rfind("HTTP/1.1 200", 0) == 0, c.Groups[g].Served) << c.Groups[g].From;
+        EXPECT_EQ(ReadOneReply(client).rfind("HTTP/1.1 200", 0) == 0, c.Groups[g].Served) << "group " << g;
         // Its reply ended: kept alive from now on, the newest of all.
         ASSERT_TRUE(qvtest::WaitUntil([&] { return counts().Replying == counts().Slow; }));
         clock.Advance(std::chrono::milliseconds(100));
