@@ -465,7 +465,7 @@ TEST(ServerHardeningOverload, UnreadTableRequestsAndConnectionHoardersDoNotStopO
   options.LogSink = [&](const std::string& line) {
     if (line.find(" kind=8 ") != std::string::npos) ++tableAnswers;
   };
-  const TServer server(options);
+  TServer server(options);
   std::vector<std::unique_ptr<TRawClient>> hogs;
   for (const char* from : {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"}) {
     for (int i = 0; i < 15; ++i) {
@@ -485,13 +485,16 @@ TEST(ServerHardeningOverload, UnreadTableRequestsAndConnectionHoardersDoNotStopO
   EXPECT_EQ(assets.Status, 200);
   EXPECT_EQ(assets.Rows.size(), 18u);
 
-  // Sixteen half requests from one address; the seventeenth is closed at once.
+  // Sixteen half requests from one address; the seventeenth (once the
+  // sixteen hold their places) is closed at once.
   std::vector<std::unique_ptr<TRawClient>> hoard;
+  const std::size_t opened = server.Server.SocketCounts().Opened;
   for (int i = 0; i < 16; ++i) {
     hoard.push_back(std::make_unique<TRawClient>(server.Server.Port(), "127.0.0.7"));
     ASSERT_TRUE(hoard.back()->Connected());
     ASSERT_TRUE(hoard.back()->Send("GET /Quorv"));
   }
+  ASSERT_TRUE(qvtest::WaitUntil([&] { return server.Server.SocketCounts().Opened == opened + 16; }));
   const TRawClient extra(server.Server.Port(), "127.0.0.7");
   EXPECT_TRUE(extra.ClosedWithin(milliseconds(5000)));
   EXPECT_FALSE(hoard.front()->ClosedWithin(milliseconds(200)));
