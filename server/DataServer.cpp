@@ -39,39 +39,6 @@ struct DataServer::TConnection {
   bool Owed = false;  // suspended for an answer once: counted in Owed_ until the request completes
 };
 
-// One open socket, watched for the request deadline and for the progress of its request or reply.
-struct DataServer::TSocket {
-  using TTime = std::chrono::steady_clock::time_point;
-  int Fd = -1;
-  TPeer* Peer = nullptr;  // its address's entry in Peers_ (entries stay put while the map changes)
-  // While silent, since when: it opened or its last reply ended. Then the
-  // time its request's first byte came, from which the request's deadline
-  // and rate count.
-  TTime RequestSince{};
-  // The last time it was seen silent: its first byte came after it.
-  TTime SilentAt{};
-  // Bytes received before its current (or next) request.
-  std::uint64_t RequestBytes = 0;
-  bool Replying = false;  // a reply is queued: the deadline does not apply
-  bool ShutDown = false;
-  bool Silent = true;     // no byte of its next request has come
-  bool Served = false;    // it had a reply: while silent it is kept alive between two requests
-  // Whether its request arrives at MinBytesPerSecond or faster since its
-  // first byte, as of the last look.
-  bool Receiving = false;
-  // The reply's progress: bytes the peer acknowledged at SampleAt (unset
-  // until the first sample), whether it moved slower than the minimum rate
-  // over the last window, and since when it has been slow.
-  TTime SampleAt{};
-  std::uint64_t SampleAcked = 0;
-  bool Slow = false;
-  TTime SlowSince{};
-  // Whether it may give its place up: it makes no progress at the fair rate.
-  bool MayGo() const { return !ShutDown && Fd >= 0 && (Replying ? Slow : !Receiving); }
-  // Since when it has made no progress.
-  TTime StaleSince() const { return Replying ? SlowSince : RequestSince; }
-};
-
 namespace {
 
 TMhdResult AccessCallback(void* cls, MHD_Connection* connection, const char* url, const char* method,
@@ -398,22 +365,35 @@ std::chrono::steady_clock::time_point DataServer::Now() const {
 
 void DataServer::OnSocketOpened(void* connectionHandle, void** socketContext) {
   auto* connection = static_cast<MHD_Connection*>(connectionHandle);
-  auto socket = std::make_unique<TSocket>();
-  socket->RequestSince = socket->SilentAt = Now();
+  TSocket opened;
+  opened.Used = true;
+  opened.RequestSince = opened.SilentAt = Now();
   const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-  if (info) socket->Fd = info->connect_fd;
+  if (info) opened.Fd = info->connect_fd;
   // A reader that stalls holds no more than this unsent in the kernel.
-  if (socket->Fd >= 0 && Options_.MaxUnsentSocketBytes > 0)
-    ::setsockopt(socket->Fd, IPPROTO_TCP, TCP_NOTSENT_LOWAT, &Options_.MaxUnsentSocketBytes,
+  if (opened.Fd >= 0 && Options_.MaxUnsentSocketBytes > 0)
+    ::setsockopt(opened.Fd, IPPROTO_TCP, TCP_NOTSENT_LOWAT, &Options_.MaxUnsentSocketBytes,
                  sizeof Options_.MaxUnsentSocketBytes);
   const std::string address = PeerAddress(connection);
   std::lock_guard lock(SocketsLock_);
-  socket->Peer = &Peers_[address];
-  ++socket->Peer->Sockets;
-  *socketContext = socket.get();
-  Sockets_.emplace(socket.get(), std::move(socket));
+  opened.Peer = &Peers_[address];
+  ++opened.Peer->Sockets;
+  TSocket* socket = nullptr;
+  if (FreeSockets_.empty()) {
+    socket = &Sockets_.emplace_back();
+  } else {
+    socket = FreeSockets_.back();
+    FreeSockets_.pop_back();
+  }
+  *socket = opened;
+  *socketContext = socket;
   ++Open_;
   ++Opened_;
+}
+
+DataServer::TSocket* DataServer::UsedSocket(void* context) {
+  auto* socket = static_cast<TSocket*>(context);
+  return socket && socket->Used ? socket : nullptr;
 }
 
 // Places left = limit - open sockets. While more than the reserve are left, a
@@ -447,9 +427,9 @@ DataServer::TSocket* DataServer::VictimLocked(std::chrono::steady_clock::time_po
   for (;;) {
     const std::uint64_t choice = ++Choices_;
     Candidates_.clear();
-    for (auto& [key, socket] : Sockets_) {
-      if (!socket->MayGo()) continue;
-      TPeer& peer = *socket->Peer;
+    for (TSocket& socket : Sockets_) {
+      if (!socket.MayGo()) continue;
+      TPeer& peer = *socket.Peer;
       if (peer.Choice != choice) {
         peer.Choice = choice;
         peer.MayGo = 0;
@@ -457,7 +437,7 @@ DataServer::TSocket* DataServer::VictimLocked(std::chrono::steady_clock::time_po
         Candidates_.push_back(&peer);
       }
       ++peer.MayGo;
-      if (!peer.Oldest || socket->StaleSince() < peer.Oldest->StaleSince()) peer.Oldest = socket.get();
+      if (!peer.Oldest || socket.StaleSince() < peer.Oldest->StaleSince()) peer.Oldest = &socket;
     }
     const TPeer* chosen = nullptr;
     bool chosenStruck = false;
@@ -504,11 +484,11 @@ void DataServer::ForgetPeersLocked(std::chrono::steady_clock::time_point now) {
 // the watcher never touches that descriptor number again.
 void DataServer::OnSocketClosed(void** socketContext) {
   std::lock_guard lock(SocketsLock_);
-  const auto found = Sockets_.find(static_cast<TSocket*>(*socketContext));
-  if (found != Sockets_.end()) {
-    --found->second->Peer->Sockets;
-    if (!found->second->ShutDown) --Open_;
-    Sockets_.erase(found);
+  if (TSocket* socket = UsedSocket(*socketContext)) {
+    --socket->Peer->Sockets;
+    if (!socket->ShutDown) --Open_;
+    *socket = TSocket{};
+    FreeSockets_.push_back(socket);
   }
   *socketContext = nullptr;
 }
@@ -517,13 +497,13 @@ DataServer::TSocketCounts DataServer::SocketCounts() {
   std::lock_guard lock(SocketsLock_);
   TSocketCounts counts;
   counts.Opened = Opened_;
-  for (const auto& [key, socket] : Sockets_) {
-    if (socket->ShutDown) continue;
+  for (const TSocket& socket : Sockets_) {
+    if (!socket.Used || socket.ShutDown) continue;
     ++counts.Open;
-    counts.Silent += socket->Silent ? 1 : 0;
-    counts.Kept += socket->Silent && socket->Served ? 1 : 0;
-    counts.Replying += socket->Replying ? 1 : 0;
-    counts.Slow += socket->Slow ? 1 : 0;
+    counts.Silent += socket.Silent ? 1 : 0;
+    counts.Kept += socket.Silent && socket.Served ? 1 : 0;
+    counts.Replying += socket.Replying ? 1 : 0;
+    counts.Slow += socket.Slow ? 1 : 0;
   }
   return counts;
 }
@@ -533,10 +513,10 @@ void DataServer::OnRequestLine(void* connectionHandle) {
       MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_SOCKET_CONTEXT);
   if (!info || !info->socket_context) return;
   std::lock_guard lock(SocketsLock_);
-  const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
-  if (found == Sockets_.end() || !found->second->Silent) return;
+  TSocket* found = UsedSocket(info->socket_context);
+  if (!found || !found->Silent) return;
   // Its first byte came since the last look: the request starts now.
-  TSocket& socket = *found->second;
+  TSocket& socket = *found;
   socket.Silent = false;
   socket.RequestSince = Now();
   socket.Receiving = true;
@@ -547,9 +527,9 @@ void DataServer::SetReplying(void* connectionHandle, bool replying) {
       MHD_get_connection_info(static_cast<MHD_Connection*>(connectionHandle), MHD_CONNECTION_INFO_SOCKET_CONTEXT);
   if (!info || !info->socket_context) return;
   std::lock_guard lock(SocketsLock_);
-  const auto found = Sockets_.find(static_cast<TSocket*>(info->socket_context));
-  if (found == Sockets_.end()) return;
-  TSocket& socket = *found->second;
+  TSocket* found = UsedSocket(info->socket_context);
+  if (!found) return;
+  TSocket& socket = *found;
   socket.Replying = replying;
   socket.Slow = false;
   socket.Receiving = false;
@@ -589,11 +569,12 @@ void DataServer::Look() {
 
 void DataServer::LookLocked() {
   const auto now = Now();
-  for (auto& [key, socket] : Sockets_) {
-    if (!socket->ShutDown && socket->Fd >= 0) SampleLocked(*socket, now);
-    if (!AwaitingRequest(*socket)) continue;
-    if (now - socket->RequestSince <= Options_.RequestTimeout) continue;
-    ShutDownLocked(*socket, !(socket->Silent && socket->Served));
+  for (TSocket& socket : Sockets_) {
+    if (!socket.Used) continue;
+    if (!socket.ShutDown && socket.Fd >= 0) SampleLocked(socket, now);
+    if (!AwaitingRequest(socket)) continue;
+    if (now - socket.RequestSince <= Options_.RequestTimeout) continue;
+    ShutDownLocked(socket, !(socket.Silent && socket.Served));
   }
   ForgetPeersLocked(now);
 }

@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -122,7 +123,6 @@ class DataServer {
 
   // Called by the HTTP library's callbacks.
   struct TConnection;
-  struct TSocket;
   int OnRequest(void* connection, const char* url, const char* method, const char* uploadData,
                 std::size_t* uploadDataSize, void** context);
   void OnCompleted(void* connection, void** context);
@@ -161,6 +161,7 @@ class DataServer {
   int PasswordJobsFrom(const std::string& address) const { return Handler_.PasswordJobsFrom(address); }
 
  private:
+  struct TSocket;
   int Queue(void* connection, TConnection& state, const char* method, const char* url, THttpAnswer answer);
   int Refuse(void* connection, TConnection& state, const char* method, const char* url, const char* error);
   void SetReplying(void* connection, bool replying);
@@ -191,6 +192,8 @@ class DataServer {
   bool StruckLocked(const TPeer& peer, std::chrono::steady_clock::time_point now) const;
   // Forgets addresses without sockets whose strike is over (the lock is held).
   void ForgetPeersLocked(std::chrono::steady_clock::time_point now);
+  // The record of an open socket given as the library's socket context; null when none.
+  static TSocket* UsedSocket(void* context);
   unsigned ConnectionLimit() const;
   void FinishAsync();
   bool Held(const THttpAnswer& answer) const;
@@ -208,11 +211,8 @@ class DataServer {
   unsigned Limit_ = 0;    // the connection limit in force
   unsigned Reserve_ = 0;  // places kept free for newcomers: at most a quarter of Limit_
 
-  // Open sockets by their record, for the request deadline.
+  // Guards the socket records, the addresses' entries and the counts.
   std::mutex SocketsLock_;
-  std::unordered_map<TSocket*, std::unique_ptr<TSocket>> Sockets_;
-  std::size_t Open_ = 0;  // sockets in Sockets_ not shut down
-  std::size_t Opened_ = 0;
   // Per address: its sockets in Sockets_, and when one was last closed for
   // making no progress.
   struct TPeer {
@@ -225,6 +225,46 @@ class DataServer {
     std::size_t MayGo = 0;
     TSocket* Oldest = nullptr;
   };
+  // One open socket, watched for the request deadline and for the progress of its request or reply.
+  struct TSocket {
+    using TTime = std::chrono::steady_clock::time_point;
+    bool Used = false;  // the record of an open socket, not a free slot
+    int Fd = -1;
+    TPeer* Peer = nullptr;  // its address's entry in Peers_ (entries stay put while the map changes)
+    // While silent, since when: it opened or its last reply ended. Then the
+    // time its request's first byte came, from which the request's deadline
+    // and rate count.
+    TTime RequestSince{};
+    // The last time it was seen silent: its first byte came after it.
+    TTime SilentAt{};
+    // Bytes received before its current (or next) request.
+    std::uint64_t RequestBytes = 0;
+    bool Replying = false;  // a reply is queued: the deadline does not apply
+    bool ShutDown = false;
+    bool Silent = true;     // no byte of its next request has come
+    bool Served = false;    // it had a reply: while silent it is kept alive between two requests
+    // Whether its request arrives at MinBytesPerSecond or faster since its
+    // first byte, as of the last look.
+    bool Receiving = false;
+    // The reply's progress: bytes the peer acknowledged at SampleAt (unset
+    // until the first sample), whether it moved slower than the minimum rate
+    // over the last window, and since when it has been slow.
+    TTime SampleAt{};
+    std::uint64_t SampleAcked = 0;
+    bool Slow = false;
+    TTime SlowSince{};
+    // Whether it may give its place up: it makes no progress at the fair rate.
+    bool MayGo() const { return Used && !ShutDown && Fd >= 0 && (Replying ? Slow : !Receiving); }
+    // Since when it has made no progress.
+    TTime StaleSince() const { return Replying ? SlowSince : RequestSince; }
+  };
+  // Slots of the socket records, reused as sockets close; a record stays at
+  // its place while used (the library keeps its address as the socket's
+  // context), and a walk over all of them reads memory in order.
+  std::deque<TSocket> Sockets_;
+  std::vector<TSocket*> FreeSockets_;
+  std::size_t Open_ = 0;  // sockets in use in Sockets_ not shut down
+  std::size_t Opened_ = 0;
   std::unordered_map<std::string, TPeer> Peers_;
   std::uint64_t Choices_ = 0;
   std::vector<TPeer*> Candidates_;
