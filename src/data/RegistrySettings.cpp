@@ -63,36 +63,35 @@ void TRegistrySettings::WriteValues(const std::vector<TRegistryValue>& values) {
     ~Closer() { Self->Close(); }
   } closer{this};
   if (std::none_of(values.begin(), values.end(), written)) return;
-  // A write that cannot reach the store is a failure, never a silent no-op.
-  if (!Opened) {
-    const std::string& reason = Registry->DamagedText();
-    throw platform::SettingsError(reason.empty() ? "Unable to open the settings store " + Registry->Path() : reason);
-  }
-  platform::SettingsStore& store = *Registry;
-  // Every value is converted and checked before the file is replaced.
-  for (const TRegistryValue& value : values) {
-    if (!written(value)) continue;
-    switch (value.Kind) {
-      case rvkString:
-        store.WriteString(value.Name, value.Text);
-        break;
-      case rvkDouble:
-        store.WriteFloat(value.Name, platform::StrToFloat(value.Text));
-        break;
-      case rvkSingle:
-        store.WriteFloat(value.Name, static_cast<double>(static_cast<float>(platform::StrToFloat(value.Text))));
-        break;
-      case rvkInteger:
-        store.WriteInteger(value.Name, StrToInt(value.Text));
-        break;
-      default:
-        // Booleans share the integer representation, as a registry keeps them.
-        store.WriteInteger(value.Name, StrToInt(value.Text) != 0 ? 1 : 0);
-        break;
+  if (TemporaryFileHook) Registry->SetTemporaryFileHook(TemporaryFileHook);
+  // Read again, changed and replaced under the store's lock, so that another
+  // save running meanwhile (the proxy's beside the sign-in's, or another
+  // instance) loses nothing. A store that cannot be read is a failure, never
+  // a silent no-op; every value is converted and checked before the file is
+  // replaced.
+  Registry->Update([&](platform::SettingsStore& store) {
+    for (const TRegistryValue& value : values) {
+      if (!written(value)) continue;
+      switch (value.Kind) {
+        case rvkString:
+          store.WriteString(value.Name, value.Text);
+          break;
+        case rvkDouble:
+          store.WriteFloat(value.Name, platform::StrToFloat(value.Text));
+          break;
+        case rvkSingle:
+          store.WriteFloat(value.Name, static_cast<double>(static_cast<float>(platform::StrToFloat(value.Text))));
+          break;
+        case rvkInteger:
+          store.WriteInteger(value.Name, StrToInt(value.Text));
+          break;
+        default:
+          // Booleans share the integer representation, as a registry keeps them.
+          store.WriteInteger(value.Name, StrToInt(value.Text) != 0 ? 1 : 0);
+          break;
+      }
     }
-  }
-  if (TemporaryFileHook) store.SetTemporaryFileHook(TemporaryFileHook);
-  store.Save();
+  });
 }
 
 std::string TRegistrySettings::ReadValue(const std::string& name, const std::string& defaultText, int kind) {

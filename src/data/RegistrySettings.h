@@ -68,14 +68,16 @@ class TRegistrySettings {
   // Stores text under name as kind, replacing any value of that name whatever
   // its kind: WriteValues of that one value.
   void WriteValue(const std::string& name, const std::string& text, int kind);
-  // Stores the values together, in one replacement of the file: afterwards
-  // the file holds all of them, or, when this throws, none (the values
-  // before). Values with an empty name or an unknown kind are passed over
+  // Stores the values together, in one replacement of the file made under
+  // the store's lock with the file read again: afterwards the file holds all
+  // of them beside whatever other saves stored, or, when this throws, none
+  // (the values before). Values with an empty name or an unknown kind are passed over
   // (the store is still opened and closed; only empty names touch nothing
   // at all). A text that kind 1..4 cannot parse throws
   // platform::EConvertError; a store that cannot be opened (the store's
   // DamagedText(), naming the file), a text too long to be stored
-  // (SettingsStore::CheckLine) and a failed file write throw
+  // (SettingsStore::CheckLine), a lock another save holds past
+  // SettingsStore::kLockWait and a failed file write throw
   // platform::SettingsError.
   void WriteValues(const std::vector<TRegistryValue>& values);
   // The stored value as text, or defaultText when the store or the value is

@@ -11,6 +11,8 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -18,6 +20,7 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 namespace platform {
 
@@ -96,6 +99,7 @@ class FileDescriptor {
   ~FileDescriptor() {
     if (Fd_ >= 0) ::close(Fd_);
   }
+  FileDescriptor(FileDescriptor&& other) noexcept : Fd_(other.Fd_) { other.Fd_ = -1; }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int Get() const { return Fd_; }
@@ -153,7 +157,7 @@ class TemporaryFile {
   TemporaryFile(int fd, std::string path) : Fd_(fd), Path_(std::move(path)) {}
   ~TemporaryFile() {
     if (!Path_.empty()) ::unlink(Path_.c_str());
-    if (Fd_ >= 0) ::close(Fd_);  // last: the lock holds until the file is gone
+    if (Fd_ >= 0) ::close(Fd_);
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -168,7 +172,12 @@ class TemporaryFile {
   std::string Path_;
 };
 
-// True for the names mkstemp makes from prefix: the prefix and six letters or digits.
+// What a save names its temporary file: prefix and six letters or digits
+// (mkstemp), prefix being one no user gives a file.
+std::string TemporaryPrefix(const std::filesystem::path& file) {
+  return "." + file.filename().string() + ".quorvane-save-";
+}
+
 bool IsTemporaryName(const std::string& name, const std::string& prefix) {
   if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
   for (std::size_t i = prefix.size(); i < name.size(); ++i) {
@@ -178,50 +187,87 @@ bool IsTemporaryName(const std::string& name, const std::string& prefix) {
   return true;
 }
 
-// A save holds an exclusive lock on its temporary file from its creation to
-// its rename, so a file of our temporary name that can be locked belongs to
-// no running save: what a save killed before its rename left behind (it may
-// hold the values in clear text). Those are removed; best effort, a file
-// that cannot be removed is left for a later save.
+// Saves run one at a time under the store's lock, so a file of the
+// temporary name is what a save killed before its rename left behind (it
+// may hold the values in clear text). Such ordinary files are removed; best
+// effort, a file that cannot be removed is left for a later save.
 void RemoveLeftTemporaries(const std::filesystem::path& folder, const std::string& prefix) {
   std::error_code error;
   std::filesystem::directory_iterator it(folder, error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (!IsTemporaryName(name, prefix)) continue;
-    const FileDescriptor file(::open(it->path().c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
-    struct stat opened {};
     struct stat named {};
-    if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) continue;
-    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a save is writing it
-    // Still the file of that name (not replaced since it was opened).
-    if (::lstat(it->path().c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+    if (IsTemporaryName(it->path().filename().string(), prefix) && ::lstat(it->path().c_str(), &named) == 0 &&
+        S_ISREG(named.st_mode))
       ::unlink(it->path().c_str());
   }
 }
 
-// Creates the temporary file of a save from pattern (mkstemp: mode 0600,
-// O_EXCL) and locks it; -1 with errno set on failure. A file removed by
-// another save between its creation and its lock is made again.
-int CreateLockedTemporary(std::string& path, const std::string& pattern) {
-  for (;;) {
-    path = pattern;
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) return -1;
-    int locked = 0;
-    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+// Takes an exclusive flock on fd, waiting at most `wait`; false with errno
+// set (ETIMEDOUT for a wait that ran out) when it was not had. The wait is
+// made in the kernel by a thread of its own on a duplicate of fd: woken at
+// the holder's release it takes the lock at once, where polling would lose
+// it to a holder saving again and again. A wait given up goes on in that
+// thread; the lock it may take then is released with its duplicate, as the
+// caller's descriptor is closed by then.
+bool LockWithin(int fd, std::chrono::milliseconds wait) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (errno != EWOULDBLOCK || wait.count() <= 0) return false;
+  struct Waiter {
+    std::mutex Mutex;
+    std::condition_variable Done;
+    bool Finished = false;
+    int Error = 0;  // 0: locked
+  };
+  const auto waiter = std::make_shared<Waiter>();
+  const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return false;
+  std::thread([waiter, copy] {
+    int result = 0;
+    while ((result = ::flock(copy, LOCK_EX)) != 0 && errno == EINTR) {
     }
-    struct stat info {};
-    if (locked != 0 || ::fstat(fd, &info) != 0) {
-      const int code = errno;
-      ::unlink(path.c_str());
-      ::close(fd);
-      errno = code;
-      return -1;
-    }
-    if (info.st_nlink > 0) return fd;
-    ::close(fd);
+    const int error = result == 0 ? 0 : errno;
+    ::close(copy);
+    const std::lock_guard<std::mutex> lock(waiter->Mutex);
+    waiter->Finished = true;
+    waiter->Error = error;
+    waiter->Done.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(waiter->Mutex);
+  if (!waiter->Done.wait_for(lock, wait, [&waiter] { return waiter->Finished; })) {
+    errno = ETIMEDOUT;
+    return false;
   }
+  errno = waiter->Error;
+  return waiter->Error == 0;
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+  return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// Takes the lock of the store at `file`, waiting at most `wait` for another
+// save to end: an exclusive flock on the lock file beside it, created when
+// missing and never removed (a lock file removed while a save waits on it
+// would let two saves run at once). The store's file cannot carry the lock:
+// every save replaces it. Throws SettingsError when the lock is not had.
+FileDescriptor LockStore(const std::filesystem::path& file, std::chrono::milliseconds wait) {
+  const std::filesystem::path lockPath = FolderOf(file) / ("." + file.filename().string() + ".quorvane-lock");
+  const std::string cannot = file.string() + " cannot be saved: its lock file " + lockPath.string();
+  FileDescriptor lock(
+      ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, S_IRUSR | S_IWUSR));
+  struct stat info {};
+  if (lock.Get() < 0 || ::fstat(lock.Get(), &info) != 0)
+    throw SettingsError(cannot + " cannot be opened (" + std::strerror(errno) + ")");
+  if (const std::string kind = SpecialFileKind(info.st_mode); !kind.empty())
+    throw SettingsError(cannot + " is " + kind + ": move it away");
+  if (!LockWithin(lock.Get(), wait)) {
+    if (errno != ETIMEDOUT) throw SettingsError(cannot + " cannot be locked (" + std::strerror(errno) + ")");
+    const auto ms = wait.count();
+    throw SettingsError(file.string() + " cannot be saved now: another save of it did not end within " +
+                        (ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms") +
+                        "; try again");
+  }
+  return lock;
 }
 
 }  // namespace
@@ -341,26 +387,28 @@ bool SettingsStore::Load() {
     const int code = errno;
     return unusable(Path_ + " cannot be read (" + std::strerror(code) + ")", "made readable or moved away");
   };
-  const std::filesystem::path path(Path_);
-  std::error_code error;
-  if (path.has_parent_path()) {
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error) {
-      DamagedText_ = Path_ + " cannot be read or saved: its folder cannot be created (" + error.message() + ")";
-      return false;
-    }
-  }
+  if (!MakeFolder()) return false;
   // Never waits: a named pipe opened so returns at once, and is refused below.
   const FileDescriptor file(::open(Path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const auto special = [&unusable, this](const std::string& kind) {
+    return unusable(Path_ + " is " + kind + ", not a settings file", "moved away");
+  };
   if (file.Get() < 0) {
-    if (errno != ENOENT) return unreadable();
+    if (errno != ENOENT) {
+      // A socket cannot be opened at all: named by its kind as the others.
+      const int code = errno;
+      struct stat named {};
+      if (::stat(Path_.c_str(), &named) == 0 && !SpecialFileKind(named.st_mode).empty())
+        return special(SpecialFileKind(named.st_mode));
+      errno = code;
+      return unreadable();
+    }
     FileCache::Instance().Forget(Path_);
     return true;  // no file yet: an empty store
   }
   struct stat info {};
   if (::fstat(file.Get(), &info) != 0) return unreadable();
-  if (const std::string kind = SpecialFileKind(info.st_mode); !kind.empty())
-    return unusable(Path_ + " is " + kind + ", not a settings file", "moved away");
+  if (!SpecialFileKind(info.st_mode).empty()) return special(SpecialFileKind(info.st_mode));
   // The size is known before a byte is read: a damaged file is never parsed.
   const auto damaged = [this](std::uintmax_t bytes) {
     DamagedText_ = Path_ + " is damaged (" + std::to_string(bytes) +
@@ -424,6 +472,15 @@ bool SettingsStore::Load() {
   return true;
 }
 
+bool SettingsStore::MakeFolder() {
+  const std::filesystem::path path(Path_);
+  std::error_code error;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
+  if (!error) return true;
+  DamagedText_ = Path_ + " cannot be read or saved: its folder cannot be created (" + error.message() + ")";
+  return false;
+}
+
 void SettingsStore::Keep(Parsed file) {
   Values_ = std::move(file.Values);
   DamagedText_ = std::move(file.DamagedText);
@@ -431,6 +488,24 @@ void SettingsStore::Keep(Parsed file) {
 }
 
 void SettingsStore::Save() const {
+  std::error_code error;
+  const std::filesystem::path folder = FolderOf(Path_);
+  std::filesystem::create_directories(folder, error);
+  if (error) throw SettingsError("cannot create folder " + folder.string() + ": " + error.message());
+  const FileDescriptor lock = LockStore(Path_, LockWait_);
+  WriteLocked();
+}
+
+void SettingsStore::Update(const std::function<void(SettingsStore&)>& change) {
+  if (!MakeFolder()) throw SettingsError(DamagedText_);
+  const FileDescriptor lock = LockStore(Path_, LockWait_);
+  // What other saves wrote since this store last read the file is kept.
+  if (!Load()) throw SettingsError(DamagedText_);
+  change(*this);
+  WriteLocked();
+}
+
+void SettingsStore::WriteLocked() const {
   std::string content;
   for (const auto& [name, entry] : *Values_) {
     content += Escape(name);
@@ -441,18 +516,13 @@ void SettingsStore::Save() const {
     content += '\n';
   }
   const std::filesystem::path path(Path_);
-  std::error_code error;
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::filesystem::create_directories(folder, error);
-  if (error) throw SettingsError("cannot create folder " + folder.string() + ": " + error.message());
-
-  const std::string prefix = path.filename().string() + ".";
+  const std::filesystem::path folder = FolderOf(path);
+  const std::string prefix = TemporaryPrefix(path);
   RemoveLeftTemporaries(folder, prefix);
 
-  std::string temporaryPath;
-  const int fd = CreateLockedTemporary(temporaryPath, (folder / (prefix + "XXXXXX")).string());
+  std::string temporaryPath = (folder / (prefix + "XXXXXX")).string();
+  const int fd = ::mkstemp(temporaryPath.data());  // mode 0600, O_EXCL
   if (fd < 0) throw SettingsError("cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno));
-  // Open (and locked) until it is renamed or removed.
   TemporaryFile temporary(fd, std::move(temporaryPath));
   auto fail = [this](const std::string& what) {
     const int code = errno;  // before anything else can change it
@@ -465,11 +535,8 @@ void SettingsStore::Save() const {
   if (::rename(temporary.Path().c_str(), Path_.c_str()) != 0) fail("cannot replace");
   temporary.Release();
   // Make the rename itself durable.
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  const FileDescriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folderFd.Get() >= 0) ::fsync(folderFd.Get());
 }
 
 bool SettingsStore::Contains(const std::string& name) const { return Values_->count(name) != 0; }

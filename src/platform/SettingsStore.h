@@ -5,12 +5,13 @@
 // Backslash, newline, carriage return and '=' are written as \\, \n, \r and
 // \= in names and values, so any text round-trips. The file is private to
 // the user (mode 0600) and replaced atomically: written to a temporary file
-// "<file name>.XXXXXX" in the same folder (created with mode 0600, locked
-// while the save runs, removed on every failure), flushed to disk and
-// renamed over the old one. Several values written before one Save are
-// replaced together: the file holds the old set or the new one. A save also
-// removes such temporary files that no running save holds: those left by
-// saves that were killed.
+// ".<file name>.quorvane-save-XXXXXX" in the same folder (created with mode
+// 0600, removed on every failure), flushed to disk and renamed over the old
+// one. Several values written before one Save are replaced together: the
+// file holds the old set or the new one. Saves of one file run one at a time,
+// in this process or another, under an exclusive lock on the file
+// ".<file name>.quorvane-lock" beside it; so a save also removes the
+// temporary files it finds, left by saves that were killed.
 //
 // A file is parsed once and again only when it changed: every store of the
 // process reads through one cache of parsed files, keyed by path and checked
@@ -19,6 +20,7 @@
 // parsed again at its next read, as a change within the same clock tick
 // would keep its time.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -77,10 +79,22 @@ class SettingsStore {
   std::size_t DroppedLines() const { return DroppedLines_; }
   // How many times this process parsed a settings file (tests and benchmarks).
   static std::uint64_t ParsedFileCount();
-  // Writes every value to the file atomically; throws SettingsError on failure.
+  // Writes every value to the file atomically, under the store's lock;
+  // throws SettingsError on failure, or when another save holds the lock
+  // longer than the lock wait ("<path> cannot be saved now: another save of
+  // it did not end within 2 s; try again", the wait in s or ms).
   void Save() const;
-  // Called with the temporary file's path right after it is created and
-  // locked, before anything is written to it (lets a test inspect the file,
+  // Read, change and save under one hold of the store's lock: loads the file
+  // again (so what other saves wrote meanwhile is kept), lets change write
+  // its values and saves. Throws SettingsError when the lock is not had (as
+  // Save), when Load fails (its DamagedText()) or the save fails; what change
+  // throws leaves the file as it was.
+  void Update(const std::function<void(SettingsStore&)>& change);
+  // How long a save waits for another save of the file to end.
+  static constexpr std::chrono::milliseconds kLockWait{2000};
+  void SetLockWait(std::chrono::milliseconds wait) { LockWait_ = wait; }
+  // Called with the temporary file's path right after it is created, under
+  // the store's lock, before anything is written to it (lets a test inspect the file,
   // fail the save or stop the process there). An exception it throws leaves
   // Save with the temporary file removed and the old file as it was.
   void SetTemporaryFileHook(std::function<void(const std::string&)> hook) { TemporaryFileHook_ = std::move(hook); }
@@ -135,6 +149,11 @@ class SettingsStore {
   class FileCache;
 
   void Keep(Parsed file);
+  // Creates the file's folder with its parents; false with DamagedText_ set
+  // when it cannot be.
+  bool MakeFolder();
+  // Replaces the file with the values; the store's lock is held.
+  void WriteLocked() const;
 
   std::optional<std::string> RawOf(const std::string& name, SettingKind kind) const;
   // Replaces the value of name after CheckLine (a copy of the values: they
@@ -147,6 +166,7 @@ class SettingsStore {
   std::string DamagedText_;
   std::size_t DroppedLines_ = 0;
   std::function<void(const std::string&)> TemporaryFileHook_;
+  std::chrono::milliseconds LockWait_ = kLockWait;
 };
 
 }  // namespace platform

@@ -1,10 +1,14 @@
 // Sign-in and proxy values kept in the per-user store.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/DataFixtures.h"
@@ -120,6 +124,56 @@ TEST_F(RegistrySettingsTest, SignInAndProxyValuesSurviveOtherWrites) {
   EXPECT_EQ(values[3].Text, "46000");
 }
 
+// The proxy's four values and the sign-in's three, saved at once again and
+// again by two processes, and by two threads of one: each save reads the
+// file again under the store's lock, so none fails and the file ends with
+// the last values of both.
+TEST_F(RegistrySettingsTest, SavesAtOnceLoseNothing) {
+  constexpr int kSaves = 200;
+  const auto failures = [](bool proxy) {  // of one writer's saves
+    int failed = 0;
+    for (int i = 1; i <= kSaves; ++i) {
+      const std::string n = std::to_string(i);
+      try {
+        TRegistrySettings().WriteValues(proxy ? std::vector<TRegistryValue>{{kRegProxyServerAddress, "p" + n},
+                                                                            {kRegProxyUsageSpecified, "1", rvkInteger},
+                                                                            {kRegProxyUsername, "u"},
+                                                                            {kRegProxyPassword, "p"}}
+                                              : std::vector<TRegistryValue>{{kRegUsername, "u" + n},
+                                                                            {kRegPassword, "pw"},
+                                                                            {kRegRememberMe, "1", rvkInteger}});
+      } catch (const std::exception&) {
+        ++failed;
+      }
+    }
+    return failed;
+  };
+  std::filesystem::create_directories(Home);
+  for (const bool processes : {true, false}) {
+    std::filesystem::remove(File());
+    int failed = 0;
+    if (processes) {
+      pid_t children[2];
+      for (const bool proxy : {false, true}) {
+        if ((children[proxy] = ::fork()) == 0) ::_exit(std::min(failures(proxy), 100));
+      }
+      for (const pid_t child : children) {
+        int status = 0;
+        failed += ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+      }
+    } else {
+      int other = 0;
+      std::thread thread([&] { other = failures(false); });
+      failed = failures(true);
+      thread.join();
+      failed += other;
+    }
+    EXPECT_EQ(failed, 0) << "processes: " << processes;
+    EXPECT_EQ(Registry.ReadValue(kRegProxyServerAddress, "", rvkString), "p" + std::to_string(kSaves)) << processes;
+    EXPECT_EQ(Registry.ReadValue(kRegUsername, "", rvkString), "u" + std::to_string(kSaves)) << processes;
+  }
+}
+
 TEST_F(RegistrySettingsTest, OpenAndValueExists) {
   Registry.EnsureKey();
   EXPECT_TRUE(std::filesystem::is_directory(Home));
@@ -143,6 +197,7 @@ TEST_F(RegistrySettingsTest, StoreThatIsNoReadableFileIsNamedAndNeverWaitedOn) {
   const std::pair<mode_t, std::string> cases[] = {
       {S_IFDIR | 0700, " is a folder, not a settings file" + until + "moved away"},
       {S_IFIFO | 0600, " is a named pipe, not a settings file" + until + "moved away"},
+      {S_IFSOCK | 0600, " is a socket, not a settings file" + until + "moved away"},
       {S_IFREG | 0200, " cannot be read (Permission denied)" + until + "made readable or moved away"}};
   RUN_AS_ORDINARY_USER(std::vector<std::string>{Temp.Path()}, [&] {
     std::filesystem::create_directories(Home);

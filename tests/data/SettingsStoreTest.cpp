@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -23,10 +25,11 @@ namespace {
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  // The names of the files in the folder.
+  // The names of the files in the folder, sorted.
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(Temp.Path())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
     return names;
   }
   std::string FileText() const {
@@ -38,6 +41,8 @@ class SettingsStoreTest : public ::testing::Test {
 
   TempDir Temp;
   const std::string Path = Temp / "registry.conf";
+  // What a folder holds after saves: the file and the lock file of its saves.
+  const std::vector<std::string> Kept{".registry.conf.quorvane-lock", "registry.conf"};
   platform::SettingsStore Store{Path};
 };
 
@@ -119,7 +124,7 @@ TEST_F(SettingsStoreTest, FileIsPrivateAndReplacedWithoutLeftovers) {
   struct stat info {};
   ASSERT_EQ(::stat(Path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
-  EXPECT_EQ(Files(), std::vector<std::string>{"registry.conf"});
+  EXPECT_EQ(Files(), Kept);
   platform::SettingsStore reread(Path);
   ASSERT_TRUE(reread.Load());
   EXPECT_EQ(reread.ReadInteger("Counter"), 4);
@@ -130,20 +135,21 @@ TEST_F(SettingsStoreTest, FailedSaveThrowsAndKeepsTheOldFile) {
   std::filesystem::create_directories(Path);
   Store.WriteString("A", "1");
   EXPECT_THROW(Store.Save(), platform::SettingsError);
-  EXPECT_EQ(Files(), std::vector<std::string>{"registry.conf"});
+  EXPECT_EQ(Files(), Kept);
   EXPECT_TRUE(std::filesystem::is_directory(Path));
 }
 
-// Leftovers of saves killed before their rename are removed by the next save,
-// however young: files of this store's temporary name that no running save
-// holds locked. A save running in a child (stopped, as it says through a
-// pipe, with its temporary file made) keeps its file; once it is killed, that
-// goes too, and the killed save changed nothing.
-TEST_F(SettingsStoreTest, SaveRemovesTemporaryFilesOfKilledSaves) {
-  // Ours are the first two (a save's name), the others are not.
-  const char* names[] = {"registry.conf.Ab3xYz", "registry.conf.000000", "registry.conf.toolong1", "registry.conf.bak",
-                         "other.conf.Ab3xYz"};
-  for (const char* name : names) std::ofstream(Temp / name) << "Half=s:writ";
+// Saves of one file run one at a time. A save running in a child (stopped,
+// as it says through a pipe, with its temporary file made) holds the lock: a
+// save meanwhile gives up after its lock wait, reports it and changes
+// nothing. Once the child is killed, the next save removes what it left
+// (files of the temporary name, however young), and only that: a user's
+// files named like the file stay, "registry.conf.backup" among them.
+TEST_F(SettingsStoreTest, SavesWaitForEachOtherAndRemoveOnlyTheirOwnLeftovers) {
+  // Ours are the first two, the others are not.
+  const std::string ours = ".registry.conf.quorvane-save-";
+  const std::vector<std::string> names{ours + "Ab3xYz",        ours + "000000",   "registry.conf.backup",
+                                       "registry.conf.Ab3xYz", ours + "toolong1", "other.conf.quorvane-save-Ab3xYz"};
   std::ofstream(Path) << "A=s:old\n";
   int ready[2];
   ASSERT_EQ(::pipe(ready), 0);
@@ -159,16 +165,27 @@ TEST_F(SettingsStoreTest, SaveRemovesTemporaryFilesOfKilledSaves) {
   }
   char byte = 0;
   ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  for (const std::string& name : names) std::ofstream(Temp / name) << "Half=s:writ";
   ASSERT_TRUE(Store.Load());
   Store.WriteString("B", "1");
-  Store.Save();
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(std::filesystem::exists(Temp / names[i]), i >= 2) << names[i];
-  EXPECT_EQ(Files().size(), 5u);  // with the running save's temporary file
+  Store.SetLockWait(std::chrono::milliseconds(50));
+  try {
+    Store.Save();
+    ADD_FAILURE() << "saved while another save held the file";
+  } catch (const platform::SettingsError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              Path + " cannot be saved now: another save of it did not end within 50 ms; try again");
+  }
+  EXPECT_EQ(FileText(), "A=s:old\n");
+  EXPECT_EQ(Files().size(), names.size() + 3);  // with the lock file and the running save's temporary file
   ::kill(child, SIGKILL);
   ASSERT_EQ(::waitpid(child, nullptr, 0), child);
-  EXPECT_EQ(FileText(), "A=s:old\nB=s:1\n");
+  Store.SetLockWait(platform::SettingsStore::kLockWait);
   Store.Save();
-  EXPECT_EQ(Files().size(), 4u);
+  EXPECT_EQ(FileText(), "A=s:old\nB=s:1\n");
+  for (std::size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(std::filesystem::exists(Temp / names[i]), i >= 2) << names[i];
+  EXPECT_EQ(Files().size(), names.size());  // the user's four, the file and the lock file
 }
 
 // The temporary file is private from its creation, whatever the umask, and is
@@ -198,8 +215,8 @@ TEST_F(SettingsStoreTest, TemporaryFileIsPrivateAndNeverLeftBehind) {
     ASSERT_EQ(seen.size(), failing ? 2u : 1u);
     EXPECT_EQ(mode, 0600u) << "failing: " << failing;
     EXPECT_EQ(std::filesystem::path(seen.back()).parent_path(), Temp.Path());
-    EXPECT_EQ(std::filesystem::path(seen.back()).filename().string().rfind("registry.conf.", 0), 0u);
-    EXPECT_EQ(Files(), std::vector<std::string>{"registry.conf"}) << "failing: " << failing;
+    EXPECT_EQ(std::filesystem::path(seen.back()).filename().string().rfind(".registry.conf.quorvane-save-", 0), 0u);
+    EXPECT_EQ(Files(), Kept) << "failing: " << failing;
   }
   EXPECT_EQ(FileText(), "Failing=s:0\n");  // the failed save left the previous file
 }
