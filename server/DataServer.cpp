@@ -124,6 +124,7 @@ struct TFraming {
   bool TransferEncoding = false;
   bool BadName = false;  // a name that is not a token
   bool Folded = false;   // a line continued on a line that starts with white space
+  bool Trailer = false;  // the lines are the trailer of a chunked body
   // A body whose length two receivers could read differently: two different
   // Content-Length values, a length beside a transfer encoding, a name that
   // another receiver could read as one of those after trimming, or a folded
@@ -131,6 +132,7 @@ struct TFraming {
   bool Ambiguous() const { return LengthsDiffer || (Lengths > 0 && TransferEncoding) || BadName || Folded; }
   // The error text of a refused request.
   const char* Refusal() const {
+    if (Folded && Trailer) return "Malformed trailer: a trailer line folded onto the next line";
     return Folded    ? "Malformed header: a header line folded onto the next line"
            : BadName ? "Malformed header: a header name holds white space or a separator"
                      : "Ambiguous request length: two Content-Length values or one with a transfer encoding";
@@ -661,8 +663,9 @@ int DataServer::OnRequest(void* connectionHandle, const char* url, const char* m
   }
   if (state->Answered) return MHD_YES;
   // The trailer lines of a chunked body, read as the header lines are.
-  if (TFraming trailer; MHD_get_connection_values(connection, MHD_FOOTER_KIND, &CountFraming, &trailer) > 0 &&
-                        trailer.Ambiguous())
+  TFraming trailer;
+  trailer.Trailer = true;
+  if (MHD_get_connection_values(connection, MHD_FOOTER_KIND, &CountFraming, &trailer) > 0 && trailer.Ambiguous())
     return Refuse(connection, *state, method, url, trailer.Refusal());
   // The request has arrived whole: its deadline is met, however long a
   // password job now waits.

@@ -115,9 +115,11 @@ class DataServer {
   bool Start(const std::string& host, std::uint16_t port, std::string& error);
   // The port listened on; 0 when stopped.
   std::uint16_t Port() const { return Port_; }
-  // Stops accepting, answers every request whose answer was held or is
-  // being worked out (a waiting sign-in check is refused), waits a few
-  // seconds at most for those answers to be written, and closes the sockets.
+  // Answers every request whose answer was held or is being worked out (a
+  // waiting sign-in check is refused), waits a few seconds at most for those
+  // answers to be written, then stops listening and closes the sockets.
+  // Meanwhile it still accepts: a request arriving then is answered on its
+  // serving thread, never held for a pause.
   void Stop();
 
   // Called by the HTTP library's callbacks.

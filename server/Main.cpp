@@ -52,9 +52,10 @@ void PrintUsage(std::FILE* out) {
                "One mail address may be named by 5 requests of each kind a day from each address. A password\n"
                "request equal to one stored within the day (the mail address in any letter case) is answered\n"
                "as sent and not stored again, counted on its address's share all the same. All together the\n"
-               "tables take 10,000 rows of each kind and 256 MiB, then every such write is refused. Deal with\n"
-               "the rows and delete them, with the server running or not; each row deleted frees its place\n"
-               "at once:\n"
+               "tables take 10,000 rows of each kind, the repeats answered within the day counting on their\n"
+               "kind's, and 256 MiB; then every such write is refused, a repeat as a new one. Deal with the\n"
+               "rows and delete them, with the server running or not; each row deleted frees its place at\n"
+               "once:\n"
                "  sqlite3 PATH \"DELETE FROM RECEIVED_REPORT WHERE RECEIVEDAT < julianday('now') - 2415018.5 - 30\"\n"
                "  sqlite3 PATH \"DELETE FROM PWD_REQUEST\"   (likewise NEW_USER_REQUEST)\n",
                static_cast<unsigned long long>(qvserver::kDefaultSampleSeed), qvserver::TDataServerOptions{}.MaxConnections);

@@ -44,8 +44,10 @@ CREATE TABLE IF NOT EXISTS RECEIVED_REPORT(ID INTEGER PRIMARY KEY, RECEIVEDAT RE
   CONTENT TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS RECEIVED_SHARES(KIND TEXT NOT NULL, SOURCE TEXT NOT NULL, RECEIVEDAT REAL NOT NULL);
 CREATE INDEX IF NOT EXISTS RECEIVED_SHARES_BY_SOURCE ON RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT);
+CREATE INDEX IF NOT EXISTS RECEIVED_SHARES_BY_TIME ON RECEIVED_SHARES(RECEIVEDAT);
 CREATE TABLE IF NOT EXISTS RECEIVED_BYTES(ADDRESS TEXT NOT NULL, RECEIVEDAT REAL NOT NULL, BYTES INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS RECEIVED_BYTES_BY_ADDRESS ON RECEIVED_BYTES(ADDRESS, RECEIVEDAT);
+CREATE INDEX IF NOT EXISTS RECEIVED_BYTES_BY_TIME ON RECEIVED_BYTES(RECEIVEDAT);
 CREATE TABLE IF NOT EXISTS STORED_BYTES(TABLENAME TEXT NOT NULL PRIMARY KEY, BYTES INTEGER NOT NULL);
 CREATE TABLE IF NOT EXISTS STORED_ROW_BYTES(TABLENAME TEXT NOT NULL, ROWKEY INTEGER NOT NULL, BYTES INTEGER NOT NULL,
   PRIMARY KEY(TABLENAME, ROWKEY)) WITHOUT ROWID;
@@ -183,6 +185,11 @@ std::vector<std::string> ShareSources(const TReceivedTable& table, const std::ve
   return sources;
 }
 
+// The share source of a repeat answered to the address of addressSource
+// ("a:" and the address): "r:" and the address, counted on the address's
+// share and, apart from stored rows, on the kind's total.
+std::string RepeatSource(const std::string& addressSource) { return "r:" + addressSource.substr(2); }
+
 // Throws when the file holds tables but is not a data-server database: it
 // must then hold the core tables, and every server table it holds must have
 // the server's columns. Only reads (a file that is no database fails here).
@@ -297,6 +304,12 @@ TServerStore::TServerStore(const std::string& path, TServerStoreOptions options)
       Db_.Exec(kSchema);
       RebuildLedger(Db_);
     });
+    for (const TReceivedTable* table : kReceivedTables) {
+      TSqliteStmt repeats(Db_,
+                          "SELECT RECEIVEDAT FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE>='r:' AND SOURCE<'r;'");
+      repeats.Bind(1, table->Table);
+      while (repeats.Step()) RepeatTimes_[table->Table].insert(repeats.Real(0));
+    }
   } catch (const TSqliteError& e) {
     throw TSqliteError("Database " + path + " cannot be used: " + e.what());
   }
@@ -447,8 +460,14 @@ std::int64_t TServerStore::CountRows(const std::string& table) {
 void TServerStore::RequireShareLocked(const TReceivedTable& table, const std::vector<std::string>& sources,
                                       std::size_t source, double receivedAt) {
   const std::int64_t share = source == 0 ? Options_.*table.MaxPerAddress : Options_.MaxRequestsPerMail;
-  TSqliteStmt count(Db_, "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE=?2 AND RECEIVEDAT>?3");
-  count.Bind(1, table.Table).Bind(2, sources.at(source)).Bind(3, receivedAt - Options_.ShareWindowDays).Step();
+  // The address's share counts its repeats too.
+  TSqliteStmt count(Db_,
+                    "SELECT COUNT(*) FROM RECEIVED_SHARES WHERE KIND=?1 AND SOURCE IN (?2, ?3) AND RECEIVEDAT>?4");
+  count.Bind(1, table.Table)
+      .Bind(2, sources.at(source))
+      .Bind(3, source == 0 ? RepeatSource(sources[0]) : sources.at(source))
+      .Bind(4, receivedAt - Options_.ShareWindowDays)
+      .Step();
   if (count.Integer(0) >= share)
     throw TStoreRefusal(std::string("Too many ") + table.What +
                         (source == 0                ? " from this address"
@@ -457,18 +476,46 @@ void TServerStore::RequireShareLocked(const TReceivedTable& table, const std::ve
                         " within a day (at most " + std::to_string(share) + "); refused");
 }
 
+void TServerStore::RequireTakenLocked(const TReceivedTable& table, const std::vector<std::string>& sources,
+                                      double receivedAt) {
+  RequireShareLocked(table, sources, 0, receivedAt);
+  // The rows the table holds and the repeats answered within the window
+  // (their "r:" share rows) take at most MaxRows together: repeats from many
+  // addresses keep their share rows within the total as stored rows do, and
+  // a row the operator deletes still frees its place at once. Checked before
+  // the row is known to be a repeat, so that the answer tells nothing of it.
+  const std::int64_t maxRows = Options_.*table.MaxRows;
+  const std::int64_t stored = SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table);
+  // The repeats' times, those older than the window dropped (as pruning drops their rows).
+  std::multiset<double>& times = RepeatTimes_[table.Table];
+  times.erase(times.begin(), times.upper_bound(receivedAt - Options_.ShareWindowDays));
+  const auto repeats = static_cast<std::int64_t>(times.size());
+  if (stored + repeats < maxRows) return;
+  // At the total the rows older than the window go at once, so the table never holds more.
+  PruneOldLocked(receivedAt);
+  throw TStoreRefusal(std::string("Too many stored ") + table.What +
+                      (repeats > 0 ? " and repeats of them within a day" : "") + " (at most " +
+                      std::to_string(maxRows) + "); refused");
+}
+
+void TServerStore::PruneOldLocked(double receivedAt) {
+  for (const char* rows : {"RECEIVED_SHARES", "RECEIVED_BYTES"}) {
+    TSqliteStmt old(Db_, std::string("DELETE FROM ") + rows + " WHERE RECEIVEDAT<=?1");
+    old.Bind(1, receivedAt - Options_.ShareWindowDays).Step();
+  }
+}
+
 void TServerStore::AddShareLocked(const TReceivedTable& table, const std::string& source, double receivedAt) {
   TSqliteStmt share(Db_, "INSERT INTO RECEIVED_SHARES(KIND, SOURCE, RECEIVEDAT) VALUES(?1, ?2, ?3)");
   share.Bind(1, table.Table).Bind(2, source).Bind(3, receivedAt).Step();
+  // Rows older than the window count no more: they go now and then.
+  constexpr std::uint32_t kPruneEvery = 256;
+  if (++SharesInserted_ % kPruneEvery == 0) PruneOldLocked(receivedAt);
 }
 
 void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt,
                                      std::int64_t bytes, const std::vector<std::string>& sources) {
-  for (std::size_t i = 0; i < sources.size(); ++i) RequireShareLocked(table, sources, i, receivedAt);
-  const std::int64_t maxRows = Options_.*table.MaxRows;
-  if (SingleInteger(Db_, std::string("SELECT COUNT(*) FROM ") + table.Table) >= maxRows)
-    throw TStoreRefusal(std::string("Too many stored ") + table.What + " (at most " + std::to_string(maxRows) +
-                        "); refused");
+  for (std::size_t i = 1; i < sources.size(); ++i) RequireShareLocked(table, sources, i, receivedAt);
   if (BytesFromLocked(address, receivedAt) + bytes > Options_.MaxStoredBytesPerAddress)
     throw TStoreRefusal("Too much stored from this address within a day (at most " +
                         std::to_string(Options_.MaxStoredBytesPerAddress) + " bytes); refused");
@@ -480,9 +527,6 @@ void TServerStore::RequireRoomLocked(const TReceivedTable& table, const std::str
 void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<std::string>& values, double receivedAt,
                                 const std::string& address, std::int64_t bytes,
                                 const std::vector<std::string>& sources) {
-  // Share rows older than the window count no more: they go now and then.
-  constexpr std::uint32_t kPruneEvery = 256;
-  const bool prune = ++SharesInserted_ % kPruneEvery == 0;
   std::string columns;
   std::string places;
   for (std::size_t i = 0; i <= table.Columns.size(); ++i) {
@@ -496,12 +540,6 @@ void TServerStore::InsertLocked(const TReceivedTable& table, const std::vector<s
     TSqliteStmt count(Db_, "INSERT INTO RECEIVED_BYTES(ADDRESS, RECEIVEDAT, BYTES) VALUES(?1, ?2, ?3)");
     count.Bind(1, address).Bind(2, receivedAt).Bind(3, bytes).Step();
     for (const std::string& source : sources) AddShareLocked(table, source, receivedAt);
-    if (prune) {
-      for (const char* shares : {"RECEIVED_SHARES", "RECEIVED_BYTES"}) {
-        TSqliteStmt old(Db_, std::string("DELETE FROM ") + shares + " WHERE RECEIVEDAT<=?1");
-        old.Bind(1, receivedAt - Options_.ShareWindowDays).Step();
-      }
-    }
   });
 }
 
@@ -513,8 +551,8 @@ bool TServerStore::Receive(const TReceivedTable& table, const std::vector<std::s
   std::lock_guard lock(Lock_);
   // The address's share comes first: past it every row is refused alike,
   // stored already or not, so that the answer tells nothing of other
-  // addresses' rows.
-  RequireShareLocked(table, sources, 0, receivedAt);
+  // addresses' rows. The kind's total comes next, alike for a repeat.
+  RequireTakenLocked(table, sources, receivedAt);
   if (table.RepeatIsDone) {
     std::string sql = std::string("SELECT EXISTS(SELECT 1 FROM ") + table.Table + " WHERE RECEIVEDAT > ?1";
     for (std::size_t i = 0; i < table.Columns.size(); ++i)
@@ -525,7 +563,8 @@ bool TServerStore::Receive(const TReceivedTable& table, const std::vector<std::s
     for (std::size_t i = 0; i < values.size(); ++i) stored.Bind(static_cast<int>(i) + 2, values[i]);
     stored.Step();
     if (stored.Integer(0) != 0) {
-      AddShareLocked(table, sources[0], receivedAt);
+      AddShareLocked(table, RepeatSource(sources[0]), receivedAt);
+      RepeatTimes_[table.Table].insert(receivedAt);
       return false;
     }
   }
@@ -545,6 +584,7 @@ void TServerStore::CheckNewUserRequest(const std::vector<std::string>& values, c
   CheckValues(kNewUserRequests, values, Options_);
   const std::vector<std::string> sources = ShareSources(kNewUserRequests, values, address);
   std::lock_guard lock(Lock_);
+  RequireTakenLocked(kNewUserRequests, sources, receivedAt);
   RequireRoomLocked(kNewUserRequests, address, receivedAt, ByteCount(values), sources);
 }
 

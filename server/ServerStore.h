@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,6 +42,8 @@ struct TServerStoreOptions {
   std::function<std::string(const std::string&)> HashFunction{};
   std::size_t MaxFieldChars = 256;          // one value of a password or new-user request, in characters
   std::size_t MaxReportBytes = 256 * 1024;  // content of one model-state report
+  // Rows each table holds, the repeats answered within the window counting
+  // on their kind's.
   std::int64_t MaxStoredReports = 10000;
   std::int64_t MaxStoredRequests = 10000;  // of each kind: password and new-user requests
   // Shares within a sliding window of ShareWindowDays (by the time received):
@@ -116,8 +120,10 @@ class TServerStore {
   // values; `receivedAt` is a date-time in days.
   // A password request equal to one stored within the window (the mail
   // address letter case aside) asks the same again: it is not stored, it
-  // counts on the address's share only, and false is returned (true when
-  // stored). The address's share is checked before anything else.
+  // counts on the address's share and, while within the window, on the
+  // table's rows (so a table at its most refuses repeats as new rows), and
+  // false is returned (true when stored). The address's share is checked
+  // before anything else.
   bool StorePasswordRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
   // The checks of StoreNewUserRequest, made before the costly hash.
   void CheckNewUserRequest(const std::vector<std::string>& values, const std::string& address, double receivedAt);
@@ -138,10 +144,14 @@ class TServerStore {
   void Write(const std::function<void(TSqliteDb&)>& body);
 
  private:
+  // Throws TStoreRefusal when the share of the address (sources[0]) is used
+  // up within the window, or the table's rows with the repeats of the window
+  // are at the table's most, in that order; the lock is held.
+  void RequireTakenLocked(const TReceivedTable& table, const std::vector<std::string>& sources, double receivedAt);
   // Throws TStoreRefusal when the row `values` from `address` would pass a
-  // limit of `table`: its rows, the shares of the address and of the mail
-  // address, the address's bytes or all bytes; the lock is held. `bytes` and
-  // `sources` are the row's byte count and share sources.
+  // further limit of `table`: the share of the mail address, the address's
+  // bytes or all bytes; the lock is held. `bytes` and `sources`
+  // are the row's byte count and share sources.
   void RequireRoomLocked(const TReceivedTable& table, const std::string& address, double receivedAt, std::int64_t bytes,
                          const std::vector<std::string>& sources);
   // Throws TStoreRefusal when the share of sources[source] (0: the address)
@@ -149,6 +159,8 @@ class TServerStore {
   void RequireShareLocked(const TReceivedTable& table, const std::vector<std::string>& sources, std::size_t source,
                           double receivedAt);
   void AddShareLocked(const TReceivedTable& table, const std::string& source, double receivedAt);
+  // Deletes the share and byte rows older than the window before `receivedAt`.
+  void PruneOldLocked(double receivedAt);
   // Checks and stores one row of `table` from `address`; false when a row
   // stored earlier stands for it (see StorePasswordRequest).
   bool Receive(const TReceivedTable& table, const std::vector<std::string>& values, const std::string& address,
@@ -161,7 +173,10 @@ class TServerStore {
                     const std::string& address, std::int64_t bytes, const std::vector<std::string>& sources);
 
   TServerStoreOptions Options_;
-  std::uint32_t SharesInserted_ = 0;  // share rows since the last pruning of old ones
+  std::uint32_t SharesInserted_ = 0;  // share rows added: every 256th prunes the old ones
+  // By kind, the times of the repeats answered (their "r:" share rows) from
+  // the window on: the kind's total is checked without counting rows.
+  std::map<std::string, std::multiset<double>> RepeatTimes_;
   std::mutex Lock_;
   TSqliteDb Db_;
 };

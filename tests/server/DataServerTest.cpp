@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -338,29 +339,40 @@ TEST_F(DataServerTest, MalformedAndOversizedBodiesGetAClearError) {
                 .Rows.size(),
             18u);
 
-  std::string big = RequestBody(11, std::string(qvserver::kDefaultMaxBodyBytes, 'x'));
-  const TReply tooLarge = qvtest::ParseReply(Http("POST", url, big));
-  EXPECT_EQ(tooLarge.Status, 413);
-  EXPECT_FALSE(tooLarge.Error.empty());
+  // A body announced above the limit is answered at once and never read: the
+  // client sends none (one still sending could meet the close before the answer).
+  const qvtest::TRawClient big(Server_.Server().Port());
+  ASSERT_TRUE(big.Send("POST /QuorvaneDB HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                       std::to_string(qvserver::kDefaultMaxBodyBytes + 1) + "\r\n\r\n"));
+  const std::string tooLarge = big.ReadAll();
+  EXPECT_EQ(tooLarge.rfind("HTTP/1.1 413", 0), 0u) << tooLarge;
+  EXPECT_NE(tooLarge.find("\"ErrorMessage\""), std::string::npos) << tooLarge;
   EXPECT_EQ(Server_.Store().CountRows("DATA"), 720 * 434);
   // The server goes on answering.
   EXPECT_EQ(Server_.Query(6, "SELECT * FROM ASSET_LIST").Rows.size(), 18u);
 }
 
+// Ten clients of one address, each on its own kept-alive connection as the
+// application holds one: within the address's sixteen connections, however
+// late the server sees the closed ones go.
 TEST_F(DataServerTest, TenClientsAtOnceGetCompleteAnswers) {
   std::atomic<int> complete{0};
   std::vector<std::thread> clients;
   for (int i = 0; i < 10; ++i) {
     clients.emplace_back([&, i] {
+      const std::unique_ptr<CURL, void (*)(CURL*)> connection(curl_easy_init(), &curl_easy_cleanup);
       bool ok = true;
       for (int round = 0; round < 3; ++round) {
-        const TReply rows = Server_.Query(8, "SELECT * FROM DATA_BIS WHERE DATE>2 ORDER BY DATE ASC");
+        const TReply rows =
+            Server_.Query(8, "SELECT * FROM DATA_BIS WHERE DATE>2 ORDER BY DATE ASC", {}, connection.get());
         ok = ok && rows.Parsed && rows.Rows.size() == 720u && rows.Error.empty();
-        const TReply countries = Server_.Query(5, "SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC");
+        const TReply countries = Server_.Query(5, "SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC", {}, connection.get());
         ok = ok && countries.Rows.size() == 40u;
         const std::string password = (i % 2 == 0) ? "demo" : "nope";
-        const TReply login = Server_.Query(1, std::string("SELECT * FROM LOGIN_LIST WHERE USERID='") +
-                                                  qvserver::kSampleUserId + "' AND PASSWORD='" + password + "'");
+        const TReply login = Server_.Query(1,
+                                           std::string("SELECT * FROM LOGIN_LIST WHERE USERID='") +
+                                               qvserver::kSampleUserId + "' AND PASSWORD='" + password + "'",
+                                           {}, connection.get());
         ok = ok && !login.Rows.empty() && login.Rows[0]["String"] == (i % 2 == 0 ? "1" : "0");
       }
       if (ok) ++complete;

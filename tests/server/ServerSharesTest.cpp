@@ -15,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,10 +111,14 @@ std::string FileBytes(const std::string& path) {
 // is refused and nothing is stored, while other addresses go on, and a day
 // later the share is free again. A password request equal to one stored
 // within the day (the mail address letter case aside) asks the same again: it
-// is done without being stored, counted on its address's share only. The
-// address's share is checked first, so that its answer tells nothing of
-// another address's requests. A mail address's share is per address, so
-// made-up requests in someone's name never refuse that person's own.
+// is done without being stored, counted on its address's share, not its mail
+// address's. The address's share is checked first, so that its answer tells
+// nothing of another address's requests. A mail address's share is per
+// address, so made-up requests in someone's name never refuse that person's
+// own. The rows a table holds and the repeats of the day take the table's
+// total together, so repeats from many addresses leave as few share rows as
+// stored rows do; a repeat and a new row are refused alike at the total, and
+// the rows that left the day go then.
 TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
   qvtest::TTempDir dir;
   qvserver::TServerStoreOptions options;
@@ -121,7 +126,9 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
   options.MaxRequestsPerAddress = 3;
   options.MaxRequestsPerMail = 2;
   options.MaxReportsPerAddress = 2;
-  qvserver::TServerStore store(qvtest::TSampleDatabase::Shared().Copy(dir, "shares.sqlite"), options);
+  options.MaxStoredRequests = 10;
+  const std::string path = qvtest::TSampleDatabase::Shared().Copy(dir, "shares.sqlite");
+  std::optional<qvserver::TServerStore> opened(std::in_place, path, options);
   const std::string byAddress = "Too many password requests from this address within a day (at most 3); refused";
   const std::string repeat = "(done, not stored again)";
   const std::string pwdByMail =
@@ -129,6 +136,8 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
   const std::string reportsByAddress = "Too many reports from this address within a day (at most 2); refused";
   const std::string newUserByMail =
       "Too many new-user requests for this mail address from this address within a day (at most 2); refused";
+  const std::string full = "Too many stored password requests (at most 10); refused";
+  const std::string byAll = "Too many stored password requests and repeats of them within a day (at most 10); refused";
   enum TKind { Pwd, NewUser, Report };
   struct TCase {
     TKind Kind;
@@ -137,6 +146,7 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
     double Day;
     std::string Error;       // empty: stored
     const char* Response = "1";  // of a password request, whose USEREMAIL is "NC" as the client sends it
+    bool Restart = false;        // the store is opened anew first
   };
   const double day = 46000.0;
   const std::vector<TCase> cases{
@@ -164,12 +174,28 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
       {Pwd, "10.0.0.4", "a@x.test", day + 0.99, repeat},
       {Pwd, "10.0.0.1", "a@x.test", day + 1.01, ""},  // a day later
       {Report, "10.0.0.1", "", day + 1.01, ""},       // the first report's day has passed
+      // The table holds 7 and a repeat within the day: 8 of the kind's 10.
+      {Pwd, "10.0.0.7", "g@x.test", day + 1.5, ""},
+      {Pwd, "10.0.1.1", "g@x.test", day + 1.5, repeat},
+      {Pwd, "10.0.1.2", "g@x.test", day + 1.5, byAll, "1", true},  // at the total, after a restart too, a repeat
+      {Pwd, "10.0.1.2", "j@x.test", day + 1.5, byAll},             // and a new row are refused alike
+      {Pwd, "10.0.1.2", "g@x.test", day + 2.2, repeat},            // the first repeat left the day
+      {Pwd, "10.0.1.3", "g@x.test", day + 2.2, byAll},             // refused, and what left the day goes
+      {Pwd, "10.0.1.3", "h@x.test", day + 3.3, ""},                // no repeat within the day
+      {Pwd, "10.0.1.4", "i@x.test", day + 3.3, ""},
+      {Pwd, "10.0.1.4", "h@x.test", day + 3.3, full},
+      {Pwd, "10.0.1.5", "k@x.test", day + 3.3, full},
   };
   std::int64_t pwd = 0, newUser = 0, reports = 0;
-  const std::int64_t pwdBefore = Count(store, "PWD_REQUEST");
+  const std::int64_t pwdBefore = Count(*opened, "PWD_REQUEST");
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const TCase& c = cases[i];
     SCOPED_TRACE("case " + std::to_string(i));
+    if (c.Restart) {
+      opened.reset();
+      opened.emplace(path, options);
+    }
+    qvserver::TServerStore& store = *opened;
     std::string error;
     try {
       if (c.Kind == Pwd && !store.StorePasswordRequest({c.Mail, "NC", c.Response}, c.From, c.Day)) error = repeat;
@@ -186,6 +212,9 @@ TEST(ServerShares, OneAddressOrMailAddressUsesItsShareAndOthersAreStillStored) {
     EXPECT_EQ(Count(store, "NEW_USER_REQUEST"), newUser);
     EXPECT_EQ(Count(store, "RECEIVED_REPORT"), reports);
   }
+  // Refused at the total, the rows that had left the day went.
+  EXPECT_EQ(Count(*opened, "RECEIVED_SHARES WHERE RECEIVEDAT <= 46001.2"), 0);
+  EXPECT_EQ(Count(*opened, "RECEIVED_BYTES WHERE RECEIVEDAT <= 46001.2"), 0);
 }
 
 // Over HTTP: a flood of password requests from one address stores its share
@@ -386,6 +415,7 @@ TEST(ServerShares, RequestsOfAmbiguousLengthAreRefused) {
   const std::string ambiguous = "Ambiguous request length";
   const std::string badName = "Malformed header: a header name holds white space or a separator";
   const std::string folded = "Malformed header: a header line folded onto the next line";
+  const std::string foldedTrailer = "Malformed trailer: a trailer line folded onto the next line";
   const std::string kept = "POST /QuorvaneDB HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n";
   struct TCase {
     const char* Name;
@@ -408,7 +438,7 @@ TEST(ServerShares, RequestsOfAmbiguousLengthAreRefused) {
       {"a value folded with a tab after a bare line feed", kept + "X-A: a\n\tb\nContent-Length: " + length +
        "\n\n" + body, folded},
       {"a folded token after a blank", kept + "Content-Length: " + length + "\r\nX-A: a\r\n b\r\n\r\n" + body, folded},
-      {"a folded trailer line", withTrailer(kept, "X-T: a\r\n b\r\n"), folded},
+      {"a folded trailer line", withTrailer(kept, "X-T: a\r\n b\r\n"), foldedTrailer},
       {"a trailer name with a blank", withTrailer(kept, "X-T : a\r\n"), badName},
       {"a plain trailer line", withTrailer(start, "X-T: a\r\n"), ""},
       {"the same length twice",

@@ -83,11 +83,14 @@ inline std::size_t AppendToString(char* data, std::size_t size, std::size_t coun
 
 // One exchange with libcurl; `body` is sent also with GET when not empty;
 // `fromAddress` binds the client socket to a loopback address of the test.
+// Over a given `connection` (a handle the caller keeps) it reuses the
+// kept-alive connection of the exchange before, as the application does.
 inline THttpResult Http(const std::string& method, const std::string& url, const std::string& body = {},
-                        const std::string& fromAddress = {}) {
+                        const std::string& fromAddress = {}, CURL* connection = nullptr) {
   THttpResult result;
-  CURL* curl = curl_easy_init();
+  CURL* curl = connection ? connection : curl_easy_init();
   if (!curl) return result;
+  if (connection) curl_easy_reset(curl);  // keeps the connection
   curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
   headers = curl_slist_append(headers, "Expect:");
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -104,7 +107,7 @@ inline THttpResult Http(const std::string& method, const std::string& url, const
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.Body);
   if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.Status);
   curl_slist_free_all(headers);
-  curl_easy_cleanup(curl);
+  if (!connection) curl_easy_cleanup(curl);
   return result;
 }
 
@@ -182,8 +185,9 @@ class TRunningServer {
     if (!Server_.Start("127.0.0.1", 0, error)) throw std::runtime_error(error);
   }
   std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Server_.Port()) + "/"; }
-  TReply Query(int kind, const std::string& content, const std::string& field = {}) const {
-    return ParseReply(Http(MethodOfKind(kind), BaseUrl() + "QuorvaneDB", RequestBody(kind, content, field)));
+  TReply Query(int kind, const std::string& content, const std::string& field = {}, CURL* connection = nullptr) const {
+    return ParseReply(
+        Http(MethodOfKind(kind), BaseUrl() + "QuorvaneDB", RequestBody(kind, content, field), {}, connection));
   }
   // A sign-in check from 127.0.0.1, as the client sends it: "1" for a match,
   // "0" for none, the error text otherwise. A match lets the user's own
