@@ -57,14 +57,14 @@ void TRegistrySettings::WriteValues(const std::vector<TRegistryValue>& values) {
     return !value.Name.empty() && value.Kind >= rvkString && value.Kind <= rvkBool;
   };
   if (std::all_of(values.begin(), values.end(), [](const TRegistryValue& value) { return value.Name.empty(); })) return;
-  Open();
+  if (std::none_of(values.begin(), values.end(), written)) return EnsureKey();
+  Registry = std::make_unique<platform::SettingsStore>(platform::SettingsStore::DefaultPath());
   struct Closer {
     TRegistrySettings* Self;
     ~Closer() { Self->Close(); }
   } closer{this};
-  if (std::none_of(values.begin(), values.end(), written)) return;
   if (TemporaryFileHook) Registry->SetTemporaryFileHook(TemporaryFileHook);
-  // Read again, changed and replaced under the store's lock, so that another
+  // Read, changed and replaced under the store's lock, so that another
   // save running meanwhile (the proxy's beside the sign-in's, or another
   // instance) loses nothing. A store that cannot be read is a failure, never
   // a silent no-op; every value is converted and checked before the file is

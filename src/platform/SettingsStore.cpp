@@ -378,6 +378,10 @@ void SettingsStore::CheckLine(const std::string& name, const std::string& text) 
 
 bool SettingsStore::Load() {
   Keep(Parsed{std::make_shared<ValueMap>(), {}, 0});
+  return MakeFolder() && ReadFile();
+}
+
+bool SettingsStore::ReadFile() {
   // A file that cannot be used: what stands in the way, and its values at their defaults.
   const auto unusable = [this](const std::string& what, const char* remedy) {
     DamagedText_ = what + ": its values cannot be read or saved until it is " + remedy;
@@ -387,7 +391,6 @@ bool SettingsStore::Load() {
     const int code = errno;
     return unusable(Path_ + " cannot be read (" + std::strerror(code) + ")", "made readable or moved away");
   };
-  if (!MakeFolder()) return false;
   // Never waits: a named pipe opened so returns at once, and is refused below.
   const FileDescriptor file(::open(Path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   const auto special = [&unusable, this](const std::string& kind) {
@@ -497,10 +500,11 @@ void SettingsStore::Save() const {
 }
 
 void SettingsStore::Update(const std::function<void(SettingsStore&)>& change) {
+  Keep(Parsed{std::make_shared<ValueMap>(), {}, 0});
   if (!MakeFolder()) throw SettingsError(DamagedText_);
   const FileDescriptor lock = LockStore(Path_, LockWait_);
   // What other saves wrote since this store last read the file is kept.
-  if (!Load()) throw SettingsError(DamagedText_);
+  if (!ReadFile()) throw SettingsError(DamagedText_);
   change(*this);
   WriteLocked();
 }

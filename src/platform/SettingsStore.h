@@ -152,6 +152,8 @@ class SettingsStore {
   // Creates the file's folder with its parents; false with DamagedText_ set
   // when it cannot be.
   bool MakeFolder();
+  // Load without its reset and folder: reads the file into the store.
+  bool ReadFile();
   // Replaces the file with the values; the store's lock is held.
   void WriteLocked() const;
 
