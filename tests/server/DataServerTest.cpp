@@ -361,18 +361,18 @@ TEST_F(DataServerTest, TenClientsAtOnceGetCompleteAnswers) {
   for (int i = 0; i < 10; ++i) {
     clients.emplace_back([&, i] {
       const std::unique_ptr<CURL, void (*)(CURL*)> connection(curl_easy_init(), &curl_easy_cleanup);
+      const auto query = [&](int kind, const std::string& sql) {
+        return Server_.Query(kind, sql, {}, connection.get());
+      };
       bool ok = true;
       for (int round = 0; round < 3; ++round) {
-        const TReply rows =
-            Server_.Query(8, "SELECT * FROM DATA_BIS WHERE DATE>2 ORDER BY DATE ASC", {}, connection.get());
+        const TReply rows = query(8, "SELECT * FROM DATA_BIS WHERE DATE>2 ORDER BY DATE ASC");
         ok = ok && rows.Parsed && rows.Rows.size() == 720u && rows.Error.empty();
-        const TReply countries = Server_.Query(5, "SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC", {}, connection.get());
+        const TReply countries = query(5, "SELECT * FROM COUNTRY_LIST ORDER BY RANK ASC");
         ok = ok && countries.Rows.size() == 40u;
         const std::string password = (i % 2 == 0) ? "demo" : "nope";
-        const TReply login = Server_.Query(1,
-                                           std::string("SELECT * FROM LOGIN_LIST WHERE USERID='") +
-                                               qvserver::kSampleUserId + "' AND PASSWORD='" + password + "'",
-                                           {}, connection.get());
+        const TReply login = query(1, std::string("SELECT * FROM LOGIN_LIST WHERE USERID='") + qvserver::kSampleUserId +
+                                          "' AND PASSWORD='" + password + "'");
         ok = ok && !login.Rows.empty() && login.Rows[0]["String"] == (i % 2 == 0 ? "1" : "0");
       }
       if (ok) ++complete;
